@@ -1,0 +1,32 @@
+#include "kit/foundation/TruneAppVersion.h"
+
+namespace {
+
+QString trimmedTextOr(const QVariant& value, const QString& fallback)
+{
+    if (value.typeId() != QMetaType::QString)
+        return fallback;
+    const QString trimmed = value.toString().trimmed();
+    return trimmed.isEmpty() ? fallback : trimmed;
+}
+
+} // namespace
+
+QString TruneAppVersion::tag() const
+{
+    return QStringLiteral("v") + shortVersion;
+}
+
+QString TruneAppVersion::detailedDisplay() const
+{
+    return QStringLiteral("v%1 (%2)").arg(shortVersion, buildNumber);
+}
+
+TruneAppVersion TruneAppVersion::current(const TruneBundle& bundle, const QString& fallbackVersion,
+                                         const QString& fallbackBuild)
+{
+    return {
+        trimmedTextOr(bundle.infoValue(QStringLiteral("CFBundleShortVersionString")), fallbackVersion),
+        trimmedTextOr(bundle.infoValue(QStringLiteral("CFBundleVersion")), fallbackBuild),
+    };
+}

@@ -1,0 +1,173 @@
+#include "kit/platform/TruneJson.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+enum class Flavour { plain, spicy };
+
+struct Sample {
+    QString name;
+    qint64 size = 0;
+    std::optional<QString> note;
+    Flavour flavour = Flavour::plain;
+    std::vector<QDateTime> seen;
+    bool operator==(const Sample&) const = default;
+};
+
+} // namespace
+
+template <>
+struct TruneRawValues<Flavour> {
+    static constexpr std::array cases{TruneRawCase{Flavour::plain, "plain"}, TruneRawCase{Flavour::spicy, "spicy"}};
+};
+
+template <>
+struct TruneJsonCoding<Sample> {
+    static QJsonValue encode(const Sample& sample)
+    {
+        TruneJsonObjectWriter out;
+        out.write("name", sample.name);
+        out.write("size", sample.size);
+        out.write("note", sample.note);
+        out.write("flavour", sample.flavour);
+        out.write("seen", sample.seen);
+        return out.object();
+    }
+
+    static TruneJsonResult<Sample> decode(const QJsonValue& json)
+    {
+        return TruneJsonObjectReader::read<Sample>(json, [](TruneJsonObjectReader& in) {
+            Sample sample;
+            sample.name = in.required<QString>("name");
+            sample.size = in.required<qint64>("size");
+            sample.note = in.optional<QString>("note");
+            sample.flavour = in.required<Flavour>("flavour");
+            sample.seen = in.required<std::vector<QDateTime>>("seen");
+            return sample;
+        });
+    }
+};
+
+TEST(TruneJsonTest, RecordRoundTripWritesNoKeyForAbsentOptionals)
+{
+    const Sample sample{QStringLiteral("Ünïcode / app"), std::numeric_limits<qint64>::max(), std::nullopt,
+                        Flavour::spicy, {QDateTime(QDate(2025, 3, 1), QTime(8, 30), Qt::UTC)}};
+    const QByteArray text = truneJsonSerialize(sample);
+    EXPECT_FALSE(text.contains("note"));
+    EXPECT_TRUE(text.contains("9223372036854775807"));
+    EXPECT_TRUE(text.contains("\"2025-03-01T08:30:00Z\""));
+    const auto decoded = truneJsonDecode<Sample>(text);
+    ASSERT_TRUE(decoded.has_value()) << decoded.error().description().toStdString();
+    EXPECT_EQ(*decoded, sample);
+}
+
+TEST(TruneJsonTest, DecodingFailuresNameTheKey)
+{
+    struct Case {
+        const char* json;
+        const char* expectedError; // empty: decodes
+    };
+    const Case cases[] = {
+        {R"({"name":"a","size":1,"flavour":"plain","seen":[]})", ""},
+        {R"({"name":"a","size":1,"flavour":"plain","seen":[],"note":null})", ""},
+        {R"({"name":"a","size":1,"flavour":"plain","seen":[],"extra":{"x":1}})", ""},
+        {R"({"size":1,"flavour":"plain","seen":[]})", "name: required key is missing"},
+        {R"({"name":null,"size":1,"flavour":"plain","seen":[]})", "name: expected string, found null"},
+        {R"({"name":"a","size":"1","flavour":"plain","seen":[]})", "size: expected integer, found string"},
+        {R"({"name":"a","size":1.5,"flavour":"plain","seen":[]})", "size: expected a 64-bit integer, found 1.5"},
+        {R"({"name":"a","size":1e30,"flavour":"plain","seen":[]})", "size: expected a 64-bit integer, found 1e+30"},
+        {R"({"name":"a","size":true,"flavour":"plain","seen":[]})", "size: expected integer, found boolean"},
+        {R"({"name":"a","size":1,"flavour":"Plain","seen":[]})", "flavour: unknown value \"Plain\""},
+        {R"({"name":"a","size":1,"flavour":"plain","seen":[],"note":5})", "note: expected string, found number"},
+        {R"({"name":"a","size":1,"flavour":"plain","seen":["2025-03-01T08:30:00Z","yesterday"]})",
+         "seen[1]: invalid ISO 8601 date \"yesterday\""},
+        {R"([1])", "expected object, found array"},
+        {R"({"name":)", "invalid JSON"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.json);
+        const auto decoded = truneJsonDecode<Sample>(QByteArray(c.json));
+        if (*c.expectedError == '\0') {
+            EXPECT_TRUE(decoded.has_value()) << decoded.error().description().toStdString();
+        } else {
+            ASSERT_FALSE(decoded.has_value());
+            EXPECT_TRUE(decoded.error().description().startsWith(QLatin1String(c.expectedError)))
+                << decoded.error().description().toStdString();
+        }
+    }
+}
+
+TEST(TruneJsonTest, IntegersAreExactInTheWhole64BitRange)
+{
+    struct Case {
+        const char* json;
+        std::optional<qint64> expected;
+    };
+    const Case cases[] = {
+        {"9007199254740993", 9007199254740993LL}, // 2^53 + 1: a double would lose it
+        {"-9223372036854775808", std::numeric_limits<qint64>::min()},
+        {"9223372036854775807", std::numeric_limits<qint64>::max()},
+        {"9223372036854775808", std::nullopt},
+        {"2.0", 2},
+        {"\"7\"", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.json);
+        const auto decoded = truneJsonDecode<qint64>(QByteArray(c.json));
+        ASSERT_EQ(decoded.has_value(), c.expected.has_value());
+        if (c.expected) {
+            EXPECT_EQ(*decoded, *c.expected);
+        }
+    }
+    EXPECT_EQ(truneJsonSerialize(QJsonValue(qint64{9007199254740993LL})), QByteArray("9007199254740993"));
+    EXPECT_FALSE(truneJsonDecode<int>(QByteArray("2147483648")).has_value());
+}
+
+TEST(TruneJsonTest, DatesAreIso8601InUtc)
+{
+    struct Case {
+        const char* text;
+        std::optional<QDateTime> expected;
+    };
+    const QDateTime morning(QDate(2025, 3, 1), QTime(8, 30), Qt::UTC);
+    const Case cases[] = {
+        {"2025-03-01T08:30:00Z", morning},
+        {"2025-03-01T10:30:00+02:00", morning},
+        {"2025-03-01T08:30:00.000Z", morning},
+        {"2025-03-01T08:30:00", std::nullopt},
+        {"2025-03-01", std::nullopt},
+        {"2025-02-30T08:30:00Z", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto parsed = TruneJson::parseDate(QString::fromLatin1(c.text));
+        ASSERT_EQ(parsed.has_value(), c.expected.has_value());
+        if (c.expected) {
+            EXPECT_EQ(*parsed, *c.expected);
+        }
+    }
+    EXPECT_EQ(TruneJson::formatDate(QDateTime(QDate(2025, 3, 1), QTime(10, 30, 5, 999), Qt::OffsetFromUTC, 7200)),
+              QStringLiteral("2025-03-01T08:30:05Z"));
+}
+
+TEST(TruneJsonTest, UuidsAreUpperCaseAndReadInEitherCase)
+{
+    const QUuid id = QUuid::fromString(QStringLiteral("6f1c2a4e-8b0d-4a3e-9c55-0123456789ab"));
+    EXPECT_EQ(truneJsonEncode(id).toString(), QStringLiteral("6F1C2A4E-8B0D-4A3E-9C55-0123456789AB"));
+    EXPECT_EQ(truneJsonDecode<QUuid>(QJsonValue(QStringLiteral("6f1c2a4e-8b0d-4a3e-9c55-0123456789ab"))), id);
+    EXPECT_FALSE(truneJsonDecode<QUuid>(QJsonValue(QStringLiteral("{6f1c2a4e-8b0d-4a3e-9c55-0123456789ab}"))));
+    EXPECT_FALSE(truneJsonDecode<QUuid>(QJsonValue(QStringLiteral("not-a-uuid"))));
+}
+
+TEST(TruneJsonTest, LenientKeysFallBackInsteadOfFailing)
+{
+    const auto decoded = TruneJsonObjectReader::read<qint64>(
+        QJsonObject{{QStringLiteral("count"), QStringLiteral("many")}},
+        [](TruneJsonObjectReader& in) { return in.lenient<qint64>("count", 7) + in.lenient<qint64>("missing", 1); });
+    ASSERT_TRUE(decoded.has_value());
+    EXPECT_EQ(*decoded, 8);
+}
