@@ -34,6 +34,8 @@ function(trune_add_test name)
   endif()
   target_link_libraries(${name} PRIVATE ${ARG_LINKS} ${main} TruneTestSupport GTest::gtest GTest::gmock)
   target_compile_options(${name} PRIVATE -include "${PROJECT_SOURCE_DIR}/tests/support/QtPrinters.h")
+  # Tests read the program's data folder as the program does.
+  add_dependencies(${name} TruneResources)
   trune_set_warnings(${name})
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60

@@ -22,6 +22,11 @@ QString TruneAppVersion::detailedDisplay() const
     return QStringLiteral("v%1 (%2)").arg(shortVersion, buildNumber);
 }
 
+std::optional<TruneSemVer> TruneAppVersion::semVer() const
+{
+    return TruneSemVer::parsing(shortVersion);
+}
+
 TruneAppVersion TruneAppVersion::current(const TruneBundle& bundle, const QString& fallbackVersion,
                                          const QString& fallbackBuild)
 {

@@ -56,3 +56,11 @@ QString TruneBundle::bundleIdentifier() const
     const QVariant value = infoValue(QStringLiteral("CFBundleIdentifier"));
     return value.typeId() == QMetaType::QString ? value.toString() : QString();
 }
+
+std::optional<QString> TruneBundle::pathForResource(const QString& name, const QString& extension) const
+{
+    const QString path = m_resourcesPath + QLatin1Char('/') + name + QLatin1Char('.') + extension;
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    return path;
+}

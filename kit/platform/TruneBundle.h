@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <optional>
+
 // A bundle as the kit reads it: an Info dictionary (the values of an Info.plist) and the folder
 // that holds its resources. The program's own bundle is `main()`: its Info values are fixed at
 // build time and its resources are the program's data folder, <executable folder>/../share/truneupdate.
@@ -21,6 +23,9 @@ public:
     QString bundleIdentifier() const;
 
     const QString& resourcesPath() const { return m_resourcesPath; }
+
+    // The path of the resource file "<name>.<extension>" when it exists, else nullopt.
+    std::optional<QString> pathForResource(const QString& name, const QString& extension) const;
 
 private:
     QVariantMap m_info;

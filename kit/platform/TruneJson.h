@@ -5,7 +5,8 @@
 // A type is coded by a specialization of TruneJsonCoding<T> with
 //     static QJsonValue encode(const T&);
 //     static std::expected<T, TruneJsonError> decode(const QJsonValue&);
-// Built in: bool, int, qint64, double, QString, QStringList, QUuid, QDateTime, std::vector<T>
+// Built in: bool, int, qint64, double, QString, QStringList, QUuid, QDateTime, std::vector<T>,
+// QMap<QString, T> (a JSON object)
 // and every TruneRawValueEnum (coded as its raw value).
 //
 // Types are strict: nothing is coerced ("1" is no integer, 1.5 is no integer, 1 is no text),
@@ -36,6 +37,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
@@ -269,6 +271,33 @@ struct TruneJsonCoding<std::vector<T>> {
             if (!element)
                 return std::unexpected(element.error().atIndex(i));
             values.push_back(std::move(*element));
+        }
+        return values;
+    }
+};
+
+// A JSON object whose values all decode as T.
+template <typename T>
+struct TruneJsonCoding<QMap<QString, T>> {
+    static QJsonValue encode(const QMap<QString, T>& values)
+    {
+        QJsonObject object;
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            object.insert(it.key(), TruneJsonCoding<T>::encode(it.value()));
+        return object;
+    }
+
+    static TruneJsonResult<QMap<QString, T>> decode(const QJsonValue& json)
+    {
+        if (!json.isObject())
+            return std::unexpected(TruneJson::typeMismatch("object", json));
+        const QJsonObject object = json.toObject();
+        QMap<QString, T> values;
+        for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+            auto value = TruneJsonCoding<T>::decode(it.value());
+            if (!value)
+                return std::unexpected(value.error().inKey(it.key()));
+            values.insert(it.key(), std::move(*value));
         }
         return values;
     }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QSettings>
+#include <QStandardPaths>
 
 TempHome::TempHome()
 {
@@ -26,8 +27,9 @@ TempHome::~TempHome()
         else
             qunsetenv(name.constData());
     }
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, qEnvironmentVariable("XDG_CONFIG_HOME"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, qEnvironmentVariable("XDG_CONFIG_HOME"));
+    const QString configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configHome);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configHome);
 }
 
 QString TempHome::filePath(const QString& relative) const

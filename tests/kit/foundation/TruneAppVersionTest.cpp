@@ -23,6 +23,17 @@ TEST(TruneAppVersionTest, DisplayForms)
     EXPECT_EQ(version.detailedDisplay(), QStringLiteral("v2.0.1 (214)"));
 }
 
+TEST(TruneAppVersionTest, SemVerReadsTheShortVersionStrictly)
+{
+    const auto semVerOf = [](const char* shortVersion) {
+        return TruneAppVersion{QString::fromLatin1(shortVersion), QStringLiteral("1")}.semVer();
+    };
+    EXPECT_EQ(semVerOf("2.0.1"), TruneSemVer(2, 0, 1));
+    EXPECT_EQ(semVerOf("v2.0.1"), TruneSemVer(2, 0, 1));
+    EXPECT_EQ(semVerOf("2.1"), std::nullopt);
+    EXPECT_EQ(semVerOf("2.0.1-beta"), std::nullopt);
+}
+
 TEST(TruneAppVersionTest, CurrentReadsTrimmedTextOrFallsBack)
 {
     struct Case {

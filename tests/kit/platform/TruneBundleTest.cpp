@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 TEST(TruneBundleTest, MainBundleCarriesTheBuildTimeIdentityAndDataFolder)
 {
@@ -24,4 +26,17 @@ TEST(TruneBundleTest, BundleIdentifierIsEmptyWhenNotText)
     const TruneBundle missing({}, QString());
     EXPECT_TRUE(missing.bundleIdentifier().isEmpty());
     EXPECT_FALSE(missing.infoValue(QStringLiteral("CFBundleName")).isValid());
+}
+
+TEST(TruneBundleTest, PathForResourceFindsOnlyExistingFiles)
+{
+    QTemporaryDir resources;
+    QFile file(resources.filePath(QStringLiteral("release-log.jsonl")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    QDir(resources.path()).mkdir(QStringLiteral("folder.jsonl"));
+    const TruneBundle bundle({}, resources.path());
+    EXPECT_EQ(bundle.pathForResource(QStringLiteral("release-log"), QStringLiteral("jsonl")), file.fileName());
+    EXPECT_EQ(bundle.pathForResource(QStringLiteral("release-log"), QStringLiteral("json")), std::nullopt);
+    EXPECT_EQ(bundle.pathForResource(QStringLiteral("folder"), QStringLiteral("jsonl")), std::nullopt);
 }

@@ -171,3 +171,15 @@ TEST(TruneJsonTest, LenientKeysFallBackInsteadOfFailing)
     ASSERT_TRUE(decoded.has_value());
     EXPECT_EQ(*decoded, 8);
 }
+
+TEST(TruneJsonTest, MapsDecodeEveryValueOrNameTheFailingKey)
+{
+    using Lines = QMap<QString, QStringList>;
+    const auto decoded = truneJsonDecode<Lines>(QByteArray(R"({"de":["a","b"],"en":[]})"));
+    ASSERT_TRUE(decoded.has_value());
+    EXPECT_EQ(*decoded, (Lines{{QStringLiteral("de"), {QStringLiteral("a"), QStringLiteral("b")}},
+                               {QStringLiteral("en"), {}}}));
+    const auto wrong = truneJsonDecode<Lines>(QByteArray(R"({"de":["a",1]})"));
+    ASSERT_FALSE(wrong.has_value());
+    EXPECT_EQ(wrong.error().description(), QStringLiteral("de[1]: expected string, found number"));
+}

@@ -1,0 +1,160 @@
+// Parses a generated appcast feed of about 1 MB (2,000 releases shaped like real ones: titles,
+// dates, versions as elements and as enclosure attributes, release-notes links, CDATA
+// descriptions, delta enclosures) the way the update checker does, and compares that with a plain
+// parse of the same file by libxml2 (`xmllint --noout`, which includes starting the process).
+//
+//   bench_appcast_parse [--items N] [--runs N]
+//
+// Prints the best time of each contender over the runs and their ratio.
+#include "core/sparkle/SparkleAppcastParser.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <optional>
+
+namespace {
+
+struct Options {
+    int items = 2000;
+    int runs = 15;
+};
+
+std::optional<Options> parseOptions(const QStringList& arguments)
+{
+    Options options;
+    for (qsizetype index = 1; index < arguments.size(); ++index) {
+        int* target = nullptr;
+        if (arguments[index] == QLatin1String("--items"))
+            target = &options.items;
+        else if (arguments[index] == QLatin1String("--runs"))
+            target = &options.runs;
+        bool ok = false;
+        if (target && index + 1 < arguments.size())
+            *target = arguments[++index].toInt(&ok);
+        if (!ok || *target <= 0)
+            return std::nullopt;
+    }
+    return options;
+}
+
+QByteArray number(int value)
+{
+    return QByteArray::number(value);
+}
+
+// Release `index` of a feed listed newest first, as most feeds are.
+QByteArray release(int index, int count)
+{
+    const int serial = count - index;
+    const QByteArray version = number(serial / 100) + '.' + number(serial / 10 % 10) + '.' + number(serial % 10);
+    const QByteArray build = number(1000 + serial);
+    const QByteArray previous = number(999 + serial);
+    QByteArray item = "    <item>\n"
+                      "      <title>Version " + version + "</title>\n"
+                      "      <pubDate>Mon, " + number(1 + serial % 28) + " May 2024 10:00:00 +0000</pubDate>\n"
+                      "      <sparkle:minimumSystemVersion>12.0</sparkle:minimumSystemVersion>\n"
+                      "      <sparkle:releaseNotesLink>https://lumen.example.com/notes/" + version
+                      + ".html</sparkle:releaseNotesLink>\n"
+                      "      <description><![CDATA[<p>Faster sync.</p>]]></description>\n"
+                      "      <enclosure url=\"https://downloads.example.com/lumen/Lumen-" + version
+                      + ".zip\" sparkle:version=\"" + build + "\" sparkle:shortVersionString=\"" + version
+                      + "\" length=\"18422311\" type=\"application/octet-stream\"/>\n";
+    if (index % 10 == 0) {
+        item += "      <sparkle:deltas>\n"
+                "        <enclosure url=\"https://downloads.example.com/lumen/Lumen" + build + "-" + previous
+                + ".delta\" sparkle:version=\"" + build + "\" sparkle:deltaFrom=\"" + previous
+                + "\" length=\"1202933\" type=\"application/octet-stream\"/>\n"
+                  "      </sparkle:deltas>\n";
+    }
+    return item + "    </item>\n";
+}
+
+QByteArray appcast(int items)
+{
+    QByteArray feed = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                      "<rss version=\"2.0\" xmlns:sparkle=\"https://example.com/xml-namespaces/sparkle\">\n"
+                      "  <channel>\n"
+                      "    <title>Lumen Notes Changelog</title>\n"
+                      "    <link>https://lumen.example.com/</link>\n";
+    for (int index = 0; index < items; ++index)
+        feed += release(index, items);
+    return feed + "  </channel>\n</rss>\n";
+}
+
+double bestMilliseconds(int runs, const std::function<void()>& work)
+{
+    double best = 0;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        const double elapsed = timer.nsecsElapsed() / 1e6;
+        best = run == 0 ? elapsed : std::min(best, elapsed);
+    }
+    return best;
+}
+
+bool runXmllint(const QString& xmllint, const QString& file)
+{
+    QProcess process;
+    process.start(xmllint, {QStringLiteral("--noout"), file});
+    return process.waitForFinished(60'000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+bool writeFile(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const std::optional<Options> options = parseOptions(app.arguments());
+    if (!options) {
+        std::fprintf(stderr, "usage: bench_appcast_parse [--items N] [--runs N]\n");
+        return 2;
+    }
+    const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
+    if (xmllint.isEmpty()) {
+        std::fprintf(stderr, "xmllint not found (Debian package libxml2-utils)\n");
+        return 1;
+    }
+    QTemporaryDir folder;
+    const QByteArray feed = appcast(options->items);
+    const QString feedFile = folder.filePath(QStringLiteral("appcast.xml"));
+    const QString tinyFile = folder.filePath(QStringLiteral("tiny.xml"));
+    if (!folder.isValid() || !writeFile(feedFile, feed) || !writeFile(tinyFile, "<rss/>\n")) {
+        std::fprintf(stderr, "cannot write the feed to a temporary folder\n");
+        return 1;
+    }
+    if (!runXmllint(xmllint, feedFile)) {
+        std::fprintf(stderr, "xmllint rejected the generated feed\n");
+        return 1;
+    }
+
+    std::size_t parsedItems = 0;
+    const double ours = bestMilliseconds(options->runs, [&] {
+        parsedItems = SparkleAppcastParser::parseItems(feed).size();
+    });
+    const double libxml2 = bestMilliseconds(options->runs, [&] { runXmllint(xmllint, feedFile); });
+    const double startup = bestMilliseconds(options->runs, [&] { runXmllint(xmllint, tinyFile); });
+
+    std::printf("appcast: %d items, %.2f MB, %zu parsed\n", options->items, feed.size() / 1e6, parsedItems);
+    std::printf("parseItems:            %8.2f ms (best of %d)\n", ours, options->runs);
+    std::printf("xmllint --noout:       %8.2f ms (best of %d, process start-up included)\n", libxml2, options->runs);
+    std::printf("xmllint on <rss/>:     %8.2f ms (start-up alone)\n", startup);
+    std::printf("ratio parseItems / xmllint:               %.2f (goal: at most 2)\n", ours / libxml2);
+    std::printf("ratio parseItems / xmllint minus start-up: %.2f\n", ours / std::max(0.001, libxml2 - startup));
+    return parsedItems == std::size_t(options->items) ? 0 : 1;
+}

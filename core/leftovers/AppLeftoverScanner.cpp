@@ -1,0 +1,392 @@
+#include "core/leftovers/AppLeftoverScanner.h"
+
+#include "core/inventory/FastDirectorySizeReader.h"
+#include "core/records/LocalizedNameComparison.h"
+#include "kit/platform/TrunePaths.h"
+#include "kit/platform/TruneTrash.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <string>
+
+namespace AppLeftoverScanner {
+
+namespace {
+
+const QString kProtectedMessage = QStringLiteral("Protected system file cannot be removed.");
+const QString kOutsideLibraryMessage =
+    QStringLiteral("Only items found in the Library folders searched for leftovers can be moved to the Trash.");
+const QString kNotABundleMessage =
+    QStringLiteral("Only an application bundle (a folder whose name ends in .app) can be moved to the Trash.");
+
+struct ProtectedPrefix {
+    QString prefix;
+    QString dotted; // "." + prefix, found anywhere in a name
+};
+
+const std::vector<ProtectedPrefix>& protectedSystemPrefixes()
+{
+    static const std::vector<ProtectedPrefix> prefixes = [] {
+        std::vector<ProtectedPrefix> list;
+        for (const char* prefix : {"com.apple.", "group.com.apple.", "apple.", "system.", ".globalpreferences",
+                                   "loginwindow", "pbs", "com.quorvane.truneupdate"})
+            list.push_back({QString::fromLatin1(prefix), QLatin1Char('.') + QString::fromLatin1(prefix)});
+        return list;
+    }();
+    return prefixes;
+}
+
+const QSet<QString>& protectedExactNames()
+{
+    static const QSet<QString> names{
+        QStringLiteral("apple"), QStringLiteral("icloud"), QStringLiteral("cloudkit"), QStringLiteral("mobilesync"),
+        QStringLiteral("addressbook"), QStringLiteral("calendars"), QStringLiteral("mail"), QStringLiteral("safari"),
+        QStringLiteral("messages"), QStringLiteral("keychains"), QStringLiteral("preferences"), QStringLiteral("dock"),
+        QStringLiteral("finder"), QStringLiteral("spotlight"), QStringLiteral("metadata"),
+        QStringLiteral("crashreporter"), QStringLiteral("diagnosticreports"), QStringLiteral("knowledge"),
+        QStringLiteral("biome"), QStringLiteral("group containers"), QStringLiteral("containers"),
+    };
+    return names;
+}
+
+// Cut in this order, so "x.log.plist" loses both and "x.plist.log" only ".log".
+const std::array<QLatin1StringView, 6> kKnownExtensions{
+    QLatin1StringView(".plist"), QLatin1StringView(".savedstate"), QLatin1StringView(".binarycookies"),
+    QLatin1StringView(".log"), QLatin1StringView(".sqlite"), QLatin1StringView(".db"),
+};
+
+QString key(const QString& name)
+{
+    return name.trimmed().toLower();
+}
+
+QString stripKnownExtensions(QString lowerCasedName)
+{
+    for (QLatin1StringView extension : kKnownExtensions) {
+        if (lowerCasedName.endsWith(extension))
+            lowerCasedName.chop(extension.size());
+    }
+    return lowerCasedName;
+}
+
+// Lower-cased letters and digits only, as code points, so that lengths count characters.
+std::u32string normalizeIdentifier(const QString& text)
+{
+    std::u32string normalized;
+    for (char32_t character : text.toLower().toUcs4()) {
+        if (QChar::isLetterOrNumber(character))
+            normalized.push_back(character);
+    }
+    return normalized;
+}
+
+bool isProtectedTarget(const QString& appName, const QString& bundleID)
+{
+    return isProtectedSystemEntry(bundleID.isEmpty() ? appName : bundleID);
+}
+
+// Decides for one app whether Library entries belong to it. What depends only on the app is
+// worked out once, as a scan tests thousands of entries against the same app.
+class EntryMatcher {
+public:
+    EntryMatcher(const QString& appName, const QString& bundleID)
+        : m_name(normalizeIdentifier(appName))
+    {
+        const QString id = key(bundleID);
+        if (id.isEmpty() || isProtectedSystemEntry(id))
+            return;
+        m_id = id;
+        m_idDot = id + QLatin1Char('.');
+        m_dotID = QLatin1Char('.') + id;
+        m_dotIDDot = m_dotID + QLatin1Char('.');
+    }
+
+    bool matches(const QString& entryName) const
+    {
+        if (isProtectedSystemEntry(entryName))
+            return false;
+        const QString entry = entryName.toLower();
+        const QString stem = stripKnownExtensions(entry);
+        return matchesIdentifier(entry, stem) || matchesName(stem);
+    }
+
+private:
+    bool matchesIdentifier(const QString& entry, const QString& stem) const
+    {
+        return !m_id.isEmpty()
+            && (entry == m_id || stem == m_id || entry.startsWith(m_idDot) || stem.startsWith(m_idDot)
+                || stem.endsWith(m_dotID) || entry.contains(m_dotIDDot));
+    }
+
+    // Short names would match too much: under four characters never, under five only whole.
+    bool matchesName(const QString& stem) const
+    {
+        if (m_name.size() < 4)
+            return false;
+        if (normalizeIdentifier(stem) == m_name)
+            return true;
+        if (m_name.size() < 5)
+            return false;
+        const QList<QStringView> pieces = QStringView(stem).split(QLatin1Char('.'), Qt::SkipEmptyParts);
+        return pieces.size() >= 2 && normalizeIdentifier(pieces.last().toString()) == m_name;
+    }
+
+    std::u32string m_name; // normalized app name
+    QString m_id;          // empty when the identifier is missing or protected
+    QString m_idDot;
+    QString m_dotID;
+    QString m_dotIDDot;
+};
+
+QString standardizedPath(const QString& path)
+{
+    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
+}
+
+QString lastPathComponent(const QString& path)
+{
+    return QFileInfo(QDir::cleanPath(path)).fileName();
+}
+
+QString withoutAppSuffix(const QString& appName)
+{
+    const QLatin1StringView suffix(".app");
+    if (appName.endsWith(suffix, Qt::CaseInsensitive))
+        return appName.chopped(suffix.size());
+    return appName;
+}
+
+// The names of the folder's immediate children, hidden ones left out; none when it cannot be read.
+QStringList visibleChildNames(const QString& folder)
+{
+    QStringList names;
+    DIR* directory = ::opendir(QFile::encodeName(folder).constData());
+    if (!directory)
+        return names;
+    while (const dirent* entry = ::readdir(directory)) {
+        if (entry->d_name[0] != '.')
+            names.append(QFile::decodeName(entry->d_name));
+    }
+    ::closedir(directory);
+    return names;
+}
+
+bool existsWithoutFollowing(const QString& path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+bool isAppBundleFolder(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        && QFileInfo(path).suffix().compare(QLatin1StringView("app"), Qt::CaseInsensitive) == 0;
+}
+
+// The scanned folders of a library root with symbolic links resolved; folders that do not exist
+// are left out, as nothing can be moved out of them.
+QSet<QString> canonicalScanFolders(const QString& libraryRoot)
+{
+    QSet<QString> folders;
+    for (const ScanLocation& location : scanLocations()) {
+        const QString canonical = QFileInfo(libraryRoot + QLatin1Char('/') + location.relativePath).canonicalFilePath();
+        if (!canonical.isEmpty())
+            folders.insert(canonical);
+    }
+    return folders;
+}
+
+// Where to move an item from: its own name inside the resolved folder that holds it, when that
+// folder is one of the scanned ones. The folder is compared resolved, so neither ".." nor a
+// symbolic link on the way can lead out of the Library; the item itself is not resolved, so a
+// link is moved as a link.
+std::optional<QString> movablePath(const QString& itemPath, const QSet<QString>& scanFolders)
+{
+    if (!QDir::isAbsolutePath(itemPath))
+        return std::nullopt;
+    const QFileInfo item(QDir::cleanPath(itemPath));
+    const QString name = item.fileName();
+    if (name.isEmpty() || name == QLatin1StringView(".."))
+        return std::nullopt;
+    const QString folder = QFileInfo(item.path()).canonicalFilePath();
+    if (folder.isEmpty() || !scanFolders.contains(folder))
+        return std::nullopt;
+    return folder + QLatin1Char('/') + name;
+}
+
+qint64 saturatingSum(qint64 total, qint64 size)
+{
+    if (size > 0 && total > std::numeric_limits<qint64>::max() - size)
+        return std::numeric_limits<qint64>::max();
+    if (size < 0 && total < std::numeric_limits<qint64>::min() - size)
+        return std::numeric_limits<qint64>::min();
+    return total + size;
+}
+
+// Moves `from` and records the outcome under `reportedPath`.
+void trashInto(TrashRemovalReport& report, const QString& reportedPath, const QString& from, qint64 size)
+{
+    const auto moved = TruneTrash::trashItem(from);
+    if (!moved) {
+        report.failedPaths.insert(reportedPath, moved.error().description());
+        return;
+    }
+    report.trashedPaths.append(reportedPath);
+    report.reclaimedBytes = saturatingSum(report.reclaimedBytes, size);
+}
+
+void trashSelectedItems(TrashRemovalReport& report, const std::vector<LeftoverFileItem>& items, const QString& libraryRoot)
+{
+    const QSet<QString> scanFolders = canonicalScanFolders(libraryRoot);
+    for (const LeftoverFileItem& item : items) {
+        if (!item.isSelected)
+            continue;
+        if (isProtectedSystemEntry(lastPathComponent(item.path))) {
+            report.failedPaths.insert(item.path, kProtectedMessage);
+            continue;
+        }
+        if (!existsWithoutFollowing(standardizedPath(item.path)))
+            continue;
+        const std::optional<QString> from = movablePath(item.path, scanFolders);
+        if (!from) {
+            report.failedPaths.insert(item.path, kOutsideLibraryMessage);
+            continue;
+        }
+        trashInto(report, item.path, *from, item.sizeBytes);
+    }
+}
+
+void trashAppBundle(TrashRemovalReport& report, const QString& bundlePath)
+{
+    const QString path = standardizedPath(bundlePath);
+    if (!existsWithoutFollowing(path))
+        return;
+    if (!isAppBundleFolder(path)) {
+        report.failedPaths.insert(bundlePath, kNotABundleMessage);
+        return;
+    }
+    trashInto(report, bundlePath, path, FastDirectorySizeReader::allocatedSize(path, true));
+}
+
+} // namespace
+
+QString defaultLibraryRootURL()
+{
+    return TrunePaths::homeDirectory() + QStringLiteral("/Library");
+}
+
+const std::vector<ScanLocation>& scanLocations()
+{
+    static const std::vector<ScanLocation> locations{
+        {QStringLiteral("Application Support"), LeftoverCategory::appSupport},
+        {QStringLiteral("Caches"), LeftoverCategory::caches},
+        {QStringLiteral("Preferences"), LeftoverCategory::preferences},
+        {QStringLiteral("Containers"), LeftoverCategory::containers},
+        {QStringLiteral("Group Containers"), LeftoverCategory::containers},
+        {QStringLiteral("Logs"), LeftoverCategory::logs},
+        {QStringLiteral("Saved Application State"), LeftoverCategory::savedState},
+        {QStringLiteral("HTTPStorages"), LeftoverCategory::caches},
+        {QStringLiteral("WebKit"), LeftoverCategory::caches},
+        {QStringLiteral("LaunchAgents"), LeftoverCategory::launchAgents},
+    };
+    return locations;
+}
+
+bool isProtectedSystemEntry(const QString& name)
+{
+    const QString k = key(name);
+    if (k.isEmpty() || protectedExactNames().contains(k))
+        return true;
+    return std::ranges::any_of(protectedSystemPrefixes(), [&](const ProtectedPrefix& prefix) {
+        return k.startsWith(prefix.prefix) || k.contains(prefix.dotted);
+    });
+}
+
+bool matchesEntry(const QString& entryName, const QString& appName, const QString& bundleID)
+{
+    return EntryMatcher(appName, bundleID).matches(entryName);
+}
+
+std::vector<LeftoverFileItem> scanLeftovers(const QString& appName, const QString& bundleID,
+                                            const QString& libraryRootURL, const QLocale& locale)
+{
+    const QString id = key(bundleID);
+    const QString name = withoutAppSuffix(appName).trimmed();
+    if (isProtectedTarget(name, id))
+        return {};
+
+    const QString libraryRoot = standardizedPath(libraryRootURL);
+    const EntryMatcher matcher(name, id);
+    std::vector<LeftoverFileItem> items;
+    QSet<QString> seenPaths;
+    for (const ScanLocation& location : scanLocations()) {
+        const QString folder = libraryRoot + QLatin1Char('/') + location.relativePath;
+        for (const QString& child : visibleChildNames(folder)) {
+            if (!matcher.matches(child))
+                continue;
+            const QString path = folder + QLatin1Char('/') + child;
+            if (seenPaths.contains(path))
+                continue;
+            seenPaths.insert(path);
+            items.emplace_back(std::nullopt, path, location.category, FastDirectorySizeReader::allocatedSize(path, true), true);
+        }
+    }
+
+    const LocalizedNameComparison paths(locale);
+    std::ranges::stable_sort(items, [&](const LeftoverFileItem& left, const LeftoverFileItem& right) {
+        if (left.sizeBytes != right.sizeBytes)
+            return left.sizeBytes > right.sizeBytes;
+        return paths.compare(left.path, right.path) < 0;
+    });
+    return items;
+}
+
+TrashRemovalReport moveToTrash(const std::vector<LeftoverFileItem>& items, const std::optional<QString>& appBundlePath,
+                               bool includeAppBundle, const QString& libraryRootURL)
+{
+    TrashRemovalReport report;
+    trashSelectedItems(report, items, standardizedPath(libraryRootURL));
+    if (includeAppBundle && appBundlePath && !appBundlePath->isEmpty())
+        trashAppBundle(report, *appBundlePath);
+    return report;
+}
+
+bool fileExistsAtPath(const QString& path)
+{
+    return QFileInfo::exists(path);
+}
+
+std::vector<TrashLeftoverAlert> pruneStaleTrashAlerts(const std::vector<TrashLeftoverAlert>& alerts,
+                                                      const std::vector<InstalledAppRecord>& installedApps,
+                                                      const std::function<bool(const QString&)>& fileExists)
+{
+    if (alerts.empty())
+        return alerts;
+    QSet<QString> installedIDs;
+    QSet<QString> installedNames;
+    for (const InstalledAppRecord& app : installedApps) {
+        if (const QString id = key(app.bundleID); !id.isEmpty())
+            installedIDs.insert(id);
+        installedNames.insert(lastPathComponent(app.path).toLower());
+    }
+    std::vector<TrashLeftoverAlert> kept;
+    for (const TrashLeftoverAlert& alert : alerts) {
+        const QString id = key(alert.bundleID());
+        if (fileExists(alert.trashedAppPath()) && (id.isEmpty() || !installedIDs.contains(id))
+            && !installedNames.contains(lastPathComponent(alert.trashedAppPath()).toLower()))
+            kept.push_back(alert);
+    }
+    return kept;
+}
+
+} // namespace AppLeftoverScanner

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/records/TruneUpdateConfig.h"
+#include "core/records/UpdateLogEntry.h"
+
+#include <QString>
+
+#include <vector>
+
+// Keeps the settings ("config.json") and the operation history ("history.json", newest first)
+// in one folder. Nothing is cached: every load reads the file, every save writes the whole file
+// atomically. No operation reports a failure: loads fall back to the default settings or an
+// empty history, and a write that fails leaves the previous file as it was.
+//
+// A document that is on disk but cannot be read is never overwritten in place: before the
+// first write over it, it is renamed to "<name>.bad-<UTC time>" beside the new one, so a
+// damaged history or a settings file from another version is not lost to the next save.
+//
+// Not thread-safe: appendHistory() is a read-modify-write and relies on one caller at a time.
+class UpdateConfigStore final {
+public:
+    // "Quorvane/TruneUpdate" in the per-user data folder: ~/Library/Application Support on
+    // macOS, $XDG_DATA_HOME (usually ~/.local/share) on Linux.
+    static QString defaultDirectoryURL();
+
+    // Creates, reads and writes nothing. The history limit is raised to at least 10.
+    UpdateConfigStore(const QString& directoryURL, qint64 maxHistoryCount);
+
+    const QString& directoryURL() const { return m_directoryURL; }
+    const QString& configURL() const { return m_configURL; }
+    const QString& historyURL() const { return m_historyURL; }
+    qint64 maxHistoryCount() const { return m_maxHistoryCount; }
+
+    // The stored settings, or the defaults when config.json is missing or cannot be decoded
+    // as a whole.
+    TruneUpdateConfig loadConfig() const;
+    void saveConfig(const TruneUpdateConfig& config);
+
+    // The stored history in stored order, not trimmed; empty when history.json is missing or
+    // any entry in it cannot be decoded.
+    std::vector<UpdateLogEntry> loadHistory() const;
+    // Puts `entry` first, keeps the newest maxHistoryCount() entries, writes them and returns
+    // them (also when the write failed).
+    std::vector<UpdateLogEntry> appendHistory(const UpdateLogEntry& entry);
+    // Writes an empty history; the file stays.
+    void clearHistory();
+    // Writes the first maxHistoryCount() entries of `history`.
+    void saveHistory(const std::vector<UpdateLogEntry>& history);
+
+private:
+    void ensureDirectoryExists() const;
+
+    QString m_directoryURL;
+    QString m_configURL;
+    QString m_historyURL;
+    qint64 m_maxHistoryCount;
+};

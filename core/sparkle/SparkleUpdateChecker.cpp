@@ -1,0 +1,217 @@
+#include "core/sparkle/SparkleUpdateChecker.h"
+
+#include "core/sparkle/SparkleAppcastParser.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+#include <QVariant>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <memory>
+#include <optional>
+
+namespace {
+
+constexpr char kUserAgent[] = "TruneUpdate/1.0 (macOS; Quorvane Sparkle Inspector)";
+constexpr char kAcceptedTypes[] = "application/rss+xml, application/xml, text/xml;q=0.9, */*;q=0.1";
+constexpr double kResourceAllowanceSeconds = 5;
+
+bool isWebAddress(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1StringView("https") || scheme == QLatin1StringView("http");
+}
+
+std::optional<QUrl> webFeedURL(const InstalledAppRecord& app)
+{
+    if (!app.sparkleFeedURL)
+        return std::nullopt;
+    const QUrl url(*app.sparkleFeedURL, QUrl::StrictMode);
+    if (!url.isValid() || !isWebAddress(url))
+        return std::nullopt;
+    return url;
+}
+
+// At least 1 ms: a zero transfer time-out would mean none at all.
+int milliseconds(double seconds)
+{
+    const double value = std::round(seconds * 1000);
+    if (!(value >= 1))
+        return 1;
+    return value >= INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+// A link of the feed, made absolute against the feed's address; nullopt for anything but a web
+// address.
+std::optional<QString> webLink(const std::optional<QString>& link, const QUrl& feed)
+{
+    if (!link)
+        return std::nullopt;
+    const QUrl url(*link);
+    if (!url.isValid())
+        return std::nullopt;
+    if (!url.isRelative())
+        return isWebAddress(url) ? link : std::nullopt;
+    const QUrl resolved = feed.resolved(url);
+    if (!isWebAddress(resolved))
+        return std::nullopt;
+    return resolved.toString(QUrl::FullyEncoded);
+}
+
+struct Candidate {
+    const InstalledAppRecord* app;
+    QUrl feed;
+};
+
+// The body of one feed as it arrives. More than the feed limit is never kept: the fetch is
+// refused and aborted as soon as the declared length or the bytes received pass it.
+struct FeedDownload {
+    QByteArray body;
+    bool refused = false;
+};
+
+// One call of checkUpdates: its own network manager on the calling thread's event loop, with at
+// most `width` fetches in flight, started in candidate order.
+class FeedFetchRound final {
+public:
+    FeedFetchRound(std::vector<Candidate> candidates, double timeoutSeconds, bool includePrereleases, int width)
+        : m_candidates(std::move(candidates))
+        , m_requestTimeoutMs(milliseconds(timeoutSeconds))
+        , m_resourceTimeoutMs(milliseconds(timeoutSeconds + kResourceAllowanceSeconds))
+        , m_includePrereleases(includePrereleases)
+        , m_width(width)
+        , m_macOSVersion(SparkleAppcastParser::currentMacOSVersionString())
+    {
+    }
+
+    QHash<QString, SparkleUpdateCheckResult> run()
+    {
+        while (m_inFlight < m_width && m_next < m_candidates.size())
+            startNext();
+        m_loop.exec();
+        return std::move(m_results);
+    }
+
+private:
+    void startNext()
+    {
+        const Candidate& candidate = m_candidates[m_next++];
+        ++m_inFlight;
+        QNetworkReply* reply = m_network.get(request(candidate.feed));
+        auto download = std::make_shared<FeedDownload>();
+
+        auto* deadline = new QTimer(reply);
+        deadline->setSingleShot(true);
+        QObject::connect(deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
+        deadline->start(m_resourceTimeoutMs);
+
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, download] {
+            if (declaresTooMuch(reply))
+                refuse(reply, *download);
+        });
+        QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, download] { receive(reply, *download); });
+        QObject::connect(reply, &QNetworkReply::finished, &m_loop, [this, reply, download, &candidate] {
+            reply->deleteLater();
+            if (std::optional<SparkleUpdateCheckResult> result = resultOf(reply, *download, *candidate.app))
+                m_results.insert(result->appID, std::move(*result));
+            --m_inFlight;
+            if (m_next < m_candidates.size())
+                startNext();
+            else if (m_inFlight == 0)
+                m_loop.quit();
+        });
+    }
+
+    QNetworkRequest request(const QUrl& feed) const
+    {
+        QNetworkRequest request(feed);
+        request.setRawHeader("User-Agent", kUserAgent);
+        request.setRawHeader("Accept", kAcceptedTypes);
+        request.setTransferTimeout(m_requestTimeoutMs);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+        // Compressed feeds are decoded as they arrive and the limit counts decoded bytes; past it
+        // the decoder also stops a body that inflates out of all proportion.
+        request.setDecompressedSafetyCheckThreshold(SparkleAppcastParser::maxFeedBytes);
+        return request;
+    }
+
+    static bool declaresTooMuch(const QNetworkReply* reply)
+    {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        return length.isValid() && length.toLongLong() > SparkleAppcastParser::maxFeedBytes;
+    }
+
+    // Takes at most one byte more than the limit, so that an endless body costs no more memory.
+    static void receive(QNetworkReply* reply, FeedDownload& download)
+    {
+        if (download.refused)
+            return;
+        download.body += reply->read(SparkleAppcastParser::maxFeedBytes + 1 - download.body.size());
+        if (download.body.size() > SparkleAppcastParser::maxFeedBytes)
+            refuse(reply, download);
+    }
+
+    static void refuse(QNetworkReply* reply, FeedDownload& download)
+    {
+        download.refused = true;
+        download.body.clear();
+        reply->abort();
+    }
+
+    std::optional<SparkleUpdateCheckResult> resultOf(QNetworkReply* reply, FeedDownload& download,
+                                                     const InstalledAppRecord& app) const
+    {
+        if (!download.refused && reply->error() == QNetworkReply::NoError)
+            receive(reply, download);
+        if (download.refused || reply->error() != QNetworkReply::NoError || declaresTooMuch(reply))
+            return std::nullopt;
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))
+            return std::nullopt;
+        std::optional<SparkleAppcastItem> item =
+            SparkleAppcastParser::latestCompatibleItem(download.body, m_macOSVersion, m_includePrereleases);
+        if (!item)
+            return std::nullopt;
+        item->downloadURL = webLink(item->downloadURL, reply->url());
+        item->releaseNotesURL = webLink(item->releaseNotesURL, reply->url());
+        const bool newer = SparkleAppcastParser::isItemNewer(*item, app.installedVersion, app.buildVersion);
+        return SparkleUpdateCheckResult{.appID = app.id(), .latestItem = std::move(*item), .updateAvailable = newer};
+    }
+
+    const std::vector<Candidate> m_candidates;
+    const int m_requestTimeoutMs;
+    const int m_resourceTimeoutMs;
+    const bool m_includePrereleases;
+    const int m_width;
+    const QString m_macOSVersion;
+    std::size_t m_next = 0;
+    int m_inFlight = 0;
+    QHash<QString, SparkleUpdateCheckResult> m_results;
+    QEventLoop m_loop;
+    // Ephemeral: no cache, and cookies only in memory for this round. Declared last, so it goes
+    // first: its replies are gone before the loop they report to.
+    QNetworkAccessManager m_network;
+};
+
+} // namespace
+
+QHash<QString, SparkleUpdateCheckResult> SparkleUpdateChecker::checkUpdates(const std::vector<InstalledAppRecord>& apps,
+                                                                          bool includePrereleases,
+                                                                          int maxConcurrency) const
+{
+    std::vector<Candidate> candidates;
+    for (const InstalledAppRecord& app : apps) {
+        if (std::optional<QUrl> feed = webFeedURL(app))
+            candidates.push_back({&app, std::move(*feed)});
+    }
+    if (candidates.empty())
+        return {};
+    FeedFetchRound round(std::move(candidates), timeoutSeconds, includePrereleases, std::max(1, maxConcurrency));
+    return round.run();
+}

@@ -1,0 +1,56 @@
+#include "kit/foundation/TruneProcessError.h"
+
+#include "kit/localization/TruneText.h"
+
+#include <charconv>
+
+namespace {
+
+QString decimal(int value)
+{
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    return QString::fromLatin1(digits, end - digits);
+}
+
+} // namespace
+
+TruneProcessError TruneProcessError::binaryNotFound(const QString& name)
+{
+    TruneProcessError error;
+    error.errorCase = Case::binaryNotFound;
+    error.name = name;
+    return error;
+}
+
+TruneProcessError TruneProcessError::nonZeroExit(int code, const QString& stderr)
+{
+    TruneProcessError error;
+    error.errorCase = Case::nonZeroExit;
+    error.code = code;
+    error.stderr = stderr;
+    return error;
+}
+
+TruneProcessError TruneProcessError::cancelled()
+{
+    return {};
+}
+
+QString TruneProcessError::description(TruneLanguage language) const
+{
+    switch (errorCase) {
+    case Case::binaryNotFound:
+        return truneText(QStringLiteral("Required executable '") + name + QStringLiteral("' was not found."),
+                         QStringLiteral("Gerekli '") + name + QStringLiteral("' aracı bulunamadı."), language);
+    case Case::nonZeroExit: {
+        const QString message = stderr.trimmed();
+        if (!message.isEmpty())
+            return message;
+        return QStringLiteral("Process exited with code ") + decimal(code) + QStringLiteral(".");
+    }
+    case Case::cancelled:
+        return truneText(QStringLiteral("Operation cancelled."), QStringLiteral("İşlem iptal edildi."), language);
+    }
+    return {};
+}

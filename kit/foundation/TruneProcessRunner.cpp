@@ -1,0 +1,452 @@
+#include "kit/foundation/TruneProcessRunner.h"
+
+#include <QByteArrayView>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr qsizetype tailLimit = 32768;
+// How long output is still read after the tool exited, while something it started in the
+// background keeps the pipes open.
+constexpr auto drainAfterExit = std::chrono::seconds(2);
+// How long a cancelled tool may take to end after SIGTERM before its group gets SIGKILL.
+constexpr auto terminationGrace = std::chrono::seconds(5);
+// How often the wait looks at the tool's state while no output arrives.
+constexpr auto checkInterval = std::chrono::milliseconds(50);
+constexpr qsizetype readSize = 64 * 1024;
+
+class UniqueFd final {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_fd = std::exchange(other.m_fd, -1);
+        }
+        return *this;
+    }
+    ~UniqueFd() { reset(); }
+
+    int get() const { return m_fd; }
+    bool isOpen() const { return m_fd >= 0; }
+    void reset()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+struct Pipe {
+    UniqueFd readEnd;
+    UniqueFd writeEnd;
+};
+
+// Both ends close on exec, so a tool started meanwhile by another thread cannot inherit them and
+// keep the pipe open. Ends that land on 0, 1 or 2 (when our own standard streams are closed) are
+// moved up, so that wiring the child's standard streams cannot overwrite them.
+std::expected<Pipe, int> makePipe()
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return std::unexpected(errno);
+    std::array<UniqueFd, 2> ends{UniqueFd(fds[0]), UniqueFd(fds[1])};
+    for (UniqueFd& end : ends) {
+        if (end.get() > STDERR_FILENO)
+            continue;
+        const int moved = fcntl(end.get(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        if (moved < 0)
+            return std::unexpected(errno);
+        end = UniqueFd(moved);
+    }
+    // Only our end is non-blocking; the tool writes to an ordinary blocking pipe.
+    fcntl(ends[0].get(), F_SETFL, fcntl(ends[0].get(), F_GETFL) | O_NONBLOCK);
+    return Pipe{std::move(ends[0]), std::move(ends[1])};
+}
+
+// NUL-terminated strings and the null-terminated pointer array that posix_spawn wants.
+class CStringArray final {
+public:
+    void append(QByteArray text) { m_strings.push_back(std::move(text)); }
+
+    char* const* data()
+    {
+        m_pointers.clear();
+        for (QByteArray& text : m_strings)
+            m_pointers.push_back(text.data());
+        m_pointers.push_back(nullptr);
+        return m_pointers.data();
+    }
+
+private:
+    std::vector<QByteArray> m_strings;
+    std::vector<char*> m_pointers;
+};
+
+CStringArray argumentVector(const QString& executable, const QStringList& arguments)
+{
+    CStringArray argv;
+    argv.append(QFile::encodeName(executable));
+    for (const QString& argument : arguments)
+        argv.append(argument.toUtf8());
+    return argv;
+}
+
+// A copy of our environment with every pair of `overlay` set on it: inherited entries keep
+// their bytes and order, a given name replaces the inherited value.
+CStringArray overlaidEnvironment(const QMap<QString, QString>& overlay)
+{
+    std::set<QByteArray> overlaidNames;
+    for (auto it = overlay.cbegin(); it != overlay.cend(); ++it)
+        overlaidNames.insert(it.key().toUtf8());
+
+    CStringArray environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const QByteArrayView pair(*entry);
+        const qsizetype equals = pair.indexOf('=');
+        const QByteArrayView name = equals < 0 ? pair : pair.first(equals);
+        if (!overlaidNames.contains(name.toByteArray()))
+            environment.append(pair.toByteArray());
+    }
+    for (auto it = overlay.cbegin(); it != overlay.cend(); ++it)
+        environment.append(it.key().toUtf8() + '=' + it.value().toUtf8());
+    return environment;
+}
+
+struct SpawnedTool {
+    pid_t pid = 0;
+    UniqueFd stdoutFd;
+    UniqueFd stderrFd;
+};
+
+// posix_spawn does not say whether the tool or the folder to start in was at fault.
+QString failedLaunchPath(const QString& executable, const std::optional<QString>& workingDirectory)
+{
+    if (workingDirectory
+        && (!QFileInfo(*workingDirectory).isDir() || ::access(QFile::encodeName(*workingDirectory).constData(), X_OK) != 0))
+        return *workingDirectory;
+    return executable;
+}
+
+// Starts the tool as the leader of a new process group, with standard input from /dev/null,
+// standard output and error into fresh pipes, no other descriptor of ours, and every signal at
+// its default action and unblocked, whatever this process ignores or blocks.
+int spawnInto(pid_t& pid, const QString& executable, const QStringList& arguments,
+              const std::optional<QString>& workingDirectory, const std::optional<QMap<QString, QString>>& environment,
+              const Pipe& out, const Pipe& err)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    if (int rc = posix_spawn_file_actions_init(&actions); rc != 0)
+        return rc;
+    if (int rc = posix_spawnattr_init(&attributes); rc != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        return rc;
+    }
+
+    const QByteArray directory = workingDirectory ? QFile::encodeName(*workingDirectory) : QByteArray();
+    sigset_t defaultSignals;
+    sigfillset(&defaultSignals);
+    sigset_t noSignals;
+    sigemptyset(&noSignals);
+
+    int rc = posix_spawn_file_actions_adddup2(&actions, out.writeEnd.get(), STDOUT_FILENO);
+    if (rc == 0)
+        rc = posix_spawn_file_actions_adddup2(&actions, err.writeEnd.get(), STDERR_FILENO);
+    if (rc == 0)
+        rc = posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (rc == 0)
+        rc = posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+    if (rc == 0 && workingDirectory)
+        rc = posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
+    if (rc == 0)
+        rc = posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    if (rc == 0)
+        rc = posix_spawnattr_setpgroup(&attributes, 0);
+    if (rc == 0)
+        rc = posix_spawnattr_setsigdefault(&attributes, &defaultSignals);
+    if (rc == 0)
+        rc = posix_spawnattr_setsigmask(&attributes, &noSignals);
+
+    if (rc == 0) {
+        const QByteArray path = QFile::encodeName(executable);
+        CStringArray argv = argumentVector(executable, arguments);
+        if (environment) {
+            CStringArray envp = overlaidEnvironment(*environment);
+            rc = posix_spawn(&pid, path.constData(), &actions, &attributes, argv.data(), envp.data());
+        } else {
+            rc = posix_spawn(&pid, path.constData(), &actions, &attributes, argv.data(), environ);
+        }
+    }
+
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc;
+}
+
+std::expected<SpawnedTool, TruneFileError> spawnTool(const QString& executable, const QStringList& arguments,
+                                                     const std::optional<QString>& workingDirectory,
+                                                     const std::optional<QMap<QString, QString>>& environment)
+{
+    auto out = makePipe();
+    if (!out)
+        return std::unexpected(TruneFileError::fromErrno(executable, out.error()));
+    auto err = makePipe();
+    if (!err)
+        return std::unexpected(TruneFileError::fromErrno(executable, err.error()));
+
+    SpawnedTool tool;
+    if (const int rc = spawnInto(tool.pid, executable, arguments, workingDirectory, environment, *out, *err); rc != 0)
+        return std::unexpected(TruneFileError::fromErrno(failedLaunchPath(executable, workingDirectory), rc));
+    // The write ends close here, so the pipes end once the tool (and whatever it started) is done.
+    tool.stdoutFd = std::move(out->readEnd);
+    tool.stderrFd = std::move(err->readEnd);
+    return tool;
+}
+
+// The length of a multi-byte UTF-8 sequence that has begun at the end of `bytes` but is not
+// complete yet: 0 to 3.
+qsizetype unfinishedSequenceLength(QByteArrayView bytes)
+{
+    const qsizetype lookBack = std::min<qsizetype>(3, bytes.size());
+    for (qsizetype back = 1; back <= lookBack; ++back) {
+        const auto byte = static_cast<unsigned char>(bytes[bytes.size() - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue; // a continuation byte: its lead byte comes earlier
+        const qsizetype length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
+
+// Turns a byte stream that arrives in pieces of any size into text. The start of a character cut
+// off at the end of one piece waits for the rest in the next; invalid bytes become U+FFFD.
+class Utf8StreamDecoder final {
+public:
+    QString decode(QByteArrayView piece)
+    {
+        m_pending.append(piece);
+        const qsizetype complete = m_pending.size() - unfinishedSequenceLength(m_pending);
+        const QString text = QString::fromUtf8(QByteArrayView(m_pending).first(complete));
+        m_pending.remove(0, complete);
+        return text;
+    }
+
+    // What is left when the stream has ended: a cut character, shown as U+FFFD.
+    QString finish() { return QString::fromUtf8(std::exchange(m_pending, {})); }
+
+private:
+    QByteArray m_pending;
+};
+
+// One of the tool's output streams: our end of its pipe, the bytes kept of it, and its decoder
+// for the output handler.
+struct CapturedStream {
+    UniqueFd fd;
+    bool keepAll = false;
+    QByteArray captured;
+    Utf8StreamDecoder decoder;
+
+    // Keeps the piece; without keepAll only the last tailLimit bytes of the stream stay, cut on
+    // bytes even inside a character.
+    void capture(QByteArrayView piece)
+    {
+        captured.append(piece);
+        if (!keepAll && captured.size() > tailLimit)
+            captured.remove(0, captured.size() - tailLimit);
+    }
+};
+
+// Reads the tool's standard output and error on the calling thread.
+class ToolOutput final {
+public:
+    ToolOutput(UniqueFd stdoutFd, UniqueFd stderrFd, bool captureFullStdout,
+               const TruneProcessRunner::OutputHandler& onOutput)
+        : m_onOutput(onOutput)
+    {
+        m_streams[0].fd = std::move(stdoutFd);
+        m_streams[0].keepAll = captureFullStdout;
+        m_streams[1].fd = std::move(stderrFd);
+        m_buffer.resize(readSize);
+    }
+
+    bool isOpen() const
+    {
+        return std::ranges::any_of(m_streams, [](const CapturedStream& stream) { return stream.fd.isOpen(); });
+    }
+
+    // Waits at most `timeout` for output and takes in what has arrived; returns at once when some did.
+    void readFor(std::chrono::milliseconds timeout)
+    {
+        std::array<pollfd, 2> polled{};
+        std::array<CapturedStream*, 2> streams{};
+        nfds_t count = 0;
+        for (CapturedStream& stream : m_streams) {
+            if (!stream.fd.isOpen())
+                continue;
+            polled[count] = pollfd{stream.fd.get(), POLLIN, 0};
+            streams[count] = &stream;
+            ++count;
+        }
+        if (poll(polled.data(), count, static_cast<int>(timeout.count())) <= 0)
+            return;
+        for (nfds_t i = 0; i < count; ++i) {
+            if (polled[i].revents != 0)
+                readAvailable(*streams[i]);
+        }
+    }
+
+    // Reads until both streams have ended or `deadline` has passed.
+    void readUntilEnd(Clock::time_point deadline)
+    {
+        while (isOpen()) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left <= std::chrono::milliseconds::zero())
+                return;
+            readFor(left);
+        }
+    }
+
+    // Closes the streams still open, passing on a character left unfinished in either.
+    void finish()
+    {
+        for (CapturedStream& stream : m_streams) {
+            if (stream.fd.isOpen())
+                end(stream);
+        }
+    }
+
+    TruneProcessResult result(int exitCode) const
+    {
+        return TruneProcessResult{exitCode, m_streams[0].captured, m_streams[1].captured};
+    }
+
+private:
+    void readAvailable(CapturedStream& stream)
+    {
+        const ssize_t count = ::read(stream.fd.get(), m_buffer.data(), static_cast<size_t>(m_buffer.size()));
+        if (count > 0) {
+            const QByteArrayView piece(m_buffer.constData(), count);
+            stream.capture(piece);
+            pass(stream.decoder.decode(piece));
+        } else if (count == 0 || (errno != EAGAIN && errno != EINTR)) {
+            end(stream);
+        }
+    }
+
+    void end(CapturedStream& stream)
+    {
+        stream.fd.reset();
+        pass(stream.decoder.finish());
+    }
+
+    void pass(const QString& text) const
+    {
+        if (m_onOutput && !text.isEmpty())
+            m_onOutput(text);
+    }
+
+    const TruneProcessRunner::OutputHandler& m_onOutput;
+    std::array<CapturedStream, 2> m_streams; // standard output, standard error
+    QByteArray m_buffer;
+};
+
+// Reads output until the tool has exited, taking its process group down with SIGKILL when a
+// cancellation's SIGTERM has not ended it within the grace period. The tool is left unreaped.
+void waitForExit(pid_t pid, ToolOutput& output, const TruneProcessCancellation* cancellation)
+{
+    std::optional<Clock::time_point> killAt;
+    while (truneChildIsRunning(pid)) {
+        if (cancellation && cancellation->isCancelled()) {
+            if (!killAt)
+                killAt = Clock::now() + terminationGrace;
+            else if (Clock::now() >= *killAt) {
+                kill(-pid, SIGKILL);
+                killAt = Clock::time_point::max();
+            }
+        }
+        output.readFor(checkInterval);
+    }
+}
+
+// Collects the exited tool: its exit status, or the number of the signal that ended it; -1 when
+// the status is lost because someone else collected it.
+int reap(pid_t pid)
+{
+    int status = 0;
+    pid_t collected = 0;
+    do {
+        collected = waitpid(pid, &status, 0);
+    } while (collected < 0 && errno == EINTR);
+    if (collected != pid)
+        return -1;
+    return WIFSIGNALED(status) ? WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+} // namespace
+
+bool TruneProcessRunError::isCancelled() const
+{
+    const auto* error = std::get_if<TruneProcessError>(&reason);
+    return error && error->errorCase == TruneProcessError::Case::cancelled;
+}
+
+QString TruneProcessRunError::description(TruneLanguage language) const
+{
+    if (const auto* error = std::get_if<TruneProcessError>(&reason))
+        return error->description(language);
+    return std::get<TruneFileError>(reason).description();
+}
+
+std::expected<TruneProcessResult, TruneProcessRunError>
+TruneProcessRunner::run(const QString& executable, const QStringList& arguments,
+                        const std::optional<QString>& workingDirectory,
+                        const std::optional<QMap<QString, QString>>& environment, bool captureFullStdout,
+                        const std::shared_ptr<TruneProcessCancellation>& cancellation, const OutputHandler& onOutput)
+{
+    const TruneProcessRunError cancelled{TruneProcessError::cancelled()};
+    if (cancellation && cancellation->isCancelled())
+        return std::unexpected(cancelled);
+
+    auto tool = spawnTool(executable, arguments, workingDirectory, environment);
+    if (!tool)
+        return std::unexpected(TruneProcessRunError{tool.error()});
+    // A cancellation that came after the check above stops the tool here.
+    if (cancellation)
+        cancellation->attach(tool->pid);
+
+    ToolOutput output(std::move(tool->stdoutFd), std::move(tool->stderrFd), captureFullStdout, onOutput);
+    waitForExit(tool->pid, output, cancellation.get());
+    output.readUntilEnd(Clock::now() + drainAfterExit);
+    output.finish();
+
+    const bool interrupted = cancellation && cancellation->detach();
+    const int exitCode = reap(tool->pid);
+    if (interrupted)
+        return std::unexpected(cancelled);
+    return output.result(exitCode);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "kit/foundation/TruneFileError.h"
+#include "kit/foundation/TruneProcessCancellation.h"
+#include "kit/foundation/TruneProcessError.h"
+#include "kit/foundation/TruneProcessResult.h"
+#include "kit/localization/TruneLanguage.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <expected>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <variant>
+
+// Why a run gave no result: it was cancelled (TruneProcessError::cancelled), or the system
+// refused to start the tool (its own error for the executable or the working directory,
+// unchanged).
+struct TruneProcessRunError {
+    std::variant<TruneProcessError, TruneFileError> reason;
+
+    bool isCancelled() const;
+    QString description(TruneLanguage language) const;
+
+    bool operator==(const TruneProcessRunError&) const = default;
+};
+
+// Runs command-line tools synchronously.
+namespace TruneProcessRunner {
+
+// Receives the tool's output as text while it runs, both streams to the same function, each in
+// its own order. Called on the thread that called run().
+using OutputHandler = std::function<void(const QString& text)>;
+
+// Starts `executable` (a path; no search along PATH) with `arguments` as they are, no shell, and
+// blocks until it has exited: call it from a worker thread, never the interface thread.
+//
+// The tool starts in `workingDirectory` (else ours), with our environment, or a copy of it with
+// every pair of `environment` set on it, reading standard input from /dev/null, as the leader
+// of its own process group. Its output is captured (standard output in full with
+// `captureFullStdout`, else its last 32768 bytes; standard error always only its last 32768
+// bytes) and passed to `onOutput` as it arrives; a character split between two reads is passed
+// whole. Once the tool has exited, output still held open by processes it left behind is read
+// for at most two more seconds.
+//
+// A cancelled token stops the run: nothing starts when it is cancelled before the call;
+// otherwise the tool's process group gets SIGTERM, then SIGKILL when it is still alive five
+// seconds later, and the run fails with `cancelled` after the tool has exited. A cancellation
+// that comes after the tool exited on its own leaves the real result.
+std::expected<TruneProcessResult, TruneProcessRunError>
+run(const QString& executable, const QStringList& arguments, const std::optional<QString>& workingDirectory = std::nullopt,
+    const std::optional<QMap<QString, QString>>& environment = std::nullopt, bool captureFullStdout = false,
+    const std::shared_ptr<TruneProcessCancellation>& cancellation = nullptr, const OutputHandler& onOutput = {});
+
+} // namespace TruneProcessRunner

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace TrunePlatform {
+
+// The running system's version as "major.minor.patch" (all three always present), the value an
+// appcast's minimum system version is compared with. Off macOS there is no such version to
+// compare with, so it is the fixed "14.0.0", the oldest macOS the program supports.
+QString operatingSystemVersion();
+
+// The system's description of an errno value, in English whatever LC_MESSAGES says
+// (QCoreApplication sets the locale from the environment, and strerror() follows it).
+QString systemErrorText(int errorNumber);
+
+} // namespace TrunePlatform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <expected>
+
+// Why a guarded read refused or failed.
+struct TruneSafeFileError {
+    enum class Kind {
+        notFound,       // nothing at the path
+        symbolicLink,   // the last path component is a symbolic link
+        notRegularFile, // a directory, FIFO, socket or device
+        tooLarge,       // more bytes than the caller allows
+        unreadable,     // any other failure of open, stat or read
+    };
+
+    Kind kind = Kind::unreadable;
+    QString path;
+    QString reason; // English, for logs
+
+    // "<reason>: <path>"
+    QString description() const;
+
+    bool operator==(const TruneSafeFileError&) const = default;
+};
+
+// Reads files that may belong to a hostile bundle. The last path component is never followed
+// when it is a symbolic link, and only regular files are read: a FIFO, socket or device is refused
+// without blocking on it, and no read takes more bytes than the caller allows.
+namespace TruneSafeFile {
+
+// The whole file; refused when it holds more than `maxBytes` bytes.
+std::expected<QByteArray, TruneSafeFileError> readRegularFile(const QString& path, qint64 maxBytes);
+
+// The first `count` bytes of the file, or all of it when it is shorter.
+std::expected<QByteArray, TruneSafeFileError> readPrefix(const QString& path, qint64 count);
+
+} // namespace TruneSafeFile

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+#include <expected>
+
+// Why an item was not moved to the Trash. Nothing was changed at the item's path then.
+struct TruneTrashError {
+    enum class Kind {
+        notFound,         // nothing at the path
+        crossDevice,      // the item is on another file system than the Trash
+        trashUnavailable, // the Trash folders could not be made or written to
+        moveFailed,       // any other failure of the move itself
+    };
+
+    Kind kind = Kind::moveFailed;
+    QString path;
+    int code = 0;   // errno, 0 when there is none
+    QString reason; // English, independent of the user's locale
+
+    // "<reason>: <path>"
+    QString description() const;
+
+    bool operator==(const TruneTrashError&) const = default;
+};
+
+// The user's Trash. Items are only ever renamed into it: nothing is copied and nothing deleted,
+// so an item that cannot be renamed there (another file system) stays where it is.
+//
+// Here it is the home trash that desktop file managers share, "$XDG_DATA_HOME/Trash" with its
+// "files" folder (the items) and its "info" folder (one "<name>.trashinfo" per item recording the
+// original path and the time of deletion, so the item can be put back). On macOS it is the
+// system's Trash.
+namespace TruneTrash {
+
+// The folder that holds the trashed items themselves ("~/.Trash" on macOS). Made, with the
+// folders above it, when missing (mode 0700), so that it can be watched before anything was
+// trashed.
+QString filesDirectory();
+
+// Moves the item at `path` into the Trash and returns its path there. A symbolic link is moved
+// itself, never its target. When the Trash holds that name already, the item is given the next
+// free one of "Name 2.ext", "Name 3.ext" ... ("Name 2" for a name without an extension).
+std::expected<QString, TruneTrashError> trashItem(const QString& path);
+
+} // namespace TruneTrash

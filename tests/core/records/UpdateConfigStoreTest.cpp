@@ -1,0 +1,333 @@
+#include "core/records/UpdateConfigStore.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace {
+
+const QDateTime march1(QDate(2025, 3, 1), QTime(8, 30), Qt::UTC);
+
+UpdateLogEntry entry(int n)
+{
+    return UpdateLogEntry(QUuid::createUuid(), march1.addSecs(n), QStringLiteral("app-%1").arg(n),
+                          UpdateLogAction::brewUpgrade, std::nullopt, QStringLiteral("2.0"), UpdateLogStatus::success,
+                          QString());
+}
+
+QStringList namesOf(const std::vector<UpdateLogEntry>& history)
+{
+    QStringList names;
+    for (const UpdateLogEntry& e : history)
+        names.append(e.appName);
+    return names;
+}
+
+// "<name>.bad-" and a UTC time in whole seconds, with no counter.
+bool isSetAsideName(const QString& candidate, const QString& name)
+{
+    const QString prefix = name + QStringLiteral(".bad-");
+    return candidate.startsWith(prefix)
+        && QRegularExpression(QStringLiteral(R"(^\d{8}T\d{6}Z$)")).match(candidate.mid(prefix.size())).hasMatch();
+}
+
+TruneUpdateConfig defaults()
+{
+    return TruneUpdateConfig({}, 6, true, false, false, false);
+}
+
+class UpdateConfigStoreTest : public ::testing::Test {
+protected:
+    QString directory() const { return home.dataHome() + QStringLiteral("/Quorvane/TruneUpdate"); }
+    QString file(const QString& name) const { return directory() + QLatin1Char('/') + name; }
+
+    void writeFile(const QString& name, const QByteArray& bytes) const
+    {
+        QDir().mkpath(directory());
+        QFile out(file(name));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    }
+
+    QByteArray readFile(const QString& name) const
+    {
+        QFile in(file(name));
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    }
+
+    // The copies the store set aside for `name`, oldest name first.
+    QStringList setAside(const QString& name) const
+    {
+        return QDir(directory()).entryList({name + QStringLiteral(".bad-*")}, QDir::AllEntries | QDir::System,
+                                           QDir::Name);
+    }
+
+    // `count` entries written by the store itself, newest (0) first.
+    void writeHistory(int count) const
+    {
+        UpdateConfigStore writer(directory(), 1000);
+        std::vector<UpdateLogEntry> history;
+        for (int i = 0; i < count; ++i)
+            history.push_back(entry(i));
+        writer.saveHistory(history);
+    }
+
+    TempHome home;
+};
+
+} // namespace
+
+TEST_F(UpdateConfigStoreTest, DefaultDirectoryIsInTheUserDataFolder)
+{
+    EXPECT_EQ(UpdateConfigStore::defaultDirectoryURL(), directory());
+    const UpdateConfigStore store(UpdateConfigStore::defaultDirectoryURL(), 500);
+    EXPECT_EQ(store.configURL(), file(QStringLiteral("config.json")));
+    EXPECT_EQ(store.historyURL(), file(QStringLiteral("history.json")));
+}
+
+TEST_F(UpdateConfigStoreTest, FreshInstallationReadsDefaultsAndCreatesNothing)
+{
+    const UpdateConfigStore store(directory(), 500);
+    EXPECT_EQ(store.loadConfig(), defaults());
+    EXPECT_TRUE(store.loadHistory().empty());
+    EXPECT_FALSE(QFileInfo::exists(home.dataHome() + QStringLiteral("/Quorvane")));
+}
+
+TEST_F(UpdateConfigStoreTest, HistoryLimitIsAtLeastTen)
+{
+    const std::pair<qint64, qint64> limits[] = {{0, 10}, {-5, 10}, {3, 10}, {10, 10}, {11, 11}, {500, 500}};
+    for (const auto& [given, kept] : limits) {
+        SCOPED_TRACE(given);
+        EXPECT_EQ(UpdateConfigStore(directory(), given).maxHistoryCount(), kept);
+    }
+    UpdateConfigStore store(directory(), 3);
+    std::vector<UpdateLogEntry> returned;
+    for (int i = 0; i < 12; ++i)
+        returned = store.appendHistory(entry(i));
+    EXPECT_EQ(returned.size(), 10u);
+    EXPECT_EQ(returned.front().appName, QStringLiteral("app-11"));
+    EXPECT_EQ(returned.back().appName, QStringLiteral("app-2"));
+    EXPECT_EQ(store.loadHistory(), returned);
+}
+
+TEST_F(UpdateConfigStoreTest, AppendToAFullHistoryDropsTheOldest)
+{
+    writeHistory(10);
+    UpdateConfigStore store(directory(), 10);
+    const std::vector<UpdateLogEntry> history = store.appendHistory(entry(99));
+    ASSERT_EQ(history.size(), 10u);
+    EXPECT_EQ(history.front().appName, QStringLiteral("app-99"));
+    EXPECT_EQ(history.back().appName, QStringLiteral("app-8"));
+    EXPECT_EQ(store.loadHistory(), history);
+}
+
+TEST_F(UpdateConfigStoreTest, LongerHistoryOnDiskIsReadWholeAndTrimmedOnAppend)
+{
+    writeHistory(15);
+    UpdateConfigStore store(directory(), 10);
+    EXPECT_EQ(store.loadHistory().size(), 15u);
+    EXPECT_EQ(store.appendHistory(entry(99)).size(), 10u);
+    EXPECT_EQ(store.loadHistory().size(), 10u);
+    EXPECT_TRUE(setAside(QStringLiteral("history.json")).isEmpty());
+}
+
+TEST_F(UpdateConfigStoreTest, ClearHistoryLeavesAnEmptyArray)
+{
+    writeHistory(3);
+    UpdateConfigStore store(directory(), 10);
+    store.clearHistory();
+    EXPECT_EQ(readFile(QStringLiteral("history.json")).trimmed(), QByteArray("[\n]"));
+    EXPECT_TRUE(store.loadHistory().empty());
+    EXPECT_TRUE(setAside(QStringLiteral("history.json")).isEmpty());
+}
+
+TEST_F(UpdateConfigStoreTest, TimestampsAreStoredInWholeSeconds)
+{
+    UpdateConfigStore store(directory(), 10);
+    UpdateLogEntry appended = entry(0);
+    appended.timestamp = march1.addMSecs(750);
+    const std::vector<UpdateLogEntry> returned = store.appendHistory(appended);
+    EXPECT_EQ(returned.front(), appended);
+    EXPECT_TRUE(readFile(QStringLiteral("history.json")).contains("\"timestamp\": \"2025-03-01T08:30:00Z\""));
+    const std::vector<UpdateLogEntry> loaded = store.loadHistory();
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded.front().timestamp, march1);
+    UpdateLogEntry withoutFraction = appended;
+    withoutFraction.timestamp = march1;
+    EXPECT_EQ(loaded.front(), withoutFraction);
+}
+
+TEST_F(UpdateConfigStoreTest, ConfigIsWrittenPrettyWithSortedKeys)
+{
+    UpdateConfigStore store(directory(), 10);
+    const TruneUpdateConfig config({QStringLiteral("com.b"), QStringLiteral("com.a")}, 0, false, true, true, true);
+    store.saveConfig(config);
+    EXPECT_EQ(readFile(QStringLiteral("config.json")), QByteArray("{\n"
+                                                                  "    \"autoCheckIntervalHours\": 0,\n"
+                                                                  "    \"autoCleanupAfterBrewUpgrade\": true,\n"
+                                                                  "    \"ignoredBundleIDs\": [\n"
+                                                                  "        \"com.b\",\n"
+                                                                  "        \"com.a\"\n"
+                                                                  "    ],\n"
+                                                                  "    \"includeHomebrewFormulaeInBadge\": true,\n"
+                                                                  "    \"includePrereleases\": true,\n"
+                                                                  "    \"watchTrashForLeftovers\": false\n"
+                                                                  "}\n"));
+    EXPECT_EQ(store.loadConfig(), config);
+}
+
+TEST_F(UpdateConfigStoreTest, ExtraKeyIsReadAndDroppedOnSave)
+{
+    writeFile(QStringLiteral("config.json"),
+              R"({"autoCheckIntervalHours":24,"autoCleanupAfterBrewUpgrade":false,"ignoredBundleIDs":["com.x"],)"
+              R"("includeHomebrewFormulaeInBadge":false,"includePrereleases":false,"watchTrashForLeftovers":true,)"
+              R"("theme":"dark"})");
+    UpdateConfigStore store(directory(), 10);
+    const TruneUpdateConfig loaded = store.loadConfig();
+    EXPECT_EQ(loaded, TruneUpdateConfig({QStringLiteral("com.x")}, 24, true, false, false, false));
+    store.saveConfig(loaded);
+    EXPECT_FALSE(readFile(QStringLiteral("config.json")).contains("theme"));
+    EXPECT_TRUE(setAside(QStringLiteral("config.json")).isEmpty());
+}
+
+TEST_F(UpdateConfigStoreTest, UnreadableConfigLoadsDefaultsAndSurvivesTheNextSave)
+{
+    const QByteArray cases[] = {
+        R"({"autoCheckIntervalHours":12})",
+        R"({"autoCheckIntervalHours":12,"autoCleanupAfterBrewUpgrade":false,"ignoredBundleIDs":["com.keep.me"],)"
+        R"("includePrereleases":false,"watchTrashForLeftovers":true})",
+        R"({"autoCheckIntervalHours":"12"})",
+        "{not json",
+        "",
+    };
+    for (const QByteArray& bytes : cases) {
+        SCOPED_TRACE(bytes.toStdString());
+        QDir(directory()).removeRecursively();
+        writeFile(QStringLiteral("config.json"), bytes);
+        UpdateConfigStore store(directory(), 10);
+        EXPECT_EQ(store.loadConfig(), defaults());
+        EXPECT_EQ(readFile(QStringLiteral("config.json")), bytes);
+
+        store.saveConfig(defaults());
+        const QStringList copies = setAside(QStringLiteral("config.json"));
+        ASSERT_EQ(copies.size(), 1);
+        EXPECT_TRUE(isSetAsideName(copies[0], QStringLiteral("config.json"))) << copies[0].toStdString();
+        EXPECT_EQ(readFile(copies[0]), bytes);
+        EXPECT_EQ(store.loadConfig(), defaults());
+
+        // Once the file reads again, later saves simply replace it.
+        store.saveConfig(defaults());
+        EXPECT_EQ(setAside(QStringLiteral("config.json")).size(), 1);
+    }
+}
+
+TEST_F(UpdateConfigStoreTest, UnreadableHistoryIsEmptyAndSurvivesTheNextAppend)
+{
+    const QByteArray goodEntry = R"({"action":"brewUpgrade","appName":"wget","details":"",)"
+                                 R"("id":"0E4F0C2A-6B1D-4E59-9C3B-2F1A7D5E8B40","status":"success",)"
+                                 R"("timestamp":"2025-03-01T08:30:00Z"})";
+    const QByteArray badEntry = R"({"action":"brewUpgrade","appName":"git","details":"",)"
+                                R"("id":"1E4F0C2A-6B1D-4E59-9C3B-2F1A7D5E8B40","status":"canceled",)"
+                                R"("timestamp":"2025-03-01T08:31:00Z"})";
+    const QByteArray cases[] = {
+        "[" + goodEntry + "," + badEntry + "]",
+        "[" + goodEntry + ",",
+        "{\"history\":[" + goodEntry + "]}",
+        "",
+    };
+    for (const QByteArray& bytes : cases) {
+        SCOPED_TRACE(bytes.toStdString());
+        QDir(directory()).removeRecursively();
+        writeFile(QStringLiteral("history.json"), bytes);
+        UpdateConfigStore store(directory(), 10);
+        EXPECT_TRUE(store.loadHistory().empty());
+
+        const std::vector<UpdateLogEntry> appended = store.appendHistory(entry(1));
+        EXPECT_EQ(namesOf(appended), QStringList{QStringLiteral("app-1")});
+        EXPECT_EQ(store.loadHistory(), appended);
+        const QStringList copies = setAside(QStringLiteral("history.json"));
+        ASSERT_EQ(copies.size(), 1);
+        EXPECT_TRUE(isSetAsideName(copies[0], QStringLiteral("history.json"))) << copies[0].toStdString();
+        EXPECT_EQ(readFile(copies[0]), bytes);
+
+        store.appendHistory(entry(2));
+        EXPECT_EQ(setAside(QStringLiteral("history.json")).size(), 1);
+    }
+}
+
+TEST_F(UpdateConfigStoreTest, ClearingAnUnreadableHistoryKeepsIt)
+{
+    writeFile(QStringLiteral("history.json"), "not json");
+    UpdateConfigStore store(directory(), 10);
+    store.clearHistory();
+    EXPECT_EQ(readFile(QStringLiteral("history.json")).trimmed(), QByteArray("[\n]"));
+    const QStringList copies = setAside(QStringLiteral("history.json"));
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(readFile(copies[0]), QByteArray("not json"));
+}
+
+TEST_F(UpdateConfigStoreTest, AFolderInThePlaceOfTheHistoryIsMovedAside)
+{
+    QDir().mkpath(file(QStringLiteral("history.json/inner")));
+    UpdateConfigStore store(directory(), 10);
+    EXPECT_TRUE(store.loadHistory().empty());
+    store.appendHistory(entry(1));
+    EXPECT_EQ(store.loadHistory().size(), 1u);
+    const QStringList copies = setAside(QStringLiteral("history.json"));
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(QFileInfo(file(copies[0] + QStringLiteral("/inner"))).isDir());
+}
+
+TEST_F(UpdateConfigStoreTest, SetAsideNamesNeverReplaceEarlierCopies)
+{
+    // Occupy the plain names of the next few seconds so the store has to number its copy.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QStringList occupied;
+    for (int second = 0; second < 5; ++second) {
+        const QString name = QStringLiteral("history.json.bad-")
+            + now.addSecs(second).toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+        writeFile(name, "earlier copy");
+        occupied.append(name);
+    }
+    writeFile(QStringLiteral("history.json"), "damaged");
+    UpdateConfigStore store(directory(), 10);
+    store.appendHistory(entry(1));
+
+    const QStringList copies = setAside(QStringLiteral("history.json"));
+    ASSERT_EQ(copies.size(), 6);
+    for (const QString& name : occupied)
+        EXPECT_EQ(readFile(name), QByteArray("earlier copy")) << name.toStdString();
+    const QStringList numbered = copies.filter(QRegularExpression(QStringLiteral(R"(Z-1$)")));
+    ASSERT_EQ(numbered.size(), 1);
+    EXPECT_EQ(readFile(numbered[0]), QByteArray("damaged"));
+}
+
+TEST_F(UpdateConfigStoreTest, DeletedFolderIsRecreatedOnSave)
+{
+    UpdateConfigStore store(directory(), 10);
+    store.saveConfig(defaults());
+    ASSERT_TRUE(QDir(home.dataHome() + QStringLiteral("/Quorvane")).removeRecursively());
+    const TruneUpdateConfig changed({QStringLiteral("com.example.a")}, 3, true, false, false, false);
+    store.saveConfig(changed);
+    EXPECT_EQ(store.loadConfig(), changed);
+    store.appendHistory(entry(1));
+    EXPECT_EQ(store.loadHistory().size(), 1u);
+}
+
+TEST_F(UpdateConfigStoreTest, FailedWriteStillReturnsTheAppendedList)
+{
+    // A plain file where a folder of the path should be: nothing can be created below it.
+    const QString blocker = home.filePath(QStringLiteral("blocker"));
+    QFile blockerFile(blocker);
+    ASSERT_TRUE(blockerFile.open(QIODevice::WriteOnly));
+    blockerFile.close();
+    UpdateConfigStore store(blocker + QStringLiteral("/TruneUpdate"), 10);
+    const std::vector<UpdateLogEntry> returned = store.appendHistory(entry(1));
+    EXPECT_EQ(namesOf(returned), QStringList{QStringLiteral("app-1")});
+    store.saveConfig(defaults());
+    EXPECT_TRUE(store.loadHistory().empty());
+    EXPECT_TRUE(QFileInfo(blocker).isFile());
+}

@@ -1,0 +1,432 @@
+#include "kit/foundation/TruneProcessRunner.h"
+
+#include "tests/support/CallbackCounter.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Far below the 30 s a stuck run would take, far above what a working one needs on a busy machine.
+constexpr auto doesNotHang = 10s;
+
+const QString shell = QStringLiteral("/bin/sh");
+
+QStringList script(const QString& body, const QStringList& arguments = {})
+{
+    return QStringList{QStringLiteral("-c"), body, QStringLiteral("sh")} + arguments;
+}
+
+// Everything the output handler received, in order, from whichever thread called it.
+class OutputLog final {
+public:
+    TruneProcessRunner::OutputHandler handler()
+    {
+        return [this](const QString& text) {
+            {
+                std::lock_guard lock(m_mutex);
+                m_text += text;
+            }
+            m_calls.record();
+        };
+    }
+
+    QString text() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_text;
+    }
+
+    // Waits (bounded) until the text contains `marker`.
+    bool waitFor(const QString& marker)
+    {
+        for (int seen = 1;; ++seen) {
+            if (text().contains(marker))
+                return true;
+            if (!m_calls.waitForAtLeast(seen))
+                return false;
+        }
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    QString m_text;
+    CallbackCounter m_calls;
+};
+
+using RunOutcome = std::expected<TruneProcessResult, TruneProcessRunError>;
+
+// Runs a tool on a worker thread, as callers do, so the test thread can cancel it.
+class BackgroundRun final {
+public:
+    BackgroundRun(const QString& body, std::shared_ptr<TruneProcessCancellation> token, OutputLog& log)
+        : m_thread([this, body, token, handler = log.handler()] {
+            m_outcome = TruneProcessRunner::run(shell, script(body), std::nullopt, std::nullopt, false, token, handler);
+            m_finished = Clock::now();
+        })
+    {
+    }
+
+    // Waits for the run to end; how long it took from `since`.
+    Clock::duration join(Clock::time_point since)
+    {
+        m_thread.join();
+        return m_finished - since;
+    }
+
+    const RunOutcome& outcome() const { return m_outcome; }
+
+private:
+    RunOutcome m_outcome = std::unexpected(TruneProcessRunError{TruneProcessError::binaryNotFound({})});
+    Clock::time_point m_finished;
+    std::thread m_thread;
+};
+
+bool isCancelled(const RunOutcome& outcome)
+{
+    return !outcome && outcome.error().isCancelled();
+}
+
+// Whether a process is gone or only a zombie waiting for its new parent, checked for a while.
+bool endsSoon(pid_t pid)
+{
+    const auto deadline = Clock::now() + doesNotHang;
+    while (Clock::now() < deadline) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            return true;
+        const QByteArray line = stat.readAll();
+        const qsizetype afterName = line.lastIndexOf(')');
+        if (afterName >= 0 && line.mid(afterName + 2, 1) == "Z")
+            return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
+QByteArray numberLines(int count)
+{
+    QByteArray lines;
+    for (int i = 1; i <= count; ++i)
+        lines += QByteArray::number(i) + '\n';
+    return lines;
+}
+
+TEST(TruneProcessRunner, ReportsExitStatusAndBothStreams)
+{
+    struct Row {
+        const char* body;
+        int exitCode;
+        QByteArray stdoutBytes;
+        QByteArray stderrBytes;
+    };
+    const Row rows[] = {
+        {"printf 'hello\\n'", 0, "hello\n", ""},
+        {"printf out; printf 'failed\\n' >&2; exit 2", 2, "out", "failed\n"},
+        {"exit 255", 255, "", ""},
+        // Death by a signal reports the signal's number, never success.
+        {"printf before; kill -KILL $$", SIGKILL, "before", ""},
+        {"kill -TERM $$", SIGTERM, "", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.body);
+        const auto result = TruneProcessRunner::run(shell, script(QString::fromUtf8(row.body)));
+        ASSERT_TRUE(result.has_value());
+        EXPECT_EQ(result->exitCode, row.exitCode);
+        EXPECT_EQ(result->stdout, row.stdoutBytes);
+        EXPECT_EQ(result->stderr, row.stderrBytes);
+    }
+}
+
+TEST(TruneProcessRunner, PassesArgumentsUnchangedWithoutAShell)
+{
+    const QStringList arguments{
+        QStringLiteral("two words"), QString(), QStringLiteral("$HOME"), QStringLiteral("*"),
+        QStringLiteral("'quoted' \"too\""), QStringLiteral("a;b|c&&d"), QStringLiteral("çağ €"),
+    };
+    const auto result = TruneProcessRunner::run(shell, script(QStringLiteral("for a; do printf '[%s]' \"$a\"; done"), arguments));
+    ASSERT_TRUE(result.has_value());
+    QString expected;
+    for (const QString& argument : arguments)
+        expected += QLatin1Char('[') + argument + QLatin1Char(']');
+    EXPECT_EQ(result->stdoutString(), expected);
+}
+
+TEST(TruneProcessRunner, KeepsTheTailOfLargeOutputUnlessFullCaptureIsAsked)
+{
+    // About 5.9 MB on each stream.
+    const QByteArray all = numberLines(800000);
+    const QString body = QStringLiteral("seq 1 800000 | tee /dev/stderr");
+    for (const bool full : {false, true}) {
+        SCOPED_TRACE(full ? "full capture" : "tail capture");
+        OutputLog log;
+        const auto result = TruneProcessRunner::run(shell, script(body), std::nullopt, std::nullopt, full, nullptr, log.handler());
+        ASSERT_TRUE(result.has_value());
+        EXPECT_EQ(result->exitCode, 0);
+        EXPECT_TRUE(result->stdout == (full ? all : all.right(32768))) << result->stdout.size();
+        EXPECT_TRUE(result->stderr == all.right(32768)) << result->stderr.size();
+        // The handler saw both streams in full.
+        EXPECT_EQ(log.text().size(), 2 * all.size());
+    }
+}
+
+TEST(TruneProcessRunner, PassesCharactersSplitBetweenReadsWhole)
+{
+    // "€" is E2 82 AC, "😀" is F0 9F 98 80; each row writes part of a character, pauses, then the rest.
+    struct Row {
+        const char* first;
+        const char* rest;
+        QString text;
+    };
+    const Row rows[] = {
+        {"a\\342", "\\202\\254b", QStringLiteral("a€b")},
+        {"a\\342\\202", "\\254b", QStringLiteral("a€b")},
+        {"\\360", "\\237\\230\\200", QStringLiteral("😀")},
+        {"\\360\\237", "\\230\\200", QStringLiteral("😀")},
+        {"\\360\\237\\230", "\\200 end\\n", QStringLiteral("😀 end\n")},
+    };
+    for (const bool toStderr : {false, true}) {
+        for (const Row& row : rows) {
+            const QString first = QString::fromLatin1(row.first);
+            const QString rest = QString::fromLatin1(row.rest);
+            const QString redirect = toStderr ? QStringLiteral(" >&2") : QString();
+            const QString body = QStringLiteral("printf '%1'%3; sleep 0.3; printf '%2'%3").arg(first, rest, redirect);
+            SCOPED_TRACE(body.toStdString());
+            OutputLog log;
+            const auto result = TruneProcessRunner::run(shell, script(body), std::nullopt, std::nullopt, false, nullptr, log.handler());
+            ASSERT_TRUE(result.has_value());
+            EXPECT_EQ(log.text(), row.text);
+            EXPECT_EQ(toStderr ? result->stderrString() : result->stdoutString(), row.text);
+        }
+    }
+}
+
+TEST(TruneProcessRunner, RepairsInvalidAndUnfinishedUtf8)
+{
+    struct Row {
+        const char* body;
+        QString readable; // the text around the repaired bytes
+    };
+    const Row rows[] = {
+        {"printf 'x\\377y'", QStringLiteral("xy")},
+        // A character cut off by the end of the output still shows up, repaired.
+        {"printf 'ok \\342\\202'", QStringLiteral("ok ")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.body);
+        OutputLog log;
+        const auto result = TruneProcessRunner::run(shell, script(QString::fromUtf8(row.body)), std::nullopt, std::nullopt,
+                                                    false, nullptr, log.handler());
+        ASSERT_TRUE(result.has_value());
+        EXPECT_EQ(log.text(), result->stdoutString());
+        EXPECT_TRUE(log.text().contains(QChar::ReplacementCharacter));
+        EXPECT_EQ(QString(log.text()).remove(QChar::ReplacementCharacter), row.readable);
+    }
+}
+
+TEST(TruneProcessRunner, ReturnsWhileABackgroundChildStillHoldsTheOutput)
+{
+    const auto started = Clock::now();
+    const auto result = TruneProcessRunner::run(shell, script(QStringLiteral("sleep 30 & echo $!; echo done >&2")));
+    const auto elapsed = Clock::now() - started;
+    ASSERT_TRUE(result.has_value());
+    const pid_t straggler = result->stdout.trimmed().toInt();
+    if (straggler > 0)
+        kill(straggler, SIGKILL);
+    EXPECT_LT(elapsed, doesNotHang);
+    EXPECT_EQ(result->exitCode, 0);
+    EXPECT_GT(straggler, 0);
+    EXPECT_EQ(result->stderr, "done\n");
+}
+
+TEST(TruneProcessRunner, ReadsOutputOfBackgroundChildrenUntilTheyClose)
+{
+    const auto result = TruneProcessRunner::run(shell, script(QStringLiteral("(sleep 0.5; echo late) & echo early")));
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->stdout, "early\nlate\n");
+}
+
+TEST(TruneProcessRunner, CancelledTokenStartsNothing)
+{
+    QTemporaryDir dir;
+    const QString marker = dir.filePath(QStringLiteral("started"));
+    auto token = std::make_shared<TruneProcessCancellation>();
+    token->cancel();
+    OutputLog log;
+    const auto result = TruneProcessRunner::run(shell, script(QStringLiteral("echo x; touch \"$1\""), {marker}), std::nullopt,
+                                                std::nullopt, false, token, log.handler());
+    EXPECT_TRUE(isCancelled(result));
+    EXPECT_FALSE(QFileInfo::exists(marker));
+    EXPECT_TRUE(log.text().isEmpty());
+}
+
+TEST(TruneProcessRunner, CancelStopsARunningToolAndEverythingItStarted)
+{
+    struct Row {
+        const char* name;
+        const char* body;
+    };
+    const Row rows[] = {
+        {"plain tool", "echo started; sleep 30"},
+        // The background sleep holds the pipe and must die with the group.
+        {"with a background child", "sleep 30 & echo \"started $!\"; wait"},
+        // Ignores SIGTERM (and so does its sleep): only the later SIGKILL ends it.
+        {"ignoring SIGTERM", "trap '' TERM; echo started; sleep 30"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto token = std::make_shared<TruneProcessCancellation>();
+        OutputLog log;
+        BackgroundRun run(QString::fromUtf8(row.body), token, log);
+        ASSERT_TRUE(log.waitFor(QStringLiteral("started")));
+
+        const auto cancelledAt = Clock::now();
+        token->cancel();
+        EXPECT_LT(run.join(cancelledAt), doesNotHang);
+        EXPECT_TRUE(isCancelled(run.outcome()));
+        EXPECT_TRUE(token->isCancelled());
+
+        const QStringList words = log.text().split(QLatin1Char(' '));
+        if (words.size() > 1) {
+            EXPECT_TRUE(endsSoon(words[1].trimmed().toInt()));
+        }
+    }
+}
+
+TEST(TruneProcessRunner, CancelAfterTheToolExitedKeepsTheRealResult)
+{
+    // The tool exits with 3 at once; the output of its background child arrives later, and the
+    // cancellation comes with it.
+    auto token = std::make_shared<TruneProcessCancellation>();
+    const auto result = TruneProcessRunner::run(
+        shell, script(QStringLiteral("(sleep 0.5; echo late) & exit 3")), std::nullopt, std::nullopt, false, token,
+        [token](const QString& text) {
+            if (text.contains(QStringLiteral("late")))
+                token->cancel();
+        });
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->exitCode, 3);
+    EXPECT_EQ(result->stdout, "late\n");
+    EXPECT_TRUE(token->isCancelled());
+}
+
+TEST(TruneProcessRunner, EnvironmentOverlayReplacesAndAddsButRemovesNothing)
+{
+    qputenv("TRUNE_RUNNER_INHERITED", "kept");
+    qputenv("TRUNE_RUNNER_REPLACED", "old");
+    const QString body = QStringLiteral("printf '%s|%s|%s|%s' \"$PATH\" \"$TRUNE_RUNNER_INHERITED\" \"$TRUNE_RUNNER_REPLACED\" "
+                                        "\"${TRUNE_RUNNER_ADDED-unset}\"");
+
+    const auto inherited = TruneProcessRunner::run(shell, script(body));
+    ASSERT_TRUE(inherited.has_value());
+    EXPECT_EQ(inherited->stdoutString(), qEnvironmentVariable("PATH") + QStringLiteral("|kept|old|unset"));
+
+    const QMap<QString, QString> overlay{
+        {QStringLiteral("PATH"), QStringLiteral("/nowhere:/also/nowhere")},
+        {QStringLiteral("TRUNE_RUNNER_REPLACED"), QStringLiteral("new value")},
+        {QStringLiteral("TRUNE_RUNNER_ADDED"), QStringLiteral("ç=€")},
+    };
+    const auto overlaid = TruneProcessRunner::run(shell, script(body), std::nullopt, overlay);
+    ASSERT_TRUE(overlaid.has_value());
+    EXPECT_EQ(overlaid->stdoutString(), QStringLiteral("/nowhere:/also/nowhere|kept|new value|ç=€"));
+    // Our own environment is untouched.
+    EXPECT_EQ(qgetenv("TRUNE_RUNNER_REPLACED"), "old");
+
+    qunsetenv("TRUNE_RUNNER_INHERITED");
+    qunsetenv("TRUNE_RUNNER_REPLACED");
+}
+
+TEST(TruneProcessRunner, StandardInputIsTheNullDevice)
+{
+    // Our own standard input becomes a pipe that never ends: a tool reading it would wait forever.
+    int endless[2];
+    ASSERT_EQ(pipe(endless), 0);
+    const int savedStdin = dup(STDIN_FILENO);
+    dup2(endless[0], STDIN_FILENO);
+
+    const auto started = Clock::now();
+    const auto result = TruneProcessRunner::run(QStringLiteral("/bin/cat"), {});
+    const auto elapsed = Clock::now() - started;
+
+    dup2(savedStdin, STDIN_FILENO);
+    for (const int fd : {savedStdin, endless[0], endless[1]})
+        close(fd);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_LT(elapsed, doesNotHang);
+    EXPECT_EQ(result->exitCode, 0);
+    EXPECT_TRUE(result->stdout.isEmpty());
+}
+
+TEST(TruneProcessRunner, ToolSeesOnlyItsStandardStreams)
+{
+    // Left open on exec on purpose: the runner must not hand it on.
+    const int stray = open("/dev/null", O_RDONLY);
+    ASSERT_GE(stray, 0);
+    // The shell lists its own descriptors; the trailing command keeps it from becoming ls.
+    const auto result = TruneProcessRunner::run(shell, script(QStringLiteral("ls /proc/$$/fd; true")));
+    close(stray);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->stdout, "0\n1\n2\n");
+}
+
+TEST(TruneProcessRunner, StartsInTheWorkingDirectory)
+{
+    QTemporaryDir dir;
+    const auto result = TruneProcessRunner::run(shell, script(QStringLiteral("pwd -P")), dir.path());
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->stdoutString().trimmed(), QFileInfo(dir.path()).canonicalFilePath());
+}
+
+TEST(TruneProcessRunner, LaunchFailuresCarryTheSystemError)
+{
+    QTemporaryDir dir;
+    const QString notExecutable = dir.filePath(QStringLiteral("plain"));
+    {
+        QFile file(notExecutable);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\necho hi\n");
+    }
+    const QString missingFolder = dir.filePath(QStringLiteral("gone"));
+    struct Row {
+        const char* name;
+        QString executable;
+        std::optional<QString> workingDirectory;
+        int code;
+        QString path;
+    };
+    const Row rows[] = {
+        {"missing executable", dir.filePath(QStringLiteral("absent")), std::nullopt, ENOENT, dir.filePath(QStringLiteral("absent"))},
+        {"not executable", notExecutable, std::nullopt, EACCES, notExecutable},
+        {"directory", dir.path(), std::nullopt, EACCES, dir.path()},
+        {"missing working directory", shell, missingFolder, ENOENT, missingFolder},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto result = TruneProcessRunner::run(row.executable, {}, row.workingDirectory);
+        ASSERT_FALSE(result.has_value());
+        EXPECT_FALSE(result.error().isCancelled());
+        const auto* error = std::get_if<TruneFileError>(&result.error().reason);
+        ASSERT_NE(error, nullptr);
+        EXPECT_EQ(error->code, row.code);
+        EXPECT_EQ(error->path, row.path);
+        EXPECT_TRUE(result.error().description(TruneLanguage::en).contains(row.path));
+    }
+}
+
+} // namespace

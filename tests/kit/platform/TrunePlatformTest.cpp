@@ -1,0 +1,14 @@
+#include "kit/platform/TrunePlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+
+TEST(TrunePlatformTest, OperatingSystemVersionHasThreeNumbers)
+{
+    const QString version = TrunePlatform::operatingSystemVersion();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch()) << version.toStdString();
+#if !defined(Q_OS_MACOS)
+    EXPECT_EQ(version, QStringLiteral("14.0.0"));
+#endif
+}
