@@ -38,28 +38,6 @@ QFileInfoList visibleEntries(const QString& folder)
     return QDir(folder).entryInfoList(kVisibleEntries, QDir::Name);
 }
 
-// Bundles are found at the top level of a folder and one level down, never deeper.
-QStringList discoverAppBundlePaths(const QStringList& folders)
-{
-    QStringList bundles;
-    for (const QString& folder : folders) {
-        if (!QFileInfo::exists(folder))
-            continue;
-        for (const QFileInfo& entry : visibleEntries(folder)) {
-            if (hasAppExtension(entry)) {
-                bundles.append(entry.filePath());
-                continue;
-            }
-            if (!entry.isDir() || entry.isSymLink())
-                continue;
-            for (const QFileInfo& child : visibleEntries(entry.filePath())) {
-                if (hasAppExtension(child))
-                    bundles.append(child.filePath());
-            }
-        }
-    }
-    return bundles;
-}
 
 // A text value counts only when it is a string with something besides white space.
 std::optional<QString> nonEmptyString(const QVariantMap& info, const QString& key)
@@ -122,6 +100,28 @@ std::vector<std::optional<InstalledAppRecord>> inspectConcurrently(const QString
 }
 
 } // namespace
+
+QStringList discoverAppBundlePaths(const QStringList& folders)
+{
+    QStringList bundles;
+    for (const QString& folder : folders) {
+        if (!QFileInfo::exists(folder))
+            continue;
+        for (const QFileInfo& entry : visibleEntries(folder)) {
+            if (hasAppExtension(entry)) {
+                bundles.append(entry.filePath());
+                continue;
+            }
+            if (!entry.isDir() || entry.isSymLink())
+                continue;
+            for (const QFileInfo& child : visibleEntries(entry.filePath())) {
+                if (hasAppExtension(child))
+                    bundles.append(child.filePath());
+            }
+        }
+    }
+    return bundles;
+}
 
 QStringList defaultSearchDirectories()
 {

@@ -37,6 +37,10 @@ std::vector<InstalledAppRecord> scanInstalledApps(const QStringList& folders, bo
                                                   const QLocale& locale = QLocale(),
                                                   const InspectionObserver& observer = {});
 
+// The .app bundles at the top level of `folders` and one level down, in the order found (hidden
+// entries and folders that are symbolic links are not searched): where the inventory looks.
+QStringList discoverAppBundlePaths(const QStringList& folders);
+
 // The record of the bundle at `bundlePath` (a relative path is taken from the current folder;
 // "." and ".." are removed, symbolic links are kept); nullopt unless it is a directory whose name
 // ends in ".app". With `includeSize` the bundle's allocated size is measured through the size

@@ -19,7 +19,6 @@ using namespace std::chrono_literals;
 
 constexpr auto kDebounceInterval = 250ms;
 // Bundles inspected at once when looking for an installed copy of a trashed app.
-constexpr int kInspectionConcurrency = 4;
 
 QString standardizedPath(const QString& path)
 {
@@ -126,12 +125,17 @@ bool TrashAppWatcher::isAppStillInstalled(const QString& bundleFileName, const Q
             return true;
     }
     // Then every bundle where the inventory finds apps, so that a copy kept in a sub-folder
-    // counts as installed just as it is listed as installed.
+    // counts as installed just as it is listed as installed. Bundles are inspected only when
+    // their name differs and there is an identifier to compare.
     const QString name = bundleFileName.toLower();
     const QString id = identifierKey(bundleID);
-    const std::vector<InstalledAppRecord> installed =
-        InstalledAppScanner::scanInstalledApps(m_installedSearchDirectories, false, kInspectionConcurrency);
-    return std::ranges::any_of(installed, [&](const InstalledAppRecord& app) {
-        return QFileInfo(app.path).fileName().toLower() == name || (!id.isEmpty() && identifierKey(app.bundleID) == id);
+    const QStringList bundles = InstalledAppScanner::discoverAppBundlePaths(m_installedSearchDirectories);
+    return std::ranges::any_of(bundles, [&](const QString& path) {
+        if (QFileInfo(path).fileName().toLower() == name)
+            return true;
+        if (id.isEmpty())
+            return false;
+        const std::optional<InstalledAppRecord> app = InstalledAppScanner::inspectAppBundle(path, false);
+        return app && identifierKey(app->bundleID) == id;
     });
 }
