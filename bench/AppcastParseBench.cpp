@@ -6,6 +6,7 @@
 //   bench_appcast_parse [--items N] [--runs N]
 //
 // Prints the best time of each contender over the runs and their ratio.
+#include "bench/BenchOptions.h"
 #include "core/sparkle/SparkleAppcastParser.h"
 
 #include <QCoreApplication>
@@ -30,18 +31,8 @@ struct Options {
 std::optional<Options> parseOptions(const QStringList& arguments)
 {
     Options options;
-    for (qsizetype index = 1; index < arguments.size(); ++index) {
-        int* target = nullptr;
-        if (arguments[index] == QLatin1String("--items"))
-            target = &options.items;
-        else if (arguments[index] == QLatin1String("--runs"))
-            target = &options.runs;
-        bool ok = false;
-        if (target && index + 1 < arguments.size())
-            *target = arguments[++index].toInt(&ok);
-        if (!ok || *target <= 0)
-            return std::nullopt;
-    }
+    if (!readBenchOptions(arguments, {{QLatin1String("--items"), &options.items}, {QLatin1String("--runs"), &options.runs}}))
+        return std::nullopt;
     return options;
 }
 

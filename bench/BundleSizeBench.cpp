@@ -7,6 +7,7 @@
 // Without a folder a temporary one is generated and removed afterwards. A given folder is
 // generated once and reused by later runs with the same bundle and file counts. The page cache is
 // warm for every contender: the folder is walked once before any timing.
+#include "bench/BenchOptions.h"
 #include "core/inventory/FastDirectorySizeReader.h"
 
 #include <QCoreApplication>
@@ -45,29 +46,9 @@ struct Options {
 std::optional<Options> parseOptions(const QStringList& arguments)
 {
     Options options;
-    for (qsizetype index = 1; index < arguments.size(); ++index) {
-        const QString& argument = arguments[index];
-        const auto number = [&](int& target) {
-            bool ok = false;
-            if (index + 1 < arguments.size())
-                target = arguments[++index].toInt(&ok);
-            return ok && target > 0;
-        };
-        if (argument == QLatin1String("--bundles")) {
-            if (!number(options.bundles))
-                return std::nullopt;
-        } else if (argument == QLatin1String("--files")) {
-            if (!number(options.files))
-                return std::nullopt;
-        } else if (argument == QLatin1String("--runs")) {
-            if (!number(options.runs))
-                return std::nullopt;
-        } else if (!argument.startsWith(QLatin1Char('-')) && options.folder.isEmpty()) {
-            options.folder = argument;
-        } else {
-            return std::nullopt;
-        }
-    }
+    if (!readBenchOptions(arguments, {{QLatin1String("--bundles"), &options.bundles}, {QLatin1String("--files"), &options.files},
+                           {QLatin1String("--runs"), &options.runs}}, &options.folder))
+        return std::nullopt;
     return options;
 }
 

@@ -6,6 +6,7 @@
 //
 // --files is the number of resource files per bundle. The folder is temporary; its page cache is
 // warm before any timing.
+#include "bench/BenchOptions.h"
 #include "core/inventory/FastDirectorySizeReader.h"
 #include "core/inventory/InstalledAppScanner.h"
 #include "tests/support/BundleMaker.h"
@@ -33,21 +34,7 @@ struct Options {
 std::optional<Options> parseOptions(const QStringList& arguments)
 {
     Options options;
-    for (qsizetype index = 1; index + 1 < arguments.size(); index += 2) {
-        bool ok = false;
-        const int value = arguments[index + 1].toInt(&ok);
-        if (!ok || value <= 0)
-            return std::nullopt;
-        if (arguments[index] == QLatin1String("--bundles"))
-            options.bundles = value;
-        else if (arguments[index] == QLatin1String("--files"))
-            options.files = value;
-        else if (arguments[index] == QLatin1String("--runs"))
-            options.runs = value;
-        else
-            return std::nullopt;
-    }
-    if (arguments.size() % 2 == 0)
+    if (!readBenchOptions(arguments, {{QLatin1String("--bundles"), &options.bundles}, {QLatin1String("--files"), &options.files}, {QLatin1String("--runs"), &options.runs}}))
         return std::nullopt;
     return options;
 }

@@ -7,6 +7,7 @@
 // --apps is the number of apps that left files in every scanned folder (about 43 entries each),
 // --extra the number of further entries in folders the scan never lists. The Library is
 // temporary; its page cache is warm before any timing.
+#include "bench/BenchOptions.h"
 #include "core/inventory/FastDirectorySizeReader.h"
 #include "core/leftovers/AppLeftoverScanner.h"
 #include "tests/support/BundleMaker.h"
@@ -33,22 +34,8 @@ struct Options {
 std::optional<Options> parseOptions(const QStringList& arguments)
 {
     Options options;
-    if (arguments.size() % 2 == 0)
+    if (!readBenchOptions(arguments, {{QLatin1String("--apps"), &options.apps}, {QLatin1String("--extra"), &options.extra}, {QLatin1String("--runs"), &options.runs}}))
         return std::nullopt;
-    for (qsizetype index = 1; index + 1 < arguments.size(); index += 2) {
-        bool ok = false;
-        const int value = arguments[index + 1].toInt(&ok);
-        if (!ok || value <= 0)
-            return std::nullopt;
-        if (arguments[index] == QLatin1String("--apps"))
-            options.apps = value;
-        else if (arguments[index] == QLatin1String("--extra"))
-            options.extra = value;
-        else if (arguments[index] == QLatin1String("--runs"))
-            options.runs = value;
-        else
-            return std::nullopt;
-    }
     return options;
 }
 

@@ -1,7 +1,7 @@
 #include "kit/foundation/TruneAppIdentity.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
+#include "kit/platform/TrunePlatform.h"
+
 #include <QStringList>
 
 #include <string>
@@ -58,14 +58,6 @@ std::optional<TruneAppIdentity> resolveInfoText(const TruneBundle& bundle, const
     return TruneAppIdentityCatalog::resolve(value.toString());
 }
 
-QString processName()
-{
-    const QString name = QCoreApplication::applicationName();
-    if (!name.isEmpty())
-        return name;
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), -1);
-}
-
 } // namespace
 
 namespace TruneAppIdentityCatalog {
@@ -86,7 +78,7 @@ std::optional<TruneAppIdentity> current(const TruneBundle& bundle)
         return identity;
     if (auto identity = resolveInfoText(bundle, "CFBundleName"))
         return identity;
-    return resolve(processName());
+    return resolve(TrunePlatform::processName());
 }
 
 } // namespace TruneAppIdentityCatalog

@@ -1,5 +1,7 @@
 #include "kit/platform/TrunePlatform.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QOperatingSystemVersion>
 
 #include <algorithm>
@@ -18,6 +20,14 @@ QString operatingSystemVersion()
 #else
     return QStringLiteral("14.0.0");
 #endif
+}
+
+QString processName()
+{
+    const QString name = QCoreApplication::applicationName();
+    if (!name.isEmpty())
+        return name;
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), -1);
 }
 
 QString systemErrorText(int errorNumber)

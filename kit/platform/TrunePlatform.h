@@ -9,6 +9,9 @@ namespace TrunePlatform {
 // compare with, so it is the fixed "14.0.0", the oldest macOS the program supports.
 QString operatingSystemVersion();
 
+// The running program's name: the application name when one is set, else the executable's.
+QString processName();
+
 // The system's description of an errno value, in English whatever LC_MESSAGES says
 // (QCoreApplication sets the locale from the environment, and strerror() follows it).
 QString systemErrorText(int errorNumber);

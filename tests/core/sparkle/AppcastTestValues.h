@@ -15,29 +15,21 @@
 // about every member left to its default there.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
-inline void PrintTo(const std::optional<QString>& text, std::ostream* os)
-{
-    if (text)
-        *os << '"' << text->toStdString() << '"';
-    else
-        *os << "nil";
-}
-
 inline void PrintTo(const SparkleAppcastItem& item, std::ostream* os)
 {
     *os << "{title \"" << item.title.toStdString() << "\", short \"" << item.shortVersionString.toStdString()
         << "\", build \"" << item.buildVersion.toStdString() << "\", download ";
-    PrintTo(item.downloadURL, os);
+    *os << ::testing::PrintToString(item.downloadURL);
     *os << ", notes ";
-    PrintTo(item.releaseNotesURL, os);
+    *os << ::testing::PrintToString(item.releaseNotesURL);
     *os << ", minimum ";
-    PrintTo(item.minimumSystemVersion, os);
+    *os << ::testing::PrintToString(item.minimumSystemVersion);
     *os << ", os ";
-    PrintTo(item.operatingSystem, os);
+    *os << ::testing::PrintToString(item.operatingSystem);
     *os << ", date ";
-    PrintTo(item.pubDate, os);
+    *os << ::testing::PrintToString(item.pubDate);
     *os << ", channel ";
-    PrintTo(item.channel, os);
+    *os << ::testing::PrintToString(item.channel);
     *os << '}';
 }
 

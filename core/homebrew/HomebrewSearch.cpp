@@ -1,0 +1,175 @@
+#include "core/homebrew/HomebrewSearch.h"
+
+#include <algorithm>
+
+namespace {
+
+bool isLineBreak(QChar character)
+{
+    switch (character.unicode()) {
+    case u'\n':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+    case 0x0085: // next line
+    case 0x2028: // line separator
+    case 0x2029: // paragraph separator
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Pieces of `text` between separators, without empty pieces.
+template <typename IsSeparator>
+QList<QStringView> piecesOf(QStringView text, IsSeparator isSeparator)
+{
+    QList<QStringView> pieces;
+    qsizetype start = 0;
+    for (qsizetype index = 0; index <= text.size(); ++index) {
+        if (index < text.size() && !isSeparator(text[index]))
+            continue;
+        if (index > start)
+            pieces.append(text.sliced(start, index - start));
+        start = index + 1;
+    }
+    return pieces;
+}
+
+bool isListingLine(QStringView line)
+{
+    return !line.isEmpty() && !line.startsWith(u"==>") && !line.startsWith(u"Warning:");
+}
+
+HomebrewItem searchResult(const QString& word, bool isCask, const QSet<QString>& installedTokens)
+{
+    return HomebrewItem(word, std::nullopt, isCask, std::nullopt, QString(), false, QString(), std::nullopt,
+                        installedTokens.contains(word.toLower()), {}, true);
+}
+
+std::vector<HomebrewItem> parsedResults(const std::expected<TruneProcessResult, TruneProcessRunError>& run, bool isCask,
+                                        const QSet<QString>& installedTokens)
+{
+    if (run->exitCode != 0)
+        return {};
+    return HomebrewService::parseSearchOutput(run->stdoutString(), isCask, installedTokens);
+}
+
+QString lastPathComponent(const QString& path)
+{
+    QStringView view(path);
+    while (view.size() > 1 && view.endsWith(u'/'))
+        view.chop(1);
+    return view.sliced(view.lastIndexOf(u'/') + 1).toString();
+}
+
+// The letters and digits of `text` in lower case, of any script; spaces, punctuation and
+// symbols go. Precomposed and decomposed accents give the same key.
+QString normalizeMatchKey(const QString& text)
+{
+    const QString lowered = text.toLower().normalized(QString::NormalizationForm_C);
+    QString key;
+    key.reserve(lowered.size());
+    for (qsizetype index = 0; index < lowered.size();) {
+        const bool isPair = lowered[index].isHighSurrogate() && index + 1 < lowered.size()
+            && lowered[index + 1].isLowSurrogate();
+        const char32_t character =
+            isPair ? QChar::surrogateToUcs4(lowered[index], lowered[index + 1]) : lowered[index].unicode();
+        const qsizetype length = isPair ? 2 : 1;
+        if (QChar::isLetterOrNumber(character))
+            key.append(QStringView(lowered).sliced(index, length));
+        index += length;
+    }
+    return key;
+}
+
+qsizetype characterCount(const QString& text)
+{
+    return text.size() - std::count_if(text.begin(), text.end(), [](QChar unit) { return unit.isLowSurrogate(); });
+}
+
+bool installsBundle(const HomebrewItem& cask, const QString& bundleName)
+{
+    return std::any_of(cask.appArtifacts.begin(), cask.appArtifacts.end(), [&](const QString& artifact) {
+        return lastPathComponent(artifact).toLower() == bundleName;
+    });
+}
+
+} // namespace
+
+namespace HomebrewService {
+
+std::expected<std::vector<HomebrewItem>, HomebrewCommandError>
+search(const QString& query, const std::vector<HomebrewItem>& installedItems, const Cancellation& cancellation)
+{
+    if (!isValidToken(query))
+        return std::unexpected(HomebrewServiceError::invalidPackageToken(query));
+    const std::optional<QString> brew = brewExecutableURL();
+    if (!brew)
+        return std::unexpected(HomebrewServiceError::brewNotInstalled());
+    const QString token = trimmedToken(query);
+    const QMap<QString, QString> environment = commandEnvironment(true);
+
+    QSet<QString> installedFormulae;
+    QSet<QString> installedCasks;
+    for (const HomebrewItem& item : installedItems)
+        (item.isCask ? installedCasks : installedFormulae).insert(item.name.toLower());
+
+    const auto caskSearch =
+        runBrew(*brew, {QStringLiteral("search"), QStringLiteral("--cask"), token}, environment, cancellation, {});
+    if (!caskSearch)
+        return std::unexpected(caskSearch.error());
+    const auto formulaSearch =
+        runBrew(*brew, {QStringLiteral("search"), QStringLiteral("--formula"), token}, environment, cancellation, {});
+    if (!formulaSearch)
+        return std::unexpected(formulaSearch.error());
+
+    std::vector<HomebrewItem> results = parsedResults(caskSearch, true, installedCasks);
+    std::vector<HomebrewItem> formulae = parsedResults(formulaSearch, false, installedFormulae);
+    results.insert(results.end(), std::make_move_iterator(formulae.begin()), std::make_move_iterator(formulae.end()));
+    return results;
+}
+
+std::vector<HomebrewItem> parseSearchOutput(const QString& output, bool isCask, const QSet<QString>& installedTokens)
+{
+    std::vector<HomebrewItem> results;
+    QSet<QString> taken;
+    for (const QStringView line : piecesOf(output, isLineBreak)) {
+        const QStringView trimmed = line.trimmed();
+        if (!isListingLine(trimmed))
+            continue;
+        for (const QStringView piece : piecesOf(trimmed, [](QChar character) { return character.isSpace(); })) {
+            const QString word = piece.toString();
+            if (!isValidToken(word))
+                continue;
+            const QString lowered = word.toLower();
+            if (taken.contains(lowered))
+                continue;
+            taken.insert(lowered);
+            results.push_back(searchResult(word, isCask, installedTokens));
+        }
+    }
+    return results;
+}
+
+std::optional<HomebrewItem> matchCask(const InstalledAppRecord& app, const std::vector<HomebrewItem>& items)
+{
+    // A cask that installs the very bundle wins over any cask whose name merely resembles the app's.
+    const QString bundleName = lastPathComponent(app.path).toLower();
+    for (const HomebrewItem& item : items) {
+        if (item.isCask && installsBundle(item, bundleName))
+            return item;
+    }
+
+    // Keys of one or two characters would tie unrelated apps and casks together.
+    const QString appKey = normalizeMatchKey(app.name);
+    if (characterCount(appKey) < 3)
+        return std::nullopt;
+    for (const HomebrewItem& item : items) {
+        if (item.isCask && (normalizeMatchKey(item.fullName) == appKey || normalizeMatchKey(item.name) == appKey))
+            return item;
+    }
+    return std::nullopt;
+}
+
+} // namespace HomebrewService

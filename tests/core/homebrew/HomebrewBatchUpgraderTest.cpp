@@ -1,0 +1,334 @@
+#include "core/homebrew/HomebrewBatchUpgrader.h"
+
+#include "tests/core/homebrew/HomebrewTestItems.h"
+#include "tests/core/homebrew/InstalledFakeBrew.h"
+#include "tests/core/homebrew/OutputTranscript.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace {
+
+using HomebrewBatchUpgrader::buildPlan;
+using HomebrewBatchUpgrader::execute;
+
+struct ItemFields {
+    QString name;
+    bool isCask = false;
+    std::optional<QString> installedVersion = u"1.0"_qs;
+    QString latestVersion = u"1.1"_qs;
+    bool isOutdated = true;
+    bool isInstalled = true;
+    bool installedOnRequest = true;
+};
+
+HomebrewItem item(const ItemFields& fields)
+{
+    return HomebrewItem(fields.name, std::nullopt, fields.isCask, fields.installedVersion, fields.latestVersion,
+                        fields.isOutdated, QString(), std::nullopt, fields.isInstalled, {}, fields.installedOnRequest);
+}
+
+HomebrewItem formula(const QString& name)
+{
+    return item({.name = name});
+}
+
+HomebrewItem cask(const QString& name)
+{
+    return item({.name = name, .isCask = true});
+}
+
+QStringList names(const std::vector<HomebrewItem>& items)
+{
+    QStringList result;
+    for (const HomebrewItem& each : items)
+        result << each.name;
+    return result;
+}
+
+QStringList displayCommands(const std::vector<HomebrewBatchUpgradeStep>& plan)
+{
+    QStringList result;
+    for (const HomebrewBatchUpgradeStep& step : plan)
+        result << step.displayCommand;
+    return result;
+}
+
+HomebrewCommandError brewFailure(const QString& message)
+{
+    return HomebrewServiceError::commandFailed(1, message);
+}
+
+// Runs the steps without brew: each step's outcome comes from `outcomes` by its index, success
+// when there is none. Records the steps it ran.
+struct ScriptedExecutor {
+    std::map<int, std::function<HomebrewService::CommandResult(const HomebrewService::Cancellation&)>> outcomes;
+    std::vector<int> ran;
+
+    HomebrewBatchUpgrader::Executor executor()
+    {
+        return [this](const HomebrewBatchUpgradeStep& step, const HomebrewService::Cancellation& cancellation,
+                      const HomebrewService::OutputHandler& onOutput) -> HomebrewService::CommandResult {
+            ran.push_back(step.index);
+            if (onOutput)
+                onOutput(u"output of "_qs + step.item.name + u'\n');
+            const auto outcome = outcomes.find(step.index);
+            if (outcome == outcomes.end())
+                return {};
+            return outcome->second(cancellation);
+        };
+    }
+};
+
+// What the callbacks of a run saw, as one list of events.
+struct RunLog {
+    QStringList events;
+    OutputTranscript transcript;
+
+    HomebrewBatchUpgrader::StepStartHandler onStart()
+    {
+        return [this](const HomebrewBatchUpgradeStep& step) { events << u"start "_qs + step.item.name; };
+    }
+    HomebrewBatchUpgrader::StepCompleteHandler onComplete()
+    {
+        return [this](const HomebrewBatchUpgradeStep& step, const std::optional<HomebrewCommandError>& error) {
+            events << (error ? u"failed "_qs + step.item.name + u": "_qs + error->description() : u"done "_qs + step.item.name);
+        };
+    }
+};
+
+TEST(HomebrewBatchPlanTest, PlansEachOutdatedPackageOnceInKindAndNameOrder)
+{
+    const std::vector<HomebrewItem> items = {
+        cask(u"Zed"_qs),
+        formula(u"wget"_qs),
+        formula(u"WGET"_qs),                                                        // same package
+        cask(u"wget"_qs),                                                           // a cask is another package
+        item({.name = u"openssl@3"_qs, .installedOnRequest = false}),               // only a dependency
+        item({.name = u"pkgconf"_qs, .isInstalled = false, .installedOnRequest = false}), // not installed
+        item({.name = u"current"_qs, .isOutdated = false}),
+        item({.name = u"dep-cask"_qs, .isCask = true, .installedOnRequest = false}),
+        formula(u"Apple-tool \n"_qs),
+        formula(u"bad name"_qs),
+        formula(u"-v"_qs),
+        formula(QString(129, u'x')),
+        formula(u"../evil"_qs),
+        cask(u"alpha"_qs),
+    };
+
+    const auto plan = buildPlan(items, false);
+    EXPECT_EQ(displayCommands(plan),
+              (QStringList{u"brew upgrade Apple-tool"_qs, u"brew upgrade pkgconf"_qs, u"brew upgrade wget"_qs,
+                           u"brew upgrade --cask alpha"_qs, u"brew upgrade --cask dep-cask"_qs,
+                           u"brew upgrade --cask wget"_qs, u"brew upgrade --cask Zed"_qs}));
+    ASSERT_EQ(plan.size(), 7u);
+    for (size_t index = 0; index < plan.size(); ++index) {
+        EXPECT_EQ(plan[index].index, int(index) + 1);
+        EXPECT_EQ(plan[index].total, 7);
+    }
+    EXPECT_EQ(plan[0].item, items[8]); // the item as given, its name untrimmed
+    EXPECT_EQ(plan[0].commandArguments, (QStringList{u"upgrade"_qs, u"Apple-tool"_qs}));
+    EXPECT_EQ(plan[2].item, items[1]); // the first of the two spellings
+    EXPECT_EQ(plan[3].commandArguments, (QStringList{u"upgrade"_qs, u"--cask"_qs, u"alpha"_qs}));
+
+    const auto withDependencies = buildPlan(items, true);
+    EXPECT_EQ(withDependencies.size(), 8u);
+    EXPECT_EQ(withDependencies[1].displayCommand, u"brew upgrade openssl@3"_qs);
+}
+
+TEST(HomebrewBatchUpgraderTest, GoesOnAfterFailuresAndReportsEachStep)
+{
+    const TempHome home;
+    TruneLanguage::setCurrent(TruneLanguage::en);
+    ScriptedExecutor scripted;
+    scripted.outcomes[1] = [](const auto&) { return std::unexpected(brewFailure(u"Error: No such keg\n"_qs)); };
+    scripted.outcomes[3] = [](const auto&) { return std::unexpected(brewFailure(QString())); };
+    RunLog log;
+    const std::vector<HomebrewItem> items = {
+        item({.name = u"alpha"_qs, .installedVersion = u"1.0"_qs, .latestVersion = u"1.1"_qs}),
+        item({.name = u"beta"_qs, .installedVersion = std::nullopt, .latestVersion = u"2.0"_qs}),
+        item({.name = u"example-app"_qs, .isCask = true, .installedVersion = u"3.0"_qs, .latestVersion = QString()}),
+    };
+
+    const auto report = execute(items, false, nullptr, log.onStart(), log.onComplete(), log.transcript.handler(),
+                                scripted.executor());
+
+    ASSERT_TRUE(report);
+    EXPECT_EQ(names(report->succeeded), QStringList{u"beta"_qs});
+    ASSERT_EQ(report->failed.size(), 2u);
+    EXPECT_EQ(report->failed[0], (HomebrewBatchFailure{items[0], u"Error: No such keg"_qs}));
+    EXPECT_EQ(report->failed[1], (HomebrewBatchFailure{items[2], u"Homebrew exited with status 1."_qs}));
+    EXPECT_TRUE(report->skippedDueToCancellation.empty());
+    EXPECT_FALSE(report->wasCancelled);
+    EXPECT_EQ(report->totalAttempted(), 3);
+    EXPECT_FALSE(report->isFullSuccess());
+    EXPECT_EQ(log.events, (QStringList{u"start alpha"_qs, u"failed alpha: Error: No such keg"_qs, u"start beta"_qs,
+                                       u"done beta"_qs, u"start example-app"_qs,
+                                       u"failed example-app: Homebrew exited with status 1."_qs}));
+    EXPECT_EQ(log.transcript.text(), u"\n==> [1/3] brew upgrade alpha (1.0 \u2192 1.1)\n"
+                                     u"output of alpha\n"
+                                     u"\u26A0\uFE0F Failed alpha: Error: No such keg\n"
+                                     u"\n==> [2/3] brew upgrade beta\n"
+                                     u"output of beta\n"
+                                     u"\n==> [3/3] brew upgrade --cask example-app\n"
+                                     u"output of example-app\n"
+                                     u"\u26A0\uFE0F Failed example-app: Homebrew exited with status 1.\n"_qs);
+}
+
+TEST(HomebrewBatchUpgraderTest, ATokenCancelledBeforehandSkipsEverythingQuietly)
+{
+    const auto token = std::make_shared<TruneProcessCancellation>();
+    token->cancel();
+    ScriptedExecutor scripted;
+    RunLog log;
+
+    const auto report = execute({formula(u"b"_qs), formula(u"a"_qs)}, false, token, log.onStart(), log.onComplete(),
+                                log.transcript.handler(), scripted.executor());
+
+    ASSERT_TRUE(report);
+    EXPECT_EQ(names(report->skippedDueToCancellation), (QStringList{u"a"_qs, u"b"_qs}));
+    EXPECT_TRUE(report->succeeded.empty());
+    EXPECT_TRUE(report->failed.empty());
+    EXPECT_TRUE(report->wasCancelled);
+    EXPECT_FALSE(report->isFullSuccess());
+    EXPECT_TRUE(scripted.ran.empty());
+    EXPECT_TRUE(log.events.isEmpty());
+    EXPECT_TRUE(log.transcript.pieces().isEmpty());
+}
+
+TEST(HomebrewBatchUpgraderTest, CancellingDuringAStepSkipsItAndTheRest)
+{
+    const std::vector<HomebrewItem> items = {formula(u"a"_qs), formula(u"b"_qs), formula(u"c"_qs), formula(u"d"_qs)};
+    struct Case {
+        const char* label;
+        bool stepTwoFinishes;
+        QStringList succeeded;
+        QStringList skipped;
+    };
+    const Case cases[] = {
+        {"the brew of step 2 is stopped", false, {u"a"_qs}, {u"b"_qs, u"c"_qs, u"d"_qs}},
+        {"step 2 finishes anyway", true, {u"a"_qs, u"b"_qs}, {u"c"_qs, u"d"_qs}},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        const auto token = std::make_shared<TruneProcessCancellation>();
+        ScriptedExecutor scripted;
+        scripted.outcomes[2] = [&](const HomebrewService::Cancellation& cancellation) -> HomebrewService::CommandResult {
+            cancellation->cancel();
+            if (row.stepTwoFinishes)
+                return {};
+            return std::unexpected(TruneProcessRunError{TruneProcessError::cancelled()});
+        };
+        RunLog log;
+
+        const auto report = execute(items, false, token, log.onStart(), log.onComplete(), log.transcript.handler(),
+                                    scripted.executor());
+
+        ASSERT_TRUE(report);
+        EXPECT_EQ(names(report->succeeded), row.succeeded);
+        EXPECT_EQ(names(report->skippedDueToCancellation), row.skipped);
+        EXPECT_TRUE(report->failed.empty());
+        EXPECT_TRUE(report->wasCancelled);
+        EXPECT_EQ(scripted.ran, (std::vector<int>{1, 2}));
+        // A step ended by cancellation is neither completed nor reported as failed.
+        EXPECT_EQ(log.events.count(u"done b"_qs), row.stepTwoFinishes ? 1 : 0);
+        EXPECT_FALSE(log.transcript.text().contains(u"Failed"_qs));
+    }
+}
+
+TEST(HomebrewBatchUpgraderTest, AnEmptyPlanNeverLooksForBrew)
+{
+    const NoBundledBrew noBrew;
+    const auto token = std::make_shared<TruneProcessCancellation>();
+    const std::vector<HomebrewItem> nothingToDo = {item({.name = u"current"_qs, .isOutdated = false})};
+
+    const auto report = execute(nothingToDo, false);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(*report, HomebrewBatchUpgradeReport{});
+    EXPECT_TRUE(report->isFullSuccess());
+
+    token->cancel();
+    const auto cancelled = execute({}, false, token);
+    ASSERT_TRUE(cancelled);
+    EXPECT_TRUE(cancelled->wasCancelled);
+}
+
+TEST(HomebrewBatchUpgraderTest, WithoutBrewTheRunFailsBeforeAnyStep)
+{
+    const NoBundledBrew noBrew;
+    if (HomebrewService::brewExecutableURL())
+        GTEST_SKIP() << "this machine has a brew of its own";
+    RunLog log;
+    const auto report = execute({formula(u"wget"_qs)}, false, nullptr, log.onStart(), log.onComplete(),
+                                log.transcript.handler());
+    ASSERT_FALSE(report);
+    EXPECT_EQ(report.error(), HomebrewServiceError::brewNotInstalled());
+    EXPECT_TRUE(log.events.isEmpty());
+    EXPECT_TRUE(log.transcript.pieces().isEmpty());
+}
+
+TEST(HomebrewBatchUpgraderTest, TheDefaultExecutorUpgradesEachPackageWithBrew)
+{
+    const TempHome home;
+    TruneLanguage::setCurrent(TruneLanguage::en);
+    qunsetenv("HOMEBREW_NO_AUTO_UPDATE");
+    InstalledFakeBrew brew;
+    brew.fake.respond({u"upgrade"_qs, u"wget"_qs}, {.stdoutPieces = {"==> Upgrading wget\n"}});
+    brew.fake.respond({u"upgrade"_qs, u"--cask"_qs, u"firefox"_qs},
+                      {.stderr = "Error: It seems there is already an App at '/Applications/Firefox.app'.\n",
+                       .exitCode = 1});
+    OutputTranscript transcript;
+
+    const auto report = execute({cask(u"firefox"_qs), formula(u" wget "_qs)}, false, nullptr, {}, {},
+                                transcript.handler());
+
+    ASSERT_TRUE(report);
+    EXPECT_EQ(names(report->succeeded), QStringList{u" wget "_qs});
+    ASSERT_EQ(report->failed.size(), 1u);
+    EXPECT_EQ(report->failed[0].errorMessage,
+              u"Error: It seems there is already an App at '/Applications/Firefox.app'."_qs);
+    const auto runs = brew.fake.runs();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].arguments, (QStringList{u"upgrade"_qs, u"wget"_qs}));
+    EXPECT_EQ(runs[1].arguments, (QStringList{u"upgrade"_qs, u"--cask"_qs, u"firefox"_qs}));
+    for (const FakeBrew::Run& run : runs) {
+        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_ENV_HINTS"_qs), u"1"_qs);
+        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_AUTO_UPDATE"_qs), u"1"_qs);
+    }
+    EXPECT_EQ(transcript.text(),
+              u"\n==> [1/2] brew upgrade wget (1.0 \u2192 1.1)\n"
+              u"==> Upgrading wget\n"
+              u"\n==> [2/2] brew upgrade --cask firefox (1.0 \u2192 1.1)\n"
+              u"Error: It seems there is already an App at '/Applications/Firefox.app'.\n"
+              u"\u26A0\uFE0F Failed firefox: Error: It seems there is already an App at '/Applications/Firefox.app'.\n"_qs);
+}
+
+TEST(HomebrewBatchUpgraderTest, CancellingStopsTheRunningBrew)
+{
+    InstalledFakeBrew brew;
+    brew.fake.respond({u"upgrade"_qs, u"slow"_qs}, {.stdoutPieces = {"==> Pouring slow"}, .sleepBeforeExit = 60});
+    const auto token = std::make_shared<TruneProcessCancellation>();
+    OutputTranscript transcript;
+
+    auto running = std::async(std::launch::async, [&] {
+        return execute({formula(u"fast"_qs), formula(u"slow"_qs), formula(u"tail"_qs)}, false, token, {}, {},
+                       transcript.handler());
+    });
+    ASSERT_TRUE(transcript.waitForText(u"==> Pouring slow"_qs));
+    token->cancel();
+    const auto report = running.get();
+
+    ASSERT_TRUE(report);
+    EXPECT_EQ(names(report->succeeded), QStringList{u"fast"_qs});
+    EXPECT_EQ(names(report->skippedDueToCancellation), (QStringList{u"slow"_qs, u"tail"_qs}));
+    EXPECT_TRUE(report->failed.empty());
+    EXPECT_TRUE(report->wasCancelled);
+    EXPECT_EQ(brew.fake.runs().size(), 2u);
+}
+
+} // namespace

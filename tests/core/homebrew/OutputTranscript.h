@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+// Collects the text pieces an output handler receives, from any thread, and lets a test wait for
+// a piece with a bounded wait.
+class OutputTranscript final {
+public:
+    std::function<void(const QString&)> handler()
+    {
+        return [this](const QString& text) {
+            {
+                std::lock_guard lock(m_mutex);
+                m_pieces << text;
+            }
+            m_changed.notify_all();
+        };
+    }
+
+    QStringList pieces() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_pieces;
+    }
+
+    QString text() const { return pieces().join(QString()); }
+
+    // True once the text received so far contains `part`; false when `limit` passes first.
+    bool waitForText(const QString& part, std::chrono::milliseconds limit = std::chrono::seconds(10)) const
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, limit, [&] { return m_pieces.join(QString()).contains(part); });
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    QStringList m_pieces;
+};

@@ -1,0 +1,117 @@
+#include "kit/foundation/TruneLaunchAtLogin.h"
+
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+QString entryPath(const TempHome& home)
+{
+    return home.configHome() + QStringLiteral("/autostart/com.quorvane.truneupdate.desktop");
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// The Exec line of the entry the program writes for itself.
+QByteArray ownExecLine(const TempHome& home)
+{
+    const QByteArray entry = readFile(entryPath(home));
+    for (const QByteArray& line : entry.split('\n')) {
+        if (line.startsWith("Exec="))
+            return line;
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(TruneLaunchAtLoginTest, EnablingWritesAnAutostartEntryThatStartsThisProgram)
+{
+    const TempHome home;
+    EXPECT_FALSE(TruneLaunchAtLogin::isEnabled());
+
+    ASSERT_TRUE(TruneLaunchAtLogin::setEnabled(true));
+    EXPECT_TRUE(TruneLaunchAtLogin::isEnabled());
+    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    EXPECT_EQ(readFile(entryPath(home)),
+              QByteArray("[Desktop Entry]\nType=Application\nName=TruneUpdate\nExec=\"") + executable.toUtf8() + "\"\n");
+
+    // Registering again is one more write with the same outcome.
+    EXPECT_TRUE(TruneLaunchAtLogin::setEnabled(true));
+    EXPECT_TRUE(TruneLaunchAtLogin::isEnabled());
+    EXPECT_EQ(QDir(home.configHome() + QStringLiteral("/autostart")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST(TruneLaunchAtLoginTest, DisablingRemovesTheEntryAndSucceedsWhenThereIsNone)
+{
+    const TempHome home;
+    ASSERT_TRUE(TruneLaunchAtLogin::setEnabled(true));
+
+    EXPECT_TRUE(TruneLaunchAtLogin::setEnabled(false));
+    EXPECT_FALSE(QFileInfo::exists(entryPath(home)));
+    EXPECT_FALSE(TruneLaunchAtLogin::isEnabled());
+    EXPECT_TRUE(TruneLaunchAtLogin::setEnabled(false));
+}
+
+// Entries the desktop would not start this program from: hidden or switched off by the user or
+// a settings tool, left by a copy of the program elsewhere, or not an application entry at all.
+TEST(TruneLaunchAtLoginTest, AnEntryThatWouldNotStartThisProgramIsNotEnabled)
+{
+    const TempHome home;
+    ASSERT_TRUE(TruneLaunchAtLogin::setEnabled(true));
+    const QByteArray exec = ownExecLine(home);
+    ASSERT_FALSE(exec.isEmpty());
+
+    struct Case {
+        const char* name;
+        QByteArray entry;
+        bool enabled;
+    };
+    const Case cases[] = {
+        {"ours, with comments and spaces", "# login item\n[Desktop Entry]\nType = Application\n" + exec + "\n", true},
+        {"hidden", "[Desktop Entry]\nType=Application\nHidden=true\n" + exec + "\n", false},
+        {"switched off", "[Desktop Entry]\nType=Application\nX-GNOME-Autostart-enabled=false\n" + exec + "\n", false},
+        {"another copy", "[Desktop Entry]\nType=Application\nExec=\"/opt/old/truneupdate\"\n", false},
+        {"not an application", "[Desktop Entry]\nType=Link\n" + exec + "\n", false},
+        {"keys of another group", "[Desktop Action Open]\nType=Application\n" + exec + "\n", false},
+        {"no group", "Type=Application\n" + exec + "\n", false},
+        {"empty", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(entryPath(home), c.entry);
+        EXPECT_EQ(TruneLaunchAtLogin::isEnabled(), c.enabled);
+    }
+}
+
+TEST(TruneLaunchAtLoginTest, AChangeTheFileSystemRefusesReportsFailure)
+{
+    const TempHome home;
+    // A file where the autostart folder belongs.
+    writeFile(home.configHome() + QStringLiteral("/autostart"), "not a folder");
+    EXPECT_FALSE(TruneLaunchAtLogin::setEnabled(true));
+    EXPECT_FALSE(TruneLaunchAtLogin::isEnabled());
+
+    // A folder where the entry belongs: it cannot be removed as an entry.
+    QFile::remove(home.configHome() + QStringLiteral("/autostart"));
+    ASSERT_TRUE(QDir().mkpath(entryPath(home)));
+    EXPECT_FALSE(TruneLaunchAtLogin::setEnabled(false));
+    EXPECT_FALSE(TruneLaunchAtLogin::setEnabled(true));
+    EXPECT_FALSE(TruneLaunchAtLogin::isEnabled());
+}

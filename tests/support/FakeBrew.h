@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <vector>
+
+// A stand-in for Homebrew's `brew`: a shell script at "<folder>/bin/brew" in a temporary folder of
+// its own, so tests running side by side never share one. Put `folder()` where the program looks
+// for brew first (a bundle's resources folder).
+//
+// Every run first records its arguments and environment, then answers with the response set for
+// its exact argument list (or the default response): standard output piece by piece, standard
+// error, an optional wait, and an exit status.
+class FakeBrew final {
+public:
+    struct Response {
+        QByteArrayList stdoutPieces = {}; // written one after another
+        double pauseAfterPiece = 0;  // seconds after each piece, so a reader sees them arrive apart
+        QByteArray stderr = {};
+        double sleepBeforeExit = 0; // seconds, e.g. to be cancelled while running
+        int exitCode = 0;
+    };
+
+    struct Run {
+        QStringList arguments;
+        QMap<QString, QString> environment;
+    };
+
+    // Answers every argument list with exit status 0 and no output until told otherwise.
+    FakeBrew();
+
+    QString folder() const { return m_dir.path(); }
+    QString executablePath() const;
+
+    void respond(const QStringList& arguments, const Response& response);
+    void setDefaultResponse(const Response& response);
+
+    // The runs that have started so far, in start order.
+    std::vector<Run> runs() const;
+    // Waits until `count` runs have started; false when that took longer than `timeoutMs`.
+    bool waitForRuns(qsizetype count, int timeoutMs = 10000) const;
+
+    // The bytes of a file, e.g. a canned JSON document; empty when it cannot be read.
+    static QByteArray fileContents(const QString& path);
+
+private:
+    void writeResponse(const QString& directory, const QStringList& arguments, const Response& response) const;
+    QString path(const QString& relative) const;
+
+    QTemporaryDir m_dir;
+    std::vector<QStringList> m_respondedArgumentLists; // response i lives in "responses/i"
+};
