@@ -6,7 +6,7 @@
 //   bench_appcast_parse [--items N] [--runs N]
 //
 // Prints the best time of each contender over the runs and their ratio.
-#include "bench/BenchOptions.h"
+#include "bench/BenchSupport.h"
 #include "core/sparkle/SparkleAppcastParser.h"
 
 #include <QCoreApplication>
@@ -31,7 +31,8 @@ struct Options {
 std::optional<Options> parseOptions(const QStringList& arguments)
 {
     Options options;
-    if (!readBenchOptions(arguments, {{QLatin1String("--items"), &options.items}, {QLatin1String("--runs"), &options.runs}}))
+    if (!readBenchOptions(arguments, {{QLatin1String("--items"), &options.items},
+                           {QLatin1String("--runs"), &options.runs}}))
         return std::nullopt;
     return options;
 }
@@ -78,19 +79,6 @@ QByteArray appcast(int items)
     for (int index = 0; index < items; ++index)
         feed += release(index, items);
     return feed + "  </channel>\n</rss>\n";
-}
-
-double bestMilliseconds(int runs, const std::function<void()>& work)
-{
-    double best = 0;
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        const double elapsed = timer.nsecsElapsed() / 1e6;
-        best = run == 0 ? elapsed : std::min(best, elapsed);
-    }
-    return best;
 }
 
 bool runXmllint(const QString& xmllint, const QString& file)

@@ -7,7 +7,7 @@
 // Without a folder a temporary one is generated and removed afterwards. A given folder is
 // generated once and reused by later runs with the same bundle and file counts. The page cache is
 // warm for every contender: the folder is walked once before any timing.
-#include "bench/BenchOptions.h"
+#include "bench/BenchSupport.h"
 #include "core/inventory/FastDirectorySizeReader.h"
 
 #include <QCoreApplication>

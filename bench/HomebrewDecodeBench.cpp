@@ -9,7 +9,7 @@
 //   bench_homebrew_decode [--formulae N] [--casks N] [--runs N]
 //
 // Prints the best time of each contender over the runs and their ratio.
-#include "bench/BenchOptions.h"
+#include "bench/BenchSupport.h"
 #include "core/homebrew/HomebrewState.h"
 
 #include <QCoreApplication>
@@ -274,19 +274,6 @@ QByteArray outdatedDocument(const Options& options)
                                  {"current_version", version(index, 2)}});
     }
     return prettyPrinted({{"formulae", formulae}, {"casks", casks}});
-}
-
-double bestMilliseconds(int runs, const std::function<void()>& work)
-{
-    double best = 0;
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        const double elapsed = timer.nsecsElapsed() / 1e6;
-        best = run == 0 ? elapsed : std::min(best, elapsed);
-    }
-    return best;
 }
 
 bool runPython(const QString& python, const QStringList& arguments, QByteArray* output = nullptr)

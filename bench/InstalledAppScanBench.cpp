@@ -6,7 +6,7 @@
 //
 // --files is the number of resource files per bundle. The folder is temporary; its page cache is
 // warm before any timing.
-#include "bench/BenchOptions.h"
+#include "bench/BenchSupport.h"
 #include "core/inventory/FastDirectorySizeReader.h"
 #include "core/inventory/InstalledAppScanner.h"
 #include "tests/support/BundleMaker.h"
@@ -34,7 +34,9 @@ struct Options {
 std::optional<Options> parseOptions(const QStringList& arguments)
 {
     Options options;
-    if (!readBenchOptions(arguments, {{QLatin1String("--bundles"), &options.bundles}, {QLatin1String("--files"), &options.files}, {QLatin1String("--runs"), &options.runs}}))
+    if (!readBenchOptions(arguments, {{QLatin1String("--bundles"), &options.bundles},
+                           {QLatin1String("--files"), &options.files},
+                           {QLatin1String("--runs"), &options.runs}}))
         return std::nullopt;
     return options;
 }
@@ -64,21 +66,6 @@ void generateApplicationsFolder(const QString& folder, const Options& options)
             writeFile(bundle + QStringLiteral("/Contents/Resources/%1/resource%2.dat").arg(file % 8).arg(file),
                       QByteArray(100 + (file * 37) % 4000, 'x'));
     }
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-template <typename Work>
-double secondsOf(Work work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 // --apps is the number of apps that left files in every scanned folder (about 43 entries each),
 // --extra the number of further entries in folders the scan never lists. The Library is
 // temporary; its page cache is warm before any timing.
-#include "bench/BenchOptions.h"
+#include "bench/BenchSupport.h"
 #include "core/inventory/FastDirectorySizeReader.h"
 #include "core/leftovers/AppLeftoverScanner.h"
 #include "tests/support/BundleMaker.h"
@@ -34,7 +34,9 @@ struct Options {
 std::optional<Options> parseOptions(const QStringList& arguments)
 {
     Options options;
-    if (!readBenchOptions(arguments, {{QLatin1String("--apps"), &options.apps}, {QLatin1String("--extra"), &options.extra}, {QLatin1String("--runs"), &options.runs}}))
+    if (!readBenchOptions(arguments, {{QLatin1String("--apps"), &options.apps},
+                           {QLatin1String("--extra"), &options.extra},
+                           {QLatin1String("--runs"), &options.runs}}))
         return std::nullopt;
     return options;
 }
@@ -109,21 +111,6 @@ void generateExtra(LibraryWriter& library, int count)
                                QStringLiteral("Metadata/CoreSpotlight/index")};
     for (int index = 0; index < count; ++index)
         library.file(QStringLiteral("%1/item%2/entry").arg(folders[index % 5]).arg(index / 2));
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-template <typename Work>
-double secondsOf(Work work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
 }
 
 // The number of lines `find` printed.

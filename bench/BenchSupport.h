@@ -1,10 +1,16 @@
 #pragma once
 
+// Small pieces the benchmark programs share: reading their options and timing their work.
+
+#include <QElapsedTimer>
 #include <QLatin1String>
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+#include <functional>
 #include <initializer_list>
+#include <vector>
 
 // One "--name N" option of a benchmark: a positive whole number.
 struct BenchNumberOption {
@@ -38,4 +44,30 @@ inline bool readBenchOptions(const QStringList& arguments, std::initializer_list
         }
     }
     return true;
+}
+
+// Seconds that `work` takes once.
+inline double secondsOf(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+// The shortest of `runs` timings of `work`, in milliseconds.
+inline double bestMilliseconds(int runs, const std::function<void()>& work)
+{
+    double best = 0;
+    for (int run = 0; run < runs; ++run) {
+        const double elapsed = secondsOf(work) * 1e3;
+        best = run == 0 ? elapsed : std::min(best, elapsed);
+    }
+    return best;
+}
+
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
