@@ -4,6 +4,7 @@
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/core/homebrew/OutputTranscript.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TextsOf.h"
 
 #include <gtest/gtest.h>
 
@@ -45,18 +46,12 @@ HomebrewItem cask(const QString& name)
 
 QStringList names(const std::vector<HomebrewItem>& items)
 {
-    QStringList result;
-    for (const HomebrewItem& each : items)
-        result << each.name;
-    return result;
+    return textsOf(items, &HomebrewItem::name);
 }
 
 QStringList displayCommands(const std::vector<HomebrewBatchUpgradeStep>& plan)
 {
-    QStringList result;
-    for (const HomebrewBatchUpgradeStep& step : plan)
-        result << step.displayCommand;
-    return result;
+    return textsOf(plan, &HomebrewBatchUpgradeStep::displayCommand);
 }
 
 HomebrewCommandError brewFailure(const QString& message)

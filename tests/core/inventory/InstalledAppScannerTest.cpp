@@ -2,6 +2,7 @@
 #include "core/inventory/InstalledAppScanner.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TextsOf.h"
 
 #include <gtest/gtest.h>
 
@@ -33,18 +34,12 @@ QVariantMap info(std::initializer_list<std::pair<QString, QVariant>> entries)
 
 QStringList pathsOf(const std::vector<InstalledAppRecord>& records)
 {
-    QStringList paths;
-    for (const InstalledAppRecord& record : records)
-        paths.append(record.path);
-    return paths;
+    return textsOf(records, &InstalledAppRecord::path);
 }
 
 QStringList namesOf(const std::vector<InstalledAppRecord>& records)
 {
-    QStringList names;
-    for (const InstalledAppRecord& record : records)
-        names.append(record.name);
-    return names;
+    return textsOf(records, &InstalledAppRecord::name);
 }
 
 class InstalledAppScannerTest : public ::testing::Test {

@@ -2,6 +2,7 @@
 #include "core/leftovers/AppLeftoverScanner.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TextsOf.h"
 
 #include <gtest/gtest.h>
 
@@ -44,10 +45,7 @@ QByteArray contents(const QString& path)
 
 QStringList pathsOf(const std::vector<LeftoverFileItem>& items)
 {
-    QStringList paths;
-    for (const LeftoverFileItem& item : items)
-        paths.append(item.path);
-    return paths;
+    return textsOf(items, &LeftoverFileItem::path);
 }
 
 LeftoverFileItem selected(const QString& path, qint64 size = 0)

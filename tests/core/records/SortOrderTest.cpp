@@ -1,5 +1,6 @@
 #include "core/records/LeftoverSortOrder.h"
 #include "core/records/UninstallerAppSortOrder.h"
+#include "tests/support/TextsOf.h"
 
 #include <gtest/gtest.h>
 
@@ -19,18 +20,12 @@ InstalledAppRecord app(const QString& name, qint64 size, std::optional<QDateTime
 
 QStringList namesOf(const std::vector<InstalledAppRecord>& records)
 {
-    QStringList names;
-    for (const InstalledAppRecord& record : records)
-        names.append(record.name);
-    return names;
+    return textsOf(records, &InstalledAppRecord::name);
 }
 
 QStringList pathsOf(const std::vector<LeftoverFileItem>& items)
 {
-    QStringList paths;
-    for (const LeftoverFileItem& item : items)
-        paths.append(item.path);
-    return paths;
+    return textsOf(items, &LeftoverFileItem::path);
 }
 
 } // namespace

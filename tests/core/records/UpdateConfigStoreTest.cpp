@@ -1,5 +1,6 @@
 #include "core/records/UpdateConfigStore.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TextsOf.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +21,7 @@ UpdateLogEntry entry(int n)
 
 QStringList namesOf(const std::vector<UpdateLogEntry>& history)
 {
-    QStringList names;
-    for (const UpdateLogEntry& e : history)
-        names.append(e.appName);
-    return names;
+    return textsOf(history, &UpdateLogEntry::appName);
 }
 
 // "<name>.bad-" and a UTC time in whole seconds, with no counter.

@@ -1,5 +1,6 @@
 #include "kit/foundation/TruneReleaseLogReader.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TextsOf.h"
 
 #include <gtest/gtest.h>
 
@@ -18,10 +19,7 @@ QString writeLog(const TempHome& home, const QByteArray& text)
 
 QStringList summaries(const std::vector<TruneReleaseLogRecord>& records)
 {
-    QStringList result;
-    for (const auto& record : records)
-        result.append(record.summary);
-    return result;
+    return textsOf(records, &TruneReleaseLogRecord::summary);
 }
 
 } // namespace
