@@ -13,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using HomebrewBatchUpgrader::buildPlan;
@@ -21,8 +23,8 @@ using HomebrewBatchUpgrader::execute;
 struct ItemFields {
     QString name;
     bool isCask = false;
-    std::optional<QString> installedVersion = u"1.0"_qs;
-    QString latestVersion = u"1.1"_qs;
+    std::optional<QString> installedVersion = u"1.0"_s;
+    QString latestVersion = u"1.1"_s;
     bool isOutdated = true;
     bool isInstalled = true;
     bool installedOnRequest = true;
@@ -71,7 +73,7 @@ struct ScriptedExecutor {
                       const HomebrewService::OutputHandler& onOutput) -> HomebrewService::CommandResult {
             ran.push_back(step.index);
             if (onOutput)
-                onOutput(u"output of "_qs + step.item.name + u'\n');
+                onOutput(u"output of "_s + step.item.name + u'\n');
             const auto outcome = outcomes.find(step.index);
             if (outcome == outcomes.end())
                 return {};
@@ -87,12 +89,12 @@ struct RunLog {
 
     HomebrewBatchUpgrader::StepStartHandler onStart()
     {
-        return [this](const HomebrewBatchUpgradeStep& step) { events << u"start "_qs + step.item.name; };
+        return [this](const HomebrewBatchUpgradeStep& step) { events << u"start "_s + step.item.name; };
     }
     HomebrewBatchUpgrader::StepCompleteHandler onComplete()
     {
         return [this](const HomebrewBatchUpgradeStep& step, const std::optional<HomebrewCommandError>& error) {
-            events << (error ? u"failed "_qs + step.item.name + u": "_qs + error->description() : u"done "_qs + step.item.name);
+            events << (error ? u"failed "_s + step.item.name + u": "_s + error->description() : u"done "_s + step.item.name);
         };
     }
 };
@@ -100,40 +102,40 @@ struct RunLog {
 TEST(HomebrewBatchPlanTest, PlansEachOutdatedPackageOnceInKindAndNameOrder)
 {
     const std::vector<HomebrewItem> items = {
-        cask(u"Zed"_qs),
-        formula(u"wget"_qs),
-        formula(u"WGET"_qs),                                                        // same package
-        cask(u"wget"_qs),                                                           // a cask is another package
-        item({.name = u"openssl@3"_qs, .installedOnRequest = false}),               // only a dependency
-        item({.name = u"pkgconf"_qs, .isInstalled = false, .installedOnRequest = false}), // not installed
-        item({.name = u"current"_qs, .isOutdated = false}),
-        item({.name = u"dep-cask"_qs, .isCask = true, .installedOnRequest = false}),
-        formula(u"Apple-tool \n"_qs),
-        formula(u"bad name"_qs),
-        formula(u"-v"_qs),
+        cask(u"Zed"_s),
+        formula(u"wget"_s),
+        formula(u"WGET"_s),                                                        // same package
+        cask(u"wget"_s),                                                           // a cask is another package
+        item({.name = u"openssl@3"_s, .installedOnRequest = false}),               // only a dependency
+        item({.name = u"pkgconf"_s, .isInstalled = false, .installedOnRequest = false}), // not installed
+        item({.name = u"current"_s, .isOutdated = false}),
+        item({.name = u"dep-cask"_s, .isCask = true, .installedOnRequest = false}),
+        formula(u"Apple-tool \n"_s),
+        formula(u"bad name"_s),
+        formula(u"-v"_s),
         formula(QString(129, u'x')),
-        formula(u"../evil"_qs),
-        cask(u"alpha"_qs),
+        formula(u"../evil"_s),
+        cask(u"alpha"_s),
     };
 
     const auto plan = buildPlan(items, false);
     EXPECT_EQ(displayCommands(plan),
-              (QStringList{u"brew upgrade Apple-tool"_qs, u"brew upgrade pkgconf"_qs, u"brew upgrade wget"_qs,
-                           u"brew upgrade --cask alpha"_qs, u"brew upgrade --cask dep-cask"_qs,
-                           u"brew upgrade --cask wget"_qs, u"brew upgrade --cask Zed"_qs}));
+              (QStringList{u"brew upgrade Apple-tool"_s, u"brew upgrade pkgconf"_s, u"brew upgrade wget"_s,
+                           u"brew upgrade --cask alpha"_s, u"brew upgrade --cask dep-cask"_s,
+                           u"brew upgrade --cask wget"_s, u"brew upgrade --cask Zed"_s}));
     ASSERT_EQ(plan.size(), 7u);
     for (size_t index = 0; index < plan.size(); ++index) {
         EXPECT_EQ(plan[index].index, int(index) + 1);
         EXPECT_EQ(plan[index].total, 7);
     }
     EXPECT_EQ(plan[0].item, items[8]); // the item as given, its name untrimmed
-    EXPECT_EQ(plan[0].commandArguments, (QStringList{u"upgrade"_qs, u"Apple-tool"_qs}));
+    EXPECT_EQ(plan[0].commandArguments, (QStringList{u"upgrade"_s, u"Apple-tool"_s}));
     EXPECT_EQ(plan[2].item, items[1]); // the first of the two spellings
-    EXPECT_EQ(plan[3].commandArguments, (QStringList{u"upgrade"_qs, u"--cask"_qs, u"alpha"_qs}));
+    EXPECT_EQ(plan[3].commandArguments, (QStringList{u"upgrade"_s, u"--cask"_s, u"alpha"_s}));
 
     const auto withDependencies = buildPlan(items, true);
     EXPECT_EQ(withDependencies.size(), 8u);
-    EXPECT_EQ(withDependencies[1].displayCommand, u"brew upgrade openssl@3"_qs);
+    EXPECT_EQ(withDependencies[1].displayCommand, u"brew upgrade openssl@3"_s);
 }
 
 TEST(HomebrewBatchUpgraderTest, GoesOnAfterFailuresAndReportsEachStep)
@@ -141,30 +143,30 @@ TEST(HomebrewBatchUpgraderTest, GoesOnAfterFailuresAndReportsEachStep)
     const TempHome home;
     TruneLanguage::setCurrent(TruneLanguage::en);
     ScriptedExecutor scripted;
-    scripted.outcomes[1] = [](const auto&) { return std::unexpected(brewFailure(u"Error: No such keg\n"_qs)); };
+    scripted.outcomes[1] = [](const auto&) { return std::unexpected(brewFailure(u"Error: No such keg\n"_s)); };
     scripted.outcomes[3] = [](const auto&) { return std::unexpected(brewFailure(QString())); };
     RunLog log;
     const std::vector<HomebrewItem> items = {
-        item({.name = u"alpha"_qs, .installedVersion = u"1.0"_qs, .latestVersion = u"1.1"_qs}),
-        item({.name = u"beta"_qs, .installedVersion = std::nullopt, .latestVersion = u"2.0"_qs}),
-        item({.name = u"example-app"_qs, .isCask = true, .installedVersion = u"3.0"_qs, .latestVersion = QString()}),
+        item({.name = u"alpha"_s, .installedVersion = u"1.0"_s, .latestVersion = u"1.1"_s}),
+        item({.name = u"beta"_s, .installedVersion = std::nullopt, .latestVersion = u"2.0"_s}),
+        item({.name = u"example-app"_s, .isCask = true, .installedVersion = u"3.0"_s, .latestVersion = QString()}),
     };
 
     const auto report = execute(items, false, nullptr, log.onStart(), log.onComplete(), log.transcript.handler(),
                                 scripted.executor());
 
     ASSERT_TRUE(report);
-    EXPECT_EQ(names(report->succeeded), QStringList{u"beta"_qs});
+    EXPECT_EQ(names(report->succeeded), QStringList{u"beta"_s});
     ASSERT_EQ(report->failed.size(), 2u);
-    EXPECT_EQ(report->failed[0], (HomebrewBatchFailure{items[0], u"Error: No such keg"_qs}));
-    EXPECT_EQ(report->failed[1], (HomebrewBatchFailure{items[2], u"Homebrew exited with status 1."_qs}));
+    EXPECT_EQ(report->failed[0], (HomebrewBatchFailure{items[0], u"Error: No such keg"_s}));
+    EXPECT_EQ(report->failed[1], (HomebrewBatchFailure{items[2], u"Homebrew exited with status 1."_s}));
     EXPECT_TRUE(report->skippedDueToCancellation.empty());
     EXPECT_FALSE(report->wasCancelled);
     EXPECT_EQ(report->totalAttempted(), 3);
     EXPECT_FALSE(report->isFullSuccess());
-    EXPECT_EQ(log.events, (QStringList{u"start alpha"_qs, u"failed alpha: Error: No such keg"_qs, u"start beta"_qs,
-                                       u"done beta"_qs, u"start example-app"_qs,
-                                       u"failed example-app: Homebrew exited with status 1."_qs}));
+    EXPECT_EQ(log.events, (QStringList{u"start alpha"_s, u"failed alpha: Error: No such keg"_s, u"start beta"_s,
+                                       u"done beta"_s, u"start example-app"_s,
+                                       u"failed example-app: Homebrew exited with status 1."_s}));
     EXPECT_EQ(log.transcript.text(), u"\n==> [1/3] brew upgrade alpha (1.0 \u2192 1.1)\n"
                                      u"output of alpha\n"
                                      u"\u26A0\uFE0F Failed alpha: Error: No such keg\n"
@@ -172,7 +174,7 @@ TEST(HomebrewBatchUpgraderTest, GoesOnAfterFailuresAndReportsEachStep)
                                      u"output of beta\n"
                                      u"\n==> [3/3] brew upgrade --cask example-app\n"
                                      u"output of example-app\n"
-                                     u"\u26A0\uFE0F Failed example-app: Homebrew exited with status 1.\n"_qs);
+                                     u"\u26A0\uFE0F Failed example-app: Homebrew exited with status 1.\n"_s);
 }
 
 TEST(HomebrewBatchUpgraderTest, ATokenCancelledBeforehandSkipsEverythingQuietly)
@@ -182,11 +184,11 @@ TEST(HomebrewBatchUpgraderTest, ATokenCancelledBeforehandSkipsEverythingQuietly)
     ScriptedExecutor scripted;
     RunLog log;
 
-    const auto report = execute({formula(u"b"_qs), formula(u"a"_qs)}, false, token, log.onStart(), log.onComplete(),
+    const auto report = execute({formula(u"b"_s), formula(u"a"_s)}, false, token, log.onStart(), log.onComplete(),
                                 log.transcript.handler(), scripted.executor());
 
     ASSERT_TRUE(report);
-    EXPECT_EQ(names(report->skippedDueToCancellation), (QStringList{u"a"_qs, u"b"_qs}));
+    EXPECT_EQ(names(report->skippedDueToCancellation), (QStringList{u"a"_s, u"b"_s}));
     EXPECT_TRUE(report->succeeded.empty());
     EXPECT_TRUE(report->failed.empty());
     EXPECT_TRUE(report->wasCancelled);
@@ -198,7 +200,7 @@ TEST(HomebrewBatchUpgraderTest, ATokenCancelledBeforehandSkipsEverythingQuietly)
 
 TEST(HomebrewBatchUpgraderTest, CancellingDuringAStepSkipsItAndTheRest)
 {
-    const std::vector<HomebrewItem> items = {formula(u"a"_qs), formula(u"b"_qs), formula(u"c"_qs), formula(u"d"_qs)};
+    const std::vector<HomebrewItem> items = {formula(u"a"_s), formula(u"b"_s), formula(u"c"_s), formula(u"d"_s)};
     struct Case {
         const char* label;
         bool stepTwoFinishes;
@@ -206,8 +208,8 @@ TEST(HomebrewBatchUpgraderTest, CancellingDuringAStepSkipsItAndTheRest)
         QStringList skipped;
     };
     const Case cases[] = {
-        {"the brew of step 2 is stopped", false, {u"a"_qs}, {u"b"_qs, u"c"_qs, u"d"_qs}},
-        {"step 2 finishes anyway", true, {u"a"_qs, u"b"_qs}, {u"c"_qs, u"d"_qs}},
+        {"the brew of step 2 is stopped", false, {u"a"_s}, {u"b"_s, u"c"_s, u"d"_s}},
+        {"step 2 finishes anyway", true, {u"a"_s, u"b"_s}, {u"c"_s, u"d"_s}},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -231,8 +233,8 @@ TEST(HomebrewBatchUpgraderTest, CancellingDuringAStepSkipsItAndTheRest)
         EXPECT_TRUE(report->wasCancelled);
         EXPECT_EQ(scripted.ran, (std::vector<int>{1, 2}));
         // A step ended by cancellation is neither completed nor reported as failed.
-        EXPECT_EQ(log.events.count(u"done b"_qs), row.stepTwoFinishes ? 1 : 0);
-        EXPECT_FALSE(log.transcript.text().contains(u"Failed"_qs));
+        EXPECT_EQ(log.events.count(u"done b"_s), row.stepTwoFinishes ? 1 : 0);
+        EXPECT_FALSE(log.transcript.text().contains(u"Failed"_s));
     }
 }
 
@@ -240,7 +242,7 @@ TEST(HomebrewBatchUpgraderTest, AnEmptyPlanNeverLooksForBrew)
 {
     const NoBundledBrew noBrew;
     const auto token = std::make_shared<TruneProcessCancellation>();
-    const std::vector<HomebrewItem> nothingToDo = {item({.name = u"current"_qs, .isOutdated = false})};
+    const std::vector<HomebrewItem> nothingToDo = {item({.name = u"current"_s, .isOutdated = false})};
 
     const auto report = execute(nothingToDo, false);
     ASSERT_TRUE(report);
@@ -259,7 +261,7 @@ TEST(HomebrewBatchUpgraderTest, WithoutBrewTheRunFailsBeforeAnyStep)
     if (HomebrewService::brewExecutableURL())
         GTEST_SKIP() << "this machine has a brew of its own";
     RunLog log;
-    const auto report = execute({formula(u"wget"_qs)}, false, nullptr, log.onStart(), log.onComplete(),
+    const auto report = execute({formula(u"wget"_s)}, false, nullptr, log.onStart(), log.onComplete(),
                                 log.transcript.handler());
     ASSERT_FALSE(report);
     EXPECT_EQ(report.error(), HomebrewServiceError::brewNotInstalled());
@@ -273,54 +275,54 @@ TEST(HomebrewBatchUpgraderTest, TheDefaultExecutorUpgradesEachPackageWithBrew)
     TruneLanguage::setCurrent(TruneLanguage::en);
     qunsetenv("HOMEBREW_NO_AUTO_UPDATE");
     InstalledFakeBrew brew;
-    brew.fake.respond({u"upgrade"_qs, u"wget"_qs}, {.stdoutPieces = {"==> Upgrading wget\n"}});
-    brew.fake.respond({u"upgrade"_qs, u"--cask"_qs, u"firefox"_qs},
+    brew.fake.respond({u"upgrade"_s, u"wget"_s}, {.stdoutPieces = {"==> Upgrading wget\n"}});
+    brew.fake.respond({u"upgrade"_s, u"--cask"_s, u"firefox"_s},
                       {.stderr = "Error: It seems there is already an App at '/Applications/Firefox.app'.\n",
                        .exitCode = 1});
     OutputTranscript transcript;
 
-    const auto report = execute({cask(u"firefox"_qs), formula(u" wget "_qs)}, false, nullptr, {}, {},
+    const auto report = execute({cask(u"firefox"_s), formula(u" wget "_s)}, false, nullptr, {}, {},
                                 transcript.handler());
 
     ASSERT_TRUE(report);
-    EXPECT_EQ(names(report->succeeded), QStringList{u" wget "_qs});
+    EXPECT_EQ(names(report->succeeded), QStringList{u" wget "_s});
     ASSERT_EQ(report->failed.size(), 1u);
     EXPECT_EQ(report->failed[0].errorMessage,
-              u"Error: It seems there is already an App at '/Applications/Firefox.app'."_qs);
+              u"Error: It seems there is already an App at '/Applications/Firefox.app'."_s);
     const auto runs = brew.fake.runs();
     ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0].arguments, (QStringList{u"upgrade"_qs, u"wget"_qs}));
-    EXPECT_EQ(runs[1].arguments, (QStringList{u"upgrade"_qs, u"--cask"_qs, u"firefox"_qs}));
+    EXPECT_EQ(runs[0].arguments, (QStringList{u"upgrade"_s, u"wget"_s}));
+    EXPECT_EQ(runs[1].arguments, (QStringList{u"upgrade"_s, u"--cask"_s, u"firefox"_s}));
     for (const FakeBrew::Run& run : runs) {
-        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_ENV_HINTS"_qs), u"1"_qs);
-        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_AUTO_UPDATE"_qs), u"1"_qs);
+        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_ENV_HINTS"_s), u"1"_s);
+        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_AUTO_UPDATE"_s), u"1"_s);
     }
     EXPECT_EQ(transcript.text(),
               u"\n==> [1/2] brew upgrade wget (1.0 \u2192 1.1)\n"
               u"==> Upgrading wget\n"
               u"\n==> [2/2] brew upgrade --cask firefox (1.0 \u2192 1.1)\n"
               u"Error: It seems there is already an App at '/Applications/Firefox.app'.\n"
-              u"\u26A0\uFE0F Failed firefox: Error: It seems there is already an App at '/Applications/Firefox.app'.\n"_qs);
+              u"\u26A0\uFE0F Failed firefox: Error: It seems there is already an App at '/Applications/Firefox.app'.\n"_s);
 }
 
 TEST(HomebrewBatchUpgraderTest, CancellingStopsTheRunningBrew)
 {
     InstalledFakeBrew brew;
-    brew.fake.respond({u"upgrade"_qs, u"slow"_qs}, {.stdoutPieces = {"==> Pouring slow"}, .sleepBeforeExit = 60});
+    brew.fake.respond({u"upgrade"_s, u"slow"_s}, {.stdoutPieces = {"==> Pouring slow"}, .sleepBeforeExit = 60});
     const auto token = std::make_shared<TruneProcessCancellation>();
     OutputTranscript transcript;
 
     auto running = std::async(std::launch::async, [&] {
-        return execute({formula(u"fast"_qs), formula(u"slow"_qs), formula(u"tail"_qs)}, false, token, {}, {},
+        return execute({formula(u"fast"_s), formula(u"slow"_s), formula(u"tail"_s)}, false, token, {}, {},
                        transcript.handler());
     });
-    ASSERT_TRUE(transcript.waitForText(u"==> Pouring slow"_qs));
+    ASSERT_TRUE(transcript.waitForText(u"==> Pouring slow"_s));
     token->cancel();
     const auto report = running.get();
 
     ASSERT_TRUE(report);
-    EXPECT_EQ(names(report->succeeded), QStringList{u"fast"_qs});
-    EXPECT_EQ(names(report->skippedDueToCancellation), (QStringList{u"slow"_qs, u"tail"_qs}));
+    EXPECT_EQ(names(report->succeeded), QStringList{u"fast"_s});
+    EXPECT_EQ(names(report->skippedDueToCancellation), (QStringList{u"slow"_s, u"tail"_s}));
     EXPECT_TRUE(report->failed.empty());
     EXPECT_TRUE(report->wasCancelled);
     EXPECT_EQ(brew.fake.runs().size(), 2u);

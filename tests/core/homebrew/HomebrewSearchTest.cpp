@@ -8,20 +8,22 @@
 #include <future>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using namespace HomebrewTestItems;
 
 InstalledAppRecord app(const QString& name, const QString& path)
 {
-    return InstalledAppRecord(std::nullopt, name, u"com.example.app"_qs, path, u"1.0"_qs, u"100"_qs, std::nullopt, false,
+    return InstalledAppRecord(std::nullopt, name, u"com.example.app"_s, path, u"1.0"_s, u"100"_s, std::nullopt, false,
                               std::nullopt, std::nullopt, std::nullopt, std::nullopt, AppOriginKind::direct,
                               AppArchitecture::universal, 0, std::nullopt, std::nullopt);
 }
 
 HomebrewItem caskWithApps(const QString& name, QStringList apps, std::optional<QString> fullName = std::nullopt)
 {
-    return HomebrewItem(name, std::move(fullName), true, u"1.0"_qs, u"1.0"_qs, false, QString(), std::nullopt, true,
+    return HomebrewItem(name, std::move(fullName), true, u"1.0"_s, u"1.0"_s, false, QString(), std::nullopt, true,
                         std::move(apps), true);
 }
 
@@ -33,21 +35,21 @@ TEST(HomebrewSearchParseTest, ReadsPackageNamesFromTheListing)
         QStringList names;
     };
     const Case cases[] = {
-        {"a heading, then names beside a check mark", u"==> Casks\nfirefox \u2714 firefox-nightly\n"_qs,
-         {u"firefox"_qs, u"firefox-nightly"_qs}},
+        {"a heading, then names beside a check mark", u"==> Casks\nfirefox \u2714 firefox-nightly\n"_s,
+         {u"firefox"_s, u"firefox-nightly"_s}},
         {"one name a line, tap-qualified names kept",
-         u"==> Formulae\nwget\nwget2\nhomebrew/core/wget@1\nuser/tap/wget-ng\n"_qs,
-         {u"wget"_qs, u"wget2"_qs, u"homebrew/core/wget@1"_qs, u"user/tap/wget-ng"_qs}},
+         u"==> Formulae\nwget\nwget2\nhomebrew/core/wget@1\nuser/tap/wget-ng\n"_s,
+         {u"wget"_s, u"wget2"_s, u"homebrew/core/wget@1"_s, u"user/tap/wget-ng"_s}},
         {"blank lines, padding, tabs and every kind of line break",
-         u"\n\n  lumen  \r\nlumen-beta\tlumen@3\rprism\u2028quill\u2029rune\u0085sable\vtorch\fumber\n   \n"_qs,
-         {u"lumen"_qs, u"lumen-beta"_qs, u"lumen@3"_qs, u"prism"_qs, u"quill"_qs, u"rune"_qs, u"sable"_qs, u"torch"_qs,
-          u"umber"_qs}},
-        {"a name twice, in any case, counts once as first printed", u"Foo\nbar foo\nFOO Bar\n"_qs,
-         {u"Foo"_qs, u"bar"_qs}},
+         u"\n\n  lumen  \r\nlumen-beta\tlumen@3\rprism\u2028quill\u2029rune\u0085sable\vtorch\fumber\n   \n"_s,
+         {u"lumen"_s, u"lumen-beta"_s, u"lumen@3"_s, u"prism"_s, u"quill"_s, u"rune"_s, u"sable"_s, u"torch"_s,
+          u"umber"_s}},
+        {"a name twice, in any case, counts once as first printed", u"Foo\nbar foo\nFOO Bar\n"_s,
+         {u"Foo"_s, u"bar"_s}},
         {"warning lines say nothing, headings wherever they are",
-         u"Warning: lumen is deprecated\n  ==> Formulae\nlumen\nWarning:\n"_qs, {u"lumen"_qs}},
-        {"words outside the package alphabet vanish", u"f\u00f6o libc++ -v a;b ok_2.0 (tap) ./rel /abs ok\n"_qs,
-         {u"libc++"_qs, u"ok_2.0"_qs, u"ok"_qs}},
+         u"Warning: lumen is deprecated\n  ==> Formulae\nlumen\nWarning:\n"_s, {u"lumen"_s}},
+        {"words outside the package alphabet vanish", u"f\u00f6o libc++ -v a;b ok_2.0 (tap) ./rel /abs ok\n"_s,
+         {u"libc++"_s, u"ok_2.0"_s, u"ok"_s}},
         {"nothing at all", QString(), {}},
     };
     for (const Case& row : cases) {
@@ -58,24 +60,24 @@ TEST(HomebrewSearchParseTest, ReadsPackageNamesFromTheListing)
 
 TEST(HomebrewSearchParseTest, ResultsCarryTheirKindAndInstalledMark)
 {
-    const QSet<QString> installed{u"wget"_qs, u"node@20"_qs};
+    const QSet<QString> installed{u"wget"_s, u"node@20"_s};
     const std::vector<HomebrewItem> formulae =
-        HomebrewService::parseSearchOutput(u"==> Formulae\nWGet\nnode@20 node@22\n"_qs, false, installed);
+        HomebrewService::parseSearchOutput(u"==> Formulae\nWGet\nnode@20 node@22\n"_s, false, installed);
     const std::vector<HomebrewItem> expected{
-        HomebrewItem(u"WGet"_qs, std::nullopt, false, std::nullopt, QString(), false, QString(), std::nullopt, true, {},
+        HomebrewItem(u"WGet"_s, std::nullopt, false, std::nullopt, QString(), false, QString(), std::nullopt, true, {},
                      true),
-        HomebrewItem(u"node@20"_qs, std::nullopt, false, std::nullopt, QString(), false, QString(), std::nullopt, true, {},
+        HomebrewItem(u"node@20"_s, std::nullopt, false, std::nullopt, QString(), false, QString(), std::nullopt, true, {},
                      true),
-        HomebrewItem(u"node@22"_qs, std::nullopt, false, std::nullopt, QString(), false, QString(), std::nullopt, false,
+        HomebrewItem(u"node@22"_s, std::nullopt, false, std::nullopt, QString(), false, QString(), std::nullopt, false,
                      {}, true),
     };
     EXPECT_EQ(formulae, expected);
-    EXPECT_EQ(formulae.front().id(), u"formula::WGet"_qs);
-    EXPECT_EQ(formulae.front().fullName, u"WGet"_qs);
+    EXPECT_EQ(formulae.front().id(), u"formula::WGet"_s);
+    EXPECT_EQ(formulae.front().fullName, u"WGet"_s);
 
-    const std::vector<HomebrewItem> casks = HomebrewService::parseSearchOutput(u"Lumen\n"_qs, true, {});
+    const std::vector<HomebrewItem> casks = HomebrewService::parseSearchOutput(u"Lumen\n"_s, true, {});
     ASSERT_EQ(casks.size(), 1u);
-    EXPECT_EQ(casks.front().id(), u"cask::Lumen"_qs);
+    EXPECT_EQ(casks.front().id(), u"cask::Lumen"_s);
     EXPECT_TRUE(casks.front().isCask);
     EXPECT_FALSE(casks.front().isInstalled);
 }
@@ -83,14 +85,14 @@ TEST(HomebrewSearchParseTest, ResultsCarryTheirKindAndInstalledMark)
 TEST(HomebrewCaskMatchTest, FindsTheCaskThatInstalledAnApp)
 {
     const std::vector<HomebrewItem> casks{
-        caskWithApps(u"foo"_qs, {u"Foo Helper.app"_qs}),
-        caskWithApps(u"foo-tools"_qs, {u"Other.app"_qs, u"foo.APP"_qs}),
-        caskWithApps(u"visual-studio-code"_qs, {u"Code Insiders.app"_qs}),
-        caskWithApps(u"docker"_qs, {u"Docker Engine.app"_qs}, u"Docker Desktop"_qs),
-        caskWithApps(u"qt"_qs, {}),
-        caskWithApps(u"qt-creator"_qs, {u"Creator/Qt Creator.app"_qs}),
-        caskWithApps(u"caf\u00e9-app"_qs, {}),
-        caskWithApps(u"nihongo"_qs, {}, u"\u65e5\u672c\u8a9e \u30a8\u30c7\u30a3\u30bf"_qs),
+        caskWithApps(u"foo"_s, {u"Foo Helper.app"_s}),
+        caskWithApps(u"foo-tools"_s, {u"Other.app"_s, u"foo.APP"_s}),
+        caskWithApps(u"visual-studio-code"_s, {u"Code Insiders.app"_s}),
+        caskWithApps(u"docker"_s, {u"Docker Engine.app"_s}, u"Docker Desktop"_s),
+        caskWithApps(u"qt"_s, {}),
+        caskWithApps(u"qt-creator"_s, {u"Creator/Qt Creator.app"_s}),
+        caskWithApps(u"caf\u00e9-app"_s, {}),
+        caskWithApps(u"nihongo"_s, {}, u"\u65e5\u672c\u8a9e \u30a8\u30c7\u30a3\u30bf"_s),
     };
     struct Case {
         const char* label;
@@ -98,19 +100,19 @@ TEST(HomebrewCaskMatchTest, FindsTheCaskThatInstalledAnApp)
         std::optional<QString> cask;
     };
     const Case cases[] = {
-        {"a later cask installing the bundle wins over an earlier name", app(u"Foo"_qs, u"/Applications/Foo.app"_qs),
-         u"foo-tools"_qs},
+        {"a later cask installing the bundle wins over an earlier name", app(u"Foo"_s, u"/Applications/Foo.app"_s),
+         u"foo-tools"_s},
         {"by name when no artifact matches",
-         app(u"Visual Studio Code"_qs, u"/Applications/Visual Studio Code.app"_qs), u"visual-studio-code"_qs},
-        {"by full name", app(u"Docker Desktop!"_qs, u"/Applications/Docker.app"_qs), u"docker"_qs},
-        {"an artifact in a folder, a path ending in a slash", app(u"Creator"_qs, u"/Applications/Qt Creator.app/"_qs),
-         u"qt-creator"_qs},
-        {"a name key under three characters matches by artifact only", app(u"Qt"_qs, u"/Applications/Qt.app"_qs),
+         app(u"Visual Studio Code"_s, u"/Applications/Visual Studio Code.app"_s), u"visual-studio-code"_s},
+        {"by full name", app(u"Docker Desktop!"_s, u"/Applications/Docker.app"_s), u"docker"_s},
+        {"an artifact in a folder, a path ending in a slash", app(u"Creator"_s, u"/Applications/Qt Creator.app/"_s),
+         u"qt-creator"_s},
+        {"a name key under three characters matches by artifact only", app(u"Qt"_s, u"/Applications/Qt.app"_s),
          std::nullopt},
-        {"accents composed either way", app(u"Cafe\u0301 App"_qs, u"/Applications/Cafe.app"_qs), u"caf\u00e9-app"_qs},
-        {"letters of any script", app(u"\u65e5\u672c\u8a9e\u30a8\u30c7\u30a3\u30bf"_qs, u"/Applications/Nihongo Editor.app"_qs),
-         u"nihongo"_qs},
-        {"nothing alike", app(u"Prism"_qs, u"/Applications/Prism.app"_qs), std::nullopt},
+        {"accents composed either way", app(u"Cafe\u0301 App"_s, u"/Applications/Cafe.app"_s), u"caf\u00e9-app"_s},
+        {"letters of any script", app(u"\u65e5\u672c\u8a9e\u30a8\u30c7\u30a3\u30bf"_s, u"/Applications/Nihongo Editor.app"_s),
+         u"nihongo"_s},
+        {"nothing alike", app(u"Prism"_s, u"/Applications/Prism.app"_s), std::nullopt},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -121,11 +123,11 @@ TEST(HomebrewCaskMatchTest, FindsTheCaskThatInstalledAnApp)
 
 TEST(HomebrewCaskMatchTest, FormulaeNeverMatch)
 {
-    HomebrewItem formulaWithApp = formula(u"foo"_qs);
-    formulaWithApp.appArtifacts = {u"Foo.app"_qs};
-    const InstalledAppRecord foo = app(u"Foo"_qs, u"/Applications/Foo.app"_qs);
-    EXPECT_EQ(HomebrewService::matchCask(foo, {formulaWithApp, formula(u"Foo"_qs)}), std::nullopt);
-    EXPECT_EQ(HomebrewService::matchCask(foo, {formulaWithApp, cask(u"foo"_qs)}), cask(u"foo"_qs));
+    HomebrewItem formulaWithApp = formula(u"foo"_s);
+    formulaWithApp.appArtifacts = {u"Foo.app"_s};
+    const InstalledAppRecord foo = app(u"Foo"_s, u"/Applications/Foo.app"_s);
+    EXPECT_EQ(HomebrewService::matchCask(foo, {formulaWithApp, formula(u"Foo"_s)}), std::nullopt);
+    EXPECT_EQ(HomebrewService::matchCask(foo, {formulaWithApp, cask(u"foo"_s)}), cask(u"foo"_s));
 }
 
 class HomebrewSearchTest : public ::testing::Test {
@@ -138,7 +140,7 @@ protected:
 
     static QStringList searchArguments(const char* kind, const QString& query)
     {
-        return {u"search"_qs, QString::fromLatin1(kind), query};
+        return {u"search"_s, QString::fromLatin1(kind), query};
     }
 
     InstalledFakeBrew brew;
@@ -147,14 +149,14 @@ protected:
 
 TEST_F(HomebrewSearchTest, SearchesCasksThenFormulaeForTheTrimmedQuery)
 {
-    fake.respond(searchArguments("--cask", u"wget"_qs), {.stdoutPieces = {"==> Casks\nwgetgui\nWGet\n"}});
-    fake.respond(searchArguments("--formula", u"wget"_qs), {.stdoutPieces = {"==> Formulae\nwget \u2714\nwget2\n"}});
-    const std::vector<HomebrewItem> installed{formula(u"WGet"_qs), cask(u"wgetgui"_qs)};
+    fake.respond(searchArguments("--cask", u"wget"_s), {.stdoutPieces = {"==> Casks\nwgetgui\nWGet\n"}});
+    fake.respond(searchArguments("--formula", u"wget"_s), {.stdoutPieces = {"==> Formulae\nwget \u2714\nwget2\n"}});
+    const std::vector<HomebrewItem> installed{formula(u"WGet"_s), cask(u"wgetgui"_s)};
 
-    const auto results = HomebrewService::search(u"  wget\n"_qs, installed);
+    const auto results = HomebrewService::search(u"  wget\n"_s, installed);
     ASSERT_TRUE(results) << results.error().description().toStdString();
     EXPECT_EQ(idsOf(*results),
-              (QStringList{u"cask::wgetgui"_qs, u"cask::WGet"_qs, u"formula::wget"_qs, u"formula::wget2"_qs}));
+              (QStringList{u"cask::wgetgui"_s, u"cask::WGet"_s, u"formula::wget"_s, u"formula::wget2"_s}));
     // An installed formula marks only the formula of its name.
     const std::vector<bool> marks{true, false, true, false};
     for (size_t index = 0; index < marks.size(); ++index)
@@ -162,32 +164,32 @@ TEST_F(HomebrewSearchTest, SearchesCasksThenFormulaeForTheTrimmedQuery)
 
     const std::vector<FakeBrew::Run> runs = fake.runs();
     ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0].arguments, searchArguments("--cask", u"wget"_qs));
-    EXPECT_EQ(runs[1].arguments, searchArguments("--formula", u"wget"_qs));
+    EXPECT_EQ(runs[0].arguments, searchArguments("--cask", u"wget"_s));
+    EXPECT_EQ(runs[1].arguments, searchArguments("--formula", u"wget"_s));
     for (const FakeBrew::Run& run : runs) {
-        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_AUTO_UPDATE"_qs), u"1"_qs);
-        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_ENV_HINTS"_qs), u"1"_qs);
+        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_AUTO_UPDATE"_s), u"1"_s);
+        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_ENV_HINTS"_s), u"1"_s);
     }
 }
 
 TEST_F(HomebrewSearchTest, AFailedHalfIsOnlyLeftEmpty)
 {
-    fake.respond(searchArguments("--cask", u"wget"_qs),
+    fake.respond(searchArguments("--cask", u"wget"_s),
                  {.stdoutPieces = {"wget-cask\n"}, .stderr = "Error: No casks found\n", .exitCode = 1});
-    fake.respond(searchArguments("--formula", u"wget"_qs), {.stdoutPieces = {"wget\n"}});
-    const auto formulaOnly = HomebrewService::search(u"wget"_qs, {});
+    fake.respond(searchArguments("--formula", u"wget"_s), {.stdoutPieces = {"wget\n"}});
+    const auto formulaOnly = HomebrewService::search(u"wget"_s, {});
     ASSERT_TRUE(formulaOnly);
-    EXPECT_EQ(idsOf(*formulaOnly), QStringList{u"formula::wget"_qs});
+    EXPECT_EQ(idsOf(*formulaOnly), QStringList{u"formula::wget"_s});
 
-    fake.respond(searchArguments("--formula", u"wget"_qs), {.exitCode = 1});
-    const auto nothing = HomebrewService::search(u"wget"_qs, {});
+    fake.respond(searchArguments("--formula", u"wget"_s), {.exitCode = 1});
+    const auto nothing = HomebrewService::search(u"wget"_s, {});
     ASSERT_TRUE(nothing);
     EXPECT_TRUE(nothing->empty());
 }
 
 TEST_F(HomebrewSearchTest, RefusesQueriesThatAreNoPackageName)
 {
-    for (const QString& query : {u"visual studio"_qs, u"  "_qs, u"--cask"_qs, u"f\u00f6o"_qs}) {
+    for (const QString& query : {u"visual studio"_s, u"  "_s, u"--cask"_s, u"f\u00f6o"_s}) {
         SCOPED_TRACE(query.toStdString());
         const auto results = HomebrewService::search(query, {});
         ASSERT_FALSE(results);
@@ -199,9 +201,9 @@ TEST_F(HomebrewSearchTest, RefusesQueriesThatAreNoPackageName)
 
 TEST_F(HomebrewSearchTest, CancellingTheCaskSearchStartsNoFormulaSearch)
 {
-    fake.respond(searchArguments("--cask", u"lumen"_qs), {.sleepBeforeExit = 60});
+    fake.respond(searchArguments("--cask", u"lumen"_s), {.sleepBeforeExit = 60});
     const auto token = std::make_shared<TruneProcessCancellation>();
-    auto searching = std::async(std::launch::async, [&] { return HomebrewService::search(u"lumen"_qs, {}, token); });
+    auto searching = std::async(std::launch::async, [&] { return HomebrewService::search(u"lumen"_s, {}, token); });
 
     ASSERT_TRUE(fake.waitForRuns(1));
     token->cancel();
@@ -216,7 +218,7 @@ TEST(HomebrewSearchWithoutBrewTest, FailsWhenBrewIsMissing)
     const NoBundledBrew noBrew;
     if (HomebrewService::brewExecutableURL())
         GTEST_SKIP() << "this machine has a brew of its own";
-    const auto results = HomebrewService::search(u"wget"_qs, {});
+    const auto results = HomebrewService::search(u"wget"_s, {});
     ASSERT_FALSE(results);
     ASSERT_TRUE(results.error().serviceError());
     EXPECT_EQ(*results.error().serviceError(), HomebrewServiceError::brewNotInstalled());

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using namespace HomebrewTestItems;
@@ -20,8 +22,8 @@ HomebrewItem notInstalled(HomebrewItem item)
 InstalledAppRecord app(const QString& name, const QString& installedVersion,
                        std::optional<QString> caskToken = std::nullopt, AppOriginKind origin = AppOriginKind::direct)
 {
-    return InstalledAppRecord(std::nullopt, name, u"com.example."_qs + name, u"/Applications/"_qs + name + u".app"_qs,
-                              installedVersion, u"1"_qs, std::nullopt, false, std::nullopt, std::nullopt, std::nullopt,
+    return InstalledAppRecord(std::nullopt, name, u"com.example."_s + name, u"/Applications/"_s + name + u".app"_s,
+                              installedVersion, u"1"_s, std::nullopt, false, std::nullopt, std::nullopt, std::nullopt,
                               std::move(caskToken), origin, AppArchitecture::appleSilicon, 1024, std::nullopt,
                               std::nullopt);
 }
@@ -29,11 +31,11 @@ InstalledAppRecord app(const QString& name, const QString& installedVersion,
 TEST(HomebrewReconcilerTest, AnUpgradeMakesThePackageCurrentAndResorts)
 {
     const std::vector<HomebrewItem> items{
-        withVersions(formula(u"zsh"_qs, true), u"5.8"_qs, u"5.9"_qs),
-        withVersions(cask(u"wget"_qs, true), u"1.0"_qs, u"2.0"_qs),
-        withVersions(notInstalled(formula(u"wget"_qs, true)), u"1.20"_qs, u"1.21"_qs),
-        withVersions(formula(u"node"_qs, true), u"21"_qs, QString()),
-        formula(u"abc"_qs),
+        withVersions(formula(u"zsh"_s, true), u"5.8"_s, u"5.9"_s),
+        withVersions(cask(u"wget"_s, true), u"1.0"_s, u"2.0"_s),
+        withVersions(notInstalled(formula(u"wget"_s, true)), u"1.20"_s, u"1.21"_s),
+        withVersions(formula(u"node"_s, true), u"21"_s, QString()),
+        formula(u"abc"_s),
     };
     struct Case {
         const char* label;
@@ -43,18 +45,18 @@ TEST(HomebrewReconcilerTest, AnUpgradeMakesThePackageCurrentAndResorts)
     };
     const Case cases[] = {
         {"the formula of a trimmed name, ignoring case",
-         u" WGet\n"_qs,
+         u" WGet\n"_s,
          false,
-         {items[3], items[1], items[0], formula(u"abc"_qs), withVersions(formula(u"wget"_qs), u"1.21"_qs, u"1.21"_qs)}},
+         {items[3], items[1], items[0], formula(u"abc"_s), withVersions(formula(u"wget"_s), u"1.21"_s, u"1.21"_s)}},
         {"the cask of that name only",
-         u"wget"_qs,
+         u"wget"_s,
          true,
-         {items[3], items[2], items[0], formula(u"abc"_qs), withVersions(cask(u"wget"_qs), u"2.0"_qs, u"2.0"_qs)}},
+         {items[3], items[2], items[0], formula(u"abc"_s), withVersions(cask(u"wget"_s), u"2.0"_s, u"2.0"_s)}},
         {"no latest version: the installed one stays; same names keep their order",
-         u"node"_qs,
+         u"node"_s,
          false,
-         {items[1], items[2], items[0], formula(u"abc"_qs), withVersions(formula(u"node"_qs), u"21"_qs, QString())}},
-        {"a package not in the list changes nothing, not even the order", u"lumen"_qs, false, items},
+         {items[1], items[2], items[0], formula(u"abc"_s), withVersions(formula(u"node"_s), u"21"_s, QString())}},
+        {"a package not in the list changes nothing, not even the order", u"lumen"_s, false, items},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -65,31 +67,31 @@ TEST(HomebrewReconcilerTest, AnUpgradeMakesThePackageCurrentAndResorts)
 TEST(HomebrewReconcilerTest, UpgradingEverythingKeepsInstalledFlags)
 {
     const std::vector<HomebrewItem> items{
-        formula(u"zsh"_qs),
-        withVersions(notInstalled(cask(u"lumen"_qs, true)), std::nullopt, u"3.0"_qs),
-        withVersions(formula(u"node"_qs, true), u"21"_qs, QString()),
-        withVersions(formula(u"abc"_qs, true), u"1"_qs, u"2"_qs),
+        formula(u"zsh"_s),
+        withVersions(notInstalled(cask(u"lumen"_s, true)), std::nullopt, u"3.0"_s),
+        withVersions(formula(u"node"_s, true), u"21"_s, QString()),
+        withVersions(formula(u"abc"_s, true), u"1"_s, u"2"_s),
     };
     const std::vector<HomebrewItem> expected{
-        withVersions(formula(u"abc"_qs), u"2"_qs, u"2"_qs),
-        withVersions(notInstalled(cask(u"lumen"_qs)), u"3.0"_qs, u"3.0"_qs),
-        withVersions(formula(u"node"_qs), u"21"_qs, QString()),
-        formula(u"zsh"_qs),
+        withVersions(formula(u"abc"_s), u"2"_s, u"2"_s),
+        withVersions(notInstalled(cask(u"lumen"_s)), u"3.0"_s, u"3.0"_s),
+        withVersions(formula(u"node"_s), u"21"_s, QString()),
+        formula(u"zsh"_s),
     };
     EXPECT_EQ(Reconciler::applyAllUpgraded(items, english), expected);
 
     // Nothing outdated: nothing changes, not even the order.
-    const std::vector<HomebrewItem> current{formula(u"zsh"_qs), formula(u"abc"_qs)};
+    const std::vector<HomebrewItem> current{formula(u"zsh"_s), formula(u"abc"_s)};
     EXPECT_EQ(Reconciler::applyAllUpgraded(current, english), current);
 }
 
 TEST(HomebrewReconcilerTest, AnInstallUpdatesTheFirstItemOfThePackageOrAddsIt)
 {
-    HomebrewItem listed = withVersions(notInstalled(cask(u"Lumen"_qs, true)), std::nullopt, QString());
-    listed.description = u"Photo editor"_qs;
-    listed.appArtifacts = {u"Lumen.app"_qs};
-    HomebrewItem reported = withVersions(cask(u"lumen"_qs), u"0.9"_qs, u"3.1"_qs);
-    reported.description = u"other text"_qs;
+    HomebrewItem listed = withVersions(notInstalled(cask(u"Lumen"_s, true)), std::nullopt, QString());
+    listed.description = u"Photo editor"_s;
+    listed.appArtifacts = {u"Lumen.app"_s};
+    HomebrewItem reported = withVersions(cask(u"lumen"_s), u"0.9"_s, u"3.1"_s);
+    reported.description = u"other text"_s;
 
     struct Case {
         const char* label;
@@ -97,31 +99,31 @@ TEST(HomebrewReconcilerTest, AnInstallUpdatesTheFirstItemOfThePackageOrAddsIt)
         HomebrewItem installed;
         std::vector<HomebrewItem> expected;
     };
-    HomebrewItem listedAfter = withVersions(cask(u"Lumen"_qs), u"3.1"_qs, u"3.1"_qs);
-    listedAfter.description = u"Photo editor"_qs;
-    listedAfter.appArtifacts = {u"Lumen.app"_qs};
-    const HomebrewItem withOwnLatest = withVersions(notInstalled(cask(u"lumen"_qs)), std::nullopt, u"3.0"_qs);
+    HomebrewItem listedAfter = withVersions(cask(u"Lumen"_s), u"3.1"_s, u"3.1"_s);
+    listedAfter.description = u"Photo editor"_s;
+    listedAfter.appArtifacts = {u"Lumen.app"_s};
+    const HomebrewItem withOwnLatest = withVersions(notInstalled(cask(u"lumen"_s)), std::nullopt, u"3.0"_s);
     const Case cases[] = {
         {"the installed item's version fills an empty latest one; other fields stay",
-         {formula(u"zsh"_qs), listed, listed},
+         {formula(u"zsh"_s), listed, listed},
          reported,
-         {listed, listedAfter, formula(u"zsh"_qs)}},
+         {listed, listedAfter, formula(u"zsh"_s)}},
         {"its own latest version wins",
          {withOwnLatest},
          reported,
-         {withVersions(cask(u"lumen"_qs), u"3.0"_qs, u"3.0"_qs)}},
+         {withVersions(cask(u"lumen"_s), u"3.0"_s, u"3.0"_s)}},
         {"no version anywhere leaves the installed version",
-         {withVersions(notInstalled(cask(u"lumen"_qs)), u"1.0"_qs, QString())},
-         withVersions(cask(u"lumen"_qs), std::nullopt, QString()),
-         {withVersions(cask(u"lumen"_qs), u"1.0"_qs, QString())}},
+         {withVersions(notInstalled(cask(u"lumen"_s)), u"1.0"_s, QString())},
+         withVersions(cask(u"lumen"_s), std::nullopt, QString()),
+         {withVersions(cask(u"lumen"_s), u"1.0"_s, QString())}},
         {"a formula of the name is another package",
-         {formula(u"lumen"_qs), formula(u"abc"_qs, true)},
-         withVersions(notInstalled(cask(u"lumen"_qs, true)), std::nullopt, u"3.1"_qs),
-         {formula(u"abc"_qs, true), formula(u"lumen"_qs), withVersions(cask(u"lumen"_qs), u"3.1"_qs, u"3.1"_qs)}},
+         {formula(u"lumen"_s), formula(u"abc"_s, true)},
+         withVersions(notInstalled(cask(u"lumen"_s, true)), std::nullopt, u"3.1"_s),
+         {formula(u"abc"_s, true), formula(u"lumen"_s), withVersions(cask(u"lumen"_s), u"3.1"_s, u"3.1"_s)}},
         {"an empty installed version counts as one",
          {},
-         withVersions(cask(u"lumen"_qs), QString(), u"3.1"_qs),
-         {withVersions(cask(u"lumen"_qs), QString(), u"3.1"_qs)}},
+         withVersions(cask(u"lumen"_s), QString(), u"3.1"_s),
+         {withVersions(cask(u"lumen"_s), QString(), u"3.1"_s)}},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -131,42 +133,42 @@ TEST(HomebrewReconcilerTest, AnInstallUpdatesTheFirstItemOfThePackageOrAddsIt)
 
 TEST(HomebrewReconcilerTest, AnUninstallRemovesEveryItemOfThePackageOnly)
 {
-    const std::vector<HomebrewItem> items{formula(u"zsh"_qs, true), cask(u"Lumen"_qs), formula(u"lumen"_qs),
-                                          cask(u"lumen"_qs), formula(u"abc"_qs)};
-    EXPECT_EQ(Reconciler::applyUninstallSuccess(items, u" LUMEN "_qs, true),
-              (std::vector{formula(u"zsh"_qs, true), formula(u"lumen"_qs), formula(u"abc"_qs)}));
-    EXPECT_EQ(Reconciler::applyUninstallSuccess(items, u"prism"_qs, false), items);
+    const std::vector<HomebrewItem> items{formula(u"zsh"_s, true), cask(u"Lumen"_s), formula(u"lumen"_s),
+                                          cask(u"lumen"_s), formula(u"abc"_s)};
+    EXPECT_EQ(Reconciler::applyUninstallSuccess(items, u" LUMEN "_s, true),
+              (std::vector{formula(u"zsh"_s, true), formula(u"lumen"_s), formula(u"abc"_s)}));
+    EXPECT_EQ(Reconciler::applyUninstallSuccess(items, u"prism"_s, false), items);
 }
 
 TEST(HomebrewReconcilerTest, SearchResultsTakeTheStateOfTheirInstalledPackage)
 {
-    HomebrewItem installedWget = withVersions(formula(u"Wget"_qs, true), u"1.0"_qs, u"1.1"_qs);
-    installedWget.description = u"Internet file retriever"_qs;
-    installedWget.homepage = u"https://www.gnu.org/software/wget/"_qs;
+    HomebrewItem installedWget = withVersions(formula(u"Wget"_s, true), u"1.0"_s, u"1.1"_s);
+    installedWget.description = u"Internet file retriever"_s;
+    installedWget.homepage = u"https://www.gnu.org/software/wget/"_s;
     const std::vector<HomebrewItem> installed{
-        withVersions(formula(u"wget"_qs), u"0.9"_qs, u"0.9"_qs), // overridden by the later item of the package
+        withVersions(formula(u"wget"_s), u"0.9"_s, u"0.9"_s), // overridden by the later item of the package
         installedWget,
-        withVersions(notInstalled(cask(u"lumen"_qs, true)), u"2.0"_qs, u"3.0"_qs), // not installed: ignored
-        withVersions(formula(u"node"_qs), std::nullopt, QString()),
+        withVersions(notInstalled(cask(u"lumen"_s, true)), u"2.0"_s, u"3.0"_s), // not installed: ignored
+        withVersions(formula(u"node"_s), std::nullopt, QString()),
     };
 
-    HomebrewItem wgetResult = withVersions(notInstalled(formula(u"wget"_qs)), std::nullopt, u"1.2"_qs);
-    HomebrewItem nodeResult = withVersions(notInstalled(formula(u"node"_qs)), std::nullopt, u"22"_qs);
-    nodeResult.description = u"JavaScript runtime"_qs;
-    nodeResult.homepage = u"https://nodejs.org/"_qs;
-    const HomebrewItem staleLumen = withVersions(cask(u"lumen"_qs, true), u"2.0"_qs, u"3.0"_qs);
-    const HomebrewItem wgetCask = withVersions(cask(u"wget"_qs), u"5"_qs, u"5"_qs);
+    HomebrewItem wgetResult = withVersions(notInstalled(formula(u"wget"_s)), std::nullopt, u"1.2"_s);
+    HomebrewItem nodeResult = withVersions(notInstalled(formula(u"node"_s)), std::nullopt, u"22"_s);
+    nodeResult.description = u"JavaScript runtime"_s;
+    nodeResult.homepage = u"https://nodejs.org/"_s;
+    const HomebrewItem staleLumen = withVersions(cask(u"lumen"_s, true), u"2.0"_s, u"3.0"_s);
+    const HomebrewItem wgetCask = withVersions(cask(u"wget"_s), u"5"_s, u"5"_s);
 
-    HomebrewItem wgetSynced = withVersions(formula(u"wget"_qs, true), u"1.0"_qs, u"1.1"_qs);
-    wgetSynced.description = u"Internet file retriever"_qs;
-    wgetSynced.homepage = u"https://www.gnu.org/software/wget/"_qs;
+    HomebrewItem wgetSynced = withVersions(formula(u"wget"_s, true), u"1.0"_s, u"1.1"_s);
+    wgetSynced.description = u"Internet file retriever"_s;
+    wgetSynced.homepage = u"https://www.gnu.org/software/wget/"_s;
     HomebrewItem nodeSynced = nodeResult;
     nodeSynced.isInstalled = true;
     const std::vector<HomebrewItem> expected{
         wgetSynced,
         nodeSynced, // an empty latest version and no description take nothing away
-        withVersions(notInstalled(cask(u"lumen"_qs)), std::nullopt, u"3.0"_qs),
-        withVersions(notInstalled(cask(u"wget"_qs)), std::nullopt, u"5"_qs),
+        withVersions(notInstalled(cask(u"lumen"_s)), std::nullopt, u"3.0"_s),
+        withVersions(notInstalled(cask(u"wget"_s)), std::nullopt, u"5"_s),
     };
     EXPECT_EQ(Reconciler::syncSearchResults({wgetResult, nodeResult, staleLumen, wgetCask}, installed), expected);
     EXPECT_TRUE(Reconciler::syncSearchResults({}, installed).empty());
@@ -174,11 +176,11 @@ TEST(HomebrewReconcilerTest, SearchResultsTakeTheStateOfTheirInstalledPackage)
 
 TEST(HomebrewReconcilerTest, MarkingACaskUpgradedClearsTheUpdatesOfItsApps)
 {
-    std::vector<InstalledAppRecord> apps{app(u"Lumen"_qs, u"1.0"_qs, u"Lumen"_qs), app(u"Prism"_qs, u"2.0"_qs, u"prism"_qs),
-                                         app(u"Other"_qs, u"1.0"_qs)};
+    std::vector<InstalledAppRecord> apps{app(u"Lumen"_s, u"1.0"_s, u"Lumen"_s), app(u"Prism"_s, u"2.0"_s, u"prism"_s),
+                                         app(u"Other"_s, u"1.0"_s)};
     for (InstalledAppRecord& record : apps) {
         record.updateAvailable = true;
-        record.latestVersion = u"9.9"_qs;
+        record.latestVersion = u"9.9"_s;
     }
     struct Case {
         const char* label;
@@ -188,11 +190,11 @@ TEST(HomebrewReconcilerTest, MarkingACaskUpgradedClearsTheUpdatesOfItsApps)
         std::optional<QString> version;
     };
     const Case cases[] = {
-        {"token trimmed and matched ignoring case, new version trimmed", u" lumen\n"_qs, u" 3.0 "_qs, true, u"3.0"_qs},
-        {"no new version: only the flag", u"lumen"_qs, std::nullopt, true, std::nullopt},
-        {"a blank new version: only the flag", u"lumen"_qs, u"  "_qs, true, std::nullopt},
-        {"a blank token changes nothing", u" \n"_qs, u"3.0"_qs, false, std::nullopt},
-        {"an unknown token changes nothing", u"lumen-beta"_qs, u"3.0"_qs, false, std::nullopt},
+        {"token trimmed and matched ignoring case, new version trimmed", u" lumen\n"_s, u" 3.0 "_s, true, u"3.0"_s},
+        {"no new version: only the flag", u"lumen"_s, std::nullopt, true, std::nullopt},
+        {"a blank new version: only the flag", u"lumen"_s, u"  "_s, true, std::nullopt},
+        {"a blank token changes nothing", u" \n"_s, u"3.0"_s, false, std::nullopt},
+        {"an unknown token changes nothing", u"lumen-beta"_s, u"3.0"_s, false, std::nullopt},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -219,24 +221,24 @@ TEST(HomebrewReconcilerTest, CaskMetadataReachesTheAppsItInstalled)
         bool updateAvailable;
     };
     const Case cases[] = {
-        {"older installed version", u"1.9"_qs, u"2.0"_qs, true, true},
-        {"newer installed version is current", u"2.0"_qs, u"1.9"_qs, true, false},
-        {"same text ignoring case", u"2.0B1"_qs, u"2.0b1"_qs, true, false},
-        {"the same version is current", u"2.0.0"_qs, u"2.0"_qs, true, false},
-        {"a build part on the latest version proves nothing", u"1.2.3"_qs, u"1.2.3,456"_qs, true, true},
-        {"blank installed version", u"  "_qs, u"2.0"_qs, true, true},
-        {"trimmed before comparing", u" 2.0 "_qs, u"2.0"_qs, true, false},
-        {"not outdated means no update", u"1.0"_qs, u"2.0"_qs, false, false},
+        {"older installed version", u"1.9"_s, u"2.0"_s, true, true},
+        {"newer installed version is current", u"2.0"_s, u"1.9"_s, true, false},
+        {"same text ignoring case", u"2.0B1"_s, u"2.0b1"_s, true, false},
+        {"the same version is current", u"2.0.0"_s, u"2.0"_s, true, false},
+        {"a build part on the latest version proves nothing", u"1.2.3"_s, u"1.2.3,456"_s, true, true},
+        {"blank installed version", u"  "_s, u"2.0"_s, true, true},
+        {"trimmed before comparing", u" 2.0 "_s, u"2.0"_s, true, false},
+        {"not outdated means no update", u"1.0"_s, u"2.0"_s, false, false},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
-        HomebrewItem lumen = withVersions(cask(u"lumen"_qs, row.outdated), u"1.0"_qs, row.latestVersion);
-        lumen.appArtifacts = {u"Lumen.app"_qs};
-        InstalledAppRecord record = app(u"Lumen"_qs, row.installedVersion);
+        HomebrewItem lumen = withVersions(cask(u"lumen"_s, row.outdated), u"1.0"_s, row.latestVersion);
+        lumen.appArtifacts = {u"Lumen.app"_s};
+        InstalledAppRecord record = app(u"Lumen"_s, row.installedVersion);
         record.updateAvailable = !row.updateAvailable;
 
         InstalledAppRecord expected = record;
-        expected.homebrewCaskToken = u"lumen"_qs;
+        expected.homebrewCaskToken = u"lumen"_s;
         expected.origin = AppOriginKind::homebrewCask;
         expected.latestVersion = row.latestVersion;
         expected.updateAvailable = row.updateAvailable;
@@ -248,29 +250,29 @@ TEST(HomebrewReconcilerTest, CaskMetadataReachesTheAppsItInstalled)
 TEST(HomebrewReconcilerTest, AppsWithoutACaskStayAsTheyWereAndTheMakersKeepTheirOrigin)
 {
     const QDateTime checkedAt(QDate(2024, 5, 2), QTime(9, 30), Qt::UTC);
-    const HomebrewItem lumen = withVersions(cask(u"lumen"_qs), u"1.0"_qs, QString());
-    InstalledAppRecord own = app(u"Lumen"_qs, u"1.0"_qs, std::nullopt, AppOriginKind::quorvane);
-    own.latestVersion = u"1.1"_qs;
-    InstalledAppRecord unmatched = app(u"Prism"_qs, u"1.0"_qs);
+    const HomebrewItem lumen = withVersions(cask(u"lumen"_s), u"1.0"_s, QString());
+    InstalledAppRecord own = app(u"Lumen"_s, u"1.0"_s, std::nullopt, AppOriginKind::quorvane);
+    own.latestVersion = u"1.1"_s;
+    InstalledAppRecord unmatched = app(u"Prism"_s, u"1.0"_s);
     unmatched.lastCheckedAt = QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
 
     InstalledAppRecord ownAfter = own;
-    ownAfter.homebrewCaskToken = u"lumen"_qs; // matched by name; an empty latest version leaves "1.1"
+    ownAfter.homebrewCaskToken = u"lumen"_s; // matched by name; an empty latest version leaves "1.1"
     ownAfter.lastCheckedAt = checkedAt;
-    EXPECT_EQ(Reconciler::applyHomebrewMetadata({own, unmatched}, {formula(u"prism"_qs), lumen}, checkedAt),
+    EXPECT_EQ(Reconciler::applyHomebrewMetadata({own, unmatched}, {formula(u"prism"_s), lumen}, checkedAt),
               (std::vector{ownAfter, unmatched}));
 }
 
 TEST(HomebrewReconcilerTest, TellsWhetherACaskIsOutdated)
 {
-    const std::vector<HomebrewItem> items{cask(u"Lumen"_qs, true), cask(u"prism"_qs), formula(u"wget"_qs, true)};
+    const std::vector<HomebrewItem> items{cask(u"Lumen"_s, true), cask(u"prism"_s), formula(u"wget"_s, true)};
     struct Case {
         QString token;
         bool outdated;
     };
     const Case cases[] = {
-        {u" lumen\n"_qs, true}, {u"LUMEN"_qs, true}, {u"prism"_qs, false},
-        {u"wget"_qs, false},    {u"  "_qs, false},   {u"quill"_qs, false},
+        {u" lumen\n"_s, true}, {u"LUMEN"_s, true}, {u"prism"_s, false},
+        {u"wget"_s, false},    {u"  "_s, false},   {u"quill"_s, false},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.token.toStdString());

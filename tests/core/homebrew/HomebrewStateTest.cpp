@@ -10,6 +10,8 @@
 #include <future>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using namespace HomebrewTestItems;
@@ -38,12 +40,12 @@ HomebrewItem onlyItemOf(const QByteArray& document)
     const auto snapshot = HomebrewService::parseInstalledInfoJSON(document);
     if (!snapshot) {
         ADD_FAILURE() << snapshot.error().description().toStdString();
-        return cask(u"<failed>"_qs);
+        return cask(u"<failed>"_s);
     }
     const auto& items = snapshot->casks.empty() ? snapshot->formulae : snapshot->casks;
     if (items.size() != 1) {
         ADD_FAILURE() << "expected one item, got " << items.size();
-        return cask(u"<failed>"_qs);
+        return cask(u"<failed>"_s);
     }
     return items.front();
 }
@@ -71,45 +73,45 @@ TEST(HomebrewStateTest, ReadsTheInstalledPackagesOfARealDocumentInHomebrewsOrder
     ASSERT_TRUE(snapshot) << snapshot.error().description().toStdString();
 
     const std::vector<HomebrewItem> formulae{
-        item(u"wget"_qs, u"wget"_qs, false, u"1.24.5"_qs, u"1.24.5"_qs, false, u"Internet file retriever"_qs,
-             u"https://www.gnu.org/software/wget/"_qs, true),
+        item(u"wget"_s, u"wget"_s, false, u"1.24.5"_s, u"1.24.5"_s, false, u"Internet file retriever"_s,
+             u"https://www.gnu.org/software/wget/"_s, true),
         // Two kegs, the later one current; one keg says it was a dependency and the other says
         // nothing: a dependency only.
-        item(u"openssl@3"_qs, u"openssl@3"_qs, false, u"3.3.0"_qs, u"3.3.0"_qs, false,
-             u"Cryptography and SSL/TLS Toolkit"_qs, u"https://openssl.org/"_qs, true, {}, false),
+        item(u"openssl@3"_s, u"openssl@3"_s, false, u"3.3.0"_s, u"3.3.0"_s, false,
+             u"Cryptography and SSL/TLS Toolkit"_s, u"https://openssl.org/"_s, true, {}, false),
         // One keg asked for is enough.
-        item(u"python@3.12"_qs, u"python@3.12"_qs, false, u"3.12.3"_qs, u"3.12.3"_qs, false,
-             u"Interpreted, interactive, object-oriented programming language"_qs, u"https://www.python.org/"_qs, true),
-        item(u"postgresql@14"_qs, u"postgresql@14"_qs, false, u"14.10_1"_qs, u"14.11_1"_qs, true,
-             u"Object-relational database system"_qs, u"https://www.postgresql.org/"_qs, true),
-        item(u"node"_qs, u"node"_qs, false, u"21.7.1"_qs, u"22.1.0"_qs, true,
-             u"Platform built on V8 to build network applications"_qs, u"https://nodejs.org/"_qs, true),
-        item(u"terraform"_qs, u"hashicorp/tap/terraform"_qs, false, u"1.8.1"_qs, u"1.8.2"_qs, true, u"Terraform"_qs,
-             u"https://www.terraform.io"_qs, true),
+        item(u"python@3.12"_s, u"python@3.12"_s, false, u"3.12.3"_s, u"3.12.3"_s, false,
+             u"Interpreted, interactive, object-oriented programming language"_s, u"https://www.python.org/"_s, true),
+        item(u"postgresql@14"_s, u"postgresql@14"_s, false, u"14.10_1"_s, u"14.11_1"_s, true,
+             u"Object-relational database system"_s, u"https://www.postgresql.org/"_s, true),
+        item(u"node"_s, u"node"_s, false, u"21.7.1"_s, u"22.1.0"_s, true,
+             u"Platform built on V8 to build network applications"_s, u"https://nodejs.org/"_s, true),
+        item(u"terraform"_s, u"hashicorp/tap/terraform"_s, false, u"1.8.1"_s, u"1.8.2"_s, true, u"Terraform"_s,
+             u"https://www.terraform.io"_s, true),
     };
     const std::vector<HomebrewItem> casks{
-        item(u"firefox"_qs, u"Mozilla Firefox"_qs, true, u"124.0.2"_qs, u"125.0.3"_qs, true, u"Web browser"_qs,
-             u"https://www.mozilla.org/firefox/"_qs, true, {u"Firefox.app"_qs}),
-        item(u"visual-studio-code"_qs, u"Microsoft Visual Studio Code"_qs, true, u"1.88.1"_qs, u"1.89.0"_qs, false,
-             u"Open-source code editor"_qs, u"https://code.visualstudio.com/"_qs, true,
-             {u"Visual Studio Code.app"_qs}),
+        item(u"firefox"_s, u"Mozilla Firefox"_s, true, u"124.0.2"_s, u"125.0.3"_s, true, u"Web browser"_s,
+             u"https://www.mozilla.org/firefox/"_s, true, {u"Firefox.app"_s}),
+        item(u"visual-studio-code"_s, u"Microsoft Visual Studio Code"_s, true, u"1.88.1"_s, u"1.89.0"_s, false,
+             u"Open-source code editor"_s, u"https://code.visualstudio.com/"_s, true,
+             {u"Visual Studio Code.app"_s}),
         // The {"target": ...} beside the bundle name is passed over.
-        item(u"firefox@developer-edition"_qs, u"Mozilla Firefox Developer Edition"_qs, true, u"126.0b5"_qs,
-             u"126.0b9"_qs, false, u"Web browser"_qs, u"https://www.mozilla.org/firefox/developer/"_qs, true,
-             {u"Firefox Developer Edition.app"_qs}),
+        item(u"firefox@developer-edition"_s, u"Mozilla Firefox Developer Edition"_s, true, u"126.0b5"_s,
+             u"126.0b9"_s, false, u"Web browser"_s, u"https://www.mozilla.org/firefox/developer/"_s, true,
+             {u"Firefox Developer Edition.app"_s}),
         // "installed": null
-        item(u"docker"_qs, u"Docker Desktop"_qs, true, std::nullopt, u"4.29.0,145265"_qs, false,
-             u"App to build and share containerised applications and microservices"_qs,
-             u"https://www.docker.com/products/docker-desktop"_qs, false, {u"Docker.app"_qs}),
+        item(u"docker"_s, u"Docker Desktop"_s, true, std::nullopt, u"4.29.0,145265"_s, false,
+             u"App to build and share containerised applications and microservices"_s,
+             u"https://www.docker.com/products/docker-desktop"_s, false, {u"Docker.app"_s}),
         // "installed": ["", "3.4.23"]
-        item(u"iterm2"_qs, u"iTerm2"_qs, true, u"3.4.23"_qs, u"3.5.0"_qs, false,
-             u"Terminal emulator as alternative to Apple's Terminal app"_qs, u"https://iterm2.com/"_qs, true,
-             {u"iTerm.app"_qs}),
+        item(u"iterm2"_s, u"iTerm2"_s, true, u"3.4.23"_s, u"3.5.0"_s, false,
+             u"Terminal emulator as alternative to Apple's Terminal app"_s, u"https://iterm2.com/"_s, true,
+             {u"iTerm.app"_s}),
     };
     EXPECT_EQ(snapshot->formulae, formulae);
     EXPECT_EQ(snapshot->casks, casks);
-    EXPECT_EQ(snapshot->casks.front().id(), u"cask::firefox"_qs);
-    EXPECT_EQ(snapshot->formulae.back().id(), u"formula::terraform"_qs);
+    EXPECT_EQ(snapshot->casks.front().id(), u"cask::firefox"_s);
+    EXPECT_EQ(snapshot->formulae.back().id(), u"formula::terraform"_s);
 }
 
 TEST(HomebrewStateTest, ReadsTheOutdatedPackagesOfARealDocument)
@@ -117,13 +119,13 @@ TEST(HomebrewStateTest, ReadsTheOutdatedPackagesOfARealDocument)
     const auto snapshot = HomebrewService::parseOutdatedJSON(fixture("outdated.json"));
     ASSERT_TRUE(snapshot) << snapshot.error().description().toStdString();
     const HomebrewOutdatedSnapshot expected{
-        .formulae = {entry(u"node"_qs, false, {u"21.7.1"_qs}, u"22.1.0"_qs),
-                     entry(u"postgresql@14"_qs, false, {u"14.10_1"_qs}, u"14.11_1"_qs, true),
-                     entry(u"python@3.12"_qs, false, {u"3.12.2_1"_qs, u"3.12.3"_qs}, u"3.12.4"_qs)},
+        .formulae = {entry(u"node"_s, false, {u"21.7.1"_s}, u"22.1.0"_s),
+                     entry(u"postgresql@14"_s, false, {u"14.10_1"_s}, u"14.11_1"_s, true),
+                     entry(u"python@3.12"_s, false, {u"3.12.2_1"_s, u"3.12.3"_s}, u"3.12.4"_s)},
         // One cask prints its installed version as text, the others as a list.
-        .casks = {entry(u"firefox"_qs, true, {u"124.0.2"_qs}, u"125.0.3"_qs),
-                  entry(u"visual-studio-code"_qs, true, {u"1.88.1"_qs}, u"1.89.0"_qs),
-                  entry(u"docker"_qs, true, {u"4.28.0,139021"_qs}, u"4.29.0,145265"_qs)},
+        .casks = {entry(u"firefox"_s, true, {u"124.0.2"_s}, u"125.0.3"_s),
+                  entry(u"visual-studio-code"_s, true, {u"1.88.1"_s}, u"1.89.0"_s),
+                  entry(u"docker"_s, true, {u"4.28.0,139021"_s}, u"4.29.0,145265"_s)},
     };
     EXPECT_EQ(*snapshot, expected);
 }
@@ -138,24 +140,24 @@ TEST(HomebrewStateTest, MergingTheRealDocumentsGivesTheCanonicalList)
     // Outdated first: docker takes its installed version from `brew outdated`; python@3.12 its
     // newer version. The pinned postgresql@14 and terraform, which `brew outdated` leaves out, are
     // current.
-    EXPECT_EQ(idsOf(trusted), (QStringList{u"cask::docker"_qs, u"cask::firefox"_qs, u"formula::node"_qs,
-                                           u"formula::python@3.12"_qs, u"cask::visual-studio-code"_qs,
-                                           u"cask::firefox@developer-edition"_qs, u"cask::iterm2"_qs,
-                                           u"formula::openssl@3"_qs, u"formula::postgresql@14"_qs,
-                                           u"formula::terraform"_qs, u"formula::wget"_qs}));
-    EXPECT_EQ(trusted[0].installedVersion, u"4.28.0,139021"_qs);
+    EXPECT_EQ(idsOf(trusted), (QStringList{u"cask::docker"_s, u"cask::firefox"_s, u"formula::node"_s,
+                                           u"formula::python@3.12"_s, u"cask::visual-studio-code"_s,
+                                           u"cask::firefox@developer-edition"_s, u"cask::iterm2"_s,
+                                           u"formula::openssl@3"_s, u"formula::postgresql@14"_s,
+                                           u"formula::terraform"_s, u"formula::wget"_s}));
+    EXPECT_EQ(trusted[0].installedVersion, u"4.28.0,139021"_s);
     EXPECT_FALSE(trusted[0].isInstalled);
-    EXPECT_EQ(trusted[3].latestVersion, u"3.12.4"_qs);
-    EXPECT_EQ(trusted[3].installedVersion, u"3.12.3"_qs);
-    EXPECT_EQ(trusted[8].latestVersion, u"14.11_1"_qs);
+    EXPECT_EQ(trusted[3].latestVersion, u"3.12.4"_s);
+    EXPECT_EQ(trusted[3].installedVersion, u"3.12.3"_s);
+    EXPECT_EQ(trusted[8].latestVersion, u"14.11_1"_s);
 
     // Without a readable `brew outdated`, the flags of `brew info` stand.
     const std::vector<HomebrewItem> untrusted = HomebrewService::merge(*installed, {}, false, english);
-    EXPECT_EQ(idsOf(untrusted), (QStringList{u"cask::firefox"_qs, u"formula::node"_qs, u"formula::postgresql@14"_qs,
-                                             u"formula::terraform"_qs, u"cask::docker"_qs,
-                                             u"cask::firefox@developer-edition"_qs, u"cask::iterm2"_qs,
-                                             u"formula::openssl@3"_qs, u"formula::python@3.12"_qs,
-                                             u"cask::visual-studio-code"_qs, u"formula::wget"_qs}));
+    EXPECT_EQ(idsOf(untrusted), (QStringList{u"cask::firefox"_s, u"formula::node"_s, u"formula::postgresql@14"_s,
+                                             u"formula::terraform"_s, u"cask::docker"_s,
+                                             u"cask::firefox@developer-edition"_s, u"cask::iterm2"_s,
+                                             u"formula::openssl@3"_s, u"formula::python@3.12"_s,
+                                             u"cask::visual-studio-code"_s, u"formula::wget"_s}));
 }
 
 TEST(HomebrewStateTest, FormulaVersionsAndRequestFlagsFollowTheirKegs)
@@ -170,23 +172,23 @@ TEST(HomebrewStateTest, FormulaVersionsAndRequestFlagsFollowTheirKegs)
         bool onRequest;
     };
     const Case cases[] = {
-        {"the last keg is the installed version", R"([{"version": "1.0"}, {"version": "1.1"}])", {}, u"1.1"_qs,
-         u"1.1"_qs, true, true},
+        {"the last keg is the installed version", R"([{"version": "1.0"}, {"version": "1.1"}])", {}, u"1.1"_s,
+         u"1.1"_s, true, true},
         {"the stable version is the latest", R"([{"version": "1.5.5_1"}])", R"("versions": {"stable": "1.5.6"})",
-         u"1.5.5_1"_qs, u"1.5.6"_qs, true, true},
+         u"1.5.5_1"_s, u"1.5.6"_s, true, true},
         {"no kegs: not installed, latest the stable version", "[]", R"("versions": {"stable": "1.5.6", "head": null})",
-         std::nullopt, u"1.5.6"_qs, false, true},
+         std::nullopt, u"1.5.6"_s, false, true},
         {"no kegs and no stable version", "null", R"("versions": {"stable": null})", std::nullopt, QString(), false,
          true},
-        {"no keg carries the flag", R"([{"version": "1.0"}, {"version": "1.1"}])", {}, u"1.1"_qs, u"1.1"_qs, true,
+        {"no keg carries the flag", R"([{"version": "1.0"}, {"version": "1.1"}])", {}, u"1.1"_s, u"1.1"_s, true,
          true},
         {"false and absent: a dependency", R"([{"version": "1.0", "installed_on_request": false}, {"version": "1.1"}])",
-         {}, u"1.1"_qs, u"1.1"_qs, true, false},
+         {}, u"1.1"_s, u"1.1"_s, true, false},
         {"false and true: asked for",
          R"([{"version": "1.0", "installed_on_request": false}, {"version": "1.1", "installed_on_request": true}])", {},
-         u"1.1"_qs, u"1.1"_qs, true, true},
-        {"null flag counts as absent", R"([{"version": "1.0", "installed_on_request": null}])", {}, u"1.0"_qs,
-         u"1.0"_qs, true, true},
+         u"1.1"_s, u"1.1"_s, true, true},
+        {"null flag counts as absent", R"([{"version": "1.0", "installed_on_request": null}])", {}, u"1.0"_s,
+         u"1.0"_s, true, true},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -204,7 +206,7 @@ TEST(HomebrewStateTest, AFormulaWithoutOptionalKeysFallsBackToItsName)
     const HomebrewItem formula =
         onlyItemOf(R"({"formulae": [{"name": "zstd", "full_name": null, "desc": null, "outdated": null}]})");
     EXPECT_EQ(formula,
-              item(u"zstd"_qs, std::nullopt, false, std::nullopt, QString(), false, QString(), std::nullopt, false));
+              item(u"zstd"_s, std::nullopt, false, std::nullopt, QString(), false, QString(), std::nullopt, false));
 }
 
 TEST(HomebrewStateTest, ACasksInstalledVersionAndAppsAreReadFromAnyShape)
@@ -218,22 +220,22 @@ TEST(HomebrewStateTest, ACasksInstalledVersionAndAppsAreReadFromAnyShape)
     const Case cases[] = {
         {"installed missing", {}, std::nullopt, {}},
         {"installed null", R"("installed": null)", std::nullopt, {}},
-        {"installed text", R"("installed": "1.9")", u"1.9"_qs, {}},
-        {"installed list: blank values are skipped", R"("installed": ["", "  \n", "3.1"])", u"3.1"_qs, {}},
-        {"installed kept untrimmed", R"("installed": [" 3.1 "])", u" 3.1 "_qs, {}},
+        {"installed text", R"("installed": "1.9")", u"1.9"_s, {}},
+        {"installed list: blank values are skipped", R"("installed": ["", "  \n", "3.1"])", u"3.1"_s, {}},
+        {"installed kept untrimmed", R"("installed": [" 3.1 "])", u" 3.1 "_s, {}},
         {"installed all blank", R"("installed": ["", " "])", std::nullopt, {}},
         {"installed a number", R"("installed": 3)", std::nullopt, {}},
         {"installed an object", R"("installed": {"version": "1.0"})", std::nullopt, {}},
         {"installed a list holding a number", R"("installed": ["1.0", 2])", std::nullopt, {}},
         {"app with a target object", R"("artifacts": [{"app": ["Lumen.app", {"target": "Lumen Pro.app"}]}])",
-         std::nullopt, {u"Lumen.app"_qs}},
-        {"app as one string", R"("artifacts": [{"app": "Lumen.app"}])", std::nullopt, {u"Lumen.app"_qs}},
+         std::nullopt, {u"Lumen.app"_s}},
+        {"app as one string", R"("artifacts": [{"app": "Lumen.app"}])", std::nullopt, {u"Lumen.app"_s}},
         {"nested lists give their first string",
          R"("artifacts": [{"app": [["Lumen.app", "ignored.app"], null, 7, [3, "no.app"], [], "Helper.app"]}])",
-         std::nullopt, {u"Lumen.app"_qs, u"Helper.app"_qs}},
+         std::nullopt, {u"Lumen.app"_s, u"Helper.app"_s}},
         {"apps of every artifact in order",
          R"("artifacts": [{"app": ["One.app"]}, {"zap": [{"trash": ["~/x"]}]}, {"app": ["Two.app", "Three.app"]}])",
-         std::nullopt, {u"One.app"_qs, u"Two.app"_qs, u"Three.app"_qs}},
+         std::nullopt, {u"One.app"_s, u"Two.app"_s, u"Three.app"_s}},
         {"artifacts without apps",
          R"("artifacts": ["Lumen.app", ["Lumen.app"], null, 4, {"app": null}, {"app": 5}, {"app": {"target": "x.app"}},
                          {"App": ["Lumen.app"]}, {"binary": ["$APPDIR/Lumen.app/lumen"]}])",
@@ -245,7 +247,7 @@ TEST(HomebrewStateTest, ACasksInstalledVersionAndAppsAreReadFromAnyShape)
         const HomebrewItem lumen = onlyItemOf(caskDocument(row.keys));
         EXPECT_EQ(lumen.installedVersion, row.installedVersion);
         EXPECT_EQ(lumen.isInstalled, row.installedVersion.has_value());
-        EXPECT_EQ(lumen.latestVersion, u"2.0"_qs);
+        EXPECT_EQ(lumen.latestVersion, u"2.0"_s);
         EXPECT_EQ(lumen.appArtifacts, row.apps);
     }
 }
@@ -257,12 +259,12 @@ TEST(HomebrewStateTest, ACasksFullNameIsItsFirstDisplayName)
         QString fullName;
     };
     const Case cases[] = {
-        {R"("name": ["Lumen Studio", "Lumen"])", u"Lumen Studio"_qs},
+        {R"("name": ["Lumen Studio", "Lumen"])", u"Lumen Studio"_s},
         // An empty first name is still the name given.
         {R"("name": ["", "Lumen"])", QString()},
-        {R"("name": [])", u"lumen"_qs},
-        {R"("name": null)", u"lumen"_qs},
-        {{}, u"lumen"_qs},
+        {R"("name": [])", u"lumen"_s},
+        {R"("name": null)", u"lumen"_s},
+        {{}, u"lumen"_s},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.keys.toStdString());
@@ -273,9 +275,9 @@ TEST(HomebrewStateTest, ACasksFullNameIsItsFirstDisplayName)
 TEST(HomebrewStateTest, ACaskWithoutVersionsHasAnEmptyLatestVersion)
 {
     const HomebrewItem bare = onlyItemOf(R"({"casks": [{"token": "lumen", "installed": null, "version": null}]})");
-    EXPECT_EQ(bare, item(u"lumen"_qs, std::nullopt, true, std::nullopt, QString(), false, QString(), std::nullopt, false));
+    EXPECT_EQ(bare, item(u"lumen"_s, std::nullopt, true, std::nullopt, QString(), false, QString(), std::nullopt, false));
     // Without a version of its own, the installed one is the latest known.
-    EXPECT_EQ(onlyItemOf(R"({"casks": [{"token": "lumen", "installed": "1.2"}]})").latestVersion, u"1.2"_qs);
+    EXPECT_EQ(onlyItemOf(R"({"casks": [{"token": "lumen", "installed": "1.2"}]})").latestVersion, u"1.2"_s);
 }
 
 TEST(HomebrewStateTest, EmptyListsAndMissingListsReadAsNoPackages)
@@ -308,28 +310,28 @@ TEST(HomebrewStateTest, OneMalformedPackageFailsTheWholeInfoDocument)
         {"not json", {}},
         {R"([{"name": "wget"}])", {}},
         {R"({"formulae": [{"name": "wget"}])", {}},
-        {R"({"formulae": {}})", u"formulae"_qs},
-        {R"({"casks": "none"})", u"casks"_qs},
-        {withGoodFormula(R"(, {"full_name": "nameless"})"), u"formulae[1].name"_qs},
-        {withGoodFormula(R"(, {"name": null})"), u"formulae[1].name"_qs},
-        {withGoodFormula(R"(, {"name": 7})"), u"formulae[1].name"_qs},
-        {withGoodFormula(R"(, {"name": "x", "desc": 5})"), u"formulae[1].desc"_qs},
-        {withGoodFormula(R"(, {"name": "x", "outdated": "yes"})"), u"formulae[1].outdated"_qs},
-        {withGoodFormula(R"(, {"name": "x", "versions": {"stable": 3}})"), u"formulae[1].versions.stable"_qs},
-        {withGoodFormula(R"(, {"name": "x", "versions": "1.0"})"), u"formulae[1].versions"_qs},
-        {withGoodFormula(R"(, {"name": "x", "installed": [{"version": 1}]})"), u"formulae[1].installed[0].version"_qs},
-        {withGoodFormula(R"(, {"name": "x", "installed": [{"time": 1}]})"), u"formulae[1].installed[0].version"_qs},
+        {R"({"formulae": {}})", u"formulae"_s},
+        {R"({"casks": "none"})", u"casks"_s},
+        {withGoodFormula(R"(, {"full_name": "nameless"})"), u"formulae[1].name"_s},
+        {withGoodFormula(R"(, {"name": null})"), u"formulae[1].name"_s},
+        {withGoodFormula(R"(, {"name": 7})"), u"formulae[1].name"_s},
+        {withGoodFormula(R"(, {"name": "x", "desc": 5})"), u"formulae[1].desc"_s},
+        {withGoodFormula(R"(, {"name": "x", "outdated": "yes"})"), u"formulae[1].outdated"_s},
+        {withGoodFormula(R"(, {"name": "x", "versions": {"stable": 3}})"), u"formulae[1].versions.stable"_s},
+        {withGoodFormula(R"(, {"name": "x", "versions": "1.0"})"), u"formulae[1].versions"_s},
+        {withGoodFormula(R"(, {"name": "x", "installed": [{"version": 1}]})"), u"formulae[1].installed[0].version"_s},
+        {withGoodFormula(R"(, {"name": "x", "installed": [{"time": 1}]})"), u"formulae[1].installed[0].version"_s},
         {withGoodFormula(R"(, {"name": "x", "installed": [{"version": "1", "installed_on_request": "true"}]})"),
-         u"formulae[1].installed[0].installed_on_request"_qs},
-        {withGoodFormula(R"(, {"name": "x", "installed": "1.0"})"), u"formulae[1].installed"_qs},
-        {withGoodFormula({}, R"([{"name": ["Lumen"]}])"), u"casks[0].token"_qs},
-        {withGoodFormula({}, R"([{"token": "lumen", "version": 2.0}])"), u"casks[0].version"_qs},
-        {withGoodFormula({}, R"([{"token": "lumen", "name": "Lumen"}])"), u"casks[0].name"_qs},
-        {withGoodFormula({}, R"([{"token": "lumen", "name": ["Lumen", 1]}])"), u"casks[0].name[1]"_qs},
-        {withGoodFormula({}, R"([{"token": "lumen", "homepage": false}])"), u"casks[0].homepage"_qs},
+         u"formulae[1].installed[0].installed_on_request"_s},
+        {withGoodFormula(R"(, {"name": "x", "installed": "1.0"})"), u"formulae[1].installed"_s},
+        {withGoodFormula({}, R"([{"name": ["Lumen"]}])"), u"casks[0].token"_s},
+        {withGoodFormula({}, R"([{"token": "lumen", "version": 2.0}])"), u"casks[0].version"_s},
+        {withGoodFormula({}, R"([{"token": "lumen", "name": "Lumen"}])"), u"casks[0].name"_s},
+        {withGoodFormula({}, R"([{"token": "lumen", "name": ["Lumen", 1]}])"), u"casks[0].name[1]"_s},
+        {withGoodFormula({}, R"([{"token": "lumen", "homepage": false}])"), u"casks[0].homepage"_s},
         {withGoodFormula({}, R"([{"token": "lumen", "artifacts": {"app": ["Lumen.app"]}}])"),
-         u"casks[0].artifacts"_qs},
-        {withGoodFormula({}, R"([{"token": "lumen", "outdated": 1}])"), u"casks[0].outdated"_qs},
+         u"casks[0].artifacts"_s},
+        {withGoodFormula({}, R"([{"token": "lumen", "outdated": 1}])"), u"casks[0].outdated"_s},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.document.toStdString());
@@ -346,8 +348,8 @@ TEST(HomebrewStateTest, OutdatedEntriesAreStrictButForTheirInstalledVersions)
         QStringList values;
     };
     const Case cases[] = {
-        {R"("1.0")", {u"1.0"_qs}},
-        {R"(["1.0", "1.1"])", {u"1.0"_qs, u"1.1"_qs}},
+        {R"("1.0")", {u"1.0"_s}},
+        {R"(["1.0", "1.1"])", {u"1.0"_s, u"1.1"_s}},
         {"null", {}},
         {"5", {}},
         {R"({"1.0": true})", {}},
@@ -358,7 +360,7 @@ TEST(HomebrewStateTest, OutdatedEntriesAreStrictButForTheirInstalledVersions)
         const auto snapshot = HomebrewService::parseOutdatedJSON(
             R"({"casks": [{"name": "lumen", "installed_versions": )" + row.installedVersions + "}]}");
         ASSERT_TRUE(snapshot);
-        EXPECT_EQ(snapshot->casks, std::vector{entry(u"lumen"_qs, true, row.values, QString())});
+        EXPECT_EQ(snapshot->casks, std::vector{entry(u"lumen"_s, true, row.values, QString())});
     }
 
     for (const QByteArray& document : {
@@ -395,31 +397,31 @@ TEST(HomebrewMergeTest, OutdatedEntriesUpdateTheItemsOfTheirOwnKind)
         QString latestVersion;
         bool isOutdated;
     };
-    const HomebrewItem wget = withVersions(formula(u"Wget"_qs), u"1.0"_qs, u"1.1"_qs);
-    const HomebrewItem flaggedWget = withVersions(formula(u"wget"_qs, true), u"1.0"_qs, u"1.1"_qs);
-    const HomebrewItem lumen = withVersions(cask(u"lumen"_qs), std::nullopt, u"2.0"_qs);
+    const HomebrewItem wget = withVersions(formula(u"Wget"_s), u"1.0"_s, u"1.1"_s);
+    const HomebrewItem flaggedWget = withVersions(formula(u"wget"_s, true), u"1.0"_s, u"1.1"_s);
+    const HomebrewItem lumen = withVersions(cask(u"lumen"_s), std::nullopt, u"2.0"_s);
     const Case cases[] = {
-        {"names match ignoring case", wget, {entry(u"wget"_qs, false, {u"1.0"_qs}, u"1.2"_qs)}, true, u"1.0"_qs,
-         u"1.2"_qs, true},
-        {"an empty current version keeps brew info's", wget, {entry(u"WGET"_qs, false, {}, QString())}, true,
-         u"1.0"_qs, u"1.1"_qs, true},
-        {"a pinned formula is not outdated", flaggedWget, {entry(u"wget"_qs, false, {u"1.0"_qs}, u"1.2"_qs, true)},
-         true, u"1.0"_qs, u"1.1"_qs, false},
-        {"a cask entry does not touch a formula", flaggedWget, {entry(u"wget"_qs, true, {u"1.0"_qs}, u"1.2"_qs)}, true,
-         u"1.0"_qs, u"1.1"_qs, false},
-        {"unlisted, trusted: current", flaggedWget, {}, true, u"1.0"_qs, u"1.1"_qs, false},
-        {"unlisted, untrusted: brew info's flag stands", flaggedWget, {}, false, u"1.0"_qs, u"1.1"_qs, true},
-        {"listed while untrusted still counts", wget, {entry(u"wget"_qs, false, {}, u"1.3"_qs)}, false, u"1.0"_qs,
-         u"1.3"_qs, true},
+        {"names match ignoring case", wget, {entry(u"wget"_s, false, {u"1.0"_s}, u"1.2"_s)}, true, u"1.0"_s,
+         u"1.2"_s, true},
+        {"an empty current version keeps brew info's", wget, {entry(u"WGET"_s, false, {}, QString())}, true,
+         u"1.0"_s, u"1.1"_s, true},
+        {"a pinned formula is not outdated", flaggedWget, {entry(u"wget"_s, false, {u"1.0"_s}, u"1.2"_s, true)},
+         true, u"1.0"_s, u"1.1"_s, false},
+        {"a cask entry does not touch a formula", flaggedWget, {entry(u"wget"_s, true, {u"1.0"_s}, u"1.2"_s)}, true,
+         u"1.0"_s, u"1.1"_s, false},
+        {"unlisted, trusted: current", flaggedWget, {}, true, u"1.0"_s, u"1.1"_s, false},
+        {"unlisted, untrusted: brew info's flag stands", flaggedWget, {}, false, u"1.0"_s, u"1.1"_s, true},
+        {"listed while untrusted still counts", wget, {entry(u"wget"_s, false, {}, u"1.3"_s)}, false, u"1.0"_s,
+         u"1.3"_s, true},
         {"an item without an installed version takes the entry's last", lumen,
-         {entry(u"lumen"_qs, true, {u"1.8"_qs, u"1.9"_qs}, u"2.1"_qs)}, true, u"1.9"_qs, u"2.1"_qs, true},
-        {"an entry without installed versions leaves it absent", lumen, {entry(u"Lumen"_qs, true, {}, u"2.1"_qs)}, true,
-         std::nullopt, u"2.1"_qs, true},
-        {"an installed version is kept", wget, {entry(u"wget"_qs, false, {u"0.9"_qs}, u"1.2"_qs)}, true, u"1.0"_qs,
-         u"1.2"_qs, true},
+         {entry(u"lumen"_s, true, {u"1.8"_s, u"1.9"_s}, u"2.1"_s)}, true, u"1.9"_s, u"2.1"_s, true},
+        {"an entry without installed versions leaves it absent", lumen, {entry(u"Lumen"_s, true, {}, u"2.1"_s)}, true,
+         std::nullopt, u"2.1"_s, true},
+        {"an installed version is kept", wget, {entry(u"wget"_s, false, {u"0.9"_s}, u"1.2"_s)}, true, u"1.0"_s,
+         u"1.2"_s, true},
         {"a name listed twice: the first entry counts", wget,
-         {entry(u"WGet"_qs, false, {}, u"1.2"_qs), entry(u"wget"_qs, false, {}, u"1.3"_qs, true)}, true, u"1.0"_qs,
-         u"1.2"_qs, true},
+         {entry(u"WGet"_s, false, {}, u"1.2"_s), entry(u"wget"_s, false, {}, u"1.3"_s, true)}, true, u"1.0"_s,
+         u"1.2"_s, true},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -441,10 +443,10 @@ TEST(HomebrewMergeTest, OutdatedEntriesUpdateTheItemsOfTheirOwnKind)
 
 TEST(HomebrewMergeTest, NeverAddsPackagesThatAreNotInstalled)
 {
-    const HomebrewInstalledSnapshot installed{.formulae = {formula(u"wget"_qs)}, .casks = {}};
-    const HomebrewOutdatedSnapshot outdated{.formulae = {entry(u"node"_qs, false, {u"21"_qs}, u"22"_qs)},
-                                            .casks = {entry(u"wget"_qs, true, {u"1"_qs}, u"2"_qs)}};
-    EXPECT_EQ(idsOf(HomebrewService::merge(installed, outdated, true, english)), QStringList{u"formula::wget"_qs});
+    const HomebrewInstalledSnapshot installed{.formulae = {formula(u"wget"_s)}, .casks = {}};
+    const HomebrewOutdatedSnapshot outdated{.formulae = {entry(u"node"_s, false, {u"21"_s}, u"22"_s)},
+                                            .casks = {entry(u"wget"_s, true, {u"1"_s}, u"2"_s)}};
+    EXPECT_EQ(idsOf(HomebrewService::merge(installed, outdated, true, english)), QStringList{u"formula::wget"_s});
     EXPECT_TRUE(HomebrewService::merge({}, outdated, true, english).empty());
 }
 
@@ -459,25 +461,25 @@ TEST(HomebrewMergeTest, SortsOutdatedFirstThenByNameKeepingTiesInOrder)
     };
     const Case cases[] = {
         {"outdated first, names ignoring case",
-         {formula(u"zsh"_qs, true), formula(u"abc"_qs)},
-         {cask(u"Apple"_qs, true)},
+         {formula(u"zsh"_s, true), formula(u"abc"_s)},
+         {cask(u"Apple"_s, true)},
          english,
-         {u"cask::Apple"_qs, u"formula::zsh"_qs, u"formula::abc"_qs}},
+         {u"cask::Apple"_s, u"formula::zsh"_s, u"formula::abc"_s}},
         {"a formula stays before a cask of the same name",
-         {formula(u"lumen"_qs)},
-         {cask(u"Lumen"_qs), cask(u"ant"_qs)},
+         {formula(u"lumen"_s)},
+         {cask(u"Lumen"_s), cask(u"ant"_s)},
          english,
-         {u"cask::ant"_qs, u"formula::lumen"_qs, u"cask::Lumen"_qs}},
+         {u"cask::ant"_s, u"formula::lumen"_s, u"cask::Lumen"_s}},
         {"the locale orders the names",
-         {formula(u"zlib"_qs), formula(u"\u00e4pple"_qs), formula(u"apple"_qs)},
+         {formula(u"zlib"_s), formula(u"\u00e4pple"_s), formula(u"apple"_s)},
          {},
          QLocale(QLocale::Swedish, QLocale::Sweden),
-         {u"formula::apple"_qs, u"formula::zlib"_qs, u"formula::\u00e4pple"_qs}},
+         {u"formula::apple"_s, u"formula::zlib"_s, u"formula::\u00e4pple"_s}},
         {"accents count under English rules",
-         {formula(u"zlib"_qs), formula(u"\u00e4pple"_qs), formula(u"apple"_qs)},
+         {formula(u"zlib"_s), formula(u"\u00e4pple"_s), formula(u"apple"_s)},
          {},
          english,
-         {u"formula::apple"_qs, u"formula::\u00e4pple"_qs, u"formula::zlib"_qs}},
+         {u"formula::apple"_s, u"formula::\u00e4pple"_s, u"formula::zlib"_s}},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -496,8 +498,8 @@ protected:
         fake.respond(outdatedArguments, {.stdoutPieces = {fixture("outdated.json")}});
     }
 
-    const QStringList infoArguments{u"info"_qs, u"--json=v2"_qs, u"--installed"_qs};
-    const QStringList outdatedArguments{u"outdated"_qs, u"--json=v2"_qs};
+    const QStringList infoArguments{u"info"_s, u"--json=v2"_s, u"--installed"_s};
+    const QStringList outdatedArguments{u"outdated"_s, u"--json=v2"_s};
     InstalledFakeBrew brew;
     FakeBrew& fake = brew.fake;
 };
@@ -516,8 +518,8 @@ TEST_F(HomebrewFetchTest, RunsInfoThenOutdatedWithoutHintsOrIndexUpdates)
     EXPECT_EQ(runs[0].arguments, infoArguments);
     EXPECT_EQ(runs[1].arguments, outdatedArguments);
     for (const FakeBrew::Run& run : runs) {
-        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_AUTO_UPDATE"_qs), u"1"_qs);
-        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_ENV_HINTS"_qs), u"1"_qs);
+        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_AUTO_UPDATE"_s), u"1"_s);
+        EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_ENV_HINTS"_s), u"1"_s);
     }
 }
 
@@ -552,7 +554,7 @@ TEST_F(HomebrewFetchTest, AFailedOrUnreadableInfoFailsTheFetch)
     ASSERT_FALSE(failed);
     ASSERT_TRUE(failed.error().serviceError());
     EXPECT_EQ(*failed.error().serviceError(),
-              HomebrewServiceError::commandFailed(1, u"Error: Permission denied @ rb_sysopen\n"_qs));
+              HomebrewServiceError::commandFailed(1, u"Error: Permission denied @ rb_sysopen\n"_s));
 
     for (const QByteArray& output : {QByteArray(), QByteArray("==> Formulae\nwget\n"),
                                     QByteArray(R"({"casks": [{"token": "lumen", "version": 2}]})")}) {

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using VersionComparator::compare;
@@ -64,53 +66,53 @@ QString withCodeUnit(const QString& before, char16_t unit, const QString& after)
 TEST(VersionComparatorTest, OrdersTheDocumentedExamples)
 {
     expectOrders({
-        {u"1.2"_qs, u"1.10"_qs, older},
-        {u"1"_qs, u"1.0.0"_qs, same},
-        {u"v2.0"_qs, u"2.0"_qs, same},
-        {u"Ver 3.1"_qs, u"3.1"_qs, same},
-        {u"1.0.0-beta.2"_qs, u"1.0.0-beta.10"_qs, older},
-        {u"1.0.0-rc.1"_qs, u"1.0.0"_qs, older},
-        {u"1.0-alpha"_qs, u"1.0-beta"_qs, older},
-        {u"1.0-dev"_qs, u"1.0-alpha"_qs, older},
-        {u"1.0-dev"_qs, u"1.0-nightly"_qs, older},
-        {u"1.0-rc"_qs, u"1.0-foo"_qs, older},
-        {u"1.0-1"_qs, u"1.0-alpha"_qs, older},
-        {u"1.0-alpha"_qs, u"1.0-alpha.1"_qs, older},
-        {u"2.0b3"_qs, u"2.0"_qs, older},
-        {u"1.0rc1"_qs, u"1.0-rc.1"_qs, same},
-        {u"1.0-b1"_qs, u"1.0-beta1"_qs, same},
-        {u"1.0"_qs, u"1.0_1"_qs, older},
-        {u"1.0_2"_qs, u"1.0_10"_qs, older},
-        {u"1.0+build7"_qs, u"1.0"_qs, same},
-        {u"1.0,5"_qs, u"1.0"_qs, same},
-        {u"1.0,5"_qs, u"1.0,12"_qs, older},
-        {u"1.0 beta 2"_qs, u"1.0"_qs, older},
-        {u"1.5"_qs, u"1.5a.2"_qs, older},
+        {u"1.2"_s, u"1.10"_s, older},
+        {u"1"_s, u"1.0.0"_s, same},
+        {u"v2.0"_s, u"2.0"_s, same},
+        {u"Ver 3.1"_s, u"3.1"_s, same},
+        {u"1.0.0-beta.2"_s, u"1.0.0-beta.10"_s, older},
+        {u"1.0.0-rc.1"_s, u"1.0.0"_s, older},
+        {u"1.0-alpha"_s, u"1.0-beta"_s, older},
+        {u"1.0-dev"_s, u"1.0-alpha"_s, older},
+        {u"1.0-dev"_s, u"1.0-nightly"_s, older},
+        {u"1.0-rc"_s, u"1.0-foo"_s, older},
+        {u"1.0-1"_s, u"1.0-alpha"_s, older},
+        {u"1.0-alpha"_s, u"1.0-alpha.1"_s, older},
+        {u"2.0b3"_s, u"2.0"_s, older},
+        {u"1.0rc1"_s, u"1.0-rc.1"_s, same},
+        {u"1.0-b1"_s, u"1.0-beta1"_s, same},
+        {u"1.0"_s, u"1.0_1"_s, older},
+        {u"1.0_2"_s, u"1.0_10"_s, older},
+        {u"1.0+build7"_s, u"1.0"_s, same},
+        {u"1.0,5"_s, u"1.0"_s, same},
+        {u"1.0,5"_s, u"1.0,12"_s, older},
+        {u"1.0 beta 2"_s, u"1.0"_s, older},
+        {u"1.5"_s, u"1.5a.2"_s, older},
     });
 }
 
 TEST(VersionComparatorTest, OrdersPrereleaseWordsByRankThenSpelling)
 {
     expectOrders({
-        {u"1.4-rc.2"_qs, u"1.4-rc.1"_qs, newer},
-        {u"1.4-rc.1"_qs, u"1.4-beta.5"_qs, newer},
-        {u"1.0-canary"_qs, u"1.0-nightly"_qs, older},
-        {u"1.0-pre"_qs, u"1.0-preview"_qs, older},
-        {u"1.0-preview"_qs, u"1.0-rc"_qs, older},
-        {u"1.0-alpha.beta"_qs, u"1.0-alpha.1"_qs, newer},
-        {u"1.0-a"_qs, u"1.0-alpha"_qs, same},
-        {u"1.0-RC1"_qs, u"1.0-rc.1"_qs, same},
-        {u"1.0-beta_2"_qs, u"1.0-beta.2"_qs, same},
+        {u"1.4-rc.2"_s, u"1.4-rc.1"_s, newer},
+        {u"1.4-rc.1"_s, u"1.4-beta.5"_s, newer},
+        {u"1.0-canary"_s, u"1.0-nightly"_s, older},
+        {u"1.0-pre"_s, u"1.0-preview"_s, older},
+        {u"1.0-preview"_s, u"1.0-rc"_s, older},
+        {u"1.0-alpha.beta"_s, u"1.0-alpha.1"_s, newer},
+        {u"1.0-a"_s, u"1.0-alpha"_s, same},
+        {u"1.0-RC1"_s, u"1.0-rc.1"_s, same},
+        {u"1.0-beta_2"_s, u"1.0-beta.2"_s, same},
         // Inline tags glued to the last segment.
-        {u"1.0b9"_qs, u"1.0b10"_qs, older},
-        {u"1.0b10"_qs, u"1.0"_qs, older},
-        {u"1.0a"_qs, u"1.0-alpha"_qs, same},
-        {u"2.0preview2"_qs, u"2.0-preview.2"_qs, same},
-        {u"2.0pre2"_qs, u"2.0-pre.2"_qs, same},
+        {u"1.0b9"_s, u"1.0b10"_s, older},
+        {u"1.0b10"_s, u"1.0"_s, older},
+        {u"1.0a"_s, u"1.0-alpha"_s, same},
+        {u"2.0preview2"_s, u"2.0-preview.2"_s, same},
+        {u"2.0pre2"_s, u"2.0-pre.2"_s, same},
         // "devel" and "c" are no tags: the segment stays a number with a suffix, above the plain number.
-        {u"1.0devel"_qs, u"1.0"_qs, newer},
-        {u"1.0c"_qs, u"1.0"_qs, newer},
-        {u"1.0c"_qs, u"1.0d"_qs, older},
+        {u"1.0devel"_s, u"1.0"_s, newer},
+        {u"1.0c"_s, u"1.0"_s, newer},
+        {u"1.0c"_s, u"1.0d"_s, older},
     });
 }
 
@@ -118,50 +120,50 @@ TEST(VersionComparatorTest, OrdersRealWorldVersions)
 {
     expectOrders({
         // Homebrew revisions
-        {u"9.0.1_1"_qs, u"9.0.1"_qs, newer},
-        {u"9.0.1_2"_qs, u"9.0.1_1"_qs, newer},
-        {u"9.0.1_1"_qs, u"9.0.2"_qs, older},
-        {u"3.1_2"_qs, u"3.1.0_2"_qs, same},
+        {u"9.0.1_1"_s, u"9.0.1"_s, newer},
+        {u"9.0.1_2"_s, u"9.0.1_1"_s, newer},
+        {u"9.0.1_1"_s, u"9.0.2"_s, older},
+        {u"3.1_2"_s, u"3.1.0_2"_s, same},
         // Cask versions with a build after ","
-        {u"1.2.3,456"_qs, u"1.2.3,457"_qs, older},
-        {u"1.2.3,456"_qs, u"1.2.3"_qs, same},
-        {u"1.2.3,999"_qs, u"1.2.4,100"_qs, older},
-        {u"1.0,2024.05"_qs, u"1.0,2024.11"_qs, older},
+        {u"1.2.3,456"_s, u"1.2.3,457"_s, older},
+        {u"1.2.3,456"_s, u"1.2.3"_s, same},
+        {u"1.2.3,999"_s, u"1.2.4,100"_s, older},
+        {u"1.0,2024.05"_s, u"1.0,2024.11"_s, older},
         // A word is below any number.
-        {u"latest"_qs, u"1.0"_qs, older},
-        {u"latest"_qs, u"0"_qs, older},
-        {u"latest"_qs, u"latest"_qs, same},
+        {u"latest"_s, u"1.0"_s, older},
+        {u"latest"_s, u"0"_s, older},
+        {u"latest"_s, u"latest"_s, same},
         // Dates
-        {u"2024.01.15"_qs, u"2024.1.15"_qs, same},
-        {u"2024.01.15"_qs, u"2024.02.01"_qs, older},
-        {u"2024.12.31"_qs, u"2025.01.01"_qs, older},
+        {u"2024.01.15"_s, u"2024.1.15"_s, same},
+        {u"2024.01.15"_s, u"2024.02.01"_s, older},
+        {u"2024.12.31"_s, u"2025.01.01"_s, older},
         // Words written out with spaces
-        {u"1.0 beta 2"_qs, u"1.0 beta 10"_qs, older},
-        {u"1.0 beta 10"_qs, u"1.0.1"_qs, older},
+        {u"1.0 beta 2"_s, u"1.0 beta 10"_s, older},
+        {u"1.0 beta 10"_s, u"1.0.1"_s, older},
         // Whitespace around the version and spaces between segments
-        {u"  1.2.3\n"_qs, u"1.2.3"_qs, same},
-        {u"\t1.0\r\n"_qs, u"1.0"_qs, same},
-        {u"\u00A01.0\u2028"_qs, u"1.0"_qs, same},
-        {u"1 .0"_qs, u"1.0"_qs, same},
+        {u"  1.2.3\n"_s, u"1.2.3"_s, same},
+        {u"\t1.0\r\n"_s, u"1.0"_s, same},
+        {u"\u00A01.0\u2028"_s, u"1.0"_s, same},
+        {u"1 .0"_s, u"1.0"_s, same},
         // Prefixes
-        {u"v1.2.3"_qs, u"1.2.3"_qs, same},
-        {u"V2.0.1"_qs, u"2.0"_qs, newer},
-        {u"VER 3.1"_qs, u"3.1"_qs, same},
-        {u"ver  3.1"_qs, u"3.1"_qs, same},
-        {u"v"_qs, u"0"_qs, older},
-        {u"vNext"_qs, u"Next"_qs, newer},
-        {u"v 2"_qs, u"2"_qs, older},
-        {u"version 2"_qs, u"2"_qs, older},
+        {u"v1.2.3"_s, u"1.2.3"_s, same},
+        {u"V2.0.1"_s, u"2.0"_s, newer},
+        {u"VER 3.1"_s, u"3.1"_s, same},
+        {u"ver  3.1"_s, u"3.1"_s, same},
+        {u"v"_s, u"0"_s, older},
+        {u"vNext"_s, u"Next"_s, newer},
+        {u"v 2"_s, u"2"_s, older},
+        {u"version 2"_s, u"2"_s, older},
     });
 }
 
 TEST(VersionComparatorTest, ComparesWordsByDigitAwareCollation)
 {
     expectOrders({
-        {u"1.5a9.0"_qs, u"1.5a10.0"_qs, older},
-        {u"1.0.beta9"_qs, u"1.0.beta10"_qs, older},
-        {u"1.5a.2"_qs, u"1.5b.1"_qs, older},
-        {u"1.5A.2"_qs, u"1.5a.2"_qs, same},
+        {u"1.5a9.0"_s, u"1.5a10.0"_s, older},
+        {u"1.0.beta9"_s, u"1.0.beta10"_s, older},
+        {u"1.5a.2"_s, u"1.5b.1"_s, older},
+        {u"1.5A.2"_s, u"1.5a.2"_s, same},
     });
 }
 
@@ -169,8 +171,8 @@ TEST_F(VersionComparatorLocaleTest, StaysDigitAwareInTheCLocale)
 {
     QLocale::setDefault(QLocale::c());
     expectOrders({
-        {u"1.5a9.0"_qs, u"1.5a10.0"_qs, older},
-        {u"1.0.beta9"_qs, u"1.0.beta10"_qs, older},
+        {u"1.5a9.0"_s, u"1.5a10.0"_s, older},
+        {u"1.0.beta9"_s, u"1.0.beta10"_s, older},
     });
 }
 
@@ -186,22 +188,22 @@ TEST_F(VersionComparatorLocaleTest, FollowsTheDefaultLocale)
 TEST(VersionComparatorTest, ParsesIntegersStrictlyWithin64Bits)
 {
     expectOrders({
-        {u"1.9223372036854775807"_qs, u"1.9223372036854775806"_qs, newer},
+        {u"1.9223372036854775807"_s, u"1.9223372036854775806"_s, newer},
         // One past the largest integer is no number but a word, below any number.
-        {u"1.9223372036854775808"_qs, u"1.0"_qs, older},
-        {u"1.12345678901234567890"_qs, u"1.0"_qs, older},
-        {u"1.99999999999999999999a.0"_qs, u"1.0"_qs, older},
+        {u"1.9223372036854775808"_s, u"1.0"_s, older},
+        {u"1.12345678901234567890"_s, u"1.0"_s, older},
+        {u"1.99999999999999999999a.0"_s, u"1.0"_s, older},
         // Leading zeros do not overflow.
-        {u"1.00000000000000000000000000001"_qs, u"1.1"_qs, same},
+        {u"1.00000000000000000000000000001"_s, u"1.1"_s, same},
         // A revision too large is no revision: the "_" separates a word segment.
-        {u"1.0_99999999999999999999"_qs, u"1.0"_qs, older},
-        {u"1.0_99999999999999999999"_qs, u"1.0_0"_qs, older},
+        {u"1.0_99999999999999999999"_s, u"1.0"_s, older},
+        {u"1.0_99999999999999999999"_s, u"1.0_0"_s, older},
         // A prerelease number too large is a word, above any number.
-        {u"1.0-rc.99999999999999999999"_qs, u"1.0-rc.1"_qs, newer},
+        {u"1.0-rc.99999999999999999999"_s, u"1.0-rc.1"_s, newer},
         // A sign is allowed where no separator takes it away (after ",").
-        {u"1.0,-5"_qs, u"1.0,0"_qs, older},
-        {u"1.0,-9223372036854775808"_qs, u"1.0,-9223372036854775807"_qs, older},
-        {u"1.0,-9223372036854775809"_qs, u"1.0,-9223372036854775808"_qs, older},
+        {u"1.0,-5"_s, u"1.0,0"_s, older},
+        {u"1.0,-9223372036854775808"_s, u"1.0,-9223372036854775807"_s, older},
+        {u"1.0,-9223372036854775809"_s, u"1.0,-9223372036854775808"_s, older},
     });
 }
 
@@ -209,37 +211,37 @@ TEST(VersionComparatorTest, OrdersUnicodeNumbersAsWords)
 {
     expectOrders({
         // Digits of other scripts are number characters but never integers.
-        {u"١.٢"_qs, u"0.1"_qs, older},
-        {u"１.２"_qs, u"0.1"_qs, older},
-        {u"1٢a"_qs, u"0"_qs, older},
-        {u"2.0٣"_qs, u"2.0"_qs, older},
-        {u"𝟠.1"_qs, u"0.1"_qs, older},
+        {u"١.٢"_s, u"0.1"_s, older},
+        {u"１.２"_s, u"0.1"_s, older},
+        {u"1٢a"_s, u"0"_s, older},
+        {u"2.0٣"_s, u"2.0"_s, older},
+        {u"𝟠.1"_s, u"0.1"_s, older},
         // A "v" before any number character goes, also one outside the basic plane.
-        {u"v١"_qs, u"١"_qs, same},
-        {u"v𝟠"_qs, u"𝟠"_qs, same},
+        {u"v١"_s, u"١"_s, same},
+        {u"v𝟠"_s, u"𝟠"_s, same},
         // A combining mark or a keycap belongs to the digit before it, which is then no integer.
-        {u"1.0\u0301"_qs, u"1.0"_qs, older},
-        {u"1\uFE0F\u20E3"_qs, u"0"_qs, older},
+        {u"1.0\u0301"_s, u"1.0"_s, older},
+        {u"1\uFE0F\u20E3"_s, u"0"_s, older},
         // An emoji after a number is a suffix that is no prerelease tag.
-        {u"1.0😀"_qs, u"1.0"_qs, newer},
+        {u"1.0😀"_s, u"1.0"_s, newer},
     });
 }
 
 TEST(VersionComparatorTest, TreatsEmptyAndSeparatorOnlyTextsAsZero)
 {
     expectOrders({
-        {u""_qs, u"0"_qs, same},
-        {u""_qs, u"0.0.0"_qs, same},
-        {u""_qs, u"1"_qs, older},
-        {u"   "_qs, u"0"_qs, same},
-        {u"..."_qs, u"0"_qs, same},
-        {u"-"_qs, u"0"_qs, same},
-        {u"+"_qs, u"0"_qs, same},
-        {u","_qs, u"0"_qs, same},
-        {u"_"_qs, u"0"_qs, same},
-        {u"-.-_"_qs, u"0"_qs, same},
-        {u" . _ "_qs, u"0"_qs, same},
-        {u"1.0-"_qs, u"1.0"_qs, same},
+        {u""_s, u"0"_s, same},
+        {u""_s, u"0.0.0"_s, same},
+        {u""_s, u"1"_s, older},
+        {u"   "_s, u"0"_s, same},
+        {u"..."_s, u"0"_s, same},
+        {u"-"_s, u"0"_s, same},
+        {u"+"_s, u"0"_s, same},
+        {u","_s, u"0"_s, same},
+        {u"_"_s, u"0"_s, same},
+        {u"-.-_"_s, u"0"_s, same},
+        {u" . _ "_s, u"0"_s, same},
+        {u"1.0-"_s, u"1.0"_s, same},
     });
 }
 
@@ -258,20 +260,20 @@ TEST(VersionComparatorTest, TellsWhetherACandidateIsNewer)
         bool expected;
     };
     const std::vector<Row> rows{
-        {u""_qs, u"1.0"_qs, false},
-        {u"  \t\n"_qs, u"1.0"_qs, false},
-        {u""_qs, u""_qs, false},
-        {u"1.0"_qs, u""_qs, true},
-        {u"1.0"_qs, u" \n"_qs, true},
-        {u"latest"_qs, u""_qs, true},
-        {u"1.0.1"_qs, u"1.0"_qs, true},
-        {u"1.0"_qs, u"1.0.0"_qs, false},
-        {u"1.0"_qs, u"1.0.1"_qs, false},
-        {u"2.0"_qs, u"2.0b3"_qs, true},
-        {u"2.0b3"_qs, u"1.9"_qs, true},
-        {u" 9.0.1_1 "_qs, u"9.0.1"_qs, true},
-        {u"1.0,12"_qs, u"1.0,5"_qs, true},
-        {u"1.0,12"_qs, u"1.0"_qs, false},
+        {u""_s, u"1.0"_s, false},
+        {u"  \t\n"_s, u"1.0"_s, false},
+        {u""_s, u""_s, false},
+        {u"1.0"_s, u""_s, true},
+        {u"1.0"_s, u" \n"_s, true},
+        {u"latest"_s, u""_s, true},
+        {u"1.0.1"_s, u"1.0"_s, true},
+        {u"1.0"_s, u"1.0.0"_s, false},
+        {u"1.0"_s, u"1.0.1"_s, false},
+        {u"2.0"_s, u"2.0b3"_s, true},
+        {u"2.0b3"_s, u"1.9"_s, true},
+        {u" 9.0.1_1 "_s, u"9.0.1"_s, true},
+        {u"1.0,12"_s, u"1.0,5"_s, true},
+        {u"1.0,12"_s, u"1.0"_s, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE('"' + row.candidate.toStdString() + "\" than \"" + row.installed.toStdString() + '"');
@@ -281,13 +283,13 @@ TEST(VersionComparatorTest, TellsWhetherACandidateIsNewer)
 
 TEST(VersionComparatorTest, TellsPrereleases)
 {
-    for (const QString& version : {u"2.0b3"_qs, u"1.0-1"_qs, u"1.0rc"_qs, u"1.0-beta"_qs, u"1.0a"_qs,
-                                  u"2.0preview2"_qs, u"1.0-rc.1+build5"_qs, u"3.1_2-beta"_qs}) {
+    for (const QString& version : {u"2.0b3"_s, u"1.0-1"_s, u"1.0rc"_s, u"1.0-beta"_s, u"1.0a"_s,
+                                  u"2.0preview2"_s, u"1.0-rc.1+build5"_s, u"3.1_2-beta"_s}) {
         SCOPED_TRACE(version.toStdString());
         EXPECT_TRUE(VersionComparator::isPrerelease(version));
     }
-    for (const QString& version : {u"2.0"_qs, u"1.0 beta 2"_qs, u"1.0_3"_qs, u"1.0devel"_qs, u"1.0c"_qs,
-                                  u"1.0-"_qs, u""_qs, u"1.0+beta"_qs, u"1.0,beta"_qs, u"1.5a.2"_qs}) {
+    for (const QString& version : {u"2.0"_s, u"1.0 beta 2"_s, u"1.0_3"_s, u"1.0devel"_s, u"1.0c"_s,
+                                  u"1.0-"_s, u""_s, u"1.0+beta"_s, u"1.0,beta"_s, u"1.5a.2"_s}) {
         SCOPED_TRACE(version.toStdString());
         EXPECT_FALSE(VersionComparator::isPrerelease(version));
     }
@@ -298,20 +300,20 @@ TEST(VersionComparatorTest, TellsPrereleases)
 QStringList hostileTexts()
 {
     QStringList texts{
-        u"1.\u0301"_qs,           u"\u0301"_qs,           u"v\u0301 1"_qs,        u"ver \u0301 1"_qs,
-        u"1.0-\u0301"_qs,         u"1_\u0301"_qs,         u"\u06001.0"_qs,        u"1.\u0600-2"_qs,
-        u"👨‍👩‍👧.1"_qs,              u"🇹🇷🇩🇪"_qs,               u"1.0-İ"_qs,            u"1.0-ß.ǅ"_qs,
-        u"\u200F1.0\u200E"_qs,    u"1\u200D.0"_qs,        u"²³.¼"_qs,             u"Ⅻ.1"_qs,
-        u"1.0-١"_qs,              u"1.0_١"_qs,            u"1.0,١"_qs,            u"1.0b١"_qs,
-        u"+-1"_qs,                u"1,-"_qs,              u"1,+"_qs,              u"1.0,--1"_qs,
-        u"1.0-é"_qs,              u"1.0-e\u0301"_qs,      u"1.0\r\n2"_qs,         u"v\r\n1"_qs,
-        QString(u"1.0\0002"_qs),
+        u"1.\u0301"_s,           u"\u0301"_s,           u"v\u0301 1"_s,        u"ver \u0301 1"_s,
+        u"1.0-\u0301"_s,         u"1_\u0301"_s,         u"\u06001.0"_s,        u"1.\u0600-2"_s,
+        u"👨‍👩‍👧.1"_s,              u"🇹🇷🇩🇪"_s,               u"1.0-İ"_s,            u"1.0-ß.ǅ"_s,
+        u"\u200F1.0\u200E"_s,    u"1\u200D.0"_s,        u"²³.¼"_s,             u"Ⅻ.1"_s,
+        u"1.0-١"_s,              u"1.0_١"_s,            u"1.0,١"_s,            u"1.0b١"_s,
+        u"+-1"_s,                u"1,-"_s,              u"1,+"_s,              u"1.0,--1"_s,
+        u"1.0-é"_s,              u"1.0-e\u0301"_s,      u"1.0\r\n2"_s,         u"v\r\n1"_s,
+        QString(u"1.0\0002"_s),
     };
-    texts << withCodeUnit(u"1."_qs, 0xD800, u""_qs) << withCodeUnit(u"v"_qs, 0xDC00, u"1"_qs)
-          << withCodeUnit(u"1.0-rc"_qs, 0xDBFF, u".1"_qs) << withCodeUnit(u""_qs, 0xDFFF, u"_1"_qs)
-          << withCodeUnit(u"1.0b"_qs, 0xD83D, u"2"_qs) << withCodeUnit(u"2"_qs, 0xFFFF, u",3"_qs);
-    texts << u"1."_qs.repeated(5000) << (u"9"_qs.repeated(4000) + u"_"_qs + u"9"_qs.repeated(4000))
-          << u"\u0301"_qs.repeated(3000) << u"-"_qs.repeated(3000);
+    texts << withCodeUnit(u"1."_s, 0xD800, u""_s) << withCodeUnit(u"v"_s, 0xDC00, u"1"_s)
+          << withCodeUnit(u"1.0-rc"_s, 0xDBFF, u".1"_s) << withCodeUnit(u""_s, 0xDFFF, u"_1"_s)
+          << withCodeUnit(u"1.0b"_s, 0xD83D, u"2"_s) << withCodeUnit(u"2"_s, 0xFFFF, u",3"_s);
+    texts << u"1."_s.repeated(5000) << (u"9"_s.repeated(4000) + u"_"_s + u"9"_s.repeated(4000))
+          << u"\u0301"_s.repeated(3000) << u"-"_s.repeated(3000);
     return texts;
 }
 
@@ -322,7 +324,7 @@ TEST(VersionComparatorTest, AcceptsAnyUnicodeText)
         SCOPED_TRACE(left.toStdString());
         EXPECT_EQ(compare(left, left), same);
         VersionComparator::isPrerelease(left);
-        for (const QString& right : {u"0"_qs, u"1.0"_qs, u"1.0-rc.1"_qs, u"latest"_qs}) {
+        for (const QString& right : {u"0"_s, u"1.0"_s, u"1.0-rc.1"_s, u"latest"_s}) {
             EXPECT_EQ(compare(left, right), reversed(compare(right, left)));
             EXPECT_EQ(VersionComparator::isNewer(left, right), compare(left, right) == newer);
         }
@@ -334,10 +336,10 @@ TEST(VersionComparatorTest, AcceptsAnyUnicodeText)
 // Versions built from the pieces that steer parsing, each compared against every other.
 QStringList generatedVersions()
 {
-    const QStringList pieces{u"1"_qs, u"0"_qs, u"2"_qs, u"10"_qs, u"b"_qs, u"a"_qs, u"rc"_qs, u"beta"_qs,
-                             u"dev"_qs, u"x"_qs, u"."_qs, u"."_qs, u"-"_qs, u"_"_qs, u","_qs, u"+"_qs,
-                             u" "_qs, u"v"_qs, u"٣"_qs, u"😀"_qs, u"\u0301"_qs,
-                             u"99999999999999999999"_qs};
+    const QStringList pieces{u"1"_s, u"0"_s, u"2"_s, u"10"_s, u"b"_s, u"a"_s, u"rc"_s, u"beta"_s,
+                             u"dev"_s, u"x"_s, u"."_s, u"."_s, u"-"_s, u"_"_s, u","_s, u"+"_s,
+                             u" "_s, u"v"_s, u"٣"_s, u"😀"_s, u"\u0301"_s,
+                             u"99999999999999999999"_s};
     std::mt19937 random(20240515);
     std::uniform_int_distribution<qsizetype> pieceIndex(0, pieces.size() - 1);
     std::uniform_int_distribution<int> length(1, 7);

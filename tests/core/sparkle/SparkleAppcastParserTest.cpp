@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using namespace AppcastTestValues;
@@ -37,66 +39,66 @@ TEST(SparkleAppcastParserTest, ReadsEveryItemOfARealFeedInDocumentOrder)
 {
     const std::vector<SparkleAppcastItem> expected{
         {
-            .title = u"Version 2.3.1"_qs,
-            .shortVersionString = u"2.3.1"_qs,
-            .buildVersion = u"231"_qs,
-            .downloadURL = u"https://downloads.example.com/lumen/Lumen-2.3.1.zip"_qs,
-            .releaseNotesURL = u"https://lumen.example.com/notes/2.3.1.html"_qs,
-            .minimumSystemVersion = u"12.0"_qs,
-            .pubDate = u"Mon, 13 May 2024 10:00:00 +0000"_qs,
+            .title = u"Version 2.3.1"_s,
+            .shortVersionString = u"2.3.1"_s,
+            .buildVersion = u"231"_s,
+            .downloadURL = u"https://downloads.example.com/lumen/Lumen-2.3.1.zip"_s,
+            .releaseNotesURL = u"https://lumen.example.com/notes/2.3.1.html"_s,
+            .minimumSystemVersion = u"12.0"_s,
+            .pubDate = u"Mon, 13 May 2024 10:00:00 +0000"_s,
         },
         {
             // The enclosures inside <sparkle:deltas> are patches, not the release itself.
-            .title = u"Version 2.4"_qs,
-            .shortVersionString = u"2.4"_qs,
-            .buildVersion = u"240"_qs,
-            .downloadURL = u"downloads/Lumen-2.4.zip"_qs,
-            .releaseNotesURL = u"releases/2.4.html"_qs,
-            .minimumSystemVersion = u"13.0"_qs,
-            .pubDate = u"Tue, 04 Jun 2024 09:00:00 +0000"_qs,
+            .title = u"Version 2.4"_s,
+            .shortVersionString = u"2.4"_s,
+            .buildVersion = u"240"_s,
+            .downloadURL = u"downloads/Lumen-2.4.zip"_s,
+            .releaseNotesURL = u"releases/2.4.html"_s,
+            .minimumSystemVersion = u"13.0"_s,
+            .pubDate = u"Tue, 04 Jun 2024 09:00:00 +0000"_s,
         },
         {
-            .title = u"Version 2.5 beta 2"_qs,
-            .shortVersionString = u"2.5b2"_qs,
-            .buildVersion = u"250"_qs,
-            .downloadURL = u"https://downloads.example.com/lumen/Lumen-2.5b2.zip"_qs,
-            .releaseNotesURL = u"https://lumen.example.com/notes/2.5b2.html"_qs,
-            .pubDate = u"Wed, 12 Jun 2024 16:30:00 +0000"_qs,
+            .title = u"Version 2.5 beta 2"_s,
+            .shortVersionString = u"2.5b2"_s,
+            .buildVersion = u"250"_s,
+            .downloadURL = u"https://downloads.example.com/lumen/Lumen-2.5b2.zip"_s,
+            .releaseNotesURL = u"https://lumen.example.com/notes/2.5b2.html"_s,
+            .pubDate = u"Wed, 12 Jun 2024 16:30:00 +0000"_s,
         },
         {
-            .title = u"Version 2.6 (nightly 2024-06-20)"_qs,
-            .shortVersionString = u"2.6"_qs,
-            .buildVersion = u"260"_qs,
-            .downloadURL = u"https://downloads.example.com/lumen/nightly/Lumen-2.6.zip"_qs,
-            .pubDate = u"Thu, 20 Jun 2024 02:00:00 +0000"_qs,
-            .channel = u"nightly"_qs,
+            .title = u"Version 2.6 (nightly 2024-06-20)"_s,
+            .shortVersionString = u"2.6"_s,
+            .buildVersion = u"260"_s,
+            .downloadURL = u"https://downloads.example.com/lumen/nightly/Lumen-2.6.zip"_s,
+            .pubDate = u"Thu, 20 Jun 2024 02:00:00 +0000"_s,
+            .channel = u"nightly"_s,
         },
         {
-            .title = u"Version 3.0"_qs,
-            .shortVersionString = u"3.0"_qs,
-            .buildVersion = u"300"_qs,
-            .downloadURL = u"https://downloads.example.com/lumen/Lumen-3.0.zip"_qs,
-            .minimumSystemVersion = u"15.0"_qs,
-            .pubDate = u"Mon, 01 Jul 2024 09:00:00 +0000"_qs,
+            .title = u"Version 3.0"_s,
+            .shortVersionString = u"3.0"_s,
+            .buildVersion = u"300"_s,
+            .downloadURL = u"https://downloads.example.com/lumen/Lumen-3.0.zip"_s,
+            .minimumSystemVersion = u"15.0"_s,
+            .pubDate = u"Mon, 01 Jul 2024 09:00:00 +0000"_s,
         },
         {
-            .title = u"Lumen 2.9 for Windows"_qs,
-            .shortVersionString = u"2.9"_qs,
-            .buildVersion = u"290"_qs,
-            .downloadURL = u"https://downloads.example.com/lumen/LumenSetup-2.9.exe"_qs,
-            .operatingSystem = u"windows"_qs,
-            .pubDate = u"Mon, 01 Jul 2024 09:00:00 +0000"_qs,
+            .title = u"Lumen 2.9 for Windows"_s,
+            .shortVersionString = u"2.9"_s,
+            .buildVersion = u"290"_s,
+            .downloadURL = u"https://downloads.example.com/lumen/LumenSetup-2.9.exe"_s,
+            .operatingSystem = u"windows"_s,
+            .pubDate = u"Mon, 01 Jul 2024 09:00:00 +0000"_s,
         },
         {
-            .title = u"Version 2.2"_qs,
-            .shortVersionString = u"2.2"_qs,
-            .buildVersion = u"220"_qs,
-            .downloadURL = u"https://downloads.example.com/lumen/Lumen-2.2.zip"_qs,
-            .operatingSystem = u"macos"_qs,
-            .pubDate = u"Fri, 01 Mar 2024 09:00:00 +0000"_qs,
+            .title = u"Version 2.2"_s,
+            .shortVersionString = u"2.2"_s,
+            .buildVersion = u"220"_s,
+            .downloadURL = u"https://downloads.example.com/lumen/Lumen-2.2.zip"_s,
+            .operatingSystem = u"macos"_s,
+            .pubDate = u"Fri, 01 Mar 2024 09:00:00 +0000"_s,
         },
     };
-    EXPECT_EQ(parseItems(fixture(u"lumen-appcast.xml"_qs)), expected);
+    EXPECT_EQ(parseItems(fixture(u"lumen-appcast.xml"_s)), expected);
 }
 
 TEST(SparkleAppcastParserTest, ChoosesTheNewestReleaseARealFeedOffersThisSystem)
@@ -107,13 +109,13 @@ TEST(SparkleAppcastParserTest, ChoosesTheNewestReleaseARealFeedOffersThisSystem)
         std::optional<QString> title;
     };
     const std::vector<Row> rows{
-        {u"14.0.0"_qs, false, u"Version 2.4"_qs}, // not the beta, the nightly, 3.0 (needs 15) or Windows
-        {u"14.0.0"_qs, true, u"Version 2.6 (nightly 2024-06-20)"_qs},
-        {u"15.0"_qs, false, u"Version 3.0"_qs},
-        {u"12.7.5"_qs, false, u"Version 2.3.1"_qs},
-        {u"11.0"_qs, false, u"Version 2.2"_qs},
+        {u"14.0.0"_s, false, u"Version 2.4"_s}, // not the beta, the nightly, 3.0 (needs 15) or Windows
+        {u"14.0.0"_s, true, u"Version 2.6 (nightly 2024-06-20)"_s},
+        {u"15.0"_s, false, u"Version 3.0"_s},
+        {u"12.7.5"_s, false, u"Version 2.3.1"_s},
+        {u"11.0"_s, false, u"Version 2.2"_s},
     };
-    const QByteArray feed = fixture(u"lumen-appcast.xml"_qs);
+    const QByteArray feed = fixture(u"lumen-appcast.xml"_s);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.running.toStdString() + (row.includePrereleases ? " with prereleases" : ""));
         const auto chosen = SparkleAppcastParser::latestCompatibleItem(feed, row.running, row.includePrereleases);
@@ -130,15 +132,15 @@ TEST(SparkleAppcastParserTest, ReadsTheFieldsOfOneItem)
     };
     const std::vector<Row> rows{
         {"a build version element alone is also the short version",
-         "<item><sparkle:version>512</sparkle:version></item>", release(u"512"_qs, u"512"_qs)},
+         "<item><sparkle:version>512</sparkle:version></item>", release(u"512"_s, u"512"_s)},
         {"a build version attribute alone is also the short version",
          R"(<item><enclosure url="https://x.example/a.zip" sparkle:version="77"/></item>)",
-         SparkleAppcastItem{.shortVersionString = u"77"_qs, .buildVersion = u"77"_qs,
-                            .downloadURL = u"https://x.example/a.zip"_qs}},
+         SparkleAppcastItem{.shortVersionString = u"77"_s, .buildVersion = u"77"_s,
+                            .downloadURL = u"https://x.example/a.zip"_s}},
         {"unprefixed attributes stand in for missing or blank prefixed ones",
          R"(<item><enclosure sparkle:shortVersionString=" " shortVersionString="1.0" version="3")"
          R"( sparkle:os="" os="macos"/></item>)",
-         SparkleAppcastItem{.shortVersionString = u"1.0"_qs, .buildVersion = u"3"_qs, .operatingSystem = u"macos"_qs}},
+         SparkleAppcastItem{.shortVersionString = u"1.0"_s, .buildVersion = u"3"_s, .operatingSystem = u"macos"_s}},
         {"an item without any version is dropped",
          R"(<item><title>Version 9</title><enclosure url="https://x.example/9.zip"/></item>)", std::nullopt},
         {"element names match in any letter case",
@@ -146,8 +148,8 @@ TEST(SparkleAppcastParserTest, ReadsTheFieldsOfOneItem)
          "<SPARKLE:VERSION>11</SPARKLE:VERSION><PubDate>d</PubDate><LINK>l</LINK>"
          "<Sparkle:ReleaseNotesLink>n</Sparkle:ReleaseNotesLink>"
          "<Sparkle:MinimumSystemVersion>13.1</Sparkle:MinimumSystemVersion></ITEM>",
-         SparkleAppcastItem{.title = u"T"_qs, .shortVersionString = u"1.1"_qs, .buildVersion = u"11"_qs,
-                            .releaseNotesURL = u"n"_qs, .minimumSystemVersion = u"13.1"_qs, .pubDate = u"d"_qs}},
+         SparkleAppcastItem{.title = u"T"_s, .shortVersionString = u"1.1"_s, .buildVersion = u"11"_s,
+                            .releaseNotesURL = u"n"_s, .minimumSystemVersion = u"13.1"_s, .pubDate = u"d"_s}},
         {"attribute names match only as written",
          R"(<item><enclosure url="u" sparkle:Version="9" SPARKLE:shortVersionString="9.0" Url="v"/></item>)",
          std::nullopt},
@@ -155,45 +157,45 @@ TEST(SparkleAppcastParserTest, ReadsTheFieldsOfOneItem)
          "<item><title>First</title><title>   </title><sparkle:version>5</sparkle:version>"
          "<sparkle:version>\n</sparkle:version><enclosure url=\"a\" sparkle:version=\"  \"/><enclosure url=\" \"/>"
          "<pubDate>p</pubDate><pubDate/></item>",
-         SparkleAppcastItem{.title = u"First"_qs, .shortVersionString = u"5"_qs, .buildVersion = u"5"_qs,
-                            .downloadURL = u"a"_qs, .pubDate = u"p"_qs}},
+         SparkleAppcastItem{.title = u"First"_s, .shortVersionString = u"5"_s, .buildVersion = u"5"_s,
+                            .downloadURL = u"a"_s, .pubDate = u"p"_s}},
         {"text in CDATA blocks is not collected",
          "<item><title><![CDATA[Version 2.0]]></title><sparkle:version><![CDATA[200]]></sparkle:version>"
          "<sparkle:shortVersionString>2.0</sparkle:shortVersionString></item>",
-         release(u"2.0"_qs)},
+         release(u"2.0"_s)},
         {"entities and character references are text",
          "<item><title>Fish &amp; Chips &#8211; 2</title><sparkle:version>2</sparkle:version></item>",
-         release(u"2"_qs, u"2"_qs, u"Fish & Chips \u2013 2"_qs)},
+         release(u"2"_s, u"2"_s, u"Fish & Chips \u2013 2"_s)},
         {"the link stands in for a missing release-notes link",
          "<item><link> https://x.example/r </link><sparkle:version>1</sparkle:version></item>",
-         SparkleAppcastItem{.shortVersionString = u"1"_qs, .buildVersion = u"1"_qs,
-                            .releaseNotesURL = u"https://x.example/r"_qs}},
+         SparkleAppcastItem{.shortVersionString = u"1"_s, .buildVersion = u"1"_s,
+                            .releaseNotesURL = u"https://x.example/r"_s}},
         {"a release-notes link wins over the link, in either order",
          "<item><sparkle:releaseNotesLink>n</sparkle:releaseNotesLink><link>l</link>"
          "<sparkle:version>1</sparkle:version></item>",
-         SparkleAppcastItem{.shortVersionString = u"1"_qs, .buildVersion = u"1"_qs, .releaseNotesURL = u"n"_qs}},
+         SparkleAppcastItem{.shortVersionString = u"1"_s, .buildVersion = u"1"_s, .releaseNotesURL = u"n"_s}},
         {"later values override earlier ones",
          "<item><sparkle:version>1</sparkle:version><enclosure url=\"first\" sparkle:version=\"2\" "
          "sparkle:shortVersionString=\"1.0\"/><enclosure url=\"second\"/>"
          "<sparkle:shortVersionString>1.1</sparkle:shortVersionString></item>",
-         SparkleAppcastItem{.shortVersionString = u"1.1"_qs, .buildVersion = u"2"_qs, .downloadURL = u"second"_qs}},
+         SparkleAppcastItem{.shortVersionString = u"1.1"_s, .buildVersion = u"2"_s, .downloadURL = u"second"_s}},
         {"enclosures of delta updates do not replace the release's own",
          "<item><enclosure url=\"full.zip\" sparkle:version=\"5\"/><sparkle:deltas>"
          "<enclosure url=\"5-4.delta\" sparkle:version=\"6\" sparkle:shortVersionString=\"6.0\" "
          "sparkle:minimumSystemVersion=\"15\" sparkle:os=\"windows\"/></sparkle:deltas></item>",
-         SparkleAppcastItem{.shortVersionString = u"5"_qs, .buildVersion = u"5"_qs, .downloadURL = u"full.zip"_qs}},
+         SparkleAppcastItem{.shortVersionString = u"5"_s, .buildVersion = u"5"_s, .downloadURL = u"full.zip"_s}},
         {"versions inside other sparkle elements do not replace the release's own",
          "<item><sparkle:version>5</sparkle:version><sparkle:informationalUpdate>"
          "<sparkle:version>4</sparkle:version><sparkle:shortVersionString>4.0</sparkle:shortVersionString>"
          "<title>Other</title></sparkle:informationalUpdate></item>",
-         release(u"5"_qs, u"5"_qs)},
+         release(u"5"_s, u"5"_s)},
         {"a nested element alone gives the release no version",
          "<item><sparkle:informationalUpdate><sparkle:version>4</sparkle:version>"
          "</sparkle:informationalUpdate></item>",
          std::nullopt},
         {"the release channel is kept, trimmed",
          "<item><sparkle:channel> beta </sparkle:channel><sparkle:version>7</sparkle:version></item>",
-         SparkleAppcastItem{.shortVersionString = u"7"_qs, .buildVersion = u"7"_qs, .channel = u"beta"_qs}},
+         SparkleAppcastItem{.shortVersionString = u"7"_s, .buildVersion = u"7"_s, .channel = u"beta"_s}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -215,7 +217,7 @@ TEST(SparkleAppcastParserTest, KeepsTheItemsCompletedBeforeADocumentBreaks)
 {
     const QByteArray two = "<item><sparkle:version>1</sparkle:version></item>"
                            "<item><sparkle:version>2</sparkle:version></item>";
-    const std::vector<SparkleAppcastItem> expected{release(u"1"_qs, u"1"_qs), release(u"2"_qs, u"2"_qs)};
+    const std::vector<SparkleAppcastItem> expected{release(u"1"_s, u"1"_s), release(u"2"_s, u"2"_s)};
     const QByteArray cut = feedWithItems(two + "<item><sparkle:version>3</sparkle:version><enclosure url=\"htt");
     const QByteArray mismatched = feedWithItems(two + "<item><sparkle:version>3</sparkle:version></channel></item>");
     const QByteArray garbage = feedWithItems(two + "<item><sparkle:version>3</sparkle:version>&nbsp;</item>");
@@ -228,8 +230,8 @@ TEST(SparkleAppcastParserTest, KeepsTheItemsCompletedBeforeADocumentBreaks)
 TEST(SparkleAppcastParserTest, NeverLoadsExternalEntitiesOrExpandsABomb)
 {
     LoopbackHttpServer server;
-    const QByteArray remote = server.url(u"/entity"_qs).toUtf8();
-    server.setResponse(u"/entity"_qs, LoopbackHttpServer::Response::ok("<!ENTITY injected \"9.9\">"));
+    const QByteArray remote = server.url(u"/entity"_s).toUtf8();
+    server.setResponse(u"/entity"_s, LoopbackHttpServer::Response::ok("<!ENTITY injected \"9.9\">"));
     const QByteArray external = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss SYSTEM \"" + remote + "\" [\n"
                                 "  <!ENTITY local \"Local\">\n"
                                 "  <!ENTITY ext SYSTEM \"" + remote + "\">\n"
@@ -247,11 +249,11 @@ TEST(SparkleAppcastParserTest, NeverLoadsExternalEntitiesOrExpandsABomb)
             "<item><title>&l9;</title><sparkle:version>2</sparkle:version></item></channel></rss>";
 
     // The external entity stays unexpanded; the internal one is text.
-    EXPECT_EQ(parseItems(external), std::vector{release(u"1.0"_qs, u"1.0"_qs, u"Local"_qs)});
+    EXPECT_EQ(parseItems(external), std::vector{release(u"1.0"_s, u"1.0"_s, u"Local"_s)});
     EXPECT_TRUE(server.requests().empty());
     EXPECT_EQ(server.maxOpenConnections(), 0);
     // A billion copies of "lol" are refused as the document's error: the items before it remain.
-    EXPECT_EQ(parseItems(bomb), std::vector{release(u"1"_qs, u"1"_qs)});
+    EXPECT_EQ(parseItems(bomb), std::vector{release(u"1"_s, u"1"_s)});
 }
 
 TEST(SparkleAppcastSelectionTest, AcceptsOnlyItemsThisSystemMayInstall)
@@ -263,36 +265,36 @@ TEST(SparkleAppcastSelectionTest, AcceptsOnlyItemsThisSystemMayInstall)
         bool withPrereleases;
     };
     const auto on = [](std::optional<QString> system) {
-        return SparkleAppcastItem{.shortVersionString = u"2.0"_qs, .operatingSystem = std::move(system)};
+        return SparkleAppcastItem{.shortVersionString = u"2.0"_s, .operatingSystem = std::move(system)};
     };
     const auto needing = [](QString minimum) {
-        return SparkleAppcastItem{.shortVersionString = u"2.0"_qs, .minimumSystemVersion = std::move(minimum)};
+        return SparkleAppcastItem{.shortVersionString = u"2.0"_s, .minimumSystemVersion = std::move(minimum)};
     };
     const auto onChannel = [](QString channel) {
-        return SparkleAppcastItem{.shortVersionString = u"2.0"_qs, .channel = std::move(channel)};
+        return SparkleAppcastItem{.shortVersionString = u"2.0"_s, .channel = std::move(channel)};
     };
     const std::vector<Row> rows{
         {"no operating system", on(std::nullopt), true, true},
-        {"macos", on(u"macos"_qs), true, true},
-        {"padded mixed-case macOS", on(u"  MacOS \n"_qs), true, true},
-        {"OSX", on(u"OSX"_qs), true, true},
-        {"empty operating system", on(u""_qs), true, true},
-        {"blank operating system", on(u"   "_qs), true, true},
-        {"windows", on(u"windows"_qs), false, false},
-        {"linux", on(u"linux"_qs), false, false},
-        {"macos-arm64", on(u"macos-arm64"_qs), false, false},
-        {"minimum equal to the running version", needing(u"14.0.0"_qs), true, true},
-        {"minimum 14.0", needing(u"14.0"_qs), true, true},
-        {"minimum 13.6", needing(u" 13.6 "_qs), true, true},
-        {"blank minimum", needing(u"  "_qs), true, true},
-        {"minimum 14.0.1", needing(u"14.0.1"_qs), false, false},
-        {"minimum 15", needing(u"15"_qs), false, false},
-        {"hyphenated prerelease", release(u"2.0-beta.1"_qs), false, true},
-        {"glued prerelease tag", release(u"2.0b3"_qs), false, true},
-        {"prerelease only in the build", release({}, u"2.0-rc.1"_qs), false, true},
-        {"release on the beta channel", onChannel(u"beta"_qs), false, true},
-        {"release on the nightly channel", onChannel(u"nightly"_qs), false, true},
-        {"blank channel", onChannel(u"  "_qs), true, true},
+        {"macos", on(u"macos"_s), true, true},
+        {"padded mixed-case macOS", on(u"  MacOS \n"_s), true, true},
+        {"OSX", on(u"OSX"_s), true, true},
+        {"empty operating system", on(u""_s), true, true},
+        {"blank operating system", on(u"   "_s), true, true},
+        {"windows", on(u"windows"_s), false, false},
+        {"linux", on(u"linux"_s), false, false},
+        {"macos-arm64", on(u"macos-arm64"_s), false, false},
+        {"minimum equal to the running version", needing(u"14.0.0"_s), true, true},
+        {"minimum 14.0", needing(u"14.0"_s), true, true},
+        {"minimum 13.6", needing(u" 13.6 "_s), true, true},
+        {"blank minimum", needing(u"  "_s), true, true},
+        {"minimum 14.0.1", needing(u"14.0.1"_s), false, false},
+        {"minimum 15", needing(u"15"_s), false, false},
+        {"hyphenated prerelease", release(u"2.0-beta.1"_s), false, true},
+        {"glued prerelease tag", release(u"2.0b3"_s), false, true},
+        {"prerelease only in the build", release({}, u"2.0-rc.1"_s), false, true},
+        {"release on the beta channel", onChannel(u"beta"_s), false, true},
+        {"release on the nightly channel", onChannel(u"nightly"_s), false, true},
+        {"blank channel", onChannel(u"  "_s), true, true},
         {"no version at all", release({}, {}), false, false},
     };
     for (const Row& row : rows) {
@@ -315,25 +317,25 @@ TEST(SparkleAppcastSelectionTest, PicksTheNewestVersionThenTheNewestBuildThenThe
     const std::vector<Row> rows{
         {"nothing to choose from", {}, true, std::nullopt},
         {"not in version order",
-         {release(u"1.2"_qs, {}, u"a"_qs), release(u"3.0"_qs, {}, u"b"_qs), release(u"2.5"_qs, {}, u"c"_qs)},
-         false, u"b"_qs},
-        {"1.10 after 1.9", {release(u"1.10"_qs, {}, u"a"_qs), release(u"1.9"_qs, {}, u"b"_qs)}, false, u"a"_qs},
+         {release(u"1.2"_s, {}, u"a"_s), release(u"3.0"_s, {}, u"b"_s), release(u"2.5"_s, {}, u"c"_s)},
+         false, u"b"_s},
+        {"1.10 after 1.9", {release(u"1.10"_s, {}, u"a"_s), release(u"1.9"_s, {}, u"b"_s)}, false, u"a"_s},
         {"a release after its prerelease",
-         {release(u"2.0-beta.1"_qs, {}, u"a"_qs), release(u"2.0"_qs, {}, u"b"_qs)}, true, u"b"_qs},
+         {release(u"2.0-beta.1"_s, {}, u"a"_s), release(u"2.0"_s, {}, u"b"_s)}, true, u"b"_s},
         {"a release after its prerelease, listed first",
-         {release(u"2.0"_qs, {}, u"a"_qs), release(u"2.0-beta.1"_qs, {}, u"b"_qs)}, true, u"a"_qs},
+         {release(u"2.0"_s, {}, u"a"_s), release(u"2.0-beta.1"_s, {}, u"b"_s)}, true, u"a"_s},
         {"the prerelease is skipped without prereleases",
-         {release(u"2.0-beta.1"_qs, {}, u"a"_qs), release(u"1.9"_qs, {}, u"b"_qs)}, false, u"b"_qs},
+         {release(u"2.0-beta.1"_s, {}, u"a"_s), release(u"1.9"_s, {}, u"b"_s)}, false, u"b"_s},
         {"the newer build of the same version",
-         {release(u"1.4"_qs, u"200"_qs, u"a"_qs), release(u"1.4"_qs, u"201"_qs, u"b"_qs)}, false, u"b"_qs},
+         {release(u"1.4"_s, u"200"_s, u"a"_s), release(u"1.4"_s, u"201"_s, u"b"_s)}, false, u"b"_s},
         {"the newer build of the same version, listed first",
-         {release(u"1.4"_qs, u"201"_qs, u"a"_qs), release(u"1.4"_qs, u"200"_qs, u"b"_qs)}, false, u"a"_qs},
+         {release(u"1.4"_s, u"201"_s, u"a"_s), release(u"1.4"_s, u"200"_s, u"b"_s)}, false, u"a"_s},
         {"builds count only when both have one",
-         {release(u"1.4"_qs, {}, u"a"_qs), release(u"1.4"_qs, u"201"_qs, u"b"_qs)}, false, u"a"_qs},
+         {release(u"1.4"_s, {}, u"a"_s), release(u"1.4"_s, u"201"_s, u"b"_s)}, false, u"a"_s},
         {"equal items: the first",
-         {release(u"1.4"_qs, u"200"_qs, u"a"_qs), release(u"1.4"_qs, u"200"_qs, u"b"_qs)}, false, u"a"_qs},
+         {release(u"1.4"_s, u"200"_s, u"a"_s), release(u"1.4"_s, u"200"_s, u"b"_s)}, false, u"a"_s},
         {"versions that compare the same: the first",
-         {release(u"1.4"_qs, {}, u"a"_qs), release(u"1.4.0"_qs, {}, u"b"_qs)}, false, u"a"_qs},
+         {release(u"1.4"_s, {}, u"a"_s), release(u"1.4.0"_s, {}, u"b"_s)}, false, u"a"_s},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -351,21 +353,21 @@ TEST(SparkleAppcastNewerTest, ComparesShortVersionsThenBuilds)
         bool newer;
     };
     const std::vector<Row> rows{
-        {u"1.10"_qs, {}, u"1.2"_qs, {}, true},
-        {u"1.1"_qs, u"999"_qs, u"1.2"_qs, u"1"_qs, false},
-        {u"1.2"_qs, u"101"_qs, u"1.2"_qs, u"100"_qs, true},
-        {u"1.2"_qs, u"99"_qs, u"1.2"_qs, u"100"_qs, false},
-        {u"1.2"_qs, {}, u"1.2"_qs, u"100"_qs, false},
-        {u"1.2"_qs, u"101"_qs, u"1.2"_qs, {}, false},
-        {u"1.2"_qs, {}, u"1.2"_qs, {}, false},
-        {u" 2.0 "_qs, {}, u"\t1.0\n"_qs, {}, true},
-        {u"1.2.0"_qs, u" 101 "_qs, u"1.2"_qs, u"100"_qs, true},
+        {u"1.10"_s, {}, u"1.2"_s, {}, true},
+        {u"1.1"_s, u"999"_s, u"1.2"_s, u"1"_s, false},
+        {u"1.2"_s, u"101"_s, u"1.2"_s, u"100"_s, true},
+        {u"1.2"_s, u"99"_s, u"1.2"_s, u"100"_s, false},
+        {u"1.2"_s, {}, u"1.2"_s, u"100"_s, false},
+        {u"1.2"_s, u"101"_s, u"1.2"_s, {}, false},
+        {u"1.2"_s, {}, u"1.2"_s, {}, false},
+        {u" 2.0 "_s, {}, u"\t1.0\n"_s, {}, true},
+        {u"1.2.0"_s, u" 101 "_s, u"1.2"_s, u"100"_s, true},
         // Without two short versions the item's version meets whichever installed one is there.
-        {u"300"_qs, u"300"_qs, {}, u"200"_qs, true},
-        {u"2.0"_qs, {}, {}, u"100"_qs, false},
-        {u"2.0"_qs, {}, u"   "_qs, u"1.5"_qs, true},
-        {u"2.0"_qs, {}, {}, {}, true},
-        {u"   "_qs, u"5"_qs, u"1.0"_qs, {}, false},
+        {u"300"_s, u"300"_s, {}, u"200"_s, true},
+        {u"2.0"_s, {}, {}, u"100"_s, false},
+        {u"2.0"_s, {}, u"   "_s, u"1.5"_s, true},
+        {u"2.0"_s, {}, {}, {}, true},
+        {u"   "_s, u"5"_s, u"1.0"_s, {}, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(("item " + row.itemShort + "/" + row.itemBuild + " installed " + row.installedShort + "/"

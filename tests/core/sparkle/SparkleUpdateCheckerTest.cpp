@@ -14,6 +14,8 @@
 #include <ostream>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 inline void PrintTo(const SparkleUpdateCheckResult& result, std::ostream* os)
 {
     *os << "{app \"" << result.appID.toStdString() << "\", ";
@@ -29,10 +31,10 @@ using Response = LoopbackHttpServer::Response;
 
 constexpr qint64 kLimit = SparkleAppcastParser::maxFeedBytes;
 
-InstalledAppRecord app(const QString& id, std::optional<QString> feed, const QString& installed = u"1.0"_qs,
+InstalledAppRecord app(const QString& id, std::optional<QString> feed, const QString& installed = u"1.0"_s,
                        const QString& build = {})
 {
-    return InstalledAppRecord(id, id, u"com.example."_qs + id, u"/Applications/"_qs + id + u".app"_qs, installed,
+    return InstalledAppRecord(id, id, u"com.example."_s + id, u"/Applications/"_s + id + u".app"_s, installed,
                               build, std::nullopt, false, std::nullopt, std::nullopt, std::move(feed), std::nullopt,
                               AppOriginKind::sparkle, AppArchitecture::universal, 0, std::nullopt, std::nullopt);
 }
@@ -71,32 +73,32 @@ Response deflated(const QByteArray& body)
 TEST(SparkleUpdateCheckerTest, ReportsTheNewestCompatibleReleaseOfARealFeed)
 {
     LoopbackHttpServer server;
-    server.setResponse(u"/lumen/appcast.xml"_qs, Response::ok(fixture(u"lumen-appcast.xml"_qs)));
-    const QString feed = server.url(u"/lumen/appcast.xml"_qs);
+    server.setResponse(u"/lumen/appcast.xml"_s, Response::ok(fixture(u"lumen-appcast.xml"_s)));
+    const QString feed = server.url(u"/lumen/appcast.xml"_s);
     const std::vector<InstalledAppRecord> apps{
-        app(u"behind"_qs, feed, u"2.3.1"_qs, u"231"_qs),
-        app(u"current"_qs, feed, u"2.4"_qs, u"240"_qs),
+        app(u"behind"_s, feed, u"2.3.1"_s, u"231"_s),
+        app(u"current"_s, feed, u"2.4"_s, u"240"_s),
     };
 
     const SparkleAppcastItem release24{
-        .title = u"Version 2.4"_qs,
-        .shortVersionString = u"2.4"_qs,
-        .buildVersion = u"240"_qs,
-        .downloadURL = server.url(u"/lumen/downloads/Lumen-2.4.zip"_qs),
-        .releaseNotesURL = server.url(u"/lumen/releases/2.4.html"_qs),
-        .minimumSystemVersion = u"13.0"_qs,
-        .pubDate = u"Tue, 04 Jun 2024 09:00:00 +0000"_qs,
+        .title = u"Version 2.4"_s,
+        .shortVersionString = u"2.4"_s,
+        .buildVersion = u"240"_s,
+        .downloadURL = server.url(u"/lumen/downloads/Lumen-2.4.zip"_s),
+        .releaseNotesURL = server.url(u"/lumen/releases/2.4.html"_s),
+        .minimumSystemVersion = u"13.0"_s,
+        .pubDate = u"Tue, 04 Jun 2024 09:00:00 +0000"_s,
     };
     const QHash<QString, SparkleUpdateCheckResult> results = check(apps);
-    ASSERT_EQ(sortedKeys(results), QStringList({u"behind"_qs, u"current"_qs}));
-    EXPECT_EQ(results[u"behind"_qs], (SparkleUpdateCheckResult{u"behind"_qs, release24, true}));
+    ASSERT_EQ(sortedKeys(results), QStringList({u"behind"_s, u"current"_s}));
+    EXPECT_EQ(results[u"behind"_s], (SparkleUpdateCheckResult{u"behind"_s, release24, true}));
     // Up to date still gives an entry: it tells the caller the app was checked.
-    EXPECT_EQ(results[u"current"_qs], (SparkleUpdateCheckResult{u"current"_qs, release24, false}));
+    EXPECT_EQ(results[u"current"_s], (SparkleUpdateCheckResult{u"current"_s, release24, false}));
 
     const QHash<QString, SparkleUpdateCheckResult> withPrereleases = check({apps[1]}, true);
-    ASSERT_TRUE(withPrereleases.contains(u"current"_qs));
-    EXPECT_EQ(withPrereleases[u"current"_qs].latestItem.shortVersionString, u"2.6"_qs);
-    EXPECT_TRUE(withPrereleases[u"current"_qs].updateAvailable);
+    ASSERT_TRUE(withPrereleases.contains(u"current"_s));
+    EXPECT_EQ(withPrereleases[u"current"_s].latestItem.shortVersionString, u"2.6"_s);
+    EXPECT_TRUE(withPrereleases[u"current"_s].updateAvailable);
 
     const std::vector<LoopbackHttpServer::Request> requests = server.requests();
     ASSERT_EQ(requests.size(), 3u);
@@ -116,12 +118,12 @@ TEST(SparkleUpdateCheckerTest, ResolvesLinksAgainstTheFeedAndKeepsOnlyWebAddress
         std::optional<QString> expected; // "<server>" stands for the server's own address
     };
     const std::vector<Row> rows{
-        {"https://downloads.example.com/a.zip", u"https://downloads.example.com/a.zip"_qs},
-        {"HTTP://downloads.example.com/a.zip", u"HTTP://downloads.example.com/a.zip"_qs},
-        {"a.zip", u"<server>/feeds/a.zip"_qs},
-        {"../a.zip", u"<server>/a.zip"_qs},
-        {"/files/a b.zip", u"<server>/files/a%20b.zip"_qs},
-        {"//cdn.example.com/a.zip", u"http://cdn.example.com/a.zip"_qs},
+        {"https://downloads.example.com/a.zip", u"https://downloads.example.com/a.zip"_s},
+        {"HTTP://downloads.example.com/a.zip", u"HTTP://downloads.example.com/a.zip"_s},
+        {"a.zip", u"<server>/feeds/a.zip"_s},
+        {"../a.zip", u"<server>/a.zip"_s},
+        {"/files/a b.zip", u"<server>/files/a%20b.zip"_s},
+        {"//cdn.example.com/a.zip", u"http://cdn.example.com/a.zip"_s},
         {"file:///Applications/Calculator.app", std::nullopt},
         {"smb://nas.local/share/a.zip", std::nullopt},
         {"javascript:alert(1)", std::nullopt},
@@ -130,7 +132,7 @@ TEST(SparkleUpdateCheckerTest, ResolvesLinksAgainstTheFeedAndKeepsOnlyWebAddress
     LoopbackHttpServer server;
     std::vector<InstalledAppRecord> apps;
     for (std::size_t index = 0; index < rows.size(); ++index) {
-        const QString path = u"/feeds/"_qs + QString::number(index);
+        const QString path = u"/feeds/"_s + QString::number(index);
         const QByteArray& link = rows[index].link;
         server.setResponse(path, Response::ok(feedWithItems(
                                      "<item><sparkle:version>2.0</sparkle:version><sparkle:releaseNotesLink>" + link
@@ -146,7 +148,7 @@ TEST(SparkleUpdateCheckerTest, ResolvesLinksAgainstTheFeedAndKeepsOnlyWebAddress
         const SparkleUpdateCheckResult result = results.value(QString::number(index));
         std::optional<QString> expected = row.expected;
         if (expected)
-            expected->replace(u"<server>"_qs, server.url({}));
+            expected->replace(u"<server>"_s, server.url({}));
         EXPECT_EQ(result.latestItem.downloadURL, expected);
         EXPECT_EQ(result.latestItem.releaseNotesURL, expected);
     }
@@ -155,25 +157,25 @@ TEST(SparkleUpdateCheckerTest, ResolvesLinksAgainstTheFeedAndKeepsOnlyWebAddress
 TEST(SparkleUpdateCheckerTest, FetchesOnlyWebFeeds)
 {
     LoopbackHttpServer server;
-    server.setResponse(u"/feed"_qs, Response::ok(feedOffering("2.0")));
-    const QString authority = u"127.0.0.1:"_qs + QString::number(server.port());
+    server.setResponse(u"/feed"_s, Response::ok(feedOffering("2.0")));
+    const QString authority = u"127.0.0.1:"_s + QString::number(server.port());
     const std::vector<InstalledAppRecord> notWeb{
-        app(u"none"_qs, std::nullopt),
-        app(u"empty"_qs, u""_qs),
-        app(u"file"_qs, u"file:///tmp/feed.xml"_qs),
-        app(u"ftp"_qs, u"ftp://"_qs + authority + u"/feed"_qs),
-        app(u"schemeless"_qs, u"//"_qs + authority + u"/feed"_qs),
-        app(u"bare"_qs, authority + u"/feed"_qs),
-        app(u"unparsable"_qs, u"http://"_qs + authority + u"/fe ed"_qs),
+        app(u"none"_s, std::nullopt),
+        app(u"empty"_s, u""_s),
+        app(u"file"_s, u"file:///tmp/feed.xml"_s),
+        app(u"ftp"_s, u"ftp://"_s + authority + u"/feed"_s),
+        app(u"schemeless"_s, u"//"_s + authority + u"/feed"_s),
+        app(u"bare"_s, authority + u"/feed"_s),
+        app(u"unparsable"_s, u"http://"_s + authority + u"/fe ed"_s),
     };
     EXPECT_TRUE(check({}).isEmpty());
     EXPECT_TRUE(check(notWeb).isEmpty());
     EXPECT_EQ(server.maxOpenConnections(), 0);
 
     std::vector<InstalledAppRecord> mixed = notWeb;
-    mixed.push_back(app(u"upper"_qs, u"HTTP://"_qs + authority + u"/feed"_qs));
-    mixed.push_back(app(u"mixed"_qs, u"hTTp://"_qs + authority + u"/feed"_qs));
-    EXPECT_EQ(sortedKeys(check(mixed)), QStringList({u"mixed"_qs, u"upper"_qs}));
+    mixed.push_back(app(u"upper"_s, u"HTTP://"_s + authority + u"/feed"_s));
+    mixed.push_back(app(u"mixed"_s, u"hTTp://"_s + authority + u"/feed"_s));
+    EXPECT_EQ(sortedKeys(check(mixed)), QStringList({u"mixed"_s, u"upper"_s}));
     EXPECT_EQ(server.requests().size(), 2u);
 }
 
@@ -181,31 +183,31 @@ TEST(SparkleUpdateCheckerTest, EachFailureLeavesOutOnlyItsOwnApp)
 {
     LoopbackHttpServer server;
     const QByteArray feed = feedOffering("2.0");
-    server.setResponse(u"/ok"_qs, Response::ok(feed));
-    server.setResponse(u"/created"_qs, Response::withStatus(201, feed));
-    server.setResponse(u"/partial"_qs, Response::withStatus(203, feed));
-    server.setResponse(u"/not-modified"_qs, Response::withStatus(304));
-    server.setResponse(u"/missing"_qs, Response::withStatus(404, feed));
-    server.setResponse(u"/gone"_qs, Response::withStatus(410, feed));
-    server.setResponse(u"/broken"_qs, Response::withStatus(500, feed));
-    server.setResponse(u"/not-xml"_qs, Response::ok("{\"version\": \"2.0\"}"));
-    server.setResponse(u"/windows-only"_qs, Response::ok(feedWithItems(
+    server.setResponse(u"/ok"_s, Response::ok(feed));
+    server.setResponse(u"/created"_s, Response::withStatus(201, feed));
+    server.setResponse(u"/partial"_s, Response::withStatus(203, feed));
+    server.setResponse(u"/not-modified"_s, Response::withStatus(304));
+    server.setResponse(u"/missing"_s, Response::withStatus(404, feed));
+    server.setResponse(u"/gone"_s, Response::withStatus(410, feed));
+    server.setResponse(u"/broken"_s, Response::withStatus(500, feed));
+    server.setResponse(u"/not-xml"_s, Response::ok("{\"version\": \"2.0\"}"));
+    server.setResponse(u"/windows-only"_s, Response::ok(feedWithItems(
         "<item><enclosure url=\"https://x.example/a.exe\" sparkle:version=\"2.0\" sparkle:os=\"windows\"/></item>")));
-    server.setResponse(u"/moved"_qs, Response::redirect(302, "/ok"));
-    server.setResponse(u"/moved-twice"_qs, Response::redirect(301, "/moved"));
-    server.setResponse(u"/to-file"_qs, Response::redirect(302, "file:///etc/hostname"));
-    server.setResponse(u"/loop"_qs, Response::redirect(307, "/loop"));
+    server.setResponse(u"/moved"_s, Response::redirect(302, "/ok"));
+    server.setResponse(u"/moved-twice"_s, Response::redirect(301, "/moved"));
+    server.setResponse(u"/to-file"_s, Response::redirect(302, "file:///etc/hostname"));
+    server.setResponse(u"/loop"_s, Response::redirect(307, "/loop"));
     std::vector<InstalledAppRecord> apps = appsFor(
-        server, {u"/ok"_qs, u"/created"_qs, u"/partial"_qs, u"/not-modified"_qs, u"/missing"_qs, u"/gone"_qs,
-                 u"/broken"_qs, u"/not-xml"_qs, u"/windows-only"_qs, u"/unknown"_qs, u"/moved"_qs,
-                 u"/moved-twice"_qs, u"/to-file"_qs, u"/loop"_qs});
+        server, {u"/ok"_s, u"/created"_s, u"/partial"_s, u"/not-modified"_s, u"/missing"_s, u"/gone"_s,
+                 u"/broken"_s, u"/not-xml"_s, u"/windows-only"_s, u"/unknown"_s, u"/moved"_s,
+                 u"/moved-twice"_s, u"/to-file"_s, u"/loop"_s});
     {
         LoopbackHttpServer closed;
-        apps.push_back(app(u"unreachable"_qs, closed.url(u"/feed"_qs)));
+        apps.push_back(app(u"unreachable"_s, closed.url(u"/feed"_s)));
     }
 
     EXPECT_EQ(sortedKeys(check(apps)),
-              QStringList({u"created"_qs, u"moved"_qs, u"moved-twice"_qs, u"ok"_qs, u"partial"_qs}));
+              QStringList({u"created"_s, u"moved"_s, u"moved-twice"_s, u"ok"_s, u"partial"_s}));
 }
 
 TEST(SparkleUpdateCheckerTest, ParsesAtMostFiveMebibytesOfBody)
@@ -218,24 +220,24 @@ TEST(SparkleUpdateCheckerTest, ParsesAtMostFiveMebibytesOfBody)
         response.framing = framing;
         return response;
     };
-    server.setResponse(u"/exact"_qs, framed(exact, Framing::contentLength));
-    server.setResponse(u"/exact-chunked"_qs, framed(exact, Framing::chunked));
-    server.setResponse(u"/exact-until-close"_qs, framed(exact, Framing::untilClose));
-    server.setResponse(u"/exact-deflated"_qs, deflated(exact));
-    server.setResponse(u"/over"_qs, framed(over, Framing::contentLength));
-    server.setResponse(u"/over-chunked"_qs, framed(over, Framing::chunked));
-    server.setResponse(u"/over-until-close"_qs, framed(over, Framing::untilClose));
+    server.setResponse(u"/exact"_s, framed(exact, Framing::contentLength));
+    server.setResponse(u"/exact-chunked"_s, framed(exact, Framing::chunked));
+    server.setResponse(u"/exact-until-close"_s, framed(exact, Framing::untilClose));
+    server.setResponse(u"/exact-deflated"_s, deflated(exact));
+    server.setResponse(u"/over"_s, framed(over, Framing::contentLength));
+    server.setResponse(u"/over-chunked"_s, framed(over, Framing::chunked));
+    server.setResponse(u"/over-until-close"_s, framed(over, Framing::untilClose));
     // Compressed to a few kilobytes on the wire: the limit counts what the feed inflates to.
-    server.setResponse(u"/over-deflated"_qs, deflated(over));
+    server.setResponse(u"/over-deflated"_s, deflated(over));
     Response lying = framed(feedOffering("2.0"), Framing::chunked);
     lying.declaredLength = kLimit + 1;
-    server.setResponse(u"/declared-over"_qs, lying);
+    server.setResponse(u"/declared-over"_s, lying);
 
-    const QStringList paths{u"/exact"_qs, u"/exact-chunked"_qs, u"/exact-until-close"_qs, u"/exact-deflated"_qs,
-                            u"/over"_qs, u"/over-chunked"_qs, u"/over-until-close"_qs, u"/over-deflated"_qs,
-                            u"/declared-over"_qs};
+    const QStringList paths{u"/exact"_s, u"/exact-chunked"_s, u"/exact-until-close"_s, u"/exact-deflated"_s,
+                            u"/over"_s, u"/over-chunked"_s, u"/over-until-close"_s, u"/over-deflated"_s,
+                            u"/declared-over"_s};
     EXPECT_EQ(sortedKeys(check(appsFor(server, paths))),
-              QStringList({u"exact"_qs, u"exact-chunked"_qs, u"exact-deflated"_qs, u"exact-until-close"_qs}));
+              QStringList({u"exact"_s, u"exact-chunked"_s, u"exact-deflated"_s, u"exact-until-close"_s}));
 }
 
 TEST(SparkleUpdateCheckerTest, StopsReadingAnEndlessBodyAtTheLimit)
@@ -248,14 +250,14 @@ TEST(SparkleUpdateCheckerTest, StopsReadingAnEndlessBodyAtTheLimit)
         response.framing = framing;
         return response;
     };
-    server.setResponse(u"/until-close"_qs, streaming(Framing::untilClose));
-    server.setResponse(u"/chunked"_qs, streaming(Framing::chunked));
+    server.setResponse(u"/until-close"_s, streaming(Framing::untilClose));
+    server.setResponse(u"/chunked"_s, streaming(Framing::chunked));
     // 64 MiB of white space inflated from about 64 KiB.
-    server.setResponse(u"/bomb"_qs, deflated(feedOffering("2.0").chopped(16) + QByteArray(64 << 20, ' ')));
+    server.setResponse(u"/bomb"_s, deflated(feedOffering("2.0").chopped(16) + QByteArray(64 << 20, ' ')));
 
-    EXPECT_TRUE(check(appsFor(server, {u"/until-close"_qs, u"/chunked"_qs, u"/bomb"_qs})).isEmpty());
+    EXPECT_TRUE(check(appsFor(server, {u"/until-close"_s, u"/chunked"_s, u"/bomb"_s})).isEmpty());
     ASSERT_TRUE(server.waitUntilSettled());
-    for (const QString& path : {u"/until-close"_qs, u"/chunked"_qs}) {
+    for (const QString& path : {u"/until-close"_s, u"/chunked"_s}) {
         SCOPED_TRACE(path.toStdString());
         const std::vector<LoopbackHttpServer::Request> requests = server.requests(path);
         ASSERT_EQ(requests.size(), 1u);
@@ -270,7 +272,7 @@ TEST(SparkleUpdateCheckerTest, KeepsAtMostTheGivenNumberOfFetchesInFlight)
         int maxConcurrency;
         int inFlight;
     };
-    const QStringList paths{u"/a"_qs, u"/b"_qs, u"/c"_qs, u"/d"_qs, u"/e"_qs, u"/f"_qs, u"/g"_qs, u"/h"_qs};
+    const QStringList paths{u"/a"_s, u"/b"_s, u"/c"_s, u"/d"_s, u"/e"_s, u"/f"_s, u"/g"_s, u"/h"_s};
     for (const Row row : {Row{6, 6}, Row{3, 3}, Row{1, 1}, Row{0, 1}, Row{-4, 1}}) {
         SCOPED_TRACE(row.maxConcurrency);
         LoopbackHttpServer server;
@@ -296,15 +298,15 @@ TEST(SparkleUpdateCheckerTest, KeepsTheFetchThatFinishedLastForAnID)
     LoopbackHttpServer server;
     Response slow = Response::ok(feedOffering("2.0"));
     slow.delayMs = 400;
-    server.setResponse(u"/slow"_qs, slow);
-    server.setResponse(u"/fast"_qs, Response::ok(feedOffering("3.0")));
-    const std::vector<InstalledAppRecord> apps{app(u"same"_qs, server.url(u"/slow"_qs)),
-                                               app(u"same"_qs, server.url(u"/fast"_qs))};
+    server.setResponse(u"/slow"_s, slow);
+    server.setResponse(u"/fast"_s, Response::ok(feedOffering("3.0")));
+    const std::vector<InstalledAppRecord> apps{app(u"same"_s, server.url(u"/slow"_s)),
+                                               app(u"same"_s, server.url(u"/fast"_s))};
 
     const QHash<QString, SparkleUpdateCheckResult> results = check(apps, false, 2);
     ASSERT_EQ(results.size(), 1);
-    EXPECT_EQ(results[u"same"_qs].latestItem.shortVersionString, u"2.0"_qs);
-    EXPECT_EQ(check(apps, false, 1)[u"same"_qs].latestItem.shortVersionString, u"3.0"_qs);
+    EXPECT_EQ(results[u"same"_s].latestItem.shortVersionString, u"2.0"_s);
+    EXPECT_EQ(check(apps, false, 1)[u"same"_s].latestItem.shortVersionString, u"3.0"_s);
 }
 
 TEST(SparkleUpdateCheckerTest, GivesUpOnSilentStalledAndEndlesslySlowFeeds)
@@ -319,16 +321,16 @@ TEST(SparkleUpdateCheckerTest, GivesUpOnSilentStalledAndEndlesslySlowFeeds)
     Response trickling = Response::ok(feed);
     trickling.pieceBytes = 1;
     trickling.pieceIntervalMs = 100;
-    server.setResponse(u"/silent"_qs, silent);
-    server.setResponse(u"/stalled"_qs, stalled);
-    server.setResponse(u"/trickling"_qs, trickling);
-    server.setResponse(u"/prompt"_qs, Response::ok(feed));
+    server.setResponse(u"/silent"_s, silent);
+    server.setResponse(u"/stalled"_s, stalled);
+    server.setResponse(u"/trickling"_s, trickling);
+    server.setResponse(u"/prompt"_s, Response::ok(feed));
 
-    const auto results = check(appsFor(server, {u"/silent"_qs, u"/stalled"_qs, u"/trickling"_qs, u"/prompt"_qs}),
+    const auto results = check(appsFor(server, {u"/silent"_s, u"/stalled"_s, u"/trickling"_s, u"/prompt"_s}),
                                false, 6, 0.3);
-    EXPECT_EQ(sortedKeys(results), QStringList({u"prompt"_qs}));
+    EXPECT_EQ(sortedKeys(results), QStringList({u"prompt"_s}));
     ASSERT_TRUE(server.waitUntilSettled());
-    for (const QString& path : {u"/silent"_qs, u"/stalled"_qs, u"/trickling"_qs}) {
+    for (const QString& path : {u"/silent"_s, u"/stalled"_s, u"/trickling"_s}) {
         SCOPED_TRACE(path.toStdString());
         const std::vector<LoopbackHttpServer::Request> requests = server.requests(path);
         ASSERT_EQ(requests.size(), 1u);
@@ -339,12 +341,12 @@ TEST(SparkleUpdateCheckerTest, GivesUpOnSilentStalledAndEndlesslySlowFeeds)
 TEST(SparkleUpdateCheckerTest, RunsOnAWorkerThread)
 {
     LoopbackHttpServer server;
-    server.setResponse(u"/feed"_qs, Response::ok(feedOffering("2.0")));
+    server.setResponse(u"/feed"_s, Response::ok(feedOffering("2.0")));
     QHash<QString, SparkleUpdateCheckResult> results;
-    std::unique_ptr<QThread> worker(QThread::create([&] { results = check(appsFor(server, {u"/feed"_qs})); }));
+    std::unique_ptr<QThread> worker(QThread::create([&] { results = check(appsFor(server, {u"/feed"_s})); }));
     worker->start();
     ASSERT_TRUE(worker->wait(30'000));
-    EXPECT_EQ(sortedKeys(results), QStringList({u"feed"_qs}));
+    EXPECT_EQ(sortedKeys(results), QStringList({u"feed"_s}));
 }
 
 } // namespace
