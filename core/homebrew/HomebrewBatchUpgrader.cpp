@@ -2,20 +2,13 @@
 
 #include "core/homebrew/HomebrewPackageKey.h"
 #include "core/records/LocalizedNameComparison.h"
+#include "kit/platform/TruneDecimal.h"
 
 #include <QSet>
 
 #include <algorithm>
-#include <charconv>
 
 namespace {
-
-QString decimal(int value)
-{
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    return QString::fromLatin1(digits, end - digits);
-}
 
 bool isEligible(const HomebrewItem& item, bool includeDependencies)
 {
@@ -34,7 +27,7 @@ QStringList upgradeArguments(const HomebrewItem& item)
 // "\n==> [2/5] brew upgrade --cask example-app (1.0 → 1.1)\n"
 QString headerLine(const HomebrewBatchUpgradeStep& step)
 {
-    QString line = QStringLiteral("\n==> [") + decimal(step.index) + QLatin1Char('/') + decimal(step.total)
+    QString line = QStringLiteral("\n==> [") + truneDecimal(step.index) + QLatin1Char('/') + truneDecimal(step.total)
         + QStringLiteral("] ") + step.displayCommand;
     const HomebrewItem& item = step.item;
     if (item.installedVersion && !item.latestVersion.isEmpty())

@@ -2,21 +2,14 @@
 
 #include "kit/foundation/TruneBinaryLocator.h"
 #include "kit/localization/TruneText.h"
+#include "kit/platform/TruneDecimal.h"
 
 #include <algorithm>
-#include <charconv>
 #include <mutex>
 
 namespace {
 
 constexpr qsizetype maximumTokenLength = 128;
-
-QString decimal(int value)
-{
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    return QString::fromLatin1(digits, end - digits);
-}
 
 bool isTokenCharacter(QChar character)
 {
@@ -108,7 +101,7 @@ QString HomebrewServiceError::description(TruneLanguage language) const
         const QString trimmed = message.trimmed();
         if (!trimmed.isEmpty())
             return trimmed;
-        return QStringLiteral("Homebrew exited with status ") + decimal(code) + QStringLiteral(".");
+        return QStringLiteral("Homebrew exited with status ") + truneDecimal(code) + QStringLiteral(".");
     }
     case Case::brewNotInstalled:
         return truneText(QStringLiteral("Homebrew ('brew') was not found on this Mac."),

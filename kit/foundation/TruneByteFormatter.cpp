@@ -1,5 +1,7 @@
 #include "kit/foundation/TruneByteFormatter.h"
 
+#include "kit/platform/TruneDecimal.h"
+
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -21,17 +23,10 @@ QString fixed(double value, int precision)
     return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
 }
 
-QString integer(qint64 value)
-{
-    std::array<char, 24> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
-}
-
 // Zero-padded to two digits, as "%02d" prints a non-negative value.
 QString twoDigits(qint64 value)
 {
-    return value < 10 ? QLatin1Char('0') + integer(value) : integer(value);
+    return value < 10 ? QLatin1Char('0') + truneDecimal(value) : truneDecimal(value);
 }
 
 // std::round, clamped into the 64-bit range; NaN becomes 0.
@@ -58,7 +53,7 @@ QString format(qint64 bytes)
     const qint64 n = std::max<qint64>(bytes, 0);
     const double value = static_cast<double>(n);
     if (n < 1'000)
-        return integer(n) + QStringLiteral(" B");
+        return truneDecimal(n) + QStringLiteral(" B");
     if (n < 1'000'000)
         return fixed(value / 1e3, 1) + QStringLiteral(" KB");
     if (n < 1'000'000'000)
@@ -77,14 +72,14 @@ QString formatDuration(double seconds)
     const qint64 secs = t % 60;
     if (r < 3600)
         return twoDigits(minutes) + QLatin1Char(':') + twoDigits(secs);
-    return integer(hours) + QLatin1Char(':') + twoDigits(minutes) + QLatin1Char(':') + twoDigits(secs);
+    return truneDecimal(hours) + QLatin1Char(':') + twoDigits(minutes) + QLatin1Char(':') + twoDigits(secs);
 }
 
 QString formatRate(double bytesPerSecond)
 {
     const double v = std::isnan(bytesPerSecond) || bytesPerSecond < 0 ? 0.0 : bytesPerSecond;
     if (v < 1e3)
-        return integer(roundedToInt64(v)) + QStringLiteral(" B/s");
+        return truneDecimal(roundedToInt64(v)) + QStringLiteral(" B/s");
     if (v < 1e6)
         return fixed(v / 1e3, 1) + QStringLiteral(" KB/s");
     if (v < 1e9)

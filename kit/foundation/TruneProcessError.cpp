@@ -1,19 +1,7 @@
 #include "kit/foundation/TruneProcessError.h"
 
 #include "kit/localization/TruneText.h"
-
-#include <charconv>
-
-namespace {
-
-QString decimal(int value)
-{
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    return QString::fromLatin1(digits, end - digits);
-}
-
-} // namespace
+#include "kit/platform/TruneDecimal.h"
 
 TruneProcessError TruneProcessError::binaryNotFound(const QString& name)
 {
@@ -47,7 +35,7 @@ QString TruneProcessError::description(TruneLanguage language) const
         const QString message = stderr.trimmed();
         if (!message.isEmpty())
             return message;
-        return QStringLiteral("Process exited with code ") + decimal(code) + QStringLiteral(".");
+        return QStringLiteral("Process exited with code ") + truneDecimal(code) + QStringLiteral(".");
     }
     case Case::cancelled:
         return truneText(QStringLiteral("Operation cancelled."), QStringLiteral("İşlem iptal edildi."), language);

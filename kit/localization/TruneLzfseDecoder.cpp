@@ -2,11 +2,11 @@
 
 #include "kit/localization/TruneLzfseBlockWriter.h"
 #include "kit/localization/TruneLzvnDecoder.h"
+#include "kit/platform/TruneDecimal.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -448,13 +448,6 @@ struct CompressedBlockDecoder {
     }
 };
 
-QString decimal(qint64 value)
-{
-    std::array<char, 24> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
-}
-
 class StreamDecoder final {
 public:
     StreamDecoder(QByteArrayView input, qsizetype maxOutput)
@@ -577,7 +570,7 @@ private:
 
 QString TruneLzfseError::reason() const
 {
-    const QString at = decimal(offset);
+    const QString at = truneDecimal(offset);
     switch (errorCase) {
     case Case::invalidMagic:
         return QStringLiteral("no LZFSE block starts at byte %1").arg(at);
@@ -589,7 +582,7 @@ QString TruneLzfseError::reason() const
         return QStringLiteral("the LZFSE data ends at byte %1 without an end-of-stream block").arg(at);
     case Case::outputTooLarge:
         return QStringLiteral("the LZFSE block at byte %1 would take the decoded data past %2 bytes")
-            .arg(at, decimal(limit));
+            .arg(at, truneDecimal(limit));
     }
     return {};
 }
