@@ -4,9 +4,9 @@
 #include "kit/foundation/TruneAppVersion.h"
 #include "kit/foundation/TruneApplicationName.h"
 #include "kit/platform/TruneNotifier.h"
+#include "kit/platform/TrunePlatform.h"
 
 #include <QGuiApplication>
-#include <QSysInfo>
 #include <QTimer>
 #include <QWindow>
 
@@ -16,22 +16,6 @@
 namespace {
 
 constexpr std::chrono::milliseconds activationDelay{100};
-
-// The kernel by name, then the system's own name for itself (the PRETTY_NAME of os-release):
-// "Linux Debian GNU/Linux 12 (bookworm)".
-QString operatingSystemDescription()
-{
-#if defined(Q_OS_MACOS)
-    return QStringLiteral("macOS ") + QSysInfo::productVersion();
-#else
-    QString kernel = QSysInfo::kernelType();
-    if (!kernel.isEmpty())
-        kernel[0] = kernel[0].toUpper();
-    const QString system = QSysInfo::productType() == QStringLiteral("unknown") ? QSysInfo::kernelVersion()
-                                                                                : QSysInfo::prettyProductName();
-    return kernel + u' ' + system;
-#endif
-}
 
 bool canBecomeMainWindow(const QWindow* window)
 {
@@ -49,7 +33,7 @@ void TruneAppActivationDelegate::applicationDidFinishLaunching(const TruneBundle
     const TruneAppVersion version =
         TruneAppVersion::current(bundle, QStringLiteral("1.0.0"), QStringLiteral("100"));
     TruneAppLogger::shared(name).info(name + u' ' + version.detailedDisplay() + QStringLiteral(" launched (")
-                                          + operatingSystemDescription() + u')',
+                                          + TrunePlatform::operatingSystemDescription() + u')',
                                       QStringLiteral("lifecycle"));
     // Every application with windows is a regular one here: there is no activation policy to set,
     // and activating the application means activating its window, which the next step does.

@@ -28,9 +28,9 @@ public:
 
     virtual ~TruneHotkeyBackend() = default;
 
-    // The X11 backend when the application runs on an X server; otherwise (Wayland, offscreen,
-    // no GUI at all) one that refuses every shortcut, since nothing else lets an application
-    // claim a key system-wide.
+    // The platform's backend when the session lets an application claim a key system-wide;
+    // otherwise (offscreen, no GUI at all, a session without such a service) one that refuses
+    // every shortcut.
     static std::unique_ptr<TruneHotkeyBackend> forCurrentSession();
 
     virtual void setPressedHandler(PressedHandler handler) = 0;
@@ -40,4 +40,8 @@ public:
     virtual std::optional<Reference> registerHotKey(const TruneHotkeyDescriptor& descriptor,
                                                     const TruneHotkeyIdentity& identity) = 0;
     virtual void unregisterHotKey(Reference reference) = 0;
+
+private:
+    // The platform's backend for the running session, or null when the session offers none.
+    static std::unique_ptr<TruneHotkeyBackend> platformBackend();
 };

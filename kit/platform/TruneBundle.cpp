@@ -1,6 +1,7 @@
 #include "kit/platform/TruneBundle.h"
 
 #include "kit/platform/TruneBuildInfo.h"
+#include "kit/platform/TrunePlatform.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,10 +11,10 @@ namespace {
 
 QString executableDirectory()
 {
-    // /proc/self/exe works before (and without) a QCoreApplication; elsewhere Qt knows.
-    const QFileInfo self(QStringLiteral("/proc/self/exe"));
-    if (self.exists())
-        return self.canonicalFilePath().section(QLatin1Char('/'), 0, -2);
+    // The system's answer works before (and without) a QCoreApplication; when it has none, Qt knows.
+    const QString executable = TrunePlatform::executablePath();
+    if (!executable.isEmpty())
+        return executable.section(QLatin1Char('/'), 0, -2);
     return QCoreApplication::applicationDirPath();
 }
 

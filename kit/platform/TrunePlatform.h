@@ -9,6 +9,14 @@ namespace TrunePlatform {
 // compare with, so it is the fixed "14.0.0", the oldest macOS the program supports.
 QString operatingSystemVersion();
 
+// The system as a log line names it: the kernel, then the system's own name for itself, e.g.
+// "Linux Debian GNU/Linux 12 (bookworm)" or "macOS 14.2".
+QString operatingSystemDescription();
+
+// The running program's executable file with every link resolved; empty when the system does not
+// tell. Works before (and without) a QCoreApplication where the system allows.
+QString executablePath();
+
 // The running program's name: the application name when one is set, else the executable's.
 QString processName();
 

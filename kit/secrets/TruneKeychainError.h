@@ -4,10 +4,10 @@
 
 #include <QString>
 
-// A refusal of the Secret Service when storing a secret: the error domain and status code the
-// service reported, carried unchanged and with nothing added.
+// A refusal of the keychain when storing a secret: the error domain and status code the keychain
+// reported, carried unchanged and with nothing added.
 struct TruneKeychainError {
-    QString domain; // "secret-error", "g-dbus-error-quark" ...
+    QString domain;
     int status = 0;
 
     // Names the domain and the status in both languages.

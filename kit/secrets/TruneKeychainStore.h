@@ -7,11 +7,10 @@
 #include <expected>
 #include <optional>
 
-// One secret text per service and account, kept as a password item in the user's keychain: the
-// desktop's Secret Service (gnome-keyring, KeePassXC ...) reached over the session bus. Items live
-// in the default collection, the one unlocked with the user's session, and carry the attributes
-// "service" and "account" under the schema "com.quorvane.GenericPassword"; the secret is the
-// text's UTF-8 bytes. Keeps no state; every operation may run on any thread.
+// One secret text per service and account, kept as a password item in the user's keychain. Items
+// live in its default collection, the one unlocked with the user's session, and carry the
+// attributes "service" and "account" under the schema "com.quorvane.GenericPassword"; the secret is
+// the text's UTF-8 bytes. Keeps no state; every operation may run on any thread.
 namespace TruneKeychainStore {
 
 // Stores the secret, replacing the one held for the same service and account in a single step of

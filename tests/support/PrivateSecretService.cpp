@@ -1,5 +1,7 @@
 #include "tests/support/PrivateSecretService.h"
 
+#include "tests/support/PrivateSessionBus.h"
+
 #include <gio/gio.h>
 
 #include <QDeadlineTimer>
@@ -11,6 +13,8 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr const char* secretsName = "org.freedesktop.secrets";
@@ -19,26 +23,6 @@ constexpr const char* serviceInterface = "org.freedesktop.Secret.Service";
 constexpr const char* keyringInterface = "org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface";
 constexpr int startTimeoutMs = 20000;
 constexpr QByteArrayView loginPassword("private keyring");
-
-// A bus that only this test's processes use: no service activation, so nothing but the daemons
-// started here can answer on it.
-QByteArray busConfiguration(const QString& socketFolder)
-{
-    return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-           "<busconfig>\n"
-           "  <type>session</type>\n"
-           "  <listen>unix:dir="
-        + QFile::encodeName(socketFolder)
-        + "</listen>\n"
-          "  <auth>EXTERNAL</auth>\n"
-          "  <policy context=\"default\">\n"
-          "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-          "    <allow eavesdrop=\"true\"/>\n"
-          "    <allow own=\"*\"/>\n"
-          "  </policy>\n"
-          "</busconfig>\n";
-}
 
 // A daemon must not outlive a test process that crashes or is killed by a time-out.
 void dieWithParent(QProcess& process)
@@ -75,19 +59,22 @@ bool succeeds(GVariant* reply)
 
 PrivateSecretService::PrivateSecretService()
 {
-    // Nothing listens here: until the private bus is up, no bus at all is reachable.
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(m_home.filePath(QStringLiteral("no-bus-yet"))));
-    if (!m_home.isValid()) {
-        m_failure = QStringLiteral("no temporary folder");
+    const PrivateSessionBus& bus = PrivateSessionBus::instance();
+    if (bus.address().isEmpty()) {
+        m_failure = u"the private session bus did not start: "_s + bus.failure();
         return;
     }
-    if (!startBus() || !startKeyring() || !waitForDefaultCollection())
+    if (!m_home.isValid()) {
+        m_failure = u"no temporary folder"_s;
         return;
-    qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
-    // The shared connection ends the process when its bus goes away; this bus goes away on purpose.
+    }
+    if (!connectToBus(bus.address()) || !startKeyring(bus.address()) || !waitForDefaultCollection())
+        return;
+    // The shared connection ends the process when its bus goes away; the private bus goes away
+    // while the program exits.
     m_sessionBus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     if (!m_sessionBus) {
-        m_failure = QStringLiteral("the session bus connection failed");
+        m_failure = u"the session bus connection failed"_s;
         return;
     }
     g_dbus_connection_set_exit_on_close(m_sessionBus, FALSE);
@@ -96,49 +83,28 @@ PrivateSecretService::PrivateSecretService()
 PrivateSecretService::~PrivateSecretService()
 {
     stop(m_keyring);
-    stop(m_bus);
     if (m_connection)
         g_object_unref(m_connection);
     if (m_sessionBus)
         g_object_unref(m_sessionBus);
 }
 
-bool PrivateSecretService::startBus()
+bool PrivateSecretService::connectToBus(const QString& address)
 {
-    const QString configPath = m_home.filePath(QStringLiteral("bus.conf"));
-    QFile config(configPath);
-    if (!config.open(QIODevice::WriteOnly) || config.write(busConfiguration(m_home.path())) < 0) {
-        m_failure = QStringLiteral("cannot write the bus configuration");
-        return false;
-    }
-    config.close();
-    dieWithParent(m_bus);
-    m_bus.setStandardErrorFile(m_home.filePath(QStringLiteral("bus.log")));
-    m_bus.start(QStringLiteral("dbus-daemon"),
-                {QStringLiteral("--nofork"), QStringLiteral("--config-file=") + configPath, QStringLiteral("--print-address=1")});
-    const QDeadlineTimer deadline(startTimeoutMs);
-    while (!m_bus.canReadLine() && m_bus.waitForReadyRead(int(deadline.remainingTime()))) {
-    }
-    m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
-    if (m_address.isEmpty()) {
-        m_failure = QStringLiteral("dbus-daemon did not start: ") + m_bus.errorString() + QLatin1Char(' ')
-            + logText(QStringLiteral("bus.log"));
-        return false;
-    }
     GError* error = nullptr;
     m_connection = g_dbus_connection_new_for_address_sync(
-        m_address.toUtf8().constData(),
+        address.toUtf8().constData(),
         GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
         nullptr, nullptr, &error);
     if (!m_connection) {
-        m_failure = QStringLiteral("cannot connect to the private bus: ") + QString::fromUtf8(error->message);
+        m_failure = u"cannot connect to the private bus: "_s + QString::fromUtf8(error->message);
         g_error_free(error);
         return false;
     }
     return true;
 }
 
-bool PrivateSecretService::startKeyring()
+bool PrivateSecretService::startKeyring(const QString& busAddress)
 {
     const QString runtime = m_home.filePath(QStringLiteral("runtime"));
     QDir().mkpath(runtime);
@@ -149,7 +115,7 @@ bool PrivateSecretService::startKeyring()
     environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral(".local/share")));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral(".config")));
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), m_home.filePath(QStringLiteral(".cache")));
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "GNOME_KEYRING_CONTROL", "SSH_AUTH_SOCK"})
         environment.remove(QString::fromLatin1(name));
     m_keyring.setProcessEnvironment(environment);

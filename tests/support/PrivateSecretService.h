@@ -6,12 +6,10 @@
 
 typedef struct _GDBusConnection GDBusConnection;
 
-// A session bus and a Secret Service (gnome-keyring, secrets only) of this test process's own,
-// living in a temporary home: keychain code under test reaches them and never the user's keyring.
-// From construction on, DBUS_SESSION_BUS_ADDRESS names the private bus (or, while it is not up
-// yet or failed to start, an address where nothing listens). The default collection is
-// gnome-keyring's login keyring, created unlocked. Both daemons are stopped by the destructor and
-// die with the process if it crashes.
+// A Secret Service (gnome-keyring, secrets only) of this test process's own, living in a temporary
+// home and answering on the process's PrivateSessionBus: keychain code under test reaches it and
+// never the user's keyring. The default collection is gnome-keyring's login keyring, created
+// unlocked. The daemon is stopped by the destructor and dies with the process if it crashes.
 class PrivateSecretService final {
 public:
     PrivateSecretService();
@@ -30,8 +28,8 @@ public:
     bool addDefaultCollection();
 
 private:
-    bool startBus();
-    bool startKeyring();
+    bool connectToBus(const QString& address);
+    bool startKeyring(const QString& busAddress);
     bool waitForDefaultCollection();
     QString defaultCollectionPath() const;
     QByteArray openPlainSession() const;
@@ -39,9 +37,7 @@ private:
     void stop(QProcess& process);
 
     QTemporaryDir m_home;
-    QProcess m_bus;
     QProcess m_keyring;
-    QString m_address;
     QString m_failure;
     GDBusConnection* m_connection = nullptr;  // the test's own line to the service
     GDBusConnection* m_sessionBus = nullptr;  // the process's shared session-bus connection

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 TEST(TrunePlatformTest, OperatingSystemVersionHasThreeNumbers)
@@ -11,4 +13,11 @@ TEST(TrunePlatformTest, OperatingSystemVersionHasThreeNumbers)
 #if !defined(Q_OS_MACOS)
     EXPECT_EQ(version, QStringLiteral("14.0.0"));
 #endif
+}
+
+TEST(TrunePlatformTest, ExecutablePathNamesTheRunningProgram)
+{
+    const QString expected = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_EQ(TrunePlatform::executablePath(), expected);
 }

@@ -6,6 +6,10 @@
 
 #include <memory>
 
+// The user's keychain is the desktop's Secret Service (gnome-keyring, KeePassXC ...), reached over
+// the session bus; its errors keep libsecret's and GDBus's domains ("secret-error",
+// "g-dbus-error-quark" ...).
+
 namespace {
 
 // The kit's generic-password items. The schema name is part of the stored form: items are found

@@ -1,4 +1,4 @@
-#include "kit/desktop/TruneX11HotkeyBackend.h"
+#include "kit/desktop/linux/TruneX11HotkeyBackend.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,6 @@
 #include "kit/platform/TruneDesktopServices.h"
+#include "tests/support/FakeXdgOpen.h"
+#include "tests/support/PrivateSessionBus.h"
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -6,88 +8,18 @@
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusError>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <memory>
 #include <mutex>
 #include <optional>
 
-#include <signal.h>
-
 namespace {
 
 const QString fileManagerService = QStringLiteral("org.freedesktop.FileManager1");
 const QString fileManagerPath = QStringLiteral("/org/freedesktop/FileManager1");
-
-// A session bus of the test program's own, so that no test reaches the desktop's file manager.
-// Qt keeps its session-bus connection for the life of the process, so the bus is started on first
-// use and stopped only when the program ends. Without dbus-daemon the bus address points at
-// nothing, and only the fallback can be tested.
-class PrivateSessionBus final {
-public:
-    static const PrivateSessionBus& instance()
-    {
-        static const PrivateSessionBus bus;
-        return bus;
-    }
-
-    ~PrivateSessionBus()
-    {
-        if (m_pid > 0)
-            ::kill(m_pid, SIGTERM);
-    }
-
-    // Empty when no bus runs.
-    const QString& address() const { return m_address; }
-
-private:
-    PrivateSessionBus()
-    {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (!daemon.isEmpty() && m_dir.isValid())
-            start(daemon);
-        qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.isEmpty() ? QByteArray("unix:path=/nonexistent/trune-test-bus")
-                                                                 : m_address.toUtf8());
-    }
-
-    // No service directories: nothing on this bus is started on demand.
-    void start(const QString& daemon)
-    {
-        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly))
-            return;
-        file.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
-                   " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n<busconfig><type>session</type>"
-                   "<listen>unix:dir="
-                   + QFile::encodeName(m_dir.path())
-                   + "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                     "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
-                     "</policy></busconfig>\n");
-        file.close();
-        // The daemon forks once it listens and prints its address and process id.
-        QProcess launcher;
-        launcher.start(daemon, {QStringLiteral("--config-file=") + config, QStringLiteral("--fork"),
-                                QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1")});
-        if (!launcher.waitForFinished(10'000))
-            return;
-        const QList<QByteArray> lines = launcher.readAllStandardOutput().split('\n');
-        if (lines.size() < 2)
-            return;
-        m_address = QString::fromUtf8(lines[0]).trimmed();
-        m_pid = lines[1].trimmed().toInt();
-    }
-
-    QTemporaryDir m_dir;
-    QString m_address;
-    pid_t m_pid = 0;
-};
 
 struct ShowItemsCall {
     QStringList uris;
@@ -165,43 +97,16 @@ QString fileUrl(const QString& path)
     return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
 }
 
-// Puts a fake `xdg-open` first on the search path; it writes the arguments it was given, one per
-// line, to a file (renamed into place, so a reader never sees half of it).
 class DesktopServicesTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { PrivateSessionBus::instance(); }
 
-    void SetUp() override
+    // The arguments of the opener's next run, or nullopt when none ran within ten seconds.
+    std::optional<QStringList> nextOpenerArguments()
     {
-        const QString bin = m_home.filePath(QStringLiteral("bin"));
-        QDir().mkpath(bin);
-        QFile script(bin + QStringLiteral("/xdg-open"));
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        const QByteArray record = QFile::encodeName(recordPath());
-        script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + record + ".partial' && mv '" + record + ".partial' '"
-                     + record + "'\n");
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        m_savedPath = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(bin) + ':' + m_savedPath);
-    }
-
-    void TearDown() override { qputenv("PATH", m_savedPath); }
-
-    QString recordPath() const { return m_home.filePath(QStringLiteral("opened.txt")); }
-
-    // The arguments of the next opener run, or nullopt when none ran within ten seconds.
-    std::optional<QStringList> nextOpenerArguments() const
-    {
-        const QDeadlineTimer deadline(10'000);
-        while (!QFile::exists(recordPath()) && !deadline.hasExpired())
-            QThread::msleep(10);
-        QFile file(recordPath());
-        if (!file.open(QIODevice::ReadOnly))
+        if (!m_opener.waitForCalls(m_openerRunsSeen + 1))
             return std::nullopt;
-        const QString text = QString::fromUtf8(file.readAll());
-        file.remove();
-        return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return m_opener.calls().at(m_openerRunsSeen++);
     }
 
     // A home with an app bundle, a log file and a dangling link to reveal.
@@ -217,7 +122,8 @@ protected:
     static const QString& busAddress() { return PrivateSessionBus::instance().address(); }
 
     TempHome m_home;
-    QByteArray m_savedPath;
+    FakeXdgOpen m_opener;
+    std::size_t m_openerRunsSeen = 0;
 };
 
 } // namespace
