@@ -2,6 +2,7 @@
 
 #include "core/inventory/FastDirectorySizeReader.h"
 #include "core/records/LocalizedNameComparison.h"
+#include "kit/localization/TruneText.h"
 #include "kit/platform/TrunePaths.h"
 #include "kit/platform/TruneTrash.h"
 
@@ -15,18 +16,37 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 #include <string>
+
+using namespace Qt::StringLiterals;
 
 namespace AppLeftoverScanner {
 
 namespace {
 
+// English in every language, unlike the other refusals.
 const QString kProtectedMessage = QStringLiteral("Protected system file cannot be removed.");
-const QString kOutsideLibraryMessage =
-    QStringLiteral("Only items found in the Library folders searched for leftovers can be moved to the Trash.");
-const QString kNotABundleMessage =
-    QStringLiteral("Only an application bundle (a folder whose name ends in .app) can be moved to the Trash.");
+
+QString notOfferedByScanText(TruneLanguage language)
+{
+    return truneText(u"Only items found in the Library folders searched for leftovers can be moved to the Trash."_s,
+        u"Yalnızca artık dosya taramasında bulunan Library klasörlerindeki öğeler Çöp Sepetine taşınabilir."_s,
+        language);
+}
+
+QString notABundleText(TruneLanguage language)
+{
+    return truneText(u"Only an application bundle (a folder whose name ends in .app) can be moved to the Trash."_s,
+        u"Yalnızca bir uygulama paketi (adı .app ile biten bir klasör) Çöp Sepetine taşınabilir."_s, language);
+}
+
+QString alreadyInTrashText(TruneLanguage language)
+{
+    return truneText(u"Items already in the Trash are not moved again."_s,
+        u"Zaten Çöp Sepetinde olan öğeler yeniden taşınmaz."_s, language);
+}
 
 struct ProtectedPrefix {
     QString prefix;
@@ -165,15 +185,15 @@ QString withoutAppSuffix(const QString& appName)
     return appName;
 }
 
-// The names of the folder's immediate children, hidden ones left out; none when it cannot be read.
-QStringList visibleChildNames(const QString& folder)
+// The names of the folder's immediate children; none when it cannot be read.
+QStringList childNames(const QString& folder)
 {
     QStringList names;
     DIR* directory = ::opendir(QFile::encodeName(folder).constData());
     if (!directory)
         return names;
     while (const dirent* entry = ::readdir(directory)) {
-        if (entry->d_name[0] != '.')
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
             names.append(QFile::decodeName(entry->d_name));
     }
     ::closedir(directory);
@@ -193,36 +213,69 @@ bool isAppBundleFolder(const QString& path)
         && QFileInfo(path).suffix().compare(QLatin1StringView("app"), Qt::CaseInsensitive) == 0;
 }
 
-// The scanned folders of a library root with symbolic links resolved; folders that do not exist
-// are left out, as nothing can be moved out of them.
-QSet<QString> canonicalScanFolders(const QString& libraryRoot)
+bool isAtOrBelow(const QString& path, const QString& folder)
 {
-    QSet<QString> folders;
-    for (const ScanLocation& location : scanLocations()) {
-        const QString canonical = QFileInfo(libraryRoot + QLatin1Char('/') + location.relativePath).canonicalFilePath();
-        if (!canonical.isEmpty())
-            folders.insert(canonical);
-    }
-    return folders;
+    return path == folder || path.startsWith(folder.endsWith(u'/') ? folder : folder + u'/');
 }
 
-// Where to move an item from: its own name inside the resolved folder that holds it, when that
-// folder is one of the scanned ones. The folder is compared resolved, so neither ".." nor a
-// symbolic link on the way can lead out of the Library; the item itself is not resolved, so a
-// link is moved as a link.
-std::optional<QString> movablePath(const QString& itemPath, const QSet<QString>& scanFolders)
-{
-    if (!QDir::isAbsolutePath(itemPath))
-        return std::nullopt;
-    const QFileInfo item(QDir::cleanPath(itemPath));
-    const QString name = item.fileName();
-    if (name.isEmpty() || name == QLatin1StringView(".."))
-        return std::nullopt;
-    const QString folder = QFileInfo(item.path()).canonicalFilePath();
-    if (folder.isEmpty() || !scanFolders.contains(folder))
-        return std::nullopt;
-    return folder + QLatin1Char('/') + name;
-}
+// A scanned folder: its path below the library root as given, where it leads with symbolic links
+// resolved, and the category of what is found in it.
+struct ScanFolder {
+    QString path;
+    QString resolved;
+    LeftoverCategory category;
+};
+
+// What a scan for one app looks at: the app as the scan reads its name and identifier, and the
+// scanned folders that exist and stay inside the home folder, so that a link there cannot expose
+// another place. The move to the Trash asks the same of each item, so that it takes nothing a
+// scan for that app could not have offered.
+class LeftoverSearch {
+public:
+    LeftoverSearch(const QString& appName, const QString& bundleID, const QString& libraryRootURL)
+        : m_name(withoutAppSuffix(appName).trimmed())
+        , m_id(key(bundleID))
+        , m_matcher(m_name, m_id)
+    {
+        // Apps of the system and this program itself are never scanned.
+        if (isProtectedTarget(m_name, m_id))
+            return;
+        const QString home = QFileInfo(TrunePaths::homeDirectory()).canonicalFilePath();
+        const QString libraryRoot = standardizedPath(libraryRootURL);
+        for (const ScanLocation& location : scanLocations()) {
+            const QString path = libraryRoot + u'/' + location.relativePath;
+            const QString resolved = QFileInfo(path).canonicalFilePath();
+            if (!home.isEmpty() && !resolved.isEmpty() && isAtOrBelow(resolved, home))
+                m_folders.push_back({path, resolved, location.category});
+        }
+    }
+
+    const std::vector<ScanFolder>& folders() const { return m_folders; }
+
+    bool offers(const QString& entryName) const { return !entryName.startsWith(u'.') && m_matcher.matches(entryName); }
+
+    // Where to move an item from: its own name in the resolved scanned folder that the scan would
+    // have found it in, when the scan would have offered it. The item itself is not resolved, so a
+    // link is moved as a link.
+    std::optional<QString> movablePath(const QString& itemPath) const
+    {
+        if (!QDir::isAbsolutePath(itemPath))
+            return std::nullopt;
+        const QFileInfo item(QDir::cleanPath(itemPath));
+        if (!offers(item.fileName()))
+            return std::nullopt;
+        const auto folder = std::ranges::find(m_folders, item.path(), &ScanFolder::path);
+        if (folder == m_folders.end())
+            return std::nullopt;
+        return folder->resolved + u'/' + item.fileName();
+    }
+
+private:
+    QString m_name;
+    QString m_id;
+    EntryMatcher m_matcher;
+    std::vector<ScanFolder> m_folders;
+};
 
 qint64 saturatingSum(qint64 total, qint64 size)
 {
@@ -233,21 +286,29 @@ qint64 saturatingSum(qint64 total, qint64 size)
     return total + size;
 }
 
+QString failureText(const TruneTrashError& error, TruneLanguage language)
+{
+    if (error.kind == TruneTrashError::Kind::alreadyInTrash)
+        return alreadyInTrashText(language);
+    return error.description();
+}
+
 // Moves `from` and records the outcome under `reportedPath`.
-void trashInto(TrashRemovalReport& report, const QString& reportedPath, const QString& from, qint64 size)
+void trashInto(
+    TrashRemovalReport& report, const QString& reportedPath, const QString& from, qint64 size, TruneLanguage language)
 {
     const auto moved = TruneTrash::trashItem(from);
     if (!moved) {
-        report.failedPaths.insert(reportedPath, moved.error().description());
+        report.failedPaths.insert(reportedPath, failureText(moved.error(), language));
         return;
     }
     report.trashedPaths.append(reportedPath);
     report.reclaimedBytes = saturatingSum(report.reclaimedBytes, size);
 }
 
-void trashSelectedItems(TrashRemovalReport& report, const std::vector<LeftoverFileItem>& items, const QString& libraryRoot)
+void trashSelectedItems(TrashRemovalReport& report, const std::vector<LeftoverFileItem>& items,
+    const LeftoverSearch& search, TruneLanguage language)
 {
-    const QSet<QString> scanFolders = canonicalScanFolders(libraryRoot);
     for (const LeftoverFileItem& item : items) {
         if (!item.isSelected)
             continue;
@@ -257,25 +318,25 @@ void trashSelectedItems(TrashRemovalReport& report, const std::vector<LeftoverFi
         }
         if (!existsWithoutFollowing(standardizedPath(item.path)))
             continue;
-        const std::optional<QString> from = movablePath(item.path, scanFolders);
+        const std::optional<QString> from = search.movablePath(item.path);
         if (!from) {
-            report.failedPaths.insert(item.path, kOutsideLibraryMessage);
+            report.failedPaths.insert(item.path, notOfferedByScanText(language));
             continue;
         }
-        trashInto(report, item.path, *from, item.sizeBytes);
+        trashInto(report, item.path, *from, item.sizeBytes, language);
     }
 }
 
-void trashAppBundle(TrashRemovalReport& report, const QString& bundlePath)
+void trashAppBundle(TrashRemovalReport& report, const QString& bundlePath, TruneLanguage language)
 {
     const QString path = standardizedPath(bundlePath);
     if (!existsWithoutFollowing(path))
         return;
     if (!isAppBundleFolder(path)) {
-        report.failedPaths.insert(bundlePath, kNotABundleMessage);
+        report.failedPaths.insert(bundlePath, notABundleText(language));
         return;
     }
-    trashInto(report, bundlePath, path, FastDirectorySizeReader::allocatedSize(path, true));
+    trashInto(report, bundlePath, path, FastDirectorySizeReader::allocatedSize(path, true), language);
 }
 
 } // namespace
@@ -320,25 +381,19 @@ bool matchesEntry(const QString& entryName, const QString& appName, const QStrin
 std::vector<LeftoverFileItem> scanLeftovers(const QString& appName, const QString& bundleID,
                                             const QString& libraryRootURL, const QLocale& locale)
 {
-    const QString id = key(bundleID);
-    const QString name = withoutAppSuffix(appName).trimmed();
-    if (isProtectedTarget(name, id))
-        return {};
-
-    const QString libraryRoot = standardizedPath(libraryRootURL);
-    const EntryMatcher matcher(name, id);
+    const LeftoverSearch search(appName, bundleID, libraryRootURL);
     std::vector<LeftoverFileItem> items;
     QSet<QString> seenPaths;
-    for (const ScanLocation& location : scanLocations()) {
-        const QString folder = libraryRoot + QLatin1Char('/') + location.relativePath;
-        for (const QString& child : visibleChildNames(folder)) {
-            if (!matcher.matches(child))
+    for (const ScanFolder& folder : search.folders()) {
+        for (const QString& child : childNames(folder.resolved)) {
+            if (!search.offers(child))
                 continue;
-            const QString path = folder + QLatin1Char('/') + child;
+            const QString path = folder.path + u'/' + child;
             if (seenPaths.contains(path))
                 continue;
             seenPaths.insert(path);
-            items.emplace_back(std::nullopt, path, location.category, FastDirectorySizeReader::allocatedSize(path, true), true);
+            items.emplace_back(
+                std::nullopt, path, folder.category, FastDirectorySizeReader::allocatedSize(path, true), true);
         }
     }
 
@@ -351,13 +406,14 @@ std::vector<LeftoverFileItem> scanLeftovers(const QString& appName, const QStrin
     return items;
 }
 
-TrashRemovalReport moveToTrash(const std::vector<LeftoverFileItem>& items, const std::optional<QString>& appBundlePath,
-                               bool includeAppBundle, const QString& libraryRootURL)
+TrashRemovalReport moveToTrash(const std::vector<LeftoverFileItem>& items, const QString& appName,
+    const QString& bundleID, const std::optional<QString>& appBundlePath, bool includeAppBundle,
+    const QString& libraryRootURL, TruneLanguage language)
 {
     TrashRemovalReport report;
-    trashSelectedItems(report, items, standardizedPath(libraryRootURL));
+    trashSelectedItems(report, items, LeftoverSearch(appName, bundleID, libraryRootURL), language);
     if (includeAppBundle && appBundlePath && !appBundlePath->isEmpty())
-        trashAppBundle(report, *appBundlePath);
+        trashAppBundle(report, *appBundlePath, language);
     return report;
 }
 

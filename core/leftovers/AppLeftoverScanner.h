@@ -3,6 +3,7 @@
 #include "core/leftovers/TrashRemovalReport.h"
 #include "core/records/InstalledAppRecord.h"
 #include "core/records/LeftoverFileItem.h"
+#include "kit/localization/TruneLanguage.h"
 
 #include <QLocale>
 #include <QString>
@@ -33,7 +34,8 @@ const std::vector<ScanLocation>& scanLocations();
 // The entries of the scanned Library folders that belong to the app: immediate children only,
 // hidden and protected entries left out, each once, selected, with its allocated size. Larger
 // items first; equal sizes by path under `locale`, case ignored. Apps of the system and this
-// program itself are never scanned: their result is empty.
+// program itself are never scanned: their result is empty. A scanned folder that leads out of the
+// home folder (a link to another place) is not listed.
 std::vector<LeftoverFileItem> scanLeftovers(const QString& appName, const QString& bundleID,
                                             const QString& libraryRootURL, const QLocale& locale = QLocale());
 
@@ -46,14 +48,17 @@ bool isProtectedSystemEntry(const QString& name);
 bool matchesEntry(const QString& entryName, const QString& appName, const QString& bundleID);
 
 // Moves the selected items, in list order, and then the app bundle when `includeAppBundle` is
-// set, to the Trash. An item is moved only when it lies directly in one of the scanned folders of
-// `libraryRootURL` (its folder compared after resolving symbolic links; the item itself is moved
-// as it is, a link as a link) and its name is not protected; the bundle only when it is a folder
-// whose name ends in ".app". Anything else is refused with a message under its path in
-// `failedPaths` and left untouched. Items and bundles that no longer exist are skipped silently.
-// The items' stored sizes count as reclaimed; the bundle is measured before it is moved.
-TrashRemovalReport moveToTrash(const std::vector<LeftoverFileItem>& items, const std::optional<QString>& appBundlePath,
-                               bool includeAppBundle, const QString& libraryRootURL = defaultLibraryRootURL());
+// set, to the Trash. An item is moved only when a scan of `libraryRootURL` for the app
+// (`appName`, `bundleID`) could have offered it: its name is not protected and belongs to the
+// app, and it lies directly in a scanned folder that does not lead out of the home folder. The
+// item itself is moved as it is, a link as a link. The bundle is moved only when it is a folder
+// whose name ends in ".app". Anything else, and anything already in the Trash, is refused with a
+// message in `language` under its path in `failedPaths` and left untouched. Items and bundles
+// that no longer exist are skipped silently. The items' stored sizes count as reclaimed; the
+// bundle is measured before it is moved.
+TrashRemovalReport moveToTrash(const std::vector<LeftoverFileItem>& items, const QString& appName,
+    const QString& bundleID, const std::optional<QString>& appBundlePath, bool includeAppBundle,
+    const QString& libraryRootURL = defaultLibraryRootURL(), TruneLanguage language = TruneLanguage::current());
 
 // Whether anything exists at `path`, symbolic links followed.
 bool fileExistsAtPath(const QString& path);

@@ -1,5 +1,6 @@
-#include "core/inventory/FastDirectorySizeReader.h"
 #include "core/leftovers/AppLeftoverScanner.h"
+#include "core/inventory/FastDirectorySizeReader.h"
+#include "kit/platform/TruneTrash.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/TextsOf.h"
@@ -15,6 +16,8 @@
 
 #include <algorithm>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -178,6 +181,12 @@ protected:
     {
         return scanLeftovers(QStringLiteral("Foo Bar"), QStringLiteral("com.example.foobar"), library(), kEnglish);
     }
+    TrashRemovalReport moveFooBar(const std::vector<LeftoverFileItem>& items,
+        const std::optional<QString>& bundle = std::nullopt, bool includeBundle = false,
+        TruneLanguage language = TruneLanguage::en) const
+    {
+        return moveToTrash(items, u"Foo Bar"_s, u"com.example.foobar"_s, bundle, includeBundle, library(), language);
+    }
     QString trashFiles(const QString& name = QString()) const
     {
         return home.filePath(QStringLiteral(".local/share/Trash/files/") + name);
@@ -289,7 +298,7 @@ TEST_F(AppLeftoverScannerTest, MovesTheScannedItemsAndTheBundleToTheTrashAndCoun
     writeFile(bundle + QStringLiteral("/Contents/Resources/big.bin"), QByteArray(50000, 'x'));
     const qint64 bundleSize = FastDirectorySizeReader::allocatedSize(bundle, false);
 
-    const TrashRemovalReport report = moveToTrash(items, bundle, true);
+    const TrashRemovalReport report = moveFooBar(items, bundle, true);
 
     QStringList expectedTrashed;
     qint64 expectedBytes = bundleSize;
@@ -319,7 +328,7 @@ TEST_F(AppLeftoverScannerTest, MovesTheScannedItemsAndTheBundleToTheTrashAndCoun
     EXPECT_TRUE(existsWithoutFollowing(library(QStringLiteral("Preferences/com.example.other.plist"))));
 }
 
-TEST_F(AppLeftoverScannerTest, OnlyItemsDirectlyInAScannedFolderAreMoved)
+TEST_F(AppLeftoverScannerTest, OnlyItemsTheScanCouldOfferForTheAppAreMoved)
 {
     const QString precious = home.filePath(QStringLiteral("Documents/precious.txt"));
     writeFile(precious, "precious");
@@ -340,6 +349,8 @@ TEST_F(AppLeftoverScannerTest, OnlyItemsDirectlyInAScannedFolderAreMoved)
         {library(QStringLiteral("Caches/com.example.foobar/Cache.db")), kOutsideLibrary},
         {library(QStringLiteral("Elsewhere/com.example.foobar")), kOutsideLibrary},
         {QStringLiteral("Library/Caches/com.example.foobar"), kOutsideLibrary},
+        {library(u"Preferences/com.example.other.plist"_s), kOutsideLibrary},
+        {library(u"Caches/.com.example.foobar"_s), kOutsideLibrary},
         {library(QStringLiteral("Preferences/com.apple.Safari.plist")), kProtected},
         {library(QStringLiteral("Containers/Containers")), kProtected},
     };
@@ -348,7 +359,7 @@ TEST_F(AppLeftoverScannerTest, OnlyItemsDirectlyInAScannedFolderAreMoved)
     QDir::setCurrent(home.path());
     for (const Row& row : rows) {
         SCOPED_TRACE(row.path.toStdString());
-        const TrashRemovalReport report = moveToTrash({selected(row.path, 4096)}, std::nullopt, false);
+        const TrashRemovalReport report = moveFooBar({selected(row.path, 4096)});
         EXPECT_TRUE(report.trashedPaths.isEmpty());
         EXPECT_EQ(report.failedPaths, (QMap<QString, QString>{{row.path, row.message}}));
         EXPECT_EQ(report.reclaimedBytes, 0);
@@ -357,7 +368,24 @@ TEST_F(AppLeftoverScannerTest, OnlyItemsDirectlyInAScannedFolderAreMoved)
     EXPECT_EQ(contents(precious), "precious");
     EXPECT_TRUE(QFileInfo(library(QStringLiteral("Caches/com.example.foobar/Cache.db"))).isFile());
     EXPECT_TRUE(QFileInfo(library(QStringLiteral("Preferences/com.apple.Safari.plist"))).isFile());
+    EXPECT_EQ(contents(library(u"Preferences/com.example.other.plist"_s)), "other");
+    EXPECT_EQ(contents(library(u"Caches/.com.example.foobar"_s)), "hidden");
     EXPECT_FALSE(QFileInfo::exists(trashFiles()) && !QDir(trashFiles()).isEmpty());
+}
+
+TEST_F(AppLeftoverScannerTest, TheLeftoversOfOneAppAreNotMovedForAnother)
+{
+    const std::vector<LeftoverFileItem> items = scanFooBar();
+    ASSERT_FALSE(items.empty());
+    const TrashRemovalReport report
+        = moveToTrash(items, u"Other"_s, u"com.example.other"_s, std::nullopt, false, library());
+    EXPECT_TRUE(report.trashedPaths.isEmpty());
+    EXPECT_EQ(report.failedPaths.size(), qsizetype(items.size()));
+    for (const LeftoverFileItem& item : items) {
+        SCOPED_TRACE(item.path.toStdString());
+        EXPECT_EQ(report.failedPaths.value(item.path), kOutsideLibrary);
+        EXPECT_TRUE(existsWithoutFollowing(item.path));
+    }
 }
 
 TEST_F(AppLeftoverScannerTest, ALinkInTheLibraryIsMovedAsALinkAndItsTargetStays)
@@ -372,7 +400,7 @@ TEST_F(AppLeftoverScannerTest, ALinkInTheLibraryIsMovedAsALinkAndItsTargetStays)
     ASSERT_NE(found, items.end());
     EXPECT_EQ(found->sizeBytes, 0);
 
-    const TrashRemovalReport report = moveToTrash({*found}, std::nullopt, false);
+    const TrashRemovalReport report = moveFooBar({*found});
     EXPECT_EQ(report.trashedPaths, QStringList{link});
     EXPECT_TRUE(QFileInfo(trashFiles(QStringLiteral("com.example.foobar"))).isSymLink());
     EXPECT_EQ(contents(target + QStringLiteral("/file")), "keep");
@@ -395,7 +423,7 @@ TEST_F(AppLeftoverScannerTest, TheBundleMustBeAnAppFolder)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.bundle.toStdString());
-        const TrashRemovalReport report = moveToTrash({}, row.bundle, true);
+        const TrashRemovalReport report = moveFooBar({}, row.bundle, true);
         EXPECT_TRUE(report.trashedPaths.isEmpty());
         EXPECT_EQ(report.failedPaths, (row.refused ? QMap<QString, QString>{{row.bundle, kNotABundle}} : QMap<QString, QString>{}));
     }
@@ -404,7 +432,7 @@ TEST_F(AppLeftoverScannerTest, TheBundleMustBeAnAppFolder)
 
     // The bundle is only taken when asked for.
     const QString bundle = makeAppBundle(home.filePath(QStringLiteral("Applications/Foo Bar.app")));
-    EXPECT_EQ(moveToTrash({}, bundle, false), TrashRemovalReport{});
+    EXPECT_EQ(moveFooBar({}, bundle, false), TrashRemovalReport{});
     EXPECT_TRUE(QFileInfo(bundle).isDir());
 }
 
@@ -420,7 +448,7 @@ TEST_F(AppLeftoverScannerTest, FailedMovesAreReportedAndTheRestGoesOn)
 
     // A file where the Trash's info folder should be: no item can be moved.
     writeFile(home.filePath(QStringLiteral(".local/share/Trash/info")), "in the way");
-    const TrashRemovalReport blocked = moveToTrash(items, std::nullopt, false);
+    const TrashRemovalReport blocked = moveFooBar(items);
     EXPECT_TRUE(blocked.trashedPaths.isEmpty());
     EXPECT_EQ(blocked.reclaimedBytes, 0);
     EXPECT_EQ(blocked.failedPaths.keys(), (QStringList{outside, caches, preferences}));
@@ -432,30 +460,74 @@ TEST_F(AppLeftoverScannerTest, FailedMovesAreReportedAndTheRestGoesOn)
 
     // Once the Trash works again the same request moves what it may.
     QFile::remove(home.filePath(QStringLiteral(".local/share/Trash/info")));
-    const TrashRemovalReport moved = moveToTrash(items, std::nullopt, false);
+    const TrashRemovalReport moved = moveFooBar(items);
     EXPECT_EQ(moved.trashedPaths, (QStringList{preferences, caches}));
     EXPECT_EQ(moved.failedPaths, (QMap<QString, QString>{{outside, kOutsideLibrary}}));
     EXPECT_EQ(moved.reclaimedBytes, 700);
 }
 
-TEST_F(AppLeftoverScannerTest, AnItemOnAnotherFileSystemStaysWhereItIs)
+TEST_F(AppLeftoverScannerTest, AFolderLinkedOutsideTheHomeIsNeitherScannedNorMovedFrom)
 {
-    QTemporaryDir other(QStringLiteral("/dev/shm/trune-leftovers-XXXXXX"));
-    struct stat homeInfo {}, otherInfo {};
-    if (!other.isValid() || ::stat(QFile::encodeName(home.path()).constData(), &homeInfo) != 0
-        || ::stat(QFile::encodeName(other.path()).constData(), &otherInfo) != 0 || homeInfo.st_dev == otherInfo.st_dev)
-        GTEST_SKIP() << "no second file system";
-    // The user keeps the Logs folder on another volume.
-    ASSERT_TRUE(QDir(library(QStringLiteral("Logs"))).removeRecursively());
-    makeSymlink(other.path(), library(QStringLiteral("Logs")));
-    const QString log = library(QStringLiteral("Logs/Foo Bar.log"));
+    // The Logs folder leads out of the home; the WebKit folder to another place inside it.
+    QTemporaryDir outside;
+    ASSERT_TRUE(outside.isValid());
+    ASSERT_TRUE(QDir(library(u"Logs"_s)).removeRecursively());
+    makeSymlink(outside.path(), library(u"Logs"_s));
+    const QString log = library(u"Logs/Foo Bar.log"_s);
     writeFile(log, "log");
+    ASSERT_TRUE(QDir(library(u"WebKit"_s)).removeRecursively());
+    writeFile(home.filePath(u"Elsewhere/WebKit/com.example.foobar"_s), "webkit");
+    makeSymlink(home.filePath(u"Elsewhere/WebKit"_s), library(u"WebKit"_s));
+    const QString webKit = library(u"WebKit/com.example.foobar"_s);
 
-    const TrashRemovalReport report = moveToTrash({selected(log, 10)}, std::nullopt, false);
-    EXPECT_TRUE(report.trashedPaths.isEmpty());
-    ASSERT_EQ(report.failedPaths.size(), 1);
-    EXPECT_TRUE(report.failedPaths.value(log).contains(QStringLiteral("another volume"))) << report.failedPaths.value(log).toStdString();
-    EXPECT_EQ(contents(log), "log");
+    const QStringList scanned = pathsOf(scanFooBar());
+    EXPECT_FALSE(scanned.contains(log));
+    EXPECT_TRUE(scanned.contains(webKit));
+
+    const TrashRemovalReport report = moveFooBar({selected(log, 10), selected(webKit, 20)});
+    EXPECT_EQ(report.trashedPaths, QStringList{webKit});
+    EXPECT_EQ(report.failedPaths, (QMap<QString, QString>{{log, kOutsideLibrary}}));
+    EXPECT_EQ(report.reclaimedBytes, 20);
+    EXPECT_EQ(contents(outside.path() + u"/Foo Bar.log"_s), "log");
+}
+
+TEST_F(AppLeftoverScannerTest, RefusalsAreWrittenInTheUsersLanguage)
+{
+    const QString outside = home.filePath(u"Documents/precious.txt"_s);
+    writeFile(outside, "precious");
+    const QString folder = home.filePath(u"Documents/Project"_s);
+    makeFolder(folder);
+    const auto trashed = TruneTrash::trashItem(makeAppBundle(home.filePath(u"Applications/Foo Bar.app"_s)));
+    ASSERT_TRUE(trashed.has_value()) << trashed.error().description().toStdString();
+
+    struct Row {
+        std::vector<LeftoverFileItem> items;
+        std::optional<QString> bundle;
+        QString refusedPath;
+        QString english;
+        QString turkish;
+    };
+    const std::vector<Row> rows{
+        {{selected(outside)}, std::nullopt, outside, kOutsideLibrary,
+            u"Yalnızca artık dosya taramasında bulunan Library klasörlerindeki öğeler Çöp Sepetine taşınabilir."_s},
+        {{}, folder, folder, kNotABundle,
+            u"Yalnızca bir uygulama paketi (adı .app ile biten bir klasör) Çöp Sepetine taşınabilir."_s},
+        {{}, *trashed, *trashed, u"Items already in the Trash are not moved again."_s,
+            u"Zaten Çöp Sepetinde olan öğeler yeniden taşınmaz."_s},
+        // The protection message is the same in every language.
+        {{selected(library(u"Preferences/com.apple.Safari.plist"_s))}, std::nullopt,
+            library(u"Preferences/com.apple.Safari.plist"_s), kProtected, kProtected},
+    };
+    for (const Row& row : rows) {
+        for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr}) {
+            SCOPED_TRACE((row.refusedPath + u" | "_s + language.rawValue()).toStdString());
+            const TrashRemovalReport report = moveFooBar(row.items, row.bundle, true, language);
+            EXPECT_TRUE(report.trashedPaths.isEmpty());
+            EXPECT_EQ(report.failedPaths,
+                (QMap<QString, QString>{{row.refusedPath, language == TruneLanguage::tr ? row.turkish : row.english}}));
+            EXPECT_TRUE(existsWithoutFollowing(row.refusedPath));
+        }
+    }
 }
 
 TEST_F(AppLeftoverScannerTest, NothingSelectedMovesNothing)
@@ -463,8 +535,8 @@ TEST_F(AppLeftoverScannerTest, NothingSelectedMovesNothing)
     std::vector<LeftoverFileItem> items = scanFooBar();
     for (LeftoverFileItem& item : items)
         item.isSelected = false;
-    EXPECT_EQ(moveToTrash(items, std::nullopt, false), TrashRemovalReport{});
-    EXPECT_EQ(moveToTrash({}, std::nullopt, true), TrashRemovalReport{});
+    EXPECT_EQ(moveFooBar(items), TrashRemovalReport{});
+    EXPECT_EQ(moveFooBar({}, std::nullopt, true), TrashRemovalReport{});
     EXPECT_EQ(scanFooBar().size(), items.size());
 }
 

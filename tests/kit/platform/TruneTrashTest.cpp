@@ -12,10 +12,15 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <functional>
 #include <thread>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -240,6 +245,172 @@ TEST_F(TrashTest, AnItemOnAnotherFileSystemIsNeverCopiedAndItsInfoIsWithdrawn)
     EXPECT_EQ(contents(item + QStringLiteral("/Contents/file")), "stays");
     EXPECT_TRUE(entries(trashFolder(QStringLiteral("files"))).isEmpty());
     EXPECT_TRUE(entries(trashFolder(QStringLiteral("info"))).isEmpty());
+}
+
+TEST_F(TrashTest, ItemsAlreadyInTheTrashStayWhereTheyAre)
+{
+    const QString original = home.filePath(u"Downloads/Foo.app"_s);
+    writeFile(original + u"/Contents/inner"_s, "inner");
+    const auto trashed = TruneTrash::trashItem(original);
+    ASSERT_TRUE(trashed.has_value()) << trashed.error().description().toStdString();
+    makeSymlink(trashFolder(u"files"_s), home.filePath(u"Trashed"_s));
+
+    const QStringList insideTheTrash{
+        *trashed,
+        *trashed + u"/Contents/inner"_s,
+        home.filePath(u"Trashed/Foo.app"_s),
+        infoFileOf(*trashed),
+        trashFolder(u"files"_s),
+    };
+    for (const QString& path : insideTheTrash) {
+        SCOPED_TRACE(path.toStdString());
+        const auto moved = TruneTrash::trashItem(path);
+        ASSERT_FALSE(moved.has_value()) << moved->toStdString();
+        EXPECT_EQ(moved.error().kind, Kind::alreadyInTrash);
+        EXPECT_TRUE(existsWithoutFollowing(path));
+    }
+    EXPECT_EQ(entries(trashFolder(u"files"_s)), QStringList{u"Foo.app"_s});
+    EXPECT_EQ(entries(trashFolder(u"info"_s)), QStringList{u"Foo.app.trashinfo"_s});
+    EXPECT_EQ(contents(*trashed + u"/Contents/inner"_s), "inner");
+    expectValidInfo(*trashed, original);
+}
+
+TEST_F(TrashTest, LongNamesAreShortenedInTheTrashKeepingTheirExtensionAndWholeCharacters)
+{
+    struct Row {
+        QString name;
+        QString extension;
+    };
+    const std::vector<Row> rows{
+        {QString(242, u'a') + u".txt"_s, u".txt"_s},         // 246 bytes, the shortest too long
+        {QString(251, u'c') + u".txt"_s, u".txt"_s},         // 255 bytes, the longest there is
+        {QString(124, u'\u00FC') + u".txt"_s, u".txt"_s},    // two-byte characters
+        {u"\U0001F600"_s.repeated(62) + u".md"_s, u".md"_s}, // four-byte characters
+        {QString(250, u'b'), QString()},                     // no extension
+        {u"x."_s + QString(250, u'e'), QString()},           // too long an extension to keep
+    };
+    for (const Row& row : rows) {
+        const QByteArray encodedName = QFile::encodeName(row.name);
+        SCOPED_TRACE(encodedName.toStdString());
+        ASSERT_LE(encodedName.size(), 255);
+        QStringList namesInTrash;
+        for (const QString& folder : {u"first/"_s, u"second/"_s}) {
+            const QString original = home.filePath(u"long/"_s + folder + row.name);
+            writeFile(original, folder.toUtf8());
+            const auto moved = TruneTrash::trashItem(original);
+            ASSERT_TRUE(moved.has_value()) << moved.error().description().toStdString();
+            EXPECT_FALSE(existsWithoutFollowing(original));
+            EXPECT_EQ(contents(*moved), folder.toUtf8());
+            expectValidInfo(*moved, original);
+
+            const QString nameInTrash = QFileInfo(*moved).fileName();
+            const QByteArray encoded = QFile::encodeName(nameInTrash);
+            EXPECT_LE(encoded.size() + qsizetype(sizeof ".trashinfo") - 1, 255) << encoded.size();
+            EXPECT_EQ(QString::fromUtf8(encoded).toUtf8(), encoded) << "cut inside a character";
+            EXPECT_FALSE(nameInTrash.contains(QChar::ReplacementCharacter));
+            EXPECT_TRUE(nameInTrash.endsWith(row.extension));
+            namesInTrash.append(nameInTrash);
+        }
+        const QString stem = row.name.chopped(row.extension.size());
+        EXPECT_TRUE(stem.startsWith(namesInTrash[0].chopped(row.extension.size()))) << namesInTrash[0].toStdString();
+        EXPECT_TRUE(namesInTrash[1].chopped(row.extension.size()).endsWith(u" 2"_s)) << namesInTrash[1].toStdString();
+    }
+}
+
+// Sets up a Trash that someone else could read, swap or fill, below its own data folder.
+struct UnsafeTrash {
+    QString description;
+    std::function<void(const QString& dataHome, const QString& shared)> plant;
+};
+
+void makeFolderWithMode(const QString& path, mode_t mode)
+{
+    makeFolder(path);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0) << path.toStdString();
+}
+
+TEST_F(TrashTest, ATrashThatIsNotTheUsersOwnPrivateFolderIsUnavailable)
+{
+    const auto privateTrash = [](const QString& trash) {
+        for (const QString& folder : {trash, trash + u"/files"_s, trash + u"/info"_s})
+            makeFolderWithMode(folder, 0700);
+    };
+    const std::vector<UnsafeTrash> rows{
+        {u"the Trash is a link to a folder everyone may write to"_s,
+            [](const QString& dataHome, const QString& shared) { makeSymlink(shared, dataHome + u"/Trash"_s); }},
+        {u"its files folder is a link"_s,
+            [&](const QString& dataHome, const QString& shared) {
+                privateTrash(dataHome + u"/Trash"_s);
+                ASSERT_TRUE(QDir(dataHome + u"/Trash/files"_s).removeRecursively());
+                makeSymlink(shared + u"/files"_s, dataHome + u"/Trash/files"_s);
+            }},
+        {u"its info folder is a link"_s,
+            [&](const QString& dataHome, const QString& shared) {
+                privateTrash(dataHome + u"/Trash"_s);
+                ASSERT_TRUE(QDir(dataHome + u"/Trash/info"_s).removeRecursively());
+                makeSymlink(shared + u"/info"_s, dataHome + u"/Trash/info"_s);
+            }},
+        {u"the Trash may be written by everyone"_s,
+            [&](const QString& dataHome, const QString&) {
+                privateTrash(dataHome + u"/Trash"_s);
+                makeFolderWithMode(dataHome + u"/Trash"_s, 0777);
+            }},
+        {u"its files folder may be written by the group"_s,
+            [&](const QString& dataHome, const QString&) {
+                privateTrash(dataHome + u"/Trash"_s);
+                makeFolderWithMode(dataHome + u"/Trash/files"_s, 0770);
+            }},
+        {u"its info folder may be written by everyone"_s,
+            [&](const QString& dataHome, const QString&) {
+                privateTrash(dataHome + u"/Trash"_s);
+                makeFolderWithMode(dataHome + u"/Trash/info"_s, 01777);
+            }},
+    };
+    for (std::size_t index = 0; index < rows.size(); ++index) {
+        const UnsafeTrash& row = rows[index];
+        SCOPED_TRACE(row.description.toStdString());
+        // A folder open to everyone, laid out like a Trash.
+        const QString shared = home.filePath(u"shared%1"_s.arg(index));
+        for (const QString& folder : {shared, shared + u"/files"_s, shared + u"/info"_s})
+            makeFolderWithMode(folder, 0777);
+        const QString dataHome = home.filePath(u"data%1"_s.arg(index));
+        makeFolder(dataHome);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome));
+        row.plant(dataHome, shared);
+
+        const QString item = home.filePath(u"items/item%1"_s.arg(index));
+        writeFile(item, "stays");
+        const auto moved = TruneTrash::trashItem(item);
+        ASSERT_FALSE(moved.has_value()) << moved->toStdString();
+        EXPECT_EQ(moved.error().kind, Kind::trashUnavailable);
+        EXPECT_FALSE(moved.error().description().isEmpty());
+        EXPECT_EQ(contents(item), "stays");
+        EXPECT_TRUE(entries(shared + u"/files"_s).isEmpty());
+        EXPECT_TRUE(entries(shared + u"/info"_s).isEmpty());
+        for (const QString& folder : {u"/Trash/files"_s, u"/Trash/info"_s}) {
+            if (QFileInfo(dataHome + folder).isDir()) {
+                EXPECT_TRUE(entries(dataHome + folder).isEmpty()) << folder.toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(TrashTest, ATrashOwnedByAnotherUserIsUnavailable)
+{
+    const passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() != 0 || nobody == nullptr)
+        GTEST_SKIP() << "only root can give a folder to the user nobody";
+    for (const QString& folder : {u""_s, u"/files"_s, u"/info"_s})
+        makeFolderWithMode(trashFolder(u""_s) + folder, 0700);
+    ASSERT_EQ(::chown(QFile::encodeName(trashFolder(u""_s)).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+
+    const QString item = home.filePath(u"item"_s);
+    writeFile(item, "stays");
+    const auto moved = TruneTrash::trashItem(item);
+    ASSERT_FALSE(moved.has_value()) << moved->toStdString();
+    EXPECT_EQ(moved.error().kind, Kind::trashUnavailable);
+    EXPECT_EQ(contents(item), "stays");
+    EXPECT_TRUE(entries(trashFolder(u"files"_s)).isEmpty());
 }
 
 } // namespace
