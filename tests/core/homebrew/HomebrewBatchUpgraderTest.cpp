@@ -3,6 +3,7 @@
 #include "tests/core/homebrew/HomebrewTestItems.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/core/homebrew/OutputTranscript.h"
+#include "tests/support/RecordBuilders.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/TextsOf.h"
 
@@ -20,30 +21,10 @@ namespace {
 using HomebrewBatchUpgrader::buildPlan;
 using HomebrewBatchUpgrader::execute;
 
-struct ItemFields {
-    QString name;
-    bool isCask = false;
-    std::optional<QString> installedVersion = u"1.0"_s;
-    QString latestVersion = u"1.1"_s;
-    bool isOutdated = true;
-    bool isInstalled = true;
-    bool installedOnRequest = true;
-};
-
-HomebrewItem item(const ItemFields& fields)
+// The upgrader works on outdated packages: unless a test says otherwise, each is at 1.0 with 1.1 out.
+HomebrewItemBuilder outdatedItem(const QString& name)
 {
-    return HomebrewItem(fields.name, std::nullopt, fields.isCask, fields.installedVersion, fields.latestVersion,
-                        fields.isOutdated, QString(), std::nullopt, fields.isInstalled, {}, fields.installedOnRequest);
-}
-
-HomebrewItem formula(const QString& name)
-{
-    return item({.name = name});
-}
-
-HomebrewItem cask(const QString& name)
-{
-    return item({.name = name, .isCask = true});
+    return HomebrewItemBuilder(name).outdated().installedVersion(u"1.0"_s).latestVersion(u"1.1"_s);
 }
 
 QStringList names(const std::vector<HomebrewItem>& items)
@@ -102,20 +83,20 @@ struct RunLog {
 TEST(HomebrewBatchPlanTest, PlansEachOutdatedPackageOnceInKindAndNameOrder)
 {
     const std::vector<HomebrewItem> items = {
-        cask(u"Zed"_s),
-        formula(u"wget"_s),
-        formula(u"WGET"_s),                                                        // same package
-        cask(u"wget"_s),                                                           // a cask is another package
-        item({.name = u"openssl@3"_s, .installedOnRequest = false}),               // only a dependency
-        item({.name = u"pkgconf"_s, .isInstalled = false, .installedOnRequest = false}), // not installed
-        item({.name = u"current"_s, .isOutdated = false}),
-        item({.name = u"dep-cask"_s, .isCask = true, .installedOnRequest = false}),
-        formula(u"Apple-tool \n"_s),
-        formula(u"bad name"_s),
-        formula(u"-v"_s),
-        formula(QString(129, u'x')),
-        formula(u"../evil"_s),
-        cask(u"alpha"_s),
+        outdatedItem(u"Zed"_s).cask().build(),
+        outdatedItem(u"wget"_s).build(),
+        outdatedItem(u"WGET"_s).build(),                                               // same package
+        outdatedItem(u"wget"_s).cask().build(),                                        // a cask is another package
+        outdatedItem(u"openssl@3"_s).installedOnRequest(false).build(),                // only a dependency
+        outdatedItem(u"pkgconf"_s).installed(false).installedOnRequest(false).build(), // not installed
+        outdatedItem(u"current"_s).outdated(false).build(),
+        outdatedItem(u"dep-cask"_s).cask().installedOnRequest(false).build(),
+        outdatedItem(u"Apple-tool \n"_s).build(),
+        outdatedItem(u"bad name"_s).build(),
+        outdatedItem(u"-v"_s).build(),
+        outdatedItem(QString(129, u'x')).build(),
+        outdatedItem(u"../evil"_s).build(),
+        outdatedItem(u"alpha"_s).cask().build(),
     };
 
     const auto plan = buildPlan(items, false);
@@ -147,9 +128,9 @@ TEST(HomebrewBatchUpgraderTest, GoesOnAfterFailuresAndReportsEachStep)
     scripted.outcomes[3] = [](const auto&) { return std::unexpected(brewFailure(QString())); };
     RunLog log;
     const std::vector<HomebrewItem> items = {
-        item({.name = u"alpha"_s, .installedVersion = u"1.0"_s, .latestVersion = u"1.1"_s}),
-        item({.name = u"beta"_s, .installedVersion = std::nullopt, .latestVersion = u"2.0"_s}),
-        item({.name = u"example-app"_s, .isCask = true, .installedVersion = u"3.0"_s, .latestVersion = QString()}),
+        HomebrewItemBuilder(u"alpha"_s).outdated().installedVersion(u"1.0"_s).latestVersion(u"1.1"_s).build(),
+        HomebrewItemBuilder(u"beta"_s).outdated().latestVersion(u"2.0"_s).build(),
+        HomebrewItemBuilder(u"example-app"_s).cask().outdated().installedVersion(u"3.0"_s).build(),
     };
 
     const auto report = execute(items, false, nullptr, log.onStart(), log.onComplete(), log.transcript.handler(),
@@ -184,8 +165,8 @@ TEST(HomebrewBatchUpgraderTest, ATokenCancelledBeforehandSkipsEverythingQuietly)
     ScriptedExecutor scripted;
     RunLog log;
 
-    const auto report = execute({formula(u"b"_s), formula(u"a"_s)}, false, token, log.onStart(), log.onComplete(),
-                                log.transcript.handler(), scripted.executor());
+    const auto report = execute({outdatedItem(u"b"_s).build(), outdatedItem(u"a"_s).build()}, false, token,
+        log.onStart(), log.onComplete(), log.transcript.handler(), scripted.executor());
 
     ASSERT_TRUE(report);
     EXPECT_EQ(names(report->skippedDueToCancellation), (QStringList{u"a"_s, u"b"_s}));
@@ -200,7 +181,8 @@ TEST(HomebrewBatchUpgraderTest, ATokenCancelledBeforehandSkipsEverythingQuietly)
 
 TEST(HomebrewBatchUpgraderTest, CancellingDuringAStepSkipsItAndTheRest)
 {
-    const std::vector<HomebrewItem> items = {formula(u"a"_s), formula(u"b"_s), formula(u"c"_s), formula(u"d"_s)};
+    const std::vector<HomebrewItem> items = {outdatedItem(u"a"_s).build(), outdatedItem(u"b"_s).build(),
+        outdatedItem(u"c"_s).build(), outdatedItem(u"d"_s).build()};
     struct Case {
         const char* label;
         bool stepTwoFinishes;
@@ -242,7 +224,7 @@ TEST(HomebrewBatchUpgraderTest, AnEmptyPlanNeverLooksForBrew)
 {
     const NoBundledBrew noBrew;
     const auto token = std::make_shared<TruneProcessCancellation>();
-    const std::vector<HomebrewItem> nothingToDo = {item({.name = u"current"_s, .isOutdated = false})};
+    const std::vector<HomebrewItem> nothingToDo = {outdatedItem(u"current"_s).outdated(false).build()};
 
     const auto report = execute(nothingToDo, false);
     ASSERT_TRUE(report);
@@ -261,8 +243,8 @@ TEST(HomebrewBatchUpgraderTest, WithoutBrewTheRunFailsBeforeAnyStep)
     if (HomebrewService::brewExecutableURL())
         GTEST_SKIP() << "this machine has a brew of its own";
     RunLog log;
-    const auto report = execute({formula(u"wget"_s)}, false, nullptr, log.onStart(), log.onComplete(),
-                                log.transcript.handler());
+    const auto report = execute(
+        {outdatedItem(u"wget"_s).build()}, false, nullptr, log.onStart(), log.onComplete(), log.transcript.handler());
     ASSERT_FALSE(report);
     EXPECT_EQ(report.error(), HomebrewServiceError::brewNotInstalled());
     EXPECT_TRUE(log.events.isEmpty());
@@ -281,8 +263,8 @@ TEST(HomebrewBatchUpgraderTest, TheDefaultExecutorUpgradesEachPackageWithBrew)
                        .exitCode = 1});
     OutputTranscript transcript;
 
-    const auto report = execute({cask(u"firefox"_s), formula(u" wget "_s)}, false, nullptr, {}, {},
-                                transcript.handler());
+    const auto report = execute({outdatedItem(u"firefox"_s).cask().build(), outdatedItem(u" wget "_s).build()}, false,
+        nullptr, {}, {}, transcript.handler());
 
     ASSERT_TRUE(report);
     EXPECT_EQ(names(report->succeeded), QStringList{u" wget "_s});
@@ -313,8 +295,9 @@ TEST(HomebrewBatchUpgraderTest, CancellingStopsTheRunningBrew)
     OutputTranscript transcript;
 
     auto running = std::async(std::launch::async, [&] {
-        return execute({formula(u"fast"_s), formula(u"slow"_s), formula(u"tail"_s)}, false, token, {}, {},
-                       transcript.handler());
+        return execute(
+            {outdatedItem(u"fast"_s).build(), outdatedItem(u"slow"_s).build(), outdatedItem(u"tail"_s).build()}, false,
+            token, {}, {}, transcript.handler());
     });
     ASSERT_TRUE(transcript.waitForText(u"==> Pouring slow"_s));
     token->cancel();

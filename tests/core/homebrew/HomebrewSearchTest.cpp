@@ -2,6 +2,7 @@
 
 #include "tests/core/homebrew/HomebrewTestItems.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
+#include "tests/support/RecordBuilders.h"
 
 #include <gtest/gtest.h>
 
@@ -13,19 +14,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using namespace HomebrewTestItems;
-
-InstalledAppRecord app(const QString& name, const QString& path)
-{
-    return InstalledAppRecord(std::nullopt, name, u"com.example.app"_s, path, u"1.0"_s, u"100"_s, std::nullopt, false,
-                              std::nullopt, std::nullopt, std::nullopt, std::nullopt, AppOriginKind::direct,
-                              AppArchitecture::universal, 0, std::nullopt, std::nullopt);
-}
-
-HomebrewItem caskWithApps(const QString& name, QStringList apps, std::optional<QString> fullName = std::nullopt)
-{
-    return HomebrewItem(name, std::move(fullName), true, u"1.0"_s, u"1.0"_s, false, QString(), std::nullopt, true,
-                        std::move(apps), true);
-}
 
 TEST(HomebrewSearchParseTest, ReadsPackageNamesFromTheListing)
 {
@@ -64,12 +52,9 @@ TEST(HomebrewSearchParseTest, ResultsCarryTheirKindAndInstalledMark)
     const std::vector<HomebrewItem> formulae =
         HomebrewService::parseSearchOutput(u"==> Formulae\nWGet\nnode@20 node@22\n"_s, false, installed);
     const std::vector<HomebrewItem> expected{
-        HomebrewItem(u"WGet"_s, std::nullopt, false, std::nullopt, QString(), false, QString(), std::nullopt, true, {},
-                     true),
-        HomebrewItem(u"node@20"_s, std::nullopt, false, std::nullopt, QString(), false, QString(), std::nullopt, true, {},
-                     true),
-        HomebrewItem(u"node@22"_s, std::nullopt, false, std::nullopt, QString(), false, QString(), std::nullopt, false,
-                     {}, true),
+        HomebrewItemBuilder(u"WGet"_s).build(),
+        HomebrewItemBuilder(u"node@20"_s).build(),
+        HomebrewItemBuilder(u"node@22"_s).installed(false).build(),
     };
     EXPECT_EQ(formulae, expected);
     EXPECT_EQ(formulae.front().id(), u"formula::WGet"_s);
@@ -85,49 +70,56 @@ TEST(HomebrewSearchParseTest, ResultsCarryTheirKindAndInstalledMark)
 TEST(HomebrewCaskMatchTest, FindsTheCaskThatInstalledAnApp)
 {
     const std::vector<HomebrewItem> casks{
-        caskWithApps(u"foo"_s, {u"Foo Helper.app"_s}),
-        caskWithApps(u"foo-tools"_s, {u"Other.app"_s, u"foo.APP"_s}),
-        caskWithApps(u"visual-studio-code"_s, {u"Code Insiders.app"_s}),
-        caskWithApps(u"docker"_s, {u"Docker Engine.app"_s}, u"Docker Desktop"_s),
-        caskWithApps(u"qt"_s, {}),
-        caskWithApps(u"qt-creator"_s, {u"Creator/Qt Creator.app"_s}),
-        caskWithApps(u"caf\u00e9-app"_s, {}),
-        caskWithApps(u"nihongo"_s, {}, u"\u65e5\u672c\u8a9e \u30a8\u30c7\u30a3\u30bf"_s),
+        HomebrewItemBuilder(u"foo"_s).cask().appArtifacts({u"Foo Helper.app"_s}).build(),
+        HomebrewItemBuilder(u"foo-tools"_s).cask().appArtifacts({u"Other.app"_s, u"foo.APP"_s}).build(),
+        HomebrewItemBuilder(u"visual-studio-code"_s).cask().appArtifacts({u"Code Insiders.app"_s}).build(),
+        HomebrewItemBuilder(u"docker"_s)
+            .cask()
+            .fullName(u"Docker Desktop"_s)
+            .appArtifacts({u"Docker Engine.app"_s})
+            .build(),
+        HomebrewItemBuilder(u"qt"_s).cask().build(),
+        HomebrewItemBuilder(u"qt-creator"_s).cask().appArtifacts({u"Creator/Qt Creator.app"_s}).build(),
+        HomebrewItemBuilder(u"caf\u00e9-app"_s).cask().build(),
+        HomebrewItemBuilder(u"nihongo"_s).cask().fullName(u"\u65e5\u672c\u8a9e \u30a8\u30c7\u30a3\u30bf"_s).build(),
     };
     struct Case {
         const char* label;
-        InstalledAppRecord app;
+        QString appName;
+        QString appPath;
         std::optional<QString> cask;
     };
     const Case cases[] = {
-        {"a later cask installing the bundle wins over an earlier name", app(u"Foo"_s, u"/Applications/Foo.app"_s),
-         u"foo-tools"_s},
-        {"by name when no artifact matches",
-         app(u"Visual Studio Code"_s, u"/Applications/Visual Studio Code.app"_s), u"visual-studio-code"_s},
-        {"by full name", app(u"Docker Desktop!"_s, u"/Applications/Docker.app"_s), u"docker"_s},
-        {"an artifact in a folder, a path ending in a slash", app(u"Creator"_s, u"/Applications/Qt Creator.app/"_s),
-         u"qt-creator"_s},
-        {"a name key under three characters matches by artifact only", app(u"Qt"_s, u"/Applications/Qt.app"_s),
-         std::nullopt},
-        {"accents composed either way", app(u"Cafe\u0301 App"_s, u"/Applications/Cafe.app"_s), u"caf\u00e9-app"_s},
-        {"letters of any script", app(u"\u65e5\u672c\u8a9e\u30a8\u30c7\u30a3\u30bf"_s, u"/Applications/Nihongo Editor.app"_s),
-         u"nihongo"_s},
-        {"nothing alike", app(u"Prism"_s, u"/Applications/Prism.app"_s), std::nullopt},
+        {"a later cask installing the bundle wins over an earlier name", u"Foo"_s, u"/Applications/Foo.app"_s,
+            u"foo-tools"_s},
+        {"by name when no artifact matches", u"Visual Studio Code"_s, u"/Applications/Visual Studio Code.app"_s,
+            u"visual-studio-code"_s},
+        {"by full name", u"Docker Desktop!"_s, u"/Applications/Docker.app"_s, u"docker"_s},
+        {"an artifact in a folder, a path ending in a slash", u"Creator"_s, u"/Applications/Qt Creator.app/"_s,
+            u"qt-creator"_s},
+        {"a name key under three characters matches by artifact only", u"Qt"_s, u"/Applications/Qt.app"_s,
+            std::nullopt},
+        {"accents composed either way", u"Cafe\u0301 App"_s, u"/Applications/Cafe.app"_s, u"caf\u00e9-app"_s},
+        {"letters of any script", u"\u65e5\u672c\u8a9e\u30a8\u30c7\u30a3\u30bf"_s,
+            u"/Applications/Nihongo Editor.app"_s, u"nihongo"_s},
+        {"nothing alike", u"Prism"_s, u"/Applications/Prism.app"_s, std::nullopt},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
-        const std::optional<HomebrewItem> match = HomebrewService::matchCask(row.app, casks);
+        const InstalledAppRecord app = AppRecordBuilder(row.appName).path(row.appPath).build();
+        const std::optional<HomebrewItem> match = HomebrewService::matchCask(app, casks);
         EXPECT_EQ(match ? std::optional(match->name) : std::nullopt, row.cask);
     }
 }
 
 TEST(HomebrewCaskMatchTest, FormulaeNeverMatch)
 {
-    HomebrewItem formulaWithApp = formula(u"foo"_s);
-    formulaWithApp.appArtifacts = {u"Foo.app"_s};
-    const InstalledAppRecord foo = app(u"Foo"_s, u"/Applications/Foo.app"_s);
-    EXPECT_EQ(HomebrewService::matchCask(foo, {formulaWithApp, formula(u"Foo"_s)}), std::nullopt);
-    EXPECT_EQ(HomebrewService::matchCask(foo, {formulaWithApp, cask(u"foo"_s)}), cask(u"foo"_s));
+    const HomebrewItem formulaWithApp = HomebrewItemBuilder(u"foo"_s).appArtifacts({u"Foo.app"_s}).build();
+    const HomebrewItem fooFormula = HomebrewItemBuilder(u"Foo"_s).build();
+    const HomebrewItem fooCask = HomebrewItemBuilder(u"foo"_s).cask().build();
+    const InstalledAppRecord foo = AppRecordBuilder(u"Foo"_s).path(u"/Applications/Foo.app"_s).build();
+    EXPECT_EQ(HomebrewService::matchCask(foo, {formulaWithApp, fooFormula}), std::nullopt);
+    EXPECT_EQ(HomebrewService::matchCask(foo, {formulaWithApp, fooCask}), fooCask);
 }
 
 class HomebrewSearchTest : public ::testing::Test {
@@ -151,7 +143,8 @@ TEST_F(HomebrewSearchTest, SearchesCasksThenFormulaeForTheTrimmedQuery)
 {
     fake.respond(searchArguments("--cask", u"wget"_s), {.stdoutPieces = {"==> Casks\nwgetgui\nWGet\n"}});
     fake.respond(searchArguments("--formula", u"wget"_s), {.stdoutPieces = {"==> Formulae\nwget \u2714\nwget2\n"}});
-    const std::vector<HomebrewItem> installed{formula(u"WGet"_s), cask(u"wgetgui"_s)};
+    const std::vector<HomebrewItem> installed{
+        HomebrewItemBuilder(u"WGet"_s).build(), HomebrewItemBuilder(u"wgetgui"_s).cask().build()};
 
     const auto results = HomebrewService::search(u"  wget\n"_s, installed);
     ASSERT_TRUE(results) << results.error().description().toStdString();

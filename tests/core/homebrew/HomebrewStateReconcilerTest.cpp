@@ -1,6 +1,7 @@
 #include "core/homebrew/HomebrewStateReconciler.h"
 
 #include "tests/core/homebrew/HomebrewTestItems.h"
+#include "tests/support/RecordBuilders.h"
 
 #include <gtest/gtest.h>
 
@@ -13,29 +14,29 @@ namespace Reconciler = HomebrewStateReconciler;
 
 const QLocale english(QLocale::English, QLocale::UnitedStates);
 
-HomebrewItem notInstalled(HomebrewItem item)
+// The fields the reconciler must leave alone are filled in, so that one it clobbers shows.
+AppRecordBuilder app(const QString& name)
 {
-    item.isInstalled = false;
-    return item;
-}
-
-InstalledAppRecord app(const QString& name, const QString& installedVersion,
-                       std::optional<QString> caskToken = std::nullopt, AppOriginKind origin = AppOriginKind::direct)
-{
-    return InstalledAppRecord(std::nullopt, name, u"com.example."_s + name, u"/Applications/"_s + name + u".app"_s,
-                              installedVersion, u"1"_s, std::nullopt, false, std::nullopt, std::nullopt, std::nullopt,
-                              std::move(caskToken), origin, AppArchitecture::appleSilicon, 1024, std::nullopt,
-                              std::nullopt);
+    return AppRecordBuilder(name)
+        .bundleID(u"com.example."_s + name)
+        .buildVersion(u"1"_s)
+        .architecture(AppArchitecture::appleSilicon)
+        .sizeBytes(1024);
 }
 
 TEST(HomebrewReconcilerTest, AnUpgradeMakesThePackageCurrentAndResorts)
 {
     const std::vector<HomebrewItem> items{
-        withVersions(formula(u"zsh"_s, true), u"5.8"_s, u"5.9"_s),
-        withVersions(cask(u"wget"_s, true), u"1.0"_s, u"2.0"_s),
-        withVersions(notInstalled(formula(u"wget"_s, true)), u"1.20"_s, u"1.21"_s),
-        withVersions(formula(u"node"_s, true), u"21"_s, QString()),
-        formula(u"abc"_s),
+        HomebrewItemBuilder(u"zsh"_s).outdated().installedVersion(u"5.8"_s).latestVersion(u"5.9"_s).build(),
+        HomebrewItemBuilder(u"wget"_s).cask().outdated().installedVersion(u"1.0"_s).latestVersion(u"2.0"_s).build(),
+        HomebrewItemBuilder(u"wget"_s)
+            .installed(false)
+            .outdated()
+            .installedVersion(u"1.20"_s)
+            .latestVersion(u"1.21"_s)
+            .build(),
+        HomebrewItemBuilder(u"node"_s).outdated().installedVersion(u"21"_s).build(),
+        HomebrewItemBuilder(u"abc"_s).build(),
     };
     struct Case {
         const char* label;
@@ -44,18 +45,15 @@ TEST(HomebrewReconcilerTest, AnUpgradeMakesThePackageCurrentAndResorts)
         std::vector<HomebrewItem> expected;
     };
     const Case cases[] = {
-        {"the formula of a trimmed name, ignoring case",
-         u" WGet\n"_s,
-         false,
-         {items[3], items[1], items[0], formula(u"abc"_s), withVersions(formula(u"wget"_s), u"1.21"_s, u"1.21"_s)}},
-        {"the cask of that name only",
-         u"wget"_s,
-         true,
-         {items[3], items[2], items[0], formula(u"abc"_s), withVersions(cask(u"wget"_s), u"2.0"_s, u"2.0"_s)}},
-        {"no latest version: the installed one stays; same names keep their order",
-         u"node"_s,
-         false,
-         {items[1], items[2], items[0], formula(u"abc"_s), withVersions(formula(u"node"_s), u"21"_s, QString())}},
+        {"the formula of a trimmed name, ignoring case", u" WGet\n"_s, false,
+            {items[3], items[1], items[0], HomebrewItemBuilder(u"abc"_s).build(),
+                HomebrewItemBuilder(u"wget"_s).installedVersion(u"1.21"_s).latestVersion(u"1.21"_s).build()}},
+        {"the cask of that name only", u"wget"_s, true,
+            {items[3], items[2], items[0], HomebrewItemBuilder(u"abc"_s).build(),
+                HomebrewItemBuilder(u"wget"_s).cask().installedVersion(u"2.0"_s).latestVersion(u"2.0"_s).build()}},
+        {"no latest version: the installed one stays; same names keep their order", u"node"_s, false,
+            {items[1], items[2], items[0], HomebrewItemBuilder(u"abc"_s).build(),
+                HomebrewItemBuilder(u"node"_s).installedVersion(u"21"_s).build()}},
         {"a package not in the list changes nothing, not even the order", u"lumen"_s, false, items},
     };
     for (const Case& row : cases) {
@@ -67,31 +65,45 @@ TEST(HomebrewReconcilerTest, AnUpgradeMakesThePackageCurrentAndResorts)
 TEST(HomebrewReconcilerTest, UpgradingEverythingKeepsInstalledFlags)
 {
     const std::vector<HomebrewItem> items{
-        formula(u"zsh"_s),
-        withVersions(notInstalled(cask(u"lumen"_s, true)), std::nullopt, u"3.0"_s),
-        withVersions(formula(u"node"_s, true), u"21"_s, QString()),
-        withVersions(formula(u"abc"_s, true), u"1"_s, u"2"_s),
+        HomebrewItemBuilder(u"zsh"_s).build(),
+        HomebrewItemBuilder(u"lumen"_s).cask().installed(false).outdated().latestVersion(u"3.0"_s).build(),
+        HomebrewItemBuilder(u"node"_s).outdated().installedVersion(u"21"_s).build(),
+        HomebrewItemBuilder(u"abc"_s).outdated().installedVersion(u"1"_s).latestVersion(u"2"_s).build(),
     };
     const std::vector<HomebrewItem> expected{
-        withVersions(formula(u"abc"_s), u"2"_s, u"2"_s),
-        withVersions(notInstalled(cask(u"lumen"_s)), u"3.0"_s, u"3.0"_s),
-        withVersions(formula(u"node"_s), u"21"_s, QString()),
-        formula(u"zsh"_s),
+        HomebrewItemBuilder(u"abc"_s).installedVersion(u"2"_s).latestVersion(u"2"_s).build(),
+        HomebrewItemBuilder(u"lumen"_s)
+            .cask()
+            .installed(false)
+            .installedVersion(u"3.0"_s)
+            .latestVersion(u"3.0"_s)
+            .build(),
+        HomebrewItemBuilder(u"node"_s).installedVersion(u"21"_s).build(),
+        HomebrewItemBuilder(u"zsh"_s).build(),
     };
     EXPECT_EQ(Reconciler::applyAllUpgraded(items, english), expected);
 
     // Nothing outdated: nothing changes, not even the order.
-    const std::vector<HomebrewItem> current{formula(u"zsh"_s), formula(u"abc"_s)};
+    const std::vector<HomebrewItem> current{
+        HomebrewItemBuilder(u"zsh"_s).build(), HomebrewItemBuilder(u"abc"_s).build()};
     EXPECT_EQ(Reconciler::applyAllUpgraded(current, english), current);
 }
 
 TEST(HomebrewReconcilerTest, AnInstallUpdatesTheFirstItemOfThePackageOrAddsIt)
 {
-    HomebrewItem listed = withVersions(notInstalled(cask(u"Lumen"_s, true)), std::nullopt, QString());
-    listed.description = u"Photo editor"_s;
-    listed.appArtifacts = {u"Lumen.app"_s};
-    HomebrewItem reported = withVersions(cask(u"lumen"_s), u"0.9"_s, u"3.1"_s);
-    reported.description = u"other text"_s;
+    const HomebrewItem listed = HomebrewItemBuilder(u"Lumen"_s)
+                                    .cask()
+                                    .installed(false)
+                                    .outdated()
+                                    .description(u"Photo editor"_s)
+                                    .appArtifacts({u"Lumen.app"_s})
+                                    .build();
+    const HomebrewItem reported = HomebrewItemBuilder(u"lumen"_s)
+                                      .cask()
+                                      .installedVersion(u"0.9"_s)
+                                      .latestVersion(u"3.1"_s)
+                                      .description(u"other text"_s)
+                                      .build();
 
     struct Case {
         const char* label;
@@ -99,31 +111,33 @@ TEST(HomebrewReconcilerTest, AnInstallUpdatesTheFirstItemOfThePackageOrAddsIt)
         HomebrewItem installed;
         std::vector<HomebrewItem> expected;
     };
-    HomebrewItem listedAfter = withVersions(cask(u"Lumen"_s), u"3.1"_s, u"3.1"_s);
-    listedAfter.description = u"Photo editor"_s;
-    listedAfter.appArtifacts = {u"Lumen.app"_s};
-    const HomebrewItem withOwnLatest = withVersions(notInstalled(cask(u"lumen"_s)), std::nullopt, u"3.0"_s);
+    const HomebrewItem listedAfter = HomebrewItemBuilder(u"Lumen"_s)
+                                         .cask()
+                                         .installedVersion(u"3.1"_s)
+                                         .latestVersion(u"3.1"_s)
+                                         .description(u"Photo editor"_s)
+                                         .appArtifacts({u"Lumen.app"_s})
+                                         .build();
+    const HomebrewItem withOwnLatest
+        = HomebrewItemBuilder(u"lumen"_s).cask().installed(false).latestVersion(u"3.0"_s).build();
     const Case cases[] = {
         {"the installed item's version fills an empty latest one; other fields stay",
-         {formula(u"zsh"_s), listed, listed},
-         reported,
-         {listed, listedAfter, formula(u"zsh"_s)}},
-        {"its own latest version wins",
-         {withOwnLatest},
-         reported,
-         {withVersions(cask(u"lumen"_s), u"3.0"_s, u"3.0"_s)}},
+            {HomebrewItemBuilder(u"zsh"_s).build(), listed, listed}, reported,
+            {listed, listedAfter, HomebrewItemBuilder(u"zsh"_s).build()}},
+        {"its own latest version wins", {withOwnLatest}, reported,
+            {HomebrewItemBuilder(u"lumen"_s).cask().installedVersion(u"3.0"_s).latestVersion(u"3.0"_s).build()}},
         {"no version anywhere leaves the installed version",
-         {withVersions(notInstalled(cask(u"lumen"_s)), u"1.0"_s, QString())},
-         withVersions(cask(u"lumen"_s), std::nullopt, QString()),
-         {withVersions(cask(u"lumen"_s), u"1.0"_s, QString())}},
+            {HomebrewItemBuilder(u"lumen"_s).cask().installed(false).installedVersion(u"1.0"_s).build()},
+            HomebrewItemBuilder(u"lumen"_s).cask().build(),
+            {HomebrewItemBuilder(u"lumen"_s).cask().installedVersion(u"1.0"_s).build()}},
         {"a formula of the name is another package",
-         {formula(u"lumen"_s), formula(u"abc"_s, true)},
-         withVersions(notInstalled(cask(u"lumen"_s, true)), std::nullopt, u"3.1"_s),
-         {formula(u"abc"_s, true), formula(u"lumen"_s), withVersions(cask(u"lumen"_s), u"3.1"_s, u"3.1"_s)}},
-        {"an empty installed version counts as one",
-         {},
-         withVersions(cask(u"lumen"_s), QString(), u"3.1"_s),
-         {withVersions(cask(u"lumen"_s), QString(), u"3.1"_s)}},
+            {HomebrewItemBuilder(u"lumen"_s).build(), HomebrewItemBuilder(u"abc"_s).outdated().build()},
+            HomebrewItemBuilder(u"lumen"_s).cask().installed(false).outdated().latestVersion(u"3.1"_s).build(),
+            {HomebrewItemBuilder(u"abc"_s).outdated().build(), HomebrewItemBuilder(u"lumen"_s).build(),
+                HomebrewItemBuilder(u"lumen"_s).cask().installedVersion(u"3.1"_s).latestVersion(u"3.1"_s).build()}},
+        {"an empty installed version counts as one", {},
+            HomebrewItemBuilder(u"lumen"_s).cask().installedVersion(QString()).latestVersion(u"3.1"_s).build(),
+            {HomebrewItemBuilder(u"lumen"_s).cask().installedVersion(QString()).latestVersion(u"3.1"_s).build()}},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -133,42 +147,65 @@ TEST(HomebrewReconcilerTest, AnInstallUpdatesTheFirstItemOfThePackageOrAddsIt)
 
 TEST(HomebrewReconcilerTest, AnUninstallRemovesEveryItemOfThePackageOnly)
 {
-    const std::vector<HomebrewItem> items{formula(u"zsh"_s, true), cask(u"Lumen"_s), formula(u"lumen"_s),
-                                          cask(u"lumen"_s), formula(u"abc"_s)};
+    const std::vector<HomebrewItem> items{HomebrewItemBuilder(u"zsh"_s).outdated().build(),
+        HomebrewItemBuilder(u"Lumen"_s).cask().build(), HomebrewItemBuilder(u"lumen"_s).build(),
+        HomebrewItemBuilder(u"lumen"_s).cask().build(), HomebrewItemBuilder(u"abc"_s).build()};
     EXPECT_EQ(Reconciler::applyUninstallSuccess(items, u" LUMEN "_s, true),
-              (std::vector{formula(u"zsh"_s, true), formula(u"lumen"_s), formula(u"abc"_s)}));
+        (std::vector{HomebrewItemBuilder(u"zsh"_s).outdated().build(), HomebrewItemBuilder(u"lumen"_s).build(),
+            HomebrewItemBuilder(u"abc"_s).build()}));
     EXPECT_EQ(Reconciler::applyUninstallSuccess(items, u"prism"_s, false), items);
 }
 
 TEST(HomebrewReconcilerTest, SearchResultsTakeTheStateOfTheirInstalledPackage)
 {
-    HomebrewItem installedWget = withVersions(formula(u"Wget"_s, true), u"1.0"_s, u"1.1"_s);
-    installedWget.description = u"Internet file retriever"_s;
-    installedWget.homepage = u"https://www.gnu.org/software/wget/"_s;
+    const HomebrewItem installedWget = HomebrewItemBuilder(u"Wget"_s)
+                                           .outdated()
+                                           .installedVersion(u"1.0"_s)
+                                           .latestVersion(u"1.1"_s)
+                                           .description(u"Internet file retriever"_s)
+                                           .homepage(u"https://www.gnu.org/software/wget/"_s)
+                                           .build();
     const std::vector<HomebrewItem> installed{
-        withVersions(formula(u"wget"_s), u"0.9"_s, u"0.9"_s), // overridden by the later item of the package
+        // Overridden by the later item of the package.
+        HomebrewItemBuilder(u"wget"_s).installedVersion(u"0.9"_s).latestVersion(u"0.9"_s).build(),
         installedWget,
-        withVersions(notInstalled(cask(u"lumen"_s, true)), u"2.0"_s, u"3.0"_s), // not installed: ignored
-        withVersions(formula(u"node"_s), std::nullopt, QString()),
+        // Not installed: ignored.
+        HomebrewItemBuilder(u"lumen"_s)
+            .cask()
+            .installed(false)
+            .outdated()
+            .installedVersion(u"2.0"_s)
+            .latestVersion(u"3.0"_s)
+            .build(),
+        HomebrewItemBuilder(u"node"_s).build(),
     };
 
-    HomebrewItem wgetResult = withVersions(notInstalled(formula(u"wget"_s)), std::nullopt, u"1.2"_s);
-    HomebrewItem nodeResult = withVersions(notInstalled(formula(u"node"_s)), std::nullopt, u"22"_s);
-    nodeResult.description = u"JavaScript runtime"_s;
-    nodeResult.homepage = u"https://nodejs.org/"_s;
-    const HomebrewItem staleLumen = withVersions(cask(u"lumen"_s, true), u"2.0"_s, u"3.0"_s);
-    const HomebrewItem wgetCask = withVersions(cask(u"wget"_s), u"5"_s, u"5"_s);
+    const HomebrewItem wgetResult = HomebrewItemBuilder(u"wget"_s).installed(false).latestVersion(u"1.2"_s).build();
+    const HomebrewItem nodeResult = HomebrewItemBuilder(u"node"_s)
+                                        .installed(false)
+                                        .latestVersion(u"22"_s)
+                                        .description(u"JavaScript runtime"_s)
+                                        .homepage(u"https://nodejs.org/"_s)
+                                        .build();
+    const HomebrewItem staleLumen
+        = HomebrewItemBuilder(u"lumen"_s).cask().outdated().installedVersion(u"2.0"_s).latestVersion(u"3.0"_s).build();
+    const HomebrewItem wgetCask
+        = HomebrewItemBuilder(u"wget"_s).cask().installedVersion(u"5"_s).latestVersion(u"5"_s).build();
 
-    HomebrewItem wgetSynced = withVersions(formula(u"wget"_s, true), u"1.0"_s, u"1.1"_s);
-    wgetSynced.description = u"Internet file retriever"_s;
-    wgetSynced.homepage = u"https://www.gnu.org/software/wget/"_s;
+    const HomebrewItem wgetSynced = HomebrewItemBuilder(u"wget"_s)
+                                        .outdated()
+                                        .installedVersion(u"1.0"_s)
+                                        .latestVersion(u"1.1"_s)
+                                        .description(u"Internet file retriever"_s)
+                                        .homepage(u"https://www.gnu.org/software/wget/"_s)
+                                        .build();
     HomebrewItem nodeSynced = nodeResult;
     nodeSynced.isInstalled = true;
     const std::vector<HomebrewItem> expected{
         wgetSynced,
         nodeSynced, // an empty latest version and no description take nothing away
-        withVersions(notInstalled(cask(u"lumen"_s)), std::nullopt, u"3.0"_s),
-        withVersions(notInstalled(cask(u"wget"_s)), std::nullopt, u"5"_s),
+        HomebrewItemBuilder(u"lumen"_s).cask().installed(false).latestVersion(u"3.0"_s).build(),
+        HomebrewItemBuilder(u"wget"_s).cask().installed(false).latestVersion(u"5"_s).build(),
     };
     EXPECT_EQ(Reconciler::syncSearchResults({wgetResult, nodeResult, staleLumen, wgetCask}, installed), expected);
     EXPECT_TRUE(Reconciler::syncSearchResults({}, installed).empty());
@@ -176,8 +213,11 @@ TEST(HomebrewReconcilerTest, SearchResultsTakeTheStateOfTheirInstalledPackage)
 
 TEST(HomebrewReconcilerTest, MarkingACaskUpgradedClearsTheUpdatesOfItsApps)
 {
-    std::vector<InstalledAppRecord> apps{app(u"Lumen"_s, u"1.0"_s, u"Lumen"_s), app(u"Prism"_s, u"2.0"_s, u"prism"_s),
-                                         app(u"Other"_s, u"1.0"_s)};
+    std::vector<InstalledAppRecord> apps{
+        app(u"Lumen"_s).installedVersion(u"1.0"_s).homebrewCaskToken(u"Lumen"_s).build(),
+        app(u"Prism"_s).installedVersion(u"2.0"_s).homebrewCaskToken(u"prism"_s).build(),
+        app(u"Other"_s).installedVersion(u"1.0"_s).build(),
+    };
     for (InstalledAppRecord& record : apps) {
         record.updateAvailable = true;
         record.latestVersion = u"9.9"_s;
@@ -232,10 +272,15 @@ TEST(HomebrewReconcilerTest, CaskMetadataReachesTheAppsItInstalled)
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
-        HomebrewItem lumen = withVersions(cask(u"lumen"_s, row.outdated), u"1.0"_s, row.latestVersion);
-        lumen.appArtifacts = {u"Lumen.app"_s};
-        InstalledAppRecord record = app(u"Lumen"_s, row.installedVersion);
-        record.updateAvailable = !row.updateAvailable;
+        const HomebrewItem lumen = HomebrewItemBuilder(u"lumen"_s)
+                                       .cask()
+                                       .outdated(row.outdated)
+                                       .installedVersion(u"1.0"_s)
+                                       .latestVersion(row.latestVersion)
+                                       .appArtifacts({u"Lumen.app"_s})
+                                       .build();
+        const InstalledAppRecord record
+            = app(u"Lumen"_s).installedVersion(row.installedVersion).updateAvailable(!row.updateAvailable).build();
 
         InstalledAppRecord expected = record;
         expected.homebrewCaskToken = u"lumen"_s;
@@ -250,22 +295,26 @@ TEST(HomebrewReconcilerTest, CaskMetadataReachesTheAppsItInstalled)
 TEST(HomebrewReconcilerTest, AppsWithoutACaskStayAsTheyWereAndTheMakersKeepTheirOrigin)
 {
     const QDateTime checkedAt(QDate(2024, 5, 2), QTime(9, 30), Qt::UTC);
-    const HomebrewItem lumen = withVersions(cask(u"lumen"_s), u"1.0"_s, QString());
-    InstalledAppRecord own = app(u"Lumen"_s, u"1.0"_s, std::nullopt, AppOriginKind::quorvane);
-    own.latestVersion = u"1.1"_s;
-    InstalledAppRecord unmatched = app(u"Prism"_s, u"1.0"_s);
-    unmatched.lastCheckedAt = QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
+    const HomebrewItem lumen = HomebrewItemBuilder(u"lumen"_s).cask().installedVersion(u"1.0"_s).build();
+    const InstalledAppRecord own
+        = app(u"Lumen"_s).installedVersion(u"1.0"_s).latestVersion(u"1.1"_s).origin(AppOriginKind::quorvane).build();
+    const InstalledAppRecord unmatched = app(u"Prism"_s)
+                                             .installedVersion(u"1.0"_s)
+                                             .lastCheckedAt(QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC))
+                                             .build();
 
     InstalledAppRecord ownAfter = own;
     ownAfter.homebrewCaskToken = u"lumen"_s; // matched by name; an empty latest version leaves "1.1"
     ownAfter.lastCheckedAt = checkedAt;
-    EXPECT_EQ(Reconciler::applyHomebrewMetadata({own, unmatched}, {formula(u"prism"_s), lumen}, checkedAt),
-              (std::vector{ownAfter, unmatched}));
+    EXPECT_EQ(Reconciler::applyHomebrewMetadata(
+                  {own, unmatched}, {HomebrewItemBuilder(u"prism"_s).build(), lumen}, checkedAt),
+        (std::vector{ownAfter, unmatched}));
 }
 
 TEST(HomebrewReconcilerTest, TellsWhetherACaskIsOutdated)
 {
-    const std::vector<HomebrewItem> items{cask(u"Lumen"_s, true), cask(u"prism"_s), formula(u"wget"_s, true)};
+    const std::vector<HomebrewItem> items{HomebrewItemBuilder(u"Lumen"_s).cask().outdated().build(),
+        HomebrewItemBuilder(u"prism"_s).cask().build(), HomebrewItemBuilder(u"wget"_s).outdated().build()};
     struct Case {
         QString token;
         bool outdated;

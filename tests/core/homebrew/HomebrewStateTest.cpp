@@ -2,6 +2,7 @@
 
 #include "tests/core/homebrew/HomebrewTestItems.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
+#include "tests/support/RecordBuilders.h"
 
 #include <gtest/gtest.h>
 
@@ -26,26 +27,18 @@ QByteArray fixture(const char* name)
     return bytes;
 }
 
-HomebrewItem item(const QString& name, std::optional<QString> fullName, bool isCask, std::optional<QString> installed,
-                  const QString& latest, bool outdated, const QString& description, std::optional<QString> homepage,
-                  bool isInstalled, QStringList apps = {}, bool onRequest = true)
-{
-    return HomebrewItem(name, std::move(fullName), isCask, std::move(installed), latest, outdated, description,
-                        std::move(homepage), isInstalled, std::move(apps), onRequest);
-}
-
 // The one item of a document holding a single cask (or formula) written as JSON text.
 HomebrewItem onlyItemOf(const QByteArray& document)
 {
     const auto snapshot = HomebrewService::parseInstalledInfoJSON(document);
     if (!snapshot) {
         ADD_FAILURE() << snapshot.error().description().toStdString();
-        return cask(u"<failed>"_s);
+        return HomebrewItemBuilder(u"<failed>"_s).cask().build();
     }
     const auto& items = snapshot->casks.empty() ? snapshot->formulae : snapshot->casks;
     if (items.size() != 1) {
         ADD_FAILURE() << "expected one item, got " << items.size();
-        return cask(u"<failed>"_s);
+        return HomebrewItemBuilder(u"<failed>"_s).cask().build();
     }
     return items.front();
 }
@@ -73,40 +66,106 @@ TEST(HomebrewStateTest, ReadsTheInstalledPackagesOfARealDocumentInHomebrewsOrder
     ASSERT_TRUE(snapshot) << snapshot.error().description().toStdString();
 
     const std::vector<HomebrewItem> formulae{
-        item(u"wget"_s, u"wget"_s, false, u"1.24.5"_s, u"1.24.5"_s, false, u"Internet file retriever"_s,
-             u"https://www.gnu.org/software/wget/"_s, true),
+        HomebrewItemBuilder(u"wget"_s)
+            .fullName(u"wget"_s)
+            .installedVersion(u"1.24.5"_s)
+            .latestVersion(u"1.24.5"_s)
+            .description(u"Internet file retriever"_s)
+            .homepage(u"https://www.gnu.org/software/wget/"_s)
+            .build(),
         // Two kegs, the later one current; one keg says it was a dependency and the other says
         // nothing: a dependency only.
-        item(u"openssl@3"_s, u"openssl@3"_s, false, u"3.3.0"_s, u"3.3.0"_s, false,
-             u"Cryptography and SSL/TLS Toolkit"_s, u"https://openssl.org/"_s, true, {}, false),
+        HomebrewItemBuilder(u"openssl@3"_s)
+            .fullName(u"openssl@3"_s)
+            .installedVersion(u"3.3.0"_s)
+            .latestVersion(u"3.3.0"_s)
+            .description(u"Cryptography and SSL/TLS Toolkit"_s)
+            .homepage(u"https://openssl.org/"_s)
+            .installedOnRequest(false)
+            .build(),
         // One keg asked for is enough.
-        item(u"python@3.12"_s, u"python@3.12"_s, false, u"3.12.3"_s, u"3.12.3"_s, false,
-             u"Interpreted, interactive, object-oriented programming language"_s, u"https://www.python.org/"_s, true),
-        item(u"postgresql@14"_s, u"postgresql@14"_s, false, u"14.10_1"_s, u"14.11_1"_s, true,
-             u"Object-relational database system"_s, u"https://www.postgresql.org/"_s, true),
-        item(u"node"_s, u"node"_s, false, u"21.7.1"_s, u"22.1.0"_s, true,
-             u"Platform built on V8 to build network applications"_s, u"https://nodejs.org/"_s, true),
-        item(u"terraform"_s, u"hashicorp/tap/terraform"_s, false, u"1.8.1"_s, u"1.8.2"_s, true, u"Terraform"_s,
-             u"https://www.terraform.io"_s, true),
+        HomebrewItemBuilder(u"python@3.12"_s)
+            .fullName(u"python@3.12"_s)
+            .installedVersion(u"3.12.3"_s)
+            .latestVersion(u"3.12.3"_s)
+            .description(u"Interpreted, interactive, object-oriented programming language"_s)
+            .homepage(u"https://www.python.org/"_s)
+            .build(),
+        HomebrewItemBuilder(u"postgresql@14"_s)
+            .fullName(u"postgresql@14"_s)
+            .installedVersion(u"14.10_1"_s)
+            .latestVersion(u"14.11_1"_s)
+            .outdated()
+            .description(u"Object-relational database system"_s)
+            .homepage(u"https://www.postgresql.org/"_s)
+            .build(),
+        HomebrewItemBuilder(u"node"_s)
+            .fullName(u"node"_s)
+            .installedVersion(u"21.7.1"_s)
+            .latestVersion(u"22.1.0"_s)
+            .outdated()
+            .description(u"Platform built on V8 to build network applications"_s)
+            .homepage(u"https://nodejs.org/"_s)
+            .build(),
+        HomebrewItemBuilder(u"terraform"_s)
+            .fullName(u"hashicorp/tap/terraform"_s)
+            .installedVersion(u"1.8.1"_s)
+            .latestVersion(u"1.8.2"_s)
+            .outdated()
+            .description(u"Terraform"_s)
+            .homepage(u"https://www.terraform.io"_s)
+            .build(),
     };
     const std::vector<HomebrewItem> casks{
-        item(u"firefox"_s, u"Mozilla Firefox"_s, true, u"124.0.2"_s, u"125.0.3"_s, true, u"Web browser"_s,
-             u"https://www.mozilla.org/firefox/"_s, true, {u"Firefox.app"_s}),
-        item(u"visual-studio-code"_s, u"Microsoft Visual Studio Code"_s, true, u"1.88.1"_s, u"1.89.0"_s, false,
-             u"Open-source code editor"_s, u"https://code.visualstudio.com/"_s, true,
-             {u"Visual Studio Code.app"_s}),
+        HomebrewItemBuilder(u"firefox"_s)
+            .cask()
+            .fullName(u"Mozilla Firefox"_s)
+            .installedVersion(u"124.0.2"_s)
+            .latestVersion(u"125.0.3"_s)
+            .outdated()
+            .description(u"Web browser"_s)
+            .homepage(u"https://www.mozilla.org/firefox/"_s)
+            .appArtifacts({u"Firefox.app"_s})
+            .build(),
+        HomebrewItemBuilder(u"visual-studio-code"_s)
+            .cask()
+            .fullName(u"Microsoft Visual Studio Code"_s)
+            .installedVersion(u"1.88.1"_s)
+            .latestVersion(u"1.89.0"_s)
+            .description(u"Open-source code editor"_s)
+            .homepage(u"https://code.visualstudio.com/"_s)
+            .appArtifacts({u"Visual Studio Code.app"_s})
+            .build(),
         // The {"target": ...} beside the bundle name is passed over.
-        item(u"firefox@developer-edition"_s, u"Mozilla Firefox Developer Edition"_s, true, u"126.0b5"_s,
-             u"126.0b9"_s, false, u"Web browser"_s, u"https://www.mozilla.org/firefox/developer/"_s, true,
-             {u"Firefox Developer Edition.app"_s}),
+        HomebrewItemBuilder(u"firefox@developer-edition"_s)
+            .cask()
+            .fullName(u"Mozilla Firefox Developer Edition"_s)
+            .installedVersion(u"126.0b5"_s)
+            .latestVersion(u"126.0b9"_s)
+            .description(u"Web browser"_s)
+            .homepage(u"https://www.mozilla.org/firefox/developer/"_s)
+            .appArtifacts({u"Firefox Developer Edition.app"_s})
+            .build(),
         // "installed": null
-        item(u"docker"_s, u"Docker Desktop"_s, true, std::nullopt, u"4.29.0,145265"_s, false,
-             u"App to build and share containerised applications and microservices"_s,
-             u"https://www.docker.com/products/docker-desktop"_s, false, {u"Docker.app"_s}),
+        HomebrewItemBuilder(u"docker"_s)
+            .cask()
+            .fullName(u"Docker Desktop"_s)
+            .latestVersion(u"4.29.0,145265"_s)
+            .description(u"App to build and share containerised applications and microservices"_s)
+            .homepage(u"https://www.docker.com/products/docker-desktop"_s)
+            .installed(false)
+            .appArtifacts({u"Docker.app"_s})
+            .build(),
         // "installed": ["", "3.4.23"]
-        item(u"iterm2"_s, u"iTerm2"_s, true, u"3.4.23"_s, u"3.5.0"_s, false,
-             u"Terminal emulator as alternative to Apple's Terminal app"_s, u"https://iterm2.com/"_s, true,
-             {u"iTerm.app"_s}),
+        HomebrewItemBuilder(u"iterm2"_s)
+            .cask()
+            .fullName(u"iTerm2"_s)
+            .installedVersion(u"3.4.23"_s)
+            .latestVersion(u"3.5.0"_s)
+            .description(u"Terminal emulator as alternative to Apple's Terminal app"_s)
+            .homepage(u"https://iterm2.com/"_s)
+            .appArtifacts({u"iTerm.app"_s})
+            .build(),
     };
     EXPECT_EQ(snapshot->formulae, formulae);
     EXPECT_EQ(snapshot->casks, casks);
@@ -205,8 +264,7 @@ TEST(HomebrewStateTest, AFormulaWithoutOptionalKeysFallsBackToItsName)
 {
     const HomebrewItem formula =
         onlyItemOf(R"({"formulae": [{"name": "zstd", "full_name": null, "desc": null, "outdated": null}]})");
-    EXPECT_EQ(formula,
-              item(u"zstd"_s, std::nullopt, false, std::nullopt, QString(), false, QString(), std::nullopt, false));
+    EXPECT_EQ(formula, HomebrewItemBuilder(u"zstd"_s).installed(false).build());
 }
 
 TEST(HomebrewStateTest, ACasksInstalledVersionAndAppsAreReadFromAnyShape)
@@ -275,7 +333,7 @@ TEST(HomebrewStateTest, ACasksFullNameIsItsFirstDisplayName)
 TEST(HomebrewStateTest, ACaskWithoutVersionsHasAnEmptyLatestVersion)
 {
     const HomebrewItem bare = onlyItemOf(R"({"casks": [{"token": "lumen", "installed": null, "version": null}]})");
-    EXPECT_EQ(bare, item(u"lumen"_s, std::nullopt, true, std::nullopt, QString(), false, QString(), std::nullopt, false));
+    EXPECT_EQ(bare, HomebrewItemBuilder(u"lumen"_s).cask().installed(false).build());
     // Without a version of its own, the installed one is the latest known.
     EXPECT_EQ(onlyItemOf(R"({"casks": [{"token": "lumen", "installed": "1.2"}]})").latestVersion, u"1.2"_s);
 }
@@ -397,9 +455,10 @@ TEST(HomebrewMergeTest, OutdatedEntriesUpdateTheItemsOfTheirOwnKind)
         QString latestVersion;
         bool isOutdated;
     };
-    const HomebrewItem wget = withVersions(formula(u"Wget"_s), u"1.0"_s, u"1.1"_s);
-    const HomebrewItem flaggedWget = withVersions(formula(u"wget"_s, true), u"1.0"_s, u"1.1"_s);
-    const HomebrewItem lumen = withVersions(cask(u"lumen"_s), std::nullopt, u"2.0"_s);
+    const HomebrewItem wget = HomebrewItemBuilder(u"Wget"_s).installedVersion(u"1.0"_s).latestVersion(u"1.1"_s).build();
+    const HomebrewItem flaggedWget
+        = HomebrewItemBuilder(u"wget"_s).outdated().installedVersion(u"1.0"_s).latestVersion(u"1.1"_s).build();
+    const HomebrewItem lumen = HomebrewItemBuilder(u"lumen"_s).cask().latestVersion(u"2.0"_s).build();
     const Case cases[] = {
         {"names match ignoring case", wget, {entry(u"wget"_s, false, {u"1.0"_s}, u"1.2"_s)}, true, u"1.0"_s,
          u"1.2"_s, true},
@@ -443,7 +502,7 @@ TEST(HomebrewMergeTest, OutdatedEntriesUpdateTheItemsOfTheirOwnKind)
 
 TEST(HomebrewMergeTest, NeverAddsPackagesThatAreNotInstalled)
 {
-    const HomebrewInstalledSnapshot installed{.formulae = {formula(u"wget"_s)}, .casks = {}};
+    const HomebrewInstalledSnapshot installed{.formulae = {HomebrewItemBuilder(u"wget"_s).build()}, .casks = {}};
     const HomebrewOutdatedSnapshot outdated{.formulae = {entry(u"node"_s, false, {u"21"_s}, u"22"_s)},
                                             .casks = {entry(u"wget"_s, true, {u"1"_s}, u"2"_s)}};
     EXPECT_EQ(idsOf(HomebrewService::merge(installed, outdated, true, english)), QStringList{u"formula::wget"_s});
@@ -459,27 +518,20 @@ TEST(HomebrewMergeTest, SortsOutdatedFirstThenByNameKeepingTiesInOrder)
         QLocale locale;
         QStringList ids;
     };
+    const std::vector<HomebrewItem> accentedNames{HomebrewItemBuilder(u"zlib"_s).build(),
+        HomebrewItemBuilder(u"\u00e4pple"_s).build(), HomebrewItemBuilder(u"apple"_s).build()};
     const Case cases[] = {
         {"outdated first, names ignoring case",
-         {formula(u"zsh"_s, true), formula(u"abc"_s)},
-         {cask(u"Apple"_s, true)},
-         english,
-         {u"cask::Apple"_s, u"formula::zsh"_s, u"formula::abc"_s}},
-        {"a formula stays before a cask of the same name",
-         {formula(u"lumen"_s)},
-         {cask(u"Lumen"_s), cask(u"ant"_s)},
-         english,
-         {u"cask::ant"_s, u"formula::lumen"_s, u"cask::Lumen"_s}},
-        {"the locale orders the names",
-         {formula(u"zlib"_s), formula(u"\u00e4pple"_s), formula(u"apple"_s)},
-         {},
-         QLocale(QLocale::Swedish, QLocale::Sweden),
-         {u"formula::apple"_s, u"formula::zlib"_s, u"formula::\u00e4pple"_s}},
-        {"accents count under English rules",
-         {formula(u"zlib"_s), formula(u"\u00e4pple"_s), formula(u"apple"_s)},
-         {},
-         english,
-         {u"formula::apple"_s, u"formula::\u00e4pple"_s, u"formula::zlib"_s}},
+            {HomebrewItemBuilder(u"zsh"_s).outdated().build(), HomebrewItemBuilder(u"abc"_s).build()},
+            {HomebrewItemBuilder(u"Apple"_s).cask().outdated().build()}, english,
+            {u"cask::Apple"_s, u"formula::zsh"_s, u"formula::abc"_s}},
+        {"a formula stays before a cask of the same name", {HomebrewItemBuilder(u"lumen"_s).build()},
+            {HomebrewItemBuilder(u"Lumen"_s).cask().build(), HomebrewItemBuilder(u"ant"_s).cask().build()}, english,
+            {u"cask::ant"_s, u"formula::lumen"_s, u"cask::Lumen"_s}},
+        {"the locale orders the names", accentedNames, {}, QLocale(QLocale::Swedish, QLocale::Sweden),
+            {u"formula::apple"_s, u"formula::zlib"_s, u"formula::\u00e4pple"_s}},
+        {"accents count under English rules", accentedNames, {}, english,
+            {u"formula::apple"_s, u"formula::\u00e4pple"_s, u"formula::zlib"_s}},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);

@@ -22,32 +22,8 @@ inline void PrintTo(const HomebrewItem& item, std::ostream* os)
         << item.appArtifacts.join(u", ").toStdString() << "], onRequest " << item.installedOnRequest << '}';
 }
 
-// Short ways to write the Homebrew items and lists the tests compare.
+// Short ways to read the Homebrew item lists the tests compare.
 namespace HomebrewTestItems {
-
-// An installed, current formula or cask with no versions; tests set what they need.
-inline HomebrewItem installedItem(const QString& name, bool isCask, bool isOutdated = false)
-{
-    return HomebrewItem(name, std::nullopt, isCask, std::nullopt, QString(), isOutdated, QString(), std::nullopt, true,
-                        {}, true);
-}
-
-inline HomebrewItem formula(const QString& name, bool isOutdated = false)
-{
-    return installedItem(name, false, isOutdated);
-}
-
-inline HomebrewItem cask(const QString& name, bool isOutdated = false)
-{
-    return installedItem(name, true, isOutdated);
-}
-
-inline HomebrewItem withVersions(HomebrewItem item, std::optional<QString> installed, const QString& latest)
-{
-    item.installedVersion = std::move(installed);
-    item.latestVersion = latest;
-    return item;
-}
 
 // "cask::Foo" or "formula::bar" per item, in list order: shows order and kind at once.
 inline QStringList idsOf(const std::vector<HomebrewItem>& items)

@@ -1,18 +1,30 @@
 #include "core/records/HomebrewItem.h"
 #include "tests/core/records/RecordJsonChecks.h"
+#include "tests/support/RecordBuilders.h"
 
 #include <gtest/gtest.h>
 
 #include <QSet>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-HomebrewItem makeItem(const QString& name, bool isCask, bool isInstalled, bool installedOnRequest)
+// Every optional field set, so that a field lost anywhere shows.
+HomebrewItemBuilder described(const QString& name)
 {
-    return HomebrewItem(name, std::nullopt, isCask, isInstalled ? std::optional(QStringLiteral("1.0")) : std::nullopt,
-                        QStringLiteral("1.1"), true, QStringLiteral("A tool"), QStringLiteral("https://example.com"),
-                        isInstalled, isCask ? QStringList{QStringLiteral("Tool.app")} : QStringList{},
-                        installedOnRequest);
+    return HomebrewItemBuilder(name)
+        .installedVersion(u"1.0"_s)
+        .latestVersion(u"1.1"_s)
+        .outdated()
+        .description(u"A tool"_s)
+        .homepage(u"https://example.com"_s);
+}
+
+// A cask with every field away from its default.
+HomebrewItem firefoxCask()
+{
+    return described(u"firefox"_s).cask().appArtifacts({u"Tool.app"_s}).build();
 }
 
 } // namespace
@@ -31,16 +43,15 @@ TEST(HomebrewItemTest, IdIsKindAndNameUnchanged)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expectedId.toStdString());
-        EXPECT_EQ(makeItem(c.name, c.isCask, true, true).id(), c.expectedId);
+        EXPECT_EQ(HomebrewItemBuilder(c.name).cask(c.isCask).build().id(), c.expectedId);
     }
-    EXPECT_NE(makeItem(QStringLiteral("git"), true, true, true), makeItem(QStringLiteral("git"), false, true, true));
+    EXPECT_NE(HomebrewItemBuilder(u"git"_s).cask().build(), HomebrewItemBuilder(u"git"_s).build());
 }
 
 TEST(HomebrewItemTest, FullNameDefaultsToName)
 {
-    EXPECT_EQ(makeItem(QStringLiteral("wget"), false, true, true).fullName, QStringLiteral("wget"));
-    const HomebrewItem tapped(QStringLiteral("tool"), QStringLiteral("user/tap/tool"), false, std::nullopt, QString(),
-                              false, QString(), std::nullopt, false, {}, false);
+    EXPECT_EQ(HomebrewItemBuilder(u"wget"_s).build().fullName, u"wget"_s);
+    const HomebrewItem tapped = HomebrewItemBuilder(u"tool"_s).fullName(u"user/tap/tool"_s).build();
     EXPECT_EQ(tapped.fullName, QStringLiteral("user/tap/tool"));
     EXPECT_EQ(tapped.id(), QStringLiteral("formula::tool"));
 }
@@ -63,14 +74,18 @@ TEST(HomebrewItemTest, OnlyInstalledFormulaeNotAskedForAreDependencies)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        EXPECT_EQ(makeItem(QStringLiteral("x"), c.isCask, c.isInstalled, c.installedOnRequest).isDependencyOnly(),
-                  c.expected);
+        const HomebrewItem item = HomebrewItemBuilder(u"x"_s)
+                                      .cask(c.isCask)
+                                      .installed(c.isInstalled)
+                                      .installedOnRequest(c.installedOnRequest)
+                                      .build();
+        EXPECT_EQ(item.isDependencyOnly(), c.expected);
     }
 }
 
 TEST(HomebrewItemTest, JsonKeyRules)
 {
-    const HomebrewItem cask = makeItem(QStringLiteral("firefox"), true, true, true);
+    const HomebrewItem cask = firefoxCask();
     RecordJsonChecks::expectKeyRules(cask,
                                      {"id", "name", "fullName", "isCask", "latestVersion", "isOutdated", "description",
                                       "isInstalled", "appArtifacts", "installedOnRequest"},
@@ -85,7 +100,7 @@ TEST(HomebrewItemTest, JsonKeyRules)
 
 TEST(HomebrewItemTest, DecodingKeepsTheStoredId)
 {
-    QJsonObject json = truneJsonEncode(makeItem(QStringLiteral("wget"), false, true, true)).toObject();
+    QJsonObject json = truneJsonEncode(described(u"wget"_s).build()).toObject();
     json.insert(QStringLiteral("id"), QStringLiteral("renamed"));
     const auto decoded = truneJsonDecode<HomebrewItem>(QJsonValue(json));
     ASSERT_TRUE(decoded.has_value());
@@ -109,7 +124,7 @@ TEST(HomebrewItemTest, EveryFieldTakesPartInEqualityAndHashing)
         {"appArtifacts", [](HomebrewItem& i) { i.appArtifacts.append(QStringLiteral("Other.app")); }},
         {"installedOnRequest", [](HomebrewItem& i) { i.installedOnRequest = false; }},
     };
-    const HomebrewItem original = makeItem(QStringLiteral("firefox"), true, true, true);
+    const HomebrewItem original = firefoxCask();
     QSet<HomebrewItem> all{original};
     for (const auto& [field, change] : changes) {
         SCOPED_TRACE(field);

@@ -1,5 +1,6 @@
 #include "core/records/InstalledAppRecord.h"
 #include "tests/core/records/RecordJsonChecks.h"
+#include "tests/support/RecordBuilders.h"
 
 #include <gtest/gtest.h>
 
@@ -7,20 +8,30 @@
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QDateTime march1(QDate(2025, 3, 1), QTime(8, 30), Qt::UTC);
 
-InstalledAppRecord makeRecord(std::optional<QString> id = std::nullopt,
-                              QString bundleID = QStringLiteral("com.example.editor"),
-                              QString path = QStringLiteral("/Applications/Editor.app"))
+// Every field set away from its default, so that a field lost or ignored anywhere shows.
+AppRecordBuilder editor()
 {
-    return InstalledAppRecord(std::move(id), QStringLiteral("Editor"), std::move(bundleID), std::move(path),
-                              QStringLiteral("2.1"), QStringLiteral("412"), QStringLiteral("2.2"), true,
-                              QStringLiteral("https://example.com/notes"), QStringLiteral("https://example.com/dl"),
-                              QStringLiteral("https://example.com/appcast.xml"), QStringLiteral("editor"),
-                              AppOriginKind::sparkle, AppArchitecture::universal, 123456789012LL, march1,
-                              march1.addSecs(3600));
+    return AppRecordBuilder(u"Editor"_s)
+        .bundleID(u"com.example.editor"_s)
+        .installedVersion(u"2.1"_s)
+        .buildVersion(u"412"_s)
+        .latestVersion(u"2.2"_s)
+        .updateAvailable()
+        .releaseNotesURL(u"https://example.com/notes"_s)
+        .downloadURL(u"https://example.com/dl"_s)
+        .sparkleFeedURL(u"https://example.com/appcast.xml"_s)
+        .homebrewCaskToken(u"editor"_s)
+        .origin(AppOriginKind::sparkle)
+        .architecture(AppArchitecture::universal)
+        .sizeBytes(123456789012LL)
+        .modifiedAt(march1)
+        .lastCheckedAt(march1.addSecs(3600));
 }
 
 } // namespace
@@ -44,7 +55,9 @@ TEST(InstalledAppRecordTest, IdComesFromBundleAndPathUnlessGiven)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        EXPECT_EQ(makeRecord(c.id, c.bundleID).id(), c.expectedId);
+        const InstalledAppRecord record
+            = AppRecordBuilder(u"Editor"_s).path(u"/Applications/Editor.app"_s).bundleID(c.bundleID).id(c.id).build();
+        EXPECT_EQ(record.id(), c.expectedId);
     }
 }
 
@@ -63,9 +76,8 @@ TEST(InstalledAppRecordTest, DisplayVersionFallsBackToBuildThenDash)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.installed.toStdString() + "/" + c.build.toStdString());
-        InstalledAppRecord record = makeRecord();
-        record.installedVersion = c.installed;
-        record.buildVersion = c.build;
+        const InstalledAppRecord record
+            = AppRecordBuilder(u"Editor"_s).installedVersion(c.installed).buildVersion(c.build).build();
         EXPECT_EQ(record.displayVersion(), c.expected);
     }
 }
@@ -102,23 +114,21 @@ TEST(InstalledAppRecordTest, EnumerationsHaveTheirRawValuesAndLabels)
 
 TEST(InstalledAppRecordTest, JsonKeyRules)
 {
-    RecordJsonChecks::expectKeyRules(
-        makeRecord(),
+    RecordJsonChecks::expectKeyRules(editor().build(),
         {"id", "name", "bundleID", "path", "installedVersion", "buildVersion", "updateAvailable", "origin",
-         "architecture", "sizeBytes"},
+            "architecture", "sizeBytes"},
         {"latestVersion", "releaseNotesURL", "downloadURL", "sparkleFeedURL", "homebrewCaskToken", "modifiedAt",
-         "lastCheckedAt"});
-    RecordJsonChecks::expectRejectedTexts(makeRecord(), QStringLiteral("origin"),
-                                          {"homebrew", "AppStore", "", "Sparkle"});
-    RecordJsonChecks::expectRejectedTexts(makeRecord(), QStringLiteral("architecture"), {"arm64", "Intel"});
-    RecordJsonChecks::expectRejectedTexts(makeRecord(), QStringLiteral("modifiedAt"), {"yesterday", "2025-03-01"});
+            "lastCheckedAt"});
+    RecordJsonChecks::expectRejectedTexts(
+        editor().build(), QStringLiteral("origin"), {"homebrew", "AppStore", "", "Sparkle"});
+    RecordJsonChecks::expectRejectedTexts(editor().build(), QStringLiteral("architecture"), {"arm64", "Intel"});
+    RecordJsonChecks::expectRejectedTexts(editor().build(), QStringLiteral("modifiedAt"), {"yesterday", "2025-03-01"});
 }
 
 TEST(InstalledAppRecordTest, DecodingKeepsTheStoredIdAndWritesNoNulls)
 {
-    InstalledAppRecord record = makeRecord(QStringLiteral("stored-id"));
-    record.downloadURL.reset();
-    record.latestVersion.reset();
+    const InstalledAppRecord record
+        = editor().id(u"stored-id"_s).downloadURL(std::nullopt).latestVersion(std::nullopt).build();
     const QByteArray text = truneJsonSerialize(record);
     EXPECT_FALSE(text.contains("downloadURL"));
     EXPECT_FALSE(text.contains("null"));
@@ -151,8 +161,8 @@ TEST(InstalledAppRecordTest, EveryFieldTakesPartInEqualityAndHashing)
         {"modifiedAt", [](auto& r) { r.modifiedAt.reset(); }},
         {"lastCheckedAt", [](auto& r) { r.lastCheckedAt = r.lastCheckedAt->addSecs(1); }},
     };
-    const InstalledAppRecord original = makeRecord();
-    EXPECT_EQ(qHash(makeRecord(), 7), qHash(original, 7));
+    const InstalledAppRecord original = editor().build();
+    EXPECT_EQ(qHash(editor().build(), 7), qHash(original, 7));
     QSet<InstalledAppRecord> all{original};
     for (const auto& [field, change] : changes) {
         SCOPED_TRACE(field);
@@ -164,5 +174,5 @@ TEST(InstalledAppRecordTest, EveryFieldTakesPartInEqualityAndHashing)
         all.insert(changed);
     }
     EXPECT_EQ(all.size(), std::size(changes) + 1);
-    EXPECT_NE(makeRecord(QStringLiteral("other")), original);
+    EXPECT_NE(editor().id(u"other"_s).build(), original);
 }

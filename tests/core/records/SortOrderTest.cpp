@@ -1,22 +1,17 @@
 #include "core/records/LeftoverSortOrder.h"
 #include "core/records/UninstallerAppSortOrder.h"
+#include "tests/support/RecordBuilders.h"
 #include "tests/support/TextsOf.h"
 
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
 const QLocale english(QLocale::English, QLocale::UnitedStates);
 const QDateTime march1(QDate(2025, 3, 1), QTime(8, 30), Qt::UTC);
 const QDateTime march2 = march1.addDays(1);
-
-InstalledAppRecord app(const QString& name, qint64 size, std::optional<QDateTime> modifiedAt)
-{
-    return InstalledAppRecord(std::nullopt, name, QString(), QStringLiteral("/Applications/") + name + ".app", {}, {},
-                              std::nullopt, false, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                              AppOriginKind::direct, AppArchitecture::unknown, size, std::move(modifiedAt),
-                              std::nullopt);
-}
 
 QStringList namesOf(const std::vector<InstalledAppRecord>& records)
 {
@@ -34,9 +29,11 @@ TEST(UninstallerAppSortOrderTest, EachOrderWithItsTieBreaks)
 {
     // "Alpha" and "alpha" compare the same with case ignored: their input order must survive.
     const std::vector<InstalledAppRecord> apps{
-        app(QStringLiteral("beta"), 100, march1),      app(QStringLiteral("Alpha"), 100, std::nullopt),
-        app(QStringLiteral("gamma"), 300, march2),     app(QStringLiteral("Delta"), 50, march1),
-        app(QStringLiteral("alpha"), 200, std::nullopt),
+        AppRecordBuilder(u"beta"_s).sizeBytes(100).modifiedAt(march1).build(),
+        AppRecordBuilder(u"Alpha"_s).sizeBytes(100).build(),
+        AppRecordBuilder(u"gamma"_s).sizeBytes(300).modifiedAt(march2).build(),
+        AppRecordBuilder(u"Delta"_s).sizeBytes(50).modifiedAt(march1).build(),
+        AppRecordBuilder(u"alpha"_s).sizeBytes(200).build(),
     };
     struct Case {
         UninstallerAppSortOrder order;
@@ -59,8 +56,7 @@ TEST(UninstallerAppSortOrderTest, EachOrderWithItsTieBreaks)
 
 TEST(UninstallerAppSortOrderTest, NamesFollowTheGivenLocale)
 {
-    const std::vector<InstalledAppRecord> apps{app(QStringLiteral("Zebra"), 0, std::nullopt),
-                                               app(QStringLiteral("Öl"), 0, std::nullopt)};
+    const std::vector<InstalledAppRecord> apps{AppRecordBuilder(u"Zebra"_s).build(), AppRecordBuilder(u"Öl"_s).build()};
     EXPECT_EQ(namesOf(sort(UninstallerAppSortOrder::nameAscending, apps, english)), QStringList({"Öl", "Zebra"}));
     EXPECT_EQ(namesOf(sort(UninstallerAppSortOrder::nameAscending, apps, QLocale(QLocale::Swedish, QLocale::Sweden))),
               QStringList({"Zebra", "Öl"}));

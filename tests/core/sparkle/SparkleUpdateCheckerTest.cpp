@@ -3,6 +3,7 @@
 #include "core/sparkle/SparkleAppcastParser.h"
 #include "tests/core/sparkle/AppcastTestValues.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/RecordBuilders.h"
 
 #include <gtest/gtest.h>
 
@@ -31,12 +32,14 @@ using Response = LoopbackHttpServer::Response;
 
 constexpr qint64 kLimit = SparkleAppcastParser::maxFeedBytes;
 
-InstalledAppRecord app(const QString& id, std::optional<QString> feed, const QString& installed = u"1.0"_s,
-                       const QString& build = {})
+// Results are keyed by app id: here the app's name. Installed at 1.0 unless a test says otherwise.
+AppRecordBuilder app(const QString& id, std::optional<QString> feed)
 {
-    return InstalledAppRecord(id, id, u"com.example."_s + id, u"/Applications/"_s + id + u".app"_s, installed,
-                              build, std::nullopt, false, std::nullopt, std::nullopt, std::move(feed), std::nullopt,
-                              AppOriginKind::sparkle, AppArchitecture::universal, 0, std::nullopt, std::nullopt);
+    return AppRecordBuilder(id)
+        .id(id)
+        .sparkleFeedURL(std::move(feed))
+        .installedVersion(u"1.0"_s)
+        .origin(AppOriginKind::sparkle);
 }
 
 // One app per path, named after it ("/a" is app "a"), installed at 1.0.
@@ -44,7 +47,7 @@ std::vector<InstalledAppRecord> appsFor(const LoopbackHttpServer& server, const 
 {
     std::vector<InstalledAppRecord> apps;
     for (const QString& path : paths)
-        apps.push_back(app(path.mid(1), server.url(path)));
+        apps.push_back(app(path.mid(1), server.url(path)).build());
     return apps;
 }
 
@@ -76,8 +79,8 @@ TEST(SparkleUpdateCheckerTest, ReportsTheNewestCompatibleReleaseOfARealFeed)
     server.setResponse(u"/lumen/appcast.xml"_s, Response::ok(fixture(u"lumen-appcast.xml"_s)));
     const QString feed = server.url(u"/lumen/appcast.xml"_s);
     const std::vector<InstalledAppRecord> apps{
-        app(u"behind"_s, feed, u"2.3.1"_s, u"231"_s),
-        app(u"current"_s, feed, u"2.4"_s, u"240"_s),
+        app(u"behind"_s, feed).installedVersion(u"2.3.1"_s).buildVersion(u"231"_s).build(),
+        app(u"current"_s, feed).installedVersion(u"2.4"_s).buildVersion(u"240"_s).build(),
     };
 
     const SparkleAppcastItem release24{
@@ -137,7 +140,7 @@ TEST(SparkleUpdateCheckerTest, ResolvesLinksAgainstTheFeedAndKeepsOnlyWebAddress
         server.setResponse(path, Response::ok(feedWithItems(
                                      "<item><sparkle:version>2.0</sparkle:version><sparkle:releaseNotesLink>" + link
                                      + "</sparkle:releaseNotesLink><enclosure url=\"" + link + "\"/></item>")));
-        apps.push_back(app(QString::number(index), server.url(path)));
+        apps.push_back(app(QString::number(index), server.url(path)).build());
     }
 
     const QHash<QString, SparkleUpdateCheckResult> results = check(apps);
@@ -160,21 +163,21 @@ TEST(SparkleUpdateCheckerTest, FetchesOnlyWebFeeds)
     server.setResponse(u"/feed"_s, Response::ok(feedOffering("2.0")));
     const QString authority = u"127.0.0.1:"_s + QString::number(server.port());
     const std::vector<InstalledAppRecord> notWeb{
-        app(u"none"_s, std::nullopt),
-        app(u"empty"_s, u""_s),
-        app(u"file"_s, u"file:///tmp/feed.xml"_s),
-        app(u"ftp"_s, u"ftp://"_s + authority + u"/feed"_s),
-        app(u"schemeless"_s, u"//"_s + authority + u"/feed"_s),
-        app(u"bare"_s, authority + u"/feed"_s),
-        app(u"unparsable"_s, u"http://"_s + authority + u"/fe ed"_s),
+        app(u"none"_s, std::nullopt).build(),
+        app(u"empty"_s, u""_s).build(),
+        app(u"file"_s, u"file:///tmp/feed.xml"_s).build(),
+        app(u"ftp"_s, u"ftp://"_s + authority + u"/feed"_s).build(),
+        app(u"schemeless"_s, u"//"_s + authority + u"/feed"_s).build(),
+        app(u"bare"_s, authority + u"/feed"_s).build(),
+        app(u"unparsable"_s, u"http://"_s + authority + u"/fe ed"_s).build(),
     };
     EXPECT_TRUE(check({}).isEmpty());
     EXPECT_TRUE(check(notWeb).isEmpty());
     EXPECT_EQ(server.maxOpenConnections(), 0);
 
     std::vector<InstalledAppRecord> mixed = notWeb;
-    mixed.push_back(app(u"upper"_s, u"HTTP://"_s + authority + u"/feed"_s));
-    mixed.push_back(app(u"mixed"_s, u"hTTp://"_s + authority + u"/feed"_s));
+    mixed.push_back(app(u"upper"_s, u"HTTP://"_s + authority + u"/feed"_s).build());
+    mixed.push_back(app(u"mixed"_s, u"hTTp://"_s + authority + u"/feed"_s).build());
     EXPECT_EQ(sortedKeys(check(mixed)), QStringList({u"mixed"_s, u"upper"_s}));
     EXPECT_EQ(server.requests().size(), 2u);
 }
@@ -203,7 +206,7 @@ TEST(SparkleUpdateCheckerTest, EachFailureLeavesOutOnlyItsOwnApp)
                  u"/moved-twice"_s, u"/to-file"_s, u"/loop"_s});
     {
         LoopbackHttpServer closed;
-        apps.push_back(app(u"unreachable"_s, closed.url(u"/feed"_s)));
+        apps.push_back(app(u"unreachable"_s, closed.url(u"/feed"_s)).build());
     }
 
     EXPECT_EQ(sortedKeys(check(apps)),
@@ -300,8 +303,8 @@ TEST(SparkleUpdateCheckerTest, KeepsTheFetchThatFinishedLastForAnID)
     slow.delayMs = 400;
     server.setResponse(u"/slow"_s, slow);
     server.setResponse(u"/fast"_s, Response::ok(feedOffering("3.0")));
-    const std::vector<InstalledAppRecord> apps{app(u"same"_s, server.url(u"/slow"_s)),
-                                               app(u"same"_s, server.url(u"/fast"_s))};
+    const std::vector<InstalledAppRecord> apps{
+        app(u"same"_s, server.url(u"/slow"_s)).build(), app(u"same"_s, server.url(u"/fast"_s)).build()};
 
     const QHash<QString, SparkleUpdateCheckResult> results = check(apps, false, 2);
     ASSERT_EQ(results.size(), 1);
