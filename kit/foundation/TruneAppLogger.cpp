@@ -1,10 +1,11 @@
 #include "kit/foundation/TruneAppLogger.h"
 
+#include "kit/foundation/TrunePrivateFolder.h"
 #include "kit/platform/TruneDesktopServices.h"
 #include "kit/platform/TrunePaths.h"
+#include "kit/platform/TruneSafeFile.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -15,7 +16,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
+#include <expected>
 #include <map>
 #include <memory>
 
@@ -23,11 +24,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr quint64 minimumFileBytes = 4096;
 constexpr quint64 sharedMaxFileBytes = 2 * 1024 * 1024;
 constexpr int sharedMaxRotatedFiles = 5;
+// The file is rotated once it reaches its size limit, so it holds at most that plus one line; a
+// far larger file is not one the logger wrote and is not loaded.
+constexpr quint64 minimumReadLimit = 64 * 1024 * 1024;
 
 TruneAppLogger::VersionProvider mainBundleVersionProvider()
 {
@@ -68,11 +74,6 @@ QString newEntryId()
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
-std::filesystem::path fileSystemPath(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
 // Moves `from` to `to` unless `to` exists: when two writers rotate the same log at once, neither
 // may replace a copy the other has just made.
 void moveUnlessTargetExists(const QString& from, const QString& to)
@@ -84,6 +85,21 @@ void moveUnlessTargetExists(const QString& from, const QString& to)
     // File systems that cannot refuse to replace: check first.
     if (errno == EINVAL && !QFileInfo::exists(to))
         ::rename(source.constData(), target.constData());
+}
+
+// Opens the log for appending, only the user may read it. A link at its place is not followed, so
+// no line is written into the file it points at, and a FIFO there cannot hold the writer up. A
+// file an earlier version left readable by others is narrowed.
+std::expected<int, TruneFileError> openForAppending(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
+    if (fd < 0)
+        return std::unexpected(TruneFileError::fromErrno(path, errno));
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && (status.st_mode & 0077) != 0)
+        ::fchmod(fd, status.st_mode & 0700);
+    return fd;
 }
 
 std::optional<TruneFileError> writeAll(int fd, const QByteArray& bytes, const QString& path)
@@ -112,18 +128,33 @@ QRegularExpression redactionPattern(const char* pattern)
     return QRegularExpression(QString::fromUtf8(pattern), QRegularExpression::UseUnicodePropertiesOption);
 }
 
-const std::array<RedactionRule, 4>& redactionRules()
+const std::array<RedactionRule, 7>& redactionRules()
 {
-    static const std::array<RedactionRule, 4> rules{{
+    static const std::array<RedactionRule, 7> rules{{
+        // Authorization and cookie headers: the whole value, up to its closing quote or the end of
+        // the line, since a scheme's parameters may hold blanks and commas. A known scheme's name
+        // stays; an unknown first word might be the credential itself.
+        {redactionPattern(R"((?i)\b((?:authorization|cookie)["']?\h*[=:]\h*(["'])?)"
+                          R"((?:(?:basic|bearer|digest|token|negotiate|ntlm|dpop|hoba|mutual|)"
+                          R"(aws4-hmac-sha256|scram-sha-1|scram-sha-256|vapid)\h+)?))"
+                          R"((?(2)(?:\\.|(?!\2)[^\\\r\n])+|\S[^\r\n]*))"),
+         u"\\1[REDACTED]"_s},
+        // The password of a URL's user information; the user name and the host stay. The password
+        // runs to the last "@" before the path, as a raw "@" inside it is not unheard of.
+        {redactionPattern(R"((?i)\b([a-z][a-z0-9+.\-]*://[^\s/?#@:]*:)[^\s/?#]+(?=@))"), u"\\1[REDACTED]"_s},
         // Bearer tokens, base64 ones with "+", "/" and "=" padding included.
         {redactionPattern(R"((?i)(bearer\s+)[A-Za-z0-9._~+/\-]{8,}=*)"), QStringLiteral("\\1[REDACTED]")},
         {redactionPattern(R"(\b(sk-[A-Za-z0-9_\-]{10,})\b)"), QStringLiteral("[REDACTED_KEY]")},
         {redactionPattern(R"(\b(AIza[0-9A-Za-z\-_]{16,})\b)"), QStringLiteral("[REDACTED_KEY]")},
+        // GitHub tokens: personal, OAuth, user-to-server, server-to-server and refresh tokens, and
+        // fine-grained personal tokens.
+        {redactionPattern(R"(\b(?:gh[pousr]_[A-Za-z0-9]{20,}|github_pat_[A-Za-z0-9_]{20,})\b)"), u"[REDACTED_KEY]"_s},
         // Assignments. The name may be closed by a quote ("password": ...) and the value opened by
         // one; a quoted value is replaced up to its closing quote (or the end of the line), blanks
         // and escaped quotes included, an unquoted one up to the next blank, comma, semicolon or
-        // quote.
-        {redactionPattern(R"((?i)((?:api[_-]?key|token|secret|password)["']?\s*[=:]\s*(["'])?))"
+        // quote. A value an earlier rule has replaced already is left as it is.
+        {redactionPattern(R"((?i)((?:api[_-]?key|token|secret[_-]?access[_-]?key|secret|passwd|password|pwd))"
+                          R"(["']?\s*[=:]\s*(["'])?)(?!\[REDACTED))"
                           R"((?(2)(?:\\.|(?!\2)[^\\\r\n])+|[^\s,;"']+))"),
          QStringLiteral("\\1[REDACTED]")},
     }};
@@ -221,10 +252,8 @@ void TruneAppLogger::mirrorToSystemLog(const TruneLogEntry& entry) const
 
 std::optional<TruneFileError> TruneAppLogger::appendLocked(const QByteArray& line)
 {
-    std::error_code directoryError;
-    std::filesystem::create_directories(fileSystemPath(m_logDirectory), directoryError);
-    if (directoryError)
-        return TruneFileError::fromErrno(m_logDirectory, directoryError.value());
+    if (std::optional<TruneFileError> failure = TrunePrivateFolder::makePath(m_logDirectory))
+        return failure;
 
     rotateIfNeededLocked();
 
@@ -232,19 +261,18 @@ std::optional<TruneFileError> TruneAppLogger::appendLocked(const QByteArray& lin
     // other writers of the same file (another logger object, another process) are never
     // overwritten. A missing file is created the same way and not through a temporary file renamed
     // over it: that rename could replace a file another writer has just created and appended to.
-    const QByteArray path = QFile::encodeName(m_currentLogFile);
-    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return TruneFileError::fromErrno(m_currentLogFile, errno);
-    const std::optional<TruneFileError> failure = writeAll(fd, line, m_currentLogFile);
-    ::close(fd); // the bytes are written or reported; a failing close changes neither
+    const std::expected<int, TruneFileError> fd = openForAppending(m_currentLogFile);
+    if (!fd)
+        return fd.error();
+    const std::optional<TruneFileError> failure = writeAll(*fd, line, m_currentLogFile);
+    ::close(*fd); // the bytes are written or reported; a failing close changes neither
     return failure;
 }
 
 void TruneAppLogger::rotateIfNeededLocked()
 {
     struct stat attributes {};
-    if (::stat(QFile::encodeName(m_currentLogFile).constData(), &attributes) != 0)
+    if (::lstat(QFile::encodeName(m_currentLogFile).constData(), &attributes) != 0)
         return;
     if (quint64(attributes.st_size) < m_maxFileBytes)
         return;
@@ -274,12 +302,13 @@ std::vector<TruneLogEntry> TruneAppLogger::recentEntries(int limit, TruneLogLeve
     if (limit <= 0)
         return entries;
     const std::lock_guard guard(m_lock);
-    QFile file(m_currentLogFile);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::expected<QByteArray, TruneSafeFileError> text =
+        TruneSafeFile::readRegularFile(m_currentLogFile, qint64(std::max(minimumReadLimit, 2 * m_maxFileBytes)));
+    if (!text)
         return entries;
     // Each line is decoded on its own, so a line cut off inside a multi-byte character by a crash
     // costs that line only, not the whole file.
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QList<QByteArray> lines = text->split('\n');
     for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
         if (line->isEmpty())
             continue;
@@ -316,7 +345,7 @@ void TruneAppLogger::clear()
 
 void TruneAppLogger::revealInFinder()
 {
-    QDir().mkpath(m_logDirectory);
+    TrunePrivateFolder::makePath(m_logDirectory);
     if (QFileInfo::exists(m_currentLogFile))
         TruneDesktopServices::revealInFileManager(m_currentLogFile);
     else

@@ -15,7 +15,8 @@
 
 // The per-application runtime log: levelled, categorised lines, one JSON object per line in a
 // size-rotated file, mirrored to the Qt logging category "com.quorvane.<slug>". Secrets in
-// messages are redacted before either. Every member may be called from any thread.
+// messages are redacted before either. Only the user may read the files (0600) and enter the
+// folders the logger makes (0700). Every member may be called from any thread.
 class TruneAppLogger final {
 public:
     using VersionProvider = std::function<TruneAppVersion()>;
@@ -41,8 +42,8 @@ public:
     void warn(const QString& message, const QString& category);
     void error(const QString& message, const QString& category);
 
-    // Replaces bearer tokens, "sk-" and "AIza" keys and the values of api-key/token/secret/password
-    // assignments.
+    // Replaces the values of Authorization and cookie headers, passwords in URLs, bearer tokens,
+    // "sk-", "AIza" and GitHub keys and the values of api-key/token/secret/password assignments.
     static QString redactSecrets(const QString& text);
 
     // Entries of the current file (not the rotated copies) at or above minimumLevel, newest first,

@@ -1,5 +1,7 @@
 #include "kit/foundation/TruneReleaseLogRecord.h"
 
+#include "kit/localization/TruneGraphemeText.h"
+
 namespace {
 
 // The codes to try for a language, most specific first.
@@ -32,7 +34,7 @@ QString TruneReleaseLogRecord::id() const
 
 QString TruneReleaseLogRecord::shortDate() const
 {
-    return timestamp.left(10);
+    return TruneGraphemeText(timestamp).prefix(10);
 }
 
 QString TruneReleaseLogRecord::localizedSummary(TruneLanguage language) const

@@ -26,7 +26,8 @@ struct TruneReleaseLogRecord {
 
     // timestamp-app-toVersion-toBuild
     QString id() const;
-    // The first ten characters of the timestamp (the date), or all of it when shorter.
+    // The first ten user-perceived characters of the timestamp (the date), or all of it when
+    // shorter, in composed form.
     QString shortDate() const;
 
     // The language's own text, then (pt-PT, zh-Hant only) the sibling variant's, then English,

@@ -1,18 +1,24 @@
 #include "kit/foundation/TruneSingleInstance.h"
 
+#include "kit/foundation/TrunePrivateFolder.h"
 #include "kit/platform/TruneBundle.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -25,10 +31,10 @@ constexpr int writeTimeoutMs = 1000;
 // No request is longer than this; a longer line is not from the program.
 constexpr qint64 maxRequestBytes = 64;
 
-// Held while a launch decides its role. Without it two launches could both find no listener, and
-// the second would remove the first one's fresh socket. The kernel releases it when its holder
-// exits, crashed or not, so it is never left stale; a lock file that cannot be opened is not worth
-// failing the launch.
+// Held while a launch decides its role, and by the running copy until it has listened. Without it
+// two launches could both find no listener, and the second would remove the first one's fresh
+// socket. The kernel releases it when its holder exits, crashed or not, so it is never left stale;
+// a lock file that cannot be opened is not worth failing the launch.
 class ClaimLock final {
 public:
     explicit ClaimLock(const QString& path)
@@ -50,6 +56,36 @@ public:
 private:
     int m_fd;
 };
+
+// The folder of the socket and its locks. Another user must not be able to make, replace or fill
+// it, or two copies could both start. The session's runtime folder is used only when it is
+// private; Qt's fallback when there is none lives in the shared temporary folder, where anyone can
+// make it first, so a private folder in the user's cache stands in.
+QString runtimeFolder()
+{
+    const QString session = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (TrunePrivateFolder::isPrivate(session))
+        return QDir::cleanPath(session);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + u"/Quorvane/runtime"_s;
+}
+
+// Whether a running copy holds the claim at `path`. When none does, this process takes it and
+// `claim` receives the descriptor to keep: the lock lasts while it stays open and ends with the
+// process, so a copy that is gone never keeps later launches out, and one that runs does even
+// when its socket has been removed. A claim that cannot be had at all leaves the socket to decide.
+bool anotherCopyHoldsTheClaim(const QString& path, int& claim)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        claim = fd;
+        return false;
+    }
+    const int error = errno;
+    ::close(fd);
+    return error == EWOULDBLOCK;
+}
 
 bool askRunningInstanceToReopen(const QString& path)
 {
@@ -76,23 +112,47 @@ TruneSingleInstance::TruneSingleInstance(QObject* parent)
     connect(&m_server, &QLocalServer::newConnection, this, &TruneSingleInstance::acceptConnections);
 }
 
+TruneSingleInstance::~TruneSingleInstance()
+{
+    // The socket goes first: a launch that finds the claim free must not reach this copy.
+    m_server.close();
+    releaseRunningClaim();
+}
+
 QString TruneSingleInstance::serverPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QLatin1Char('/')
-           + TruneBundle::main().bundleIdentifier() + QStringLiteral(".instance");
+    return runtimeFolder() + QLatin1Char('/') + TruneBundle::main().bundleIdentifier() + u".instance"_s;
 }
 
 TruneSingleInstance::Role TruneSingleInstance::claim()
 {
     const QString path = serverPath();
-    const ClaimLock lock(path + QStringLiteral(".lock"));
-    if (askRunningInstanceToReopen(path))
+    if (const std::optional<TruneFileError> failure = TrunePrivateFolder::ensure(QFileInfo(path).path())) {
+        std::fprintf(stderr, "Later launches cannot find this one: %s\n", qPrintable(failure->description()));
+        return Role::primary;
+    }
+    const ClaimLock lock(path + u".lock"_s);
+    if (anotherCopyHoldsTheClaim(path + u".running"_s, m_runningClaim)) {
+        if (!askRunningInstanceToReopen(path))
+            std::fprintf(stderr, "The running program did not answer; this launch steps aside.\n");
         return Role::secondary;
+    }
+    // A copy that runs without holding the claim, started by an earlier version, still answers here.
+    if (askRunningInstanceToReopen(path)) {
+        releaseRunningClaim();
+        return Role::secondary;
+    }
     QLocalServer::removeServer(path);
     if (!m_server.listen(path)) {
         std::fprintf(stderr, "Later launches cannot reach this one: %s\n", qPrintable(m_server.errorString()));
     }
     return Role::primary;
+}
+
+void TruneSingleInstance::releaseRunningClaim()
+{
+    if (m_runningClaim >= 0)
+        ::close(std::exchange(m_runningClaim, -1));
 }
 
 void TruneSingleInstance::acceptConnections()

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 
@@ -17,38 +18,71 @@
 #include <optional>
 #include <vector>
 
+#include <pwd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-// A runtime folder of the test's own, where the running copy's socket lives; the stand-in
+// Sets (or with no value unsets) one environment variable for the life of the object; the stand-in
 // programs inherit it with the rest of the environment.
+class EnvironmentVariable final {
+public:
+    EnvironmentVariable(const char* name, const std::optional<QByteArray>& value)
+        : m_name(name)
+        , m_saved(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
+    {
+        set(value);
+    }
+    ~EnvironmentVariable() { set(m_saved); }
+    EnvironmentVariable(const EnvironmentVariable&) = delete;
+    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
+
+private:
+    void set(const std::optional<QByteArray>& value) const
+    {
+        if (value)
+            qputenv(m_name, *value);
+        else
+            qunsetenv(m_name);
+    }
+
+    const char* m_name;
+    std::optional<QByteArray> m_saved;
+};
+
+// A runtime folder of the test's own, where the running copy's socket lives.
 class RuntimeFolder final {
 public:
-    RuntimeFolder()
-        : m_saved(qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") ? std::optional(qgetenv("XDG_RUNTIME_DIR"))
-                                                                : std::nullopt)
-    {
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir.path()));
-    }
-
-    ~RuntimeFolder()
-    {
-        if (m_saved)
-            qputenv("XDG_RUNTIME_DIR", *m_saved);
-        else
-            qunsetenv("XDG_RUNTIME_DIR");
-    }
-
-    RuntimeFolder(const RuntimeFolder&) = delete;
-    RuntimeFolder& operator=(const RuntimeFolder&) = delete;
+    QString path() const { return m_dir.path(); }
 
 private:
     QTemporaryDir m_dir;
-    std::optional<QByteArray> m_saved;
+    EnvironmentVariable m_variable{"XDG_RUNTIME_DIR", QFile::encodeName(m_dir.path())};
 };
+
+// Whether `path` is a folder of this user, not a link, that no one else may enter.
+::testing::AssertionResult isPrivateFolder(const QString& path)
+{
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return ::testing::AssertionFailure() << path.toStdString() << " is missing";
+    if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() || (status.st_mode & 07777) != 0700) {
+        return ::testing::AssertionFailure() << path.toStdString() << " has mode "
+                                             << QString::number(status.st_mode & 07777, 8).toStdString()
+                                             << " and owner " << status.st_uid;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+QString serverFolder()
+{
+    return QFileInfo(TruneSingleInstance::serverPath()).absolutePath();
+}
 
 // What a copy that crashed leaves behind: a socket file nobody listens on.
 void leaveDeadSocket(const QString& path)
@@ -160,4 +194,83 @@ TEST(TruneSingleInstanceTest, OnlyAReopenRequestReopens)
     EXPECT_TRUE(processEventsUntil([&] { return reopenRequests >= 1; }));
     processEventsFor(std::chrono::milliseconds(200));
     EXPECT_EQ(reopenRequests, 1);
+}
+
+TEST(TruneSingleInstanceTest, TheRunningCopyKeepsLaterLaunchesOutEvenWhenItsSocketIsGone)
+{
+    const RuntimeFolder runtime;
+    TruneSingleInstance running;
+    ASSERT_EQ(running.claim(), TruneSingleInstance::Role::primary);
+    // A cleaner of old files, or anyone of this user, removes the socket.
+    ASSERT_TRUE(QFile::remove(TruneSingleInstance::serverPath()));
+
+    TruneSingleInstance later;
+    EXPECT_EQ(later.claim(), TruneSingleInstance::Role::secondary);
+}
+
+// The socket lives in the user's runtime folder only when that folder is private; otherwise, and
+// when there is none, in a private folder of the program's own.
+TEST(TruneSingleInstanceTest, TheSocketLivesInAPrivateFolder)
+{
+    const TempHome home;
+    const RuntimeFolder privateRuntime;
+    QTemporaryDir other;
+    const QString openToAll = other.filePath(u"open"_s);
+    ASSERT_TRUE(QDir().mkdir(openToAll));
+    ASSERT_EQ(::chmod(QFile::encodeName(openToAll).constData(), 0777), 0);
+    const QString linkToPrivate = other.filePath(u"link"_s);
+    ASSERT_TRUE(QFile::link(privateRuntime.path(), linkToPrivate));
+
+    struct Case {
+        const char* name;
+        std::optional<QString> runtimeFolder;
+        bool socketInRuntimeFolder;
+    };
+    const Case cases[] = {
+        {"a private runtime folder", privateRuntime.path(), true},
+        {"no runtime folder", std::nullopt, false},
+        {"an empty name", u""_s, false},
+        {"a folder open to all", openToAll, false},
+        {"a link to a private folder", linkToPrivate, false},
+        {"a relative name", u"runtime"_s, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const EnvironmentVariable runtime(
+            "XDG_RUNTIME_DIR", c.runtimeFolder ? std::optional(QFile::encodeName(*c.runtimeFolder)) : std::nullopt);
+        TruneSingleInstance running;
+        ASSERT_EQ(running.claim(), TruneSingleInstance::Role::primary);
+        EXPECT_EQ(serverFolder() == privateRuntime.path(), c.socketInRuntimeFolder) << serverFolder().toStdString();
+        EXPECT_TRUE(isPrivateFolder(serverFolder()));
+        EXPECT_TRUE(QFileInfo(TruneSingleInstance::serverPath()).exists());
+    }
+    EXPECT_TRUE(QDir(openToAll).isEmpty());
+}
+
+// Without a runtime folder Qt falls back to <temp>/runtime-<user>, which anyone can make first.
+// Another user who did must not be able to switch off the guard.
+TEST(TruneSingleInstanceTest, AFallbackFolderMadeByAnotherUserDoesNotLetTwoCopiesRun)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can make a folder that belongs to another user";
+    const TempHome home;
+    QTemporaryDir temp;
+    const EnvironmentVariable noRuntime("XDG_RUNTIME_DIR", std::nullopt);
+    const EnvironmentVariable tempFolder("TMPDIR", QFile::encodeName(temp.path()));
+    const passwd* me = ::getpwuid(::geteuid());
+    ASSERT_NE(me, nullptr);
+    const passwd* nobody = ::getpwnam("nobody");
+    const QByteArray fallback = QFile::encodeName(temp.path() + u"/runtime-"_s + QString::fromLocal8Bit(me->pw_name));
+    ASSERT_EQ(::mkdir(fallback.constData(), 0777), 0);
+    ASSERT_EQ(::chown(fallback.constData(), nobody ? nobody->pw_uid : 65534, nobody ? nobody->pw_gid : 65534), 0);
+    ASSERT_EQ(::chmod(fallback.constData(), 0777), 0);
+
+    StandInProgram first({u"program"_s});
+    ASSERT_EQ(first.nextLine(), u"running"_s);
+    EXPECT_TRUE(isPrivateFolder(serverFolder()));
+    StandInProgram second({u"program"_s});
+    EXPECT_EQ(second.nextLine(), u"handed over"_s);
+    EXPECT_EQ(second.waitForExit(), 0);
+    EXPECT_EQ(first.nextLine(), reopenNotification);
+    EXPECT_EQ(first.finish(), 0);
 }

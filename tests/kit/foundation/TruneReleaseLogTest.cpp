@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString writeLog(const TempHome& home, const QByteArray& text)
@@ -57,6 +59,34 @@ TEST(TruneReleaseLogTest, RoundTripUsesTheSnakeCaseTranslationKeys)
     EXPECT_EQ(record.shortDate(), QStringLiteral("2025-03-02"));
     record.timestamp = QStringLiteral("2025-03");
     EXPECT_EQ(record.shortDate(), QStringLiteral("2025-03"));
+}
+
+// The date is the first ten user-perceived characters, however many UTF-16 units each takes.
+TEST(TruneReleaseLogTest, ShortDateCountsWholeCharacters)
+{
+    struct Case {
+        QString timestamp;
+        QString shortDate;
+    };
+    const Case cases[] = {
+        {u"2025-03-02T10:00:00Z"_s, u"2025-03-02"_s},
+        {u"2025-03"_s, u"2025-03"_s},
+        {u""_s, u""_s},
+        // outside the Basic Multilingual Plane: two UTF-16 units per character
+        {u"\U0001D7DA\U0001D7D8\U0001D7DA\U0001D7DD-\U0001D7D8\U0001D7DB-\U0001D7D8\U0001D7DAT10:00Z"_s,
+         u"\U0001D7DA\U0001D7D8\U0001D7DA\U0001D7DD-\U0001D7D8\U0001D7DB-\U0001D7D8\U0001D7DA"_s},
+        {u"\U0001F5D3\U0001F5D3\U0001F5D3"_s, u"\U0001F5D3\U0001F5D3\U0001F5D3"_s},
+        // a combining mark belongs to the character before it
+        {u"2025-03-02\u0301T10:00Z"_s, u"2025-03-02\u0301"_s},
+        // a flag is two regional indicators, one character
+        {u"\U0001F1F9\U0001F1F7 2025-03-02"_s, u"\U0001F1F9\U0001F1F7 2025-03-"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.timestamp.toStdString());
+        TruneReleaseLogRecord record;
+        record.timestamp = c.timestamp;
+        EXPECT_EQ(record.shortDate(), c.shortDate);
+    }
 }
 
 TEST(TruneReleaseLogTest, ReaderFiltersByAppAndReturnsLastLineFirst)
