@@ -10,7 +10,7 @@ QVariantMap readInfoDictionary(const QString& bundlePath)
     const auto data = TruneSafeFile::readRegularFile(bundlePath + QStringLiteral("/Contents/Info.plist"), kInfoPlistSizeLimit);
     if (!data)
         return {};
-    const auto root = TrunePropertyList::parse(*data);
+    const auto root = TrunePropertyList::parse(*data, kInfoPlistLimits);
     if (!root || root->typeId() != QMetaType::QVariantMap)
         return {};
     return root->toMap();

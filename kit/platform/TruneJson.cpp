@@ -3,8 +3,11 @@
 #include <QJsonParseError>
 #include <QRegularExpression>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 QString TruneJsonError::description() const
 {
@@ -74,19 +77,97 @@ std::optional<QDateTime> parseDate(const QString& text)
 
 } // namespace TruneJson
 
+namespace {
+
+struct TextSpan {
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+
+// Qt reads every number that rounds to -2^63 as the exact integer -9223372036854775808, so
+// "-9223372036854775809" would pass for it while its positive twin stays an out-of-range double.
+// These are the number tokens of `json` that round so without being that integer.
+std::vector<TextSpan> numbersFoldingOntoInt64Min(QByteArrayView json)
+{
+    constexpr double int64Min = -9223372036854775808.0;
+    std::vector<TextSpan> folding;
+    qsizetype position = 0;
+    while (position < json.size()) {
+        const char c = json[position];
+        if (c == '"') {
+            for (++position; position < json.size() && json[position] != '"'; ++position) {
+                if (json[position] == '\\')
+                    ++position;
+            }
+            ++position;
+            continue;
+        }
+        if (c != '-') {
+            ++position;
+            continue;
+        }
+        const qsizetype start = position;
+        for (++position; position < json.size() && QByteArrayView("+-.0123456789eE").contains(json[position]);)
+            ++position;
+        const QByteArrayView token = json.sliced(start, position - start);
+        double value = 0;
+        const auto [end, error] = std::from_chars(token.begin(), token.end(), value);
+        if (error == std::errc() && end == token.end() && value == int64Min && token != "-9223372036854775808")
+            folding.push_back({start, token.size()});
+    }
+    return folding;
+}
+
+QByteArray withNulls(QByteArray json, const std::vector<TextSpan>& spans)
+{
+    for (auto span = spans.rbegin(); span != spans.rend(); ++span)
+        json.replace(span->start, span->length, "null");
+    return json;
+}
+
+// `parsed` with each number that is null in `marked` (the same document with the folded numbers
+// written as null) turned back into the double it was written as.
+QJsonValue unfolded(const QJsonValue& parsed, const QJsonValue& marked)
+{
+    if (parsed.isDouble() && marked.isNull())
+        return QJsonValue(parsed.toDouble());
+    if (parsed.isArray()) {
+        QJsonArray array = parsed.toArray();
+        const QJsonArray markedArray = marked.toArray();
+        for (qsizetype index = 0; index < array.size(); ++index)
+            array[index] = unfolded(array.at(index), markedArray.at(index));
+        return array;
+    }
+    if (parsed.isObject()) {
+        QJsonObject object = parsed.toObject();
+        const QJsonObject markedObject = marked.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it)
+            *it = unfolded(*it, markedObject.value(it.key()));
+        return object;
+    }
+    return parsed;
+}
+
+} // namespace
+
 TruneJsonResult<QJsonValue> truneJsonParse(const QByteArray& text)
 {
     QJsonParseError error;
     // Qt only parses documents whose top level is an object or an array; wrap the text so any
     // JSON value can be read.
-    const QJsonDocument document = QJsonDocument::fromJson("[" + text + "]", &error);
+    const QByteArray wrapped = "[" + text + "]";
+    const QJsonDocument document = QJsonDocument::fromJson(wrapped, &error);
     if (error.error != QJsonParseError::NoError || !document.isArray() || document.array().size() != 1) {
         const QString reason = error.error != QJsonParseError::NoError
             ? QStringLiteral("invalid JSON at offset %1: %2").arg(std::max(0, error.offset - 1)).arg(error.errorString())
             : QStringLiteral("invalid JSON: expected exactly one value");
         return std::unexpected(TruneJsonError{{}, reason});
     }
-    return document.array().at(0);
+    const std::vector<TextSpan> folded = numbersFoldingOntoInt64Min(wrapped);
+    if (folded.empty())
+        return document.array().at(0);
+    const QJsonDocument marked = QJsonDocument::fromJson(withNulls(wrapped, folded));
+    return unfolded(document.array().at(0), marked.array().at(0));
 }
 
 QByteArray truneJsonSerialize(const QJsonValue& json, QJsonDocument::JsonFormat format)
@@ -115,9 +196,11 @@ TruneJsonResult<qint64> TruneJsonCoding<qint64>::decode(const QJsonValue& json)
     const QVariant exact = json.toVariant();
     if (exact.typeId() == QMetaType::LongLong)
         return exact.toLongLong();
+    // A number written outside 64 bits may round onto either bound, so neither bound is taken
+    // from a double: -2^63 itself always arrives as an exact integer above.
     const double number = json.toDouble();
     constexpr double limit = 9223372036854775808.0; // 2^63
-    if (std::isfinite(number) && number == std::trunc(number) && number >= -limit && number < limit)
+    if (std::isfinite(number) && number == std::trunc(number) && number > -limit && number < limit)
         return static_cast<qint64>(number);
     return std::unexpected(TruneJsonError{{}, QStringLiteral("expected a 64-bit integer, found %1").arg(number)});
 }

@@ -50,9 +50,36 @@ quint64 readBigEndian(std::span<const uchar> bytes)
     return value;
 }
 
+// Saturating, so a count far beyond a limit cannot wrap around below it.
+quint64 cappedSum(quint64 a, quint64 b, quint64 cap)
+{
+    return std::min(a + b, cap);
+}
+
+quint64 unfoldCap(qint64 limit)
+{
+    return quint64(std::max<qint64>(limit, 0)) + 1;
+}
+
+Error tooManyValues(const TrunePropertyListLimits& limits)
+{
+    return tooComplex(QStringLiteral("unfolds into more than %1 values").arg(limits.maxValues));
+}
+
+Error tooManyBytes(const TrunePropertyListLimits& limits)
+{
+    return tooComplex(QStringLiteral("unfolds into more than %1 bytes of text and data").arg(limits.maxBytes));
+}
+
 class BinaryShape final {
 public:
-    explicit BinaryShape(std::span<const uchar> bytes) : m_bytes(bytes) {}
+    BinaryShape(std::span<const uchar> bytes, const TrunePropertyListLimits& limits)
+        : m_bytes(bytes)
+        , m_limits(limits)
+        , m_valueCap(unfoldCap(limits.maxValues))
+        , m_byteCap(unfoldCap(limits.maxBytes))
+    {
+    }
 
     std::optional<Error> check()
     {
@@ -65,26 +92,36 @@ private:
     static constexpr qsizetype headerSize = 8; // "bplist00"
     static constexpr qsizetype trailerSize = 32;
 
-    struct Children {
-        quint64 count = 0;
-        quint64 firstReference = 0; // byte offset of the first object reference
+    enum Type : int { data = 0x4, asciiString = 0x5, utf16String = 0x6, array = 0xA, set = 0xC, dictionary = 0xD };
+
+    // What one object holds by itself, before anything it refers to.
+    struct Shape {
+        quint64 references = 0;     // children of an array or set; keys and values of a dictionary
+        quint64 keys = 0;           // how many of the references, the first ones, are dictionary keys
+        quint64 firstReference = 0; // byte offset of the first reference
+        quint64 bytes = 0;          // of string or data contents
+        // ASCII or UTF-16 text without NUL: libplist aborts on a dictionary key holding NUL.
+        bool validKey = false;
     };
 
     // What the walk knows of one object once it has been measured.
     struct Measure {
         enum class State : uchar { unvisited, open, done };
         State state = State::unvisited;
+        bool validKey = false;
         quint64 height = 0; // levels from this object down to its deepest value, itself included
         quint64 values = 0; // this object and everything below it, unfolded
+        quint64 bytes = 0;  // string and data bytes of this object and everything below it, unfolded
     };
 
     // One object on the path from the top object down to the one being visited.
     struct Frame {
         quint64 object = 0;
-        Children children;
-        quint64 next = 0;          // index of the next child to visit
-        quint64 tallestChild = 0;  // greatest height among the children measured so far
-        quint64 values = 1;        // this object and its children measured so far, unfolded
+        Shape shape;
+        quint64 next = 0;         // index of the next reference to visit
+        quint64 tallestChild = 0; // greatest height among the children measured so far
+        quint64 values = 1;       // this object and its children measured so far, unfolded
+        quint64 bytes = 0;        // likewise, in string and data bytes
     };
 
     std::optional<Error> readTrailer()
@@ -114,18 +151,45 @@ private:
         return offset;
     }
 
-    // The references an array, set or dictionary holds; none for any other object.
-    std::optional<Children> childrenOf(quint64 object) const
+    // Bytes per counted item of the objects whose marker carries a count; 0 for the others.
+    quint64 itemSize(int type) const
+    {
+        switch (type) {
+        case data:
+        case asciiString:
+            return 1;
+        case utf16String:
+            return 2;
+        case array:
+        case set:
+            return m_referenceSize;
+        case dictionary:
+            return 2 * m_referenceSize;
+        default:
+            return 0;
+        }
+    }
+
+    static bool holdsNul(std::span<const uchar> text, quint64 unitSize)
+    {
+        for (std::size_t index = 0; index < text.size(); index += unitSize) {
+            if (std::all_of(
+                    text.begin() + index, text.begin() + index + unitSize, [](uchar byte) { return byte == 0; }))
+                return true;
+        }
+        return false;
+    }
+
+    std::optional<Shape> shapeOf(quint64 object) const
     {
         const auto offset = objectOffset(object);
         if (!offset)
             return std::nullopt;
         const uchar marker = m_bytes[*offset];
         const int type = marker >> 4;
-        const bool isArrayOrSet = type == 0xA || type == 0xC;
-        const bool isDictionary = type == 0xD;
-        if (!isArrayOrSet && !isDictionary)
-            return Children{};
+        const quint64 size = itemSize(type);
+        if (size == 0)
+            return Shape{};
         quint64 position = *offset + 1;
         quint64 count = marker & 0x0F;
         if (count == 0x0F) { // the count follows as an integer object
@@ -137,15 +201,25 @@ private:
             count = readBigEndian(m_bytes.subspan(position + 1, width));
             position += 1 + width;
         }
-        const quint64 available = (m_offsetTable - position) / m_referenceSize;
-        if (count > available || (isDictionary && count > available / 2))
+        if (count > (m_offsetTable - position) / size)
             return std::nullopt;
-        return Children{isDictionary ? count * 2 : count, position};
+        const auto contents = m_bytes.subspan(position, count * size);
+        switch (type) {
+        case asciiString:
+        case utf16String:
+            return Shape{.bytes = contents.size(), .validKey = !holdsNul(contents, size)};
+        case data:
+            return Shape{.bytes = contents.size()};
+        case dictionary:
+            return Shape{.references = count * 2, .keys = count, .firstReference = position};
+        default:
+            return Shape{.references = count, .firstReference = position};
+        }
     }
 
-    quint64 reference(const Children& children, quint64 index) const
+    quint64 reference(const Shape& shape, quint64 index) const
     {
-        return readBigEndian(m_bytes.subspan(children.firstReference + index * m_referenceSize, m_referenceSize));
+        return readBigEndian(m_bytes.subspan(shape.firstReference + index * m_referenceSize, m_referenceSize));
     }
 
     std::optional<Error> walkFromTop()
@@ -158,11 +232,11 @@ private:
         const auto enter = [&](quint64 object) -> std::optional<Error> {
             if (path.size() >= maxDepth)
                 return tooDeep();
-            const auto children = childrenOf(object);
-            if (!children)
+            const auto shape = shapeOf(object);
+            if (!shape)
                 return malformed(QStringLiteral("binary property list has an invalid object"));
             measures[object].state = State::open;
-            path.push_back({object, *children});
+            path.push_back({.object = object, .shape = *shape, .bytes = std::min(shape->bytes, m_byteCap)});
             return std::nullopt;
         };
         // Adds a measured child to the object at the end of the path.
@@ -171,8 +245,13 @@ private:
             if (path.size() + child.height > maxDepth)
                 return tooDeep();
             Frame& parent = path.back();
+            const bool isKey = parent.next - 1 < parent.shape.keys;
+            if (isKey && !child.validKey)
+                return malformed(
+                    QStringLiteral("binary property list has a dictionary key that is no text or holds NUL"));
             parent.tallestChild = std::max(parent.tallestChild, child.height);
-            parent.values = std::min(parent.values + child.values, unfoldLimit);
+            parent.values = cappedSum(parent.values, child.values, m_valueCap);
+            parent.bytes = cappedSum(parent.bytes, child.bytes, m_byteCap);
             return std::nullopt;
         };
 
@@ -180,8 +259,8 @@ private:
             return error;
         while (!path.empty()) {
             Frame& frame = path.back();
-            if (frame.next < frame.children.count) {
-                const quint64 child = reference(frame.children, frame.next++);
+            if (frame.next < frame.shape.references) {
+                const quint64 child = reference(frame.shape, frame.next++);
                 if (child >= m_objectCount)
                     return malformed(QStringLiteral("binary property list refers to a missing object"));
                 const State state = measures[child].state;
@@ -192,10 +271,12 @@ private:
                 continue;
             }
             Measure& measured = measures[frame.object];
-            measured = {State::done, frame.tallestChild + 1, frame.values};
+            measured = {State::done, frame.shape.validKey, frame.tallestChild + 1, frame.values, frame.bytes};
             path.pop_back();
-            if (measured.values > quint64(TrunePropertyList::maxValues))
-                return tooComplex(QStringLiteral("unfolds into more than %1 values").arg(TrunePropertyList::maxValues));
+            if (measured.values >= m_valueCap)
+                return tooManyValues(m_limits);
+            if (measured.bytes >= m_byteCap)
+                return tooManyBytes(m_limits);
             if (!path.empty()) {
                 if (auto error = addChild(measured))
                     return error;
@@ -204,9 +285,10 @@ private:
         return std::nullopt;
     }
 
-    static constexpr quint64 unfoldLimit = quint64(TrunePropertyList::maxValues) + 1;
-
     std::span<const uchar> m_bytes;
+    TrunePropertyListLimits m_limits;
+    quint64 m_valueCap = 0; // one more than the limit: any count at the cap is beyond it
+    quint64 m_byteCap = 0;
     quint64 m_offsetSize = 0;
     quint64 m_referenceSize = 0;
     quint64 m_objectCount = 0;
@@ -217,20 +299,29 @@ private:
 // libplist parses XML without recursion but frees what it built (also half a document, after an
 // error) recursively, so the nesting is measured first by a real XML parser. In a well-formed
 // document without an internal DTD subset, libplist nests its values exactly as the elements
-// nest (the <plist> element adds one level), or stops with an error earlier.
-std::optional<Error> checkXmlShape(QByteArrayView text)
+// nest (the <plist> element adds one level), or stops with an error earlier. Each element inside
+// <plist> is one value or key, and its text at most the string or data it holds.
+std::optional<Error> checkXmlShape(QByteArrayView text, const TrunePropertyListLimits& limits)
 {
     QXmlStreamReader reader(QByteArray::fromRawData(text.data(), text.size()));
     reader.setNamespaceProcessing(false);
     int depth = 0;
+    qint64 values = 0;
+    qint64 bytes = 0;
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartElement:
             if (++depth > TrunePropertyList::maxDepth + 1)
                 return tooDeep();
+            if (depth > 1 && ++values > limits.maxValues)
+                return tooManyValues(limits);
             break;
         case QXmlStreamReader::EndElement:
             --depth;
+            break;
+        case QXmlStreamReader::Characters:
+            if (!reader.isWhitespace() && (bytes += reader.text().size()) > limits.maxBytes)
+                return tooManyBytes(limits);
             break;
         case QXmlStreamReader::DTD:
             if (reader.text().contains(QLatin1Char('[')))
@@ -328,13 +419,20 @@ Result dictionaryValue(plist_t node, int depth)
     return map;
 }
 
+// Walked with an iterator: libplist finds an item by index by walking the list from its start.
 Result arrayValue(plist_t node, int depth)
 {
     QVariantList list;
-    const uint32_t count = plist_array_get_size(node);
-    list.reserve(count);
-    for (uint32_t index = 0; index < count; ++index) {
-        Result converted = convert(plist_array_get_item(node, index), depth + 1);
+    list.reserve(plist_array_get_size(node));
+    plist_array_iter rawIterator = nullptr;
+    plist_array_new_iter(node, &rawIterator);
+    const std::unique_ptr<void, MallocDeleter> iterator(rawIterator);
+    while (true) {
+        plist_t item = nullptr;
+        plist_array_next_item(node, rawIterator, &item);
+        if (!item)
+            break;
+        Result converted = convert(item, depth + 1);
         if (!converted)
             return converted;
         list.append(std::move(*converted));
@@ -395,7 +493,7 @@ Result convert(plist_t node, int depth)
 
 namespace TrunePropertyList {
 
-std::expected<QVariant, TrunePropertyListError> parse(const QByteArray& data)
+std::expected<QVariant, TrunePropertyListError> parse(const QByteArray& data, const TrunePropertyListLimits& limits)
 {
     if (data.isEmpty())
         return std::unexpected(Error{Error::Kind::empty, QStringLiteral("no data")});
@@ -412,7 +510,7 @@ std::expected<QVariant, TrunePropertyListError> parse(const QByteArray& data)
             document.chop(1);
     }
     const auto bytes = std::span(reinterpret_cast<const uchar*>(document.data()), document.size());
-    if (auto error = binary ? BinaryShape(bytes).check() : checkXmlShape(document))
+    if (auto error = binary ? BinaryShape(bytes, limits).check() : checkXmlShape(document, limits))
         return std::unexpected(*error);
 
     plist_t root = nullptr;

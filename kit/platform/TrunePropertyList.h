@@ -25,6 +25,14 @@ struct TrunePropertyListUid {
     bool operator==(const TrunePropertyListUid&) const = default;
 };
 
+// How much a document may unfold into. Every value counts, dictionary keys included, and the bytes
+// of strings and data count once for every time they are reached, so a shared object costs as
+// much as its copies would.
+struct TrunePropertyListLimits {
+    qint64 maxValues = 250'000;
+    qint64 maxBytes = 64 * 1024 * 1024; // of string and data contents, as large as the document stores them
+};
+
 // Property lists, XML or binary, read into Qt values:
 //   dictionary → QVariantMap      array → QVariantList     string → QString
 //   boolean    → bool             real  → double           data   → QByteArray
@@ -33,14 +41,14 @@ struct TrunePropertyListUid {
 //   UID        → TrunePropertyListUid
 //
 // Property lists may come from hostile bundles, so a document is measured before it is built:
-// one whose values nest deeper than maxDepth levels, or a binary one whose shared objects would
-// unfold into more than maxValues values, is refused instead of exhausting the stack or memory.
-// XML must be well-formed and carry no internal DTD subset.
+// one whose values nest deeper than maxDepth levels, or that would unfold beyond the limits, is
+// refused instead of exhausting the stack, memory or time. XML must be well-formed and carry no
+// internal DTD subset; the keys of a binary dictionary must be text without NUL characters.
 namespace TrunePropertyList {
 
 inline constexpr int maxDepth = 128;
-inline constexpr qint64 maxValues = 250'000;
 
-std::expected<QVariant, TrunePropertyListError> parse(const QByteArray& data);
+std::expected<QVariant, TrunePropertyListError> parse(
+    const QByteArray& data, const TrunePropertyListLimits& limits = {});
 
 } // namespace TrunePropertyList

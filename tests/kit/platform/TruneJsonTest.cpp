@@ -4,6 +4,8 @@
 
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 enum class Flavour { plain, spicy };
@@ -111,6 +113,9 @@ TEST(TruneJsonTest, IntegersAreExactInTheWhole64BitRange)
         {"-9223372036854775808", std::numeric_limits<qint64>::min()},
         {"9223372036854775807", std::numeric_limits<qint64>::max()},
         {"9223372036854775808", std::nullopt},
+        {"-9223372036854775809", std::nullopt}, // rounds to -2^63 as a double
+        {"-9223372036854775808.0", std::nullopt},
+        {"-9223372036854774784.0", -9223372036854774784LL}, // the next double up is exact
         {"2.0", 2},
         {"\"7\"", std::nullopt},
     };
@@ -124,6 +129,23 @@ TEST(TruneJsonTest, IntegersAreExactInTheWhole64BitRange)
     }
     EXPECT_EQ(truneJsonSerialize(QJsonValue(qint64{9007199254740993LL})), QByteArray("9007199254740993"));
     EXPECT_FALSE(truneJsonDecode<int>(QByteArray("2147483648")).has_value());
+}
+
+TEST(TruneJsonTest, NumbersBelowTheSigned64BitRangeStayNumbersButNoIntegers)
+{
+    using Integers = std::vector<qint64>;
+    const QByteArray text = R"({"note":"-9223372036854775809","sizes":[-9223372036854775808,-9223372036854775809]})";
+    const auto json = truneJsonParse(text);
+    ASSERT_TRUE(json.has_value());
+    const QJsonObject object = json->toObject();
+    EXPECT_EQ(object.value(u"note"_s), QJsonValue(u"-9223372036854775809"_s));
+    const QJsonArray sizes = object.value(u"sizes"_s).toArray();
+    EXPECT_EQ(truneJsonDecode<qint64>(sizes.at(0)), std::numeric_limits<qint64>::min());
+    EXPECT_EQ(truneJsonDecode<double>(sizes.at(1)), -9223372036854775808.0);
+    const auto decoded = truneJsonDecode<Integers>(object.value(u"sizes"_s));
+    ASSERT_FALSE(decoded.has_value());
+    EXPECT_TRUE(decoded.error().description().startsWith(u"[1]: expected a 64-bit integer"_s))
+        << decoded.error().description().toStdString();
 }
 
 TEST(TruneJsonTest, DatesAreIso8601InUtc)

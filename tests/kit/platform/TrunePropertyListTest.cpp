@@ -3,15 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
-#include <QThread>
 #include <QVariantList>
 #include <QVariantMap>
 
 #include <plist/plist.h>
+#include <pthread.h>
 
 #include <cstdlib>
 #include <limits>
 #include <memory>
+#include <string>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -182,13 +185,53 @@ QByteArray binaryDocument(const std::vector<BinaryObject>& objects)
     return out;
 }
 
+enum class Marker : uchar { data = 0x4, asciiString = 0x5, utf16String = 0x6, array = 0xA, dictionary = 0xD };
+
+// The marker of an object holding `count` items; from 15 on, the count follows as an integer.
+QByteArray marker(Marker type, quint32 count)
+{
+    const auto high = char(uchar(type) << 4);
+    if (count < 15)
+        return QByteArray(1, char(high | char(count)));
+    QByteArray bytes(1, char(high | 0x0F));
+    bytes.append('\x12');
+    appendBigEndian(bytes, count, 4);
+    return bytes;
+}
+
 QByteArray arrayMarker(quint32 count)
 {
-    if (count < 15)
-        return QByteArray(1, char(0xA0 | count));
-    QByteArray marker("\xAF\x12");
-    appendBigEndian(marker, count, 4);
-    return marker;
+    return marker(Marker::array, count);
+}
+
+BinaryObject asciiString(const QByteArray& text)
+{
+    return {marker(Marker::asciiString, quint32(text.size())) + text, {}};
+}
+
+BinaryObject utf16String(std::u16string_view text)
+{
+    QByteArray bytes = marker(Marker::utf16String, quint32(text.size()));
+    for (const char16_t unit : text)
+        appendBigEndian(bytes, unit, 2);
+    return {bytes, {}};
+}
+
+BinaryObject dataObject(qsizetype size)
+{
+    return {marker(Marker::data, quint32(size)) + QByteArray(size, 'd'), {}};
+}
+
+// A dictionary of one entry whose key is object 1 and whose value is the string "x" (object 2).
+QByteArray oneEntryDictionary(const BinaryObject& key)
+{
+    return binaryDocument({{marker(Marker::dictionary, 1), {1, 2}}, key, asciiString("x")});
+}
+
+// An array referring `count` times to object 1.
+QByteArray sharedByArray(const BinaryObject& shared, quint32 count)
+{
+    return binaryDocument({{arrayMarker(count), std::vector<quint32>(count, 1)}, shared});
 }
 
 // `levels` arrays, each holding `width` references to the next; the last holds the integer 5.
@@ -225,14 +268,24 @@ QByteArray layeredChains(quint32 layers, quint32 length)
 }
 
 // Runs `work` on a thread with the 512 KiB stack that macOS gives secondary threads, the
-// smallest stack a parse may run on.
+// smallest stack a parse may run on. pthread_join also waits for the thread's thread-local
+// destructors (googletest keeps a trace list per thread), so the process cannot end before
+// they have freed what they hold.
 template <typename Work>
 void onSmallStack(Work work)
 {
-    const std::unique_ptr<QThread> thread(QThread::create(work));
-    thread->setStackSize(512 * 1024);
-    thread->start();
-    thread->wait();
+    pthread_attr_t attributes;
+    ASSERT_EQ(pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, 512 * 1024), 0);
+    const auto run = [](void* argument) -> void* {
+        (*static_cast<Work*>(argument))();
+        return nullptr;
+    };
+    pthread_t thread;
+    const int created = pthread_create(&thread, &attributes, run, &work);
+    pthread_attr_destroy(&attributes);
+    ASSERT_EQ(created, 0);
+    pthread_join(thread, nullptr);
 }
 
 QByteArray nestedXmlArrays(int levels)
@@ -398,5 +451,117 @@ TEST(TrunePropertyListTest, HostileNestingAndSharingAreRefusedBeforeTheyAreBuilt
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         onSmallStack([&] { expectRefused(c.data, Kind::tooComplex); });
+    }
+}
+
+TEST(TrunePropertyListTest, BinaryDictionaryKeysMustBeTextWithoutNul)
+{
+    struct Case {
+        const char* name;
+        BinaryObject key;
+        std::optional<QString> readAs; // nullopt: refused as malformed
+    };
+    const std::vector<Case> cases{
+        {"ASCII key", asciiString("CFBundleName"), u"CFBundleName"_s},
+        {"UTF-16 key", utf16String(u"Gr\u00FC\u00DFe \u2713"), u"Grüße ✓"_s},
+        {"empty key", asciiString(""), u""_s},
+        // libplist aborts the whole process on such a key.
+        {"UTF-16 key holding U+0000", utf16String(std::u16string_view(u"a\0b", 3)), std::nullopt},
+        {"ASCII key holding NUL", asciiString(QByteArray("a\0b", 3)), std::nullopt},
+        {"integer key", {QByteArray("\x10\x05", 2), {}}, std::nullopt},
+        {"data key", dataObject(3), std::nullopt},
+        {"array key", {arrayMarker(0), {}}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray document = oneEntryDictionary(c.key);
+        if (!c.readAs) {
+            expectRefused(document, Kind::malformed);
+            continue;
+        }
+        const auto parsed = TrunePropertyList::parse(document);
+        ASSERT_TRUE(parsed.has_value()) << parsed.error().reason.toStdString();
+        expectSameValue(*parsed, QVariantMap{{*c.readAs, u"x"_s}}, u"root"_s);
+    }
+
+    // As a value rather than a key, a string may hold U+0000.
+    const auto value = TrunePropertyList::parse(sharedByArray(utf16String(std::u16string_view(u"a\0b", 3)), 1));
+    ASSERT_TRUE(value.has_value()) << value.error().reason.toStdString();
+    expectSameValue(*value, QVariantList{QString(u"a\0b"_s)}, u"root"_s);
+}
+
+TEST(TrunePropertyListTest, SharedStringsAndDataCostTheirBytesForEveryReference)
+{
+    struct Case {
+        const char* name;
+        QByteArray data;
+        qint64 bytes; // what the document unfolds into
+    };
+    const std::vector<Case> cases{
+        {"data 64 times", sharedByArray(dataObject(1024), 64), 64 * 1024},
+        {"ASCII text 64 times", sharedByArray(asciiString(QByteArray(1024, 'a')), 64), 64 * 1024},
+        {"UTF-16 text 64 times", sharedByArray(utf16String(std::u16string(512, u'\u00E9')), 64), 64 * 1024},
+        {"keys count too",
+            binaryDocument(
+                {{marker(Marker::dictionary, 2), {1, 2, 3, 3}}, asciiString("a"), asciiString("b"), dataObject(100)}),
+            202},
+        {"XML text and data",
+            "<plist><dict><key>ab</key><string>cdef</string><key>g</key><data>AAAA</data></dict></plist>", 11},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto within = TrunePropertyList::parse(c.data, {.maxBytes = c.bytes});
+        EXPECT_TRUE(within.has_value()) << within.error().reason.toStdString();
+        const auto parsed = TrunePropertyList::parse(c.data, {.maxBytes = c.bytes - 1});
+        ASSERT_FALSE(parsed.has_value());
+        EXPECT_EQ(parsed.error().kind, Kind::tooComplex) << parsed.error().reason.toStdString();
+    }
+
+    // 100 KiB of data referred to 20,000 times: 180 KiB that would unfold into 2 GB.
+    expectRefused(sharedByArray(dataObject(100 * 1024), 20'000), Kind::tooComplex);
+}
+
+TEST(TrunePropertyListTest, ValuesCountEveryReferenceAndKey)
+{
+    struct Case {
+        const char* name;
+        QByteArray data;
+        qint64 values;
+    };
+    const std::vector<Case> cases{
+        {"binary array sharing one value", sharedByArray({QByteArray("\x09", 1), {}}, 1000), 1001},
+        {"binary dictionary", oneEntryDictionary(asciiString("key")), 3},
+        {"XML array", "<plist><array>" + QByteArray("<true/>").repeated(1000) + "</array></plist>", 1001},
+        {"XML dictionary", "<plist><dict><key>key</key><string>x</string></dict></plist>", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto within = TrunePropertyList::parse(c.data, {.maxValues = c.values});
+        EXPECT_TRUE(within.has_value()) << within.error().reason.toStdString();
+        const auto parsed = TrunePropertyList::parse(c.data, {.maxValues = c.values - 1});
+        ASSERT_FALSE(parsed.has_value());
+        EXPECT_EQ(parsed.error().kind, Kind::tooComplex) << parsed.error().reason.toStdString();
+    }
+}
+
+TEST(TrunePropertyListTest, LargeArraysAreReadWholeAndInOrder)
+{
+    // libplist finds an item by index by walking its list from the start: read that way, this
+    // many items take minutes.
+    constexpr quint32 count = 240'000;
+    std::vector<BinaryObject> objects{{arrayMarker(count), {}}};
+    for (quint32 index = 0; index < count; ++index) {
+        objects.front().references.push_back(index + 1);
+        QByteArray integer("\x12");
+        appendBigEndian(integer, index, 4);
+        objects.push_back({integer, {}});
+    }
+    const auto parsed = TrunePropertyList::parse(binaryDocument(objects));
+    ASSERT_TRUE(parsed.has_value()) << parsed.error().reason.toStdString();
+    const QVariantList list = parsed->toList();
+    ASSERT_EQ(list.size(), qsizetype(count));
+    for (quint32 index = 0; index < count; ++index) {
+        if (list.at(index) != QVariant::fromValue(qint64(index)))
+            FAIL() << "item " << index << " reads " << list.at(index).toString().toStdString();
     }
 }
