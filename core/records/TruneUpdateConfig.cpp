@@ -1,17 +1,5 @@
 #include "core/records/TruneUpdateConfig.h"
 
-TruneUpdateConfig::TruneUpdateConfig(QStringList ignoredBundleIDs, qint64 autoCheckIntervalHours,
-                                     bool watchTrashForLeftovers, bool includePrereleases,
-                                     bool autoCleanupAfterBrewUpgrade, bool includeHomebrewFormulaeInBadge)
-    : ignoredBundleIDs(std::move(ignoredBundleIDs))
-    , autoCheckIntervalHours(autoCheckIntervalHours)
-    , watchTrashForLeftovers(watchTrashForLeftovers)
-    , includePrereleases(includePrereleases)
-    , autoCleanupAfterBrewUpgrade(autoCleanupAfterBrewUpgrade)
-    , includeHomebrewFormulaeInBadge(includeHomebrewFormulaeInBadge)
-{
-}
-
 QJsonValue TruneJsonCoding<TruneUpdateConfig>::encode(const TruneUpdateConfig& config)
 {
     TruneJsonObjectWriter out;
@@ -28,11 +16,13 @@ TruneJsonResult<TruneUpdateConfig> TruneJsonCoding<TruneUpdateConfig>::decode(co
 {
     return TruneJsonObjectReader::read<TruneUpdateConfig>(json, [](TruneJsonObjectReader& in) {
         // Braces read the keys in order, so the first bad key is the one reported.
-        return TruneUpdateConfig{in.required<QStringList>("ignoredBundleIDs"),
-                                 in.required<qint64>("autoCheckIntervalHours"),
-                                 in.required<bool>("watchTrashForLeftovers"),
-                                 in.required<bool>("includePrereleases"),
-                                 in.required<bool>("autoCleanupAfterBrewUpgrade"),
-                                 in.required<bool>("includeHomebrewFormulaeInBadge")};
+        return TruneUpdateConfig{
+            .ignoredBundleIDs = in.required<QStringList>("ignoredBundleIDs"),
+            .autoCheckIntervalHours = in.required<qint64>("autoCheckIntervalHours"),
+            .watchTrashForLeftovers = in.required<bool>("watchTrashForLeftovers"),
+            .includePrereleases = in.required<bool>("includePrereleases"),
+            .autoCleanupAfterBrewUpgrade = in.required<bool>("autoCleanupAfterBrewUpgrade"),
+            .includeHomebrewFormulaeInBadge = in.required<bool>("includeHomebrewFormulaeInBadge"),
+        };
     });
 }

@@ -1,32 +1,73 @@
 #include "core/records/UpdateConfigStore.h"
 
 #include "kit/platform/TrunePaths.h"
+#include "kit/platform/TruneSafeFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr qint64 minimumHistoryCount = 10;
+// Far beyond any history the program writes; a larger file is treated as unreadable.
+constexpr qint64 maxDocumentBytes = 16 * 1024 * 1024;
 
-TruneUpdateConfig defaultConfig()
-{
-    return TruneUpdateConfig{{}, 6, true, false, false, false};
-}
+// Held from before a document is read until the new one is in place, so that the
+// read-modify-writes of several processes (or threads) take turns instead of overwriting
+// each other's changes. Readers need no lock: a document is only ever replaced whole.
+class StoreLock final {
+public:
+    // Creates the folder and the lock file when missing and waits for the lock.
+    explicit StoreLock(const QString& directory)
+    {
+        if (!QDir().mkpath(directory))
+            return;
+        const QByteArray path = QFile::encodeName(QDir(directory).filePath(u"store.lock"_s));
+        m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        if (m_fd < 0)
+            return;
+        int result = 0;
+        do
+            result = ::flock(m_fd, LOCK_EX);
+        while (result != 0 && errno == EINTR);
+        if (result != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~StoreLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+
+    bool isHeld() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
 
 template <typename Document>
 std::optional<Document> readDocument(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::expected<QByteArray, TruneSafeFileError> bytes = TruneSafeFile::readRegularFile(path, maxDocumentBytes);
+    if (!bytes)
         return std::nullopt;
-    auto decoded = truneJsonDecode<Document>(file.readAll());
+    auto decoded = truneJsonDecode<Document>(*bytes);
     if (!decoded)
         return std::nullopt;
     return std::move(*decoded);
@@ -59,23 +100,21 @@ bool makeWayForWrite(const QString& path)
     return QFile::rename(path, setAsideName(path));
 }
 
-template <typename Document>
-void writeDocument(const QString& path, const QJsonValue& json)
+// Called with the store's lock held.
+template <typename Document> void writeDocument(const QString& path, const Document& document)
 {
-    if (!makeWayForWrite<Document>(path))
-        return;
-    const QByteArray bytes = truneJsonSerialize(json, QJsonDocument::Indented);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return;
-    }
-    file.commit();
+    if (makeWayForWrite<Document>(path))
+        TruneSafeFile::writeAtomically(path, truneJsonSerialize(truneJsonEncode(document), QJsonDocument::Indented));
 }
 
 using History = std::vector<UpdateLogEntry>;
+
+History newest(History history, qint64 count)
+{
+    if (static_cast<qint64>(history.size()) > count)
+        history.erase(history.begin() + count, history.end());
+    return history;
+}
 
 } // namespace
 
@@ -94,13 +133,14 @@ UpdateConfigStore::UpdateConfigStore(const QString& directoryURL, qint64 maxHist
 
 TruneUpdateConfig UpdateConfigStore::loadConfig() const
 {
-    return readDocument<TruneUpdateConfig>(m_configURL).value_or(defaultConfig());
+    return readDocument<TruneUpdateConfig>(m_configURL).value_or(TruneUpdateConfig{});
 }
 
 void UpdateConfigStore::saveConfig(const TruneUpdateConfig& config)
 {
-    ensureDirectoryExists();
-    writeDocument<TruneUpdateConfig>(m_configURL, truneJsonEncode(config));
+    const StoreLock lock(m_directoryURL);
+    if (lock.isHeld())
+        writeDocument(m_configURL, config);
 }
 
 std::vector<UpdateLogEntry> UpdateConfigStore::loadHistory() const
@@ -110,11 +150,12 @@ std::vector<UpdateLogEntry> UpdateConfigStore::loadHistory() const
 
 std::vector<UpdateLogEntry> UpdateConfigStore::appendHistory(const UpdateLogEntry& entry)
 {
+    const StoreLock lock(m_directoryURL);
     History history = loadHistory();
     history.insert(history.begin(), entry);
-    if (static_cast<qint64>(history.size()) > m_maxHistoryCount)
-        history.erase(history.begin() + m_maxHistoryCount, history.end());
-    saveHistory(history);
+    history = newest(std::move(history), m_maxHistoryCount);
+    if (lock.isHeld())
+        writeDocument(m_historyURL, history);
     return history;
 }
 
@@ -125,12 +166,7 @@ void UpdateConfigStore::clearHistory()
 
 void UpdateConfigStore::saveHistory(const std::vector<UpdateLogEntry>& history)
 {
-    ensureDirectoryExists();
-    const auto kept = std::min(static_cast<qint64>(history.size()), m_maxHistoryCount);
-    writeDocument<History>(m_historyURL, truneJsonEncode(History(history.begin(), history.begin() + kept)));
-}
-
-void UpdateConfigStore::ensureDirectoryExists() const
-{
-    QDir().mkpath(m_directoryURL);
+    const StoreLock lock(m_directoryURL);
+    if (lock.isHeld())
+        writeDocument(m_historyURL, newest(history, m_maxHistoryCount));
 }

@@ -10,13 +10,17 @@
 // Keeps the settings ("config.json") and the operation history ("history.json", newest first)
 // in one folder. Nothing is cached: every load reads the file, every save writes the whole file
 // atomically. No operation reports a failure: loads fall back to the default settings or an
-// empty history, and a write that fails leaves the previous file as it was.
+// empty history, and a write that fails (a full disk among others) leaves the previous file as
+// it was. Only regular files are read, never through a symbolic link, and only up to a size far
+// beyond any real history; anything else reads as unreadable.
 //
 // A document that is on disk but cannot be read is never overwritten in place: before the
 // first write over it, it is renamed to "<name>.bad-<UTC time>" beside the new one, so a
 // damaged history or a settings file from another version is not lost to the next save.
 //
-// Not thread-safe: appendHistory() is a read-modify-write and relies on one caller at a time.
+// Every save and append holds an exclusive lock on "store.lock" in the folder while it reads and
+// writes, so several threads or processes may use the same folder without losing each other's
+// entries. A save that cannot take the lock writes nothing.
 class UpdateConfigStore final {
 public:
     // "Quorvane/TruneUpdate" in the per-user data folder: ~/Library/Application Support on
@@ -48,8 +52,6 @@ public:
     void saveHistory(const std::vector<UpdateLogEntry>& history);
 
 private:
-    void ensureDirectoryExists() const;
-
     QString m_directoryURL;
     QString m_configURL;
     QString m_historyURL;

@@ -1,17 +1,16 @@
 #pragma once
 
-// Whether the program starts when the user logs in. The login item is an XDG autostart entry,
-// $XDG_CONFIG_HOME/autostart/<bundle identifier>.desktop, which the desktop reads at login.
-// Called on the main thread; keeps no state.
+// Whether the program starts when the user logs in, through the login item the desktop keeps
+// for this program. Called on the main thread; keeps no state.
 namespace TruneLaunchAtLogin {
 
-// True exactly when the entry is an application entry that starts this executable and is neither
-// hidden nor switched off; a missing or unreadable entry, or one left by another copy of the
-// program, gives false.
+// True exactly when the login item starts this executable and the user has not switched it off;
+// a missing or unreadable item, or one left by another copy of the program, gives false.
 bool isEnabled();
 
-// Writes the entry (true) or removes it (false) without looking at it first; true when that
-// worked. Removing an entry that does not exist succeeds: the program is then not started at login.
+// Writes the login item (true) or removes it (false) without looking at it first; true when that
+// worked. A write that fails leaves the previous item as it was. Removing an item that does not
+// exist succeeds: the program is then not started at login.
 bool setEnabled(bool enabled);
 
 } // namespace TruneLaunchAtLogin

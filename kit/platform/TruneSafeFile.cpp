@@ -3,6 +3,7 @@
 #include "kit/platform/TrunePlatform.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -112,6 +113,20 @@ std::expected<QByteArray, TruneSafeFileError> readRegularFile(const QString& pat
 std::expected<QByteArray, TruneSafeFileError> readPrefix(const QString& path, qint64 count)
 {
     return withRegularFile(path, [&](int fd, qint64) { return readUpTo(fd, path, std::max<qint64>(count, 0)); });
+}
+
+bool writeAtomically(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // A small write only fills Qt's buffer; when the disk then refuses it, commit() still
+    // succeeds and puts an empty file in place of the old one. Flushing first shows the failure.
+    if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 } // namespace TruneSafeFile

@@ -28,6 +28,7 @@ struct TruneSafeFileError {
 // Reads files that may belong to a hostile bundle. The last path component is never followed
 // when it is a symbolic link, and only regular files are read: a FIFO, socket or device is refused
 // without blocking on it, and no read takes more bytes than the caller allows.
+// Writes replace a file whole or not at all.
 namespace TruneSafeFile {
 
 // The whole file; refused when it holds more than `maxBytes` bytes.
@@ -35,5 +36,9 @@ std::expected<QByteArray, TruneSafeFileError> readRegularFile(const QString& pat
 
 // The first `count` bytes of the file, or all of it when it is shorter.
 std::expected<QByteArray, TruneSafeFileError> readPrefix(const QString& path, qint64 count);
+
+// Puts a file holding exactly `bytes` at `path` in one rename; true when that happened. On any
+// failure (no room, no permission, no folder) the file that was there stays as it was.
+bool writeAtomically(const QString& path, const QByteArray& bytes);
 
 } // namespace TruneSafeFile

@@ -3,12 +3,18 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 TruneUpdateConfig makeConfig()
 {
-    return TruneUpdateConfig({QStringLiteral("com.example.b"), QStringLiteral("com.example.a")}, 12, false, true, true,
-                             true);
+    return TruneUpdateConfig{.ignoredBundleIDs = {u"com.example.b"_s, u"com.example.a"_s},
+        .autoCheckIntervalHours = 12,
+        .watchTrashForLeftovers = false,
+        .includePrereleases = true,
+        .autoCleanupAfterBrewUpgrade = true,
+        .includeHomebrewFormulaeInBadge = true};
 }
 
 } // namespace
@@ -35,12 +41,12 @@ TEST(TruneUpdateConfigTest, DecodingCases)
     const Case cases[] = {
         {"interval 0 means only when asked",
          QByteArray("{") + allKeys + R"(,"ignoredBundleIDs":["com.b","com.a","com.b"]})",
-         TruneUpdateConfig({"com.b", "com.a", "com.b"}, 0, true, false, false, false)},
+         TruneUpdateConfig{.ignoredBundleIDs = {u"com.b"_s, u"com.a"_s, u"com.b"_s}, .autoCheckIntervalHours = 0}},
         {"interval beyond 32 bits",
          QByteArray(R"({"autoCheckIntervalHours":8589934592,"autoCleanupAfterBrewUpgrade":false,)"
                     R"("includeHomebrewFormulaeInBadge":false,"includePrereleases":false,)"
                     R"("watchTrashForLeftovers":true,"ignoredBundleIDs":[]})"),
-         TruneUpdateConfig({}, 8589934592LL, true, false, false, false)},
+         TruneUpdateConfig{.autoCheckIntervalHours = 8589934592LL}},
         {"only the interval", R"({"autoCheckIntervalHours":12})", std::nullopt},
         {"interval as text",
          QByteArray(R"({"autoCheckIntervalHours":"6","autoCleanupAfterBrewUpgrade":false,)"

@@ -1,12 +1,25 @@
 #include "core/records/UpdateConfigStore.h"
+#include "kit/platform/TruneSafeFile.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/TextsOf.h"
+#include "tests/support/TinyFileSystem.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+
+#include <chrono>
+#include <functional>
+#include <future>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -32,9 +45,15 @@ bool isSetAsideName(const QString& candidate, const QString& name)
         && QRegularExpression(QStringLiteral(R"(^\d{8}T\d{6}Z$)")).match(candidate.mid(prefix.size())).hasMatch();
 }
 
+// The settings of a fresh installation, spelled out.
 TruneUpdateConfig defaults()
 {
-    return TruneUpdateConfig({}, 6, true, false, false, false);
+    return TruneUpdateConfig{.ignoredBundleIDs = {},
+        .autoCheckIntervalHours = 6,
+        .watchTrashForLeftovers = true,
+        .includePrereleases = false,
+        .autoCleanupAfterBrewUpgrade = false,
+        .includeHomebrewFormulaeInBadge = false};
 }
 
 class UpdateConfigStoreTest : public ::testing::Test {
@@ -71,6 +90,21 @@ protected:
         for (int i = 0; i < count; ++i)
             history.push_back(entry(i));
         writer.saveHistory(history);
+    }
+
+    // Runs `work` on another thread so that a store blocked on a FIFO fails the test instead of
+    // hanging it; a reader stuck on a FIFO is released by opening its writing end.
+    template <typename Work> auto withoutBlocking(Work work) const
+    {
+        auto running = std::async(std::launch::async, work);
+        if (running.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+            ADD_FAILURE() << "the store blocked";
+            while (running.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout) {
+                for (const QString& name : {u"config.json"_s, u"history.json"_s})
+                    ::close(::open(QFile::encodeName(file(name)).constData(), O_WRONLY | O_NONBLOCK));
+            }
+        }
+        return running.get();
     }
 
     TempHome home;
@@ -161,7 +195,12 @@ TEST_F(UpdateConfigStoreTest, TimestampsAreStoredInWholeSeconds)
 TEST_F(UpdateConfigStoreTest, ConfigIsWrittenPrettyWithSortedKeys)
 {
     UpdateConfigStore store(directory(), 10);
-    const TruneUpdateConfig config({QStringLiteral("com.b"), QStringLiteral("com.a")}, 0, false, true, true, true);
+    const TruneUpdateConfig config{.ignoredBundleIDs = {u"com.b"_s, u"com.a"_s},
+        .autoCheckIntervalHours = 0,
+        .watchTrashForLeftovers = false,
+        .includePrereleases = true,
+        .autoCleanupAfterBrewUpgrade = true,
+        .includeHomebrewFormulaeInBadge = true};
     store.saveConfig(config);
     EXPECT_EQ(readFile(QStringLiteral("config.json")), QByteArray("{\n"
                                                                   "    \"autoCheckIntervalHours\": 0,\n"
@@ -185,7 +224,7 @@ TEST_F(UpdateConfigStoreTest, ExtraKeyIsReadAndDroppedOnSave)
               R"("theme":"dark"})");
     UpdateConfigStore store(directory(), 10);
     const TruneUpdateConfig loaded = store.loadConfig();
-    EXPECT_EQ(loaded, TruneUpdateConfig({QStringLiteral("com.x")}, 24, true, false, false, false));
+    EXPECT_EQ(loaded, (TruneUpdateConfig{.ignoredBundleIDs = {u"com.x"_s}, .autoCheckIntervalHours = 24}));
     store.saveConfig(loaded);
     EXPECT_FALSE(readFile(QStringLiteral("config.json")).contains("theme"));
     EXPECT_TRUE(setAside(QStringLiteral("config.json")).isEmpty());
@@ -308,7 +347,7 @@ TEST_F(UpdateConfigStoreTest, DeletedFolderIsRecreatedOnSave)
     UpdateConfigStore store(directory(), 10);
     store.saveConfig(defaults());
     ASSERT_TRUE(QDir(home.dataHome() + QStringLiteral("/Quorvane")).removeRecursively());
-    const TruneUpdateConfig changed({QStringLiteral("com.example.a")}, 3, true, false, false, false);
+    const TruneUpdateConfig changed{.ignoredBundleIDs = {u"com.example.a"_s}, .autoCheckIntervalHours = 3};
     store.saveConfig(changed);
     EXPECT_EQ(store.loadConfig(), changed);
     store.appendHistory(entry(1));
@@ -328,4 +367,117 @@ TEST_F(UpdateConfigStoreTest, FailedWriteStillReturnsTheAppendedList)
     store.saveConfig(defaults());
     EXPECT_TRUE(store.loadHistory().empty());
     EXPECT_TRUE(QFileInfo(blocker).isFile());
+}
+
+TEST_F(UpdateConfigStoreTest, AFullDiskKeepsTheStoredSettingsAndHistory)
+{
+    const TinyFileSystem disk(directory());
+    if (!disk.isMounted())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    UpdateConfigStore store(directory(), 10);
+    const TruneUpdateConfig stored{.ignoredBundleIDs = {u"com.example.kept"_s}, .includePrereleases = true};
+    store.saveConfig(stored);
+    const std::vector<UpdateLogEntry> storedHistory = store.appendHistory(entry(1));
+    // Filled again before each step, in case an earlier one freed space.
+    ASSERT_TRUE(disk.fill());
+    store.saveConfig(TruneUpdateConfig{.autoCheckIntervalHours = 1});
+    EXPECT_EQ(store.loadConfig(), stored);
+
+    ASSERT_TRUE(disk.fill());
+    EXPECT_EQ(namesOf(store.appendHistory(entry(2))), (QStringList{u"app-2"_s, u"app-1"_s}));
+    EXPECT_EQ(store.loadHistory(), storedHistory);
+    ASSERT_TRUE(disk.fill());
+    store.clearHistory();
+    EXPECT_EQ(store.loadHistory(), storedHistory);
+}
+
+// What a hostile or broken setup could leave where a document belongs. None of them is read:
+// loading gives the defaults without blocking, and the next save sets the thing aside and
+// writes a plain file in its place.
+TEST_F(UpdateConfigStoreTest, SpecialFilesInThePlaceOfTheDocumentsAreNotRead)
+{
+    const QString elsewhere = home.filePath(u"elsewhere"_s);
+    UpdateConfigStore(elsewhere, 10).saveConfig(TruneUpdateConfig{.autoCheckIntervalHours = 48});
+    UpdateConfigStore(elsewhere, 10).appendHistory(entry(7));
+    const auto elsewhereConfig = TruneSafeFile::readRegularFile(elsewhere + u"/config.json"_s, 4096);
+    ASSERT_TRUE(elsewhereConfig.has_value());
+
+    struct Case {
+        const char* name;
+        std::function<bool(const QString& documentName)> plant;
+    };
+    const Case cases[] = {
+        {"FIFO", [&](const QString& name) { return ::mkfifo(QFile::encodeName(file(name)).constData(), 0600) == 0; }},
+        {"link to /dev/zero", [&](const QString& name) { return QFile::link(u"/dev/zero"_s, file(name)); }},
+        {"link to a readable document",
+            [&](const QString& name) { return QFile::link(elsewhere + u'/' + name, file(name)); }},
+    };
+    const QStringList documents{u"config.json"_s, u"history.json"_s};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(directory()).removeRecursively();
+        QDir().mkpath(directory());
+        for (const QString& name : documents)
+            ASSERT_TRUE(c.plant(name));
+        UpdateConfigStore store(directory(), 10);
+
+        const auto [config, history]
+            = withoutBlocking([&] { return std::pair(store.loadConfig(), store.loadHistory()); });
+        EXPECT_EQ(config, defaults());
+        EXPECT_TRUE(history.empty());
+
+        withoutBlocking([&] {
+            store.saveConfig(defaults());
+            return store.appendHistory(entry(1));
+        });
+        for (const QString& name : documents) {
+            SCOPED_TRACE(name.toStdString());
+            const QFileInfo written(file(name));
+            EXPECT_TRUE(written.isFile() && !written.isSymLink());
+            EXPECT_EQ(setAside(name).size(), 1);
+        }
+        EXPECT_EQ(store.loadConfig(), defaults());
+        EXPECT_EQ(namesOf(store.loadHistory()), QStringList{u"app-1"_s});
+    }
+    EXPECT_EQ(
+        TruneSafeFile::readRegularFile(elsewhere + u"/config.json"_s, 4096).value_or(QByteArray()), *elsewhereConfig);
+    EXPECT_EQ(namesOf(UpdateConfigStore(elsewhere, 10).loadHistory()), QStringList{u"app-7"_s});
+}
+
+// Several processes append at once, as the program and its helpers may; each one's entries
+// are all kept, in the order it wrote them.
+TEST_F(UpdateConfigStoreTest, ConcurrentAppendsFromSeveralProcessesAreAllKept)
+{
+    constexpr int writers = 4;
+    constexpr int appendsPerWriter = 30;
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < writers; ++writer) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            UpdateConfigStore store(directory(), 500);
+            for (int i = 0; i < appendsPerWriter; ++i) {
+                UpdateLogEntry appended = entry(i);
+                appended.appName = u"writer-%1-%2"_s.arg(writer).arg(i);
+                store.appendHistory(appended);
+            }
+            ::_exit(0);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+
+    const QStringList names = namesOf(UpdateConfigStore(directory(), 500).loadHistory());
+    EXPECT_EQ(names.size(), writers * appendsPerWriter);
+    for (int writer = 0; writer < writers; ++writer) {
+        SCOPED_TRACE(writer);
+        QStringList newestFirst;
+        for (int i = appendsPerWriter - 1; i >= 0; --i)
+            newestFirst.append(u"writer-%1-%2"_s.arg(writer).arg(i));
+        EXPECT_EQ(names.filter(QRegularExpression(u"^writer-%1-"_s.arg(writer))), newestFirst);
+    }
 }

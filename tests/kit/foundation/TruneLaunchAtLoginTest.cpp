@@ -1,12 +1,15 @@
 #include "kit/foundation/TruneLaunchAtLogin.h"
 
 #include "tests/support/TempHome.h"
+#include "tests/support/TinyFileSystem.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -114,4 +117,21 @@ TEST(TruneLaunchAtLoginTest, AChangeTheFileSystemRefusesReportsFailure)
     EXPECT_FALSE(TruneLaunchAtLogin::setEnabled(false));
     EXPECT_FALSE(TruneLaunchAtLogin::setEnabled(true));
     EXPECT_FALSE(TruneLaunchAtLogin::isEnabled());
+}
+
+TEST(TruneLaunchAtLoginTest, AFullDiskReportsFailureAndKeepsTheEntry)
+{
+    const TempHome home;
+    const TinyFileSystem disk(home.configHome());
+    if (!disk.isMounted())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    ASSERT_TRUE(TruneLaunchAtLogin::setEnabled(true));
+    const QByteArray entry = readFile(entryPath(home));
+    ASSERT_TRUE(disk.fill());
+
+    EXPECT_FALSE(TruneLaunchAtLogin::setEnabled(true));
+    EXPECT_EQ(readFile(entryPath(home)), entry);
+    EXPECT_TRUE(TruneLaunchAtLogin::isEnabled());
+    EXPECT_EQ(QDir(home.configHome() + u"/autostart"_s).entryList(QDir::Files | QDir::Hidden),
+        QStringList{u"com.quorvane.truneupdate.desktop"_s});
 }

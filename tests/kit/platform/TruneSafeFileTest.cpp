@@ -1,10 +1,12 @@
 #include "kit/platform/TruneSafeFile.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TinyFileSystem.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <chrono>
 #include <functional>
@@ -13,6 +15,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -25,6 +29,12 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// The file's bytes, or a marker no test writes.
+QByteArray readBack(const QString& path)
+{
+    return TruneSafeFile::readRegularFile(path, 1 << 20).value_or("<unreadable>");
 }
 
 QByteArray patterned(qsizetype size)
@@ -181,4 +191,47 @@ TEST_F(SafeFileTest, UnreadableFileIsReportedNotThrown)
     ASSERT_FALSE(read.has_value());
     EXPECT_EQ(read.error().kind, Kind::unreadable);
     EXPECT_FALSE(read.error().reason.isEmpty());
+}
+
+TEST(SafeFileWriteTest, WriteCreatesOrReplacesTheWholeFile)
+{
+    const TempHome home;
+    const QString path = home.filePath(u"settings.json"_s);
+    ASSERT_TRUE(TruneSafeFile::writeAtomically(path, "first version, longer"));
+    EXPECT_EQ(readBack(path), QByteArray("first version, longer"));
+    ASSERT_TRUE(TruneSafeFile::writeAtomically(path, "second"));
+    EXPECT_EQ(readBack(path), QByteArray("second"));
+    ASSERT_TRUE(TruneSafeFile::writeAtomically(path, {}));
+    EXPECT_EQ(readBack(path), QByteArray());
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"settings.json"_s});
+}
+
+TEST(SafeFileWriteTest, WriteWhereNoFileCanBeMadeFails)
+{
+    const TempHome home;
+    writeFile(home.filePath(u"plain"_s), "a file, not a folder");
+    QDir().mkpath(home.filePath(u"folder"_s));
+    for (const QString& path : {home.filePath(u"missing/settings.json"_s), home.filePath(u"plain/settings.json"_s),
+             home.filePath(u"folder"_s)}) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_FALSE(TruneSafeFile::writeAtomically(path, "bytes"));
+    }
+    EXPECT_TRUE(QFileInfo(home.filePath(u"folder"_s)).isDir());
+}
+
+// Small writes wait in a buffer until the file is closed, so the disk refuses them only then.
+TEST(SafeFileWriteTest, WriteOnAFullDiskFailsAndKeepsTheOldFile)
+{
+    const TempHome home;
+    const TinyFileSystem disk(home.filePath(u"disk"_s));
+    if (!disk.isMounted())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    const QString path = home.filePath(u"disk/settings.json"_s);
+    ASSERT_TRUE(TruneSafeFile::writeAtomically(path, "old settings"));
+    ASSERT_TRUE(disk.fill());
+
+    EXPECT_FALSE(TruneSafeFile::writeAtomically(path, "new settings"));
+    EXPECT_EQ(readBack(path), QByteArray("old settings"));
+    EXPECT_EQ(QDir(home.filePath(u"disk"_s)).entryList(QDir::Files | QDir::Hidden),
+        (QStringList{u"filler"_s, u"settings.json"_s}));
 }

@@ -1,14 +1,17 @@
+// The login item on Linux is an XDG autostart entry,
+// $XDG_CONFIG_HOME/autostart/<bundle identifier>.desktop, which the desktop reads at login.
+
 #include "kit/foundation/TruneLaunchAtLogin.h"
 
 #include "kit/foundation/TruneApplicationName.h"
 #include "kit/platform/TruneBundle.h"
+#include "kit/platform/TruneSafeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -141,13 +144,7 @@ bool setEnabled(bool enabled)
             return true;
         return QFile::remove(path);
     }
-    if (!QDir().mkpath(autostartFolder()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(entryText());
-    return file.commit();
+    return QDir().mkpath(autostartFolder()) && TruneSafeFile::writeAtomically(path, entryText());
 }
 
 } // namespace TruneLaunchAtLogin
