@@ -45,7 +45,8 @@ HomebrewService::CommandResult upgradeWithBrew(const HomebrewBatchUpgradeStep& s
                                                const HomebrewService::Cancellation& cancellation,
                                                const HomebrewService::OutputHandler& onOutput)
 {
-    return HomebrewService::upgrade(step.item.name, step.item.isCask, true, cancellation, onOutput);
+    return HomebrewService::upgrade(
+        step.item.name, {.isCask = step.item.isCask, .skipAutoUpdate = true}, cancellation, onOutput);
 }
 
 void skipFrom(const std::vector<HomebrewBatchUpgradeStep>& plan, size_t first, HomebrewBatchUpgradeReport& report)

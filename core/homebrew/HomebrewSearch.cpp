@@ -115,12 +115,12 @@ search(const QString& query, const std::vector<HomebrewItem>& installedItems, co
     for (const HomebrewItem& item : installedItems)
         (item.isCask ? installedCasks : installedFormulae).insert(item.name.toLower());
 
-    const auto caskSearch =
-        runBrew(*brew, {QStringLiteral("search"), QStringLiteral("--cask"), token}, environment, cancellation, {});
+    const auto caskSearch = runBrew(*brew, {QStringLiteral("search"), QStringLiteral("--cask"), token}, environment,
+        BrewOutput::read, cancellation, {});
     if (!caskSearch)
         return std::unexpected(caskSearch.error());
-    const auto formulaSearch =
-        runBrew(*brew, {QStringLiteral("search"), QStringLiteral("--formula"), token}, environment, cancellation, {});
+    const auto formulaSearch = runBrew(*brew, {QStringLiteral("search"), QStringLiteral("--formula"), token},
+        environment, BrewOutput::read, cancellation, {});
     if (!formulaSearch)
         return std::unexpected(formulaSearch.error());
 

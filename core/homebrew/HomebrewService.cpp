@@ -4,8 +4,12 @@
 #include "kit/localization/TruneText.h"
 #include "kit/platform/TruneDecimal.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <mutex>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -21,17 +25,25 @@ bool isTokenCharacter(QChar character)
 // brew takes an argument that names a file as that file's Ruby code, not as a package.
 bool looksLikePath(const QString& token)
 {
-    return token.startsWith(QLatin1Char('/')) || token.startsWith(QLatin1Char('.'))
-        || token.split(QLatin1Char('/')).contains(QStringLiteral(".."));
+    if (token.startsWith(u'/') || token.startsWith(u'.') || token.endsWith(u".rb"_s, Qt::CaseInsensitive))
+        return true;
+    const QStringList segments = token.split(u'/');
+    return segments.contains(u"."_s) || segments.contains(u".."_s);
 }
 
-std::mutex searchBundleLock;
-std::optional<TruneBundle> searchBundleOverride;
+// Where tests have brew looked for instead of the usual places.
+struct SearchOverride {
+    std::optional<TruneBundle> bundle;
+    std::optional<QStringList> folders;
+};
 
-TruneBundle searchBundle()
+std::mutex searchOverrideLock;
+SearchOverride searchOverride;
+
+SearchOverride currentSearchOverride()
 {
-    const std::lock_guard guard(searchBundleLock);
-    return searchBundleOverride.value_or(TruneBundle::main());
+    const std::lock_guard guard(searchOverrideLock);
+    return searchOverride;
 }
 
 QStringList packageArguments(const QString& verb, const QString& token, bool isCask)
@@ -51,20 +63,20 @@ HomebrewService::CommandResult runCommand(const QStringList& arguments, bool ski
     if (!brew)
         return std::unexpected(HomebrewServiceError::brewNotInstalled());
     const auto result = HomebrewService::runBrew(*brew, arguments, HomebrewService::commandEnvironment(skipAutoUpdate),
-                                                 cancellation, onOutput);
+        HomebrewService::BrewOutput::streamed, cancellation, onOutput);
     if (!result)
         return std::unexpected(result.error());
     return HomebrewService::requireSuccess(*result);
 }
 
-HomebrewService::CommandResult runPackageCommand(const QString& verb, const QString& name, bool isCask,
-                                                 bool skipAutoUpdate, const HomebrewService::Cancellation& cancellation,
-                                                 const HomebrewService::OutputHandler& onOutput)
+HomebrewService::CommandResult runPackageCommand(const QString& verb, const QString& name,
+    const HomebrewService::UpgradeOptions& options, const HomebrewService::Cancellation& cancellation,
+    const HomebrewService::OutputHandler& onOutput)
 {
     if (!HomebrewService::isValidToken(name))
         return std::unexpected(HomebrewServiceError::invalidPackageToken(name));
-    return runCommand(packageArguments(verb, HomebrewService::trimmedToken(name), isCask), skipAutoUpdate, cancellation,
-                      onOutput);
+    return runCommand(packageArguments(verb, HomebrewService::trimmedToken(name), options.isCask),
+        options.skipAutoUpdate, cancellation, onOutput);
 }
 
 } // namespace
@@ -77,12 +89,13 @@ HomebrewServiceError HomebrewServiceError::invalidPackageToken(const QString& to
     return error;
 }
 
-HomebrewServiceError HomebrewServiceError::commandFailed(int code, const QString& message)
+HomebrewServiceError HomebrewServiceError::commandFailed(int code, const QString& message, std::optional<int> signal)
 {
     HomebrewServiceError error;
     error.errorCase = Case::commandFailed;
     error.code = code;
     error.message = message;
+    error.signal = signal;
     return error;
 }
 
@@ -101,6 +114,11 @@ QString HomebrewServiceError::description(TruneLanguage language) const
         const QString trimmed = message.trimmed();
         if (!trimmed.isEmpty())
             return trimmed;
+        if (signal) {
+            const QString number = truneDecimal(*signal);
+            return truneText(u"Homebrew was terminated by signal "_s + number + u"."_s,
+                u"Homebrew "_s + number + u" numaralı sinyalle sonlandırıldı."_s, language);
+        }
         return QStringLiteral("Homebrew exited with status ") + truneDecimal(code) + QStringLiteral(".");
     }
     case Case::brewNotInstalled:
@@ -137,10 +155,20 @@ QString HomebrewCommandError::description() const
 
 namespace HomebrewService {
 
+QStringList brewSearchFolders()
+{
+    return {u"/opt/homebrew/bin"_s, u"/usr/local/bin"_s, u"/home/linuxbrew/.linuxbrew/bin"_s,
+        QDir::homePath() + u"/.linuxbrew/bin"_s};
+}
+
 std::optional<QString> brewExecutableURL()
 {
-    return TruneBinaryLocator::locate(QStringLiteral("brew"), searchBundle(),
-                                      {QStringLiteral("/opt/homebrew/bin"), QStringLiteral("/usr/local/bin")});
+    const SearchOverride override = currentSearchOverride();
+    const TruneBundle bundle = override.bundle.value_or(TruneBundle::main());
+    if (override.folders)
+        return TruneBinaryLocator::locate(
+            u"brew"_s, bundle, *override.folders, TruneBinaryLocator::Reach::givenPlacesOnly);
+    return TruneBinaryLocator::locate(u"brew"_s, bundle, brewSearchFolders());
 }
 
 bool isValidToken(const QString& token)
@@ -152,10 +180,10 @@ bool isValidToken(const QString& token)
     return std::ranges::all_of(trimmed, isTokenCharacter) && !looksLikePath(trimmed);
 }
 
-CommandResult upgrade(const QString& name, bool isCask, bool skipAutoUpdate, const Cancellation& cancellation,
-                      const OutputHandler& onOutput)
+CommandResult upgrade(
+    const QString& name, const UpgradeOptions& options, const Cancellation& cancellation, const OutputHandler& onOutput)
 {
-    return runPackageCommand(QStringLiteral("upgrade"), name, isCask, skipAutoUpdate, cancellation, onOutput);
+    return runPackageCommand(QStringLiteral("upgrade"), name, options, cancellation, onOutput);
 }
 
 CommandResult upgradeAll(bool skipAutoUpdate, const Cancellation& cancellation, const OutputHandler& onOutput)
@@ -165,12 +193,14 @@ CommandResult upgradeAll(bool skipAutoUpdate, const Cancellation& cancellation, 
 
 CommandResult install(const QString& name, bool isCask, const Cancellation& cancellation, const OutputHandler& onOutput)
 {
-    return runPackageCommand(QStringLiteral("install"), name, isCask, false, cancellation, onOutput);
+    return runPackageCommand(
+        QStringLiteral("install"), name, {.isCask = isCask, .skipAutoUpdate = false}, cancellation, onOutput);
 }
 
 CommandResult uninstall(const QString& name, bool isCask, const Cancellation& cancellation, const OutputHandler& onOutput)
 {
-    return runPackageCommand(QStringLiteral("uninstall"), name, isCask, false, cancellation, onOutput);
+    return runPackageCommand(
+        QStringLiteral("uninstall"), name, {.isCask = isCask, .skipAutoUpdate = false}, cancellation, onOutput);
 }
 
 CommandResult cleanup(const Cancellation& cancellation, const OutputHandler& onOutput)
@@ -197,24 +227,32 @@ QMap<QString, QString> commandEnvironment(bool skipAutoUpdate)
 }
 
 std::expected<TruneProcessResult, TruneProcessRunError> runBrew(const QString& brewPath, const QStringList& arguments,
-                                                                const QMap<QString, QString>& environment,
-                                                                const Cancellation& cancellation,
-                                                                const OutputHandler& onOutput)
+    const QMap<QString, QString>& environment, BrewOutput output, const Cancellation& cancellation,
+    const OutputHandler& onOutput)
 {
-    return TruneProcessRunner::run(brewPath, arguments, std::nullopt, environment, true, cancellation, onOutput);
+    using Capture = TruneProcessRunner::StdoutCapture;
+    const Capture capture = output == BrewOutput::read ? Capture::full() : Capture::nothing();
+    return TruneProcessRunner::run(brewPath, arguments, std::nullopt, environment, capture, cancellation, onOutput);
 }
 
 CommandResult requireSuccess(const TruneProcessResult& result)
 {
-    if (result.exitCode != 0)
-        return std::unexpected(HomebrewServiceError::commandFailed(result.exitCode, result.stderrString()));
+    if (result.exitCode != 0 || result.terminationSignal)
+        return std::unexpected(
+            HomebrewServiceError::commandFailed(result.exitCode, result.stderrString(), result.terminationSignal));
     return {};
 }
 
 void overrideSearchBundle(std::optional<TruneBundle> bundle)
 {
-    const std::lock_guard guard(searchBundleLock);
-    searchBundleOverride = std::move(bundle);
+    const std::lock_guard guard(searchOverrideLock);
+    searchOverride.bundle = std::move(bundle);
+}
+
+void overrideSearchFolders(std::optional<QStringList> folders)
+{
+    const std::lock_guard guard(searchOverrideLock);
+    searchOverride.folders = std::move(folders);
 }
 
 } // namespace HomebrewService

@@ -22,15 +22,18 @@ struct HomebrewServiceError {
 
     Case errorCase = Case::brewNotInstalled;
     QString token;   // invalidPackageToken: the name or query exactly as the caller passed it
-    int code = 0;    // commandFailed: brew's exit status
+    int code = 0;    // commandFailed: brew's exit code (see TruneProcessResult::exitCode)
     QString message; // commandFailed: brew's standard error as text, untrimmed
+    std::optional<int> signal; // commandFailed: the signal that ended brew, when one did
 
     static HomebrewServiceError invalidPackageToken(const QString& token);
-    static HomebrewServiceError commandFailed(int code, const QString& message);
+    static HomebrewServiceError commandFailed(
+        int code, const QString& message, std::optional<int> signal = std::nullopt);
     static HomebrewServiceError brewNotInstalled();
 
-    // The failure of a command brew has run: its trimmed standard error, or an English line with
-    // the exit status when brew wrote nothing but blanks, whatever the language.
+    // The failure of a command brew has run: its trimmed standard error; when brew wrote nothing
+    // but blanks, an English line with the exit status whatever the language, or a line naming
+    // the signal that ended it.
     QString description(TruneLanguage language) const;
     // In the interface language of the moment.
     QString description() const;
@@ -67,30 +70,43 @@ struct HomebrewCommandError {
 // A cancellation token and an output handler are handed to the process runner unchanged: the
 // handler receives brew's standard output and error as they arrive, not cut at line ends, on the
 // thread that runs the command, and must be safe to call from there. A command cancelled through
-// its token fails with the runner's cancellation error, even when brew had already done its work.
+// its token while brew runs fails with the runner's cancellation error; a cancellation that comes
+// after brew has exited leaves the command's real outcome.
 namespace HomebrewService {
 
 using Cancellation = std::shared_ptr<TruneProcessCancellation>;
 using OutputHandler = TruneProcessRunner::OutputHandler;
 using CommandResult = std::expected<void, HomebrewCommandError>;
 
+// The folders brew is looked for in after the program's data folder, in this order:
+// "/opt/homebrew/bin", "/usr/local/bin" (Homebrew on a Mac), "/home/linuxbrew/.linuxbrew/bin"
+// (Homebrew's shared prefix on Linux), then "~/.linuxbrew/bin" (a user's own Homebrew).
+QStringList brewSearchFolders();
+
 // The brew executable: first in the program's data folder ("bin", then the folder itself), then
-// in "/opt/homebrew/bin" and "/usr/local/bin", then the usual system folders and PATH.
+// in brewSearchFolders(), then the usual system folders and PATH.
 std::optional<QString> brewExecutableURL();
 
 // Whether `token` (trimmed of white space and newlines) may be handed to brew as a package name or
 // search query: 1 to 128 characters of "a-zA-Z0-9._/@+-", not starting with "-" (brew would read
-// an option). Names that look like file paths (starting with "/" or ".", or with a ".." segment)
-// are refused too, since brew would load them as local Ruby files; tap-qualified names
-// ("user/tap/name") stay valid.
+// an option). Names that look like file paths (starting with "/" or ".", ending in ".rb", or with
+// a "." or ".." segment) are refused too, since brew would load them as local Ruby files;
+// tap-qualified names ("user/tap/name") stay valid.
 bool isValidToken(const QString& token);
+
+struct UpgradeOptions {
+    bool isCask = false;
+    // Keeps brew from refreshing its package index first.
+    bool skipAutoUpdate = false;
+};
 
 // Each fails with invalidPackageToken (the name as passed; nothing is started) when the trimmed
 // name is no valid token, with brewNotInstalled when brew is not found, with the runner's error
 // when brew cannot be started or the run is cancelled, and with commandFailed when brew exits
-// with a non-zero status. Standard output is not kept: the handler has seen it.
-CommandResult upgrade(const QString& name, bool isCask, bool skipAutoUpdate, const Cancellation& cancellation = nullptr,
-                      const OutputHandler& onOutput = {});
+// with a non-zero status or is killed. Standard output is not kept, however long: only the handler
+// sees it.
+CommandResult upgrade(const QString& name, const UpgradeOptions& options, const Cancellation& cancellation = nullptr,
+    const OutputHandler& onOutput = {});
 CommandResult upgradeAll(bool skipAutoUpdate, const Cancellation& cancellation = nullptr, const OutputHandler& onOutput = {});
 CommandResult install(const QString& name, bool isCask, const Cancellation& cancellation = nullptr,
                       const OutputHandler& onOutput = {});
@@ -110,20 +126,34 @@ QString trimmedToken(const QString& name);
 // when `skipAutoUpdate`.
 QMap<QString, QString> commandEnvironment(bool skipAutoUpdate);
 
-// Runs the brew at `brewPath` with `arguments` in our working directory, with `environment` set
-// over our own, keeping all of standard output (and the last 32768 bytes of standard error).
-// A non-zero exit is a result; the runner's error comes back unchanged.
-std::expected<TruneProcessResult, TruneProcessRunError> runBrew(const QString& brewPath, const QStringList& arguments,
-                                                                const QMap<QString, QString>& environment,
-                                                                const Cancellation& cancellation,
-                                                                const OutputHandler& onOutput);
+// What a command keeps of brew's standard output.
+enum class BrewOutput {
+    // Only handed to the output handler: an action command, whose output may be endless.
+    streamed,
+    // Kept whole for reading (JSON documents, search listings), up to the runner's default limit
+    // of 64 MiB: past it brew is stopped and the run fails with outputTooLarge.
+    read,
+};
 
-// A finished run as a command's outcome: commandFailed for a non-zero exit status.
+// Runs the brew at `brewPath` with `arguments` in our working directory, with `environment` set
+// over our own, keeping standard output as `output` says and the last 32768 bytes of standard
+// error. A non-zero exit is a result; the runner's error comes back unchanged.
+std::expected<TruneProcessResult, TruneProcessRunError> runBrew(const QString& brewPath, const QStringList& arguments,
+    const QMap<QString, QString>& environment, BrewOutput output, const Cancellation& cancellation,
+    const OutputHandler& onOutput);
+
+// A finished run as a command's outcome: commandFailed for a non-zero exit status or a death by
+// a signal.
 CommandResult requireSuccess(const TruneProcessResult& result);
 
 // Makes brew be looked for first in `bundle`'s resources ("bin", then the folder itself) instead of
 // the program's data folder, so that a test can put a brew of its own there; nullopt goes back to
 // the data folder. The folders searched after it stay as they are.
 void overrideSearchBundle(std::optional<TruneBundle> bundle);
+
+// Makes brew be looked for after the bundle only in `folders`, with no system folder and no
+// PATH after them, so that a test can be sure no brew is found; nullopt goes back to the usual
+// places.
+void overrideSearchFolders(std::optional<QStringList> folders);
 
 } // namespace HomebrewService

@@ -142,8 +142,9 @@ std::expected<std::vector<HomebrewItem>, HomebrewCommandError> fetchInstalledAnd
         return std::unexpected(HomebrewServiceError::brewNotInstalled());
     const QMap<QString, QString> environment = commandEnvironment(true);
 
-    const auto info = runBrew(*brew, {QStringLiteral("info"), QStringLiteral("--json=v2"), QStringLiteral("--installed")},
-                              environment, cancellation, {});
+    const auto info
+        = runBrew(*brew, {QStringLiteral("info"), QStringLiteral("--json=v2"), QStringLiteral("--installed")},
+            environment, BrewOutput::read, cancellation, {});
     if (!info)
         return std::unexpected(info.error());
     if (const CommandResult success = requireSuccess(*info); !success)
@@ -152,8 +153,8 @@ std::expected<std::vector<HomebrewItem>, HomebrewCommandError> fetchInstalledAnd
     if (!installed)
         return std::unexpected(installed.error());
 
-    const auto outdated =
-        runBrew(*brew, {QStringLiteral("outdated"), QStringLiteral("--json=v2")}, environment, cancellation, {});
+    const auto outdated = runBrew(*brew, {QStringLiteral("outdated"), QStringLiteral("--json=v2")}, environment,
+        BrewOutput::read, cancellation, {});
     if (!outdated)
         return std::unexpected(outdated.error());
     const std::optional<HomebrewOutdatedSnapshot> outdatedSnapshot = usableOutdatedList(*outdated);

@@ -8,12 +8,15 @@
 
 namespace {
 
-QStringList searchDirectories(const TruneBundle& bundle, const QStringList& extraSearchDirectories)
+QStringList searchDirectories(
+    const TruneBundle& bundle, const QStringList& extraSearchDirectories, TruneBinaryLocator::Reach reach)
 {
     QStringList directories;
     if (!bundle.resourcesPath().isEmpty())
         directories << bundle.resourcesPath() + QStringLiteral("/bin") << bundle.resourcesPath();
     directories << extraSearchDirectories;
+    if (reach == TruneBinaryLocator::Reach::givenPlacesOnly)
+        return directories;
     directories << QStringLiteral("/opt/homebrew/bin") << QStringLiteral("/usr/local/bin") << QStringLiteral("/usr/bin")
                 << QStringLiteral("/bin");
     directories << qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
@@ -30,10 +33,10 @@ bool isExecutableFile(const QString& path)
 
 } // namespace
 
-std::optional<QString> TruneBinaryLocator::locate(const QString& name, const TruneBundle& bundle,
-                                                  const QStringList& extraSearchDirectories)
+std::optional<QString> TruneBinaryLocator::locate(
+    const QString& name, const TruneBundle& bundle, const QStringList& extraSearchDirectories, Reach reach)
 {
-    for (const QString& directory : searchDirectories(bundle, extraSearchDirectories)) {
+    for (const QString& directory : searchDirectories(bundle, extraSearchDirectories, reach)) {
         const QString candidate = QDir::cleanPath(QDir(directory).absoluteFilePath(name));
         if (isExecutableFile(candidate))
             return candidate;

@@ -1,7 +1,10 @@
 #include "kit/foundation/TruneProcessError.h"
 
+#include "kit/foundation/TruneByteFormatter.h"
 #include "kit/localization/TruneText.h"
 #include "kit/platform/TruneDecimal.h"
+
+using namespace Qt::StringLiterals;
 
 TruneProcessError TruneProcessError::binaryNotFound(const QString& name)
 {
@@ -25,6 +28,23 @@ TruneProcessError TruneProcessError::cancelled()
     return {};
 }
 
+TruneProcessError TruneProcessError::nulCharacter(const QString& name)
+{
+    TruneProcessError error;
+    error.errorCase = Case::nulCharacter;
+    error.name = name;
+    return error;
+}
+
+TruneProcessError TruneProcessError::outputTooLarge(const QString& name, qint64 limit)
+{
+    TruneProcessError error;
+    error.errorCase = Case::outputTooLarge;
+    error.name = name;
+    error.limit = limit;
+    return error;
+}
+
 QString TruneProcessError::description(TruneLanguage language) const
 {
     switch (errorCase) {
@@ -39,6 +59,16 @@ QString TruneProcessError::description(TruneLanguage language) const
     }
     case Case::cancelled:
         return truneText(QStringLiteral("Operation cancelled."), QStringLiteral("İşlem iptal edildi."), language);
+    case Case::nulCharacter:
+        return truneText(
+            u"'"_s + name + u"' was not started: an argument, environment entry or path holds a NUL character."_s,
+            u"'"_s + name + u"' başlatılmadı: bir argüman, ortam değişkeni ya da yol NUL karakteri içeriyor."_s,
+            language);
+    case Case::outputTooLarge: {
+        const QString size = TruneByteFormatter::format(limit);
+        return truneText(u"'"_s + name + u"' was stopped: its output passed the limit of "_s + size + u"."_s,
+            u"'"_s + name + u"' durduruldu: çıktısı "_s + size + u" sınırını aştı."_s, language);
+    }
     }
     return {};
 }

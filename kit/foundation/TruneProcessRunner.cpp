@@ -137,6 +137,12 @@ CStringArray overlaidEnvironment(const QMap<QString, QString>& overlay)
     return environment;
 }
 
+// How the tool ended: exitCode as TruneProcessResult reports it, and the signal that ended it.
+struct ExitStatus {
+    int exitCode = 0;
+    std::optional<int> signal = std::nullopt;
+};
+
 struct SpawnedTool {
     pid_t pid = 0;
     UniqueFd stdoutFd;
@@ -263,33 +269,51 @@ private:
     QByteArray m_pending;
 };
 
+using StdoutCapture = TruneProcessRunner::StdoutCapture;
+
 // One of the tool's output streams: our end of its pipe, the bytes kept of it, and its decoder
 // for the output handler.
 struct CapturedStream {
     UniqueFd fd;
-    bool keepAll = false;
+    StdoutCapture capture;
     QByteArray captured;
+    bool overflowed = false; // more than a full capture's limit arrived; nothing more is kept
     Utf8StreamDecoder decoder;
 
-    // Keeps the piece; without keepAll only the last tailLimit bytes of the stream stay, cut on
-    // bytes even inside a character.
-    void capture(QByteArrayView piece)
+    // Keeps the piece as `capture` says; a tail is cut on bytes, even inside a character.
+    void keep(QByteArrayView piece)
     {
-        captured.append(piece);
-        if (!keepAll && captured.size() > tailLimit)
-            captured.remove(0, captured.size() - tailLimit);
+        switch (capture.kind) {
+        case StdoutCapture::Kind::nothing:
+            return;
+        case StdoutCapture::Kind::tail:
+            captured.append(piece);
+            if (captured.size() > tailLimit)
+                captured.remove(0, captured.size() - tailLimit);
+            return;
+        case StdoutCapture::Kind::full:
+            if (overflowed)
+                return;
+            if (captured.size() + piece.size() > capture.fullLimit) {
+                overflowed = true;
+                captured = QByteArray();
+                return;
+            }
+            captured.append(piece);
+            return;
+        }
     }
 };
 
 // Reads the tool's standard output and error on the calling thread.
 class ToolOutput final {
 public:
-    ToolOutput(UniqueFd stdoutFd, UniqueFd stderrFd, bool captureFullStdout,
-               const TruneProcessRunner::OutputHandler& onOutput)
+    ToolOutput(UniqueFd stdoutFd, UniqueFd stderrFd, const StdoutCapture& capture,
+        const TruneProcessRunner::OutputHandler& onOutput)
         : m_onOutput(onOutput)
     {
         m_streams[0].fd = std::move(stdoutFd);
-        m_streams[0].keepAll = captureFullStdout;
+        m_streams[0].capture = capture;
         m_streams[1].fd = std::move(stderrFd);
         m_buffer.resize(readSize);
     }
@@ -340,9 +364,17 @@ public:
         }
     }
 
-    TruneProcessResult result(int exitCode) const
+    // Standard output passed the limit of a full capture.
+    bool overflowed() const { return m_streams[0].overflowed; }
+
+    TruneProcessResult result(const ExitStatus& status) const
     {
-        return TruneProcessResult{exitCode, m_streams[0].captured, m_streams[1].captured};
+        return TruneProcessResult{
+            .exitCode = status.exitCode,
+            .stdout = m_streams[0].captured,
+            .stderr = m_streams[1].captured,
+            .terminationSignal = status.signal,
+        };
     }
 
 private:
@@ -351,8 +383,9 @@ private:
         const ssize_t count = ::read(stream.fd.get(), m_buffer.data(), static_cast<size_t>(m_buffer.size()));
         if (count > 0) {
             const QByteArrayView piece(m_buffer.constData(), count);
-            stream.capture(piece);
-            pass(stream.decoder.decode(piece));
+            stream.keep(piece);
+            if (m_onOutput)
+                pass(stream.decoder.decode(piece));
         } else if (count == 0 || (errno != EAGAIN && errno != EINTR)) {
             end(stream);
         }
@@ -375,13 +408,19 @@ private:
     QByteArray m_buffer;
 };
 
-// Reads output until the tool has exited, taking its process group down with SIGKILL when a
-// cancellation's SIGTERM has not ended it within the grace period. The tool is left unreaped.
+// Reads output until the tool has exited. A tool whose output overflows gets SIGTERM (a
+// cancellation's token sends its own); either way its process group gets SIGKILL when SIGTERM has
+// not ended it within the grace period. The tool is left unreaped, so its id stays ours to signal.
 void waitForExit(pid_t pid, ToolOutput& output, const TruneProcessCancellation* cancellation)
 {
+    bool terminatedForOverflow = false;
     std::optional<Clock::time_point> killAt;
     while (truneChildIsRunning(pid)) {
-        if (cancellation && cancellation->isCancelled()) {
+        if (output.overflowed() && !terminatedForOverflow) {
+            kill(-pid, SIGTERM);
+            terminatedForOverflow = true;
+        }
+        if (terminatedForOverflow || (cancellation && cancellation->isCancelled())) {
             if (!killAt)
                 killAt = Clock::now() + terminationGrace;
             else if (Clock::now() >= *killAt) {
@@ -393,9 +432,9 @@ void waitForExit(pid_t pid, ToolOutput& output, const TruneProcessCancellation* 
     }
 }
 
-// Collects the exited tool: its exit status, or the number of the signal that ended it; -1 when
-// the status is lost because someone else collected it.
-int reap(pid_t pid)
+// Collects the exited tool. Its exit code is -1 when the status is lost because someone else
+// collected it.
+ExitStatus reap(pid_t pid)
 {
     int status = 0;
     pid_t collected = 0;
@@ -403,8 +442,33 @@ int reap(pid_t pid)
         collected = waitpid(pid, &status, 0);
     } while (collected < 0 && errno == EINTR);
     if (collected != pid)
-        return -1;
-    return WIFSIGNALED(status) ? WTERMSIG(status) : WEXITSTATUS(status);
+        return {.exitCode = -1};
+    if (WIFSIGNALED(status))
+        return {.exitCode = 128 + WTERMSIG(status), .signal = WTERMSIG(status)};
+    return {.exitCode = WEXITSTATUS(status)};
+}
+
+bool holdsNul(const QString& text)
+{
+    return text.contains(QChar(0));
+}
+
+// The system takes every one of these as a C string, which a NUL would silently cut short.
+bool anyHoldsNul(const QString& executable, const QStringList& arguments,
+    const std::optional<QString>& workingDirectory, const std::optional<QMap<QString, QString>>& environment)
+{
+    if (holdsNul(executable) || std::ranges::any_of(arguments, holdsNul)
+        || (workingDirectory && holdsNul(*workingDirectory)))
+        return true;
+    if (!environment)
+        return false;
+    return std::ranges::any_of(environment->keys(), holdsNul) || std::ranges::any_of(environment->values(), holdsNul);
+}
+
+// The tool's name for messages: the last part of its path.
+QString toolName(const QString& executable)
+{
+    return QFileInfo(executable).fileName();
 }
 
 } // namespace
@@ -422,15 +486,16 @@ QString TruneProcessRunError::description(TruneLanguage language) const
     return std::get<TruneFileError>(reason).description();
 }
 
-std::expected<TruneProcessResult, TruneProcessRunError>
-TruneProcessRunner::run(const QString& executable, const QStringList& arguments,
-                        const std::optional<QString>& workingDirectory,
-                        const std::optional<QMap<QString, QString>>& environment, bool captureFullStdout,
-                        const std::shared_ptr<TruneProcessCancellation>& cancellation, const OutputHandler& onOutput)
+std::expected<TruneProcessResult, TruneProcessRunError> TruneProcessRunner::run(const QString& executable,
+    const QStringList& arguments, const std::optional<QString>& workingDirectory,
+    const std::optional<QMap<QString, QString>>& environment, const StdoutCapture& capture,
+    const std::shared_ptr<TruneProcessCancellation>& cancellation, const OutputHandler& onOutput)
 {
     const TruneProcessRunError cancelled{TruneProcessError::cancelled()};
     if (cancellation && cancellation->isCancelled())
         return std::unexpected(cancelled);
+    if (anyHoldsNul(executable, arguments, workingDirectory, environment))
+        return std::unexpected(TruneProcessRunError{TruneProcessError::nulCharacter(toolName(executable))});
 
     auto tool = spawnTool(executable, arguments, workingDirectory, environment);
     if (!tool)
@@ -439,14 +504,17 @@ TruneProcessRunner::run(const QString& executable, const QStringList& arguments,
     if (cancellation)
         cancellation->attach(tool->pid);
 
-    ToolOutput output(std::move(tool->stdoutFd), std::move(tool->stderrFd), captureFullStdout, onOutput);
+    ToolOutput output(std::move(tool->stdoutFd), std::move(tool->stderrFd), capture, onOutput);
     waitForExit(tool->pid, output, cancellation.get());
     output.readUntilEnd(Clock::now() + drainAfterExit);
     output.finish();
 
     const bool interrupted = cancellation && cancellation->detach();
-    const int exitCode = reap(tool->pid);
+    const ExitStatus status = reap(tool->pid);
     if (interrupted)
         return std::unexpected(cancelled);
-    return output.result(exitCode);
+    if (output.overflowed())
+        return std::unexpected(
+            TruneProcessRunError{TruneProcessError::outputTooLarge(toolName(executable), capture.fullLimit)});
+    return output.result(status);
 }

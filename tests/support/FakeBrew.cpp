@@ -11,8 +11,9 @@
 
 namespace {
 
-// The script records the run, picks the response whose "arguments" file equals the run's (NUL
-// after each argument), and plays it back.
+// The script records the run, picks the responses whose "arguments" file equals the run's (NUL
+// after each argument), takes the next one in turn (a directory made per use counts them, safely
+// for runs side by side), and plays it back.
 constexpr char scriptBody[] = R"script(
 n=0
 while ! mkdir "$root/runs/$n" 2>/dev/null; do n=$((n + 1)); done
@@ -21,14 +22,20 @@ for argument in "$@"; do printf '%s\0' "$argument"; done > "$run/arguments"
 env -0 > "$run/environment"
 : > "$run/complete"
 
-response="$root/default-response"
+responses="$root/default-response"
 for candidate in "$root"/responses/*; do
     if cmp -s "$candidate/arguments" "$run/arguments"; then
-        response="$candidate"
+        responses="$candidate"
         break
     fi
 done
+use=0
+while ! mkdir "$responses/uses/$use" 2>/dev/null; do use=$((use + 1)); done
+last=$(cat "$responses/last")
+response="$responses/$((use < last ? use : last))"
 
+padding=$(cat "$response/padding")
+if [ "$padding" -gt 0 ]; then head -c "$padding" /dev/zero | tr '\0' ' '; fi
 pause=$(cat "$response/pause")
 piece=0
 while [ -f "$response/stdout.$piece" ]; do
@@ -96,32 +103,49 @@ QString FakeBrew::path(const QString& relative) const
 
 void FakeBrew::respond(const QStringList& arguments, const Response& response)
 {
+    respondInTurn(arguments, {response});
+}
+
+void FakeBrew::respondInTurn(const QStringList& arguments, const std::vector<Response>& responses)
+{
     auto known = std::ranges::find(m_respondedArgumentLists, arguments);
     if (known == m_respondedArgumentLists.end()) {
         m_respondedArgumentLists.push_back(arguments);
         known = std::prev(m_respondedArgumentLists.end());
     }
     const auto index = std::distance(m_respondedArgumentLists.begin(), known);
-    writeResponse(path(QStringLiteral("responses/") + QString::number(index)), arguments, response);
+    writeResponses(path(QStringLiteral("responses/") + QString::number(index)), arguments, responses);
 }
 
 void FakeBrew::setDefaultResponse(const Response& response)
 {
-    writeResponse(path(QStringLiteral("default-response")), {}, response);
+    writeResponses(path(QStringLiteral("default-response")), {}, {response});
 }
 
-void FakeBrew::writeResponse(const QString& directory, const QStringList& arguments, const Response& response) const
+// "<directory>/arguments", "<directory>/last" (the index of the last response), "<directory>/uses"
+// for the script's count, and one folder "<directory>/<i>" per response.
+void FakeBrew::writeResponses(
+    const QString& directory, const QStringList& arguments, const std::vector<Response>& responses) const
 {
+    if (responses.empty())
+        qFatal("FakeBrew needs at least one response");
     QDir(directory).removeRecursively();
-    QDir().mkpath(directory);
     const QDir folder(directory);
+    QDir().mkpath(folder.filePath(QStringLiteral("uses")));
     writeFile(folder.filePath(QStringLiteral("arguments")), nulTerminated(arguments));
-    for (qsizetype piece = 0; piece < response.stdoutPieces.size(); ++piece)
-        writeFile(folder.filePath(QStringLiteral("stdout.") + QString::number(piece)), response.stdoutPieces[piece]);
-    writeFile(folder.filePath(QStringLiteral("pause")), QByteArray::number(response.pauseAfterPiece, 'f', 3));
-    writeFile(folder.filePath(QStringLiteral("stderr")), response.stderr);
-    writeFile(folder.filePath(QStringLiteral("sleep")), QByteArray::number(response.sleepBeforeExit, 'f', 3));
-    writeFile(folder.filePath(QStringLiteral("exit")), QByteArray::number(response.exitCode));
+    writeFile(folder.filePath(QStringLiteral("last")), QByteArray::number(qsizetype(responses.size()) - 1));
+    for (size_t index = 0; index < responses.size(); ++index) {
+        const Response& response = responses[index];
+        const QDir step(folder.filePath(QString::number(index)));
+        QDir().mkpath(step.path());
+        writeFile(step.filePath(QStringLiteral("padding")), QByteArray::number(response.stdoutPadding));
+        for (qsizetype piece = 0; piece < response.stdoutPieces.size(); ++piece)
+            writeFile(step.filePath(QStringLiteral("stdout.") + QString::number(piece)), response.stdoutPieces[piece]);
+        writeFile(step.filePath(QStringLiteral("pause")), QByteArray::number(response.pauseAfterPiece, 'f', 3));
+        writeFile(step.filePath(QStringLiteral("stderr")), response.stderr);
+        writeFile(step.filePath(QStringLiteral("sleep")), QByteArray::number(response.sleepBeforeExit, 'f', 3));
+        writeFile(step.filePath(QStringLiteral("exit")), QByteArray::number(response.exitCode));
+    }
 }
 
 std::vector<FakeBrew::Run> FakeBrew::runs() const

@@ -15,10 +15,14 @@
 //
 // Every run first records its arguments and environment, then answers with the response set for
 // its exact argument list (or the default response): standard output piece by piece, standard
-// error, an optional wait, and an exit status.
+// error, an optional wait, and an exit status. An argument list may be given several responses,
+// used in turn by its runs; the last one answers every later run.
 class FakeBrew final {
 public:
     struct Response {
+        // That many spaces, made by the script, before the pieces: lets a test print far more than
+        // it wants to hold.
+        qint64 stdoutPadding = 0;
         QByteArrayList stdoutPieces = {}; // written one after another
         double pauseAfterPiece = 0;  // seconds after each piece, so a reader sees them arrive apart
         QByteArray stderr = {};
@@ -38,6 +42,9 @@ public:
     QString executablePath() const;
 
     void respond(const QStringList& arguments, const Response& response);
+    // The first run of `arguments` gets responses[0], the next responses[1] and so on; runs past the
+    // end get the last one. Replaces what was set for `arguments` and starts counting anew.
+    void respondInTurn(const QStringList& arguments, const std::vector<Response>& responses);
     void setDefaultResponse(const Response& response);
 
     // The runs that have started so far, in start order.
@@ -49,7 +56,8 @@ public:
     static QByteArray fileContents(const QString& path);
 
 private:
-    void writeResponse(const QString& directory, const QStringList& arguments, const Response& response) const;
+    void writeResponses(
+        const QString& directory, const QStringList& arguments, const std::vector<Response>& responses) const;
     QString path(const QString& relative) const;
 
     QTemporaryDir m_dir;

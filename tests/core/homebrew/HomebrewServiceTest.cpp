@@ -1,5 +1,6 @@
 #include "core/homebrew/HomebrewService.h"
 
+#include "core/homebrew/HomebrewState.h"
 #include "kit/localization/TruneLanguage.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/core/homebrew/OutputTranscript.h"
@@ -9,7 +10,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
+#include <atomic>
 #include <functional>
 #include <future>
 #include <memory>
@@ -31,6 +34,16 @@ HomebrewServiceError serviceErrorOf(const CommandResult& result)
     }
     return *result.error().serviceError();
 }
+
+// The program's data folder holds no brew for the life of the object; the other places stay.
+struct NoBrewInTheDataFolder {
+    NoBrewInTheDataFolder() { HomebrewService::overrideSearchBundle(TruneBundle({}, emptyFolder.path())); }
+    ~NoBrewInTheDataFolder() { HomebrewService::overrideSearchBundle(std::nullopt); }
+    NoBrewInTheDataFolder(const NoBrewInTheDataFolder&) = delete;
+    NoBrewInTheDataFolder& operator=(const NoBrewInTheDataFolder&) = delete;
+
+    QTemporaryDir emptyFolder;
+};
 
 class HomebrewServiceTest : public ::testing::Test {
 protected:
@@ -79,6 +92,15 @@ TEST(HomebrewTokenTest, AcceptsPackageNamesAndRefusesEverythingElse)
         {u"user/tap/../../../tmp/evil"_s, false},
         {u"user/tap/.."_s, false},
         {u" /tmp/evil"_s, false},
+        {u"foo/./bar"_s, false},
+        {u"user/tap/."_s, false},
+        {u"evil.rb"_s, false},
+        {u"user/tap/evil.rb"_s, false},
+        {u"Evil.RB"_s, false},
+        // only a whole ".rb" ending or a whole "." segment reads as a file
+        {u"foo.rbx"_s, true},
+        {u"rbenv"_s, true},
+        {u"foo.bar/baz"_s, true},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.token.toStdString());
@@ -100,21 +122,23 @@ TEST_F(HomebrewServiceTest, EveryCommandRunsItsArgumentsWithItsEnvironment)
         bool skipsAutoUpdate;
     };
     const Case cases[] = {
-        {"upgrade, trimmed, skipping auto-update", [] { return HomebrewService::upgrade(u"  wget \n"_s, false, true); },
-         {u"upgrade"_s, u"wget"_s}, true},
-        {"upgrade with auto-update", [] { return HomebrewService::upgrade(u"wget"_s, false, false); },
-         {u"upgrade"_s, u"wget"_s}, false},
-        {"upgrade a cask", [] { return HomebrewService::upgrade(u"firefox"_s, true, false); },
-         {u"upgrade"_s, u"--cask"_s, u"firefox"_s}, false},
-        {"upgrade a tap-qualified formula", [] { return HomebrewService::upgrade(u"user/tap/tool"_s, false, true); },
-         {u"upgrade"_s, u"user/tap/tool"_s}, true},
+        {"upgrade, trimmed, skipping auto-update",
+            [] { return HomebrewService::upgrade(u"  wget \n"_s, {.skipAutoUpdate = true}); },
+            {u"upgrade"_s, u"wget"_s}, true},
+        {"upgrade with auto-update", [] { return HomebrewService::upgrade(u"wget"_s, {}); }, {u"upgrade"_s, u"wget"_s},
+            false},
+        {"upgrade a cask", [] { return HomebrewService::upgrade(u"firefox"_s, {.isCask = true}); },
+            {u"upgrade"_s, u"--cask"_s, u"firefox"_s}, false},
+        {"upgrade a tap-qualified formula",
+            [] { return HomebrewService::upgrade(u"user/tap/tool"_s, {.skipAutoUpdate = true}); },
+            {u"upgrade"_s, u"user/tap/tool"_s}, true},
         {"upgrade all, skipping auto-update", [] { return HomebrewService::upgradeAll(true); }, {u"upgrade"_s}, true},
         {"upgrade all", [] { return HomebrewService::upgradeAll(false); }, {u"upgrade"_s}, false},
         {"install", [] { return HomebrewService::install(u"wget"_s, false); }, {u"install"_s, u"wget"_s}, false},
         {"install a cask", [] { return HomebrewService::install(u"firefox"_s, true); },
-         {u"install"_s, u"--cask"_s, u"firefox"_s}, false},
+            {u"install"_s, u"--cask"_s, u"firefox"_s}, false},
         {"uninstall a cask", [] { return HomebrewService::uninstall(u"\tfirefox"_s, true); },
-         {u"uninstall"_s, u"--cask"_s, u"firefox"_s}, false},
+            {u"uninstall"_s, u"--cask"_s, u"firefox"_s}, false},
         {"cleanup", [] { return HomebrewService::cleanup(); }, {u"cleanup"_s, u"--prune=all"_s}, false},
         {"update", [] { return HomebrewService::updateRepository(); }, {u"update"_s}, false},
     };
@@ -138,7 +162,7 @@ TEST_F(HomebrewServiceTest, RefusedNamesStartNothing)
     for (const QString& name : {u"foo bar"_s, u"-v"_s, u"../evil"_s, u"/tmp/evil.rb"_s, u""_s}) {
         SCOPED_TRACE(name.toStdString());
         for (const auto& command : std::initializer_list<std::function<CommandResult()>>{
-                 [&] { return HomebrewService::upgrade(name, false, true); },
+                 [&] { return HomebrewService::upgrade(name, {.skipAutoUpdate = true}); },
                  [&] { return HomebrewService::install(name, true); },
                  [&] { return HomebrewService::uninstall(name, false); }}) {
             EXPECT_EQ(serviceErrorOf(command()), HomebrewServiceError::invalidPackageToken(name));
@@ -147,16 +171,118 @@ TEST_F(HomebrewServiceTest, RefusedNamesStartNothing)
     EXPECT_TRUE(fake.runs().empty());
 }
 
-TEST(HomebrewServiceWithoutBrewTest, ValidatesTheNameBeforeLookingForBrew)
+TEST(HomebrewServiceWithoutBrewTest, EveryCommandFailsAfterCheckingTheName)
 {
-    const NoBundledBrew noBrew;
-    EXPECT_EQ(serviceErrorOf(HomebrewService::install(u"foo bar"_s, false)),
-              HomebrewServiceError::invalidPackageToken(u"foo bar"_s));
+    const NoBrewAnywhere noBrew;
+    ASSERT_EQ(HomebrewService::brewExecutableURL(), std::nullopt);
 
-    if (HomebrewService::brewExecutableURL())
-        GTEST_SKIP() << "this machine has a brew of its own";
-    EXPECT_EQ(serviceErrorOf(HomebrewService::install(u"wget"_s, false)), HomebrewServiceError::brewNotInstalled());
-    EXPECT_EQ(serviceErrorOf(HomebrewService::updateRepository()), HomebrewServiceError::brewNotInstalled());
+    const HomebrewServiceError missing = HomebrewServiceError::brewNotInstalled();
+    struct Case {
+        const char* label;
+        std::function<CommandResult()> command;
+        HomebrewServiceError error;
+    };
+    const Case cases[] = {
+        // The name is checked before brew is looked for.
+        {"install an invalid name", [] { return HomebrewService::install(u"foo bar"_s, false); },
+            HomebrewServiceError::invalidPackageToken(u"foo bar"_s)},
+        {"upgrade an invalid name", [] { return HomebrewService::upgrade(u"-v"_s, {}); },
+            HomebrewServiceError::invalidPackageToken(u"-v"_s)},
+        {"upgrade", [] { return HomebrewService::upgrade(u"wget"_s, {.skipAutoUpdate = true}); }, missing},
+        {"upgrade all", [] { return HomebrewService::upgradeAll(true); }, missing},
+        {"install", [] { return HomebrewService::install(u"wget"_s, false); }, missing},
+        {"uninstall", [] { return HomebrewService::uninstall(u"firefox"_s, true); }, missing},
+        {"cleanup", [] { return HomebrewService::cleanup(); }, missing},
+        {"update", [] { return HomebrewService::updateRepository(); }, missing},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        EXPECT_EQ(serviceErrorOf(row.command()), row.error);
+    }
+}
+
+TEST(HomebrewServiceLocationTest, LooksInTheLinuxbrewFoldersAfterTheMacOnes)
+{
+    const TempHome home;
+    EXPECT_EQ(HomebrewService::brewSearchFolders(),
+        (QStringList{u"/opt/homebrew/bin"_s, u"/usr/local/bin"_s, u"/home/linuxbrew/.linuxbrew/bin"_s,
+            home.filePath(u".linuxbrew/bin"_s)}));
+}
+
+TEST(HomebrewServiceLocationTest, FindsTheUsersOwnLinuxbrew)
+{
+    const TempHome home;
+    const NoBrewInTheDataFolder noBundledBrew;
+    const QString userBrew = home.filePath(u".linuxbrew/bin/brew"_s);
+    ASSERT_TRUE(QDir().mkpath(home.filePath(u".linuxbrew/bin"_s)));
+    QFile script(userBrew);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\n");
+    script.close();
+    ASSERT_TRUE(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    for (const QString& earlier : HomebrewService::brewSearchFolders().first(3)) {
+        if (QFileInfo(earlier + u"/brew"_s).isExecutable())
+            GTEST_SKIP() << "this machine has a brew in " << earlier.toStdString() << ", which comes first";
+    }
+    EXPECT_EQ(HomebrewService::brewExecutableURL(), userBrew);
+}
+
+TEST_F(HomebrewServiceTest, AnswersInTurnLetACommandFailAndThenSucceed)
+{
+    const QStringList arguments{u"upgrade"_s, u"wget"_s};
+    fake.respondInTurn(
+        arguments, {{.stderr = "Error: wget is locked\n", .exitCode = 1}, {.stdoutPieces = {"==> Upgrading wget\n"}}});
+
+    EXPECT_EQ(serviceErrorOf(HomebrewService::upgrade(u"wget"_s, {})),
+        HomebrewServiceError::commandFailed(1, u"Error: wget is locked\n"_s));
+    // The last response answers every later run.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        OutputTranscript transcript;
+        EXPECT_TRUE(HomebrewService::upgrade(u"wget"_s, {}, nullptr, transcript.handler()));
+        EXPECT_EQ(transcript.text(), u"==> Upgrading wget\n"_s);
+    }
+    EXPECT_EQ(fake.runs().size(), 3u);
+
+    // Setting the responses again starts from the first one.
+    fake.respondInTurn(arguments, {{.exitCode = 2}, {}});
+    EXPECT_EQ(
+        serviceErrorOf(HomebrewService::upgrade(u"wget"_s, {})), HomebrewServiceError::commandFailed(2, QString()));
+}
+
+TEST(HomebrewRunOutcomeTest, ExitStatusOrSignalDecideSuccess)
+{
+    struct Case {
+        const char* label;
+        TruneProcessResult run;
+        std::optional<HomebrewServiceError> error;
+        QString english;
+        QString turkish;
+    };
+    const Case cases[] = {
+        {"exit 0", {.exitCode = 0, .stdout = "ok"}, std::nullopt, {}, {}},
+        {"exit 1", {.exitCode = 1, .stderr = "Error: No such keg\n"},
+            HomebrewServiceError::commandFailed(1, u"Error: No such keg\n"_s), u"Error: No such keg"_s,
+            u"Error: No such keg"_s},
+        {"killed silently", {.exitCode = 128 + 9, .terminationSignal = 9},
+            HomebrewServiceError::commandFailed(137, QString(), 9), u"Homebrew was terminated by signal 9."_s,
+            u"Homebrew 9 numaralı sinyalle sonlandırıldı."_s},
+        {"killed after an error", {.exitCode = 128 + 15, .stderr = "Error: interrupted\n", .terminationSignal = 15},
+            HomebrewServiceError::commandFailed(143, u"Error: interrupted\n"_s, 15), u"Error: interrupted"_s,
+            u"Error: interrupted"_s},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        const CommandResult outcome = HomebrewService::requireSuccess(row.run);
+        if (!row.error) {
+            EXPECT_TRUE(outcome);
+            continue;
+        }
+        const HomebrewServiceError error = serviceErrorOf(outcome);
+        EXPECT_EQ(error, *row.error);
+        EXPECT_EQ(error.description(TruneLanguage::en), row.english);
+        EXPECT_EQ(error.description(TruneLanguage::tr), row.turkish);
+    }
 }
 
 TEST_F(HomebrewServiceTest, NonZeroExitFailsWithTheStandardErrorText)
@@ -165,16 +291,16 @@ TEST_F(HomebrewServiceTest, NonZeroExitFailsWithTheStandardErrorText)
     fake.respond({u"upgrade"_s, u"silent"_s}, {.exitCode = 1});
     fake.respond({u"upgrade"_s, u"warns"_s}, {.stdoutPieces = {"done\n"}, .stderr = "Warning: old\n"});
 
-    const HomebrewServiceError failed = serviceErrorOf(HomebrewService::upgrade(u"nokeg"_s, false, true));
+    const HomebrewServiceError failed = serviceErrorOf(HomebrewService::upgrade(u"nokeg"_s, {.skipAutoUpdate = true}));
     EXPECT_EQ(failed, HomebrewServiceError::commandFailed(1, u"  Error: No such keg\n"_s));
     EXPECT_EQ(failed.description(TruneLanguage::en), u"Error: No such keg"_s);
 
-    const HomebrewServiceError silent = serviceErrorOf(HomebrewService::upgrade(u"silent"_s, false, true));
+    const HomebrewServiceError silent = serviceErrorOf(HomebrewService::upgrade(u"silent"_s, {.skipAutoUpdate = true}));
     EXPECT_EQ(silent, HomebrewServiceError::commandFailed(1, QString()));
     for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr, TruneLanguage::de})
         EXPECT_EQ(silent.description(language), u"Homebrew exited with status 1."_s);
 
-    EXPECT_TRUE(HomebrewService::upgrade(u"warns"_s, false, true));
+    EXPECT_TRUE(HomebrewService::upgrade(u"warns"_s, {.skipAutoUpdate = true}));
 }
 
 TEST(HomebrewServiceErrorTest, TextsFollowTheInterfaceLanguageWhenRead)
@@ -204,9 +330,8 @@ TEST_F(HomebrewServiceTest, OutputReachesTheHandlerWhileBrewRunsAndCancellationS
                  {.stdoutPieces = {"==> Downloading slowapp"}, .sleepBeforeExit = 60});
     OutputTranscript transcript;
     const auto token = std::make_shared<TruneProcessCancellation>();
-    auto running = std::async(std::launch::async, [&] {
-        return HomebrewService::upgrade(u"slowapp"_s, true, false, token, transcript.handler());
-    });
+    auto running = std::async(std::launch::async,
+        [&] { return HomebrewService::upgrade(u"slowapp"_s, {.isCask = true}, token, transcript.handler()); });
 
     ASSERT_TRUE(transcript.waitForText(u"==> Downloading slowapp"_s));
     token->cancel();
@@ -241,16 +366,61 @@ TEST_F(HomebrewServiceTest, ACancelledTokenStartsNothing)
     EXPECT_TRUE(fake.runs().empty());
 }
 
-TEST(HomebrewLaunchPathTest, KeepsAllOfStandardOutput)
+TEST(HomebrewLaunchPathTest, KeepsStandardOutputOnlyForReading)
 {
-    // The state fetch reads brew's JSON documents whole, however long they are.
     InstalledFakeBrew brew;
     const QByteArray document = "[" + QByteArray(200'000, 'x') + "]\n";
     brew.fake.respond({u"info"_s}, {.stdoutPieces = {document}});
-    const auto result = HomebrewService::runBrew(brew.fake.executablePath(), {u"info"_s},
-                                                 HomebrewService::commandEnvironment(true), nullptr, {});
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->stdout, document);
+    struct Case {
+        const char* label;
+        HomebrewService::BrewOutput output;
+        QByteArray kept;
+    };
+    const Case cases[] = {
+        // The state fetch reads brew's JSON documents whole.
+        {"read", HomebrewService::BrewOutput::read, document},
+        // An action's output has gone to its handler; keeping it too would only fill memory.
+        {"streamed", HomebrewService::BrewOutput::streamed, QByteArray()},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        OutputTranscript transcript;
+        const auto result = HomebrewService::runBrew(brew.fake.executablePath(), {u"info"_s},
+            HomebrewService::commandEnvironment(true), row.output, nullptr, transcript.handler());
+        ASSERT_TRUE(result);
+        EXPECT_TRUE(result->stdout == row.kept) << result->stdout.size();
+        EXPECT_EQ(transcript.text().toUtf8(), document);
+    }
+}
+
+// Just past the 64 MiB that a command reading brew's output keeps.
+constexpr qint64 pastTheReadLimit = qint64(64) * 1024 * 1024 + 1;
+
+TEST(HomebrewLaunchPathTest, ReadingStopsBrewPastTheLimitWithAClearError)
+{
+    InstalledFakeBrew brew;
+    brew.fake.respond({u"info"_s, u"--json=v2"_s, u"--installed"_s},
+        {.stdoutPadding = pastTheReadLimit, .stdoutPieces = {"{\"formulae\": [], \"casks\": []}"}});
+
+    const auto fetched = HomebrewService::fetchInstalledAndOutdated();
+    ASSERT_FALSE(fetched);
+    const HomebrewCommandError expected
+        = TruneProcessRunError{TruneProcessError::outputTooLarge(u"brew"_s, pastTheReadLimit - 1)};
+    EXPECT_EQ(fetched.error(), expected);
+    EXPECT_EQ(fetched.error().description(TruneLanguage::en),
+        u"'brew' was stopped: its output passed the limit of 67.1 MB."_s);
+    EXPECT_EQ(fetched.error().description(TruneLanguage::tr), u"'brew' durduruldu: çıktısı 67.1 MB sınırını aştı."_s);
+}
+
+TEST(HomebrewLaunchPathTest, AnActionMayPrintWithoutLimit)
+{
+    InstalledFakeBrew brew;
+    brew.fake.respond({u"upgrade"_s}, {.stdoutPadding = pastTheReadLimit, .stdoutPieces = {"done\n"}});
+    std::atomic<qint64> received = 0;
+    const auto result
+        = HomebrewService::upgradeAll(false, nullptr, [&](const QString& text) { received += text.size(); });
+    EXPECT_TRUE(result);
+    EXPECT_EQ(received, pastTheReadLimit + 5);
 }
 
 } // namespace

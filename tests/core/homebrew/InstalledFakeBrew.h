@@ -18,13 +18,24 @@ struct InstalledFakeBrew {
     FakeBrew fake;
 };
 
-// No brew in the program's data folder for the life of the object. Whether one is found anyway
-// depends on the machine (a real Homebrew in a system folder): see brewExecutableURL().
-struct NoBundledBrew {
-    NoBundledBrew() { HomebrewService::overrideSearchBundle(TruneBundle({}, emptyFolder.path())); }
-    ~NoBundledBrew() { HomebrewService::overrideSearchBundle(std::nullopt); }
-    NoBundledBrew(const NoBundledBrew&) = delete;
-    NoBundledBrew& operator=(const NoBundledBrew&) = delete;
+// No brew anywhere for the life of the object: brew is looked for only in an empty folder of its
+// own, not in the system folders nor along PATH, whatever this machine has installed.
+struct NoBrewAnywhere {
+    NoBrewAnywhere()
+    {
+        HomebrewService::overrideSearchBundle(TruneBundle({}, emptyFolder.path()));
+        HomebrewService::overrideSearchFolders(QStringList{});
+    }
+    ~NoBrewAnywhere()
+    {
+        HomebrewService::overrideSearchFolders(std::nullopt);
+        HomebrewService::overrideSearchBundle(std::nullopt);
+    }
+    NoBrewAnywhere(const NoBrewAnywhere&) = delete;
+    NoBrewAnywhere& operator=(const NoBrewAnywhere&) = delete;
 
     QTemporaryDir emptyFolder;
 };
+
+// The name the state, search and batch tests still use.
+using NoBundledBrew = NoBrewAnywhere;

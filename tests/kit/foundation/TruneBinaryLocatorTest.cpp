@@ -112,6 +112,24 @@ TEST(TruneBinaryLocator, FixedSystemFoldersComeBeforePathButAfterExtraFolders)
     EXPECT_EQ(TruneBinaryLocator::locate(tool, folders.bundle(), {}), inPath);
 }
 
+TEST(TruneBinaryLocator, GivenPlacesOnlyLeavesOutSystemFoldersAndPath)
+{
+    Folders folders;
+    folders.addTool(QStringLiteral("path"));
+    const PathVariable path(folders.path(QStringLiteral("path")).toUtf8());
+    const QStringList extra{folders.path(QStringLiteral("extra"))};
+    using TruneBinaryLocator::Reach;
+
+    // "sh" lies in a system folder, the probe on PATH: neither is reached.
+    for (const QString& name : {QStringLiteral("sh"), tool})
+        EXPECT_EQ(TruneBinaryLocator::locate(name, folders.bundle(), extra, Reach::givenPlacesOnly), std::nullopt);
+    // The bundle and the extra folders still count.
+    const QString inExtra = folders.addTool(QStringLiteral("extra"));
+    EXPECT_EQ(TruneBinaryLocator::locate(tool, folders.bundle(), extra, Reach::givenPlacesOnly), inExtra);
+    const QString inBundle = folders.addTool(QStringLiteral("resources/bin"));
+    EXPECT_EQ(TruneBinaryLocator::locate(tool, folders.bundle(), extra, Reach::givenPlacesOnly), inBundle);
+}
+
 TEST(TruneBinaryLocator, PassesOverWhatCannotBeStarted)
 {
     Folders folders;

@@ -17,17 +17,24 @@ TEST(TruneProcessError, DescribesItselfInEnglishAndTurkish)
     };
     const Row rows[] = {
         {"binaryNotFound", TruneProcessError::binaryNotFound(QStringLiteral("brew")),
-         QStringLiteral("Required executable 'brew' was not found."), QStringLiteral("Gerekli 'brew' aracı bulunamadı.")},
+            QStringLiteral("Required executable 'brew' was not found."),
+            QStringLiteral("Gerekli 'brew' aracı bulunamadı.")},
         {"cancelled", TruneProcessError::cancelled(), QStringLiteral("Operation cancelled."),
-         QStringLiteral("İşlem iptal edildi.")},
+            QStringLiteral("İşlem iptal edildi.")},
         // The tool's own words, in every language.
         {"nonZeroExit with text", TruneProcessError::nonZeroExit(2, QStringLiteral(" \n\tError: no such cask\r\n ")),
-         QStringLiteral("Error: no such cask"), QStringLiteral("Error: no such cask")},
+            QStringLiteral("Error: no such cask"), QStringLiteral("Error: no such cask")},
         // With nothing but blanks the exit code stands in, English in every language.
         {"nonZeroExit with blanks", TruneProcessError::nonZeroExit(1, QStringLiteral("  \n\r\n\t ")),
-         QStringLiteral("Process exited with code 1."), QStringLiteral("Process exited with code 1.")},
-        {"nonZeroExit negative", TruneProcessError::nonZeroExit(-1, QString()), QStringLiteral("Process exited with code -1."),
-         QStringLiteral("Process exited with code -1.")},
+            QStringLiteral("Process exited with code 1."), QStringLiteral("Process exited with code 1.")},
+        {"nonZeroExit negative", TruneProcessError::nonZeroExit(-1, QString()),
+            QStringLiteral("Process exited with code -1."), QStringLiteral("Process exited with code -1.")},
+        {"nulCharacter", TruneProcessError::nulCharacter(QStringLiteral("brew")),
+            QStringLiteral("'brew' was not started: an argument, environment entry or path holds a NUL character."),
+            QStringLiteral("'brew' başlatılmadı: bir argüman, ortam değişkeni ya da yol NUL karakteri içeriyor.")},
+        {"outputTooLarge", TruneProcessError::outputTooLarge(QStringLiteral("brew"), qint64(64) * 1024 * 1024),
+            QStringLiteral("'brew' was stopped: its output passed the limit of 67.1 MB."),
+            QStringLiteral("'brew' durduruldu: çıktısı 67.1 MB sınırını aştı.")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <csignal>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include <fcntl.h>
@@ -77,7 +78,8 @@ class BackgroundRun final {
 public:
     BackgroundRun(const QString& body, std::shared_ptr<TruneProcessCancellation> token, OutputLog& log)
         : m_thread([this, body, token, handler = log.handler()] {
-            m_outcome = TruneProcessRunner::run(shell, script(body), std::nullopt, std::nullopt, false, token, handler);
+            m_outcome = TruneProcessRunner::run(shell, script(body), std::nullopt, std::nullopt,
+                TruneProcessRunner::StdoutCapture::tail(), token, handler);
             m_finished = Clock::now();
         })
     {
@@ -133,25 +135,35 @@ TEST(TruneProcessRunner, ReportsExitStatusAndBothStreams)
     struct Row {
         const char* body;
         int exitCode;
+        std::optional<int> signal;
         QByteArray stdoutBytes;
         QByteArray stderrBytes;
+        QString description;
     };
     const Row rows[] = {
-        {"printf 'hello\\n'", 0, "hello\n", ""},
-        {"printf out; printf 'failed\\n' >&2; exit 2", 2, "out", "failed\n"},
-        {"exit 255", 255, "", ""},
-        // Death by a signal reports the signal's number, never success.
-        {"printf before; kill -KILL $$", SIGKILL, "before", ""},
-        {"kill -TERM $$", SIGTERM, "", ""},
+        {"printf 'hello\\n'", 0, std::nullopt, "hello\n", "", QStringLiteral("Exited with status 0.")},
+        {"printf out; printf 'failed\\n' >&2; exit 2", 2, std::nullopt, "out", "failed\n",
+            QStringLiteral("Exited with status 2.")},
+        {"exit 255", 255, std::nullopt, "", "", QStringLiteral("Exited with status 255.")},
+        // An exit status that equals a signal's number is still an exit.
+        {"exit 9", 9, std::nullopt, "", "", QStringLiteral("Exited with status 9.")},
+        // Death by a signal is told apart from an exit, and never reads as success.
+        {"printf before; kill -KILL $$", 128 + SIGKILL, SIGKILL, "before", "",
+            QStringLiteral("Terminated by signal 9.")},
+        {"kill -HUP $$", 128 + SIGHUP, SIGHUP, "", "", QStringLiteral("Terminated by signal 1.")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.body);
         const auto result = TruneProcessRunner::run(shell, script(QString::fromUtf8(row.body)));
         ASSERT_TRUE(result.has_value());
         EXPECT_EQ(result->exitCode, row.exitCode);
+        EXPECT_EQ(result->terminationSignal, row.signal);
         EXPECT_EQ(result->stdout, row.stdoutBytes);
         EXPECT_EQ(result->stderr, row.stderrBytes);
+        EXPECT_EQ(result->terminationDescription(TruneLanguage::en), row.description);
     }
+    const TruneProcessResult killed{.exitCode = 128 + SIGKILL, .terminationSignal = SIGKILL};
+    EXPECT_EQ(killed.terminationDescription(TruneLanguage::tr), QStringLiteral("9 numaralı sinyalle sonlandırıldı."));
 }
 
 TEST(TruneProcessRunner, PassesArgumentsUnchangedWithoutAShell)
@@ -168,21 +180,62 @@ TEST(TruneProcessRunner, PassesArgumentsUnchangedWithoutAShell)
     EXPECT_EQ(result->stdoutString(), expected);
 }
 
-TEST(TruneProcessRunner, KeepsTheTailOfLargeOutputUnlessFullCaptureIsAsked)
+TEST(TruneProcessRunner, KeepsAsMuchStandardOutputAsAsked)
 {
+    using Capture = TruneProcessRunner::StdoutCapture;
     // About 5.9 MB on each stream.
     const QByteArray all = numberLines(800000);
     const QString body = QStringLiteral("seq 1 800000 | tee /dev/stderr");
-    for (const bool full : {false, true}) {
-        SCOPED_TRACE(full ? "full capture" : "tail capture");
+    struct Row {
+        const char* name;
+        Capture capture;
+        QByteArray kept;
+    };
+    const Row rows[] = {
+        {"nothing", Capture::nothing(), QByteArray()},
+        {"tail", Capture::tail(), all.right(32768)},
+        {"full", Capture::full(), all},
+        {"full, exactly at the limit", Capture::full(all.size()), all},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         OutputLog log;
-        const auto result = TruneProcessRunner::run(shell, script(body), std::nullopt, std::nullopt, full, nullptr, log.handler());
+        const auto result = TruneProcessRunner::run(
+            shell, script(body), std::nullopt, std::nullopt, row.capture, nullptr, log.handler());
         ASSERT_TRUE(result.has_value());
         EXPECT_EQ(result->exitCode, 0);
-        EXPECT_TRUE(result->stdout == (full ? all : all.right(32768))) << result->stdout.size();
+        EXPECT_TRUE(result->stdout == row.kept) << result->stdout.size();
         EXPECT_TRUE(result->stderr == all.right(32768)) << result->stderr.size();
         // The handler saw both streams in full.
         EXPECT_EQ(log.text().size(), 2 * all.size());
+    }
+}
+
+TEST(TruneProcessRunner, StopsAToolWhoseOutputPassesTheFullCaptureLimit)
+{
+    struct Row {
+        const char* name;
+        const char* body;
+    };
+    const Row rows[] = {
+        // Would go on printing for half a minute.
+        {"keeps printing", "head -c 4096 /dev/zero; sleep 30; echo never"},
+        // Only the later SIGKILL ends it.
+        {"ignoring SIGTERM", "trap '' TERM; head -c 4096 /dev/zero; sleep 30"},
+        // Passes the limit on its last write and exits at once.
+        {"exits after the write", "head -c 1025 /dev/zero"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto started = Clock::now();
+        const auto result = TruneProcessRunner::run(shell, script(QString::fromUtf8(row.body)), std::nullopt,
+            std::nullopt, TruneProcessRunner::StdoutCapture::full(1024));
+        EXPECT_LT(Clock::now() - started, doesNotHang);
+        ASSERT_FALSE(result.has_value());
+        EXPECT_FALSE(result.error().isCancelled());
+        EXPECT_EQ(result.error(), TruneProcessRunError{TruneProcessError::outputTooLarge(QStringLiteral("sh"), 1024)});
+        EXPECT_EQ(result.error().description(TruneLanguage::en),
+            QStringLiteral("'sh' was stopped: its output passed the limit of 1.0 KB."));
     }
 }
 
@@ -209,7 +262,8 @@ TEST(TruneProcessRunner, PassesCharactersSplitBetweenReadsWhole)
             const QString body = QStringLiteral("printf '%1'%3; sleep 0.3; printf '%2'%3").arg(first, rest, redirect);
             SCOPED_TRACE(body.toStdString());
             OutputLog log;
-            const auto result = TruneProcessRunner::run(shell, script(body), std::nullopt, std::nullopt, false, nullptr, log.handler());
+            const auto result = TruneProcessRunner::run(shell, script(body), std::nullopt, std::nullopt,
+                TruneProcessRunner::StdoutCapture::tail(), nullptr, log.handler());
             ASSERT_TRUE(result.has_value());
             EXPECT_EQ(log.text(), row.text);
             EXPECT_EQ(toStderr ? result->stderrString() : result->stdoutString(), row.text);
@@ -231,8 +285,8 @@ TEST(TruneProcessRunner, RepairsInvalidAndUnfinishedUtf8)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.body);
         OutputLog log;
-        const auto result = TruneProcessRunner::run(shell, script(QString::fromUtf8(row.body)), std::nullopt, std::nullopt,
-                                                    false, nullptr, log.handler());
+        const auto result = TruneProcessRunner::run(shell, script(QString::fromUtf8(row.body)), std::nullopt,
+            std::nullopt, TruneProcessRunner::StdoutCapture::tail(), nullptr, log.handler());
         ASSERT_TRUE(result.has_value());
         EXPECT_EQ(log.text(), result->stdoutString());
         EXPECT_TRUE(log.text().contains(QChar::ReplacementCharacter));
@@ -269,11 +323,46 @@ TEST(TruneProcessRunner, CancelledTokenStartsNothing)
     auto token = std::make_shared<TruneProcessCancellation>();
     token->cancel();
     OutputLog log;
-    const auto result = TruneProcessRunner::run(shell, script(QStringLiteral("echo x; touch \"$1\""), {marker}), std::nullopt,
-                                                std::nullopt, false, token, log.handler());
+    const auto result = TruneProcessRunner::run(shell, script(QStringLiteral("echo x; touch \"$1\""), {marker}),
+        std::nullopt, std::nullopt, TruneProcessRunner::StdoutCapture::tail(), token, log.handler());
     EXPECT_TRUE(isCancelled(result));
     EXPECT_FALSE(QFileInfo::exists(marker));
     EXPECT_TRUE(log.text().isEmpty());
+}
+
+TEST(TruneProcessRunner, RefusesTextWithANulCharacterAndStartsNothing)
+{
+    QTemporaryDir dir;
+    const QString marker = dir.filePath(QStringLiteral("started"));
+    const QString withNul = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
+    const QStringList startsMarker = script(QStringLiteral("touch \"$1\""), {marker});
+    struct Row {
+        const char* name;
+        QString executable;
+        QStringList arguments;
+        std::optional<QString> workingDirectory;
+        std::optional<QMap<QString, QString>> environment;
+    };
+    const Row rows[] = {
+        {"argument", shell, startsMarker + QStringList{withNul}, std::nullopt, std::nullopt},
+        {"executable", shell + QChar(0) + QStringLiteral("x"), startsMarker, std::nullopt, std::nullopt},
+        {"working directory", shell, startsMarker, dir.path() + QChar(0), std::nullopt},
+        {"environment value", shell, startsMarker, std::nullopt,
+            QMap<QString, QString>{{QStringLiteral("X"), withNul}}},
+        {"environment name", shell, startsMarker, std::nullopt, QMap<QString, QString>{{withNul, QStringLiteral("x")}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto result
+            = TruneProcessRunner::run(row.executable, row.arguments, row.workingDirectory, row.environment);
+        ASSERT_FALSE(result.has_value());
+        EXPECT_FALSE(QFileInfo::exists(marker));
+        EXPECT_EQ(result.error(),
+            TruneProcessRunError{TruneProcessError::nulCharacter(QFileInfo(row.executable).fileName())});
+    }
+    const TruneProcessRunError refused{TruneProcessError::nulCharacter(QStringLiteral("brew"))};
+    EXPECT_EQ(refused.description(TruneLanguage::en),
+        QStringLiteral("'brew' was not started: an argument, environment entry or path holds a NUL character."));
 }
 
 TEST(TruneProcessRunner, CancelStopsARunningToolAndEverythingItStarted)
@@ -281,13 +370,14 @@ TEST(TruneProcessRunner, CancelStopsARunningToolAndEverythingItStarted)
     struct Row {
         const char* name;
         const char* body;
+        bool reportsChild; // prints "started <pid of a background child>"
     };
     const Row rows[] = {
-        {"plain tool", "echo started; sleep 30"},
+        {"plain tool", "echo started; sleep 30", false},
         // The background sleep holds the pipe and must die with the group.
-        {"with a background child", "sleep 30 & echo \"started $!\"; wait"},
+        {"with a background child", "sleep 30 & echo \"started $!\"; wait", true},
         // Ignores SIGTERM (and so does its sleep): only the later SIGKILL ends it.
-        {"ignoring SIGTERM", "trap '' TERM; echo started; sleep 30"},
+        {"ignoring SIGTERM", "trap '' TERM; echo started; sleep 30", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -302,9 +392,13 @@ TEST(TruneProcessRunner, CancelStopsARunningToolAndEverythingItStarted)
         EXPECT_TRUE(isCancelled(run.outcome()));
         EXPECT_TRUE(token->isCancelled());
 
-        const QStringList words = log.text().split(QLatin1Char(' '));
-        if (words.size() > 1) {
-            EXPECT_TRUE(endsSoon(words[1].trimmed().toInt()));
+        if (row.reportsChild) {
+            const QStringList words = log.text().split(QLatin1Char(' '));
+            ASSERT_EQ(words.size(), 2) << log.text().toStdString();
+            bool isNumber = false;
+            const pid_t child = words[1].trimmed().toInt(&isNumber);
+            ASSERT_TRUE(isNumber && child > 0) << log.text().toStdString();
+            EXPECT_TRUE(endsSoon(child));
         }
     }
 }
@@ -314,9 +408,8 @@ TEST(TruneProcessRunner, CancelAfterTheToolExitedKeepsTheRealResult)
     // The tool exits with 3 at once; the output of its background child arrives later, and the
     // cancellation comes with it.
     auto token = std::make_shared<TruneProcessCancellation>();
-    const auto result = TruneProcessRunner::run(
-        shell, script(QStringLiteral("(sleep 0.5; echo late) & exit 3")), std::nullopt, std::nullopt, false, token,
-        [token](const QString& text) {
+    const auto result = TruneProcessRunner::run(shell, script(QStringLiteral("(sleep 0.5; echo late) & exit 3")),
+        std::nullopt, std::nullopt, TruneProcessRunner::StdoutCapture::tail(), token, [token](const QString& text) {
             if (text.contains(QStringLiteral("late")))
                 token->cancel();
         });
