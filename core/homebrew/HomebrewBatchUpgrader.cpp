@@ -3,6 +3,7 @@
 #include "core/homebrew/HomebrewPackageKey.h"
 #include "core/records/LocalizedNameComparison.h"
 #include "kit/platform/TruneDecimal.h"
+#include "kit/platform/TruneStableSort.h"
 
 #include <QSet>
 
@@ -76,7 +77,7 @@ std::vector<HomebrewBatchUpgradeStep> buildPlan(const std::vector<HomebrewItem>&
     }
 
     const LocalizedNameComparison comparison(locale);
-    std::ranges::stable_sort(kept, [&](const HomebrewItem& left, const HomebrewItem& right) {
+    truneStableSort(kept, [&](const HomebrewItem& left, const HomebrewItem& right) {
         if (left.isCask != right.isCask)
             return !left.isCask;
         return comparison.compare(left.name, right.name) < 0;

@@ -1,6 +1,7 @@
 #include "core/homebrew/HomebrewCanonicalOrder.h"
 
 #include "kit/platform/TruneCollation.h"
+#include "kit/platform/TruneStableSort.h"
 
 #include <QCollatorSortKey>
 
@@ -18,7 +19,7 @@ void sortHomebrewItemsCanonically(std::vector<HomebrewItem>& items, const QLocal
 
     std::vector<size_t> order(items.size());
     std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](size_t left, size_t right) {
+    truneStableSort(order.begin(), order.end(), [&](size_t left, size_t right) {
         if (items[left].isOutdated != items[right].isOutdated)
             return items[left].isOutdated;
         return keys[left].compare(keys[right]) < 0;

@@ -115,12 +115,7 @@ void addSaturating(qint64& total, qint64 bytes)
 
 qint64 allocatedBytes(const struct stat& info)
 {
-    if (info.st_blocks <= 0)
-        return 0;
-    qint64 bytes = 0;
-    if (__builtin_mul_overflow(static_cast<qint64>(info.st_blocks), qint64{512}, &bytes))
-        return std::numeric_limits<qint64>::max();
-    return bytes;
+    return fileAllocatedBytes(static_cast<qint64>(info.st_blocks), static_cast<qint64>(info.st_size));
 }
 
 ModTimeSignature modificationTime(const struct stat& info)
@@ -277,6 +272,16 @@ qint64 measure(const QString& path, const QByteArray& encodedPath, const struct 
 }
 
 } // namespace
+
+qint64 fileAllocatedBytes(qint64 blocks, qint64 logicalSize)
+{
+    if (blocks <= 0)
+        return std::max(logicalSize, qint64{0});
+    qint64 bytes = 0;
+    if (__builtin_mul_overflow(blocks, qint64{512}, &bytes))
+        return std::numeric_limits<qint64>::max();
+    return bytes;
+}
 
 qint64 allocatedSize(const QString& path, bool useCache)
 {

@@ -27,6 +27,12 @@ qint64 allocatedSize(const QString& path, bool useCache);
 // measures. Empty for an empty or missing path and for a symbolic link.
 std::optional<qint64> cachedSize(const QString& path);
 
+// What one regular file counts, from its block count (512-byte units) and its logical size: the
+// blocks when there are any, so a sparse file counts only what it occupies; else the logical
+// size, because network and FUSE file systems report no blocks for files that do take space.
+// Negative figures count 0; a product past the largest value stops there.
+qint64 fileAllocatedBytes(qint64 blocks, qint64 logicalSize);
+
 void invalidateCache(const QString& path);
 void clearCache();
 int cacheCount();

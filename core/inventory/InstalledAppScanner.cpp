@@ -5,6 +5,7 @@
 #include "core/inventory/MachOArchitectureReader.h"
 #include "core/records/LocalizedNameComparison.h"
 #include "kit/platform/TrunePaths.h"
+#include "kit/platform/TruneStableSort.h"
 
 #include <QDir>
 #include <QFile>
@@ -147,7 +148,7 @@ std::vector<InstalledAppRecord> scanInstalledApps(const QStringList& folders, bo
         records.push_back(std::move(*record));
     }
     const LocalizedNameComparison names(locale);
-    std::stable_sort(records.begin(), records.end(), [&](const InstalledAppRecord& left, const InstalledAppRecord& right) {
+    truneStableSort(records.begin(), records.end(), [&](const InstalledAppRecord& left, const InstalledAppRecord& right) {
         return names.compare(left.name, right.name) < 0;
     });
     return records;

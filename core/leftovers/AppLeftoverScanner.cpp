@@ -4,6 +4,7 @@
 #include "core/records/LocalizedNameComparison.h"
 #include "kit/localization/TruneText.h"
 #include "kit/platform/TrunePaths.h"
+#include "kit/platform/TruneStableSort.h"
 #include "kit/platform/TruneTrash.h"
 
 #include <QDir>
@@ -398,7 +399,7 @@ std::vector<LeftoverFileItem> scanLeftovers(const QString& appName, const QStrin
     }
 
     const LocalizedNameComparison paths(locale);
-    std::ranges::stable_sort(items, [&](const LeftoverFileItem& left, const LeftoverFileItem& right) {
+    truneStableSort(items, [&](const LeftoverFileItem& left, const LeftoverFileItem& right) {
         if (left.sizeBytes != right.sizeBytes)
             return left.sizeBytes > right.sizeBytes;
         return paths.compare(left.path, right.path) < 0;

@@ -1,6 +1,7 @@
 #include "core/records/LeftoverSortOrder.h"
 
 #include "core/records/LocalizedNameComparison.h"
+#include "kit/platform/TruneStableSort.h"
 
 #include <algorithm>
 #include <compare>
@@ -38,7 +39,7 @@ std::vector<LeftoverFileItem> sort(LeftoverSortOrder order, const std::vector<Le
         return std::strong_ordering::equal;
     };
     std::vector<LeftoverFileItem> sorted = items;
-    std::stable_sort(sorted.begin(), sorted.end(), [&](const LeftoverFileItem& left, const LeftoverFileItem& right) {
+    truneStableSort(sorted.begin(), sorted.end(), [&](const LeftoverFileItem& left, const LeftoverFileItem& right) {
         return comes(left, right) < 0;
     });
     return sorted;

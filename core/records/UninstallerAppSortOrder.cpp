@@ -1,6 +1,7 @@
 #include "core/records/UninstallerAppSortOrder.h"
 
 #include "core/records/LocalizedNameComparison.h"
+#include "kit/platform/TruneStableSort.h"
 
 #include <algorithm>
 #include <compare>
@@ -49,6 +50,6 @@ std::vector<InstalledAppRecord> sort(UninstallerAppSortOrder order, const std::v
         return names.compare(left.name, right.name) < 0;
     };
     std::vector<InstalledAppRecord> sorted = records;
-    std::stable_sort(sorted.begin(), sorted.end(), comesFirst);
+    truneStableSort(sorted.begin(), sorted.end(), comesFirst);
     return sorted;
 }

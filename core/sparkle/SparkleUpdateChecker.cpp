@@ -64,6 +64,20 @@ std::optional<QString> webLink(const std::optional<QString>& link, const QUrl& f
     return resolved.toString(QUrl::FullyEncoded);
 }
 
+QNetworkRequest feedRequestWithTimeout(const QUrl& feed, int requestTimeoutMs)
+{
+    QNetworkRequest request(feed);
+    request.setRawHeader("User-Agent", kUserAgent);
+    request.setRawHeader("Accept", kAcceptedTypes);
+    request.setTransferTimeout(requestTimeoutMs);
+    // Qt refuses a redirect to any scheme but http and https under every policy.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    // Compressed feeds are decoded as they arrive and the limit counts decoded bytes; past it
+    // the decoder also stops a body that inflates out of all proportion.
+    request.setDecompressedSafetyCheckThreshold(SparkleAppcastParser::maxFeedBytes);
+    return request;
+}
+
 struct Candidate {
     const InstalledAppRecord* app;
     QUrl feed;
@@ -103,7 +117,7 @@ private:
     {
         const Candidate& candidate = m_candidates[m_next++];
         ++m_inFlight;
-        QNetworkReply* reply = m_network.get(request(candidate.feed));
+        QNetworkReply* reply = m_network.get(feedRequestWithTimeout(candidate.feed, m_requestTimeoutMs));
         auto download = std::make_shared<FeedDownload>();
 
         auto* deadline = new QTimer(reply);
@@ -126,19 +140,6 @@ private:
             else if (m_inFlight == 0)
                 m_loop.quit();
         });
-    }
-
-    QNetworkRequest request(const QUrl& feed) const
-    {
-        QNetworkRequest request(feed);
-        request.setRawHeader("User-Agent", kUserAgent);
-        request.setRawHeader("Accept", kAcceptedTypes);
-        request.setTransferTimeout(m_requestTimeoutMs);
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-        // Compressed feeds are decoded as they arrive and the limit counts decoded bytes; past it
-        // the decoder also stops a body that inflates out of all proportion.
-        request.setDecompressedSafetyCheckThreshold(SparkleAppcastParser::maxFeedBytes);
-        return request;
     }
 
     static bool declaresTooMuch(const QNetworkReply* reply)
@@ -214,4 +215,9 @@ QHash<QString, SparkleUpdateCheckResult> SparkleUpdateChecker::checkUpdates(cons
         return {};
     FeedFetchRound round(std::move(candidates), timeoutSeconds, includePrereleases, std::max(1, maxConcurrency));
     return round.run();
+}
+
+QNetworkRequest SparkleUpdateChecker::feedRequest(const QUrl& feed) const
+{
+    return feedRequestWithTimeout(feed, milliseconds(timeoutSeconds));
 }

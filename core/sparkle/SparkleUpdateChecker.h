@@ -4,7 +4,9 @@
 #include "core/sparkle/SparkleAppcastItem.h"
 
 #include <QHash>
+#include <QNetworkRequest>
 #include <QString>
+#include <QUrl>
 
 #include <vector>
 
@@ -19,7 +21,8 @@ struct SparkleUpdateCheckResult {
 };
 
 // Reads the appcast feed of every installed application that names one over HTTP or HTTPS and
-// reports the newest compatible release it offers. Keeps no state between calls.
+// reports the newest compatible release it offers. A redirect from https to http is refused: a
+// feed asked for over TLS is never read in the clear. Keeps no state between calls.
 struct SparkleUpdateChecker {
     explicit SparkleUpdateChecker(double timeoutSeconds) : timeoutSeconds(timeoutSeconds) {}
 
@@ -30,13 +33,17 @@ struct SparkleUpdateChecker {
     // One result per application whose feed yielded a compatible release, keyed by app id (when
     // two records share an id, the fetch that finished last wins). Feeds are fetched at most
     // max(1, maxConcurrency) at a time, started in the order of `apps`. Any failure of one feed
-    // (an address that is not http(s), a network error or time-out, a status outside 200...299,
-    // a body above 5 MiB, nothing compatible) leaves only that application out. Links of the
-    // chosen release are resolved against the feed's address, and links that are not web
-    // addresses are left out, so opening one can never start a local file or program.
+    // (an address that is not http(s), a refused redirect, a network error or time-out, a status
+    // outside 200...299, a body above 5 MiB, nothing compatible) leaves only that application
+    // out. Links of the chosen release are resolved against the feed's address, and links that
+    // are not web addresses are left out, so opening one can never start a local file or program.
     //
     // Blocks until every fetch has ended, running a local event loop on the calling thread (which
     // needs a QCoreApplication); call it from a worker thread.
     QHash<QString, SparkleUpdateCheckResult> checkUpdates(const std::vector<InstalledAppRecord>& apps,
                                                           bool includePrereleases, int maxConcurrency) const;
+
+    // The request of every fetch of `feed`. Redirects are followed only where they do not lower
+    // security (never from https to http) and only to http and https addresses.
+    QNetworkRequest feedRequest(const QUrl& feed) const;
 };

@@ -1,5 +1,7 @@
 #include "kit/foundation/TruneSecurityBookmarkStore.h"
 
+#include "kit/platform/TruneStableSort.h"
+
 #include <QVariantMap>
 
 #include <algorithm>
@@ -49,7 +51,7 @@ std::vector<QUrl> TruneSecurityBookmarkStore::resolveAllBookmarks() const
         if (std::optional<QUrl> url = TruneSecurityScope::resolveBookmarkData(data))
             resolved.push_back({codePointOrderKey(url->toLocalFile()), std::move(*url)});
     }
-    std::ranges::stable_sort(resolved, {}, &ResolvedBookmark::orderKey);
+    truneStableSort(resolved, {}, &ResolvedBookmark::orderKey);
     std::vector<QUrl> urls;
     urls.reserve(resolved.size());
     for (ResolvedBookmark& bookmark : resolved)

@@ -1,6 +1,7 @@
 #include "kit/localization/LoadedLanguageCatalog.h"
 
 #include "kit/localization/TruneGraphemeText.h"
+#include "kit/platform/TruneStableSort.h"
 
 #include <algorithm>
 
@@ -58,7 +59,7 @@ LoadedLanguageCatalog::LoadedLanguageCatalog(const QMap<QString, QString>& strin
     };
     for (TemplateBuckets* buckets : {&index->byPrefix, &index->bySuffix}) {
         for (QList<CompiledTemplate>& bucket : *buckets)
-            std::stable_sort(bucket.begin(), bucket.end(), heaviestFirst);
+            truneStableSort(bucket.begin(), bucket.end(), heaviestFirst);
     }
     m_index = std::move(index);
 }

@@ -3,6 +3,7 @@
 #include "kit/localization/TruneLocalizationStore.h"
 #include "kit/platform/TruneCollation.h"
 #include "kit/platform/TruneNotifier.h"
+#include "kit/platform/TruneStableSort.h"
 #include "kit/platform/TruneUserDefaults.h"
 
 #include <QCollator>
@@ -251,7 +252,7 @@ std::vector<TruneLanguage> TruneLanguage::sortedCases()
 {
     const QCollator collator = TruneCollation::localizedCaseInsensitive();
     std::vector<TruneLanguage> cases = allCases();
-    std::stable_sort(cases.begin(), cases.end(), [&collator](TruneLanguage a, TruneLanguage b) {
+    truneStableSort(cases.begin(), cases.end(), [&collator](TruneLanguage a, TruneLanguage b) {
         return collator.compare(a.englishName(), b.englishName()) < 0;
     });
     return cases;

@@ -128,7 +128,7 @@ private:
         m_closeAfterResponse = m_closeAfterResponse || m_response.framing == Framing::untilClose;
         m_requestIndex = m_server.recordRequest(std::move(request));
         m_bodySent = 0;
-        afterDelay(m_response.delayMs, [this] {
+        afterHoldAndDelay([this] {
             if (m_socket->state() != QAbstractSocket::ConnectedState)
                 return;
             m_socket->write(responseHead());
@@ -137,6 +137,26 @@ private:
                 sendPieces();
             });
         });
+    }
+
+    // Runs `action` once the response's hold condition holds (looking again every few
+    // milliseconds meanwhile) and its delay has passed.
+    void afterHoldAndDelay(std::function<void()> action)
+    {
+        const std::function<bool()>& released = m_response.holdUntil;
+        if (!released || released()) {
+            afterDelay(m_response.delayMs, std::move(action));
+            return;
+        }
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, [this, poll, action = std::move(action)]() mutable {
+            if (!m_response.holdUntil())
+                return;
+            poll->stop();
+            poll->deleteLater();
+            afterDelay(m_response.delayMs, std::move(action));
+        });
+        poll->start(2);
     }
 
     void afterDelay(int milliseconds, std::function<void()> action)

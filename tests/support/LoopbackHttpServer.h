@@ -8,6 +8,7 @@
 #include <QString>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -34,6 +35,7 @@ public:
         qint64 fillerBytes = 0; // spaces sent after `body`, produced only as fast as the client reads
         Framing framing = Framing::contentLength;
         std::optional<qint64> declaredLength; // a Content-Length that need not be the true length
+        std::function<bool()> holdUntil;      // answer only once this holds (called on the server's thread)
         int delayMs = 0;         // wait before the status line
         int stallMs = 0;         // wait between the header and the body
         int pieceBytes = 65536;  // the body is written in pieces of this size

@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QNetworkRequest>
 #include <QString>
 #include <QThread>
+#include <QUrl>
 
 #include <optional>
 #include <ostream>
@@ -213,6 +215,49 @@ TEST(SparkleUpdateCheckerTest, EachFailureLeavesOutOnlyItsOwnApp)
               QStringList({u"created"_s, u"moved"_s, u"moved-twice"_s, u"ok"_s, u"partial"_s}));
 }
 
+TEST(SparkleUpdateCheckerTest, FollowsRedirectsOnlyToWebAddresses)
+{
+    LoopbackHttpServer server;
+    server.setResponse(u"/feed"_s, Response::ok(feedOffering("2.0")));
+    const QByteArray authority = "127.0.0.1:" + QByteArray::number(server.port());
+    const struct {
+        const char* id;
+        QByteArray location;
+        bool followed;
+    } rows[] = {
+        {"path", "/feed", true},
+        {"http", "http://" + authority + "/feed", true},
+        {"http-in-capitals", "HTTP://" + authority + "/feed", true},
+        {"ftp", "ftp://" + authority + "/feed", false},
+        {"file", "file:///etc/hostname", false},
+        {"data", "data:text/xml," + feedOffering("2.0").toPercentEncoding(), false},
+    };
+    std::vector<InstalledAppRecord> apps;
+    QStringList followed;
+    for (const auto& row : rows) {
+        const QString id = QString::fromLatin1(row.id);
+        server.setResponse(u"/"_s + id, Response::redirect(302, row.location));
+        apps.push_back(app(id, server.url(u"/"_s + id)));
+        if (row.followed)
+            followed.append(id);
+    }
+    followed.sort();
+
+    EXPECT_EQ(sortedKeys(check(apps)), followed);
+    EXPECT_EQ(server.requests(u"/feed"_s).size(), std::size_t(followed.size()));
+}
+
+// A redirect from https to http cannot be staged on loopback without a TLS server; what can be
+// checked is that every fetch asks for the policy that refuses it.
+TEST(SparkleUpdateCheckerTest, FeedRequestRefusesRedirectsThatLowerSecurity)
+{
+    const QNetworkRequest request = SparkleUpdateChecker(2.5).feedRequest(QUrl(u"https://feeds.example.com/a.xml"_s));
+    EXPECT_EQ(request.url(), QUrl(u"https://feeds.example.com/a.xml"_s));
+    EXPECT_EQ(request.attribute(QNetworkRequest::RedirectPolicyAttribute).toInt(),
+        int(QNetworkRequest::NoLessSafeRedirectPolicy));
+    EXPECT_EQ(request.transferTimeout(), 2500);
+}
+
 TEST(SparkleUpdateCheckerTest, ParsesAtMostFiveMebibytesOfBody)
 {
     LoopbackHttpServer server;
@@ -280,9 +325,11 @@ TEST(SparkleUpdateCheckerTest, KeepsAtMostTheGivenNumberOfFetchesInFlight)
         SCOPED_TRACE(row.maxConcurrency);
         LoopbackHttpServer server;
         for (const QString& path : paths) {
-            Response slow = Response::ok(feedOffering("2.0"));
-            slow.delayMs = 150;
-            server.setResponse(path, slow);
+            // Every answer waits until the full width is in flight, however slowly the fetches
+            // start; a checker that never gets there runs into its time-out and reports nothing.
+            Response held = Response::ok(feedOffering("2.0"));
+            held.holdUntil = [&server, row] { return server.maxRequestsInFlight() >= row.inFlight; };
+            server.setResponse(path, held);
         }
         EXPECT_EQ(check(appsFor(server, paths), false, row.maxConcurrency).size(), paths.size());
         EXPECT_EQ(server.maxRequestsInFlight(), row.inFlight);
@@ -299,15 +346,18 @@ TEST(SparkleUpdateCheckerTest, KeepsAtMostTheGivenNumberOfFetchesInFlight)
 TEST(SparkleUpdateCheckerTest, KeepsTheFetchThatFinishedLastForAnID)
 {
     LoopbackHttpServer server;
+    // Two at a time: "/next" is fetched only after one of the first two has finished, so holding
+    // "/slow" until "/next" was asked for makes "/fast" finish first.
     Response slow = Response::ok(feedOffering("2.0"));
-    slow.delayMs = 400;
+    slow.holdUntil = [&server] { return !server.requests(u"/next"_s).empty(); };
     server.setResponse(u"/slow"_s, slow);
     server.setResponse(u"/fast"_s, Response::ok(feedOffering("3.0")));
-    const std::vector<InstalledAppRecord> apps{
-        app(u"same"_s, server.url(u"/slow"_s)).build(), app(u"same"_s, server.url(u"/fast"_s)).build()};
+    server.setResponse(u"/next"_s, Response::ok(feedOffering("3.0")));
+    const std::vector<InstalledAppRecord> apps{app(u"same"_s, server.url(u"/slow"_s)).build(),
+        app(u"same"_s, server.url(u"/fast"_s)).build(), app(u"next"_s, server.url(u"/next"_s)).build()};
 
     const QHash<QString, SparkleUpdateCheckResult> results = check(apps, false, 2);
-    ASSERT_EQ(results.size(), 1);
+    ASSERT_EQ(sortedKeys(results), QStringList({u"next"_s, u"same"_s}));
     EXPECT_EQ(results[u"same"_s].latestItem.shortVersionString, u"2.0"_s);
     EXPECT_EQ(check(apps, false, 1)[u"same"_s].latestItem.shortVersionString, u"3.0"_s);
 }
