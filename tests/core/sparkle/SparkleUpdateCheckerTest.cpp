@@ -237,7 +237,7 @@ TEST(SparkleUpdateCheckerTest, FollowsRedirectsOnlyToWebAddresses)
     for (const auto& row : rows) {
         const QString id = QString::fromLatin1(row.id);
         server.setResponse(u"/"_s + id, Response::redirect(302, row.location));
-        apps.push_back(app(id, server.url(u"/"_s + id)));
+        apps.push_back(app(id, server.url(u"/"_s + id)).build());
         if (row.followed)
             followed.append(id);
     }
