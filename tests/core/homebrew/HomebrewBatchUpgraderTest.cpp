@@ -222,7 +222,7 @@ TEST(HomebrewBatchUpgraderTest, CancellingDuringAStepSkipsItAndTheRest)
 
 TEST(HomebrewBatchUpgraderTest, AnEmptyPlanNeverLooksForBrew)
 {
-    const NoBundledBrew noBrew;
+    const NoBrewAnywhere noBrew;
     const auto token = std::make_shared<TruneProcessCancellation>();
     const std::vector<HomebrewItem> nothingToDo = {outdatedItem(u"current"_s).outdated(false).build()};
 
@@ -239,9 +239,7 @@ TEST(HomebrewBatchUpgraderTest, AnEmptyPlanNeverLooksForBrew)
 
 TEST(HomebrewBatchUpgraderTest, WithoutBrewTheRunFailsBeforeAnyStep)
 {
-    const NoBundledBrew noBrew;
-    if (HomebrewService::brewExecutableURL())
-        GTEST_SKIP() << "this machine has a brew of its own";
+    const NoBrewAnywhere noBrew;
     RunLog log;
     const auto report = execute(
         {outdatedItem(u"wget"_s).build()}, false, nullptr, log.onStart(), log.onComplete(), log.transcript.handler());

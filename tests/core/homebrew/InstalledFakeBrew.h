@@ -36,6 +36,3 @@ struct NoBrewAnywhere {
 
     QTemporaryDir emptyFolder;
 };
-
-// The name the state, search and batch tests still use.
-using NoBundledBrew = NoBrewAnywhere;
