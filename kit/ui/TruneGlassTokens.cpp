@@ -1,34 +1,44 @@
 #include "kit/ui/TruneGlassTokens.h"
 
+#include <algorithm>
+
 namespace {
 
 QColor whiteAt(double opacity)
 {
-    QColor color(Qt::white);
-    color.setAlphaF(static_cast<float>(opacity));
-    return color;
+    return truneColor(0xFFFFFF, opacity);
 }
 
 } // namespace
 
+QColor truneColor(quint32 hex, double opacity)
+{
+    QColor color = QColor::fromRgb((hex >> 16) & 0xFF, (hex >> 8) & 0xFF, hex & 0xFF);
+    color.setAlphaF(static_cast<float>(std::clamp(opacity, 0.0, 1.0)));
+    return color;
+}
+
 namespace TruneGlassTokens {
 
-const QColor& textSecondary()
-{
-    static const QColor color = whiteAt(0.72);
-    return color;
-}
+#define TRUNE_GLASS_TOKEN(name, value) \
+    const QColor& name() \
+    { \
+        static const QColor color = value; \
+        return color; \
+    }
 
-const QColor& surface2()
-{
-    static const QColor color = whiteAt(0.10);
-    return color;
-}
+TRUNE_GLASS_TOKEN(surface1, whiteAt(0.06))
+TRUNE_GLASS_TOKEN(surface2, whiteAt(0.10))
+TRUNE_GLASS_TOKEN(surface3, whiteAt(0.16))
+TRUNE_GLASS_TOKEN(borderSubtle, whiteAt(0.14))
+TRUNE_GLASS_TOKEN(borderStrong, whiteAt(0.28))
+TRUNE_GLASS_TOKEN(textPrimary, whiteAt(0.96))
+TRUNE_GLASS_TOKEN(textSecondary, whiteAt(0.72))
+TRUNE_GLASS_TOKEN(textMuted, whiteAt(0.50))
+TRUNE_GLASS_TOKEN(success, truneColor(0x3EE6A8))
+TRUNE_GLASS_TOKEN(warning, truneColor(0xFFB84D))
+TRUNE_GLASS_TOKEN(danger, truneColor(0xFF647C))
 
-const QColor& borderSubtle()
-{
-    static const QColor color = whiteAt(0.14);
-    return color;
-}
+#undef TRUNE_GLASS_TOKEN
 
 } // namespace TruneGlassTokens
