@@ -1,0 +1,17 @@
+#include "tests/support/Screenshots.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QPixmap>
+#include <QWidget>
+
+QString saveScreenshot(QWidget& widget, const QString& name)
+{
+    const QString configured = qEnvironmentVariable("TRUNE_SCREENSHOT_DIR");
+    const QString folder = configured.isEmpty() ? QStringLiteral(TRUNE_SCREENSHOT_DEFAULT_DIR) : configured;
+    const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
+    const bool saved = QDir().mkpath(folder) && widget.grab().save(path, "PNG");
+    EXPECT_TRUE(saved) << "could not save the screenshot " << path.toStdString();
+    return path;
+}
