@@ -119,13 +119,11 @@ void TruneLanguageMenuButton::paintEvent(QPaintEvent*)
 void TruneLanguageMenuButton::buildMenu()
 {
     m_systemAction = m_menu->addAction(QString(), this, &TruneLanguageMenuButton::chooseSystem);
-    m_systemAction->setCheckable(true);
     m_menu->addSeparator();
     for (const TruneLanguage language : TruneLanguage::sortedCases()) {
         QAction* action
             = m_menu->addAction(language.displayName(), this, [this, language] { chooseLanguage(language); });
         action->setData(language.rawValue());
-        action->setCheckable(true);
     }
     refreshMenu();
 }
@@ -133,12 +131,14 @@ void TruneLanguageMenuButton::buildMenu()
 void TruneLanguageMenuButton::refreshMenu()
 {
     const bool following = m_state->isFollowingSystem();
+    const QIcon checkmark = TruneSymbols::icon(u"checkmark"_s, m_menu->palette().color(QPalette::WindowText));
+    const auto markIf = [&checkmark](QAction* action, bool inForce) { action->setIcon(inForce ? checkmark : QIcon()); };
     m_systemAction->setText(truneSystemLanguageEntryLabel(m_language));
     for (QAction* action : m_menu->actions()) {
         if (action == m_systemAction)
-            action->setChecked(following);
+            markIf(action, following);
         else if (!action->isSeparator())
-            action->setChecked(!following && action->data().toString() == m_language.rawValue());
+            markIf(action, !following && action->data().toString() == m_language.rawValue());
     }
 }
 

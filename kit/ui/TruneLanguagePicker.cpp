@@ -3,7 +3,6 @@
 #include "kit/localization/TruneText.h"
 #include "kit/ui/TruneLanguagePickerState.h"
 
-#include <QAbstractItemView>
 #include <QPointer>
 #include <QSignalBlocker>
 
@@ -59,8 +58,6 @@ void TruneLanguagePicker::syncFromDefaults()
 void TruneLanguagePicker::showPopup()
 {
     syncFromDefaults();
-    // The popup is wide enough for every full name even where the closed picker elides.
-    view()->setMinimumWidth(view()->sizeHintForColumn(0));
     QComboBox::showPopup();
 }
 
