@@ -43,23 +43,23 @@ struct PaletteCase {
 
 const PaletteCase palettes[] = {
     {TruneProductPalette::deepViolet, "deepViolet", {169, 139, 255}, {{{70, 42, 125}, {49, 31, 89}, {29, 19, 59}}},
-     {{{0.275, 0.165, 0.49}, {0.192, 0.122, 0.349}, {0.114, 0.075, 0.231}}}},
+        {{{0.275, 0.165, 0.49}, {0.192, 0.122, 0.349}, {0.114, 0.075, 0.231}}}},
     {TruneProductPalette::deepCrimson, "deepCrimson", {255, 107, 157}, {{{122, 34, 72}, {74, 22, 52}, {36, 13, 29}}},
-     {{{0.478, 0.133, 0.282}, {0.29, 0.086, 0.204}, {0.141, 0.051, 0.114}}}},
+        {{{0.478, 0.133, 0.282}, {0.29, 0.086, 0.204}, {0.141, 0.051, 0.114}}}},
     {TruneProductPalette::deepAmber, "deepAmber", {255, 169, 92}, {{{120, 60, 30}, {74, 37, 21}, {36, 19, 12}}},
-     {{{0.471, 0.235, 0.118}, {0.29, 0.145, 0.082}, {0.141, 0.075, 0.047}}}},
+        {{{0.471, 0.235, 0.118}, {0.29, 0.145, 0.082}, {0.141, 0.075, 0.047}}}},
     {TruneProductPalette::deepEmerald, "deepEmerald", {71, 230, 193}, {{{21, 98, 86}, {16, 63, 61}, {11, 33, 36}}},
-     {{{0.082, 0.384, 0.337}, {0.063, 0.247, 0.239}, {0.043, 0.129, 0.141}}}},
+        {{{0.082, 0.384, 0.337}, {0.063, 0.247, 0.239}, {0.043, 0.129, 0.141}}}},
     {TruneProductPalette::deepCobalt, "deepCobalt", {92, 196, 255}, {{{29, 78, 137}, {22, 51, 94}, {13, 28, 56}}},
-     {{{0.114, 0.306, 0.537}, {0.086, 0.2, 0.369}, {0.051, 0.11, 0.22}}}},
+        {{{0.114, 0.306, 0.537}, {0.086, 0.2, 0.369}, {0.051, 0.11, 0.22}}}},
     {TruneProductPalette::deepIndigo, "deepIndigo", {124, 164, 255}, {{{36, 52, 122}, {24, 35, 86}, {13, 20, 51}}},
-     {{{0.141, 0.204, 0.478}, {0.094, 0.137, 0.337}, {0.051, 0.078, 0.2}}}},
+        {{{0.141, 0.204, 0.478}, {0.094, 0.137, 0.337}, {0.051, 0.078, 0.2}}}},
     {TruneProductPalette::deepAbyss, "deepAbyss", {102, 217, 239}, {{{31, 74, 92}, {21, 52, 69}, {12, 31, 43}}},
-     {{{0.122, 0.29, 0.361}, {0.082, 0.204, 0.271}, {0.047, 0.122, 0.169}}}},
+        {{{0.122, 0.29, 0.361}, {0.082, 0.204, 0.271}, {0.047, 0.122, 0.169}}}},
     {TruneProductPalette::deepCoral, "deepCoral", {244, 114, 208}, {{{110, 31, 99}, {71, 22, 69}, {36, 11, 38}}},
-     {{{0.431, 0.122, 0.388}, {0.278, 0.086, 0.271}, {0.141, 0.043, 0.149}}}},
+        {{{0.431, 0.122, 0.388}, {0.278, 0.086, 0.271}, {0.141, 0.043, 0.149}}}},
     {TruneProductPalette::deepCyan, "deepCyan", {56, 232, 255}, {{{13, 86, 104}, {11, 58, 74}, {7, 32, 43}}},
-     {{{0.051, 0.337, 0.408}, {0.043, 0.227, 0.29}, {0.027, 0.125, 0.169}}}},
+        {{{0.051, 0.337, 0.408}, {0.043, 0.227, 0.29}, {0.027, 0.125, 0.169}}}},
 };
 
 } // namespace
@@ -114,7 +114,7 @@ TEST(TruneProductPaletteTest, RawValueLookupIsExactAndCaseSensitive)
         EXPECT_EQ(fromRawValue<TruneProductPalette>(QString::fromUtf8(expected.raw)), expected.palette);
 
     for (const QString& text : {u"DeepEmerald"_s, u"deep-Emerald"_s, u""_s, u"deepemerald"_s, u" deepEmerald"_s,
-                                u"deepEmerald "_s, u"emerald"_s}) {
+             u"deepEmerald "_s, u"emerald"_s}) {
         EXPECT_EQ(fromRawValue<TruneProductPalette>(text), std::nullopt) << text.toStdString();
     }
 }
@@ -129,7 +129,7 @@ TEST(TruneProductPaletteTest, JsonIsTheRawValueText)
     }
 
     for (const QByteArray& json : {R"("DeepEmerald")"_ba, R"("deep-Emerald")"_ba, R"("")"_ba, "3"_ba, "null"_ba,
-                                  R"(["deepEmerald"])"_ba, R"({"palette":"deepEmerald"})"_ba}) {
+             R"(["deepEmerald"])"_ba, R"({"palette":"deepEmerald"})"_ba}) {
         SCOPED_TRACE(json.toStdString());
         EXPECT_FALSE(truneJsonDecode<TruneProductPalette>(json).has_value());
     }
@@ -210,7 +210,7 @@ TEST(TruneColorTest, KeepsAnOpacityWithinZeroAndOne)
 TEST(TruneColorTest, AnOpacityOutsideZeroAndOneStillGivesAColour)
 {
     for (const double opacity : {-1.0, -0.01, 1.01, 2.0, std::numeric_limits<double>::infinity(),
-                                 -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+             -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
         SCOPED_TRACE(opacity);
         const QColor color = truneColor(0x47E6C1, opacity);
         EXPECT_TRUE(color.isValid());
