@@ -31,15 +31,18 @@ QString asOneLine(const QString& text)
 
 TruneElidedLabel::TruneElidedLabel(const QString& text, Qt::TextElideMode mode, QWidget* parent)
     : QWidget(parent)
+    , m_text(text)
+    , m_oneLine(asOneLine(text))
     , m_mode(mode)
 {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    setText(text);
+    setAccessibleName(text);
+    refit();
 }
 
 void TruneElidedLabel::setText(const QString& text)
 {
-    if (text == m_text && !m_oneLine.isNull())
+    if (text == m_text)
         return;
     m_text = text;
     m_oneLine = asOneLine(text);

@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -94,12 +95,13 @@ void TruneSpinner::hideEvent(QHideEvent* event)
 
 void TruneSpinner::startTurning()
 {
-    if (!m_clock.isValid())
-        m_clock.start();
+    m_clock.start();
     m_frameTimer.start();
 }
 
 void TruneSpinner::stopTurning()
 {
     m_frameTimer.stop();
+    // Shown again, it starts at twelve o'clock, and stands there when animations are off by then.
+    m_clock.invalidate();
 }

@@ -11,7 +11,8 @@ enum class TruneSpinnerSize {
 
 // A small indeterminate progress indicator: an arc that turns over a faint ring, in the widget's
 // foreground colour (QPalette::WindowText unless the foreground role is changed). It turns only
-// while it is shown and the kit's animations are on; otherwise it stands still.
+// while it is shown and the kit's animations were on when it was shown; otherwise it stands still
+// with the arc starting at twelve o'clock.
 class TruneSpinner final : public QWidget {
     Q_OBJECT
 

@@ -1,8 +1,14 @@
 #include "kit/ui/TruneAdaptiveGridLayout.h"
 
+#include "kit/ui/TruneGlassTokens.h"
+#include "kit/ui/TruneProductPalette.h"
+#include "tests/support/Screenshots.h"
+
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 #include <vector>
 
@@ -158,4 +164,30 @@ TEST(TruneAdaptiveGridLayoutTest, ShrinksNoNarrowerThanOneItemAndFollowsAGridCha
     EXPECT_EQ(host.layout->minimumSize(), QSize(155 + 12, 70 + 14));
     host.layOut(330 + 12);
     EXPECT_EQ(host.boxes[1]->geometry(), QRect(174, 6, 161, 70));
+}
+
+TEST(TruneAdaptiveGridLayoutTest, Screenshots)
+{
+    struct Shot {
+        int width;
+        const char* state;
+    };
+    for (const Shot shot : {Shot{500, "narrow"}, Shot{820, "capped"}, Shot{1040, "wide"}}) {
+        QWidget ground;
+        ground.setAutoFillBackground(true);
+        QPalette palette = ground.palette();
+        palette.setColor(QPalette::Window, groundStops(TruneProductPalette::deepEmerald).middle);
+        ground.setPalette(palette);
+        GridHost host(suiteHub, {90, 120, 90, 90, 100});
+        for (Box* box : host.boxes) {
+            box->setAutoFillBackground(true);
+            QPalette fill = box->palette();
+            fill.setColor(QPalette::Window, TruneGlassTokens::surface3());
+            box->setPalette(fill);
+        }
+        host.window.setParent(&ground);
+        host.window.setGeometry(0, 0, shot.width, host.layout->heightForWidth(shot.width));
+        ground.resize(host.window.size());
+        saveScreenshot(ground, u"kit-widgets-grid-"_s + QString::fromLatin1(shot.state));
+    }
 }
