@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QRectF>
 #include <QString>
@@ -17,6 +18,9 @@ bool contains(const QString& name);
 
 // The glyph tinted in `color`, `logicalPx` square at the given device pixel ratio (cached).
 QPixmap pixmap(const QString& name, int logicalPx, const QColor& color, qreal devicePixelRatio);
+
+// The same glyph as an image; safe to call from any thread.
+QImage image(const QString& name, int logicalPx, const QColor& color, qreal devicePixelRatio);
 
 // Paints the glyph tinted in `color`, fitted into `rect`.
 void paint(QPainter& painter, const QRectF& rect, const QString& name, const QColor& color);
