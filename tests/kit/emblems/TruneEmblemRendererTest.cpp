@@ -11,6 +11,8 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -196,4 +198,27 @@ TEST(TruneEmblemRendererTest, OwnEmblemAtTheSmallestSizeKeepsItsGap)
     const QImage image = TruneEmblemRenderer::image(own, 16, 1);
     EXPECT_EQ(EmblemProbe::colorAt(image, {50, 24}).alpha(), 0);
     EXPECT_GT(EmblemProbe::colorAt(image, {50, 74}).alpha(), 128);
+}
+
+TEST(TruneEmblemRendererTest, ThreadsShareTheCacheSafely)
+{
+    constexpr int threadCount = 4;
+    std::vector<QSize> sizes(threadCount * 2);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < threadCount; ++t) {
+        threads.emplace_back([t, &sizes] {
+            for (int round = 0; round < 2; ++round) {
+                const int points = 18 + (t + round) % 3;
+                sizes[size_t(t * 2 + round)] = TruneEmblemRenderer::image(TruneAppIdentity::tallyra, points, 2).size();
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int t = 0; t < threadCount; ++t) {
+        for (int round = 0; round < 2; ++round) {
+            const int pixels = 2 * (18 + (t + round) % 3);
+            EXPECT_EQ(sizes[size_t(t * 2 + round)], QSize(pixels, pixels));
+        }
+    }
 }
