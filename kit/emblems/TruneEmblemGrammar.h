@@ -12,7 +12,6 @@
 // so a drawing lays its body first and its holes and pale lines after it.
 namespace TruneEmblemGrammar {
 
-inline constexpr qreal designExtent = 100;
 inline constexpr QPointF designCentre{50, 50};
 // This many design units across the body fill `bodyCoverage` of a bitmap's side.
 inline constexpr qreal bodySpan = 60;
