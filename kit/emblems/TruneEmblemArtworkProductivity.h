@@ -1,0 +1,15 @@
+#pragma once
+
+#include "kit/emblems/TruneEmblemTone.h"
+#include "kit/foundation/TruneAppIdentity.h"
+
+class QPainter;
+
+// The emblems of the productivity entries, catalogue positions 0 to 26.
+namespace TruneEmblemArtworkProductivity {
+
+// Draws the entry and returns true for positions 0 to 26; draws nothing and returns false for any
+// other entry.
+bool draw(TruneAppIdentity app, QPainter& painter, const TruneEmblemTone& tone);
+
+} // namespace TruneEmblemArtworkProductivity
