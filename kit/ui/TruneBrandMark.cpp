@@ -51,9 +51,17 @@ QPainterPath piecePath(const QList<QPointF>& piece, const QRectF& canvas)
 } // namespace
 
 TruneBrandMark::TruneBrandMark(qreal size, TruneBrandMarkStyle style, QWidget* parent)
+    : TruneBrandMark(size, style, TruneBundle::main(), parent)
+{
+}
+
+// The running program never changes, so its catalogue entry is looked up once.
+TruneBrandMark::TruneBrandMark(qreal size, TruneBrandMarkStyle style, const TruneBundle& runningApp, QWidget* parent)
     : QWidget(parent)
     , m_size(size)
     , m_style(style)
+    , m_runningApp(style.kind() == TruneBrandMarkStyle::Kind::currentApp ? TruneAppIdentityCatalog::current(runningApp)
+                                                                           : std::nullopt)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -64,7 +72,7 @@ std::optional<TruneAppIdentity> TruneBrandMark::shownApp() const
     case TruneBrandMarkStyle::Kind::app:
         return m_style.identity();
     case TruneBrandMarkStyle::Kind::currentApp:
-        return TruneAppIdentityCatalog::current();
+        return m_runningApp;
     case TruneBrandMarkStyle::Kind::quorvaneSuite:
         break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/foundation/TruneAppIdentity.h"
+#include "kit/platform/TruneBundle.h"
 
 #include <QWidget>
 
@@ -40,6 +41,8 @@ class TruneBrandMark final : public QWidget {
 
 public:
     TruneBrandMark(qreal size, TruneBrandMarkStyle style, QWidget* parent = nullptr);
+    // `runningApp` stands for the running program when the style is `currentApp`.
+    TruneBrandMark(qreal size, TruneBrandMarkStyle style, const TruneBundle& runningApp, QWidget* parent = nullptr);
 
     qreal markSize() const { return m_size; }
     const TruneBrandMarkStyle& style() const { return m_style; }
@@ -57,4 +60,5 @@ protected:
 private:
     qreal m_size;
     TruneBrandMarkStyle m_style;
+    std::optional<TruneAppIdentity> m_runningApp;
 };
