@@ -61,7 +61,7 @@ TruneBrandMark::TruneBrandMark(qreal size, TruneBrandMarkStyle style, const Trun
     , m_size(size)
     , m_style(style)
     , m_runningApp(style.kind() == TruneBrandMarkStyle::Kind::currentApp ? TruneAppIdentityCatalog::current(runningApp)
-                                                                           : std::nullopt)
+                                                                         : std::nullopt)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }

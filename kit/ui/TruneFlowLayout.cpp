@@ -41,8 +41,8 @@ void TruneFlowLayout::setLineSpacing(qreal lineSpacing)
     invalidate();
 }
 
-QSizeF TruneFlowLayout::sizeThatFits(const QList<QSizeF>& sizes, qreal spacing, qreal lineSpacing,
-                                     std::optional<qreal> proposedWidth)
+QSizeF TruneFlowLayout::sizeThatFits(
+    const QList<QSizeF>& sizes, qreal spacing, qreal lineSpacing, std::optional<qreal> proposedWidth)
 {
     const qreal available = proposedWidth.value_or(std::numeric_limits<qreal>::infinity());
     qreal x = 0;
@@ -63,8 +63,8 @@ QSizeF TruneFlowLayout::sizeThatFits(const QList<QSizeF>& sizes, qreal spacing, 
     return {width, finishedRows + rowHeight};
 }
 
-QList<QPointF> TruneFlowLayout::placements(const QList<QSizeF>& sizes, const QRectF& bounds, qreal spacing,
-                                           qreal lineSpacing)
+QList<QPointF> TruneFlowLayout::placements(
+    const QList<QSizeF>& sizes, const QRectF& bounds, qreal spacing, qreal lineSpacing)
 {
     QList<QPointF> corners;
     corners.reserve(sizes.size());
@@ -134,15 +134,13 @@ QSize TruneFlowLayout::sizeHint() const
     return QSize(roundedUp(oneRow.width()), roundedUp(oneRow.height())).grownBy(margins);
 }
 
-// Narrow enough for the widest single item, each item on a row of its own.
+// Room for the largest item; the height at a given width comes from heightForWidth.
 QSize TruneFlowLayout::minimumSize() const
 {
-    qreal widest = 0;
+    QSizeF largest;
     for (const QSizeF& size : idealSizes(shownItems()))
-        widest = std::max(widest, size.width());
-    const QMargins margins = contentsMargins();
-    const int width = roundedUp(widest) + margins.left() + margins.right();
-    return {width, heightForWidth(width)};
+        largest = largest.expandedTo(size);
+    return QSize(roundedUp(largest.width()), roundedUp(largest.height())).grownBy(contentsMargins());
 }
 
 void TruneFlowLayout::setGeometry(const QRect& rect)
@@ -159,7 +157,7 @@ QList<QLayoutItem*> TruneFlowLayout::shownItems() const
 {
     QList<QLayoutItem*> shown;
     std::copy_if(m_items.begin(), m_items.end(), std::back_inserter(shown),
-                 [](const QLayoutItem* item) { return !item->isEmpty(); });
+        [](const QLayoutItem* item) { return !item->isEmpty(); });
     return shown;
 }
 

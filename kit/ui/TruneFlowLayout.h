@@ -26,11 +26,11 @@ public:
 
     // The size the items need at `sizes`: the proposed width when there is one (else the widest
     // row) by the height of all rows. Without a proposal every item sits on one row.
-    static QSizeF sizeThatFits(const QList<QSizeF>& sizes, qreal spacing, qreal lineSpacing,
-                               std::optional<qreal> proposedWidth);
+    static QSizeF sizeThatFits(
+        const QList<QSizeF>& sizes, qreal spacing, qreal lineSpacing, std::optional<qreal> proposedWidth);
     // The top-left corner of each item placed inside `bounds`.
-    static QList<QPointF> placements(const QList<QSizeF>& sizes, const QRectF& bounds, qreal spacing,
-                                     qreal lineSpacing);
+    static QList<QPointF> placements(
+        const QList<QSizeF>& sizes, const QRectF& bounds, qreal spacing, qreal lineSpacing);
 
     void addItem(QLayoutItem* item) override;
     int count() const override;

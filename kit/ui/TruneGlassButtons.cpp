@@ -33,7 +33,7 @@ QSize labelSizeHint(const QAbstractButton& button, const ButtonLook& look)
 {
     const QFontMetricsF metrics(button.font());
     return {static_cast<int>(std::ceil(metrics.horizontalAdvance(button.text()) + 2 * look.horizontalPadding)),
-            static_cast<int>(std::ceil(metrics.height() + 2 * look.verticalPadding))};
+        static_cast<int>(std::ceil(metrics.height() + 2 * look.verticalPadding))};
 }
 
 bool insideShape(const QAbstractButton& button, const ButtonLook& look, const QPoint& pos)
@@ -42,12 +42,12 @@ bool insideShape(const QAbstractButton& button, const ButtonLook& look, const QP
 }
 
 // The text centred on one line inside the padding, elided at the end when it does not fit.
-void paintLabel(QPainter& painter, const QAbstractButton& button, const QRectF& bounds, const ButtonLook& look,
-                const QColor& color)
+void paintLabel(
+    QPainter& painter, const QAbstractButton& button, const QRectF& bounds, const ButtonLook& look, const QColor& color)
 {
     const QRectF inner = bounds.adjusted(look.horizontalPadding, 0, -look.horizontalPadding, 0);
-    const QString shown =
-        QFontMetricsF(button.font()).elidedText(button.text(), Qt::ElideRight, std::max<qreal>(0, inner.width()));
+    const QString shown
+        = QFontMetricsF(button.font()).elidedText(button.text(), Qt::ElideRight, std::max<qreal>(0, inner.width()));
     painter.setFont(button.font());
     painter.setPen(color);
     painter.drawText(inner, Qt::AlignCenter | Qt::TextSingleLine, shown);
@@ -167,8 +167,8 @@ void TruneGlassButton::paintEvent(QPaintEvent*)
         painter.setOpacity(glassPressedOpacity);
     const QRectF bounds = QRectF(rect());
     TruneGlassShapes::paintGlassShape(painter, bounds, glassLook.cornerRadius,
-                                      m_isActive ? TruneGlassTokens::surface3() : TruneGlassTokens::surface2(),
-                                      m_isActive ? TruneGlassTokens::borderStrong() : TruneGlassTokens::borderSubtle());
+        m_isActive ? TruneGlassTokens::surface3() : TruneGlassTokens::surface2(),
+        m_isActive ? TruneGlassTokens::borderStrong() : TruneGlassTokens::borderSubtle());
     paintLabel(painter, *this, bounds, glassLook, TruneGlassTokens::textPrimary());
     if (hasFocus())
         TruneGlassShapes::paintFocusRing(painter, bounds, glassLook.cornerRadius, TruneGlassTokens::textPrimary());

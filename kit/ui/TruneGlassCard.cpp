@@ -30,6 +30,6 @@ void TruneGlassCard::setContent(QWidget* content)
 void TruneGlassCard::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    TruneGlassShapes::paintGlassShape(painter, QRectF(rect()), m_cornerRadius, TruneGlassTokens::surface1(),
-                                      TruneGlassTokens::borderSubtle());
+    TruneGlassShapes::paintGlassShape(
+        painter, QRectF(rect()), m_cornerRadius, TruneGlassTokens::surface1(), TruneGlassTokens::borderSubtle());
 }

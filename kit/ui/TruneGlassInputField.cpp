@@ -38,7 +38,7 @@ protected:
             auto* field = static_cast<QWidget*>(watched);
             QPainter painter(field);
             TruneGlassShapes::paintGlassShape(painter, QRectF(field->rect()), m_cornerRadius,
-                                              TruneGlassTokens::surface2(), TruneGlassTokens::borderSubtle());
+                TruneGlassTokens::surface2(), TruneGlassTokens::borderSubtle());
         }
         return false;
     }

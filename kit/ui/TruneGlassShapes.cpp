@@ -22,7 +22,8 @@ void strokeInside(QPainter& painter, const QRectF& rect, qreal radius, const QCo
     painter.save();
     painter.setPen(QPen(color, width));
     painter.setBrush(Qt::NoBrush);
-    painter.drawPath(shape(rect.adjusted(inset, inset, -inset, -inset), radius < 0 ? radius : std::max<qreal>(0, radius - inset)));
+    painter.drawPath(
+        shape(rect.adjusted(inset, inset, -inset, -inset), radius < 0 ? radius : std::max<qreal>(0, radius - inset)));
     painter.restore();
 }
 

@@ -27,7 +27,7 @@ constexpr qreal shadowOffsetY = 4;
 
 // Room around the capsule so its shadow is never cut off.
 const QMargins shadowRoom{qRound(shadowRadius), qRound(shadowRadius - shadowOffsetY), qRound(shadowRadius),
-                          qRound(shadowRadius + shadowOffsetY)};
+    qRound(shadowRadius + shadowOffsetY)};
 
 QRectF symbolRectIn(const QRectF& capsule)
 {
@@ -57,19 +57,19 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF bounds = QRectF(rect());
-        TruneGlassShapes::paintGlassShape(painter, bounds, -1, truneColor(0x000000, capsuleOpacity),
-                                          TruneGlassTokens::borderSubtle());
+        TruneGlassShapes::paintGlassShape(
+            painter, bounds, -1, truneColor(0x000000, capsuleOpacity), TruneGlassTokens::borderSubtle());
         const TruneToastBanner::Symbol shown = TruneToastBanner::symbol(m_banner.isError());
         const QRectF symbolRect = symbolRectIn(bounds);
         TruneSymbols::paint(painter, symbolRect, shown.name, shown.color);
 
         const qreal textLeft = symbolRect.right() + symbolSpacing;
-        const QRectF textRect(textLeft, bounds.top(),
-                              std::max<qreal>(0, bounds.right() - horizontalPadding - textLeft), bounds.height());
+        const QRectF textRect(
+            textLeft, bounds.top(), std::max<qreal>(0, bounds.right() - horizontalPadding - textLeft), bounds.height());
         painter.setFont(m_banner.font());
         painter.setPen(Qt::white);
         painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         QFontMetricsF(m_banner.font()).elidedText(m_banner.message(), Qt::ElideRight, textRect.width()));
+            QFontMetricsF(m_banner.font()).elidedText(m_banner.message(), Qt::ElideRight, textRect.width()));
     }
 
 private:

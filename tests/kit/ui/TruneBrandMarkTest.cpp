@@ -22,7 +22,8 @@ double throughStops(std::initializer_list<std::pair<double, double>> stops, doub
         return previous.second;
     for (const auto& stop : stops) {
         if (t <= stop.first)
-            return previous.second + (stop.second - previous.second) * (t - previous.first) / (stop.first - previous.first);
+            return previous.second
+                + (stop.second - previous.second) * (t - previous.first) / (stop.first - previous.first);
         previous = stop;
     }
     return previous.second;
@@ -87,8 +88,11 @@ TEST(TruneBrandMarkTest, SuiteMarkFillsThePiecesWithBodyAndSheen)
         int y;
     };
     const Probe insideProbes[] = {
-        {"top-right piece", 40, 24}, {"left piece", 8, 46}, {"bottom-right piece", 55, 50},
-        {"where the sheen peaks", 38, 36}, {"top-right piece, near its top", 32, 8},
+        {"top-right piece", 40, 24},
+        {"left piece", 8, 46},
+        {"bottom-right piece", 55, 50},
+        {"where the sheen peaks", 38, 36},
+        {"top-right piece, near its top", 32, 8},
     };
     for (const Probe& probe : insideProbes) {
         ASSERT_TRUE(insidePiece({probe.x + 0.5, probe.y + 0.5})) << probe.where;

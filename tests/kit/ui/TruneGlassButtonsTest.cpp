@@ -1,5 +1,5 @@
-#include "kit/ui/TruneAnimations.h"
 #include "kit/ui/TruneGlassButtons.h"
+#include "kit/ui/TruneAnimations.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneGroundBackground.h"
 #include "tests/kit/ui/GlassPixels.h"
@@ -63,7 +63,7 @@ QRect darkPixels(const QImage& image)
 void press(QAbstractButton& button, QPoint at)
 {
     QMouseEvent event(QEvent::MouseButtonPress, QPointF(at), button.mapToGlobal(QPointF(at)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
+        Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&button, &event);
 }
 
@@ -79,11 +79,13 @@ TEST_F(GlassButtonsTest, ButtonsUseTheirFontsAndSizeToTheirLabel)
     EXPECT_EQ(glass.focusPolicy(), Qt::StrongFocus);
 
     const QFontMetricsF primaryMetrics(primary.font());
-    EXPECT_EQ(primary.sizeHint(), QSize(static_cast<int>(std::ceil(primaryMetrics.horizontalAdvance(primary.text()) + 28)),
-                                        static_cast<int>(std::ceil(primaryMetrics.height() + 14))));
+    EXPECT_EQ(primary.sizeHint(),
+        QSize(static_cast<int>(std::ceil(primaryMetrics.horizontalAdvance(primary.text()) + 28)),
+            static_cast<int>(std::ceil(primaryMetrics.height() + 14))));
     const QFontMetricsF glassMetrics(glass.font());
-    EXPECT_EQ(glass.sizeHint(), QSize(static_cast<int>(std::ceil(glassMetrics.horizontalAdvance(glass.text()) + 22)),
-                                      static_cast<int>(std::ceil(glassMetrics.height() + 12))));
+    EXPECT_EQ(glass.sizeHint(),
+        QSize(static_cast<int>(std::ceil(glassMetrics.horizontalAdvance(glass.text()) + 22)),
+            static_cast<int>(std::ceil(glassMetrics.height() + 12))));
 }
 
 TEST_F(GlassButtonsTest, PrimaryButtonDimsAndShrinksAboutItsCentreWhileHeld)
@@ -212,8 +214,8 @@ TEST_F(GlassButtonsTest, Screenshots)
             }
             ground.resize(ground.sizeHint().expandedTo({420, 70}));
             ground.layout()->activate();
-            saveScreenshot(ground, u"kit-glass-buttons-%1-%2"_s.arg(held ? u"held"_s : u"rest"_s,
-                                                                     QString::fromLatin1(labels.lang)));
+            saveScreenshot(ground,
+                u"kit-glass-buttons-%1-%2"_s.arg(held ? u"held"_s : u"rest"_s, QString::fromLatin1(labels.lang)));
         }
     }
 }

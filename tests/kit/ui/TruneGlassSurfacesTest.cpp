@@ -24,8 +24,7 @@ const QColor white(255, 255, 255);
 QColor mix(const QColor& from, const QColor& to, double t)
 {
     return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * t,
-                            from.greenF() + (to.greenF() - from.greenF()) * t,
-                            from.blueF() + (to.blueF() - from.blueF()) * t);
+        from.greenF() + (to.greenF() - from.greenF()) * t, from.blueF() + (to.blueF() - from.blueF()) * t);
 }
 
 // The ground's diagonal gradient alone at the centre of pixel (x, y) of a w x h ground.

@@ -1,6 +1,6 @@
+#include "kit/ui/TruneToastBanner.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneGroundBackground.h"
-#include "kit/ui/TruneToastBanner.h"
 #include "tests/kit/ui/GlassPixels.h"
 #include "tests/support/Screenshots.h"
 
@@ -52,16 +52,16 @@ void expectHue(const std::array<double, 3>& actual, const QColor& expected)
 TEST(TruneToastBannerTest, ErrorsShowTheWarningTriangleOthersTheCheckMark)
 {
     EXPECT_EQ(TruneToastBanner::symbol(true),
-              (TruneToastBanner::Symbol{u"exclamationmark.triangle.fill"_s, TruneGlassTokens::warning()}));
+        (TruneToastBanner::Symbol{u"exclamationmark.triangle.fill"_s, TruneGlassTokens::warning()}));
     EXPECT_EQ(TruneToastBanner::symbol(false),
-              (TruneToastBanner::Symbol{u"checkmark.circle.fill"_s, TruneGlassTokens::success()}));
+        (TruneToastBanner::Symbol{u"checkmark.circle.fill"_s, TruneGlassTokens::success()}));
 
     for (const bool isError : {true, false}) {
         SCOPED_TRACE(isError ? "error" : "success");
         TruneToastBanner toast(u"Saved"_s, isError);
         const QImage image = GlassPixels::rendered(toast, toast.sizeHint());
         expectHue(glyphHue(image, toast.symbolRect().toAlignedRect()),
-                  isError ? TruneGlassTokens::warning() : TruneGlassTokens::success());
+            isError ? TruneGlassTokens::warning() : TruneGlassTokens::success());
     }
 }
 
