@@ -1,6 +1,6 @@
 #include "kit/ui/TruneGlassTokens.h"
 
-#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -14,7 +14,8 @@ QColor whiteAt(double opacity)
 QColor truneColor(quint32 hex, double opacity)
 {
     QColor color = QColor::fromRgb((hex >> 16) & 0xFF, (hex >> 8) & 0xFF, hex & 0xFF);
-    color.setAlphaF(static_cast<float>(std::clamp(opacity, 0.0, 1.0)));
+    // fmin/fmax also turn a NaN opacity into a real one, which QColor could not round.
+    color.setAlphaF(static_cast<float>(std::fmax(0.0, std::fmin(opacity, 1.0))));
     return color;
 }
 

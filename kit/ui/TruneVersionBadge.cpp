@@ -1,8 +1,8 @@
 #include "kit/ui/TruneVersionBadge.h"
 
+#include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassTokens.h"
 
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -15,14 +15,6 @@ namespace {
 constexpr qreal horizontalPadding = 7;
 constexpr qreal verticalPadding = 2.5;
 constexpr qreal strokeWidth = 1;
-
-QFont badgeFont()
-{
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(10);
-    font.setWeight(QFont::DemiBold);
-    return font;
-}
 
 // A rectangle whose short sides are half circles.
 QPainterPath capsule(const QRectF& rect)
@@ -40,7 +32,7 @@ TruneVersionBadge::TruneVersionBadge(TruneAppVersion version, bool showBuild, QW
     , m_version(std::move(version))
     , m_showBuild(showBuild)
 {
-    setFont(badgeFont());
+    setFont(truneFont(10, QFont::DemiBold, TruneFontDesign::monospaced));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 

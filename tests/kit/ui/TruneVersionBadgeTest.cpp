@@ -1,13 +1,19 @@
 #include "kit/ui/TruneVersionBadge.h"
 
+#include "kit/ui/TruneProductPalette.h"
+#include "tests/support/Screenshots.h"
+
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QHBoxLayout>
 #include <QImage>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -61,7 +67,8 @@ TEST(TruneVersionBadgeTest, SizeHintIsTheTextPlusItsPadding)
 {
     const TruneVersionBadge badge(version, false);
     const QFontMetricsF metrics(badge.font());
-    EXPECT_EQ(badge.font().pointSizeF(), 10);
+    // Ten device-independent pixels, not ten points (13.3 px at 96 dpi).
+    EXPECT_EQ(QFontInfo(badge.font()).pixelSize(), 10);
     EXPECT_EQ(badge.font().weight(), QFont::DemiBold);
     EXPECT_EQ(badge.sizeHint().width(), std::ceil(metrics.horizontalAdvance(badge.text()) + 14));
     EXPECT_EQ(badge.sizeHint().height(), std::ceil(metrics.height() + 5));
@@ -99,4 +106,18 @@ TEST(TruneVersionBadgeTest, PaintsTheTextInTheSecondaryTextColour)
     // Glyph pixels reach the text colour (white at 72 %) over the fill, and never exceed it.
     EXPECT_GT(strongest, alphaOver(0.5, 0.10));
     EXPECT_LE(strongest, alphaOver(0.72, 0.10) + 2);
+}
+
+TEST(TruneVersionBadgeTest, ScreenshotOnTheGround)
+{
+    QWidget ground;
+    QPalette palette = ground.palette();
+    palette.setColor(QPalette::Window, groundStops(TruneProductPalette::deepEmerald).middle);
+    ground.setPalette(palette);
+    ground.setAutoFillBackground(true);
+    auto* layout = new QHBoxLayout(&ground);
+    layout->addWidget(new TruneVersionBadge(version, false));
+    layout->addWidget(new TruneVersionBadge(version, true));
+    ground.adjustSize();
+    saveScreenshot(ground, u"kit-versionbadge-tagandbuild"_s);
 }
