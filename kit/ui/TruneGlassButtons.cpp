@@ -1,0 +1,175 @@
+#include "kit/ui/TruneGlassButtons.h"
+
+#include "kit/ui/TruneAnimations.h"
+#include "kit/ui/TruneFont.h"
+#include "kit/ui/TruneGlassShapes.h"
+#include "kit/ui/TruneGlassTokens.h"
+
+#include <QEasingCurve>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QVariantAnimation>
+
+#include <cmath>
+
+namespace {
+
+struct ButtonLook {
+    qreal horizontalPadding;
+    qreal verticalPadding;
+    qreal cornerRadius;
+};
+
+constexpr ButtonLook primaryLook{.horizontalPadding = 14, .verticalPadding = 7, .cornerRadius = 9};
+constexpr ButtonLook glassLook{.horizontalPadding = 11, .verticalPadding = 6, .cornerRadius = 8};
+
+constexpr double primaryRestingFill = 0.96;
+constexpr double primaryPressedFill = 0.82;
+constexpr qreal primaryPressedScale = 0.98;
+constexpr double glassPressedOpacity = 0.78;
+
+QSize labelSizeHint(const QAbstractButton& button, const ButtonLook& look)
+{
+    const QFontMetricsF metrics(button.font());
+    return {static_cast<int>(std::ceil(metrics.horizontalAdvance(button.text()) + 2 * look.horizontalPadding)),
+        static_cast<int>(std::ceil(metrics.height() + 2 * look.verticalPadding))};
+}
+
+bool insideShape(const QAbstractButton& button, const ButtonLook& look, const QPoint& pos)
+{
+    return TruneGlassShapes::roundedRect(QRectF(button.rect()), look.cornerRadius).contains(QPointF(pos));
+}
+
+// The text centred on one line inside the padding, elided at the end when it does not fit.
+void paintLabel(
+    QPainter& painter, const QAbstractButton& button, const QRectF& bounds, const ButtonLook& look, const QColor& color)
+{
+    const QRectF inner = bounds.adjusted(look.horizontalPadding, 0, -look.horizontalPadding, 0);
+    const QString shown
+        = QFontMetricsF(button.font()).elidedText(button.text(), Qt::ElideRight, std::max<qreal>(0, inner.width()));
+    painter.setFont(button.font());
+    painter.setPen(color);
+    painter.drawText(inner, Qt::AlignCenter | Qt::TextSingleLine, shown);
+}
+
+void setUpButton(QAbstractButton& button, qreal fontPx, QFont::Weight weight)
+{
+    button.setFont(truneFont(fontPx, weight));
+    button.setFocusPolicy(Qt::StrongFocus);
+    button.setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+} // namespace
+
+TrunePrimaryButton::TrunePrimaryButton(const QString& text, QWidget* parent)
+    : QAbstractButton(parent)
+    , m_pressAnimation(new QVariantAnimation(this))
+{
+    setText(text);
+    setUpButton(*this, 13, QFont::DemiBold);
+    connect(m_pressAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        m_pressProgress = value.toReal();
+        update();
+    });
+}
+
+QSize TrunePrimaryButton::sizeHint() const
+{
+    return labelSizeHint(*this, primaryLook);
+}
+
+QSize TrunePrimaryButton::minimumSizeHint() const
+{
+    return {static_cast<int>(2 * primaryLook.horizontalPadding), sizeHint().height()};
+}
+
+bool TrunePrimaryButton::hitButton(const QPoint& pos) const
+{
+    return insideShape(*this, primaryLook, pos);
+}
+
+// Every change of the down state (mouse, keyboard or setDown) repaints, so painting is where the
+// press is noticed and its animation started.
+void TrunePrimaryButton::followDownState()
+{
+    if (isDown() == m_shownDown)
+        return;
+    m_shownDown = isDown();
+    const qreal target = m_shownDown ? 1 : 0;
+    m_pressAnimation->stop();
+    if (!TruneAnimations::enabled()) {
+        m_pressProgress = target;
+        return;
+    }
+    const TruneAnimation timing = TruneAnimations::press();
+    m_pressAnimation->setDuration(timing.durationMs);
+    m_pressAnimation->setEasingCurve(timing.curve);
+    m_pressAnimation->setStartValue(m_pressProgress);
+    m_pressAnimation->setEndValue(target);
+    m_pressAnimation->start();
+}
+
+void TrunePrimaryButton::paintEvent(QPaintEvent*)
+{
+    followDownState();
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF bounds = QRectF(rect());
+
+    const qreal scale = 1 - (1 - primaryPressedScale) * m_pressProgress;
+    painter.translate(bounds.center());
+    painter.scale(scale, scale);
+    painter.translate(-bounds.center());
+
+    const double fill = primaryRestingFill - (primaryRestingFill - primaryPressedFill) * m_pressProgress;
+    painter.fillPath(TruneGlassShapes::roundedRect(bounds, primaryLook.cornerRadius), truneColor(0xFFFFFF, fill));
+    paintLabel(painter, *this, bounds, primaryLook, truneColor(0x000000, 0.9));
+    if (hasFocus())
+        TruneGlassShapes::paintFocusRing(painter, bounds, primaryLook.cornerRadius, truneColor(0x000000, 0.5));
+}
+
+TruneGlassButton::TruneGlassButton(const QString& text, bool isActive, QWidget* parent)
+    : QAbstractButton(parent)
+    , m_isActive(isActive)
+{
+    setText(text);
+    setUpButton(*this, 12.5, QFont::Medium);
+}
+
+void TruneGlassButton::setActive(bool isActive)
+{
+    if (isActive == m_isActive)
+        return;
+    m_isActive = isActive;
+    update();
+}
+
+QSize TruneGlassButton::sizeHint() const
+{
+    return labelSizeHint(*this, glassLook);
+}
+
+QSize TruneGlassButton::minimumSizeHint() const
+{
+    return {static_cast<int>(2 * glassLook.horizontalPadding), sizeHint().height()};
+}
+
+bool TruneGlassButton::hitButton(const QPoint& pos) const
+{
+    return insideShape(*this, glassLook, pos);
+}
+
+void TruneGlassButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (isDown())
+        painter.setOpacity(glassPressedOpacity);
+    const QRectF bounds = QRectF(rect());
+    TruneGlassShapes::paintGlassShape(painter, bounds, glassLook.cornerRadius,
+        m_isActive ? TruneGlassTokens::surface3() : TruneGlassTokens::surface2(),
+        m_isActive ? TruneGlassTokens::borderStrong() : TruneGlassTokens::borderSubtle());
+    paintLabel(painter, *this, bounds, glassLook, TruneGlassTokens::textPrimary());
+    if (hasFocus())
+        TruneGlassShapes::paintFocusRing(painter, bounds, glassLook.cornerRadius, TruneGlassTokens::textPrimary());
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+class QLineEdit;
+
+// Gives a text field the glass look: a translucent rounded field with a hairline border inside
+// its edge, primary-coloured text at 12.5 px, padded `horizontalPadding` and `verticalPadding`
+// from the field's edge to its text.
+void truneGlassInputField(QLineEdit& field, double cornerRadius, double horizontalPadding, double verticalPadding);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QColor>
+#include <QPainterPath>
+#include <QRectF>
+
+class QPainter;
+
+// The shapes the glass components share. Qt has no continuous (squircle) corner, so a rounded
+// rectangle stands in for it.
+namespace TruneGlassShapes {
+
+QPainterPath roundedRect(const QRectF& rect, qreal radius);
+// A rounded rectangle whose short sides are half circles.
+QPainterPath capsule(const QRectF& rect);
+
+// Fills `rect` with `fill`, then strokes the same shape with a 1 px `border` lying wholly inside
+// the edge. A negative radius draws a capsule.
+void paintGlassShape(QPainter& painter, const QRectF& rect, qreal radius, const QColor& fill, const QColor& border);
+
+// A 2 px ring in `color` just inside `rect`, showing where the keyboard focus is.
+void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius, const QColor& color);
+
+} // namespace TruneGlassShapes

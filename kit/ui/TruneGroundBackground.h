@@ -1,0 +1,22 @@
+#pragma once
+
+#include "kit/ui/TruneProductPalette.h"
+
+#include <QWidget>
+
+// A window's ground: the palette's dark diagonal gradient from the top-left corner to the
+// bottom-right one, with a soft white glow in the top-left corner.
+class TruneGroundBackground final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TruneGroundBackground(TruneProductPalette palette, QWidget* parent = nullptr);
+
+    TruneProductPalette palette() const { return m_palette; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    TruneProductPalette m_palette;
+};

@@ -1,0 +1,188 @@
+#include "kit/ui/TruneGlassCard.h"
+#include "kit/ui/TruneGlassInputField.h"
+#include "kit/ui/TruneGlassTokens.h"
+#include "kit/ui/TruneGroundBackground.h"
+#include "tests/kit/ui/GlassPixels.h"
+#include "tests/support/Screenshots.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+using GlassPixels::alphaOver;
+using GlassPixels::expectPixel;
+
+namespace {
+
+const QColor white(255, 255, 255);
+
+QColor mix(const QColor& from, const QColor& to, double t)
+{
+    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * t,
+        from.greenF() + (to.greenF() - from.greenF()) * t, from.blueF() + (to.blueF() - from.blueF()) * t);
+}
+
+// The ground's diagonal gradient alone at the centre of pixel (x, y) of a w x h ground.
+QColor gradientAt(const TruneGroundStops& stops, int x, int y, int w, int h)
+{
+    const double px = x + 0.5;
+    const double py = y + 0.5;
+    const double t = (px * w + py * h) / (double(w) * w + double(h) * h);
+    return t < 0.5 ? mix(stops.topLeft, stops.middle, t / 0.5) : mix(stops.middle, stops.bottomRight, (t - 0.5) / 0.5);
+}
+
+} // namespace
+
+TEST(TruneGroundBackgroundTest, PaintsTheDiagonalGradientUnderACornerGlow)
+{
+    const TruneProductPalette palette = TruneProductPalette::deepEmerald;
+    const TruneGroundStops stops = groundStops(palette);
+    TruneGroundBackground ground(palette);
+    constexpr int w = 800;
+    constexpr int h = 600;
+    const QImage image = GlassPixels::rendered(ground, {w, h});
+
+    struct Probe {
+        const char* where;
+        int x;
+        int y;
+        double glow;
+    };
+    // Glow: 0.09 inside radius 20, fading linearly to nothing at radius 520.
+    const Probe probes[] = {
+        {"top-left corner", 0, 0, 0.09},
+        {"inside the start radius", 12, 12, 0.09},
+        {"halfway through the glow", 270, 0, 0.09 * 0.5},
+        {"past the glow", 0, 540, 0},
+        {"bottom-right corner", w - 1, h - 1, 0},
+        {"top-right corner", w - 1, 0, 0},
+    };
+    for (const Probe& probe : probes) {
+        const QColor base = gradientAt(stops, probe.x, probe.y, w, h);
+        expectPixel(image.pixel(probe.x, probe.y), mix(base, white, probe.glow), 255, probe.where);
+    }
+    expectPixel(image.pixel(0, 0), mix(stops.topLeft, white, 0.09), 255, "corner stop");
+    expectPixel(image.pixel(w - 1, h - 1), stops.bottomRight, 255, "corner stop");
+
+    saveScreenshot(ground, u"kit-glass-ground-deepEmerald"_s);
+}
+
+TEST(TruneGlassCardTest, FillsItsRoundedRectAndDrawsTheBorderInsideTheEdge)
+{
+    TruneGlassCard card(16, 12);
+    const QImage image = GlassPixels::rendered(card, {200, 100});
+    const int fill = alphaOver(0.06);
+    const int border = alphaOver(0.14, 0.06);
+
+    expectPixel(image.pixel(0, 0), white, 0, "outside the rounded corner");
+    expectPixel(image.pixel(199, 99), white, 0, "outside the rounded corner");
+    expectPixel(image.pixel(0, 50), white, border, "left edge");
+    expectPixel(image.pixel(199, 50), white, border, "right edge");
+    expectPixel(image.pixel(100, 0), white, border, "top edge");
+    expectPixel(image.pixel(100, 99), white, border, "bottom edge");
+    expectPixel(image.pixel(1, 50), white, fill, "just inside the border");
+    expectPixel(image.pixel(100, 50), white, fill, "middle");
+}
+
+TEST(TruneGlassCardTest, PadsItsContentOnEveryEdge)
+{
+    TruneGlassCard card(16, 12);
+    auto* label = new QLabel(u"Glass"_s);
+    card.setContent(label);
+    EXPECT_EQ(card.content(), label);
+    card.resize(200, 100);
+    card.layout()->activate();
+    EXPECT_EQ(label->geometry(), QRect(16, 16, 168, 68));
+
+    // Replacing the content drops the old one; content deleted elsewhere is forgotten.
+    auto* replacement = new QLabel(u"Other"_s);
+    card.setContent(replacement);
+    EXPECT_EQ(card.content(), replacement);
+    delete replacement;
+    EXPECT_EQ(card.content(), nullptr);
+    card.setContent(new QLabel(u"Again"_s));
+    EXPECT_NE(card.content(), nullptr);
+}
+
+TEST(TruneGlassCardTest, StaysCrispAtDoubleDensity)
+{
+    TruneGlassCard card(16, 12);
+    const QImage image = GlassPixels::rendered(card, {200, 100}, 2);
+    const int border = alphaOver(0.14, 0.06);
+    // The 1 px border covers two device pixels.
+    expectPixel(image.pixel(0, 100), white, border, "outer device pixel");
+    expectPixel(image.pixel(1, 100), white, border, "inner device pixel");
+    expectPixel(image.pixel(2, 100), white, alphaOver(0.06), "fill");
+}
+
+TEST(TruneGlassInputFieldTest, GivesTheFieldTheGlassLook)
+{
+    QLineEdit field;
+    truneGlassInputField(field, 8, 10, 6);
+    EXPECT_FALSE(field.hasFrame());
+    EXPECT_EQ(field.font().weight(), QFont::Normal);
+
+    const QImage empty = GlassPixels::rendered(field, {200, 32});
+    expectPixel(empty.pixel(0, 0), white, 0, "outside the rounded corner");
+    expectPixel(empty.pixel(0, 16), white, alphaOver(0.14, 0.10), "left edge");
+    expectPixel(empty.pixel(100, 31), white, alphaOver(0.14, 0.10), "bottom edge");
+    expectPixel(empty.pixel(100, 16), white, alphaOver(0.10), "inside");
+
+    // Styling the field again replaces the look instead of painting it twice.
+    truneGlassInputField(field, 8, 10, 6);
+    expectPixel(GlassPixels::rendered(field, {200, 32}).pixel(100, 16), white, alphaOver(0.10), "restyled");
+
+    // The text starts about the horizontal padding from the edge and is drawn in textPrimary.
+    field.setText(u"Wide"_s);
+    const QImage typed = GlassPixels::rendered(field, {200, 32});
+    int firstTextColumn = -1;
+    int strongest = 0;
+    for (int x = 0; x < typed.width() && firstTextColumn < 0; ++x) {
+        for (int y = 2; y < typed.height() - 2; ++y) {
+            if (qAlpha(typed.pixel(x, y)) > alphaOver(0.5, 0.10)) {
+                firstTextColumn = x;
+                break;
+            }
+        }
+    }
+    for (int y = 0; y < typed.height(); ++y) {
+        for (int x = 2; x < typed.width() - 2; ++x)
+            strongest = std::max(strongest, qAlpha(typed.pixel(x, y)));
+    }
+    EXPECT_GE(firstTextColumn, 10);
+    EXPECT_LE(firstTextColumn, 14);
+    EXPECT_NEAR(strongest, alphaOver(0.96, 0.10), 3);
+}
+
+TEST(TruneGlassSurfacesTest, Screenshots)
+{
+    TruneGroundBackground ground(TruneProductPalette::deepEmerald);
+    auto* column = new QVBoxLayout(&ground);
+    column->setContentsMargins(24, 24, 24, 24);
+    auto* card = new TruneGlassCard(16, 14);
+    auto* inside = new QWidget;
+    auto* fields = new QVBoxLayout(inside);
+    fields->setContentsMargins(0, 0, 0, 0);
+    auto* title = new QLabel(u"Search apps"_s);
+    title->setTextFormat(Qt::PlainText);
+    title->setStyleSheet(u"color: white"_s);
+    auto* field = new QLineEdit;
+    truneGlassInputField(*field, 8, 10, 6);
+    field->setPlaceholderText(u"Name or bundle id"_s);
+    auto* filled = new QLineEdit(u"TruneUpdate"_s);
+    truneGlassInputField(*filled, 8, 10, 6);
+    fields->addWidget(title);
+    fields->addWidget(field);
+    fields->addWidget(filled);
+    card->setContent(inside);
+    column->addWidget(card);
+    column->addStretch();
+    ground.resize(360, 220);
+    ground.layout()->activate();
+    saveScreenshot(ground, u"kit-glass-card-en"_s);
+}
