@@ -1,6 +1,7 @@
 #include "kit/ui/TruneSymbols.h"
 
 #include <QCache>
+#include <QDir>
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
@@ -129,6 +130,15 @@ bool contains(const QString& name)
 {
     initSymbolResources();
     return isWellFormedName(name) && QFile::exists(resourcePath(name));
+}
+
+QStringList names()
+{
+    initSymbolResources();
+    QStringList result;
+    for (const QString& file : QDir(u":/trune/symbols"_s).entryList({u"*.svg"_s}, QDir::Files, QDir::Name))
+        result.append(file.chopped(4));
+    return result;
 }
 
 QImage image(const QString& name, int logicalPx, const QColor& color, qreal devicePixelRatio)

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 
 class QPainter;
 
@@ -15,6 +16,9 @@ class QPainter;
 namespace TruneSymbols {
 
 bool contains(const QString& name);
+
+// Every glyph the kit has, sorted by name.
+QStringList names();
 
 // The glyph tinted in `color`, `logicalPx` square at the given device pixel ratio (cached).
 QPixmap pixmap(const QString& name, int logicalPx, const QColor& color, qreal devicePixelRatio);
