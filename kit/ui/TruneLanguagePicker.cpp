@@ -11,7 +11,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int systemIndex = 0;
-constexpr int firstLanguageIndex = 2; // after the system entry and the separator
 constexpr int minimumUntitledWidth = 190;
 constexpr int maximumUntitledWidth = 260;
 

@@ -15,7 +15,6 @@ using GlassPixels::alphaOver;
 
 namespace {
 
-const QColor black(0, 0, 0);
 
 // The colour of the most strongly coloured pixel inside `area`, scaled so its largest channel
 // is 1: the glyph's hue, whatever its antialiasing over the dark capsule.
