@@ -2,6 +2,7 @@
 
 #include "kit/localization/TruneText.h"
 #include "kit/ui/TruneFont.h"
+#include "kit/ui/TruneGlassShapes.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneLanguagePickerState.h"
 #include "kit/ui/TruneSymbols.h"
@@ -23,20 +24,10 @@ constexpr qreal horizontalPadding = 8;
 constexpr qreal verticalPadding = 4;
 constexpr qreal spacing = 4;
 constexpr qreal glyphSize = 11;
-constexpr qreal strokeWidth = 1;
 
 QFont codeFont()
 {
     return truneFont(11, QFont::DemiBold, TruneFontDesign::rounded);
-}
-
-// A rectangle whose short sides are half circles.
-QPainterPath capsule(const QRectF& rect)
-{
-    const qreal radius = std::min(rect.width(), rect.height()) / 2;
-    QPainterPath path;
-    path.addRoundedRect(rect, radius, radius);
-    return path;
 }
 
 } // namespace
@@ -100,13 +91,9 @@ void TruneLanguageMenuButton::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = QRectF(rect());
 
-    painter.fillPath(capsule(bounds), TruneGlassTokens::surface2());
-    // The stroke lies along the inside of the edge: its centre line is half a width inside.
-    const qreal inset = strokeWidth / 2;
-    const QColor& stroke = hasFocus() ? TruneGlassTokens::borderStrong() : TruneGlassTokens::borderSubtle();
-    painter.setPen(QPen(stroke, strokeWidth));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(capsule(bounds.adjusted(inset, inset, -inset, -inset)));
+    const QColor& border = hasFocus() ? TruneGlassTokens::borderStrong() : TruneGlassTokens::borderSubtle();
+    TruneGlassShapes::paintGlassShape(
+        painter, bounds, TruneGlassShapes::capsuleRadius, TruneGlassTokens::surface2(), border);
 
     const QRectF content = bounds.adjusted(horizontalPadding, verticalPadding, -horizontalPadding, -verticalPadding);
     const QRectF glyph(content.left(), content.center().y() - glyphSize / 2, glyphSize, glyphSize);

@@ -1,6 +1,7 @@
 #include "kit/ui/TruneVersionBadge.h"
 
 #include "kit/ui/TruneFont.h"
+#include "kit/ui/TruneGlassShapes.h"
 #include "kit/ui/TruneGlassTokens.h"
 
 #include <QFontMetricsF>
@@ -14,16 +15,6 @@ namespace {
 
 constexpr qreal horizontalPadding = 7;
 constexpr qreal verticalPadding = 2.5;
-constexpr qreal strokeWidth = 1;
-
-// A rectangle whose short sides are half circles.
-QPainterPath capsule(const QRectF& rect)
-{
-    const qreal radius = std::min(rect.width(), rect.height()) / 2;
-    QPainterPath path;
-    path.addRoundedRect(rect, radius, radius);
-    return path;
-}
 
 } // namespace
 
@@ -59,15 +50,10 @@ void TruneVersionBadge::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = QRectF(rect());
 
-    painter.fillPath(capsule(bounds), TruneGlassTokens::surface2());
-
-    // The stroke lies along the inside of the edge: its centre line is half a width inside.
-    const qreal inset = strokeWidth / 2;
-    painter.setPen(QPen(TruneGlassTokens::borderSubtle(), strokeWidth));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(capsule(bounds.adjusted(inset, inset, -inset, -inset)));
+    TruneGlassShapes::paintGlassShape(painter, bounds, TruneGlassShapes::capsuleRadius, TruneGlassTokens::surface2(),
+        TruneGlassTokens::borderSubtle());
 
     painter.setPen(TruneGlassTokens::textSecondary());
     painter.drawText(bounds.adjusted(horizontalPadding, verticalPadding, -horizontalPadding, -verticalPadding),
-                     Qt::AlignCenter, text());
+        Qt::AlignCenter, text());
 }
