@@ -12,7 +12,8 @@ class TruneGroundBackground final : public QWidget {
 public:
     explicit TruneGroundBackground(TruneProductPalette palette, QWidget* parent = nullptr);
 
-    TruneProductPalette palette() const { return m_palette; }
+    // Not palette(): that name is QWidget's colour palette, which a ground sets for its text.
+    TruneProductPalette productPalette() const { return m_palette; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -154,7 +154,7 @@ TEST_P(TruneKitGalleryTest, ShowsEveryComponentSymbolAndTheProgramsEmblem)
     const TruneLanguage language = GetParam();
     TruneGroundBackground ground(TruneProductPalette::deepEmerald);
     // Text and spinners on the dark ground take the light foreground the program's windows use.
-    QPalette palette = ground.QWidget::palette();
+    QPalette palette = ground.palette();
     palette.setColor(QPalette::WindowText, TruneGlassTokens::textPrimary());
     ground.setPalette(palette);
     auto* layout = new QVBoxLayout(&ground);
