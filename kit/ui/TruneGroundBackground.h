@@ -12,7 +12,7 @@ class TruneGroundBackground final : public QWidget {
 public:
     explicit TruneGroundBackground(TruneProductPalette palette, QWidget* parent = nullptr);
 
-    // Not palette(): that name is QWidget's colour palette, which a ground sets for its text.
+    // Not palette(): that is QWidget's colour palette, which the ground's children inherit.
     TruneProductPalette productPalette() const { return m_palette; }
 
 protected:
