@@ -15,6 +15,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Titles are plain text: an ampersand is shown, not taken as a mnemonic marker.
+QString menuText(const QString& title)
+{
+    return QString(title).replace(u'&', u"&&"_s);
+}
+
 QKeySequence shortcutFor(const QString& key, Qt::KeyboardModifiers modifiers)
 {
     if (key.isEmpty())
@@ -82,7 +88,7 @@ QString TruneAppMenuController::text(const QString& en, const QString& tr) const
 
 QMenu* TruneAppMenuController::newMenu(const TruneMenuTitle& title, QWidget* parent)
 {
-    auto* menu = new QMenu(title(), parent);
+    auto* menu = new QMenu(menuText(title()), parent);
     m_menuTitleUpdaters.insert(menu, title);
     forgetWhenDestroyed(menu);
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { menuNeedsUpdate(menu); });
@@ -99,7 +105,7 @@ QMenu* TruneAppMenuController::addTopLevelMenu(const TruneMenuTitle& title)
 void TruneAppMenuController::buildApplicationMenu()
 {
     // The application's name is not translated.
-    auto* menu = new QMenu(m_options.appName, m_mainMenu);
+    auto* menu = new QMenu(menuText(m_options.appName), m_mainMenu);
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { menuNeedsUpdate(menu); });
     m_mainMenu->addMenu(menu);
 
@@ -250,7 +256,7 @@ void TruneAppMenuController::appendSubmenu(const TruneMenuSubmenu& submenu, QMen
 QAction* TruneAppMenuController::addBoundItem(
     QMenu* menu, const QString& key, Qt::KeyboardModifiers modifiers, ItemBinding binding)
 {
-    auto* action = new QAction(binding.title(), menu);
+    auto* action = new QAction(menuText(binding.title()), menu);
     action->setMenuRole(QAction::NoRole);
     action->setShortcut(shortcutFor(key, modifiers));
     m_itemBindings.insert(action, std::move(binding));
@@ -263,7 +269,7 @@ QAction* TruneAppMenuController::addBoundItem(
 QAction* TruneAppMenuController::addStandardItem(QMenu* menu, TruneMenuTitle title, const QString& key,
     Qt::KeyboardModifiers modifiers, std::function<void()> perform)
 {
-    auto* action = new QAction(title(), menu);
+    auto* action = new QAction(menuText(title()), menu);
     action->setMenuRole(QAction::NoRole);
     action->setShortcut(shortcutFor(key, modifiers));
     m_titleUpdaters.insert(action, std::move(title));
@@ -298,7 +304,7 @@ void TruneAppMenuController::handleMenuAction(QAction* item)
 
 bool TruneAppMenuController::isItemEnabled(QAction* item, const ItemBinding& binding)
 {
-    item->setText(binding.title());
+    item->setText(menuText(binding.title()));
     const bool hidden = binding.isHidden && binding.isHidden();
     item->setVisible(!hidden);
     if (hidden)
@@ -320,7 +326,7 @@ bool TruneAppMenuController::validateMenuItem(QAction* item)
 void TruneAppMenuController::menuNeedsUpdate(QMenu* menu)
 {
     if (const auto updater = m_menuTitleUpdaters.constFind(menu); updater != m_menuTitleUpdaters.cend())
-        menu->setTitle((*updater)());
+        menu->setTitle(menuText((*updater)()));
 
     if (const auto builder = m_dynamicSubmenuBuilders.constFind(menu); builder != m_dynamicSubmenuBuilders.cend()) {
         const auto items = *builder;
@@ -335,7 +341,7 @@ void TruneAppMenuController::menuNeedsUpdate(QMenu* menu)
             continue;
         }
         if (const auto updater = m_titleUpdaters.constFind(item); updater != m_titleUpdaters.cend())
-            item->setText((*updater)());
+            item->setText(menuText((*updater)()));
         if (const auto hidden = m_hiddenChecks.constFind(item); hidden != m_hiddenChecks.cend())
             item->setVisible(!(*hidden)());
     }

@@ -18,16 +18,16 @@ constexpr double dragThreshold = 4.0;
 // Where the release after a drag is delivered: outside every control of any panel.
 constexpr QPointF releaseOutsideEveryControl(-10000, -10000);
 
-double length(QPoint delta)
+double length(QPointF delta)
 {
-    return std::hypot(double(delta.x()), double(delta.y()));
+    return std::hypot(delta.x(), delta.y());
 }
 
 } // namespace
 
 TruneDraggableFloatingPanel::TruneDraggableFloatingPanel(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-    , screenMouseLocationProvider([] { return QCursor::pos(); })
+    , screenMouseLocationProvider([] { return QPointF(QCursor::pos()); })
 {
 }
 
@@ -122,7 +122,7 @@ bool TruneDraggableFloatingPanel::handleRelease(const QMouseEvent& event)
 void TruneDraggableFloatingPanel::moveByDragDelta()
 {
     // The whole distance from the press, not just the part beyond the threshold.
-    move(m_dragStartWindowOrigin + (screenMouseLocationProvider() - m_dragStartScreenPoint));
+    move((QPointF(m_dragStartWindowOrigin) + screenMouseLocationProvider() - m_dragStartScreenPoint).toPoint());
 }
 
 void TruneDraggableFloatingPanel::resetDragState(bool notifyCancelled)

@@ -7,6 +7,7 @@
 // window system lets a client place them (X11, macOS; not Wayland).
 
 #include <QPoint>
+#include <QPointF>
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
@@ -33,7 +34,7 @@ public:
     std::function<void(QPoint origin)> onDragEnded;
     std::function<void()> onDragCancelled;
     // The pointer in global coordinates; the real cursor unless a client replaces it.
-    std::function<QPoint()> screenMouseLocationProvider;
+    std::function<QPointF()> screenMouseLocationProvider;
 
     // Ends a potential or running drag; reports the cancellation when one had started.
     virtual void resetDragState(bool notifyCancelled);
@@ -59,7 +60,7 @@ private:
     bool m_trackingPotentialDrag = false;
     bool m_didStartDragging = false;
     bool m_pushedClosedHandCursor = false;
-    QPoint m_dragStartScreenPoint;
+    QPointF m_dragStartScreenPoint;
     QPoint m_dragStartWindowOrigin;
     QPointer<QWindow> m_watchedWindow;
 };

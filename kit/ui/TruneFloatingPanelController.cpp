@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -76,7 +77,6 @@ protected:
     void changeEvent(QEvent* event) override
     {
         QWidget::changeEvent(event);
-        // Hiding the panel deactivates it as well; that is not a second dismissal.
         if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible())
             m_onResignActive();
     }
@@ -159,14 +159,17 @@ void TruneFloatingPanelController::place(bool centeredOnActiveScreen, const std:
 
 void TruneFloatingPanelController::dismiss()
 {
-    if (m_panel)
+    if (m_panel) {
+        // Hiding the active panel deactivates it on the way; that is not a second dismissal.
+        const QScopedValueRollback hiding(m_isHiding, true);
         m_panel->hide();
+    }
     if (m_onDismiss)
         m_onDismiss();
 }
 
 void TruneFloatingPanelController::panelResignedActive()
 {
-    if (m_dismissOnResignKey)
+    if (m_dismissOnResignKey && !m_isHiding)
         dismiss();
 }

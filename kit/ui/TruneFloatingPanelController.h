@@ -59,4 +59,5 @@ private:
     bool m_dismissOnResignKey;
     std::function<void()> m_onDismiss;
     Panel* m_panel = nullptr;
+    bool m_isHiding = false;
 };
