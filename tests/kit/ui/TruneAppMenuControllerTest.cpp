@@ -392,5 +392,9 @@ TEST_F(AppMenuControllerTest, Screenshots)
             menu.adjustSize();
             saveScreenshot(menu, u"menus-%1-%2"_s.arg(window.menuBar()->actions().indexOf(top)).arg(lang));
         }
+        QMenu& languages = *menuTitled(*window.menuBar(), u"View"_s)->actions().first()->menu();
+        open(languages);
+        languages.adjustSize();
+        saveScreenshot(languages, u"menus-language-"_s + lang);
     }
 }

@@ -1,6 +1,8 @@
 #include "kit/ui/TruneDraggableFloatingPanel.h"
 #include "kit/ui/TruneFirstClickHostingView.h"
 #include "kit/ui/TruneFloatingPanelController.h"
+#include "kit/ui/TruneGlassCard.h"
+#include "kit/ui/TruneGroundBackground.h"
 #include "kit/ui/TruneTearOffDragRegion.h"
 
 #include "tests/support/Screenshots.h"
@@ -30,11 +32,16 @@ public:
     using QWidget::QWidget;
     int moves = 0;
     int releases = 0;
+    QPointF lastRelease;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override { event->accept(); }
     void mouseMoveEvent(QMouseEvent*) override { ++moves; }
-    void mouseReleaseEvent(QMouseEvent*) override { ++releases; }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        ++releases;
+        lastRelease = event->position();
+    }
 };
 
 class OwnDragsView final : public QWidget, public TruneCustomDragTrackingView {
@@ -173,6 +180,14 @@ TEST_F(DraggableFloatingPanelTest, TheReleaseAfterADragDoesNotClickTheButtonUnde
     press(button);
     release();
     EXPECT_EQ(clicks, 1);
+
+    // The content that saw the press sees it end far outside itself.
+    press(recorder);
+    dragBy({10, 0});
+    release();
+    EXPECT_EQ(recorder->releases, 1);
+    EXPECT_LT(recorder->lastRelease.x(), -5000);
+    EXPECT_LT(recorder->lastRelease.y(), -5000);
 }
 
 TEST_F(DraggableFloatingPanelTest, PressesOnControlsThatTrackTheirOwnDragsNeverMoveThePanel)
@@ -344,7 +359,23 @@ TEST(FirstClickHostingViewTest, AClickIntoAnInactivePanelReachesItsControl)
     EXPECT_EQ(clicks, 1);
 }
 
-TEST_F(DraggableFloatingPanelTest, Screenshot)
+TEST(FloatingPanelControllerTest, Screenshot)
 {
-    saveScreenshot(panel, u"floating-panel-draggable-en"_s);
+    TruneFloatingPanelController controller(QSize(320, 180), true, {});
+    controller.show(true, std::nullopt, [] {
+        auto* ground = new TruneGroundBackground(TruneProductPalette::deepEmerald);
+        auto* card = new TruneGlassCard(14, 12);
+        auto* content = new QWidget;
+        auto* rows = new QVBoxLayout(content);
+        rows->addWidget(new QLabel(u"Clipboard"_s));
+        rows->addWidget(new QLineEdit(u"Drag anywhere but here"_s));
+        rows->addWidget(new QSlider(Qt::Horizontal));
+        card->setContent(content);
+        auto* layout = new QVBoxLayout(ground);
+        layout->setContentsMargins(16, 16, 16, 16);
+        layout->addWidget(card);
+        return ground;
+    });
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller.panel()));
+    saveScreenshot(*controller.panel(), u"floating-panel-glass-en"_s);
 }
