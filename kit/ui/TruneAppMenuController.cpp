@@ -1,6 +1,7 @@
 #include "kit/ui/TruneAppMenuController.h"
 
 #include "kit/localization/TruneText.h"
+#include "kit/platform/TruneNotifier.h"
 
 #include <QAction>
 #include <QApplication>
@@ -65,6 +66,24 @@ TruneAppMenuController::TruneAppMenuController(TruneAppMenuOptions options, QObj
     for (const TruneCustomMenu& custom : m_options.customMenus)
         appendElements(custom.elements, addTopLevelMenu(custom.title));
     buildWindowMenu();
+    // The menu bar stays in view in the window, so its titles follow a language change at once.
+    // Queued: whoever changed the language finishes first, and language() answers the new one.
+    connect(
+        &TruneNotifier::instance(), &TruneNotifier::posted, this,
+        [this](const QString& name) {
+            if (name == TruneNotificationName::languageDidChange)
+                refreshMenuBarTitles();
+        },
+        Qt::QueuedConnection);
+}
+
+void TruneAppMenuController::refreshMenuBarTitles()
+{
+    for (QAction* top : m_mainMenu->actions()) {
+        QMenu* menu = top->menu();
+        if (const auto updater = m_menuTitleUpdaters.constFind(menu); updater != m_menuTitleUpdaters.cend())
+            menu->setTitle(menuText((*updater)()));
+    }
 }
 
 TruneAppMenuController::~TruneAppMenuController()
@@ -92,6 +111,7 @@ QMenu* TruneAppMenuController::newMenu(const TruneMenuTitle& title, QWidget* par
     m_menuTitleUpdaters.insert(menu, title);
     forgetWhenDestroyed(menu);
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { menuNeedsUpdate(menu); });
+    connect(menu, &QMenu::aboutToHide, this, [this, menu] { enableShortcuts(menu); });
     return menu;
 }
 
@@ -107,6 +127,7 @@ void TruneAppMenuController::buildApplicationMenu()
     // The application's name is not translated.
     auto* menu = new QMenu(menuText(m_options.appName), m_mainMenu);
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { menuNeedsUpdate(menu); });
+    connect(menu, &QMenu::aboutToHide, this, [this, menu] { enableShortcuts(menu); });
     m_mainMenu->addMenu(menu);
 
     if (m_options.onOpenSettings) {
@@ -344,6 +365,16 @@ void TruneAppMenuController::menuNeedsUpdate(QMenu* menu)
             item->setText(menuText((*updater)()));
         if (const auto hidden = m_hiddenChecks.constFind(item); hidden != m_hiddenChecks.cend())
             item->setVisible(!(*hidden)());
+    }
+}
+
+void TruneAppMenuController::enableShortcuts(QMenu* menu)
+{
+    // A disabled action's shortcut never fires, and the state shown in the open menu may be
+    // stale by the time the shortcut is pressed; handleMenuAction checks again instead.
+    for (QAction* item : menu->actions()) {
+        if (m_itemBindings.contains(item))
+            item->setEnabled(true);
     }
 }
 

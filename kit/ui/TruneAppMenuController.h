@@ -91,6 +91,8 @@ private:
         const char* standardSlot, const std::function<void()>& override, TruneMenuCheck enablement);
     void forgetWhenDestroyed(QObject* object);
 
+    void refreshMenuBarTitles();
+    void enableShortcuts(QMenu* menu);
     void handleMenuAction(QAction* item);
     bool isItemEnabled(QAction* item, const ItemBinding& binding);
     void unregisterBindings(QMenu* menu);

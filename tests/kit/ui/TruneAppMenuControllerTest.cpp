@@ -2,6 +2,7 @@
 #include "kit/ui/TruneAppKitLauncher.h"
 
 #include "kit/localization/TruneLanguage.h"
+#include "kit/platform/TruneNotifier.h"
 #include "kit/platform/TruneUserDefaults.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TempHome.h"
@@ -73,11 +74,15 @@ void open(QMenu& menu)
 // A window with a line edit and a button, active, so that the Edit menu has someone to talk to.
 class EditingWindow final {
 public:
-    EditingWindow()
+    explicit EditingWindow(QMenuBar* menuBar = nullptr)
     {
-        auto* layout = new QVBoxLayout(&window);
+        auto* central = new QWidget;
+        auto* layout = new QVBoxLayout(central);
         layout->addWidget(lineEdit);
         layout->addWidget(button);
+        window.setCentralWidget(central);
+        if (menuBar)
+            window.setMenuBar(menuBar);
         window.show();
         window.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -89,9 +94,9 @@ public:
         QApplication::processEvents();
     }
 
-    QWidget window;
-    QLineEdit* lineEdit = new QLineEdit(&window);
-    QPushButton* button = new QPushButton(u"Other"_s, &window);
+    QMainWindow window;
+    QLineEdit* lineEdit = new QLineEdit;
+    QPushButton* button = new QPushButton(u"Other"_s);
 };
 
 class AppMenuControllerTest : public ::testing::Test {
@@ -129,11 +134,14 @@ TEST_F(AppMenuControllerTest, MenusAndStandardItemsFollowTheInterfaceLanguage)
     EXPECT_EQ(textsOf(menuTitled(bar, u"Edit"_s)->actions()),
         (QStringList{u"Undo"_s, u"Redo"_s, u"---"_s, u"Cut"_s, u"Copy"_s, u"Paste"_s, u"Select All"_s}));
 
+    // The menu bar is always in view: its titles change with the language, without any menu opening.
     language = TruneLanguage::tr;
+    TruneNotifier::instance().post(TruneNotificationName::languageDidChange);
+    QApplication::processEvents();
+    EXPECT_EQ(menuBarTitles(bar), (QStringList{u"Probe"_s, u"Dosya"_s, u"Düzen"_s, u"Araçlar"_s, u"Pencere"_s}));
+
     for (QAction* top : bar.actions())
         open(*top->menu());
-
-    EXPECT_EQ(menuBarTitles(bar), (QStringList{u"Probe"_s, u"Dosya"_s, u"Düzen"_s, u"Araçlar"_s, u"Pencere"_s}));
     EXPECT_EQ(textsOf(bar.actions().first()->menu()->actions()),
         (QStringList{u"Geri Bildirim & Fikir Gönder…"_s, u"---"_s, u"Probe Uygulamasından Çık"_s}));
     EXPECT_EQ(textsOf(controller.windowsMenu()->actions()),
@@ -267,6 +275,31 @@ TEST_F(AppMenuControllerTest, ItemsSkippedWhileEditingAndHiddenItemsAreDisabled)
     EXPECT_TRUE(secret.isVisible());
     EXPECT_TRUE(secret.isEnabled());
     EXPECT_TRUE(divider.isVisible());
+}
+
+TEST_F(AppMenuControllerTest, AShortcutChecksTheItemWhenPressedNotWhenTheMenuLastOpened)
+{
+    int renames = 0;
+    TruneAppMenuOptions withItem = options();
+    withItem.customMenus = {TruneCustomMenu(u"Tools"_s,
+        {TruneMenuElement::item({.title = [] { return u"Rename"_s; },
+            .keyEquivalent = u"r"_s,
+            .skipWhenEditingText = true,
+            .action = [&] { ++renames; }})})};
+    TruneAppMenuController controller(withItem);
+    QMenu& tools = *menuTitled(*controller.mainMenu(), u"Tools"_s);
+    EditingWindow window(controller.mainMenu());
+
+    window.focus(window.lineEdit);
+    open(tools);
+    EXPECT_FALSE(itemTitled(tools, u"Rename"_s)->isEnabled());
+    emit tools.aboutToHide();
+    QTest::keyClick(window.lineEdit, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(renames, 0);
+
+    window.focus(window.button);
+    QTest::keyClick(window.button, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(renames, 1);
 }
 
 TEST_F(AppMenuControllerTest, ADynamicSubmenuOpenedAgainHoldsOneSetOfBindings)
