@@ -79,6 +79,9 @@ TruneAppMenuController::TruneAppMenuController(TruneAppMenuOptions options, QObj
 
 void TruneAppMenuController::refreshMenuBarTitles()
 {
+    // Gone with the window that held it.
+    if (!m_mainMenu)
+        return;
     for (QAction* top : m_mainMenu->actions()) {
         QMenu* menu = top->menu();
         if (const auto updater = m_menuTitleUpdaters.constFind(menu); updater != m_menuTitleUpdaters.cend())
@@ -110,9 +113,14 @@ QMenu* TruneAppMenuController::newMenu(const TruneMenuTitle& title, QWidget* par
     auto* menu = new QMenu(menuText(title()), parent);
     m_menuTitleUpdaters.insert(menu, title);
     forgetWhenDestroyed(menu);
+    watchOpening(menu);
+    return menu;
+}
+
+void TruneAppMenuController::watchOpening(QMenu* menu)
+{
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { menuNeedsUpdate(menu); });
     connect(menu, &QMenu::aboutToHide, this, [this, menu] { enableShortcuts(menu); });
-    return menu;
 }
 
 QMenu* TruneAppMenuController::addTopLevelMenu(const TruneMenuTitle& title)
@@ -126,8 +134,7 @@ void TruneAppMenuController::buildApplicationMenu()
 {
     // The application's name is not translated.
     auto* menu = new QMenu(menuText(m_options.appName), m_mainMenu);
-    connect(menu, &QMenu::aboutToShow, this, [this, menu] { menuNeedsUpdate(menu); });
-    connect(menu, &QMenu::aboutToHide, this, [this, menu] { enableShortcuts(menu); });
+    watchOpening(menu);
     m_mainMenu->addMenu(menu);
 
     if (m_options.onOpenSettings) {

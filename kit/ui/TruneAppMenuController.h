@@ -8,6 +8,7 @@
 #include "kit/ui/TruneMenuElement.h"
 
 #include <QHash>
+#include <QMenu>
 #include <QMenuBar>
 #include <QObject>
 #include <QPointer>
@@ -18,7 +19,6 @@
 #include <vector>
 
 class QAction;
-class QMenu;
 
 struct TruneAppMenuOptions {
     QString appName = {};
@@ -44,7 +44,8 @@ public:
     explicit TruneAppMenuController(TruneAppMenuOptions options, QObject* parent = nullptr);
     ~TruneAppMenuController() override;
 
-    // Owned by the controller until a window takes it (QMainWindow::setMenuBar).
+    // Owned by the controller until a window takes it (QMainWindow::setMenuBar); none once that
+    // window is gone.
     QMenuBar* mainMenu() const { return m_mainMenu; }
     QMenu* windowsMenu() const { return m_windowsMenu; }
 
@@ -75,6 +76,7 @@ private:
 
     QMenu* addTopLevelMenu(const TruneMenuTitle& title);
     QMenu* newMenu(const TruneMenuTitle& title, QWidget* parent);
+    void watchOpening(QMenu* menu);
     void buildApplicationMenu();
     void buildWindowMenu();
     void populateEditMenu(QMenu* menu);
@@ -100,7 +102,7 @@ private:
 
     TruneAppMenuOptions m_options;
     QPointer<QMenuBar> m_mainMenu;
-    QMenu* m_windowsMenu = nullptr;
+    QPointer<QMenu> m_windowsMenu;
 
     // Keyed by object identity only; an entry goes when its object is destroyed.
     QHash<const QObject*, ItemBinding> m_itemBindings;

@@ -397,6 +397,22 @@ TEST_F(AppMenuControllerTest, TheLauncherPutsTheMenuBarIntoTheHostWindowAndKeeps
     EXPECT_EQ(TruneAppKitLauncher::strongDelegate(), delegate.data());
 }
 
+TEST_F(AppMenuControllerTest, AMenuBarGoneWithItsWindowIsLeftAlone)
+{
+    TruneAppMenuController controller(options());
+    auto window = std::make_unique<QMainWindow>();
+    window->setMenuBar(controller.mainMenu());
+    window.reset();
+
+    language = TruneLanguage::tr;
+    TruneNotifier::instance().post(TruneNotificationName::languageDidChange);
+    QApplication::processEvents();
+
+    EXPECT_EQ(controller.mainMenu(), nullptr);
+    EXPECT_EQ(controller.windowsMenu(), nullptr);
+    EXPECT_EQ(controller.bindingCount(), 0);
+}
+
 TEST_F(AppMenuControllerTest, Screenshots)
 {
     for (const TruneLanguage shown : {TruneLanguage::en, TruneLanguage::tr}) {
