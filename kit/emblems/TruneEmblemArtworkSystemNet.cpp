@@ -79,9 +79,9 @@ constexpr std::array portello{
 // A pointer device sending. The signal arcs are centred one unit left of (64, 49) so that the
 // outer one stays inside the ink square.
 constexpr std::array diskarn{
-    fill(rect(30, 28, 24, 44, 12), primary),
-    fill(capsule(39.5, 33, 5, 10), onPrimaryAccent),
-    strokeWith(line(31, 47, 53, 47), cut(0.5), 2.2),
+    fill(rect(27, 28, 24, 44, 12), primary),
+    fill(capsule(36.5, 33, 5, 10), onPrimaryAccent),
+    strokeWith(line(28, 47, 50, 47), cut(0.5), 2.2),
     strokeWith(arc(63, 49, 9, -42, 42), primary, 3.4),
     strokeWith(arc(63, 49, 15, -42, 42), mid, 3.4),
 };
