@@ -131,3 +131,104 @@ TEST(TruneEmblemArtworkRenderTest, EveryEmblemRendersAtEverySizeInBothLooks)
         }
     }
 }
+
+namespace {
+
+struct Pair {
+    TruneAppIdentity first;
+    TruneAppIdentity second;
+    float distance = 0;
+};
+
+// The white-glass emblem at 64 px on the ground, as it is seen.
+TruneImageFeaturePrint printOf(TruneAppIdentity app)
+{
+    QImage seen(64, 64, QImage::Format_ARGB32_Premultiplied);
+    seen.fill(ground);
+    QPainter painter(&seen);
+    painter.drawImage(0, 0, TruneEmblemRenderer::image(app, 64, 1));
+    painter.end();
+    return *TruneImageFeaturePrint::compute(seen);
+}
+
+std::string nameOf(TruneAppIdentity app)
+{
+    return std::to_string(static_cast<int>(app)) + " " + rawValue(app).toStdString();
+}
+
+} // namespace
+
+// No emblem is mistaken for another. The drawings that share a shape on purpose (the split shield,
+// the one-piece shield, the display frame) are the most alike the family means to be: the closest
+// of them sets the floor every other pair must stay above, and they themselves must still differ
+// clearly by what they carry.
+TEST(TruneEmblemArtworkRenderTest, NoTwoEmblemsAreAlike)
+{
+    using App = TruneAppIdentity;
+    const std::vector<std::vector<App>> sharingAShape{
+        {App::thermix, App::shellwyn, App::dockwise},
+        {App::firewick, App::hashling, App::bootrel},
+        {App::snaplume, App::pingrel},
+    };
+    constexpr float sharedShapeLeast = 0.1f;
+
+    const std::vector<App> apps = allCases<App>();
+    std::vector<TruneImageFeaturePrint> prints;
+    for (const App app : apps)
+        prints.push_back(printOf(app));
+    std::vector<Pair> pairs;
+    for (std::size_t i = 0; i < apps.size(); ++i)
+        for (std::size_t j = i + 1; j < apps.size(); ++j)
+            pairs.push_back({apps[i], apps[j], prints[i].distance(prints[j])});
+    std::ranges::sort(pairs, {}, &Pair::distance);
+
+    const auto shareAShape = [&](App a, App b) {
+        return std::ranges::any_of(sharingAShape,
+            [&](const std::vector<App>& group) { return std::ranges::count(group, a) + std::ranges::count(group, b) == 2; });
+    };
+    float floor = 2;
+    for (const Pair& pair : pairs)
+        if (shareAShape(pair.first, pair.second))
+            floor = std::min(floor, pair.distance);
+
+    std::printf("ten closest pairs (floor %.3f, the closest pair sharing a shape):\n", floor);
+    for (std::size_t i = 0; i < 10 && i < pairs.size(); ++i)
+        std::printf("  %.3f  %s / %s\n", pairs[i].distance, nameOf(pairs[i].first).c_str(),
+            nameOf(pairs[i].second).c_str());
+    EXPECT_GT(floor, sharedShapeLeast);
+    for (const Pair& pair : pairs) {
+        if (!shareAShape(pair.first, pair.second)) {
+            EXPECT_GT(pair.distance, floor) << nameOf(pair.first) << " and " << nameOf(pair.second);
+        }
+    }
+}
+
+// Four threads draw every emblem at once, each in its own order, through the shared cache: every
+// picture is the one a single thread draws.
+TEST(TruneEmblemArtworkRenderTest, FourThreadsDrawEveryEmblemAsOneThreadDoes)
+{
+    constexpr int threadCount = 4;
+    // A pixel size no other test asks for, so the threads start from an empty cache.
+    constexpr int pixels = 37;
+    const std::vector<TruneAppIdentity> apps = allCases<TruneAppIdentity>();
+    std::vector<std::vector<QImage>> seen(threadCount, std::vector<QImage>(apps.size()));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < threadCount; ++t) {
+        threads.emplace_back([t, &apps, &seen] {
+            for (std::size_t step = 0; step < apps.size(); ++step) {
+                // Thread t starts a quarter further along, and the odd ones walk backwards.
+                const std::size_t offset = (step + std::size_t(t) * apps.size() / threadCount) % apps.size();
+                const std::size_t i = t % 2 ? apps.size() - 1 - offset : offset;
+                seen[std::size_t(t)][i] = TruneEmblemRenderer::image(apps[i], pixels, 1);
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (std::size_t i = 0; i < apps.size(); ++i) {
+        SCOPED_TRACE(nameOf(apps[i]));
+        const QImage alone = EmblemProbe::emblemIn(apps[i], TruneEmblemTone::whiteGlass(), pixels);
+        for (int t = 0; t < threadCount; ++t)
+            EXPECT_EQ(seen[std::size_t(t)][i].convertToFormat(QImage::Format_ARGB32_Premultiplied), alone);
+    }
+}
