@@ -74,9 +74,9 @@ constexpr std::array lenswyn{
 // A document: the folded sheet with three lines of text.
 constexpr std::array giffel = joined(TruneFlatDraw::Shapes::foldedSheet,
     std::array{
-        fill(rect(35, 47.5, 22, textLineHeight, textLineRadius), cut(0.55)),
-        fill(rect(35, 56, 30, textLineHeight, textLineRadius), cut(0.55)),
-        fill(rect(35, 64.5, 17, textLineHeight, textLineRadius), cut(0.55)),
+        fill(rect(35, 47.5, 22, textLineHeight, textLineRadius), cut(paleCut)),
+        fill(rect(35, 56, 30, textLineHeight, textLineRadius), cut(paleCut)),
+        fill(rect(35, 64.5, 17, textLineHeight, textLineRadius), cut(paleCut)),
     });
 
 // An open book with a bookmark.
@@ -84,8 +84,8 @@ constexpr std::array photalo{
     fill(polygon({{22, 28}, {48, 32}, {48, 76}, {22, 72}}), primary),
     fill(polygon({{52, 32}, {78, 28}, {78, 72}, {52, 76}}), mid),
     fill(rect(27, 42, 17, textLineHeight, textLineRadius), cut(0.7)),
-    fill(rect(27, 51, 17, textLineHeight, textLineRadius), cut(0.55)),
-    fill(rect(27, 60, 12, textLineHeight, textLineRadius), cut(0.55)),
+    fill(rect(27, 51, 17, textLineHeight, textLineRadius), cut(paleCut)),
+    fill(rect(27, 60, 12, textLineHeight, textLineRadius), cut(paleCut)),
     fill(polygon({{61, 31}, {70, 29.5}, {70, 52}, {65.5, 47}, {61, 52}}), accent),
 };
 
@@ -95,7 +95,7 @@ constexpr std::array audrel{
     strokeWith(line(50, 24, 50, 76), primaryAt(0.24), arrowStroke),
     strokeWith(line(68, 24, 68, 76), primaryAt(0.24), arrowStroke),
     strokeWith(line(32, 76, 32, 50), accent, arrowStroke),
-    strokeWith(line(50, 76, 50, 36), primaryAt(0.8), arrowStroke),
+    strokeWith(line(50, 76, 50, 36), primaryAt(standAlpha), arrowStroke),
     strokeWith(line(68, 76, 68, 58), accent, arrowStroke),
     fill(capsule(25, 46.3, 14, 7.4), primary),
     fill(capsule(43, 32.3, 14, 7.4), primary),

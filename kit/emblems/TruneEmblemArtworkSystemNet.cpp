@@ -73,7 +73,7 @@ constexpr std::array portello{
     fill(rect(22, 35, 40, 28, 7), primary),
     fill(disc(42, 49, 12), cut(fullCut)),
     fill(disc(42, 49, 5.6), accent),
-    fill(capsule(30, 68, 24, 5), primaryAt(0.8)),
+    fill(capsule(30, 68, 24, 5), primaryAt(standAlpha)),
 };
 
 // A pointer device sending. The signal arcs are centred one unit left of (64, 49) so that the
@@ -89,7 +89,7 @@ constexpr std::array diskarn{
 // A grid of four tiles.
 constexpr std::array signalo{
     fill(rect(23, 23, 24.5, 24.5, tileRadius), primary),
-    fill(capsule(29, 33.25, 12.5, 4), cut(0.55)),
+    fill(capsule(29, 33.25, 12.5, 4), cut(paleCut)),
     fill(rect(52.5, 23, 24.5, 24.5, tileRadius), primaryAt(0.36)),
     fill(rect(23, 52.5, 24.5, 24.5, tileRadius), primaryAt(0.36)),
     fill(rect(52.5, 52.5, 24.5, 24.5, tileRadius), accentAt(0.95)),
@@ -99,10 +99,10 @@ constexpr std::array signalo{
 // A remote screen: two arrows, one each way, on the display frame.
 constexpr std::array pingrel = joined(TruneFlatDraw::Shapes::displayFrame,
     std::array{
-        strokeWith(line(34, 38, 64, 38), primary, 3.4),
-        strokeWith(polyline({{58, 32.5}, {64, 38}, {58, 43.5}}), primary, 3.4),
-        strokeWith(line(66, 51, 36, 51), accent, 3.4),
-        strokeWith(polyline({{42, 45.5}, {36, 51}, {42, 56.5}}), accent, 3.4),
+        strokeWith(line(34, 38, 64, 38), primary, detailStroke),
+        strokeWith(polyline({{58, 32.5}, {64, 38}, {58, 43.5}}), primary, detailStroke),
+        strokeWith(line(66, 51, 36, 51), accent, detailStroke),
+        strokeWith(polyline({{42, 45.5}, {36, 51}, {42, 56.5}}), accent, detailStroke),
     });
 
 // A link: a bar sending to another.
@@ -136,7 +136,7 @@ constexpr std::array memsweep{
 // A guarded network: three nodes joined across the split shield.
 constexpr std::array thermix = joined(splitShield,
     std::array{
-        strokeWith(line(37, 38, 61, 57), cut(0.9), 3.4),
+        strokeWith(line(37, 38, 61, 57), cut(0.9), detailStroke),
         fill(disc(37, 38, 9), cut(fullCut)),
         fill(disc(61, 57, 9), cut(fullCut)),
         fill(disc(49, 47.5, 14.8), cut(fullCut)),
@@ -317,9 +317,9 @@ constexpr std::array dockwise = joined(splitShield,
 // A restore: a circular arrow round clock hands, cut into the shield.
 constexpr std::array bootrel = joined(shield,
     std::array{
-        strokeWith(arc(50, 49, 12.5, -50, 225), cut(0.92), 3.4),
+        strokeWith(arc(50, 49, 12.5, -50, 225), cut(0.92), detailStroke),
         fill(polygon({{54.2, 36.21}, {62.08, 36.94}, {56.29, 43.84}}), cut(0.92)),
-        strokeWith(polyline({{50, 41.5}, {50, 49.5}, {56.5, 53}}), cut(fullCut), 3.4),
+        strokeWith(polyline({{50, 41.5}, {50, 49.5}, {56.5, 53}}), cut(fullCut), detailStroke),
         fill(disc(50, 49.5, 5), glassPrimaryFlatAccent),
     });
 

@@ -41,7 +41,6 @@ inline constexpr qreal textLineHeight = 4.2;
 inline constexpr qreal textLineRadius = textLineHeight / 2;
 inline constexpr qreal textLineStrong = 0.72; // the first line
 inline constexpr qreal textLineSoft = 0.56;   // the lines after it
-inline constexpr qreal textLinePitch = 10;    // from one line's top to the next
 
 // Badges: a square or round piece over the body's corner, with a clearance this much larger on
 // every side erased beneath it in white glass, and its symbol cut through it.

@@ -86,7 +86,8 @@ std::vector<std::string> faultsOf(
     if (ops.empty())
         return {"no drawing"};
     const QRectF ink(TruneEmblemGrammar::inkMin, TruneEmblemGrammar::inkMin,
-        TruneEmblemGrammar::inkMax - TruneEmblemGrammar::inkMin, TruneEmblemGrammar::inkMax - TruneEmblemGrammar::inkMin);
+        TruneEmblemGrammar::inkMax - TruneEmblemGrammar::inkMin,
+        TruneEmblemGrammar::inkMax - TruneEmblemGrammar::inkMin);
     std::vector<std::string> faults;
     bool accentMotif = false;
     bool afterBadge = false;
@@ -116,8 +117,8 @@ std::vector<std::string> faultsOf(
         if (op.layer == Layer::clearance) {
             if (!isFullCut(op.paint.glass))
                 faults.push_back(describe(i, "a clearance that is not a full cut"));
-            const bool clearsAPiece = i + 1 < ops.size()
-                && (ops[i + 1].layer == Layer::plain || ops[i + 1].layer == Layer::badge);
+            const bool clearsAPiece
+                = i + 1 < ops.size() && (ops[i + 1].layer == Layer::plain || ops[i + 1].layer == Layer::badge);
             if (!clearsAPiece)
                 faults.push_back(describe(i, "a clearance not followed by the piece it makes room for"));
         }
@@ -179,8 +180,7 @@ TEST(TruneEmblemArtworkLintTest, CatchesEachBrokenRule)
         {"no accent motif", {body}},
         {"white glass only", {body, mark, fill(disc(40, 40, 6), byLook(primary, nothing))}},
         {"not followed by the piece", {body, mark, clearance(disc(60, 60, 14))}},
-        {"not its symbol",
-            {body, clearance(disc(60, 60, 14)), badge(fill(disc(60, 60, 10), accent)), mark}},
+        {"not its symbol", {body, clearance(disc(60, 60, 14)), badge(fill(disc(60, 60, 10), accent)), mark}},
         {"not cut through",
             {body, clearance(disc(60, 60, 14)), badge(fill(disc(60, 60, 10), accent)),
                 badgeSymbol(fill(disc(60, 60, 4), cut(0.6)))}},

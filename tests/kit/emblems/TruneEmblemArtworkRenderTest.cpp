@@ -107,8 +107,8 @@ TEST(TruneEmblemArtworkRenderTest, EveryEmblemRendersAtEverySizeInBothLooks)
         for (const Look& look : looks) {
             const QImage largest = drawn(app, look, 256);
             for (const int pixels : sizes) {
-                SCOPED_TRACE(std::to_string(static_cast<int>(app)) + " " + rawValue(app).toStdString() + " "
-                    + look.name + " " + std::to_string(pixels) + " px");
+                SCOPED_TRACE(std::to_string(static_cast<int>(app)) + " " + rawValue(app).toStdString() + " " + look.name
+                    + " " + std::to_string(pixels) + " px");
                 const QImage image = drawn(app, look, pixels);
                 ASSERT_EQ(image.size(), QSize(pixels, pixels));
                 const InkSummary ink = summarise(image);
@@ -125,7 +125,8 @@ TEST(TruneEmblemArtworkRenderTest, EveryEmblemRendersAtEverySizeInBothLooks)
                 EXPECT_GE(ink.bounds.top(), 20 - 1.5 - pixel);
                 EXPECT_LE(ink.bounds.right(), 80 + 1.5 + pixel);
                 EXPECT_LE(ink.bounds.bottom(), 80 + 1.5 + pixel);
-                const QImage reference = largest.scaled(pixels, pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                const QImage reference
+                    = largest.scaled(pixels, pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
                 EXPECT_LE(meanDifference(alphas(image), alphas(reference)), sameShapeTolerance);
             }
         }
@@ -183,8 +184,9 @@ TEST(TruneEmblemArtworkRenderTest, NoTwoEmblemsAreAlike)
     std::ranges::sort(pairs, {}, &Pair::distance);
 
     const auto shareAShape = [&](App a, App b) {
-        return std::ranges::any_of(sharingAShape,
-            [&](const std::vector<App>& group) { return std::ranges::count(group, a) + std::ranges::count(group, b) == 2; });
+        return std::ranges::any_of(sharingAShape, [&](const std::vector<App>& group) {
+            return std::ranges::count(group, a) + std::ranges::count(group, b) == 2;
+        });
     };
     float floor = 2;
     for (const Pair& pair : pairs)
@@ -193,8 +195,8 @@ TEST(TruneEmblemArtworkRenderTest, NoTwoEmblemsAreAlike)
 
     std::printf("ten closest pairs (floor %.3f, the closest pair sharing a shape):\n", floor);
     for (std::size_t i = 0; i < 10 && i < pairs.size(); ++i)
-        std::printf("  %.3f  %s / %s\n", pairs[i].distance, nameOf(pairs[i].first).c_str(),
-            nameOf(pairs[i].second).c_str());
+        std::printf(
+            "  %.3f  %s / %s\n", pairs[i].distance, nameOf(pairs[i].first).c_str(), nameOf(pairs[i].second).c_str());
     EXPECT_GT(floor, sharedShapeLeast);
     for (const Pair& pair : pairs) {
         if (!shareAShape(pair.first, pair.second)) {

@@ -170,7 +170,8 @@ TEST(TruneEmblemGivenDrawingsTest, ProbesInGlassAndFlat)
             const QImage glass = TruneEmblemRenderer::image(drawing.app, pixels, 1);
             const QImage flatImage = EmblemProbe::emblemIn(drawing.app, flat, pixels);
             for (const Probe& probe : drawing.probes) {
-                SCOPED_TRACE(rawValue(drawing.app).toStdString() + " at " + std::to_string(pixels) + " px: " + probe.where);
+                SCOPED_TRACE(
+                    rawValue(drawing.app).toStdString() + " at " + std::to_string(pixels) + " px: " + probe.where);
                 const QColor inGlass = EmblemProbe::colorAt(glass, probe.point);
                 const QColor inFlat = EmblemProbe::colorAt(flatImage, probe.point);
                 EXPECT_TRUE(EmblemProbe::near(inGlass, probe.inGlass)) << inGlass.name(QColor::HexArgb).toStdString();
