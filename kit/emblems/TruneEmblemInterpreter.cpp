@@ -1,6 +1,9 @@
 #include "kit/emblems/TruneEmblemInterpreter.h"
 
 #include <QPainter>
+#include <QTransform>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -49,10 +52,12 @@ QPainterPath arc(const TruneEmblemArc& shape)
 QPainterPath polyline(const TruneEmblemPolyline& shape)
 {
     QPainterPath path;
-    if (shape.points.empty())
+    const std::span points
+        = std::span(shape.points).first(std::size_t(std::clamp(shape.count, 0, maximumPolylinePoints)));
+    if (points.empty())
         return path;
-    path.moveTo(shape.points.front());
-    for (const QPointF& point : shape.points.subspan(1))
+    path.moveTo(points.front());
+    for (const QPointF& point : points.subspan(1))
         path.lineTo(point);
     if (shape.closed)
         path.closeSubpath();
@@ -125,6 +130,9 @@ TruneFlatPaint paintFor(const TruneEmblemTone& tone, TruneEmblemPaintRef ref)
         return tone.accentAlpha(ref.alpha);
     case TruneEmblemPaintRole::erase:
         return TruneFlatPaint::ofCutout(ref.alpha);
+    case TruneEmblemPaintRole::none:
+        // An erasure of nothing: leaves every pixel as it was.
+        return TruneFlatPaint::ofCutout(0);
     }
     return tone.primary();
 }
@@ -147,12 +155,34 @@ void putDown(QPainter& painter, const TruneFlatPaint& paint, const QPainterPath&
     painter.restore();
 }
 
+QPainterPath outlineOf(const TruneEmblemOp& op)
+{
+    const QPainterPath path = pathOf(op.shape);
+    if (op.turn.degrees == 0)
+        return path;
+    // Turning and moving keep lengths, so a stroke along the moved path is the moved stroke.
+    QTransform turn;
+    turn.translate(op.turn.pivot.x(), op.turn.pivot.y());
+    turn.rotate(op.turn.degrees);
+    QPainterPath moved = turn.map(path);
+    moved.setFillRule(Qt::WindingFill);
+    return moved;
+}
+
+TruneEmblemPaintRef paintIn(const TruneEmblemOp& op, bool whiteGlass)
+{
+    return whiteGlass ? op.paint.glass : op.paint.flat;
+}
+
 void run(QPainter& painter, const TruneEmblemTone& tone, std::span<const TruneEmblemOp> ops)
 {
     for (const TruneEmblemOp& op : ops) {
+        const TruneEmblemPaintRef paint = paintIn(op, tone.isWhiteGlass);
+        if (paint.role == TruneEmblemPaintRole::none)
+            continue;
         const std::optional<qreal> strokeWidth
             = op.how == TruneEmblemPutDown::stroke ? std::optional(op.lineWidth) : std::nullopt;
-        putDown(painter, paintFor(tone, op.paint), pathOf(op.shape), strokeWidth);
+        putDown(painter, paintFor(tone, paint), outlineOf(op), strokeWidth);
     }
 }
 

@@ -1,8 +1,10 @@
 #include "kit/emblems/TruneEmblemRenderer.h"
 
+#include "kit/emblems/TruneEmblemArtworkMedia.h"
 #include "kit/emblems/TruneEmblemArtworkProductivity.h"
 #include "kit/emblems/TruneEmblemArtworkSystemNet.h"
 #include "kit/emblems/TruneEmblemGrammar.h"
+#include "kit/emblems/TruneEmblemInterpreter.h"
 #include "kit/emblems/TruneFlatDraw.h"
 
 #include <QBuffer>
@@ -20,8 +22,11 @@ namespace TruneEmblemRenderer {
 
 namespace {
 
+using namespace TruneEmblemGrammar;
+
 constexpr int mediaFirstIndex = 27;
 constexpr int mediaLastIndex = 42;
+constexpr TruneAppIdentity screenWithPlay = TruneAppIdentity::snaplume;
 constexpr int cachedImageCount = 256;
 constexpr int minimumPixelSize = 16;
 constexpr qreal minimumPointSize = 10;
@@ -39,10 +44,23 @@ EmblemCache& emblemCache()
     return cache;
 }
 
-// Until the media drawings are built, every media entry shows the placeholder tile.
-void drawMediaEmblem(QPainter& painter, const TruneEmblemTone& tone)
+// The one media entry without a drawing of the group's own: a screen playing, with a dot.
+constexpr std::array screenWithPlayOps = joined(TruneFlatDraw::Shapes::displayFrame,
+    std::array{
+        fill(polygon({{44, 36.5}, {60, 44.5}, {44, 52.5}}), primary),
+        fill(disc(31, 33.5, 6.4), accent),
+    });
+
+bool isMedia(TruneAppIdentity app)
 {
-    TruneFlatDraw::placeholderTile(painter, tone);
+    const int index = static_cast<int>(app);
+    return index >= mediaFirstIndex && index <= mediaLastIndex;
+}
+
+std::span<const TruneEmblemOp> mediaDrawing(TruneAppIdentity app)
+{
+    return app == screenWithPlay ? std::span<const TruneEmblemOp>(screenWithPlayOps)
+                                 : TruneEmblemArtworkMedia::drawing(app);
 }
 
 qreal countedPointSize(qreal pointSize)
@@ -95,12 +113,20 @@ bool drawFlatEmblem(TruneAppIdentity app, QPainter& painter, const TruneEmblemTo
 {
     if (TruneEmblemArtworkProductivity::draw(app, painter, tone))
         return true;
-    const int index = static_cast<int>(app);
-    if (index >= mediaFirstIndex && index <= mediaLastIndex) {
-        drawMediaEmblem(painter, tone);
+    if (isMedia(app)) {
+        TruneEmblemInterpreter::run(painter, tone, mediaDrawing(app));
         return true;
     }
     return TruneEmblemArtworkSystemNet::draw(app, painter, tone);
+}
+
+std::span<const TruneEmblemOp> drawing(TruneAppIdentity app)
+{
+    if (const std::span<const TruneEmblemOp> ops = TruneEmblemArtworkProductivity::drawing(app); !ops.empty())
+        return ops;
+    if (isMedia(app))
+        return mediaDrawing(app);
+    return TruneEmblemArtworkSystemNet::drawing(app);
 }
 
 QImage image(TruneAppIdentity app, qreal pointSize, qreal scale, bool asTemplate)

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "kit/emblems/TruneEmblemGrammar.h"
 #include "kit/emblems/TruneEmblemTone.h"
 #include "kit/foundation/TruneAppIdentity.h"
 
 #include <QByteArray>
 #include <QImage>
+
+#include <span>
 
 class QPainter;
 
@@ -19,6 +22,9 @@ inline constexpr int maximumPixelSize = 4096;
 // onto the target. Cutouts erase whatever lies beneath them, so draw into a layer of its own.
 // False only when no drawing exists for the entry.
 bool drawFlatEmblem(TruneAppIdentity app, QPainter& painter, const TruneEmblemTone& tone);
+
+// The table of operations that drawFlatEmblem runs for the entry; empty when it has none.
+std::span<const TruneEmblemOp> drawing(TruneAppIdentity app);
 
 // The emblem as an image of `pointSize` logical pixels at `scale` (its device pixel ratio), drawn
 // at a pixel size of at least 16: a point size below 10 (or not a number) counts as 10, a scale

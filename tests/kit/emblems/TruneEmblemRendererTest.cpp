@@ -1,4 +1,5 @@
 #include "kit/emblems/TruneEmblemRenderer.h"
+#include "kit/emblems/TruneEmblemArtworkMedia.h"
 #include "kit/emblems/TruneEmblemArtworkProductivity.h"
 #include "kit/emblems/TruneEmblemArtworkSystemNet.h"
 
@@ -150,6 +151,17 @@ TEST(TruneEmblemRendererTest, GroupsDrawOnlyTheirOwnEntries)
             EXPECT_EQ(EmblemProbe::fullyTransparent(image), !own);
         }
     }
+}
+
+// The media group has no dispatcher: the renderer asks it for positions 27 to 42 and draws 30 itself.
+TEST(TruneEmblemRendererTest, MediaGroupHoldsItsDrawingsButTheScreenWithPlay)
+{
+    for (int index = 0; index <= 75; ++index) {
+        SCOPED_TRACE(index);
+        const bool own = index >= 27 && index <= 42 && index != 30;
+        EXPECT_EQ(TruneEmblemArtworkMedia::drawing(static_cast<TruneAppIdentity>(index)).empty(), !own);
+    }
+    EXPECT_FALSE(TruneEmblemRenderer::drawing(TruneAppIdentity::snaplume).empty());
 }
 
 // The program's own emblem: a ring open at the top around an upward arrow, design y downward.

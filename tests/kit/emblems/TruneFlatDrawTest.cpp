@@ -81,12 +81,14 @@ TEST(TruneFlatDrawTest, SplitShieldHasTwoTonesAndAGap)
         });
 }
 
-TEST(TruneFlatDrawTest, PlaceholderTileIsABodyWithACutWindow)
+TEST(TruneFlatDrawTest, ShieldIsOnePieceWithARoundedPoint)
 {
-    expectProbes(TruneFlatDraw::placeholderTile,
+    expectProbes(TruneFlatDraw::shield,
         {
-            {"body", {30, 30}, white(250), redAt(255)},
-            {"window keeps 37 % in glass, mixes pale over the body flat", {50, 50}, white(92), QColor(221, 146, 154)},
-            {"outside", {20, 20}, white(0), redAt(0)},
+            {"top centre", {50, 24}, white(250), redAt(255)},
+            {"middle", {50, 50}, white(250), redAt(255)},
+            {"above the point", {50, 74}, white(250), redAt(255)},
+            {"below the point", {50, 78}, white(0), redAt(0)},
+            {"beside the top corner", {25, 28}, white(0), redAt(0)},
         });
 }
