@@ -35,7 +35,8 @@ bool hasLineBreakOrNul(const QString& key)
 }
 
 // The key to send, when the provider takes one.
-std::expected<std::optional<QString>, Error> keyToSend(const TruneAIConfig& config, const std::optional<QString>& apiKey)
+std::expected<std::optional<QString>, Error> keyToSend(
+    const TruneAIConfig& config, const std::optional<QString>& apiKey)
 {
     if (config.provider == TruneAIProvider::ollamaLocal)
         return std::nullopt;
@@ -117,13 +118,18 @@ std::expected<QString, Error> answerOf(const TruneHttpReply& reply, const std::o
 Error failureOf(const TruneHttpExchangeError& failure)
 {
     switch (failure.errorCase) {
-    case TruneHttpExchangeError::Case::unsupportedAddress: return Error::invalidEndpoint();
-    case TruneHttpExchangeError::Case::cleartextToRemoteHost: return Error::insecureEndpoint();
-    case TruneHttpExchangeError::Case::unsafeHeader: return Error::invalidAPIKey();
-    case TruneHttpExchangeError::Case::noHttpStatus: return Error::emptyResponse();
+    case TruneHttpExchangeError::Case::unsupportedAddress:
+        return Error::invalidEndpoint();
+    case TruneHttpExchangeError::Case::cleartextToRemoteHost:
+        return Error::insecureEndpoint();
+    case TruneHttpExchangeError::Case::unsafeHeader:
+        return Error::invalidAPIKey();
+    case TruneHttpExchangeError::Case::noHttpStatus:
+        return Error::emptyResponse();
     case TruneHttpExchangeError::Case::timedOut:
     case TruneHttpExchangeError::Case::replyTooLarge:
-    case TruneHttpExchangeError::Case::transportFailure: break;
+    case TruneHttpExchangeError::Case::transportFailure:
+        break;
     }
     return Error::transportFailure(truneHttpFailureText(failure, TruneLanguage::current()));
 }
@@ -157,8 +163,7 @@ std::expected<QString, TruneAIClientError> TruneAIClient::complete(const QString
         request.headers.append({"Authorization", "Bearer " + (*key)->toUtf8()});
 
     const auto reply = TruneHttpExchange::post(request);
-    std::expected<QString, Error> answer
-        = reply ? answerOf(*reply, *key) : std::unexpected(failureOf(reply.error()));
+    std::expected<QString, Error> answer = reply ? answerOf(*reply, *key) : std::unexpected(failureOf(reply.error()));
 
     if (m_logger) {
         const QString address = endpoint->toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment);

@@ -57,7 +57,8 @@ TruneAIClientError TruneAIClientError::unreadableReply()
 QString TruneAIClientError::description(TruneLanguage language) const
 {
     switch (errorCase) {
-    case Case::httpError: return u"HTTP "_s + truneDecimal(statusCode) + u": "_s + message;
+    case Case::httpError:
+        return u"HTTP "_s + truneDecimal(statusCode) + u": "_s + message;
     case Case::invalidEndpoint:
         return truneText(u"Invalid AI endpoint URL."_s, u"Geçersiz AI uç noktası adresi."_s, language);
     case Case::missingAPIKey:
@@ -66,8 +67,8 @@ QString TruneAIClientError::description(TruneLanguage language) const
     case Case::emptyResponse:
         return truneText(u"Provider returned an empty response."_s, u"Sağlayıcı boş yanıt döndürdü."_s, language);
     case Case::invalidAPIKey:
-        return truneText(u"The API key must not contain line breaks."_s, u"API anahtarı satır sonu içeremez."_s,
-            language);
+        return truneText(
+            u"The API key must not contain line breaks."_s, u"API anahtarı satır sonu içeremez."_s, language);
     case Case::insecureEndpoint:
         return truneText(u"The API key is sent only over https; plain http is allowed only to this computer."_s,
             u"API anahtarı yalnızca https ile gönderilir; düz http yalnızca bu bilgisayar için kullanılabilir."_s,

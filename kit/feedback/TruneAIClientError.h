@@ -11,14 +11,14 @@ struct TruneAIClientError {
         invalidEndpoint,
         missingAPIKey,
         emptyResponse,
-        invalidAPIKey,     // the key holds a line break or NUL, which would split the request header
-        insecureEndpoint,  // the key would travel as plain http to another computer
-        transportFailure,  // no answer: refused, timed out, too large ...
-        unreadableReply,   // a successful status with a body that is not JSON
+        invalidAPIKey,    // the key holds a line break or NUL, which would split the request header
+        insecureEndpoint, // the key would travel as plain http to another computer
+        transportFailure, // no answer: refused, timed out, too large ...
+        unreadableReply,  // a successful status with a body that is not JSON
     };
 
     Case errorCase = Case::emptyResponse;
-    int statusCode = 0; // httpError
+    int statusCode = 0;   // httpError
     QString message = {}; // httpError: the start of the reply body; transportFailure: the detail
 
     static TruneAIClientError httpError(int statusCode, const QString& message);

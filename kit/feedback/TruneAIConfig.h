@@ -21,8 +21,7 @@ struct TruneAIConfig {
 };
 
 // All three keys are required and taken as they stand.
-template <>
-struct TruneJsonCoding<TruneAIConfig> {
+template <> struct TruneJsonCoding<TruneAIConfig> {
     static QJsonValue encode(const TruneAIConfig& config);
     static TruneJsonResult<TruneAIConfig> decode(const QJsonValue& json);
 };

@@ -24,7 +24,8 @@ QString displayName(TruneAIProvider provider)
 QString defaultEndpoint(TruneAIProvider provider)
 {
     switch (provider) {
-    case TruneAIProvider::ollamaLocal: return u"http://127.0.0.1:11434/api/chat"_s;
+    case TruneAIProvider::ollamaLocal:
+        return u"http://127.0.0.1:11434/api/chat"_s;
     case TruneAIProvider::openAI:
         return u"https://"_s + QString::fromUtf8(TruneBuildInfo::openAIHost) + u"/v1/chat/completions"_s;
     case TruneAIProvider::quorvaneCredits:
@@ -36,9 +37,12 @@ QString defaultEndpoint(TruneAIProvider provider)
 QString defaultModel(TruneAIProvider provider)
 {
     switch (provider) {
-    case TruneAIProvider::ollamaLocal: return u"llama3.2"_s;
-    case TruneAIProvider::openAI: return u"gpt-4o-mini"_s;
-    case TruneAIProvider::quorvaneCredits: return u"quorvane-doc-fast"_s;
+    case TruneAIProvider::ollamaLocal:
+        return u"llama3.2"_s;
+    case TruneAIProvider::openAI:
+        return u"gpt-4o-mini"_s;
+    case TruneAIProvider::quorvaneCredits:
+        return u"quorvane-doc-fast"_s;
     }
     return {};
 }

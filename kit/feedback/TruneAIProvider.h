@@ -8,8 +8,7 @@
 // provider as its raw value (kit/platform/TruneJson.h).
 enum class TruneAIProvider { ollamaLocal, openAI, quorvaneCredits };
 
-template <>
-struct TruneRawValues<TruneAIProvider> {
+template <> struct TruneRawValues<TruneAIProvider> {
     static constexpr std::array cases{
         TruneRawCase{TruneAIProvider::ollamaLocal, "ollamaLocal"},
         TruneRawCase{TruneAIProvider::openAI, "openAI"},

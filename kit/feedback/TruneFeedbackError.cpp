@@ -65,12 +65,13 @@ QString TruneFeedbackError::description(TruneLanguage language) const
     case Case::screenshotTooLarge:
         return truneText(u"Each screenshot must be smaller than "_s + number + u" MB."_s,
             u"Her ekran görüntüsü en fazla "_s + number + u" MB olabilir."_s, language);
-    case Case::serverRejected: return text;
+    case Case::serverRejected:
+        return text;
     case Case::networkFailure: {
         // The built-in service's host, also when another address was used.
         const QString host = TruneFeedbackService::feedbackHost();
         return truneText(u"Could not reach "_s + host + u" ("_s + text
-                             + u"). You can open the feedback page in your browser instead."_s,
+                + u"). You can open the feedback page in your browser instead."_s,
             host + u" adresine ulaşılamadı ("_s + text + u"). Dilerseniz tarayıcıdan göndermeyi deneyebilirsiniz."_s,
             language);
     }
@@ -84,8 +85,7 @@ QString TruneFeedbackError::description(TruneLanguage language) const
         return truneText(u"Please write a bit more detail (at least 10 characters)."_s,
             u"Lütfen en az 10 karakterlik kısa bir açıklama yazın."_s, language);
     case Case::insecureEndpoint:
-        return truneText(
-            u"Feedback server address must use https; plain http is allowed only to this computer."_s,
+        return truneText(u"Feedback server address must use https; plain http is allowed only to this computer."_s,
             u"Geri bildirim sunucu adresi https kullanmalı; düz http yalnızca bu bilgisayar için kullanılabilir."_s,
             language);
     }

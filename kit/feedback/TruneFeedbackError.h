@@ -21,7 +21,7 @@ struct TruneFeedbackError {
     };
 
     Case errorCase = Case::invalidEndpoint;
-    int limit = 0; // tooManyScreenshots: the most screenshots; screenshotTooLarge: the most MB each
+    int limit = 0;     // tooManyScreenshots: the most screenshots; screenshotTooLarge: the most MB each
     QString text = {}; // serverRejected: the service's words; networkFailure: the failure's detail
 
     static TruneFeedbackError tooManyScreenshots(int max);

@@ -9,8 +9,7 @@
 // carry as "type".
 enum class TruneFeedbackKind { bug, feature, newApp, general };
 
-template <>
-struct TruneRawValues<TruneFeedbackKind> {
+template <> struct TruneRawValues<TruneFeedbackKind> {
     static constexpr std::array cases{
         TruneRawCase{TruneFeedbackKind::bug, "bug"},
         TruneRawCase{TruneFeedbackKind::feature, "feature"},

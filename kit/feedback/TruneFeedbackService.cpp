@@ -52,7 +52,7 @@ bool isLetterMarkOrDigit(char32_t scalar)
 {
     const QChar::Category category = QChar::category(scalar);
     return QChar::isLetterOrNumber(scalar) || category == QChar::Mark_NonSpacing
-           || category == QChar::Mark_SpacingCombining || category == QChar::Mark_Enclosing;
+        || category == QChar::Mark_SpacingCombining || category == QChar::Mark_Enclosing;
 }
 
 std::optional<QUrl> webAddress(const QString& text)
@@ -113,8 +113,9 @@ TruneFormFields formFields(const TruneFeedbackSubmission& submission)
     QString subject = submission.subject.trimmed();
     if (TruneGraphemeText::characterCount(subject) < 3)
         subject = target.appName + u" — "_s + title(target.kind, target.language);
-    const QString slug = target.kind == TruneFeedbackKind::newApp ? u"new_app"_s
-                                                                  : TruneFeedbackService::normalizedAppSlug(target.appName);
+    const QString slug = target.kind == TruneFeedbackKind::newApp
+        ? u"new_app"_s
+        : TruneFeedbackService::normalizedAppSlug(target.appName);
     return {
         {u"type"_s, rawValue(target.kind)},
         {u"program_slug"_s, slug},
@@ -159,7 +160,8 @@ TruneFeedbackReceipt receiptOf(const QByteArray& body, const TruneFeedbackSubmis
         u"Teşekkürler! Geri bildiriminiz bize ulaştı."_s, submission.target.language);
     return {
         .referenceCode = stringMember(reply, "reference_code"_L1).value_or(defaultReferenceCode),
-        .attachmentsCount = integerMember(reply, "attachments_count"_L1).value_or(qint64(submission.screenshots.size())),
+        .attachmentsCount
+        = integerMember(reply, "attachments_count"_L1).value_or(qint64(submission.screenshots.size())),
         .message = stringMember(reply, "message"_L1).value_or(thanks),
     };
 }
@@ -189,8 +191,8 @@ QString defaultBaseURL()
 QString resolvedBaseURL(const std::optional<QString>& override)
 {
     const std::optional<QString> fromDefaults = TruneUserDefaults::standard().string(baseURLDefaultsKey);
-    for (const QString& candidate : {override.value_or(QString()), qEnvironmentVariable(baseURLEnvironmentVariable.data()),
-             fromDefaults.value_or(QString())}) {
+    for (const QString& candidate : {override.value_or(QString()),
+             qEnvironmentVariable(baseURLEnvironmentVariable.data()), fromDefaults.value_or(QString())}) {
         const QString trimmed = candidate.trimmed();
         if (!trimmed.isEmpty())
             return withoutSlashesAtTheEnds(trimmed);
@@ -280,8 +282,8 @@ std::expected<TruneFeedbackReceipt, TruneFeedbackError> submit(const TruneFeedba
     const QString boundary = u"TruneFeedback-"_s + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     const TruneHttpRequest request{
         .url = *endpoint,
-        .headers = {{"Content-Type", "multipart/form-data; boundary=" + boundary.toUtf8()},
-            {"Accept", "application/json"},
+        .headers
+        = {{"Content-Type", "multipart/form-data; boundary=" + boundary.toUtf8()}, {"Accept", "application/json"},
             {"User-Agent", "Quorvane/" + withoutLineBreaks(submission.target.appName).toUtf8() + " TruneKit"}},
         .body = buildMultipartBody(boundary, formFields(submission), submission.screenshots),
         .idleTimeoutMs = requestIdleTimeoutMs,

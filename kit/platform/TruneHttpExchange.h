@@ -36,16 +36,16 @@ struct TruneHttpExchangeError {
     enum class Case {
         unsupportedAddress, // not an absolute http or https address with a host
         cleartextToRemoteHost,
-        unsafeHeader,       // a header name or value that would split or cut the header block
+        unsafeHeader, // a header name or value that would split or cut the header block
         timedOut,
         replyTooLarge,
-        transportFailure,   // the connection failed; `detail` holds the system's English text
-        noHttpStatus,       // the peer answered something that is not an HTTP response
+        transportFailure, // the connection failed; `detail` holds the system's English text
+        noHttpStatus,     // the peer answered something that is not an HTTP response
     };
 
     Case errorCase = Case::transportFailure;
-    QString detail = {};   // transportFailure: the system's text; unsafeHeader: the header's name
-    qint64 limit = 0;      // replyTooLarge: the most bytes the reply could have had
+    QString detail = {}; // transportFailure: the system's text; unsafeHeader: the header's name
+    qint64 limit = 0;    // replyTooLarge: the most bytes the reply could have had
 
     bool operator==(const TruneHttpExchangeError&) const = default;
 };

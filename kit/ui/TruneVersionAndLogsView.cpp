@@ -51,8 +51,8 @@ QFont monospaced(qreal px, QFont::Weight weight = QFont::Normal)
 }
 
 // A symbol followed by a text, as a label with an icon reads.
-QWidget* symbolLabel(const QString& symbol, const QString& text, const QFont& font, const QColor& color,
-    const QString& objectName)
+QWidget* symbolLabel(
+    const QString& symbol, const QString& text, const QFont& font, const QColor& color, const QString& objectName)
 {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
@@ -132,10 +132,14 @@ private:
 QColor levelColor(TruneLogLevel level)
 {
     switch (level) {
-    case TruneLogLevel::debug: return TruneGlassTokens::textMuted();
-    case TruneLogLevel::info: return TruneGlassTokens::success();
-    case TruneLogLevel::warn: return TruneGlassTokens::warning();
-    case TruneLogLevel::error: return TruneGlassTokens::danger();
+    case TruneLogLevel::debug:
+        return TruneGlassTokens::textMuted();
+    case TruneLogLevel::info:
+        return TruneGlassTokens::success();
+    case TruneLogLevel::warn:
+        return TruneGlassTokens::warning();
+    case TruneLogLevel::error:
+        return TruneGlassTokens::danger();
     }
     return TruneGlassTokens::textMuted();
 }
@@ -295,9 +299,9 @@ QWidget* TruneVersionAndLogsView::versionSummaryCard()
     layout->addLayout(titleRow);
 
     QLabel* description = makeLabel(text(u"Application version details, full release changelog from initial release "
-                                          u"to latest, and runtime logs."_s,
-                                         u"Uygulama sürüm bilgileri, ilk sürümden son sürüme kadar tüm değişiklik "
-                                         u"geçmişi ve çalışma logları."_s),
+                                         u"to latest, and runtime logs."_s,
+                                        u"Uygulama sürüm bilgileri, ilk sürümden son sürüme kadar tüm değişiklik "
+                                        u"geçmişi ve çalışma logları."_s),
         truneFont(TruneTextStyle::caption), TruneGlassTokens::textSecondary(), u"versionCardDescription"_s);
     description->setWordWrap(true);
     layout->addWidget(description);
@@ -314,8 +318,7 @@ QWidget* TruneVersionAndLogsView::versionSummaryCard()
                                                  .baseURL = std::nullopt},
         TruneFeedbackButtonStyle::labeledPill));
     const QString logFile = m_options.logger ? QFileInfo(m_options.logger->currentLogFileURL()).fileName() : QString();
-    chips->addWidget(
-        makeLabel(logFile, monospaced(caption2Px), TruneGlassTokens::textMuted(), u"logFileName"_s));
+    chips->addWidget(makeLabel(logFile, monospaced(caption2Px), TruneGlassTokens::textMuted(), u"logFileName"_s));
     layout->addLayout(chips);
 
     auto* card = new TruneGlassCard(16, 14);
@@ -409,9 +412,9 @@ QWidget* TruneVersionAndLogsView::runtimeLogsCard()
     addAction(text(u"Clear"_s, u"Temizle"_s), u"trash"_s, u"clearLogs"_s, [this] { clearLog(); });
     controls->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
-    QWidget* title = symbolLabel(u"doc.text.magnifyingglass"_s,
-        text(u"Rotating Runtime Logs"_s, u"Uygulama Çalışma Logları"_s), truneFont(TruneTextStyle::headline),
-        TruneGlassTokens::textPrimary(), u"logCardTitle"_s);
+    QWidget* title
+        = symbolLabel(u"doc.text.magnifyingglass"_s, text(u"Rotating Runtime Logs"_s, u"Uygulama Çalışma Logları"_s),
+            truneFont(TruneTextStyle::headline), TruneGlassTokens::textPrimary(), u"logCardTitle"_s);
     title->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     layout->addWidget(new WrappingRow(title, controls, 8));
 
@@ -491,7 +494,8 @@ void TruneVersionAndLogsView::copyLog()
     TruneAppLogger* logger = m_options.logger;
     const TruneLogLevel level = m_selectedMinLevel;
     runInBackground<QString>(
-        m_exportGeneration, [logger, level] { return logger ? logger->exportPlainText(exportLimit, level) : QString(); },
+        m_exportGeneration,
+        [logger, level] { return logger ? logger->exportPlainText(exportLimit, level) : QString(); },
         [this](QString exported) {
             QClipboard* clipboard = QGuiApplication::clipboard();
             clipboard->clear();
@@ -534,10 +538,11 @@ void TruneVersionAndLogsView::showReleases()
 
         auto* header = new QHBoxLayout;
         header->setSpacing(8);
-        header->addWidget(makeLabel(u"v"_s + record.toVersion, monospaced(11, QFont::Bold), accent, u"releaseVersion"_s));
-        header->addWidget(makeLabel(u"Build "_s + truneDecimal(record.toBuild) + u" · "_s + record.bumpKind + u'/'
-                                        + record.section,
-            monospaced(caption2Px), TruneGlassTokens::textSecondary(), u"releaseBuild"_s));
+        header->addWidget(
+            makeLabel(u"v"_s + record.toVersion, monospaced(11, QFont::Bold), accent, u"releaseVersion"_s));
+        header->addWidget(
+            makeLabel(u"Build "_s + truneDecimal(record.toBuild) + u" · "_s + record.bumpKind + u'/' + record.section,
+                monospaced(caption2Px), TruneGlassTokens::textSecondary(), u"releaseBuild"_s));
         header->addStretch(1);
         header->addWidget(
             makeLabel(record.shortDate(), monospaced(caption2Px), TruneGlassTokens::textMuted(), u"releaseDate"_s));
@@ -583,11 +588,11 @@ void TruneVersionAndLogsView::showEntries()
             layout->addWidget(label, width > 0 ? 0 : 1, Qt::AlignTop);
             return label;
         };
-        addColumn(makeLabel(timeColumnText(entry.timestamp), monospaced(10), TruneGlassTokens::textMuted(),
-                      u"logTime"_s),
+        addColumn(
+            makeLabel(timeColumnText(entry.timestamp), monospaced(10), TruneGlassTokens::textMuted(), u"logTime"_s),
             66);
-        addColumn(makeLabel(label(entry.level), monospaced(9.5, QFont::Bold), levelColor(entry.level), u"logLevel"_s),
-            42);
+        addColumn(
+            makeLabel(label(entry.level), monospaced(9.5, QFont::Bold), levelColor(entry.level), u"logLevel"_s), 42);
         addColumn(makeLabel(u"["_s + entry.category + u']', monospaced(10), category, u"logCategory"_s), 82);
         QLabel* message
             = addColumn(makeLabel(entry.message, truneFont(11), TruneGlassTokens::textPrimary(), u"logMessage"_s), 0);

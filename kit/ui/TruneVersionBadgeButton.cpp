@@ -78,8 +78,8 @@ QString TruneVersionBadgeButton::toolTipText() const
 {
     const TruneLanguage language = m_options.language;
     return truneText(u"Version "_s, u"Sürüm "_s, language) + m_options.version.detailedDisplay()
-           + truneText(u" — Click to view Release History & Logs"_s,
-               u" — Sürüm Geçmişi ve Logları görmek için tıklayın"_s, language);
+        + truneText(u" — Click to view Release History & Logs"_s, u" — Sürüm Geçmişi ve Logları görmek için tıklayın"_s,
+            language);
 }
 
 void TruneVersionBadgeButton::presentSheet()
@@ -91,19 +91,18 @@ void TruneVersionBadgeButton::presentSheet()
     }
     // The sheet belongs to the window, which may outlive this button.
     QPointer<TruneVersionBadgeButton> self(this);
-    auto* sheet = new TruneVersionAndLogsView(
-        {.appName = m_options.appName,
-            .version = m_options.version,
-            .logger = m_options.logger,
-            .palette = m_options.palette,
-            .language = m_options.language,
-            .fallbackReleases = {},
-            .onClose =
-                [self] {
-                    if (self)
-                        self->m_sheet = nullptr;
-                },
-            .bundle = m_options.bundle},
+    auto* sheet = new TruneVersionAndLogsView({.appName = m_options.appName,
+                                                  .version = m_options.version,
+                                                  .logger = m_options.logger,
+                                                  .palette = m_options.palette,
+                                                  .language = m_options.language,
+                                                  .fallbackReleases = {},
+                                                  .onClose =
+                                                      [self] {
+                                                          if (self)
+                                                              self->m_sheet = nullptr;
+                                                      },
+                                                  .bundle = m_options.bundle},
         window());
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->setMinimumSize(minimumSheetSize);

@@ -8,8 +8,7 @@ constexpr QByteArrayView crlf("\r\n");
 
 std::optional<QByteArray> dispositionParameter(const QByteArray& disposition, const char* parameter)
 {
-    const QRegularExpression pattern(
-        QStringLiteral("(?:^|;)\\s*%1=\"([^\"]*)\"").arg(QString::fromLatin1(parameter)));
+    const QRegularExpression pattern(QStringLiteral("(?:^|;)\\s*%1=\"([^\"]*)\"").arg(QString::fromLatin1(parameter)));
     const QRegularExpressionMatch match = pattern.match(QString::fromUtf8(disposition));
     if (!match.hasMatch())
         return std::nullopt;

@@ -13,7 +13,7 @@
 // them, or parsing fails.
 struct MultipartPart {
     QList<std::pair<QByteArray, QByteArray>> headers; // as written
-    QByteArray name;     // from Content-Disposition
+    QByteArray name;                                  // from Content-Disposition
     std::optional<QByteArray> filename;
     QByteArray contentType; // empty when the part has none
     QByteArray data;

@@ -169,8 +169,7 @@ TEST_F(AIClientTest, RefusesBadSettingsBeforeSendingAnything)
         {"blank key", configFor(TruneAIProvider::quorvaneCredits), u" \n\t"_s, Error::missingAPIKey()},
         {"key with CR LF", configFor(TruneAIProvider::openAI), u"sk-abc\r\nX-Injected: 1"_s, Error::invalidAPIKey()},
         {"key with LF at the end", configFor(TruneAIProvider::openAI), u"sk-abc\n"_s, Error::invalidAPIKey()},
-        {"key with NUL", configFor(TruneAIProvider::openAI), u"sk-abc"_s + QChar(0) + u"def"_s,
-            Error::invalidAPIKey()},
+        {"key with NUL", configFor(TruneAIProvider::openAI), u"sk-abc"_s + QChar(0) + u"def"_s, Error::invalidAPIKey()},
         {"key over plain http to another computer",
             TruneAIConfig::make(TruneAIProvider::openAI, u"http://192.0.2.5/v1/chat/completions"_s), u"sk-abc"_s,
             Error::insecureEndpoint()},
@@ -211,7 +210,8 @@ TEST_F(AIClientTest, AHugeReplyIsAbortedAsATransportFailure)
     const auto result = ask(configFor(TruneAIProvider::ollamaLocal), std::nullopt);
     ASSERT_FALSE(result.has_value());
     EXPECT_EQ(result.error().errorCase, Error::Case::transportFailure);
-    EXPECT_EQ(result.error().errorDescription(), u"Could not reach the AI provider (the reply passed the limit of 4.2 MB)."_s);
+    EXPECT_EQ(result.error().errorDescription(),
+        u"Could not reach the AI provider (the reply passed the limit of 4.2 MB)."_s);
     ASSERT_TRUE(server.waitUntilSettled());
     EXPECT_LT(server.requests(u"/chat"_s).back().bodyBytesSent, 20 * 1024 * 1024);
 }
@@ -232,7 +232,8 @@ TEST_F(AIClientTest, TheKeyNeverReachesTheLogOrAnErrorText)
     EXPECT_TRUE(refused.error().message.contains(u"[redacted]"_s));
 
     server.setResponse(u"/chat"_s, Response::ok(R"({"response":"fine"})"));
-    EXPECT_EQ(client.complete(u"s"_s, u"u"_s, configFor(TruneAIProvider::quorvaneCredits, u"/chat?token="_s + key), key),
+    EXPECT_EQ(
+        client.complete(u"s"_s, u"u"_s, configFor(TruneAIProvider::quorvaneCredits, u"/chat?token="_s + key), key),
         std::unexpected(Error::httpError(404, u""_s)));
     EXPECT_EQ(client.complete(u"s"_s, u"u"_s, config, key), u"fine"_s);
 
@@ -258,8 +259,10 @@ TEST(TruneAIClientErrorTest, EveryTextInBothLanguages)
         {Error::missingAPIKey(), u"API key or Quorvane credit token is required for this provider."_s,
             u"Bu sağlayıcı için API anahtarı veya Quorvane kredi jetonu gereklidir."_s},
         {Error::emptyResponse(), u"Provider returned an empty response."_s, u"Sağlayıcı boş yanıt döndürdü."_s},
-        {Error::invalidAPIKey(), u"The API key must not contain line breaks."_s, u"API anahtarı satır sonu içeremez."_s},
-        {Error::insecureEndpoint(), u"The API key is sent only over https; plain http is allowed only to this computer."_s,
+        {Error::invalidAPIKey(), u"The API key must not contain line breaks."_s,
+            u"API anahtarı satır sonu içeremez."_s},
+        {Error::insecureEndpoint(),
+            u"The API key is sent only over https; plain http is allowed only to this computer."_s,
             u"API anahtarı yalnızca https ile gönderilir; düz http yalnızca bu bilgisayar için kullanılabilir."_s},
         {Error::transportFailure(u"Connection refused"_s), u"Could not reach the AI provider (Connection refused)."_s,
             u"AI sağlayıcısına ulaşılamadı (Connection refused)."_s},

@@ -60,7 +60,8 @@ TEST(TruneFeedbackErrorTest, EveryTextInBothLanguagesFollowsTheInterfaceLanguage
         {TruneFeedbackError::networkFailure(u"Connection refused"_s),
             u"Could not reach "_s + host
                 + u" (Connection refused). You can open the feedback page in your browser instead."_s,
-            host + u" adresine ulaşılamadı (Connection refused). Dilerseniz tarayıcıdan göndermeyi deneyebilirsiniz."_s},
+            host
+                + u" adresine ulaşılamadı (Connection refused). Dilerseniz tarayıcıdan göndermeyi deneyebilirsiniz."_s},
         {TruneFeedbackError::networkFailure(u""_s),
             u"Could not reach "_s + host + u" (). You can open the feedback page in your browser instead."_s,
             host + u" adresine ulaşılamadı (). Dilerseniz tarayıcıdan göndermeyi deneyebilirsiniz."_s},

@@ -148,8 +148,8 @@ TEST(TruneFeedbackServiceNamesTest, SystemTextNamesTheRealSystemAndProcessor)
 
 TEST_F(FeedbackServiceTest, WebFormAddressCarriesThePathAndQueryInOrder)
 {
-    const QString os = QString::fromLatin1(QUrl::toPercentEncoding(TruneFeedbackService::currentOSDescription(),
-        "!$'()*,;:@/?"));
+    const QString os
+        = QString::fromLatin1(QUrl::toPercentEncoding(TruneFeedbackService::currentOSDescription(), "!$'()*,;:@/?"));
     struct Case {
         QString appName;
         QString version;
@@ -201,8 +201,11 @@ TEST_F(FeedbackServiceTest, NoWebFormWithoutAnHttpAddress)
         TruneFeedbackService::openInBrowser(target);
     }
     // The browser gets only a real form: the one call below is the first it sees.
-    TruneFeedbackService::openInBrowser({.appName = u"App"_s, .version = {u"3.1"_s, u"1"_s},
-        .kind = TruneFeedbackKind::bug, .language = TruneLanguage::tr, .baseURL = u"http://127.0.0.1:9/"_s});
+    TruneFeedbackService::openInBrowser({.appName = u"App"_s,
+        .version = {u"3.1"_s, u"1"_s},
+        .kind = TruneFeedbackKind::bug,
+        .language = TruneLanguage::tr,
+        .baseURL = u"http://127.0.0.1:9/"_s});
     ASSERT_TRUE(opener.waitForCalls(1));
     ASSERT_EQ(opener.calls().size(), 1u);
     const QUrl opened(opener.calls()[0].value(0));
@@ -234,14 +237,14 @@ TEST(TruneFeedbackMultipartTest, GoldenBytesOfANoteWithTwoScreenshots)
                                 "--B0UND\r\n"
                                 "Content-Disposition: form-data; name=\"screenshots[]\"; filename=\"shot one.png\"\r\n"
                                 "Content-Type: image/png\r\n\r\n"
-                                + QByteArray("\x89PNG\r\n\x1a\n\0\1", 10)
-                                + "\r\n"
-                                  "--B0UND\r\n"
-                                  "Content-Disposition: form-data; name=\"screenshots[]\"; "
-                                  "filename=\"evilX-Injected: 1.jpg\"\r\n"
-                                  "Content-Type: image/jpegX-Injected: 1\r\n\r\n"
-                                  "JPEGDATA\r\n"
-                                  "--B0UND--\r\n";
+        + QByteArray("\x89PNG\r\n\x1a\n\0\1", 10)
+        + "\r\n"
+          "--B0UND\r\n"
+          "Content-Disposition: form-data; name=\"screenshots[]\"; "
+          "filename=\"evilX-Injected: 1.jpg\"\r\n"
+          "Content-Type: image/jpegX-Injected: 1\r\n\r\n"
+          "JPEGDATA\r\n"
+          "--B0UND--\r\n";
     EXPECT_EQ(TruneFeedbackService::buildMultipartBody(u"B0UND"_s, fields, screenshots), expected);
     EXPECT_EQ(TruneFeedbackService::buildMultipartBody(u"B0UND"_s, {}, {}), "--B0UND--\r\n");
 }
@@ -267,16 +270,15 @@ TEST_F(FeedbackServiceTest, ChecksTheFormInOrderAndSendsNothingUntilAllPass)
             },
             Error::invalidEmail()},
         {"nine characters", [](auto& s) { s.message = u"  123456789 \n"_s; }, Error::messageTooShort()},
-        {"nine user-perceived characters", [](auto& s) { s.message = u"e\u0301e\u0301e\u0301e\u0301e\u0301🇹🇷🇹🇷🇹🇷🇹🇷"_s; },
-            Error::messageTooShort()},
+        {"nine user-perceived characters",
+            [](auto& s) { s.message = u"e\u0301e\u0301e\u0301e\u0301e\u0301🇹🇷🇹🇷🇹🇷🇹🇷"_s; }, Error::messageTooShort()},
         {"six screenshots, one too large",
             [&](auto& s) {
                 s.screenshots.assign(5, screenshot(u"a.png"_s, u"image/png"_s, "x"));
                 s.screenshots.push_back(screenshot(u"b.png"_s, u"image/png"_s, tooLarge));
             },
             Error::tooManyScreenshots(5)},
-        {"one byte too large",
-            [&](auto& s) { s.screenshots = {screenshot(u"a.png"_s, u"image/png"_s, tooLarge)}; },
+        {"one byte too large", [&](auto& s) { s.screenshots = {screenshot(u"a.png"_s, u"image/png"_s, tooLarge)}; },
             Error::screenshotTooLarge(5)},
         {"no scheme or host", [](auto& s) { s.target.baseURL = u"feedback"_s; }, Error::invalidEndpoint()},
         {"not http", [](auto& s) { s.target.baseURL = u"ftp://127.0.0.1"_s; }, Error::invalidEndpoint()},
@@ -309,8 +311,8 @@ TEST_F(FeedbackServiceTest, PostsTheFormFieldsScreenshotsAndHeaders)
     submission.target.appName = u"Trune\r\nUpdate"_s;
     submission.subject = u" Hi "_s;
     submission.target.language = TruneLanguage::tr;
-    submission.screenshots = {screenshot(u"a.png"_s, u"image/png"_s, "PNG1"),
-        screenshot(u"b.gif"_s, u"image/gif"_s, "GIF2")};
+    submission.screenshots
+        = {screenshot(u"a.png"_s, u"image/png"_s, "PNG1"), screenshot(u"b.gif"_s, u"image/gif"_s, "GIF2")};
     const auto receipt = TruneFeedbackService::submit(submission);
     ASSERT_TRUE(receipt.has_value()) << receipt.error().errorDescription().toStdString();
 

@@ -15,7 +15,9 @@ using Response = LoopbackHttpServer::Response;
 
 TruneHttpRequest postTo(const LoopbackHttpServer& server, const QString& path, QByteArray body = "payload")
 {
-    return {.url = QUrl(server.url(path)), .headers = {{"Content-Type", "text/plain"}}, .body = std::move(body),
+    return {.url = QUrl(server.url(path)),
+        .headers = {{"Content-Type", "text/plain"}},
+        .body = std::move(body),
         .idleTimeoutMs = 10'000};
 }
 

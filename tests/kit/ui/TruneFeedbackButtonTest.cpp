@@ -49,7 +49,8 @@ TEST(TruneFeedbackButtonTest, AClickOpensTheWebFormForTheTargetInEitherLook)
         TruneLanguage language;
         QString expected;
     };
-    const QString query = u"?type=feature&source=desktop_app&os="_s + osQueryValue() + u"&app=truneupdate&version=1.0.0"_s;
+    const QString query
+        = u"?type=feature&source=desktop_app&os="_s + osQueryValue() + u"&app=truneupdate&version=1.0.0"_s;
     const std::vector<Case> cases{
         {Style::compactIcon, TruneLanguage::en, u"https://form.test/en/feedback"_s + query},
         {Style::compactIcon, TruneLanguage::tr, u"https://form.test/tr/geri-bildirim"_s + query},
@@ -74,12 +75,11 @@ TEST(TruneFeedbackButtonTest, KindAndAddressTravelToTheFormWithoutChangingTheLoo
     const FakeXdgOpen opener;
     for (const Style style : {Style::compactIcon, Style::labeledPill}) {
         TruneFeedbackButton feature(target(TruneLanguage::en), style);
-        TruneFeedbackButton bug(
-            target(TruneLanguage::en, TruneFeedbackKind::bug, u"http://127.0.0.1:8/"_s), style);
+        TruneFeedbackButton bug(target(TruneLanguage::en, TruneFeedbackKind::bug, u"http://127.0.0.1:8/"_s), style);
         EXPECT_EQ(imageOf(feature), imageOf(bug));
     }
-    TruneFeedbackButton bug(target(TruneLanguage::en, TruneFeedbackKind::bug, u"http://127.0.0.1:8/"_s),
-        Style::compactIcon);
+    TruneFeedbackButton bug(
+        target(TruneLanguage::en, TruneFeedbackKind::bug, u"http://127.0.0.1:8/"_s), Style::compactIcon);
     bug.click();
     ASSERT_TRUE(opener.waitForCalls(1));
     const QUrl opened(opener.calls().at(0).value(0));

@@ -213,7 +213,8 @@ TEST_F(VersionSheetTest, BundleRecordsWinOverTheFallback)
 )");
     auto sheet = openSheet(TruneLanguage::en, {fallback});
     EXPECT_EQ(texts(*sheet, u"releaseVersion"_s), (QStringList{u"v2.3.0"_s, u"v2.2.0"_s}));
-    EXPECT_EQ(texts(*sheet, u"releaseBuild"_s), (QStringList{u"Build 230 · patch/Fixed"_s, u"Build 220 · minor/Added"_s}));
+    EXPECT_EQ(
+        texts(*sheet, u"releaseBuild"_s), (QStringList{u"Build 230 · patch/Fixed"_s, u"Build 220 · minor/Added"_s}));
     EXPECT_EQ(texts(*sheet, u"releaseDate"_s), (QStringList{u"2026-12-09"_s, u"2026-11-30"_s}));
     EXPECT_EQ(texts(*sheet, u"releaseSummary"_s), QStringList{u"Older"_s}) << "an empty summary shows no line";
     EXPECT_EQ(texts(*sheet, u"releaseDetail"_s), (QStringList{u"• one"_s, u"• two"_s}));
@@ -225,7 +226,8 @@ TEST_F(VersionSheetTest, TurkishTexts)
     EXPECT_EQ(texts(*sheet, u"sheetTitle"_s), QStringList{u"TruneUpdate · Sürüm & Loglar"_s});
     EXPECT_EQ(texts(*sheet, u"versionCardTitle"_s), QStringList{u"Sürüm Bilgileri"_s});
     EXPECT_EQ(texts(*sheet, u"versionCardDescription"_s),
-        QStringList{u"Uygulama sürüm bilgileri, ilk sürümden son sürüme kadar tüm değişiklik geçmişi ve çalışma logları."_s});
+        QStringList{
+            u"Uygulama sürüm bilgileri, ilk sürümden son sürüme kadar tüm değişiklik geçmişi ve çalışma logları."_s});
     EXPECT_EQ(texts(*sheet, u"releaseCardTitle"_s), QStringList{u"Sürüm Geçmişi (Değişiklik Logu)"_s});
     EXPECT_EQ(texts(*sheet, u"logCardTitle"_s), QStringList{u"Uygulama Çalışma Logları"_s});
     EXPECT_EQ(texts(*sheet, u"releasesEmpty"_s), QStringList{u"Bu derleme için sürüm geçmişi kaydı bulunamadı."_s});
