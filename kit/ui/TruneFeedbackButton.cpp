@@ -9,6 +9,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QThreadPool>
 
 #include <cmath>
 
@@ -42,7 +43,11 @@ TruneFeedbackButton::TruneFeedbackButton(TruneFeedbackTarget target, TruneFeedba
         setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     }
     applyTexts();
-    connect(this, &QAbstractButton::clicked, this, [this] { TruneFeedbackService::openInBrowser(m_target); });
+    // Resolving the address reads the user defaults and the system's name, and the browser starts
+    // as a process: none of that belongs on the GUI thread.
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        QThreadPool::globalInstance()->start([target = m_target] { TruneFeedbackService::openInBrowser(target); });
+    });
 }
 
 void TruneFeedbackButton::setLanguage(TruneLanguage language)

@@ -10,7 +10,8 @@ enum class TruneFeedbackButtonStyle {
 };
 
 // One tap to the maker's feedback form: opens the web form in the default browser, pre-filled for
-// the target's app, version, kind and language. Sends nothing itself and reports nothing.
+// the target's app, version, kind and language. Sends nothing itself and reports nothing; the
+// browser is handed the form from a worker thread, so a click never waits for it.
 class TruneFeedbackButton final : public QAbstractButton {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "kit/feedback/TruneFeedbackError.h"
 #include "kit/feedback/TruneFeedbackKind.h"
 #include "kit/feedback/TruneFeedbackService.h"
+#include "kit/feedback/TruneHttpFailureText.h"
 
 #include "FeedbackTestSupport.h"
 #include "tests/support/TempHome.h"
@@ -85,5 +86,33 @@ TEST(TruneFeedbackErrorTest, EveryTextInBothLanguagesFollowsTheInterfaceLanguage
             const ScopedInterfaceLanguage turkish(TruneLanguage::tr);
             EXPECT_EQ(row.error.errorDescription(), row.tr);
         }
+    }
+}
+
+TEST(TruneHttpFailureTextTest, EveryPhraseInBothLanguages)
+{
+    using Case = TruneHttpExchangeError::Case;
+    struct Row {
+        TruneHttpExchangeError error;
+        QString en;
+        QString tr;
+    };
+    const std::vector<Row> rows{
+        {{.errorCase = Case::unsupportedAddress}, u"the address is not an http or https address"_s,
+            u"adres bir http ya da https adresi değil"_s},
+        {{.errorCase = Case::cleartextToRemoteHost}, u"plain http is allowed only to this computer"_s,
+            u"düz http yalnızca bu bilgisayar için kullanılabilir"_s},
+        {{.errorCase = Case::unsafeHeader, .detail = u"User-Agent"_s}, u"a request header held a line break"_s,
+            u"bir istek başlığı satır sonu içeriyordu"_s},
+        {{.errorCase = Case::timedOut}, u"the server did not answer in time"_s, u"sunucu zamanında yanıt vermedi"_s},
+        {{.errorCase = Case::replyTooLarge, .limit = 4'000'000}, u"the reply passed the limit of 4.0 MB"_s,
+            u"yanıt 4.0 MB sınırını aştı"_s},
+        {{.errorCase = Case::transportFailure, .detail = u"Connection refused"_s}, u"Connection refused"_s,
+            u"Connection refused"_s},
+        {{.errorCase = Case::noHttpStatus}, u"Invalid HTTP response"_s, u"Invalid HTTP response"_s},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(truneHttpFailureText(row.error, TruneLanguage::en), row.en);
+        EXPECT_EQ(truneHttpFailureText(row.error, TruneLanguage::tr), row.tr);
     }
 }
