@@ -562,7 +562,6 @@ void TruneVersionAndLogsView::showReleases()
         }
         m_releaseList->addWidget(block);
     }
-    emit contentReloaded();
 }
 
 void TruneVersionAndLogsView::showEntries()
@@ -600,5 +599,4 @@ void TruneVersionAndLogsView::showEntries()
         message->setTextInteractionFlags(Qt::TextSelectableByMouse);
         m_logList->addWidget(row);
     }
-    emit contentReloaded();
 }

@@ -61,10 +61,6 @@ public:
     // Waits until every read and file action started so far has finished (for tests and closing).
     void waitForWork();
 
-signals:
-    // The log list or the release history was replaced.
-    void contentReloaded();
-
 protected:
     void showEvent(QShowEvent* event) override;
 

@@ -51,10 +51,11 @@ protected:
     }
 
     std::unique_ptr<TruneVersionAndLogsView> openSheet(TruneLanguage language = TruneLanguage::en,
-        std::vector<TruneReleaseLogRecord> fallback = {}, std::function<void()> onClose = {})
+        std::vector<TruneReleaseLogRecord> fallback = {}, std::function<void()> onClose = {},
+        const QString& appName = u"TruneUpdate"_s)
     {
         auto sheet = std::make_unique<TruneVersionAndLogsView>(TruneVersionAndLogsOptions{
-            .appName = u"TruneUpdate"_s,
+            .appName = appName,
             .version = appVersion,
             .logger = &logger,
             .palette = TruneProductPalette::deepEmerald,
@@ -262,6 +263,10 @@ TEST_F(VersionSheetTest, HeaderAndGroundOnlyWithACloseAction)
     click(*sheet, u"sheetClose"_s);
     EXPECT_EQ(closed, 1);
     EXPECT_FALSE(sheet->isVisible());
+
+    auto unknown = openSheet(
+        TruneLanguage::en, {}, [] {}, u"Not In The Catalogue"_s);
+    EXPECT_EQ(unknown->findChild<TruneBrandMark*>()->style(), TruneBrandMarkStyle::currentApp());
 }
 
 TEST_F(VersionSheetTest, BadgeButtonTooltipCarriesTheBuildAndOpensTheSheet)
