@@ -13,6 +13,10 @@ QString operatingSystemVersion();
 // "Linux Debian GNU/Linux 12 (bookworm)" or "macOS 14.2".
 QString operatingSystemDescription();
 
+// The system and its processor as a person reads them in a report: "macOS 14.5.0 (Apple Silicon)"
+// or "macOS 14.5.0 (Intel)" on a Mac, e.g. "Debian GNU/Linux 12 (bookworm) (x86_64)" elsewhere.
+QString systemAndProcessorDescription();
+
 // The running program's executable file with every link resolved; empty when the system does not
 // tell. Works before (and without) a QCoreApplication where the system allows.
 QString executablePath();

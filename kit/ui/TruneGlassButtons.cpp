@@ -4,6 +4,7 @@
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassShapes.h"
 #include "kit/ui/TruneGlassTokens.h"
+#include "kit/ui/TruneSymbols.h"
 
 #include <QEasingCurve>
 #include <QFontMetricsF>
@@ -28,10 +29,27 @@ constexpr double primaryPressedFill = 0.82;
 constexpr qreal primaryPressedScale = 0.98;
 constexpr double glassPressedOpacity = 0.78;
 
-QSize labelSizeHint(const QAbstractButton& button, const ButtonLook& look)
+constexpr qreal symbolSpacing = 5;
+
+// A symbol is drawn as tall as the text's capitals and descenders, the way a label's icon is.
+qreal symbolSize(const QFontMetricsF& metrics)
+{
+    return std::round(metrics.ascent());
+}
+
+qreal symbolWidth(const QAbstractButton& button, const QString& symbol)
+{
+    if (symbol.isEmpty())
+        return 0;
+    const QFontMetricsF metrics(button.font());
+    return symbolSize(metrics) + (button.text().isEmpty() ? 0 : symbolSpacing);
+}
+
+QSize labelSizeHint(const QAbstractButton& button, const ButtonLook& look, const QString& symbol = {})
 {
     const QFontMetricsF metrics(button.font());
-    return {static_cast<int>(std::ceil(metrics.horizontalAdvance(button.text()) + 2 * look.horizontalPadding)),
+    const qreal content = symbolWidth(button, symbol) + metrics.horizontalAdvance(button.text());
+    return {static_cast<int>(std::ceil(content + 2 * look.horizontalPadding)),
         static_cast<int>(std::ceil(metrics.height() + 2 * look.verticalPadding))};
 }
 
@@ -40,13 +58,23 @@ bool insideShape(const QAbstractButton& button, const ButtonLook& look, const QP
     return TruneGlassShapes::roundedRect(QRectF(button.rect()), look.cornerRadius).contains(QPointF(pos));
 }
 
-// The text centred on one line inside the padding, elided at the end when it does not fit.
-void paintLabel(
-    QPainter& painter, const QAbstractButton& button, const QRectF& bounds, const ButtonLook& look, const QColor& color)
+// The symbol and text centred on one line inside the padding, the text elided at the end when it
+// does not fit.
+void paintLabel(QPainter& painter, const QAbstractButton& button, const QRectF& bounds, const ButtonLook& look,
+    const QColor& color, const QString& symbol = {})
 {
-    const QRectF inner = bounds.adjusted(look.horizontalPadding, 0, -look.horizontalPadding, 0);
-    const QString shown
-        = QFontMetricsF(button.font()).elidedText(button.text(), Qt::ElideRight, std::max<qreal>(0, inner.width()));
+    const QFontMetricsF metrics(button.font());
+    QRectF inner = bounds.adjusted(look.horizontalPadding, 0, -look.horizontalPadding, 0);
+    const QString shown = metrics.elidedText(
+        button.text(), Qt::ElideRight, std::max<qreal>(0, inner.width() - symbolWidth(button, symbol)));
+    if (!symbol.isEmpty()) {
+        const qreal size = symbolSize(metrics);
+        const qreal content = symbolWidth(button, symbol) + metrics.horizontalAdvance(shown);
+        const qreal left = inner.left() + std::max<qreal>(0, (inner.width() - content) / 2);
+        TruneSymbols::paint(painter, QRectF(left, inner.center().y() - size / 2, size, size), symbol, color);
+        inner.setLeft(left + symbolWidth(button, symbol));
+        inner.setWidth(metrics.horizontalAdvance(shown) + 1);
+    }
     painter.setFont(button.font());
     painter.setPen(color);
     painter.drawText(inner, Qt::AlignCenter | Qt::TextSingleLine, shown);
@@ -144,32 +172,60 @@ void TruneGlassButton::setActive(bool isActive)
     update();
 }
 
+void TruneGlassButton::setSymbol(const QString& symbolName)
+{
+    if (symbolName == m_symbol)
+        return;
+    m_symbol = symbolName;
+    updateGeometry();
+    update();
+}
+
 QSize TruneGlassButton::sizeHint() const
 {
-    return labelSizeHint(*this, glassLook);
+    return TruneGlassButtonLook::sizeHint(*this, m_symbol);
 }
 
 QSize TruneGlassButton::minimumSizeHint() const
 {
-    return {static_cast<int>(2 * glassLook.horizontalPadding), sizeHint().height()};
+    return {static_cast<int>(2 * glassLook.horizontalPadding + symbolWidth(*this, m_symbol)), sizeHint().height()};
 }
 
 bool TruneGlassButton::hitButton(const QPoint& pos) const
 {
-    return insideShape(*this, glassLook, pos);
+    return TruneGlassButtonLook::hitButton(*this, pos);
 }
 
 void TruneGlassButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    TruneGlassButtonLook::paint(painter, *this, m_isActive, m_symbol);
+}
+
+namespace TruneGlassButtonLook {
+
+QSize sizeHint(const QAbstractButton& button, const QString& symbol)
+{
+    return labelSizeHint(button, glassLook, symbol);
+}
+
+bool hitButton(const QAbstractButton& button, const QPoint& pos)
+{
+    return insideShape(button, glassLook, pos);
+}
+
+void paint(QPainter& painter, const QAbstractButton& button, bool isActive, const QString& symbol)
+{
     painter.setRenderHint(QPainter::Antialiasing);
-    if (isDown())
+    if (button.isDown())
         painter.setOpacity(glassPressedOpacity);
-    const QRectF bounds = QRectF(rect());
+    const QRectF bounds = QRectF(button.rect());
     TruneGlassShapes::paintGlassShape(painter, bounds, glassLook.cornerRadius,
-        m_isActive ? TruneGlassTokens::surface3() : TruneGlassTokens::surface2(),
-        m_isActive ? TruneGlassTokens::borderStrong() : TruneGlassTokens::borderSubtle());
-    paintLabel(painter, *this, bounds, glassLook, TruneGlassTokens::textPrimary());
-    if (hasFocus())
+        isActive ? TruneGlassTokens::surface3() : TruneGlassTokens::surface2(),
+        isActive ? TruneGlassTokens::borderStrong() : TruneGlassTokens::borderSubtle());
+    paintLabel(painter, button, bounds, glassLook, TruneGlassTokens::textPrimary(), symbol);
+    if (button.hasFocus())
         TruneGlassShapes::paintFocusRing(painter, bounds, glassLook.cornerRadius, TruneGlassTokens::textPrimary());
 }
+
+} // namespace TruneGlassButtonLook

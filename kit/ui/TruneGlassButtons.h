@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QString>
+
+class QPainter;
 
 class QVariantAnimation;
 
@@ -35,7 +38,8 @@ private:
 };
 
 // A translucent chip for secondary actions; an active chip (a selected filter ...) is brighter.
-// While held it is drawn at 78 % opacity.
+// While held it is drawn at 78 % opacity. A symbol, when set, stands before the text (or alone,
+// without text), as tall as the text.
 class TruneGlassButton final : public QAbstractButton {
     Q_OBJECT
 
@@ -44,6 +48,9 @@ public:
 
     bool isActive() const { return m_isActive; }
     void setActive(bool isActive);
+
+    const QString& symbol() const { return m_symbol; }
+    void setSymbol(const QString& symbolName);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -54,4 +61,14 @@ protected:
 
 private:
     bool m_isActive;
+    QString m_symbol;
 };
+
+// The glass chip's look, for buttons of other kinds that wear it.
+namespace TruneGlassButtonLook {
+
+QSize sizeHint(const QAbstractButton& button, const QString& symbol);
+bool hitButton(const QAbstractButton& button, const QPoint& pos);
+void paint(QPainter& painter, const QAbstractButton& button, bool isActive, const QString& symbol);
+
+} // namespace TruneGlassButtonLook

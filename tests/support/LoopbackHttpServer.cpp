@@ -96,12 +96,40 @@ private:
         m_input += m_socket->readAll();
         if (m_busy)
             return;
-        const qsizetype end = m_input.indexOf("\r\n\r\n");
-        if (end < 0)
+        if (!m_pending) {
+            const qsizetype end = m_input.indexOf("\r\n\r\n");
+            if (end < 0)
+                return;
+            m_pending = parseRequest(m_input.left(end));
+            m_input.remove(0, end + 4);
+            m_pendingBodyLength = declaredBodyLength(*m_pending);
+            if (m_pendingBodyLength > requestBodyLimit) {
+                refuseTooLargeBody();
+                return;
+            }
+        }
+        if (m_input.size() < m_pendingBodyLength)
             return;
-        const QByteArray head = m_input.left(end);
-        m_input.remove(0, end + 4);
-        startResponse(parseRequest(head));
+        m_pending->body = m_input.left(m_pendingBodyLength);
+        m_input.remove(0, m_pendingBodyLength);
+        Request request = std::move(*m_pending);
+        m_pending.reset();
+        startResponse(std::move(request));
+    }
+
+    static qint64 declaredBodyLength(const Request& request)
+    {
+        bool valid = false;
+        const qint64 length = request.header("Content-Length").value_or(QByteArray("0")).toLongLong(&valid);
+        return valid && length > 0 ? length : 0;
+    }
+
+    void refuseTooLargeBody()
+    {
+        m_pending.reset();
+        m_input.clear();
+        m_socket->write("HTTP/1.1 413 Content Too Large\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        m_socket->disconnectFromHost();
     }
 
     static Request parseRequest(const QByteArray& head)
@@ -248,6 +276,8 @@ private:
     LoopbackHttpServer& m_server;
     QTcpSocket* m_socket;
     QByteArray m_input;
+    std::optional<Request> m_pending; // a request whose body is still arriving
+    qint64 m_pendingBodyLength = 0;
     bool m_busy = false;
     bool m_sendingBody = false;
     bool m_closeAfterResponse = false;

@@ -19,7 +19,9 @@ class QObject;
 // A small HTTP/1.1 server on 127.0.0.1 (a free port) that answers each path with a canned
 // response and records what it was asked. It runs on its own thread, so a test may block in a
 // client call while the server answers. Connections are kept alive between requests unless the
-// response ends by closing. Paths without a response get a 404. Every member is thread-safe.
+// response ends by closing. Paths without a response get a 404. A request body is read by its
+// Content-Length and recorded (up to requestBodyLimit; a longer one is answered with 413 and the
+// connection closed). Every member is thread-safe.
 class LoopbackHttpServer final {
 public:
     enum class Framing {
@@ -50,6 +52,7 @@ public:
         QByteArray method;
         QByteArray path;
         QList<std::pair<QByteArray, QByteArray>> headers; // as received
+        QByteArray body;          // the request's own body, as received
         qint64 bodyBytesSent = 0; // of `body` + filler, framing not counted
         bool completed = false;   // the whole response was handed to the socket
         bool clientHungUp = false; // the client closed the connection before that
@@ -57,6 +60,8 @@ public:
         // The value of the first header with this name (any letter case); nullopt when absent.
         std::optional<QByteArray> header(QByteArrayView name) const;
     };
+
+    static constexpr qint64 requestBodyLimit = 64 * 1024 * 1024;
 
     LoopbackHttpServer();
     ~LoopbackHttpServer();

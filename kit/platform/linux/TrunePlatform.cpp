@@ -12,16 +12,28 @@ QString operatingSystemVersion()
     return u"14.0.0"_s;
 }
 
+namespace {
+
 // The system's own name for itself is the PRETTY_NAME of os-release; without one, the kernel's
 // version stands in.
+QString systemName()
+{
+    return QSysInfo::productType() == u"unknown"_s ? QSysInfo::kernelVersion() : QSysInfo::prettyProductName();
+}
+
+} // namespace
+
 QString operatingSystemDescription()
 {
     QString kernel = QSysInfo::kernelType();
     if (!kernel.isEmpty())
         kernel[0] = kernel[0].toUpper();
-    const QString system
-        = QSysInfo::productType() == u"unknown"_s ? QSysInfo::kernelVersion() : QSysInfo::prettyProductName();
-    return kernel + u' ' + system;
+    return kernel + u' ' + systemName();
+}
+
+QString systemAndProcessorDescription()
+{
+    return systemName() + u" ("_s + QSysInfo::currentCpuArchitecture() + u')';
 }
 
 QString executablePath()

@@ -23,6 +23,12 @@ QString operatingSystemDescription()
     return u"macOS "_s + QSysInfo::productVersion();
 }
 
+QString systemAndProcessorDescription()
+{
+    const bool appleSilicon = QSysInfo::currentCpuArchitecture().startsWith(u"arm"_s);
+    return u"macOS "_s + operatingSystemVersion() + (appleSilicon ? u" (Apple Silicon)"_s : u" (Intel)"_s);
+}
+
 QString executablePath()
 {
     return QCoreApplication::applicationFilePath();
