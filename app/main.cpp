@@ -19,12 +19,13 @@ int main(int argc, char* argv[])
         const StudioState& state = model.state();
         if (state.isCheckingUpdates || !state.lastCheckDate)
             return;
-        const QString summary =
-            model.t(u"TruneUpdate: %1 app(s), %2 update(s), %3 outdated Homebrew package(s)."_s,
-                    u"TruneUpdate: %1 uygulama, %2 güncelleme, %3 güncel olmayan Homebrew paketi."_s)
-                .arg(state.installedApps.size())
-                .arg(StudioDerived::outdatedApps(state).size())
-                .arg(model.outdatedBrewCount());
+        const QString summary
+            = model
+                  .t(u"TruneUpdate: %1 app(s), %2 update(s), %3 outdated Homebrew package(s)."_s,
+                      u"TruneUpdate: %1 uygulama, %2 güncelleme, %3 güncel olmayan Homebrew paketi."_s)
+                  .arg(state.installedApps.size())
+                  .arg(StudioDerived::outdatedApps(state).size())
+                  .arg(model.outdatedBrewCount());
         std::puts(summary.toUtf8().constData());
         QCoreApplication::quit();
     });

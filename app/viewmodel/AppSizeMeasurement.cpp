@@ -13,7 +13,8 @@ namespace {
 class MeasurementWindow final {
 public:
     MeasurementWindow(QThreadPool& pool, const std::function<qint64(const QString&)>& measure)
-        : m_pool(pool), m_measure(measure)
+        : m_pool(pool)
+        , m_measure(measure)
     {
     }
 
@@ -64,9 +65,8 @@ private:
 } // namespace
 
 void measureBundleSizesInBatches(const std::vector<AppSizeTarget>& targets, const BundleSizeBatchOptions& options,
-                                 const std::function<qint64(const QString& path)>& measure,
-                                 const std::function<void(std::vector<AppSizeMeasurement>)>& onBatch,
-                                 QThreadPool& pool, std::stop_token stop)
+    const std::function<qint64(const QString& path)>& measure,
+    const std::function<void(std::vector<AppSizeMeasurement>)>& onBatch, QThreadPool& pool, std::stop_token stop)
 {
     if (targets.empty())
         return;

@@ -34,6 +34,5 @@ struct BundleSizeBatchOptions {
 // Once `stop` is requested nothing more is started or handed over; results held back are
 // dropped.
 void measureBundleSizesInBatches(const std::vector<AppSizeTarget>& targets, const BundleSizeBatchOptions& options,
-                                 const std::function<qint64(const QString& path)>& measure,
-                                 const std::function<void(std::vector<AppSizeMeasurement>)>& onBatch,
-                                 QThreadPool& pool, std::stop_token stop = {});
+    const std::function<qint64(const QString& path)>& measure,
+    const std::function<void(std::vector<AppSizeMeasurement>)>& onBatch, QThreadPool& pool, std::stop_token stop = {});

@@ -1,8 +1,7 @@
 #include "app/viewmodel/FeedResultMerge.h"
 
 std::vector<InstalledAppRecord> mergeFeedResults(std::vector<InstalledAppRecord> apps,
-                                                 const QHash<QString, SparkleUpdateCheckResult>& results,
-                                                 const QDateTime& mergeTime)
+    const QHash<QString, SparkleUpdateCheckResult>& results, const QDateTime& mergeTime)
 {
     for (InstalledAppRecord& app : apps) {
         const auto found = results.constFind(app.id());

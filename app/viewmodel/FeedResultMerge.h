@@ -14,5 +14,4 @@
 // which case Homebrew's version and verdict stand. Release-notes and download links only fill
 // gaps: a link the app has is never replaced.
 std::vector<InstalledAppRecord> mergeFeedResults(std::vector<InstalledAppRecord> apps,
-                                                 const QHash<QString, SparkleUpdateCheckResult>& results,
-                                                 const QDateTime& mergeTime);
+    const QHash<QString, SparkleUpdateCheckResult>& results, const QDateTime& mergeTime);

@@ -32,7 +32,10 @@ qint64 saturatingAdd(qint64 total, qint64 value)
 // The ignore test with the ignored set built once, for a pass over a whole list.
 class ActionableUpdateTest final {
 public:
-    explicit ActionableUpdateTest(const TruneUpdateConfig& config) : m_ignored(StudioDerived::ignoredBundleSet(config)) {}
+    explicit ActionableUpdateTest(const TruneUpdateConfig& config)
+        : m_ignored(StudioDerived::ignoredBundleSet(config))
+    {
+    }
 
     bool operator()(const InstalledAppRecord& app) const
     {
@@ -88,16 +91,14 @@ bool packageMatchesFilter(const HomebrewItem& item, const QString& query)
         || textMatches(item.description, query);
 }
 
-template <typename Item, typename Keep>
-std::vector<Item> keptItems(const std::vector<Item>& items, Keep keep)
+template <typename Item, typename Keep> std::vector<Item> keptItems(const std::vector<Item>& items, Keep keep)
 {
     std::vector<Item> kept;
     std::copy_if(items.begin(), items.end(), std::back_inserter(kept), keep);
     return kept;
 }
 
-template <typename Item, typename Keep>
-int countOf(const std::vector<Item>& items, Keep keep)
+template <typename Item, typename Keep> int countOf(const std::vector<Item>& items, Keep keep)
 {
     return static_cast<int>(std::count_if(items.begin(), items.end(), keep));
 }
@@ -139,16 +140,14 @@ bool canUpgradeAppViaHomebrew(const StudioState& state, const InstalledAppRecord
 
 std::vector<HomebrewItem> outdatedFormulae(const std::vector<HomebrewItem>& items)
 {
-    return keptItems(items, [](const HomebrewItem& item) {
-        return isFormula(item) && item.isOutdated && !item.isDependencyOnly();
-    });
+    return keptItems(
+        items, [](const HomebrewItem& item) { return isFormula(item) && item.isOutdated && !item.isDependencyOnly(); });
 }
 
 std::vector<HomebrewItem> outdatedDependencyFormulae(const std::vector<HomebrewItem>& items)
 {
-    return keptItems(items, [](const HomebrewItem& item) {
-        return isFormula(item) && item.isOutdated && item.isDependencyOnly();
-    });
+    return keptItems(
+        items, [](const HomebrewItem& item) { return isFormula(item) && item.isOutdated && item.isDependencyOnly(); });
 }
 
 std::vector<HomebrewItem> outdatedCasks(const std::vector<HomebrewItem>& items)
@@ -227,9 +226,8 @@ std::vector<HomebrewItem> filteredHomebrewItems(const StudioState& state)
     const QString query = normalisedQuery(state.homebrewFilterQuery);
     switch (state.homebrewSubTab) {
     case HomebrewSubTab::casks:
-        return keptItems(state.homebrewItems, [&](const HomebrewItem& item) {
-            return item.isCask && packageMatchesFilter(item, query);
-        });
+        return keptItems(state.homebrewItems,
+            [&](const HomebrewItem& item) { return item.isCask && packageMatchesFilter(item, query); });
     case HomebrewSubTab::formulae: {
         const bool showDependencies = state.showBrewDependencies || !query.isEmpty();
         return keptItems(state.homebrewItems, [&](const HomebrewItem& item) {

@@ -7,8 +7,7 @@
 
 enum class UpdateStudioTab { updates, homebrew, uninstaller, suiteHub, settings };
 
-template <>
-struct TruneRawValues<UpdateStudioTab> {
+template <> struct TruneRawValues<UpdateStudioTab> {
     static constexpr std::array cases{
         TruneRawCase{UpdateStudioTab::updates, "updates"},
         TruneRawCase{UpdateStudioTab::homebrew, "homebrew"},
@@ -21,8 +20,7 @@ struct TruneRawValues<UpdateStudioTab> {
 // The filter chips of the apps list.
 enum class AppFilterKind { all, updatesAvailable, quorvane, homebrew, sparkle, appStore, appleSilicon, intel };
 
-template <>
-struct TruneRawValues<AppFilterKind> {
+template <> struct TruneRawValues<AppFilterKind> {
     static constexpr std::array cases{
         TruneRawCase{AppFilterKind::all, "all"},
         TruneRawCase{AppFilterKind::updatesAvailable, "updatesAvailable"},
@@ -38,8 +36,7 @@ struct TruneRawValues<AppFilterKind> {
 // The sub-tabs of the Homebrew manager.
 enum class HomebrewSubTab { casks, formulae, search };
 
-template <>
-struct TruneRawValues<HomebrewSubTab> {
+template <> struct TruneRawValues<HomebrewSubTab> {
     static constexpr std::array cases{
         TruneRawCase{HomebrewSubTab::casks, "casks"},
         TruneRawCase{HomebrewSubTab::formulae, "formulae"},

@@ -110,7 +110,10 @@ enum class StudioField : quint64 {
 class StudioFields final {
 public:
     constexpr StudioFields() = default;
-    constexpr StudioFields(StudioField field) : m_bits(static_cast<quint64>(field)) {}
+    constexpr StudioFields(StudioField field)
+        : m_bits(static_cast<quint64>(field))
+    {
+    }
 
     constexpr bool testFlag(StudioField field) const { return (m_bits & static_cast<quint64>(field)) != 0; }
     constexpr bool testAnyFlags(StudioFields fields) const { return (m_bits & fields.m_bits) != 0; }

@@ -9,7 +9,8 @@ namespace {
 
 class Pools final : public QObject {
 public:
-    Pools() : QObject(QCoreApplication::instance())
+    Pools()
+        : QObject(QCoreApplication::instance())
     {
         refresh = make(u"studio.refresh"_s, 4);
         sizes = make(u"studio.sizes"_s, 6);

@@ -41,13 +41,13 @@ QString boolText(bool value)
 } // namespace
 
 UpdateStudioViewModel::UpdateStudioViewModel(UpdateStudioEnvironment environment, QObject* parent)
-    : QObject(parent),
-      m_environment(std::move(environment)),
-      m_store(m_environment.configFolder, kMaxHistoryCount),
-      m_sparkleChecker(kFeedTimeoutSeconds),
-      m_trashWatcher(m_environment.trashFolder, m_environment.libraryRoot, m_environment.searchDirectories),
-      m_applicationsWatcher(m_environment.searchDirectories, kApplicationsDebounceSeconds),
-      m_homebrewQueryCancellation(std::make_shared<TruneProcessCancellation>())
+    : QObject(parent)
+    , m_environment(std::move(environment))
+    , m_store(m_environment.configFolder, kMaxHistoryCount)
+    , m_sparkleChecker(kFeedTimeoutSeconds)
+    , m_trashWatcher(m_environment.trashFolder, m_environment.libraryRoot, m_environment.searchDirectories)
+    , m_applicationsWatcher(m_environment.searchDirectories, kApplicationsDebounceSeconds)
+    , m_homebrewQueryCancellation(std::make_shared<TruneProcessCancellation>())
 {
     m_state.brewExecutablePath = HomebrewService::brewExecutableURL();
     m_state.language = TruneLanguage::current();
@@ -61,15 +61,16 @@ UpdateStudioViewModel::UpdateStudioViewModel(UpdateStudioEnvironment environment
     m_toastTimer.setTimerType(Qt::PreciseTimer); // a coarse timer may end a toast 5 % early
     m_toastTimer.setInterval(kToastDuration);
     connect(&m_toastTimer, &QTimer::timeout, this,
-            [this] { assign(StudioField::toastMessage, &StudioState::toastMessage, std::optional<QString>()); });
+        [this] { assign(StudioField::toastMessage, &StudioState::toastMessage, std::optional<QString>()); });
 
-    m_environment.logger->info(u"TruneUpdate initialized (brewAvailable=%1, watchTrash=%2, autoCheckHours=%3)"_s.arg(
-                                   boolText(m_state.brewExecutablePath.has_value()),
-                                   boolText(m_state.config.watchTrashForLeftovers),
-                                   QString::number(m_state.config.autoCheckIntervalHours)),
-                               u"lifecycle"_s);
+    m_environment.logger->info(
+        u"TruneUpdate initialized (brewAvailable=%1, watchTrash=%2, autoCheckHours=%3)"_s.arg(
+            boolText(m_state.brewExecutablePath.has_value()), boolText(m_state.config.watchTrashForLeftovers),
+            QString::number(m_state.config.autoCheckIntervalHours)),
+        u"lifecycle"_s);
 
-    QMetaObject::invokeMethod(this, [this] { refreshAllAndCheckUpdates(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { refreshAllAndCheckUpdates(); }, Qt::QueuedConnection);
 }
 
 UpdateStudioViewModel::~UpdateStudioViewModel()
@@ -98,18 +99,18 @@ void UpdateStudioViewModel::bindStudioWindowOpener(std::function<void()> opener)
     m_studioWindowOpener = std::move(opener);
     if (m_reopenWindowObserver)
         return;
-    m_reopenWindowObserver =
-        connect(&TruneNotifier::instance(), &TruneNotifier::posted, this, [this](const QString& name) {
-            if (name != TruneNotificationName::reopenStudioWindow)
-                return;
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (m_studioWindowOpener)
-                        m_studioWindowOpener();
-                },
-                Qt::QueuedConnection);
-        });
+    m_reopenWindowObserver
+        = connect(&TruneNotifier::instance(), &TruneNotifier::posted, this, [this](const QString& name) {
+              if (name != TruneNotificationName::reopenStudioWindow)
+                  return;
+              QMetaObject::invokeMethod(
+                  this,
+                  [this] {
+                      if (m_studioWindowOpener)
+                          m_studioWindowOpener();
+                  },
+                  Qt::QueuedConnection);
+          });
 }
 
 void UpdateStudioViewModel::setLanguage(TruneLanguage language)
@@ -183,8 +184,7 @@ void UpdateStudioViewModel::setVersionLogsSheetPresented(bool presented)
     assign(StudioField::isVersionLogsSheetPresented, &StudioState::isVersionLogsSheetPresented, presented);
 }
 
-template <typename T>
-void UpdateStudioViewModel::assign(StudioField field, T StudioState::*member, T value)
+template <typename T> void UpdateStudioViewModel::assign(StudioField field, T StudioState::*member, T value)
 {
     if (m_state.*member == value)
         return;
@@ -231,17 +231,17 @@ void UpdateStudioViewModel::startRefreshPass()
     assign(StudioField::isScanningApps, &StudioState::isScanningApps, true);
     assign(StudioField::isCheckingUpdates, &StudioState::isCheckingUpdates, true);
     assign(StudioField::accessibilityGranted, &StudioState::accessibilityGranted,
-           TrunePermissionCenter::isAccessibilityGranted(false));
+        TrunePermissionCenter::isAccessibilityGranted(false));
     assign(StudioField::screenRecordingGranted, &StudioState::screenRecordingGranted,
-           TrunePermissionCenter::isScreenRecordingGranted());
+        TrunePermissionCenter::isScreenRecordingGranted());
     m_environment.logger->info(u"Starting app inventory scan and update check"_s, u"scan"_s);
 
     startHomebrewQuery();
     startAppScan();
 }
 
-void UpdateStudioViewModel::deliver(QPointer<UpdateStudioViewModel> self, quint64 generation,
-                                    std::function<void(UpdateStudioViewModel&)> apply)
+void UpdateStudioViewModel::deliver(
+    QPointer<UpdateStudioViewModel> self, quint64 generation, std::function<void(UpdateStudioViewModel&)> apply)
 {
     QCoreApplication* application = QCoreApplication::instance();
     if (!application)
@@ -286,8 +286,8 @@ void UpdateStudioViewModel::startAppScan()
     const quint64 generation = m_scanGeneration;
     StudioThreadPools::refresh().start(
         [self = QPointer(this), generation, folders = m_environment.searchDirectories, locale = m_environment.locale] {
-            std::vector<InstalledAppRecord> apps =
-                InstalledAppScanner::scanInstalledApps(folders, false, kMaxBundlesScannedAtOnce, locale);
+            std::vector<InstalledAppRecord> apps
+                = InstalledAppScanner::scanInstalledApps(folders, false, kMaxBundlesScannedAtOnce, locale);
             for (InstalledAppRecord& app : apps) {
                 if (const std::optional<qint64> cached = FastDirectorySizeReader::cachedSize(app.path))
                     app.sizeBytes = *cached;
@@ -321,13 +321,12 @@ void UpdateStudioViewModel::startSizeMeasurement()
     m_sizeScan = std::stop_source();
     QThreadPool* sizes = &StudioThreadPools::sizes();
     StudioThreadPools::refresh().start([self = QPointer(this), generation, targets = std::move(targets), sizes,
-                                        measure = m_environment.measureSize, stop = m_sizeScan.get_token()] {
+                                           measure = m_environment.measureSize, stop = m_sizeScan.get_token()] {
         measureBundleSizesInBatches(
             targets, kSizeBatches, measure,
             [&](std::vector<AppSizeMeasurement> batch) {
-                deliver(self, generation, [batch = std::move(batch)](UpdateStudioViewModel& model) {
-                    model.applySizeMeasurements(batch);
-                });
+                deliver(self, generation,
+                    [batch = std::move(batch)](UpdateStudioViewModel& model) { model.applySizeMeasurements(batch); });
             },
             *sizes, stop);
     });
@@ -336,15 +335,15 @@ void UpdateStudioViewModel::startSizeMeasurement()
 void UpdateStudioViewModel::startFeedCheck()
 {
     const quint64 generation = m_scanGeneration;
-    StudioThreadPools::refresh().start([self = QPointer(this), generation, checker = m_sparkleChecker,
-                                        apps = m_state.installedApps,
-                                        includePrereleases = m_state.config.includePrereleases] {
-        QHash<QString, SparkleUpdateCheckResult> results =
-            checker.checkUpdates(apps, includePrereleases, kMaxFeedsFetchedAtOnce);
-        deliver(self, generation, [results = std::move(results)](UpdateStudioViewModel& model) mutable {
-            model.receiveFeeds(std::move(results));
+    StudioThreadPools::refresh().start(
+        [self = QPointer(this), generation, checker = m_sparkleChecker, apps = m_state.installedApps,
+            includePrereleases = m_state.config.includePrereleases] {
+            QHash<QString, SparkleUpdateCheckResult> results
+                = checker.checkUpdates(apps, includePrereleases, kMaxFeedsFetchedAtOnce);
+            deliver(self, generation, [results = std::move(results)](UpdateStudioViewModel& model) mutable {
+                model.receiveFeeds(std::move(results));
+            });
         });
-    });
 }
 
 void UpdateStudioViewModel::receiveHomebrew(HomebrewOutcome outcome)
@@ -382,19 +381,19 @@ void UpdateStudioViewModel::applyHomebrewOutcome(const HomebrewOutcome& outcome)
         m_environment.logger->warn(
             u"Homebrew metadata fetch failed: "_s + outcome.failure->description(m_state.language), u"homebrew"_s);
     assign(StudioField::brewSearchResults, &StudioState::brewSearchResults,
-           HomebrewStateReconciler::syncSearchResults(m_state.brewSearchResults, m_state.homebrewItems));
+        HomebrewStateReconciler::syncSearchResults(m_state.brewSearchResults, m_state.homebrewItems));
     assign(StudioField::installedApps, &StudioState::installedApps,
-           HomebrewStateReconciler::applyHomebrewMetadata(m_state.installedApps, m_state.homebrewItems,
-                                                          m_environment.now()));
+        HomebrewStateReconciler::applyHomebrewMetadata(
+            m_state.installedApps, m_state.homebrewItems, m_environment.now()));
     assign(StudioField::trashAlerts, &StudioState::trashAlerts,
-           AppLeftoverScanner::pruneStaleTrashAlerts(m_state.trashAlerts, m_state.installedApps));
+        AppLeftoverScanner::pruneStaleTrashAlerts(m_state.trashAlerts, m_state.installedApps));
 }
 
 void UpdateStudioViewModel::finishRefreshPass()
 {
     const QDateTime mergeTime = m_environment.now();
     assign(StudioField::installedApps, &StudioState::installedApps,
-           mergeFeedResults(m_state.installedApps, *m_pass->feeds, mergeTime));
+        mergeFeedResults(m_state.installedApps, *m_pass->feeds, mergeTime));
     assign(StudioField::lastCheckDate, &StudioState::lastCheckDate, std::optional(mergeTime));
     logScanSummary();
     assign(StudioField::isScanningApps, &StudioState::isScanningApps, false);

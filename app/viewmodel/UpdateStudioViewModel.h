@@ -30,8 +30,8 @@ class UpdateStudioViewModel final : public QObject {
     Q_OBJECT
 
 public:
-    explicit UpdateStudioViewModel(UpdateStudioEnvironment environment = UpdateStudioEnvironment::real(),
-                                   QObject* parent = nullptr);
+    explicit UpdateStudioViewModel(
+        UpdateStudioEnvironment environment = UpdateStudioEnvironment::real(), QObject* parent = nullptr);
     // Stops the watchers (waiting for a running check), the toast timer, the size measurement and
     // the Homebrew query; work still running on a pool finishes on its own and is dropped.
     ~UpdateStudioViewModel() override;
@@ -93,8 +93,7 @@ private:
         std::optional<QHash<QString, SparkleUpdateCheckResult>> feeds;
     };
 
-    template <typename T>
-    void assign(StudioField field, T StudioState::*member, T value);
+    template <typename T> void assign(StudioField field, T StudioState::*member, T value);
     void markChanged(StudioFields fields);
     void emitChanged();
 
@@ -113,8 +112,8 @@ private:
 
     // Runs `apply` on the main thread if this view model still exists and `generation` is still
     // the latest pass. Callable from any thread; the QPointer must have been made on the main one.
-    static void deliver(QPointer<UpdateStudioViewModel> self, quint64 generation,
-                        std::function<void(UpdateStudioViewModel&)> apply);
+    static void deliver(
+        QPointer<UpdateStudioViewModel> self, quint64 generation, std::function<void(UpdateStudioViewModel&)> apply);
 
     UpdateStudioEnvironment m_environment;
     StudioState m_state;

@@ -21,8 +21,7 @@ public:
     {
         const int now = ++m_running;
         int seen = m_mostAtOnce.load();
-        while (now > seen && !m_mostAtOnce.compare_exchange_weak(seen, now)) {
-        }
+        while (now > seen && !m_mostAtOnce.compare_exchange_weak(seen, now)) { }
         std::this_thread::sleep_for(std::chrono::milliseconds(15));
         ++m_calls;
         --m_running;

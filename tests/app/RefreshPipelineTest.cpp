@@ -42,7 +42,7 @@ QByteArray appcast(const QString& version, const QString& build)
            "<enclosure url=\"https://downloads.example/%1.zip\" sparkle:version=\"%2\" "
            "sparkle:shortVersionString=\"%1\" length=\"1\" type=\"application/octet-stream\"/>"
            "</item></channel></rss>\n"_s.arg(version, build)
-        .toUtf8();
+               .toUtf8();
 }
 
 struct BundleSpec {
@@ -56,17 +56,15 @@ struct BundleSpec {
 
 QString makeBundle(const QString& folder, const BundleSpec& spec)
 {
-    QVariantMap info{{u"CFBundleIdentifier"_s, spec.bundleID},
-                     {u"CFBundleName"_s, spec.name},
-                     {u"CFBundleShortVersionString"_s, spec.version},
-                     {u"CFBundleVersion"_s, spec.version}};
+    QVariantMap info{{u"CFBundleIdentifier"_s, spec.bundleID}, {u"CFBundleName"_s, spec.name},
+        {u"CFBundleShortVersionString"_s, spec.version}, {u"CFBundleVersion"_s, spec.version}};
     if (spec.feed)
         info.insert(u"SUFeedURL"_s, *spec.feed);
     return BundleMaker::makeAppBundle(folder + u"/"_s + spec.name + u".app"_s,
-                                      {.info = info,
-                                       .executableName = u"main"_s,
-                                       .executable = spec.executable,
-                                       .appStoreReceipt = spec.appStoreReceipt});
+        {.info = info,
+            .executableName = u"main"_s,
+            .executable = spec.executable,
+            .appStoreReceipt = spec.appStoreReceipt});
 }
 
 // Hands out 1 000 000 000 s, then one second later on every call.
@@ -94,7 +92,7 @@ protected:
     static std::vector<HomebrewItem> fixtureItems()
     {
         return HomebrewService::merge(*HomebrewService::parseInstalledInfoJSON(fixture("info-installed.json")),
-                                      *HomebrewService::parseOutdatedJSON(fixture("outdated.json")), true);
+            *HomebrewService::parseOutdatedJSON(fixture("outdated.json")), true);
     }
 
     StudioTestHome home;
@@ -110,17 +108,26 @@ TEST_F(RefreshPipelineTest, OneSeriesBringsEverySourceTogether)
 
     const QString folder = home.applications();
     makeBundle(folder, {.name = u"Arm Native"_s, .bundleID = u"com.example.armnative"_s, .version = u"1.0"_s});
-    makeBundle(folder, {.name = u"Intel Tool"_s, .bundleID = u"com.example.inteltool"_s, .version = u"3.1"_s,
-                        .executable = BundleMaker::thinMachO(BundleMaker::kCpuTypeX86_64)});
-    makeBundle(folder, {.name = u"Fat App"_s, .bundleID = u"com.example.fat"_s, .version = u"5"_s,
-                        .executable = BundleMaker::fatMachO({BundleMaker::kCpuTypeX86_64, BundleMaker::kCpuTypeArm64})});
-    makeBundle(folder, {.name = u"Store App"_s, .bundleID = u"com.example.store"_s, .version = u"2.2"_s,
-                        .appStoreReceipt = true});
-    makeBundle(folder, {.name = u"Feedy"_s, .bundleID = u"net.feedy"_s, .version = u"1.0"_s,
-                        .feed = server.url(u"/feedy.xml"_s)});
+    makeBundle(folder,
+        {.name = u"Intel Tool"_s,
+            .bundleID = u"com.example.inteltool"_s,
+            .version = u"3.1"_s,
+            .executable = BundleMaker::thinMachO(BundleMaker::kCpuTypeX86_64)});
+    makeBundle(folder,
+        {.name = u"Fat App"_s,
+            .bundleID = u"com.example.fat"_s,
+            .version = u"5"_s,
+            .executable = BundleMaker::fatMachO({BundleMaker::kCpuTypeX86_64, BundleMaker::kCpuTypeArm64})});
+    makeBundle(folder,
+        {.name = u"Store App"_s, .bundleID = u"com.example.store"_s, .version = u"2.2"_s, .appStoreReceipt = true});
+    makeBundle(folder,
+        {.name = u"Feedy"_s, .bundleID = u"net.feedy"_s, .version = u"1.0"_s, .feed = server.url(u"/feedy.xml"_s)});
     makeBundle(folder, {.name = u"Quorvane Beam"_s, .bundleID = u"com.quorvane.beam"_s, .version = u"1.4"_s});
-    makeBundle(folder, {.name = u"Firefox"_s, .bundleID = u"org.mozilla.firefox"_s, .version = u"124.0.2"_s,
-                        .feed = server.url(u"/firefox.xml"_s)});
+    makeBundle(folder,
+        {.name = u"Firefox"_s,
+            .bundleID = u"org.mozilla.firefox"_s,
+            .version = u"124.0.2"_s,
+            .feed = server.url(u"/firefox.xml"_s)});
 
     UpdateStudioEnvironment environment = home.environment();
     const auto clockCalls = std::make_shared<int>(0);
@@ -146,11 +153,11 @@ TEST_F(RefreshPipelineTest, OneSeriesBringsEverySourceTogether)
         {u"Arm Native"_s, AppOriginKind::direct, AppArchitecture::appleSilicon, {}, false, {}, {}, {}, {}},
         {u"Fat App"_s, AppOriginKind::direct, AppArchitecture::universal, {}, false, {}, {}, {}, {}},
         {u"Feedy"_s, AppOriginKind::sparkle, AppArchitecture::appleSilicon, u"2.0"_s, true,
-         u"https://downloads.example/2.0.zip"_s, u"https://notes.example/2.0.html"_s, {}, mergeTime},
+            u"https://downloads.example/2.0.zip"_s, u"https://notes.example/2.0.html"_s, {}, mergeTime},
         // Homebrew's verdict stands against a feed that offers nothing newer; the feed fills the links.
         {u"Firefox"_s, AppOriginKind::homebrewCask, AppArchitecture::appleSilicon, u"125.0.3"_s, true,
-         u"https://downloads.example/124.0.2.zip"_s, u"https://notes.example/124.0.2.html"_s, u"firefox"_s,
-         mergeTime},
+            u"https://downloads.example/124.0.2.zip"_s, u"https://notes.example/124.0.2.html"_s, u"firefox"_s,
+            mergeTime},
         {u"Intel Tool"_s, AppOriginKind::direct, AppArchitecture::intel, {}, false, {}, {}, {}, {}},
         {u"Quorvane Beam"_s, AppOriginKind::quorvane, AppArchitecture::appleSilicon, {}, false, {}, {}, {}, {}},
         {u"Store App"_s, AppOriginKind::appStore, AppArchitecture::appleSilicon, {}, false, {}, {}, {}, {}},
@@ -177,12 +184,12 @@ TEST_F(RefreshPipelineTest, OneSeriesBringsEverySourceTogether)
     EXPECT_FALSE(state.isCheckingUpdates);
     EXPECT_EQ(model.menuBarBadgeCount(), 2);
     EXPECT_EQ(home.logMessages(TruneLogLevel::info, u"scan"_s),
-              (QStringList{u"Starting app inventory scan and update check"_s,
-                           u"Scan finished: 7 app(s) (2 update(s)), 11 Homebrew item(s) (5 outdated, 0 outdated deps)"_s}));
+        (QStringList{u"Starting app inventory scan and update check"_s,
+            u"Scan finished: 7 app(s) (2 update(s)), 11 Homebrew item(s) (5 outdated, 0 outdated deps)"_s}));
     // Sizes arrive after the list, measured in the background.
     ASSERT_TRUE(spinUntil([&] {
         return std::all_of(state.installedApps.begin(), state.installedApps.end(),
-                           [](const InstalledAppRecord& app) { return app.sizeBytes > 0; });
+            [](const InstalledAppRecord& app) { return app.sizeBytes > 0; });
     }));
 }
 
@@ -206,8 +213,8 @@ TEST_F(RefreshPipelineTest, RequestsDuringAPassMakeOneMorePassAndAllWaitForIt)
     EXPECT_EQ(passesSeenAtCompletion, (std::vector{2, 2, 2}));
     spinUntil([] { return false; }, 300);
     EXPECT_EQ(runsOf(brew->fake, infoArguments) - before, 2);
-    EXPECT_EQ(home.logMessages(TruneLogLevel::info, u"scan"_s).count(u"Starting app inventory scan and update check"_s),
-              3);
+    EXPECT_EQ(
+        home.logMessages(TruneLogLevel::info, u"scan"_s).count(u"Starting app inventory scan and update check"_s), 3);
 }
 
 TEST_F(RefreshPipelineTest, WithoutBrewThePackagesEmptyQuietly)
@@ -240,7 +247,7 @@ TEST_F(RefreshPipelineTest, BrewFailingTwiceKeepsThePreviousPackagesAndWarnsOnce
     EXPECT_EQ(runsOf(brew->fake, infoArguments), 3);
     EXPECT_EQ(model.state().homebrewItems, first);
     EXPECT_EQ(home.logMessages(TruneLogLevel::warn, u"homebrew"_s),
-              QStringList{u"Homebrew metadata fetch failed: Error: Permission denied @ rb_sysopen"_s});
+        QStringList{u"Homebrew metadata fetch failed: Error: Permission denied @ rb_sysopen"_s});
 
     // One failure, then the retry works: no warning.
     ASSERT_TRUE(refreshAndWait(model));
@@ -313,9 +320,10 @@ QStringList makePlainBundles(const QString& folder, int count)
 {
     QStringList paths;
     for (int i = 0; i < count; ++i)
-        paths.append(makeBundle(folder, {.name = u"App %1"_s.arg(i, 2, 10, QLatin1Char('0')),
-                                         .bundleID = u"com.example.app%1"_s.arg(i),
-                                         .version = u"1.0"_s}));
+        paths.append(makeBundle(folder,
+            {.name = u"App %1"_s.arg(i, 2, 10, QLatin1Char('0')),
+                .bundleID = u"com.example.app%1"_s.arg(i),
+                .version = u"1.0"_s}));
     return paths;
 }
 
@@ -391,16 +399,18 @@ TEST_F(RefreshPipelineTest, ReleasingTheViewModelMidRefreshDropsEveryLateResult)
     slowFeed.delayMs = 1500;
     server.setResponse(u"/slow.xml"_s, slowFeed);
     makePlainBundles(home.applications(), 9);
-    makeBundle(home.applications(), {.name = u"Slow Feed"_s, .bundleID = u"com.example.slow"_s, .version = u"1.0"_s,
-                                     .feed = server.url(u"/slow.xml"_s)});
+    makeBundle(home.applications(),
+        {.name = u"Slow Feed"_s,
+            .bundleID = u"com.example.slow"_s,
+            .version = u"1.0"_s,
+            .feed = server.url(u"/slow.xml"_s)});
     const auto measure = std::make_shared<GatedMeasure>();
     UpdateStudioEnvironment environment = home.environment();
     environment.measureSize = [measure](const QString& path) { return (*measure)(path); };
 
     auto model = std::make_unique<UpdateStudioViewModel>(environment);
-    ASSERT_TRUE(spinUntil([&] {
-        return !brew->fake.runs().empty() && measure->running() == 6 && !server.requests().empty();
-    }));
+    ASSERT_TRUE(
+        spinUntil([&] { return !brew->fake.runs().empty() && measure->running() == 6 && !server.requests().empty(); }));
     model->showToast(u"Pending toast"_s, false);
 
     QElapsedTimer releasing;

@@ -73,7 +73,7 @@ TEST(StudioDerivedTest, BadgeCountsIgnoredAppsOutAndFormulaeOnlyWhenAsked)
 {
     StudioState state;
     state.installedApps = {outdatedApp(u"A"_s, u"com.a"_s), outdatedApp(u"B"_s, u"com.b"_s),
-                           outdatedApp(u"C"_s, u"com.c"_s), AppRecordBuilder(u"Current"_s).build()};
+        outdatedApp(u"C"_s, u"com.c"_s), AppRecordBuilder(u"Current"_s).build()};
     state.config.ignoredBundleIDs = {u"com.b"_s};
     state.homebrewItems = {
         HomebrewItemBuilder(u"wget"_s).outdated().build(),
@@ -119,8 +119,14 @@ TEST(StudioDerivedTest, NativePercentageRoundsHalvesUp)
         int percent;
     };
     const Case cases[] = {
-        {0, 0, 0, 0, 0}, {1, 0, 7, 0, 13}, {2, 1, 5, 0, 38}, {1, 1, 1, 0, 67},
-        {0, 1, 2, 0, 33}, {1, 0, 0, 1, 50}, {0, 0, 0, 3, 0}, {4, 4, 0, 0, 100},
+        {0, 0, 0, 0, 0},
+        {1, 0, 7, 0, 13},
+        {2, 1, 5, 0, 38},
+        {1, 1, 1, 0, 67},
+        {0, 1, 2, 0, 33},
+        {1, 0, 0, 1, 50},
+        {0, 0, 0, 3, 0},
+        {4, 4, 0, 0, 100},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(testing::Message() << row.native << " arm, " << row.universal << " universal, " << row.intel
@@ -143,14 +149,28 @@ std::vector<InstalledAppRecord> filterInventory()
 {
     return {
         AppRecordBuilder(u"Zed"_s).bundleID(u"com.zed"_s).architecture(AppArchitecture::universal).build(),
-        AppRecordBuilder(u"Beam"_s).bundleID(u"com.quorvane.beam"_s).origin(AppOriginKind::quorvane)
-            .architecture(AppArchitecture::appleSilicon).build(),
-        AppRecordBuilder(u"Caskette"_s).bundleID(u"org.caskette"_s).homebrewCaskToken(u"caskette"_s)
-            .origin(AppOriginKind::direct).architecture(AppArchitecture::intel).updateAvailable().build(),
-        AppRecordBuilder(u"Feedy"_s).bundleID(u"net.feedy"_s).sparkleFeedURL(u"https://feedy.example/appcast.xml"_s)
-            .origin(AppOriginKind::homebrewCask).build(),
-        AppRecordBuilder(u"Storely"_s).bundleID(u"com.store.ly"_s).origin(AppOriginKind::appStore)
-            .architecture(AppArchitecture::intel).build(),
+        AppRecordBuilder(u"Beam"_s)
+            .bundleID(u"com.quorvane.beam"_s)
+            .origin(AppOriginKind::quorvane)
+            .architecture(AppArchitecture::appleSilicon)
+            .build(),
+        AppRecordBuilder(u"Caskette"_s)
+            .bundleID(u"org.caskette"_s)
+            .homebrewCaskToken(u"caskette"_s)
+            .origin(AppOriginKind::direct)
+            .architecture(AppArchitecture::intel)
+            .updateAvailable()
+            .build(),
+        AppRecordBuilder(u"Feedy"_s)
+            .bundleID(u"net.feedy"_s)
+            .sparkleFeedURL(u"https://feedy.example/appcast.xml"_s)
+            .origin(AppOriginKind::homebrewCask)
+            .build(),
+        AppRecordBuilder(u"Storely"_s)
+            .bundleID(u"com.store.ly"_s)
+            .origin(AppOriginKind::appStore)
+            .architecture(AppArchitecture::intel)
+            .build(),
         AppRecordBuilder(u"Sparky"_s).bundleID(u"io.sparky"_s).origin(AppOriginKind::sparkle).updateAvailable().build(),
         AppRecordBuilder(u"Ignored"_s).bundleID(u"com.ignored"_s).updateAvailable().build(),
     };
@@ -191,12 +211,10 @@ TEST(StudioDerivedTest, AppSearchLooksAtNameBundleIDAndCaskToken)
     };
     const Case cases[] = {
         {u"  \n\t "_s, {u"Caskette"_s, u"Sparky"_s, u"Beam"_s, u"Feedy"_s, u"Ignored"_s, u"Storely"_s, u"Zed"_s},
-         {u"Beam"_s, u"Caskette"_s, u"Feedy"_s, u"Ignored"_s, u"Sparky"_s, u"Storely"_s, u"Zed"_s}},
-        {u" SPARK\n"_s, {u"Sparky"_s}, {u"Sparky"_s}},
-        {u"quorvane"_s, {u"Beam"_s}, {u"Beam"_s}},      // bundle identifier
-        {u"ette"_s, {u"Caskette"_s}, {u"Caskette"_s}},  // name, bundle id and token alike
-        {u"caskette"_s, {u"Caskette"_s}, {u"Caskette"_s}},
-        {u"appcast"_s, {}, {}},                         // the feed address is not searched
+            {u"Beam"_s, u"Caskette"_s, u"Feedy"_s, u"Ignored"_s, u"Sparky"_s, u"Storely"_s, u"Zed"_s}},
+        {u" SPARK\n"_s, {u"Sparky"_s}, {u"Sparky"_s}}, {u"quorvane"_s, {u"Beam"_s}, {u"Beam"_s}}, // bundle identifier
+        {u"ette"_s, {u"Caskette"_s}, {u"Caskette"_s}},                             // name, bundle id and token alike
+        {u"caskette"_s, {u"Caskette"_s}, {u"Caskette"_s}}, {u"appcast"_s, {}, {}}, // the feed address is not searched
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.query.toStdString());
@@ -214,7 +232,8 @@ TEST(StudioDerivedTest, AppSearchLooksAtNameBundleIDAndCaskToken)
 TEST(StudioDerivedTest, SearchMatchesACaskTokenOnlyInTheAppsList)
 {
     StudioState state;
-    state.installedApps = {AppRecordBuilder(u"Lumen"_s).bundleID(u"com.x.lumen"_s).homebrewCaskToken(u"brightly"_s).build()};
+    state.installedApps
+        = {AppRecordBuilder(u"Lumen"_s).bundleID(u"com.x.lumen"_s).homebrewCaskToken(u"brightly"_s).build()};
     state.appSearchQuery = u"bright"_s;
     state.uninstallerSearchQuery = u"bright"_s;
     EXPECT_EQ(StudioDerived::filteredApps(state, english).size(), 1u);
@@ -225,8 +244,7 @@ TEST(StudioDerivedTest, AppsWithNamesEqualButForCaseKeepInventoryOrder)
 {
     StudioState state;
     state.installedApps = {AppRecordBuilder(u"lumen"_s).id(u"first"_s).build(),
-                           AppRecordBuilder(u"Alpha"_s).id(u"alpha"_s).build(),
-                           AppRecordBuilder(u"LUMEN"_s).id(u"second"_s).build()};
+        AppRecordBuilder(u"Alpha"_s).id(u"alpha"_s).build(), AppRecordBuilder(u"LUMEN"_s).id(u"second"_s).build()};
     const std::vector<InstalledAppRecord> apps = StudioDerived::filteredApps(state, english);
     ASSERT_EQ(apps.size(), 3u);
     EXPECT_EQ(apps[0].id(), u"alpha"_s);
@@ -239,7 +257,10 @@ TEST(StudioDerivedTest, HomebrewSubTabsChooseTheirListAndFilter)
     const std::vector<HomebrewItem> installed = {
         HomebrewItemBuilder(u"firefox"_s).cask().description(u"Web browser"_s).build(),
         HomebrewItemBuilder(u"wget"_s).description(u"Internet file retriever"_s).build(),
-        HomebrewItemBuilder(u"libidn2"_s).description(u"International domain names"_s).installedOnRequest(false).build(),
+        HomebrewItemBuilder(u"libidn2"_s)
+            .description(u"International domain names"_s)
+            .installedOnRequest(false)
+            .build(),
         HomebrewItemBuilder(u"iterm2"_s).cask().fullName(u"homebrew/cask/iterm2"_s).build(),
     };
     const std::vector<HomebrewItem> searchResults = {HomebrewItemBuilder(u"zz-found"_s).installed(false).build()};
@@ -259,7 +280,7 @@ TEST(StudioDerivedTest, HomebrewSubTabsChooseTheirListAndFilter)
         {"formulae with dependencies", HomebrewSubTab::formulae, {}, true, {u"wget"_s, u"libidn2"_s}},
         {"blank filter keeps dependencies hidden", HomebrewSubTab::formulae, u" \n"_s, false, {u"wget"_s}},
         {"any filter text shows matching dependencies", HomebrewSubTab::formulae, u"INTERN"_s, false,
-         {u"wget"_s, u"libidn2"_s}},
+            {u"wget"_s, u"libidn2"_s}},
         {"search ignores the filter", HomebrewSubTab::search, u"nothing matches this"_s, false, {u"zz-found"_s}},
     };
     for (const Case& row : cases) {
@@ -276,8 +297,8 @@ TEST(StudioDerivedTest, HomebrewSubTabsChooseTheirListAndFilter)
 
 TEST(StudioDerivedTest, HomebrewRouteNeedsBrewAndAnOutdatedCaskOrNoDownload)
 {
-    const std::vector<HomebrewItem> casks = {HomebrewItemBuilder(u"lumen"_s).cask().outdated().build(),
-                                             HomebrewItemBuilder(u"beam"_s).cask().build()};
+    const std::vector<HomebrewItem> casks
+        = {HomebrewItemBuilder(u"lumen"_s).cask().outdated().build(), HomebrewItemBuilder(u"beam"_s).cask().build()};
     struct Case {
         const char* label;
         std::optional<QString> token;
@@ -300,8 +321,8 @@ TEST(StudioDerivedTest, HomebrewRouteNeedsBrewAndAnOutdatedCaskOrNoDownload)
         StudioState state;
         state.homebrewItems = casks;
         state.brewExecutablePath = row.brew;
-        const InstalledAppRecord app =
-            AppRecordBuilder(u"App"_s).homebrewCaskToken(row.token).downloadURL(row.downloadURL).build();
+        const InstalledAppRecord app
+            = AppRecordBuilder(u"App"_s).homebrewCaskToken(row.token).downloadURL(row.downloadURL).build();
         EXPECT_EQ(StudioDerived::canUpgradeAppViaHomebrew(state, app), row.viaHomebrew);
     }
 }
@@ -309,10 +330,10 @@ TEST(StudioDerivedTest, HomebrewRouteNeedsBrewAndAnOutdatedCaskOrNoDownload)
 TEST(StudioDerivedTest, LeftoverTotalsCountTheBundleOnlyInBytes)
 {
     StudioState state;
-    state.leftoverItems = {LeftoverFileItem(std::nullopt, u"/h/Library/Caches/a"_s, LeftoverCategory::caches, 100, true),
-                           LeftoverFileItem(std::nullopt, u"/h/Library/Logs/b"_s, LeftoverCategory::logs, 20, false),
-                           LeftoverFileItem(std::nullopt, u"/h/Library/Preferences/c"_s, LeftoverCategory::preferences,
-                                            3, true)};
+    state.leftoverItems
+        = {LeftoverFileItem(std::nullopt, u"/h/Library/Caches/a"_s, LeftoverCategory::caches, 100, true),
+            LeftoverFileItem(std::nullopt, u"/h/Library/Logs/b"_s, LeftoverCategory::logs, 20, false),
+            LeftoverFileItem(std::nullopt, u"/h/Library/Preferences/c"_s, LeftoverCategory::preferences, 3, true)};
     struct Case {
         const char* label;
         bool includeBundle;
@@ -327,8 +348,8 @@ TEST(StudioDerivedTest, LeftoverTotalsCountTheBundleOnlyInBytes)
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
         state.includeAppBundleInTrash = row.includeBundle;
-        state.uninstallerTargetApp = row.hasTarget ? std::optional(AppRecordBuilder(u"T"_s).sizeBytes(5000).build())
-                                                   : std::nullopt;
+        state.uninstallerTargetApp
+            = row.hasTarget ? std::optional(AppRecordBuilder(u"T"_s).sizeBytes(5000).build()) : std::nullopt;
         EXPECT_EQ(StudioDerived::selectedLeftoverBytes(state), row.bytes);
         EXPECT_EQ(StudioDerived::selectedLeftoverCount(state), 2);
     }
@@ -338,8 +359,7 @@ TEST(StudioDerivedTest, ByteTotalsSaturateInsteadOfWrapping)
 {
     constexpr qint64 max = std::numeric_limits<qint64>::max();
     const std::vector<InstalledAppRecord> apps = {AppRecordBuilder(u"Huge"_s).sizeBytes(max - 10).build(),
-                                                  AppRecordBuilder(u"Big"_s).sizeBytes(max / 2).build(),
-                                                  AppRecordBuilder(u"Small"_s).sizeBytes(5).build()};
+        AppRecordBuilder(u"Big"_s).sizeBytes(max / 2).build(), AppRecordBuilder(u"Small"_s).sizeBytes(5).build()};
     EXPECT_EQ(StudioDerived::totalAppsDiskBytes(apps), max);
     EXPECT_EQ(StudioDerived::totalAppsDiskBytes({}), 0);
 
@@ -353,16 +373,15 @@ TEST(StudioDerivedTest, SortedListsFollowTheirSortOrders)
 {
     StudioState state;
     state.installedApps = {AppRecordBuilder(u"Small"_s).sizeBytes(1).build(),
-                           AppRecordBuilder(u"Large"_s).sizeBytes(30).build(),
-                           AppRecordBuilder(u"Medium"_s).sizeBytes(20).build()};
+        AppRecordBuilder(u"Large"_s).sizeBytes(30).build(), AppRecordBuilder(u"Medium"_s).sizeBytes(20).build()};
     EXPECT_EQ(namesOf(StudioDerived::filteredUninstallerApps(state, english)),
-              (QStringList{u"Large"_s, u"Medium"_s, u"Small"_s}));
+        (QStringList{u"Large"_s, u"Medium"_s, u"Small"_s}));
     state.uninstallerSortOrder = UninstallerAppSortOrder::sizeAscending;
     EXPECT_EQ(namesOf(StudioDerived::filteredUninstallerApps(state, english)),
-              (QStringList{u"Small"_s, u"Medium"_s, u"Large"_s}));
+        (QStringList{u"Small"_s, u"Medium"_s, u"Large"_s}));
 
     state.leftoverItems = {LeftoverFileItem(std::nullopt, u"/L/Logs/b"_s, LeftoverCategory::logs, 900, true),
-                           LeftoverFileItem(std::nullopt, u"/L/Caches/a"_s, LeftoverCategory::caches, 5, true)};
+        LeftoverFileItem(std::nullopt, u"/L/Caches/a"_s, LeftoverCategory::caches, 5, true)};
     EXPECT_EQ(StudioDerived::sortedLeftoverItems(state, english).front().path, u"/L/Caches/a"_s);
     state.leftoverSortOrder = LeftoverSortOrder::sizeDescending;
     EXPECT_EQ(StudioDerived::sortedLeftoverItems(state, english).front().path, u"/L/Logs/b"_s);
@@ -370,9 +389,9 @@ TEST(StudioDerivedTest, SortedListsFollowTheirSortOrders)
 
 TEST(StudioDerivedTest, NavigationEnumsReadOnlyTheirExactRawValues)
 {
-    EXPECT_EQ(allCases<UpdateStudioTab>(), (std::vector{UpdateStudioTab::updates, UpdateStudioTab::homebrew,
-                                                         UpdateStudioTab::uninstaller, UpdateStudioTab::suiteHub,
-                                                         UpdateStudioTab::settings}));
+    EXPECT_EQ(allCases<UpdateStudioTab>(),
+        (std::vector{UpdateStudioTab::updates, UpdateStudioTab::homebrew, UpdateStudioTab::uninstaller,
+            UpdateStudioTab::suiteHub, UpdateStudioTab::settings}));
     EXPECT_EQ(fromRawValue<UpdateStudioTab>(u"suiteHub"), UpdateStudioTab::suiteHub);
     EXPECT_EQ(fromRawValue<UpdateStudioTab>(u"SuiteHub"), std::nullopt);
     EXPECT_EQ(fromRawValue<AppFilterKind>(u"appleSilicon"), AppFilterKind::appleSilicon);

@@ -1,7 +1,7 @@
 #include "app/viewmodel/UpdateStudioViewModel.h"
 
-#include "tests/app/StudioTestHome.h"
 #include "kit/platform/TruneNotifier.h"
+#include "tests/app/StudioTestHome.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +31,7 @@ TEST_F(UpdateStudioViewModelTest, StartsFromTheDefaultsAndLogsWhatItFound)
     expected.language = TruneLanguage::current();
     EXPECT_EQ(model.state(), expected);
     EXPECT_EQ(home.logMessages(TruneLogLevel::info, u"lifecycle"_s),
-              QStringList{u"TruneUpdate initialized (brewAvailable=false, watchTrash=true, autoCheckHours=6)"_s});
+        QStringList{u"TruneUpdate initialized (brewAvailable=false, watchTrash=true, autoCheckHours=6)"_s});
     ASSERT_TRUE(waitForFirstRefresh(model));
 }
 
@@ -40,15 +40,15 @@ TEST_F(UpdateStudioViewModelTest, ReadsStoredSettingsHistoryAndBrew)
     InstalledFakeBrew brew;
     UpdateConfigStore store(home.configFolder(), 500);
     const TruneUpdateConfig config{.ignoredBundleIDs = {u"com.example.quiet"_s},
-                                   .autoCheckIntervalHours = 12,
-                                   .watchTrashForLeftovers = false,
-                                   .includePrereleases = true,
-                                   .autoCleanupAfterBrewUpgrade = false,
-                                   .includeHomebrewFormulaeInBadge = true};
+        .autoCheckIntervalHours = 12,
+        .watchTrashForLeftovers = false,
+        .includePrereleases = true,
+        .autoCleanupAfterBrewUpgrade = false,
+        .includeHomebrewFormulaeInBadge = true};
     store.saveConfig(config);
     const UpdateLogEntry entry(QUuid::createUuid(), QDateTime::fromSecsSinceEpoch(1700000000, QTimeZone::utc()),
-                               u"Homebrew"_s, UpdateLogAction::brewCleanup, std::nullopt, std::nullopt,
-                               UpdateLogStatus::success, u"brew cleanup --prune=all"_s);
+        u"Homebrew"_s, UpdateLogAction::brewCleanup, std::nullopt, std::nullopt, UpdateLogStatus::success,
+        u"brew cleanup --prune=all"_s);
     store.appendHistory(entry);
 
     UpdateStudioViewModel model(home.environment());
@@ -56,7 +56,7 @@ TEST_F(UpdateStudioViewModelTest, ReadsStoredSettingsHistoryAndBrew)
     EXPECT_EQ(model.state().history, std::vector{entry});
     EXPECT_EQ(model.state().brewExecutablePath, brew.fake.executablePath());
     EXPECT_EQ(home.logMessages(TruneLogLevel::info, u"lifecycle"_s),
-              QStringList{u"TruneUpdate initialized (brewAvailable=true, watchTrash=false, autoCheckHours=12)"_s});
+        QStringList{u"TruneUpdate initialized (brewAvailable=true, watchTrash=false, autoCheckHours=12)"_s});
     ASSERT_TRUE(waitForFirstRefresh(model));
 }
 
@@ -157,7 +157,7 @@ TEST_F(UpdateStudioViewModelTest, SetLanguageShowsAndStoresTheChoice)
     QObject::disconnect(listening);
     EXPECT_EQ(model.state().language, TruneLanguage::tr);
     EXPECT_EQ(model.t(u"Update history cleared."_s, u"Güncelleme geçmişi temizlendi."_s),
-              u"Güncelleme geçmişi temizlendi."_s);
+        u"Güncelleme geçmişi temizlendi."_s);
     EXPECT_EQ(TruneLanguage::storedPreferenceCode(), u"tr"_s);
     EXPECT_EQ(announced, QStringList{u"tr"_s});
     TruneLanguage::setFollowSystem();
