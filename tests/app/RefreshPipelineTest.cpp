@@ -11,6 +11,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSet>
 #include <QTimeZone>
 
 #include <atomic>
@@ -327,7 +328,7 @@ QStringList makePlainBundles(const QString& folder, int count)
     return paths;
 }
 
-TEST_F(RefreshPipelineTest, SizesAreMeasuredSixAtATimeAndReachTheList)
+TEST_F(RefreshPipelineTest, SizesAreMeasuredSixAtATimeAndReachTheListInBatches)
 {
     brew.reset();
     const NoBrewAnywhere noBrew;
@@ -336,6 +337,12 @@ TEST_F(RefreshPipelineTest, SizesAreMeasuredSixAtATimeAndReachTheList)
     UpdateStudioEnvironment environment = home.environment();
     environment.measureSize = [measure](const QString& path) { return (*measure)(path); };
     UpdateStudioViewModel model(environment);
+    QSet<qsizetype> sizedCounts; // how many apps had a size, at each announced change
+    QObject::connect(&model, &UpdateStudioViewModel::changed, [&] {
+        const auto& apps = model.state().installedApps;
+        sizedCounts.insert(
+            std::count_if(apps.begin(), apps.end(), [](const InstalledAppRecord& app) { return app.sizeBytes > 0; }));
+    });
     ASSERT_TRUE(waitForFirstRefresh(model));
 
     ASSERT_TRUE(spinUntil([&] { return measure->running() == 6; }));
@@ -349,6 +356,12 @@ TEST_F(RefreshPipelineTest, SizesAreMeasuredSixAtATimeAndReachTheList)
     for (const InstalledAppRecord& app : model.state().installedApps)
         EXPECT_EQ(app.sizeBytes, 7000 + app.path.size());
     EXPECT_EQ(measure->mostAtOnce(), 6);
+    spinUntil([] { return false; }, 100);
+    // Never one by one: eight, eight, then the last one (two may land in one announcement).
+    QList<qsizetype> seen = sizedCounts.values();
+    std::sort(seen.begin(), seen.end());
+    EXPECT_TRUE((QSet<qsizetype>{0, 8, 16, 17}).contains(sizedCounts)) << testing::PrintToString(seen.toVector());
+    EXPECT_TRUE(sizedCounts.contains(17));
 }
 
 TEST_F(RefreshPipelineTest, AStalePassNeverAppliesItsSizes)
