@@ -1,0 +1,61 @@
+#include "app/viewmodel/StudioThreadPools.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Pools final : public QObject {
+public:
+    Pools()
+        : QObject(QCoreApplication::instance())
+    {
+        refresh = make(u"studio.refresh"_s, 4);
+        sizes = make(u"studio.sizes"_s, 6);
+        homebrew = make(u"studio.homebrew"_s, 2);
+    }
+
+    QThreadPool* refresh = nullptr;
+    QThreadPool* sizes = nullptr;
+    QThreadPool* homebrew = nullptr;
+
+private:
+    QThreadPool* make(const QString& name, int maxThreads)
+    {
+        auto* pool = new QThreadPool(this);
+        pool->setObjectName(name);
+        pool->setMaxThreadCount(maxThreads);
+        return pool;
+    }
+};
+
+Pools& pools()
+{
+    static QPointer<Pools> current;
+    if (!current)
+        current = new Pools;
+    return *current;
+}
+
+} // namespace
+
+namespace StudioThreadPools {
+
+QThreadPool& refresh()
+{
+    return *pools().refresh;
+}
+
+QThreadPool& sizes()
+{
+    return *pools().sizes;
+}
+
+QThreadPool& homebrew()
+{
+    return *pools().homebrew;
+}
+
+} // namespace StudioThreadPools

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+
+class TruneAppLogger;
+
+// What the studio's view model reaches outside itself. real() gives the user's own folders and
+// the system's services; tests replace folders, the clock, the size measure or the logger.
+struct UpdateStudioEnvironment {
+    QStringList searchDirectories;    // where installed apps are looked for
+    QString libraryRoot;              // the Library folder leftovers are looked for in
+    QString trashFolder;              // the folder that holds trashed items
+    QString configFolder;             // settings and history
+    TruneAppLogger* logger = nullptr; // not owned; outlives the view model
+    std::function<QDateTime()> now;
+    // The allocated size of a bundle; called on worker threads, several at once.
+    std::function<qint64(const QString& path)> measureSize;
+    QLocale locale; // orders names for the user
+    std::function<bool(const QUrl&)> openUrl;
+
+    static UpdateStudioEnvironment real();
+};

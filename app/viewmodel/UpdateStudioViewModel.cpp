@@ -1,0 +1,442 @@
+#include "app/viewmodel/UpdateStudioViewModel.h"
+
+#include "app/viewmodel/FeedResultMerge.h"
+#include "app/viewmodel/StudioDerived.h"
+#include "app/viewmodel/StudioThreadPools.h"
+#include "core/homebrew/HomebrewState.h"
+#include "core/homebrew/HomebrewStateReconciler.h"
+#include "core/inventory/FastDirectorySizeReader.h"
+#include "core/inventory/InstalledAppScanner.h"
+#include "core/leftovers/AppLeftoverScanner.h"
+#include "kit/foundation/TruneAppLogger.h"
+#include "kit/foundation/TruneLaunchAtLogin.h"
+#include "kit/foundation/TrunePermissionCenter.h"
+#include "kit/localization/TruneText.h"
+#include "kit/platform/TruneNotifier.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+#include <chrono>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qint64 kMaxHistoryCount = 500;
+constexpr double kFeedTimeoutSeconds = 10;
+constexpr double kApplicationsDebounceSeconds = 1.5;
+constexpr std::chrono::milliseconds kToastDuration{3600};
+constexpr std::chrono::milliseconds kHomebrewRetryDelay{400};
+constexpr int kMaxBundlesScannedAtOnce = 8;
+constexpr int kMaxFeedsFetchedAtOnce = 6;
+constexpr BundleSizeBatchOptions kSizeBatches{.maxConcurrency = 6, .batchSize = 8};
+
+QString boolText(bool value)
+{
+    return value ? u"true"_s : u"false"_s;
+}
+
+} // namespace
+
+UpdateStudioViewModel::UpdateStudioViewModel(UpdateStudioEnvironment environment, QObject* parent)
+    : QObject(parent)
+    , m_environment(std::move(environment))
+    , m_store(m_environment.configFolder, kMaxHistoryCount)
+    , m_sparkleChecker(kFeedTimeoutSeconds)
+    , m_trashWatcher(m_environment.trashFolder, m_environment.libraryRoot, m_environment.searchDirectories)
+    , m_applicationsWatcher(m_environment.searchDirectories, kApplicationsDebounceSeconds)
+    , m_homebrewQueryCancellation(std::make_shared<TruneProcessCancellation>())
+{
+    m_state.brewExecutablePath = HomebrewService::brewExecutableURL();
+    m_state.language = TruneLanguage::current();
+    m_state.launchAtLogin = TruneLaunchAtLogin::isEnabled();
+    m_state.config = m_store.loadConfig();
+    m_state.history = m_store.loadHistory();
+    m_state.accessibilityGranted = TrunePermissionCenter::isAccessibilityGranted(false);
+    m_state.screenRecordingGranted = TrunePermissionCenter::isScreenRecordingGranted();
+
+    m_toastTimer.setSingleShot(true);
+    m_toastTimer.setTimerType(Qt::PreciseTimer); // a coarse timer may end a toast 5 % early
+    m_toastTimer.setInterval(kToastDuration);
+    connect(&m_toastTimer, &QTimer::timeout, this,
+        [this] { assign(StudioField::toastMessage, &StudioState::toastMessage, std::optional<QString>()); });
+
+    m_environment.logger->info(
+        u"TruneUpdate initialized (brewAvailable=%1, watchTrash=%2, autoCheckHours=%3)"_s.arg(
+            boolText(m_state.brewExecutablePath.has_value()), boolText(m_state.config.watchTrashForLeftovers),
+            QString::number(m_state.config.autoCheckIntervalHours)),
+        u"lifecycle"_s);
+
+    QMetaObject::invokeMethod(
+        this, [this] { refreshAllAndCheckUpdates(); }, Qt::QueuedConnection);
+}
+
+UpdateStudioViewModel::~UpdateStudioViewModel()
+{
+    m_applicationsWatcher.stop();
+    m_trashWatcher.stop();
+    m_toastTimer.stop();
+    m_sizeScan.request_stop();
+    m_homebrewQueryCancellation->cancel();
+}
+
+QString UpdateStudioViewModel::t(const QString& en, const QString& tr) const
+{
+    return truneText(en, tr, m_state.language);
+}
+
+void UpdateStudioViewModel::showToast(const QString& message, bool isError)
+{
+    assign(StudioField::toastMessage, &StudioState::toastMessage, std::optional<QString>(message));
+    assign(StudioField::toastIsError, &StudioState::toastIsError, isError);
+    m_toastTimer.start();
+}
+
+void UpdateStudioViewModel::bindStudioWindowOpener(std::function<void()> opener)
+{
+    m_studioWindowOpener = std::move(opener);
+    if (m_reopenWindowObserver)
+        return;
+    m_reopenWindowObserver
+        = connect(&TruneNotifier::instance(), &TruneNotifier::posted, this, [this](const QString& name) {
+              if (name != TruneNotificationName::reopenStudioWindow)
+                  return;
+              QMetaObject::invokeMethod(
+                  this,
+                  [this] {
+                      if (m_studioWindowOpener)
+                          m_studioWindowOpener();
+                  },
+                  Qt::QueuedConnection);
+          });
+}
+
+void UpdateStudioViewModel::setLanguage(TruneLanguage language)
+{
+    assign(StudioField::language, &StudioState::language, language);
+    TruneLanguage::setCurrent(language);
+}
+
+int UpdateStudioViewModel::menuBarBadgeCount() const
+{
+    return StudioDerived::menuBarBadgeCount(m_state);
+}
+
+int UpdateStudioViewModel::outdatedBrewCount() const
+{
+    return StudioDerived::outdatedBrewCount(m_state);
+}
+
+int UpdateStudioViewModel::outdatedDependencyBrewCount() const
+{
+    return StudioDerived::outdatedDependencyBrewCount(m_state);
+}
+
+void UpdateStudioViewModel::setSelectedTab(UpdateStudioTab tab)
+{
+    assign(StudioField::selectedTab, &StudioState::selectedTab, tab);
+}
+
+void UpdateStudioViewModel::setSelectedFilter(AppFilterKind filter)
+{
+    assign(StudioField::selectedFilter, &StudioState::selectedFilter, filter);
+}
+
+void UpdateStudioViewModel::setAppSearchQuery(const QString& query)
+{
+    assign(StudioField::appSearchQuery, &StudioState::appSearchQuery, query);
+}
+
+void UpdateStudioViewModel::setHomebrewSubTab(HomebrewSubTab tab)
+{
+    assign(StudioField::homebrewSubTab, &StudioState::homebrewSubTab, tab);
+}
+
+void UpdateStudioViewModel::setHomebrewFilterQuery(const QString& query)
+{
+    assign(StudioField::homebrewFilterQuery, &StudioState::homebrewFilterQuery, query);
+}
+
+void UpdateStudioViewModel::setShowBrewDependencies(bool show)
+{
+    assign(StudioField::showBrewDependencies, &StudioState::showBrewDependencies, show);
+}
+
+void UpdateStudioViewModel::setUninstallerSearchQuery(const QString& query)
+{
+    assign(StudioField::uninstallerSearchQuery, &StudioState::uninstallerSearchQuery, query);
+}
+
+void UpdateStudioViewModel::setUninstallerSortOrder(UninstallerAppSortOrder order)
+{
+    assign(StudioField::uninstallerSortOrder, &StudioState::uninstallerSortOrder, order);
+}
+
+void UpdateStudioViewModel::setLeftoverSortOrder(LeftoverSortOrder order)
+{
+    assign(StudioField::leftoverSortOrder, &StudioState::leftoverSortOrder, order);
+}
+
+void UpdateStudioViewModel::setVersionLogsSheetPresented(bool presented)
+{
+    assign(StudioField::isVersionLogsSheetPresented, &StudioState::isVersionLogsSheetPresented, presented);
+}
+
+template <typename T> void UpdateStudioViewModel::assign(StudioField field, T StudioState::*member, T value)
+{
+    if (m_state.*member == value)
+        return;
+    m_state.*member = std::move(value);
+    markChanged(field);
+}
+
+void UpdateStudioViewModel::markChanged(StudioFields fields)
+{
+    const bool announcementDue = m_unannounced.isEmpty();
+    m_unannounced |= fields;
+    if (announcementDue)
+        QMetaObject::invokeMethod(this, &UpdateStudioViewModel::emitChanged, Qt::QueuedConnection);
+}
+
+void UpdateStudioViewModel::emitChanged()
+{
+    const StudioFields fields = std::exchange(m_unannounced, StudioFields());
+    if (!fields.isEmpty())
+        emit changed(fields);
+}
+
+// --- Refresh ---
+
+void UpdateStudioViewModel::refreshAllAndCheckUpdates(std::function<void()> done)
+{
+    if (done)
+        m_refreshWaiters.push_back(std::move(done));
+    if (m_refreshSeriesRunning) {
+        m_pendingRefreshRequested = true;
+        return;
+    }
+    m_refreshSeriesRunning = true;
+    startRefreshPass();
+}
+
+void UpdateStudioViewModel::startRefreshPass()
+{
+    m_pendingRefreshRequested = false;
+    ++m_scanGeneration;
+    m_sizeScan.request_stop();
+    m_pass = RefreshPass{};
+
+    assign(StudioField::isScanningApps, &StudioState::isScanningApps, true);
+    assign(StudioField::isCheckingUpdates, &StudioState::isCheckingUpdates, true);
+    assign(StudioField::accessibilityGranted, &StudioState::accessibilityGranted,
+        TrunePermissionCenter::isAccessibilityGranted(false));
+    assign(StudioField::screenRecordingGranted, &StudioState::screenRecordingGranted,
+        TrunePermissionCenter::isScreenRecordingGranted());
+    m_environment.logger->info(u"Starting app inventory scan and update check"_s, u"scan"_s);
+
+    startHomebrewQuery();
+    startAppScan();
+}
+
+void UpdateStudioViewModel::deliver(
+    QPointer<UpdateStudioViewModel> self, quint64 generation, std::function<void(UpdateStudioViewModel&)> apply)
+{
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application)
+        return;
+    QMetaObject::invokeMethod(
+        application,
+        [self = std::move(self), generation, apply = std::move(apply)] {
+            if (self && self->m_scanGeneration == generation)
+                apply(*self);
+        },
+        Qt::QueuedConnection);
+}
+
+void UpdateStudioViewModel::startHomebrewQuery()
+{
+    const quint64 generation = m_scanGeneration;
+    StudioThreadPools::homebrew().start(
+        [self = QPointer(this), generation, cancellation = m_homebrewQueryCancellation] {
+            HomebrewOutcome outcome;
+            outcome.brewPath = HomebrewService::brewExecutableURL();
+            if (!outcome.brewPath) {
+                outcome.items = std::vector<HomebrewItem>();
+            } else {
+                auto fetched = HomebrewService::fetchInstalledAndOutdated(cancellation);
+                if (!fetched && !cancellation->isCancelled()) {
+                    std::this_thread::sleep_for(kHomebrewRetryDelay);
+                    fetched = HomebrewService::fetchInstalledAndOutdated(cancellation);
+                }
+                if (fetched)
+                    outcome.items = std::move(*fetched);
+                else
+                    outcome.failure = std::move(fetched.error());
+            }
+            deliver(self, generation, [outcome = std::move(outcome)](UpdateStudioViewModel& model) mutable {
+                model.receiveHomebrew(std::move(outcome));
+            });
+        });
+}
+
+void UpdateStudioViewModel::startAppScan()
+{
+    const quint64 generation = m_scanGeneration;
+    StudioThreadPools::refresh().start(
+        [self = QPointer(this), generation, folders = m_environment.searchDirectories, locale = m_environment.locale] {
+            std::vector<InstalledAppRecord> apps
+                = InstalledAppScanner::scanInstalledApps(folders, false, kMaxBundlesScannedAtOnce, locale);
+            for (InstalledAppRecord& app : apps) {
+                if (const std::optional<qint64> cached = FastDirectorySizeReader::cachedSize(app.path))
+                    app.sizeBytes = *cached;
+            }
+            deliver(self, generation, [apps = std::move(apps)](UpdateStudioViewModel& model) mutable {
+                model.publishScannedApps(std::move(apps));
+            });
+        });
+}
+
+void UpdateStudioViewModel::publishScannedApps(std::vector<InstalledAppRecord> apps)
+{
+    assign(StudioField::installedApps, &StudioState::installedApps, std::move(apps));
+    assign(StudioField::isScanningApps, &StudioState::isScanningApps, false);
+    m_pass->appsPublished = true;
+    startSizeMeasurement();
+    startFeedCheck();
+    continueRefreshPass();
+}
+
+void UpdateStudioViewModel::startSizeMeasurement()
+{
+    const quint64 generation = m_scanGeneration;
+    std::vector<AppSizeTarget> targets;
+    for (const InstalledAppRecord& app : m_state.installedApps) {
+        if (app.sizeBytes < 1)
+            targets.push_back({.id = app.id(), .path = app.path});
+    }
+    if (targets.empty())
+        return;
+    m_sizeScan = std::stop_source();
+    QThreadPool* sizes = &StudioThreadPools::sizes();
+    StudioThreadPools::refresh().start([self = QPointer(this), generation, targets = std::move(targets), sizes,
+                                           measure = m_environment.measureSize, stop = m_sizeScan.get_token()] {
+        measureBundleSizesInBatches(
+            targets, kSizeBatches, measure,
+            [&](std::vector<AppSizeMeasurement> batch) {
+                deliver(self, generation,
+                    [batch = std::move(batch)](UpdateStudioViewModel& model) { model.applySizeMeasurements(batch); });
+            },
+            *sizes, stop);
+    });
+}
+
+void UpdateStudioViewModel::startFeedCheck()
+{
+    const quint64 generation = m_scanGeneration;
+    StudioThreadPools::refresh().start(
+        [self = QPointer(this), generation, checker = m_sparkleChecker, apps = m_state.installedApps,
+            includePrereleases = m_state.config.includePrereleases] {
+            QHash<QString, SparkleUpdateCheckResult> results
+                = checker.checkUpdates(apps, includePrereleases, kMaxFeedsFetchedAtOnce);
+            deliver(self, generation, [results = std::move(results)](UpdateStudioViewModel& model) mutable {
+                model.receiveFeeds(std::move(results));
+            });
+        });
+}
+
+void UpdateStudioViewModel::receiveHomebrew(HomebrewOutcome outcome)
+{
+    m_pass->homebrew = std::move(outcome);
+    continueRefreshPass();
+}
+
+void UpdateStudioViewModel::receiveFeeds(QHash<QString, SparkleUpdateCheckResult> results)
+{
+    m_pass->feeds = std::move(results);
+    continueRefreshPass();
+}
+
+// The parts of a pass come back in any order; each step waits only for what it reads: the
+// Homebrew metadata for the scanned list and the Homebrew result, the feed merge for both.
+void UpdateStudioViewModel::continueRefreshPass()
+{
+    if (!m_pass->appsPublished || !m_pass->homebrew)
+        return;
+    if (!m_pass->homebrewApplied) {
+        applyHomebrewOutcome(*m_pass->homebrew);
+        m_pass->homebrewApplied = true;
+    }
+    if (m_pass->feeds)
+        finishRefreshPass();
+}
+
+void UpdateStudioViewModel::applyHomebrewOutcome(const HomebrewOutcome& outcome)
+{
+    assign(StudioField::brewExecutablePath, &StudioState::brewExecutablePath, outcome.brewPath);
+    if (outcome.items)
+        assign(StudioField::homebrewItems, &StudioState::homebrewItems, *outcome.items);
+    else
+        m_environment.logger->warn(
+            u"Homebrew metadata fetch failed: "_s + outcome.failure->description(m_state.language), u"homebrew"_s);
+    assign(StudioField::brewSearchResults, &StudioState::brewSearchResults,
+        HomebrewStateReconciler::syncSearchResults(m_state.brewSearchResults, m_state.homebrewItems));
+    assign(StudioField::installedApps, &StudioState::installedApps,
+        HomebrewStateReconciler::applyHomebrewMetadata(
+            m_state.installedApps, m_state.homebrewItems, m_environment.now()));
+    assign(StudioField::trashAlerts, &StudioState::trashAlerts,
+        AppLeftoverScanner::pruneStaleTrashAlerts(m_state.trashAlerts, m_state.installedApps));
+}
+
+void UpdateStudioViewModel::finishRefreshPass()
+{
+    const QDateTime mergeTime = m_environment.now();
+    assign(StudioField::installedApps, &StudioState::installedApps,
+        mergeFeedResults(m_state.installedApps, *m_pass->feeds, mergeTime));
+    assign(StudioField::lastCheckDate, &StudioState::lastCheckDate, std::optional(mergeTime));
+    logScanSummary();
+    assign(StudioField::isScanningApps, &StudioState::isScanningApps, false);
+    assign(StudioField::isCheckingUpdates, &StudioState::isCheckingUpdates, false);
+    m_pass.reset();
+
+    if (m_pendingRefreshRequested) {
+        startRefreshPass();
+        return;
+    }
+    m_refreshSeriesRunning = false;
+    for (const std::function<void()>& waiter : std::exchange(m_refreshWaiters, {}))
+        waiter();
+}
+
+void UpdateStudioViewModel::logScanSummary()
+{
+    const auto count = [](const auto& list) { return QString::number(list.size()); };
+    const std::vector<HomebrewItem>& items = m_state.homebrewItems;
+    m_environment.logger->info(
+        u"Scan finished: %1 app(s) (%2 update(s)), %3 Homebrew item(s) (%4 outdated, %5 outdated deps)"_s.arg(
+            count(m_state.installedApps), count(StudioDerived::outdatedApps(m_state)), count(items),
+            QString::number(StudioDerived::outdatedCasks(items).size() + StudioDerived::outdatedFormulae(items).size()),
+            count(StudioDerived::outdatedDependencyFormulae(items))),
+        u"scan"_s);
+}
+
+void UpdateStudioViewModel::applySizeMeasurements(const std::vector<AppSizeMeasurement>& measurements)
+{
+    if (measurements.empty())
+        return;
+    QHash<QString, size_t> indexByID;
+    for (size_t index = 0; index < m_state.installedApps.size(); ++index)
+        indexByID.insert(m_state.installedApps[index].id(), index);
+
+    std::vector<InstalledAppRecord> apps = m_state.installedApps;
+    std::optional<InstalledAppRecord> target = m_state.uninstallerTargetApp;
+    for (const AppSizeMeasurement& measurement : measurements) {
+        if (const auto found = indexByID.constFind(measurement.id); found != indexByID.constEnd())
+            apps[*found].sizeBytes = measurement.sizeBytes;
+        if (target && target->id() == measurement.id)
+            target->sizeBytes = measurement.sizeBytes;
+    }
+    assign(StudioField::installedApps, &StudioState::installedApps, std::move(apps));
+    assign(StudioField::uninstallerTargetApp, &StudioState::uninstallerTargetApp, std::move(target));
+}

@@ -1,0 +1,166 @@
+#include "app/viewmodel/UpdateStudioViewModel.h"
+
+#include "kit/platform/TruneNotifier.h"
+#include "tests/app/StudioTestHome.h"
+#include "tests/core/homebrew/InstalledFakeBrew.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTimeZone>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class UpdateStudioViewModelTest : public ::testing::Test {
+protected:
+    StudioTestHome home;
+};
+
+TEST_F(UpdateStudioViewModelTest, StartsFromTheDefaultsAndLogsWhatItFound)
+{
+    const NoBrewAnywhere noBrew;
+    UpdateStudioViewModel model(home.environment());
+
+    StudioState expected;
+    expected.language = TruneLanguage::current();
+    EXPECT_EQ(model.state(), expected);
+    EXPECT_EQ(home.logMessages(TruneLogLevel::info, u"lifecycle"_s),
+        QStringList{u"TruneUpdate initialized (brewAvailable=false, watchTrash=true, autoCheckHours=6)"_s});
+    ASSERT_TRUE(waitForFirstRefresh(model));
+}
+
+TEST_F(UpdateStudioViewModelTest, ReadsStoredSettingsHistoryAndBrew)
+{
+    InstalledFakeBrew brew;
+    UpdateConfigStore store(home.configFolder(), 500);
+    const TruneUpdateConfig config{.ignoredBundleIDs = {u"com.example.quiet"_s},
+        .autoCheckIntervalHours = 12,
+        .watchTrashForLeftovers = false,
+        .includePrereleases = true,
+        .autoCleanupAfterBrewUpgrade = false,
+        .includeHomebrewFormulaeInBadge = true};
+    store.saveConfig(config);
+    const UpdateLogEntry entry(QUuid::createUuid(), QDateTime::fromSecsSinceEpoch(1700000000, QTimeZone::utc()),
+        u"Homebrew"_s, UpdateLogAction::brewCleanup, std::nullopt, std::nullopt, UpdateLogStatus::success,
+        u"brew cleanup --prune=all"_s);
+    store.appendHistory(entry);
+
+    UpdateStudioViewModel model(home.environment());
+    EXPECT_EQ(model.state().config, config);
+    EXPECT_EQ(model.state().history, std::vector{entry});
+    EXPECT_EQ(model.state().brewExecutablePath, brew.fake.executablePath());
+    EXPECT_EQ(home.logMessages(TruneLogLevel::info, u"lifecycle"_s),
+        QStringList{u"TruneUpdate initialized (brewAvailable=true, watchTrash=false, autoCheckHours=12)"_s});
+    ASSERT_TRUE(waitForFirstRefresh(model));
+}
+
+TEST_F(UpdateStudioViewModelTest, ChangesAreAnnouncedOncePerTurnNamingEveryField)
+{
+    const NoBrewAnywhere noBrew;
+    UpdateStudioViewModel model(home.environment());
+    ASSERT_TRUE(waitForFirstRefresh(model));
+    QSignalSpy spy(&model, &UpdateStudioViewModel::changed);
+
+    model.setSelectedTab(UpdateStudioTab::homebrew);
+    model.setAppSearchQuery(u"lu"_s);
+    model.setAppSearchQuery(u"lumen"_s);
+    model.setSelectedFilter(AppFilterKind::all); // unchanged: not named
+    EXPECT_EQ(spy.count(), 0);
+    ASSERT_TRUE(spinUntil([&] { return spy.count() > 0; }));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).value<StudioFields>(), StudioField::selectedTab | StudioField::appSearchQuery);
+    EXPECT_EQ(model.state().appSearchQuery, u"lumen"_s);
+
+    model.setSelectedTab(UpdateStudioTab::homebrew);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(spy.count(), 1);
+}
+
+TEST_F(UpdateStudioViewModelTest, ANewerToastGetsItsOwnFullTimeAndTheErrorFlagStays)
+{
+    const NoBrewAnywhere noBrew;
+    UpdateStudioViewModel model(home.environment());
+    ASSERT_TRUE(waitForFirstRefresh(model));
+
+    model.showToast(u"First"_s, false);
+    spinUntil([] { return false; }, 1000);
+    QElapsedTimer sinceSecond;
+    sinceSecond.start();
+    model.showToast(u"Second"_s, true);
+    EXPECT_EQ(model.state().toastMessage, u"Second"_s);
+    EXPECT_TRUE(model.state().toastIsError);
+
+    // Past the moment the first toast would have ended, the second is still shown.
+    spinUntil([] { return false; }, 2900);
+    EXPECT_EQ(model.state().toastMessage, u"Second"_s);
+    ASSERT_TRUE(spinUntil([&] { return !model.state().toastMessage; }, 10000));
+    EXPECT_GE(sinceSecond.elapsed(), 3600);
+    EXPECT_TRUE(model.state().toastIsError);
+}
+
+TEST_F(UpdateStudioViewModelTest, TheReopenNotificationCallsTheLatestOpener)
+{
+    const NoBrewAnywhere noBrew;
+    UpdateStudioViewModel model(home.environment());
+    ASSERT_TRUE(waitForFirstRefresh(model));
+    int firstCalls = 0;
+    int secondCalls = 0;
+
+    TruneNotifier::instance().post(TruneNotificationName::reopenStudioWindow);
+    model.bindStudioWindowOpener([&] { ++firstCalls; });
+    model.bindStudioWindowOpener([&] { ++secondCalls; });
+    QCoreApplication::processEvents();
+    EXPECT_EQ(firstCalls + secondCalls, 0); // before any binding, nothing was remembered
+
+    TruneNotifier::instance().post(TruneNotificationName::reopenStudioWindow);
+    TruneNotifier::instance().post(TruneNotificationName::languageDidChange);
+    ASSERT_TRUE(spinUntil([&] { return secondCalls > 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(firstCalls, 0);
+    EXPECT_EQ(secondCalls, 1);
+}
+
+TEST_F(UpdateStudioViewModelTest, ReleasedViewModelIgnoresTheReopenNotification)
+{
+    const NoBrewAnywhere noBrew;
+    int calls = 0;
+    {
+        UpdateStudioViewModel model(home.environment());
+        model.bindStudioWindowOpener([&] { ++calls; });
+        TruneNotifier::instance().post(TruneNotificationName::reopenStudioWindow); // queued, then released
+    }
+    TruneNotifier::instance().post(TruneNotificationName::reopenStudioWindow);
+    spinUntil([] { return false; }, 100);
+    EXPECT_EQ(calls, 0);
+}
+
+TEST_F(UpdateStudioViewModelTest, SetLanguageShowsAndStoresTheChoice)
+{
+    const NoBrewAnywhere noBrew;
+    UpdateStudioViewModel model(home.environment());
+    ASSERT_TRUE(waitForFirstRefresh(model));
+    QStringList announced;
+    const QMetaObject::Connection listening = QObject::connect(
+        &TruneNotifier::instance(), &TruneNotifier::posted, [&](const QString& name, const QVariantMap& info) {
+            if (name == TruneNotificationName::languageDidChange)
+                announced.append(info.value(TruneLanguage::languageDidChangeKey).toString());
+        });
+
+    model.setLanguage(TruneLanguage::tr);
+    QObject::disconnect(listening);
+    EXPECT_EQ(model.state().language, TruneLanguage::tr);
+    EXPECT_EQ(model.t(u"Update history cleared."_s, u"Güncelleme geçmişi temizlendi."_s),
+        u"Güncelleme geçmişi temizlendi."_s);
+    EXPECT_EQ(TruneLanguage::storedPreferenceCode(), u"tr"_s);
+    EXPECT_EQ(announced, QStringList{u"tr"_s});
+    TruneLanguage::setFollowSystem();
+}
+
+} // namespace
