@@ -5,8 +5,8 @@
 // A type is coded by a specialization of TruneJsonCoding<T> with
 //     static QJsonValue encode(const T&);
 //     static std::expected<T, TruneJsonError> decode(const QJsonValue&);
-// Built in: bool, int, qint64, double, QString, QStringList, QUuid, QDateTime, std::vector<T>,
-// QMap<QString, T> (a JSON object)
+// Built in: bool, int, qint64, double, float, QString, QStringList, QUuid, QDateTime,
+// TruneInternetDate, std::vector<T>, QMap<QString, T> (a JSON object)
 // and every TruneRawValueEnum (coded as its raw value).
 //
 // Types are strict: nothing is coerced ("1" is no integer, 1.5 is no integer, 1 is no text),
@@ -45,6 +45,7 @@
 #include <expected>
 #include <functional>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 struct TruneJsonError {
@@ -61,11 +62,9 @@ struct TruneJsonError {
     bool operator==(const TruneJsonError&) const = default;
 };
 
-template <typename T>
-struct TruneJsonCoding; // specialize for each coded type
+template <typename T> struct TruneJsonCoding; // specialize for each coded type
 
-template <typename T>
-using TruneJsonResult = std::expected<T, TruneJsonError>;
+template <typename T> using TruneJsonResult = std::expected<T, TruneJsonError>;
 
 namespace TruneJson {
 
@@ -77,17 +76,25 @@ TruneJsonError typeMismatch(const char* expected, const QJsonValue& actual);
 QString formatDate(const QDateTime& date);
 // Accepts YYYY-MM-DDTHH:MM:SS with optional fraction and "Z" or a ±HH:MM offset; UTC result.
 std::optional<QDateTime> parseDate(const QString& text);
+// The strict internet date-time of files shared with other programs: whole seconds only, "Z" or
+// a ±HH:MM offset; a fraction of a second fails. UTC result.
+std::optional<QDateTime> parseInternetDate(const QString& text);
+
+// Whether two texts are canonically equivalent: equal once both are in Unicode NFC, so "é" as
+// one code point equals "e" followed by a combining acute accent.
+bool canonicallyEqual(const QString& a, const QString& b);
+
+// The key path of the first number in `json` that is not finite; nullopt when there is none.
+std::optional<QString> firstNonFiniteNumber(const QJsonValue& json);
 
 } // namespace TruneJson
 
-template <typename T>
-QJsonValue truneJsonEncode(const T& value)
+template <typename T> QJsonValue truneJsonEncode(const T& value)
 {
     return TruneJsonCoding<T>::encode(value);
 }
 
-template <typename T>
-TruneJsonResult<T> truneJsonDecode(const QJsonValue& json)
+template <typename T> TruneJsonResult<T> truneJsonDecode(const QJsonValue& json)
 {
     return TruneJsonCoding<T>::decode(json);
 }
@@ -95,8 +102,7 @@ TruneJsonResult<T> truneJsonDecode(const QJsonValue& json)
 // Parses UTF-8 JSON text and decodes it; a syntax error is a TruneJsonError too.
 TruneJsonResult<QJsonValue> truneJsonParse(const QByteArray& text);
 
-template <typename T>
-TruneJsonResult<T> truneJsonDecode(const QByteArray& text)
+template <typename T> TruneJsonResult<T> truneJsonDecode(const QByteArray& text)
 {
     const TruneJsonResult<QJsonValue> json = truneJsonParse(text);
     if (!json)
@@ -111,6 +117,19 @@ template <typename T>
 QByteArray truneJsonSerialize(const T& value, QJsonDocument::JsonFormat format = QJsonDocument::Compact)
 {
     return truneJsonSerialize(truneJsonEncode(value), format);
+}
+
+// As truneJsonSerialize, but a number that is not finite anywhere in the value is an error:
+// JSON cannot hold it, and Qt would silently write null in its place.
+TruneJsonResult<QByteArray> truneJsonSerializeFinite(
+    const QJsonValue& json, QJsonDocument::JsonFormat format = QJsonDocument::Compact);
+
+template <typename T>
+requires(!std::is_convertible_v<T, QJsonValue> || std::is_arithmetic_v<T>)
+    TruneJsonResult<QByteArray> truneJsonSerializeFinite(
+        const T& value, QJsonDocument::JsonFormat format = QJsonDocument::Compact)
+{
+    return truneJsonSerializeFinite(truneJsonEncode(value), format);
 }
 
 class TruneJsonObjectReader final {
@@ -131,8 +150,7 @@ public:
     }
 
     // Missing, null or of the wrong type: an error (the returned value is then meaningless).
-    template <typename T>
-    T required(const char* key)
+    template <typename T> T required(const char* key)
     {
         const QJsonValue json = m_object.value(QLatin1String(key));
         if (json.isUndefined())
@@ -141,8 +159,7 @@ public:
     }
 
     // Missing or null: nullopt. Present with the wrong type: an error.
-    template <typename T>
-    std::optional<T> optional(const char* key)
+    template <typename T> std::optional<T> optional(const char* key)
     {
         const QJsonValue json = m_object.value(QLatin1String(key));
         if (json.isUndefined() || json.isNull())
@@ -151,8 +168,7 @@ public:
     }
 
     // Missing, null or undecodable: the fallback, never an error.
-    template <typename T>
-    T lenient(const char* key, T fallback)
+    template <typename T> T lenient(const char* key, T fallback)
     {
         auto decoded = TruneJsonCoding<T>::decode(m_object.value(QLatin1String(key)));
         return decoded ? std::move(*decoded) : std::move(fallback);
@@ -162,16 +178,14 @@ public:
     bool failed() const { return m_error.has_value(); }
 
 private:
-    template <typename T>
-    T take(const char* key, TruneJsonResult<T> decoded)
+    template <typename T> T take(const char* key, TruneJsonResult<T> decoded)
     {
         if (!decoded)
             return fail<T>(key, decoded.error());
         return std::move(*decoded);
     }
 
-    template <typename T>
-    T fail(const char* key, const TruneJsonError& error)
+    template <typename T> T fail(const char* key, const TruneJsonError& error)
     {
         if (!m_error)
             m_error = error.inKey(QLatin1String(key));
@@ -184,15 +198,13 @@ private:
 
 class TruneJsonObjectWriter final {
 public:
-    template <typename T>
-    void write(const char* key, const T& value)
+    template <typename T> void write(const char* key, const T& value)
     {
         m_object.insert(QLatin1String(key), TruneJsonCoding<T>::encode(value));
     }
 
     // An absent optional writes no key at all.
-    template <typename T>
-    void write(const char* key, const std::optional<T>& value)
+    template <typename T> void write(const char* key, const std::optional<T>& value)
     {
         if (value)
             write(key, *value);
@@ -206,51 +218,62 @@ private:
 
 // ---- built-in codings ----
 
-template <>
-struct TruneJsonCoding<bool> {
+template <> struct TruneJsonCoding<bool> {
     static QJsonValue encode(bool value) { return value; }
     static TruneJsonResult<bool> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<qint64> {
+template <> struct TruneJsonCoding<qint64> {
     static QJsonValue encode(qint64 value) { return value; }
     static TruneJsonResult<qint64> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<int> {
+template <> struct TruneJsonCoding<int> {
     static QJsonValue encode(int value) { return value; }
     static TruneJsonResult<int> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<double> {
+template <> struct TruneJsonCoding<double> {
     static QJsonValue encode(double value) { return value; }
     static TruneJsonResult<double> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<QString> {
+// A 32-bit float: written as its shortest decimal text (0.1f as 0.1); a number outside the
+// float range fails to decode.
+template <> struct TruneJsonCoding<float> {
+    static QJsonValue encode(float value);
+    static TruneJsonResult<float> decode(const QJsonValue& json);
+};
+
+template <> struct TruneJsonCoding<QString> {
     static QJsonValue encode(const QString& value) { return value; }
     static TruneJsonResult<QString> decode(const QJsonValue& json);
 };
 
 // Canonical upper-case hyphenated form, without braces; either letter case is read.
-template <>
-struct TruneJsonCoding<QUuid> {
+template <> struct TruneJsonCoding<QUuid> {
     static QJsonValue encode(const QUuid& value);
     static TruneJsonResult<QUuid> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<QDateTime> {
+template <> struct TruneJsonCoding<QDateTime> {
     static QJsonValue encode(const QDateTime& value) { return TruneJson::formatDate(value); }
     static TruneJsonResult<QDateTime> decode(const QJsonValue& json);
 };
 
-template <typename T>
-struct TruneJsonCoding<std::vector<T>> {
+// A date read by the strict internet date-time rule (TruneJson::parseInternetDate) and written
+// as TruneJson::formatDate writes every date. Records shared with other programs code their
+// dates through it: `in.required<TruneInternetDate>("timestamp").value`.
+struct TruneInternetDate {
+    QDateTime value;
+};
+
+template <> struct TruneJsonCoding<TruneInternetDate> {
+    static QJsonValue encode(const TruneInternetDate& date) { return TruneJson::formatDate(date.value); }
+    static TruneJsonResult<TruneInternetDate> decode(const QJsonValue& json);
+};
+
+template <typename T> struct TruneJsonCoding<std::vector<T>> {
     static QJsonValue encode(const std::vector<T>& values)
     {
         QJsonArray array;
@@ -277,8 +300,7 @@ struct TruneJsonCoding<std::vector<T>> {
 };
 
 // A JSON object whose values all decode as T.
-template <typename T>
-struct TruneJsonCoding<QMap<QString, T>> {
+template <typename T> struct TruneJsonCoding<QMap<QString, T>> {
     static QJsonValue encode(const QMap<QString, T>& values)
     {
         QJsonObject object;
@@ -303,14 +325,12 @@ struct TruneJsonCoding<QMap<QString, T>> {
     }
 };
 
-template <>
-struct TruneJsonCoding<QStringList> {
+template <> struct TruneJsonCoding<QStringList> {
     static QJsonValue encode(const QStringList& values) { return QJsonArray::fromStringList(values); }
     static TruneJsonResult<QStringList> decode(const QJsonValue& json);
 };
 
-template <TruneRawValueEnum E>
-struct TruneJsonCoding<E> {
+template <TruneRawValueEnum E> struct TruneJsonCoding<E> {
     static QJsonValue encode(E value) { return rawValue(value); }
 
     static TruneJsonResult<E> decode(const QJsonValue& json)

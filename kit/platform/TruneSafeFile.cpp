@@ -40,7 +40,10 @@ TruneSafeFileError errnoFailure(const QString& path, int errorNumber)
 // Closes the descriptor on every way out.
 class Descriptor final {
 public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
+    explicit Descriptor(int fd)
+        : m_fd(fd)
+    {
+    }
     ~Descriptor() { ::close(m_fd); }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
@@ -73,8 +76,7 @@ ReadResult readUpTo(int fd, const QString& path, qint64 limit)
 
 // Opens `path` without following a final symbolic link and without blocking on a FIFO or
 // device, accepts only a regular file, and hands its descriptor and size to `read`.
-template <typename Read>
-ReadResult withRegularFile(const QString& path, Read read)
+template <typename Read> ReadResult withRegularFile(const QString& path, Read read)
 {
     const QByteArray nativePath = QFile::encodeName(path);
     if (nativePath.isEmpty())
@@ -83,7 +85,7 @@ ReadResult withRegularFile(const QString& path, Read read)
     if (raw < 0)
         return std::unexpected(errnoFailure(path, errno));
     const Descriptor fd(raw);
-    struct stat status {};
+    struct stat status { };
     if (::fstat(fd.get(), &status) != 0)
         return std::unexpected(errnoFailure(path, errno));
     if (!S_ISREG(status.st_mode))
@@ -115,11 +117,15 @@ std::expected<QByteArray, TruneSafeFileError> readPrefix(const QString& path, qi
     return withRegularFile(path, [&](int fd, qint64) { return readUpTo(fd, path, std::max<qint64>(count, 0)); });
 }
 
-bool writeAtomically(const QString& path, const QByteArray& bytes)
+bool writeAtomically(const QString& path, const QByteArray& bytes, std::optional<QFileDevice::Permissions> permissions)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    if (permissions && !file.setPermissions(*permissions)) {
+        file.cancelWriting();
+        return false;
+    }
     // A small write only fills Qt's buffer; when the disk then refuses it, commit() still
     // succeeds and puts an empty file in place of the old one. Flushing first shows the failure.
     if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
