@@ -13,9 +13,9 @@
 #include <optional>
 
 struct TruneSuiteSendOptions {
-    std::optional<qint32> targetPID; // below 2 refuses the send: 0, 1 and -1 name no one process
-    std::optional<QString> targetName;
-    std::optional<QString> payload;
+    std::optional<qint32> targetPID = std::nullopt; // below 2 refuses the send: 0, 1 and -1 name no one process
+    std::optional<QString> targetName = std::nullopt;
+    std::optional<QString> payload = std::nullopt;
     bool launchIfNeeded = false; // start an installed target that is not running
     bool bringToFront = false;   // bring the target to the front as well
 };
