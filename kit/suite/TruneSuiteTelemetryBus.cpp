@@ -205,12 +205,11 @@ void TruneSuiteTelemetryBus::clearStatus(TruneSuiteApp app) const
 
 void TruneSuiteTelemetryBus::publishLiveTile(const TruneLiveActivityTile& tile, bool notify) const
 {
-    if (!TruneSuiteFiles::ensureFolder(m_baseDirectory + u"/LiveTiles"_s))
-        return;
     const auto bytes = truneJsonSerializeFinite(tile);
     if (!bytes)
         return;
-    TruneSuiteFiles::write(liveTilePath(tile.app), *bytes);
+    if (TruneSuiteFiles::ensureFolder(m_baseDirectory + u"/LiveTiles"_s))
+        TruneSuiteFiles::write(liveTilePath(tile.app), *bytes);
     if (notify)
         notifyPeers();
 }

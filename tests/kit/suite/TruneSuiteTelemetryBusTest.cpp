@@ -100,8 +100,13 @@ TEST_F(TruneSuiteTelemetryBusTest, OnlyTheNotifyingPublishersRingEvenWhenTheirWr
     bus.publishVantorStatus(vantor(myPid()));
     bus.publishHaltrixStatus(haltrix(myPid()));
     bus.publishLumbraStatus(lumbra(myPid()), false);
+    // A tile that cannot be written is neither written nor announced.
+    TruneLiveActivityTile brokenTile = tile(TruneSuiteApp::tunelo, 1, morning(), myPid());
+    brokenTile.progress = std::numeric_limits<double>::quiet_NaN();
+    bus.publishLiveTile(brokenTile, true);
     waitUntil([] { return false; }, 200);
     EXPECT_EQ(updates, 0);
+    EXPECT_FALSE(QFileInfo::exists(bus.liveTilePath(TruneSuiteApp::tunelo)));
 
     // The telemetry folder is a file: nothing can be written, the peers are told all the same.
     const TruneSuiteTelemetryBus blocked(home.filePath(u"blocked"_s));

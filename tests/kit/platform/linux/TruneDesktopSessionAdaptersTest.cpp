@@ -68,7 +68,8 @@ TEST_F(DesktopSessionAdaptersTest, NotificationsReachObserversOfTheirNameUntilTh
     int othersHeard = 0;
     auto observation = TruneDistributedNotificationCenter::observe(
         u"com.example.ping"_s, [&](const std::optional<QString>& object) { heard.push_back(object); });
-    const auto other = TruneDistributedNotificationCenter::observe(u"com.example.other"_s, [&](const auto&) { ++othersHeard; });
+    const auto other
+        = TruneDistributedNotificationCenter::observe(u"com.example.other"_s, [&](const auto&) { ++othersHeard; });
     ASSERT_TRUE(observation->isConnected());
 
     EXPECT_TRUE(TruneDistributedNotificationCenter::post(u"com.example.ping"_s, u"payload"_s));
@@ -98,7 +99,8 @@ TEST_F(DesktopSessionAdaptersTest, RunningApplicationsAreFoundByBusNameOrProcess
     ASSERT_TRUE(process.waitForStarted());
 
     const auto running = TruneRunningApplications::list();
-    const auto byBus = std::ranges::find(running, std::optional(identifier), &TruneRunningApplication::bundleIdentifier);
+    const auto byBus
+        = std::ranges::find(running, std::optional(identifier), &TruneRunningApplication::bundleIdentifier);
     ASSERT_NE(byBus, running.end());
     const auto byName = std::ranges::find_if(running, [](const auto& a) { return isNamed(a, u"Zephyrine"_s); });
     ASSERT_NE(byName, running.end());
@@ -119,16 +121,17 @@ TEST_F(DesktopSessionAdaptersTest, TheLauncherStartsOnlyAPlainRegularExecutableO
 {
     const QString marker = home.filePath(u"started"_s);
     const QByteArray script = "#!/bin/sh\necho started > '" + QFile::encodeName(marker) + "'\n";
-    const auto bundleWith = [&](const QString& name, const std::optional<QVariantMap>& info, const QByteArray& executable) {
-        const QString bundle = home.filePath(u"Applications/%1.app"_s.arg(name));
-        BundleMaker::makeAppBundle(bundle, {.info = info});
-        if (!executable.isNull()) {
-            const QString path = bundle + u"/Contents/MacOS/Tool"_s;
-            BundleMaker::writeFile(path, executable);
-            QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        }
-        return bundle;
-    };
+    const auto bundleWith
+        = [&](const QString& name, const std::optional<QVariantMap>& info, const QByteArray& executable) {
+              const QString bundle = home.filePath(u"Applications/%1.app"_s.arg(name));
+              BundleMaker::makeAppBundle(bundle, {.info = info});
+              if (!executable.isNull()) {
+                  const QString path = bundle + u"/Contents/MacOS/Tool"_s;
+                  BundleMaker::writeFile(path, executable);
+                  QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+              }
+              return bundle;
+          };
     const QVariantMap tool{{u"CFBundleExecutable"_s, u"Tool"_s}};
 
     struct Case {
@@ -143,7 +146,8 @@ TEST_F(DesktopSessionAdaptersTest, TheLauncherStartsOnlyAPlainRegularExecutableO
     const Case refused[] = {
         {"no Info.plist", bundleWith(u"NoInfo"_s, std::nullopt, script)},
         {"no executable named", bundleWith(u"NoName"_s, QVariantMap{}, script)},
-        {"a path for a name", bundleWith(u"Path"_s, QVariantMap{{u"CFBundleExecutable"_s, u"../../../bin/sh"_s}}, script)},
+        {"a path for a name",
+            bundleWith(u"Path"_s, QVariantMap{{u"CFBundleExecutable"_s, u"../../../bin/sh"_s}}, script)},
         {"no such file", noExecutableFile},
         {"not executable", notExecutable},
         {"a link", linked},
