@@ -40,10 +40,7 @@ TruneSafeFileError errnoFailure(const QString& path, int errorNumber)
 // Closes the descriptor on every way out.
 class Descriptor final {
 public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    {
-    }
+    explicit Descriptor(int fd) : m_fd(fd) {}
     ~Descriptor() { ::close(m_fd); }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
@@ -76,7 +73,8 @@ ReadResult readUpTo(int fd, const QString& path, qint64 limit)
 
 // Opens `path` without following a final symbolic link and without blocking on a FIFO or
 // device, accepts only a regular file, and hands its descriptor and size to `read`.
-template <typename Read> ReadResult withRegularFile(const QString& path, Read read)
+template <typename Read>
+ReadResult withRegularFile(const QString& path, Read read)
 {
     const QByteArray nativePath = QFile::encodeName(path);
     if (nativePath.isEmpty())
@@ -85,7 +83,7 @@ template <typename Read> ReadResult withRegularFile(const QString& path, Read re
     if (raw < 0)
         return std::unexpected(errnoFailure(path, errno));
     const Descriptor fd(raw);
-    struct stat status { };
+    struct stat status {};
     if (::fstat(fd.get(), &status) != 0)
         return std::unexpected(errnoFailure(path, errno));
     if (!S_ISREG(status.st_mode))
