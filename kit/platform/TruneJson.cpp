@@ -63,16 +63,58 @@ QString formatDate(const QDateTime& date)
     return date.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + QLatin1Char('Z');
 }
 
-std::optional<QDateTime> parseDate(const QString& text)
+namespace {
+
+std::optional<QDateTime> parseShapedDate(const QString& text, const QRegularExpression& shape)
 {
-    static const QRegularExpression shape(QStringLiteral(
-        R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}(\.\d{1,9})?(Z|[+-]\d{2}:\d{2})$)"));
     if (!shape.match(text).hasMatch())
         return std::nullopt;
     const QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
     if (!date.isValid())
         return std::nullopt;
     return date.toUTC();
+}
+
+} // namespace
+
+std::optional<QDateTime> parseDate(const QString& text)
+{
+    static const QRegularExpression shape(QStringLiteral(
+        R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}(\.\d{1,9})?(Z|[+-]\d{2}:\d{2})$)"));
+    return parseShapedDate(text, shape);
+}
+
+std::optional<QDateTime> parseInternetDate(const QString& text)
+{
+    static const QRegularExpression shape(
+        QStringLiteral(R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}(Z|[+-]\d{2}:\d{2})$)"));
+    return parseShapedDate(text, shape);
+}
+
+bool canonicallyEqual(const QString& a, const QString& b)
+{
+    return a == b || a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
+}
+
+std::optional<QString> firstNonFiniteNumber(const QJsonValue& json)
+{
+    if (json.isDouble())
+        return std::isfinite(json.toDouble()) ? std::nullopt : std::optional<QString>(QString());
+    if (json.isArray()) {
+        const QJsonArray array = json.toArray();
+        for (qsizetype index = 0; index < array.size(); ++index) {
+            if (auto inner = firstNonFiniteNumber(array.at(index)))
+                return TruneJsonError{*inner, {}}.atIndex(index).keyPath;
+        }
+    }
+    if (json.isObject()) {
+        const QJsonObject object = json.toObject();
+        for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+            if (auto inner = firstNonFiniteNumber(it.value()))
+                return TruneJsonError{*inner, {}}.inKey(it.key()).keyPath;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace TruneJson
@@ -181,6 +223,13 @@ QByteArray truneJsonSerialize(const QJsonValue& json, QJsonDocument::JsonFormat 
     return wrapped.mid(1, wrapped.size() - 2);
 }
 
+TruneJsonResult<QByteArray> truneJsonSerializeFinite(const QJsonValue& json, QJsonDocument::JsonFormat format)
+{
+    if (auto keyPath = TruneJson::firstNonFiniteNumber(json))
+        return std::unexpected(TruneJsonError{*keyPath, QStringLiteral("a number that is not finite cannot be written")});
+    return truneJsonSerialize(json, format);
+}
+
 TruneJsonResult<bool> TruneJsonCoding<bool>::decode(const QJsonValue& json)
 {
     if (!json.isBool())
@@ -222,6 +271,30 @@ TruneJsonResult<double> TruneJsonCoding<double>::decode(const QJsonValue& json)
     return json.toDouble();
 }
 
+QJsonValue TruneJsonCoding<float>::encode(float value)
+{
+    if (!std::isfinite(value))
+        return static_cast<double>(value);
+    // The shortest text that reads back as this float, read as a double: 0.1f is written as
+    // 0.1, not as 0.10000000149011612.
+    char text[32];
+    const auto [end, error] = std::to_chars(std::begin(text), std::end(text), value);
+    double shortest = static_cast<double>(value);
+    if (error == std::errc())
+        std::from_chars(std::begin(text), end, shortest);
+    return shortest;
+}
+
+TruneJsonResult<float> TruneJsonCoding<float>::decode(const QJsonValue& json)
+{
+    const TruneJsonResult<double> number = TruneJsonCoding<double>::decode(json);
+    if (!number)
+        return std::unexpected(number.error());
+    if (!std::isfinite(*number) || std::fabs(*number) > static_cast<double>(std::numeric_limits<float>::max()))
+        return std::unexpected(TruneJsonError{{}, QStringLiteral("%1 is outside the 32-bit float range").arg(*number)});
+    return static_cast<float>(*number);
+}
+
 TruneJsonResult<QString> TruneJsonCoding<QString>::decode(const QJsonValue& json)
 {
     if (!json.isString())
@@ -253,6 +326,16 @@ TruneJsonResult<QDateTime> TruneJsonCoding<QDateTime>::decode(const QJsonValue& 
     if (auto date = TruneJson::parseDate(json.toString()))
         return *date;
     return std::unexpected(TruneJsonError{{}, QStringLiteral("invalid ISO 8601 date \"%1\"").arg(json.toString())});
+}
+
+TruneJsonResult<TruneInternetDate> TruneJsonCoding<TruneInternetDate>::decode(const QJsonValue& json)
+{
+    if (!json.isString())
+        return std::unexpected(TruneJson::typeMismatch("string", json));
+    if (auto date = TruneJson::parseInternetDate(json.toString()))
+        return TruneInternetDate{*date};
+    return std::unexpected(TruneJsonError{
+        {}, QStringLiteral("invalid internet date-time \"%1\" (whole seconds only)").arg(json.toString())});
 }
 
 TruneJsonResult<QStringList> TruneJsonCoding<QStringList>::decode(const QJsonValue& json)

@@ -5,8 +5,8 @@
 // A type is coded by a specialization of TruneJsonCoding<T> with
 //     static QJsonValue encode(const T&);
 //     static std::expected<T, TruneJsonError> decode(const QJsonValue&);
-// Built in: bool, int, qint64, double, QString, QStringList, QUuid, QDateTime, std::vector<T>,
-// QMap<QString, T> (a JSON object)
+// Built in: bool, int, qint64, double, float, QString, QStringList, QUuid, QDateTime,
+// TruneInternetDate, std::vector<T>, QMap<QString, T> (a JSON object)
 // and every TruneRawValueEnum (coded as its raw value).
 //
 // Types are strict: nothing is coerced ("1" is no integer, 1.5 is no integer, 1 is no text),
@@ -45,6 +45,7 @@
 #include <expected>
 #include <functional>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 struct TruneJsonError {
@@ -77,6 +78,16 @@ TruneJsonError typeMismatch(const char* expected, const QJsonValue& actual);
 QString formatDate(const QDateTime& date);
 // Accepts YYYY-MM-DDTHH:MM:SS with optional fraction and "Z" or a ±HH:MM offset; UTC result.
 std::optional<QDateTime> parseDate(const QString& text);
+// The strict internet date-time of files shared with other programs: whole seconds only, "Z" or
+// a ±HH:MM offset; a fraction of a second fails. UTC result.
+std::optional<QDateTime> parseInternetDate(const QString& text);
+
+// Whether two texts are canonically equivalent: equal once both are in Unicode NFC, so "é" as
+// one code point equals "e" followed by a combining acute accent.
+bool canonicallyEqual(const QString& a, const QString& b);
+
+// The key path of the first number in `json` that is not finite; nullopt when there is none.
+std::optional<QString> firstNonFiniteNumber(const QJsonValue& json);
 
 } // namespace TruneJson
 
@@ -111,6 +122,19 @@ template <typename T>
 QByteArray truneJsonSerialize(const T& value, QJsonDocument::JsonFormat format = QJsonDocument::Compact)
 {
     return truneJsonSerialize(truneJsonEncode(value), format);
+}
+
+// As truneJsonSerialize, but a number that is not finite anywhere in the value is an error:
+// JSON cannot hold it, and Qt would silently write null in its place.
+TruneJsonResult<QByteArray> truneJsonSerializeFinite(const QJsonValue& json,
+                                                     QJsonDocument::JsonFormat format = QJsonDocument::Compact);
+
+template <typename T>
+    requires(!std::is_convertible_v<T, QJsonValue> || std::is_arithmetic_v<T>)
+TruneJsonResult<QByteArray> truneJsonSerializeFinite(const T& value,
+                                                     QJsonDocument::JsonFormat format = QJsonDocument::Compact)
+{
+    return truneJsonSerializeFinite(truneJsonEncode(value), format);
 }
 
 class TruneJsonObjectReader final {
@@ -230,6 +254,14 @@ struct TruneJsonCoding<double> {
     static TruneJsonResult<double> decode(const QJsonValue& json);
 };
 
+// A 32-bit float: written as its shortest decimal text (0.1f as 0.1); a number outside the
+// float range fails to decode.
+template <>
+struct TruneJsonCoding<float> {
+    static QJsonValue encode(float value);
+    static TruneJsonResult<float> decode(const QJsonValue& json);
+};
+
 template <>
 struct TruneJsonCoding<QString> {
     static QJsonValue encode(const QString& value) { return value; }
@@ -247,6 +279,19 @@ template <>
 struct TruneJsonCoding<QDateTime> {
     static QJsonValue encode(const QDateTime& value) { return TruneJson::formatDate(value); }
     static TruneJsonResult<QDateTime> decode(const QJsonValue& json);
+};
+
+// A date read by the strict internet date-time rule (TruneJson::parseInternetDate) and written
+// as TruneJson::formatDate writes every date. Records shared with other programs code their
+// dates through it: `in.required<TruneInternetDate>("timestamp").value`.
+struct TruneInternetDate {
+    QDateTime value;
+};
+
+template <>
+struct TruneJsonCoding<TruneInternetDate> {
+    static QJsonValue encode(const TruneInternetDate& date) { return TruneJson::formatDate(date.value); }
+    static TruneJsonResult<TruneInternetDate> decode(const QJsonValue& json);
 };
 
 template <typename T>

@@ -115,11 +115,15 @@ std::expected<QByteArray, TruneSafeFileError> readPrefix(const QString& path, qi
     return withRegularFile(path, [&](int fd, qint64) { return readUpTo(fd, path, std::max<qint64>(count, 0)); });
 }
 
-bool writeAtomically(const QString& path, const QByteArray& bytes)
+bool writeAtomically(const QString& path, const QByteArray& bytes, std::optional<QFileDevice::Permissions> permissions)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    if (permissions && !file.setPermissions(*permissions)) {
+        file.cancelWriting();
+        return false;
+    }
     // A small write only fills Qt's buffer; when the disk then refuses it, commit() still
     // succeeds and puts an empty file in place of the old one. Flushing first shows the failure.
     if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 #include <expected>
+#include <optional>
 
 // Why a guarded read refused or failed.
 struct TruneSafeFileError {
@@ -39,6 +41,8 @@ std::expected<QByteArray, TruneSafeFileError> readPrefix(const QString& path, qi
 
 // Puts a file holding exactly `bytes` at `path` in one rename; true when that happened. On any
 // failure (no room, no permission, no folder) the file that was there stays as it was.
-bool writeAtomically(const QString& path, const QByteArray& bytes);
+// With `permissions` the new file has exactly those, whatever the file it replaces had.
+bool writeAtomically(const QString& path, const QByteArray& bytes,
+                     std::optional<QFileDevice::Permissions> permissions = std::nullopt);
 
 } // namespace TruneSafeFile

@@ -1,4 +1,5 @@
 #include "kit/platform/TruneJson.h"
+#include "kit/platform/TruneCanonicalEquality.h"
 
 #include <gtest/gtest.h>
 
@@ -204,4 +205,76 @@ TEST(TruneJsonTest, MapsDecodeEveryValueOrNameTheFailingKey)
     const auto wrong = truneJsonDecode<Lines>(QByteArray(R"({"de":["a",1]})"));
     ASSERT_FALSE(wrong.has_value());
     EXPECT_EQ(wrong.error().description(), QStringLiteral("de[1]: expected string, found number"));
+}
+
+TEST(TruneJsonTest, InternetDatesTakeWholeSecondsOnly)
+{
+    struct Case {
+        const char* text;
+        bool valid;
+    };
+    const QDateTime morning(QDate(2026, 1, 31), QTime(9, 15), Qt::UTC);
+    const Case cases[] = {
+        {"2026-01-31T09:15:00Z", true},
+        {"2026-01-31T11:15:00+02:00", true},
+        {"2026-01-31T04:15:00-05:00", true},
+        {"2026-01-31T09:15:00.5Z", false},
+        {"2026-01-31T09:15:00.000Z", false},
+        {"2026-01-31T09:15:00", false},
+        {"2026-01-31T09:15Z", false},
+        {"2026-02-30T09:15:00Z", false},
+        {"2026-01-31 09:15:00Z", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto decoded = truneJsonDecode<TruneInternetDate>(QJsonValue(QString::fromLatin1(c.text)));
+        ASSERT_EQ(decoded.has_value(), c.valid);
+        if (c.valid) {
+            EXPECT_EQ(decoded->value, morning);
+        }
+    }
+    EXPECT_FALSE(truneJsonDecode<TruneInternetDate>(QJsonValue(1769850900)));
+    const QDateTime withFraction(QDate(2026, 1, 31), QTime(9, 15, 0, 750), Qt::UTC);
+    EXPECT_EQ(truneJsonEncode(TruneInternetDate{withFraction}).toString(), u"2026-01-31T09:15:00Z"_s);
+}
+
+TEST(TruneJsonTest, FloatsAreWrittenShortAndRefusedOutsideTheirRange)
+{
+    EXPECT_EQ(truneJsonSerialize(0.1f), QByteArray("0.1"));
+    EXPECT_EQ(truneJsonSerialize(-2.5f), QByteArray("-2.5"));
+    EXPECT_EQ(truneJsonDecode<float>(QByteArray("0.1")), 0.1f);
+    EXPECT_EQ(truneJsonDecode<float>(QByteArray("3.4e38")), 3.4e38f);
+    EXPECT_FALSE(truneJsonDecode<float>(QByteArray("3.5e38")));
+    EXPECT_FALSE(truneJsonDecode<float>(QByteArray("-1e39")));
+    EXPECT_FALSE(truneJsonDecode<float>(QByteArray("\"0.5\"")));
+    EXPECT_FALSE(truneJsonDecode<float>(QByteArray("null")));
+}
+
+TEST(TruneJsonTest, NonFiniteNumbersAreNotWrittenAsNull)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double infinity = std::numeric_limits<double>::infinity();
+    const QJsonObject nested{{u"fine"_s, 1.5}, {u"list"_s, QJsonArray{0.0, QJsonObject{{u"level"_s, infinity}}}}};
+    const auto refused = truneJsonSerializeFinite(nested);
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error().keyPath, u"list[1].level"_s);
+    EXPECT_FALSE(truneJsonSerializeFinite(QJsonValue(nan)));
+    EXPECT_FALSE(truneJsonSerializeFinite(-infinity));
+    EXPECT_EQ(truneJsonSerializeFinite(QJsonObject{{u"fine"_s, 1.5}}), QByteArray(R"({"fine":1.5})"));
+}
+
+TEST(TruneJsonTest, TextsAreEqualByCanonicalEquivalence)
+{
+    const QString composed = u"Caf\u00e9 G\u00fcl"_s;
+    const QString decomposed = u"Cafe\u0301 Gu\u0308l"_s;
+    ASSERT_NE(composed, decomposed);
+    EXPECT_TRUE(TruneJson::canonicallyEqual(composed, decomposed));
+    EXPECT_TRUE(truneCanonicallyEqual(std::vector<QString>{composed}, std::vector<QString>{decomposed}));
+    EXPECT_TRUE(truneCanonicallyEqual(std::optional<QString>(decomposed), std::optional<QString>(composed)));
+    EXPECT_FALSE(truneCanonicallyEqual(std::optional<QString>(), std::optional<QString>(composed)));
+    EXPECT_FALSE(TruneJson::canonicallyEqual(u"Cafe"_s, composed));
+    // Compatibility forms are not canonical: the "fi" ligature is not "fi".
+    EXPECT_FALSE(TruneJson::canonicallyEqual(u"\ufb01le"_s, u"file"_s));
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_FALSE(truneCanonicallyEqual(std::tuple<const double&>(nan), std::tuple<const double&>(nan)));
 }

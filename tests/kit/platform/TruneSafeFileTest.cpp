@@ -235,3 +235,15 @@ TEST(SafeFileWriteTest, WriteOnAFullDiskFailsAndKeepsTheOldFile)
     EXPECT_EQ(QDir(home.filePath(u"disk"_s)).entryList(QDir::Files | QDir::Hidden),
         (QStringList{u"filler"_s, u"settings.json"_s}));
 }
+
+TEST(TruneSafeFileTest, AtomicWriteCanNarrowThePermissionsOfTheFileItReplaces)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("private.json"));
+    ASSERT_TRUE(TruneSafeFile::writeAtomically(path, "open"));
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+    ASSERT_TRUE(TruneSafeFile::writeAtomically(path, "closed", QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_EQ(QFileInfo(path).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
+              QFileDevice::Permissions());
+    EXPECT_TRUE(QFileInfo(path).permissions().testFlag(QFileDevice::WriteOwner));
+}

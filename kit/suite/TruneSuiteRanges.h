@@ -1,0 +1,27 @@
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+
+// The range rules publishers' records apply to what they are built with.
+namespace TruneSuiteRanges {
+
+// Below `low`, or not a number: `low`.
+template <typename T> T atLeast(T value, T low)
+{
+    return value >= low ? value : low;
+}
+
+// Into low..high; not a number gives `low`.
+inline double within(double value, double low, double high)
+{
+    return std::min(atLeast(value, low), high);
+}
+
+// Into low..high by IEEE minNum first: not a number gives `high`.
+inline double withinPreferringHigh(double value, double low, double high)
+{
+    return std::max(std::fmin(value, high), low);
+}
+
+} // namespace TruneSuiteRanges

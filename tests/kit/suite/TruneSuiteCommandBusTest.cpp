@@ -1,0 +1,213 @@
+#include "kit/suite/TruneSuiteCommandBus.h"
+#include "kit/platform/TruneDistributedNotificationCenter.h"
+#include "tests/kit/suite/SuitePeer.h"
+#include "tests/support/BundleMaker.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDir>
+#include <QFileInfo>
+
+#include <chrono>
+#include <future>
+
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+TruneSuiteCommandEnvelope command(TruneSuiteApp target, const QDateTime& timestamp, const QString& payload = {})
+{
+    TruneSuiteCommandEnvelope envelope;
+    envelope.id = QUuid::createUuid();
+    envelope.timestamp = timestamp;
+    envelope.sourceApp = TruneSuiteApp::vantor;
+    envelope.targetApp = target;
+    envelope.kind = TruneSuiteCommandKind::lumbraSmartOffload;
+    if (!payload.isEmpty())
+        envelope.payload = payload;
+    return envelope;
+}
+
+QDateTime wholeSecondsNow()
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    return now.addMSecs(-now.time().msec());
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat status { };
+    ::lstat(QFile::encodeName(path).constData(), &status);
+    return status.st_mode & 07777;
+}
+
+// Owns the app's name on the private session bus, so the app counts as running.
+class RunningOnTheBus final {
+public:
+    explicit RunningOnTheBus(TruneSuiteApp app)
+        : m_name(TruneSuiteCatalog::bundleIdentifier(app))
+    {
+        QDBusConnection::sessionBus().registerService(m_name);
+    }
+    ~RunningOnTheBus() { QDBusConnection::sessionBus().unregisterService(m_name); }
+
+private:
+    QString m_name;
+};
+
+class TruneSuiteCommandBusTest : public ::testing::Test {
+protected:
+    TempHome home;
+    TruneSuiteCommandBus bus;
+};
+
+} // namespace
+
+TEST_F(TruneSuiteCommandBusTest, SlotsLiveInTheSuiteFolderOfApplicationSupport)
+{
+    EXPECT_EQ(bus.commandsDirectory(), home.dataHome() + u"/Quorvane/SuiteTelemetry/Commands"_s);
+    EXPECT_EQ(TruneSuiteCommandBus(u"/somewhere"_s).commandFilePath(TruneSuiteApp::lumbra),
+        u"/somewhere/Commands/lumbra-cmd.json"_s);
+    EXPECT_EQ(TruneSuiteCommandBus::notificationName(TruneSuiteApp::lumbra), u"com.quorvane.suite.command.lumbra"_s);
+    EXPECT_FALSE(QFileInfo::exists(bus.commandsDirectory()));
+}
+
+TEST_F(TruneSuiteCommandBusTest, SendRefusesTargetProcessesBelowTwoAndStoppedTargets)
+{
+    const RunningOnTheBus lumbra(TruneSuiteApp::lumbra);
+    for (qint32 pid : {1, 0, -1}) {
+        EXPECT_FALSE(bus.send(
+            TruneSuiteCommandKind::lumbraFreezePID, TruneSuiteApp::vantor, TruneSuiteApp::lumbra, {.targetPID = pid}));
+        EXPECT_FALSE(QFileInfo::exists(bus.commandFilePath(TruneSuiteApp::lumbra))) << pid;
+    }
+    EXPECT_TRUE(bus.send(
+        TruneSuiteCommandKind::lumbraFreezePID, TruneSuiteApp::vantor, TruneSuiteApp::lumbra, {.targetPID = 2}));
+    EXPECT_EQ(bus.peekPendingCommand(TruneSuiteApp::lumbra, QDateTime::currentDateTimeUtc(), 25)->targetPID, 2);
+
+    EXPECT_FALSE(bus.send(TruneSuiteCommandKind::vantorToggleHUD, TruneSuiteApp::lumbra, TruneSuiteApp::vantor, {}));
+    EXPECT_FALSE(bus.send(TruneSuiteCommandKind::vantorToggleHUD, TruneSuiteApp::lumbra, TruneSuiteApp::vantor,
+        {.launchIfNeeded = true}));
+    EXPECT_FALSE(QFileInfo::exists(bus.commandFilePath(TruneSuiteApp::vantor)));
+}
+
+TEST_F(TruneSuiteCommandBusTest, SendToARunningTargetWritesAPrivateSlotAndRingsOnce)
+{
+    const RunningOnTheBus lumbra(TruneSuiteApp::lumbra);
+    int rings = 0;
+    const auto observation = TruneDistributedNotificationCenter::observe(
+        TruneSuiteCommandBus::notificationName(TruneSuiteApp::lumbra), [&](const std::optional<QString>&) { ++rings; });
+    ASSERT_TRUE(bus.send(TruneSuiteCommandKind::lumbraThawAll, TruneSuiteApp::vantor, TruneSuiteApp::lumbra,
+        {.targetName = u"Mail"_s, .payload = u"all"_s}));
+    ASSERT_TRUE(waitUntil([&] { return rings == 1; }));
+    waitUntil([] { return false; }, 200);
+    EXPECT_EQ(rings, 1);
+
+    const auto waiting = bus.peekPendingCommand(TruneSuiteApp::lumbra, QDateTime::currentDateTimeUtc(), 25);
+    ASSERT_TRUE(waiting.has_value());
+    EXPECT_EQ(waiting->kind, TruneSuiteCommandKind::lumbraThawAll);
+    EXPECT_EQ(waiting->sourceApp, TruneSuiteApp::vantor);
+    EXPECT_EQ(waiting->targetName, u"Mail"_s);
+    EXPECT_EQ(waiting->payload, u"all"_s);
+    EXPECT_EQ(modeOf(bus.commandsDirectory()), 0700u);
+    EXPECT_EQ(modeOf(bus.commandFilePath(TruneSuiteApp::lumbra)), 0600u);
+    EXPECT_EQ(modeOf(QFileInfo(bus.commandsDirectory()).path()), 0700u);
+}
+
+TEST_F(TruneSuiteCommandBusTest, PeekLeavesAndConsumeTakesWhatIsRefused)
+{
+    const QDateTime now = wholeSecondsNow();
+    // Addressed to another app than the slot's.
+    ASSERT_TRUE(bus.enqueue(command(TruneSuiteApp::vantor, now)));
+    ASSERT_TRUE(QFile::rename(bus.commandFilePath(TruneSuiteApp::vantor), bus.commandFilePath(TruneSuiteApp::lumbra)));
+    EXPECT_EQ(bus.peekPendingCommand(TruneSuiteApp::lumbra, now, 25), std::nullopt);
+    EXPECT_TRUE(QFileInfo::exists(bus.commandFilePath(TruneSuiteApp::lumbra)));
+    EXPECT_EQ(bus.consumePendingCommand(TruneSuiteApp::lumbra, now, 25), std::nullopt);
+    EXPECT_FALSE(QFileInfo::exists(bus.commandFilePath(TruneSuiteApp::lumbra)));
+
+    // A target PID below 2 is no command at the receiving side either.
+    TruneSuiteCommandEnvelope everyone = command(TruneSuiteApp::lumbra, now);
+    everyone.targetPID = -1;
+    ASSERT_TRUE(bus.enqueue(everyone));
+    EXPECT_EQ(bus.peekPendingCommand(TruneSuiteApp::lumbra, now, 25), std::nullopt);
+    EXPECT_EQ(bus.consumePendingCommand(TruneSuiteApp::lumbra, now, 25), std::nullopt);
+    EXPECT_FALSE(QFileInfo::exists(bus.commandFilePath(TruneSuiteApp::lumbra)));
+
+    // Undecodable.
+    BundleMaker::writeFile(bus.commandFilePath(TruneSuiteApp::lumbra), "{not json");
+    EXPECT_EQ(bus.consumePendingCommand(TruneSuiteApp::lumbra, now, 25), std::nullopt);
+    EXPECT_FALSE(QFileInfo::exists(bus.commandFilePath(TruneSuiteApp::lumbra)));
+
+    // Nothing taken leaves nothing behind, not even a private copy.
+    EXPECT_EQ(
+        QDir(bus.commandsDirectory()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+TEST_F(TruneSuiteCommandBusTest, AgeCountsEitherWay)
+{
+    const QDateTime stamped = wholeSecondsNow();
+    const TruneSuiteCommandEnvelope envelope = command(TruneSuiteApp::lumbra, stamped, u"p"_s);
+    ASSERT_TRUE(bus.enqueue(envelope));
+    EXPECT_EQ(bus.peekPendingCommand(TruneSuiteApp::lumbra, stamped.addSecs(-10), 10), envelope);
+    EXPECT_EQ(bus.peekPendingCommand(TruneSuiteApp::lumbra, stamped.addSecs(-10), 9.5), std::nullopt);
+    EXPECT_EQ(
+        bus.peekPendingCommand(TruneSuiteApp::lumbra, stamped, std::numeric_limits<double>::quiet_NaN()), std::nullopt);
+    EXPECT_EQ(bus.consumePendingCommand(TruneSuiteApp::lumbra, stamped.addSecs(10), 10), envelope);
+    EXPECT_EQ(bus.consumePendingCommand(TruneSuiteApp::lumbra, stamped, 10), std::nullopt);
+}
+
+TEST_F(TruneSuiteCommandBusTest, ListeningPicksUpAWaitingCommandButNotAStaleOne)
+{
+    const TruneSuiteCommandEnvelope waiting = command(TruneSuiteApp::lumbra, wholeSecondsNow(), u"fresh"_s);
+    ASSERT_TRUE(bus.enqueue(waiting));
+    std::vector<TruneSuiteCommandEnvelope> handled;
+    {
+        const auto listening
+            = bus.startListening(TruneSuiteApp::lumbra, [&](const auto& envelope) { handled.push_back(envelope); });
+        ASSERT_TRUE(waitUntil([&] { return handled.size() == 1; }));
+        EXPECT_EQ(handled.front(), waiting);
+    }
+
+    ASSERT_TRUE(bus.enqueue(command(TruneSuiteApp::lumbra, wholeSecondsNow().addSecs(-26), u"stale"_s)));
+    const auto listening
+        = bus.startListening(TruneSuiteApp::lumbra, [&](const auto& envelope) { handled.push_back(envelope); });
+    ASSERT_TRUE(waitUntil([&] { return !QFileInfo::exists(bus.commandFilePath(TruneSuiteApp::lumbra)); }));
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(handled.size(), 1u);
+}
+
+TEST_F(TruneSuiteCommandBusTest, HostileSlotsAreAnsweredAtOnceAndNeverFollowed)
+{
+    const QDateTime now = wholeSecondsNow();
+    ASSERT_TRUE(bus.enqueue(command(TruneSuiteApp::vantor, now)));
+    const QString elsewhere = home.filePath(u"elsewhere.json"_s);
+    ASSERT_TRUE(QFile::copy(bus.commandFilePath(TruneSuiteApp::vantor), elsewhere));
+    const QString slot = bus.commandFilePath(TruneSuiteApp::lumbra);
+
+    const std::function<void()> hostileSlots[] = {
+        [&] { BundleMaker::makeFifo(slot); },
+        [&] { BundleMaker::writeFile(slot, QByteArray(10 * 1024 * 1024, ' ')); },
+        [&] {
+            TruneSuiteCommandEnvelope envelope = command(TruneSuiteApp::lumbra, now);
+            BundleMaker::writeFile(elsewhere, truneJsonSerialize(envelope));
+            BundleMaker::makeSymlink(elsewhere, slot);
+        },
+    };
+    for (const auto& makeHostile : hostileSlots) {
+        makeHostile();
+        auto answer = std::async(std::launch::async, [&] {
+            return std::pair(bus.peekPendingCommand(TruneSuiteApp::lumbra, now, 25),
+                bus.consumePendingCommand(TruneSuiteApp::lumbra, now, 25));
+        });
+        ASSERT_EQ(answer.wait_for(5s), std::future_status::ready);
+        const auto [peeked, consumed] = answer.get();
+        EXPECT_EQ(peeked, std::nullopt);
+        EXPECT_EQ(consumed, std::nullopt);
+        EXPECT_FALSE(QFileInfo(slot).exists() || QFileInfo(slot).isSymLink());
+    }
+    EXPECT_TRUE(QFileInfo::exists(elsewhere));
+}
