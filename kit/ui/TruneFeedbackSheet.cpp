@@ -20,6 +20,7 @@
 #include <QClipboard>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMutex>
@@ -27,7 +28,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollArea>
-#include <QShortcut>
 #include <QStackedLayout>
 #include <QToolButton>
 
@@ -197,7 +197,7 @@ public:
         setAccessibleName(text);
     }
 
-    void show(const QString& text, bool busy)
+    void setLabel(const QString& text, bool busy)
     {
         setText(text);
         setAccessibleName(text);
@@ -346,17 +346,23 @@ TruneFeedbackSheet::TruneFeedbackSheet(TruneFeedbackSheetOptions options, QWidge
     ground->lower();
     stack->setCurrentWidget(scroll);
 
-    if (m_options.onClose) {
-        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-        escape->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(escape, &QShortcut::activated, this, [this] { m_options.onClose(); });
-    }
     render();
 }
 
 TruneFeedbackSheet::~TruneFeedbackSheet()
 {
     m_intake.waitForDone();
+}
+
+void TruneFeedbackSheet::keyPressEvent(QKeyEvent* event)
+{
+    // The fields leave Escape to the sheet; without a close action it goes on to the host.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && m_options.onClose) {
+        event->accept();
+        m_options.onClose();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QString TruneFeedbackSheet::text(const QString& en, const QString& tr) const
@@ -839,8 +845,8 @@ void TruneFeedbackSheet::render()
     setTextIfChanged(*m_errorLabel, m_state.errorMessage.value_or(QString()));
     m_errorLine->setVisible(m_state.errorMessage.has_value());
     static_cast<ProminentButton*>(m_sendButton)
-        ->show(m_state.isSubmitting ? text(u"Sending…"_s, u"Gönderiliyor…"_s)
-                                    : text(u"Send Feedback"_s, u"Geri Bildirimi Gönder"_s),
+        ->setLabel(m_state.isSubmitting ? text(u"Sending…"_s, u"Gönderiliyor…"_s)
+                                        : text(u"Send Feedback"_s, u"Geri Bildirimi Gönder"_s),
             m_state.isSubmitting);
     // Only "Send Another Note" empties the fields; typing writes the state directly.
     if (m_subjectField->text() != m_state.subject)

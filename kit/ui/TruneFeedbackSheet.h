@@ -86,6 +86,9 @@ public:
 signals:
     void stateChanged();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     struct Intake; // a clipboard image or picked files, converted and read on the intake worker
 
