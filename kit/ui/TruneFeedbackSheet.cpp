@@ -191,6 +191,9 @@ public:
         spinnerColour.setColor(QPalette::WindowText, Qt::white);
         m_spinner->setPalette(spinnerColour);
         m_spinner->hide();
+        // Children of a button draw in its button-text colour unless told otherwise.
+        m_spinner->setForegroundRole(QPalette::WindowText);
+        m_label->setForegroundRole(QPalette::WindowText);
         layout->addWidget(m_spinner);
         layout->addWidget(m_label);
         setText(text);
@@ -229,6 +232,19 @@ private:
     QColor m_accent;
     TruneSpinner* m_spinner;
     QLabel* m_label;
+};
+
+// The details editor: as tall as its minimum unless the sheet gives it more.
+class DetailsEditor final : public QPlainTextEdit {
+public:
+    static constexpr int minimumEditorHeight = 105;
+
+    DetailsEditor()
+    {
+        setMinimumHeight(minimumEditorHeight);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    }
+    QSize sizeHint() const override { return {QPlainTextEdit::sizeHint().width(), minimumEditorHeight}; }
 };
 
 // A thumbnail filling its frame, clipped to a rounded rectangle.
@@ -488,10 +504,9 @@ QWidget* TruneFeedbackSheet::fieldsCard()
     layout->addLayout(contact);
     layout->addWidget(labelledField(text(u"Short Title *"_s, u"Kısa Başlık *"_s), m_subjectField));
 
-    m_messageField = new QPlainTextEdit;
+    m_messageField = new DetailsEditor;
     m_messageField->setObjectName(u"messageField"_s);
     m_messageField->setFont(truneFont(13));
-    m_messageField->setMinimumHeight(105);
     m_messageField->setTabChangesFocus(true);
     m_messageField->setStyleSheet(
         u"QPlainTextEdit { background: %1; border: 1px solid %2; border-radius: 8px; "
@@ -541,6 +556,7 @@ QWidget* TruneFeedbackSheet::screenshotCard()
     m_tiles->setSpacing(10);
     m_tiles->addStretch(1);
     auto* scroll = new QScrollArea;
+    m_stripScroll = scroll;
     scroll->setObjectName(u"screenshotScroll"_s);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
@@ -548,11 +564,9 @@ QWidget* TruneFeedbackSheet::screenshotCard()
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->viewport()->setAutoFillBackground(false);
     scroll->setWidget(m_strip);
+    m_strip->setAutoFillBackground(false);
+    scroll->hide();
     layout->addWidget(scroll);
-    connect(this, &TruneFeedbackSheet::stateChanged, scroll, [this, scroll] {
-        scroll->setVisible(!m_state.screenshots.empty());
-        scroll->setFixedHeight(m_strip->sizeHint().height());
-    });
 
     auto* card = new TruneGlassCard(14, 14);
     card->setObjectName(u"screenshotCard"_s);
@@ -880,9 +894,14 @@ void TruneFeedbackSheet::renderScreenshots()
         delete item;
     }
     int position = 0;
-    for (const TruneFeedbackScreenshot& screenshot : m_state.screenshots)
-        m_tiles->insertWidget(position++, screenshotTile(screenshot));
+    for (const TruneFeedbackScreenshot& screenshot : m_state.screenshots) {
+        QWidget* tile = screenshotTile(screenshot);
+        m_tiles->insertWidget(position++, tile, 0, Qt::AlignVCenter);
+        tile->show();
+    }
     m_shownTiles = std::move(ids);
+    m_stripScroll->setVisible(!m_state.screenshots.empty());
+    m_stripScroll->setFixedHeight(m_strip->sizeHint().height());
 }
 
 QWidget* TruneFeedbackSheet::screenshotTile(const TruneFeedbackScreenshot& screenshot)

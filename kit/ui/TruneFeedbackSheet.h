@@ -134,6 +134,7 @@ private:
     QPlainTextEdit* m_messageField = nullptr;
     QLabel* m_hintLabel = nullptr;
     QWidget* m_strip = nullptr;
+    QWidget* m_stripScroll = nullptr;
     QHBoxLayout* m_tiles = nullptr;
     QWidget* m_errorLine = nullptr;
     QLabel* m_errorLabel = nullptr;

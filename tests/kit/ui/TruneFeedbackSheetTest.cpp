@@ -3,6 +3,7 @@
 #include "kit/localization/TruneText.h"
 #include "kit/ui/TruneBrandMark.h"
 #include "tests/kit/ui/FeedbackImages.h"
+#include "tests/support/FakeXdgOpen.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/MultipartForm.h"
 #include "tests/support/Screenshots.h"
@@ -20,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrlQuery>
 
 #include <gtest/gtest.h>
 
@@ -132,6 +134,14 @@ protected:
     QTemporaryDir files;
     QStringList chosen;
 };
+
+// Lets pending layout and show requests run, then saves what the sheet shows.
+void shoot(TruneFeedbackSheet& sheet, const QString& name)
+{
+    for (int round = 0; round < 3; ++round)
+        QCoreApplication::processEvents();
+    saveScreenshot(sheet, name);
+}
 
 // A response that waits until the test lets it go.
 struct HeldResponse {
@@ -393,6 +403,22 @@ TEST_F(FeedbackSheetTest, RemovingATileKeepsTheOthersInOrder)
     EXPECT_FALSE(sheet->findChild<QWidget*>(u"screenshotScroll"_s)->isVisibleTo(sheet.get()));
 }
 
+TEST_F(FeedbackSheetTest, OpenInBrowserHandsTheCurrentKindToTheWebFormAndSendsNothing)
+{
+    const FakeXdgOpen opener;
+    const auto sheet = openSheet(TruneLanguage::tr);
+    button(*sheet, u"kindChip-general"_s)->click();
+    fillIn(*sheet);
+    button(*sheet, u"openInBrowser"_s)->click();
+    ASSERT_TRUE(opener.waitForCalls(1));
+    const QUrl opened(opener.calls().at(0).value(0));
+    EXPECT_EQ(opened.toString(QUrl::RemoveQuery), server.url(u"/tr/geri-bildirim"_s));
+    EXPECT_EQ(QUrlQuery(opened).queryItemValue(u"type"_s), u"general"_s);
+    EXPECT_EQ(QUrlQuery(opened).queryItemValue(u"app"_s), u"truneupdate"_s);
+    EXPECT_TRUE(server.requests().empty());
+    EXPECT_FALSE(sheet->state().errorMessage);
+}
+
 TEST_F(FeedbackSheetTest, EscapeCloseAndDoneCallTheCloseActionOnlyWhenThereIsOne)
 {
     int closed = 0;
@@ -426,7 +452,7 @@ TEST_F(FeedbackSheetTest, ArabicLaysTheSheetOutRightToLeft)
     EXPECT_EQ(english->layoutDirection(), Qt::LeftToRight);
     EXPECT_EQ(button(*arabic, u"sendFeedback"_s)->text(),
         truneText(u"Send Feedback"_s, u"Geri Bildirimi Gönder"_s, TruneLanguage::ar));
-    saveScreenshot(*arabic, u"feedback-sheet-composing-ar"_s);
+    shoot(*arabic, u"feedback-sheet-composing-ar"_s);
 }
 
 TEST_F(FeedbackSheetTest, ASheetDestroyedMidUploadDropsTheResult)
@@ -445,4 +471,37 @@ TEST_F(FeedbackSheetTest, ASheetDestroyedMidUploadDropsTheResult)
     QCoreApplication::processEvents();
     EXPECT_TRUE(server.waitUntilSettled());
     EXPECT_TRUE(server.requests(uploadPath).at(0).completed);
+}
+
+TEST_F(FeedbackSheetTest, Screenshots)
+{
+    for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr}) {
+        TruneLanguage::setCurrent(language); // the error texts follow the interface language
+        const QString suffix = u"-"_s + language.rawValue();
+        const HeldResponse held;
+        server.setResponse(uploadPath,
+            held.response(
+                R"({"reference_code":"FB-2026-0042","attachments_count":2,"message":"We read every note."})"));
+        const auto sheet = openSheet(language);
+        button(*sheet, u"kindChip-bug"_s)->click();
+        fillIn(*sheet);
+        auto* mime = new QMimeData;
+        mime->setData(u"image/png"_s, FeedbackImages::encoded(FeedbackImages::stripes(QSize(640, 400)), "PNG"));
+        paste(*sheet, mime);
+        pick(*sheet, {imageFile(u"wide.png"_s, 900), file(u"notes.png"_s, "not a picture")});
+        shoot(*sheet, u"feedback-sheet-composing"_s + suffix);
+
+        button(*sheet, u"sendFeedback"_s)->click();
+        QTest::qWait(50);
+        shoot(*sheet, u"feedback-sheet-sending"_s + suffix);
+        held.release();
+        ASSERT_TRUE(waitUntilSent(*sheet));
+        shoot(*sheet, u"feedback-sheet-receipt"_s + suffix);
+
+        const auto failing = openSheet(language);
+        QTest::keyClicks(failing->findChild<QLineEdit*>(u"emailField"_s), u"ada@"_s);
+        button(*failing, u"sendFeedback"_s)->click();
+        ASSERT_TRUE(waitUntilSent(*failing));
+        shoot(*failing, u"feedback-sheet-error"_s + suffix);
+    }
 }
