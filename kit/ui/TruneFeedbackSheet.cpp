@@ -292,7 +292,8 @@ QString screenshotTooLargeText()
 QMutex deliveryMutex;
 bool applicationGone = false;
 
-void deliverToGuiThread(std::function<void()> delivery)
+// Called on the GUI thread before any worker can deliver.
+void watchForTheApplicationsEnd()
 {
     static const bool watching = [] {
         qAddPostRoutine([] {
@@ -302,6 +303,10 @@ void deliverToGuiThread(std::function<void()> delivery)
         return true;
     }();
     Q_UNUSED(watching);
+}
+
+void deliverToGuiThread(std::function<void()> delivery)
+{
     const QMutexLocker lock(&deliveryMutex);
     if (!applicationGone)
         QMetaObject::invokeMethod(qApp, std::move(delivery), Qt::QueuedConnection);
@@ -324,6 +329,7 @@ TruneFeedbackSheet::TruneFeedbackSheet(TruneFeedbackSheetOptions options, QWidge
     : QWidget(parent)
     , m_options(std::move(options))
 {
+    watchForTheApplicationsEnd();
     m_intake.setMaxThreadCount(1);
     m_intake.setObjectName(u"TruneFeedbackSheetIntake"_s);
     setObjectName(u"feedbackSheet"_s);
