@@ -12,6 +12,7 @@
 #include "kit/ui/TruneGlassShapes.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneGroundBackground.h"
+#include "kit/ui/TruneSheetParts.h"
 #include "kit/ui/TruneSymbols.h"
 #include "kit/ui/TruneVersionBadge.h"
 
@@ -33,61 +34,10 @@ namespace {
 // The small second caption style of the sheet's chips, stamps and details.
 constexpr qreal caption2Px = 10;
 
-QLabel* makeLabel(const QString& text, const QFont& font, const QColor& color, const QString& objectName = {})
-{
-    auto* label = new QLabel(text);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    label->setObjectName(objectName);
-    return label;
-}
-
 QFont monospaced(qreal px, QFont::Weight weight = QFont::Normal)
 {
     return truneFont(px, weight, TruneFontDesign::monospaced);
 }
-
-// A symbol followed by a text, as a label with an icon reads.
-QWidget* symbolLabel(
-    const QString& symbol, const QString& text, const QFont& font, const QColor& color, const QString& objectName)
-{
-    auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(5);
-    auto* icon = new QLabel;
-    const int px = QFontMetrics(font).ascent();
-    icon->setPixmap(TruneSymbols::pixmap(symbol, px, color, qApp->devicePixelRatio()));
-    layout->addWidget(icon);
-    layout->addWidget(makeLabel(text, font, color, objectName));
-    layout->addStretch(1);
-    return row;
-}
-
-// A widget that paints a rounded rectangle behind its children.
-class RoundedPanel final : public QWidget {
-public:
-    RoundedPanel(qreal radius, QColor fill)
-        : m_radius(radius)
-        , m_fill(std::move(fill))
-    {
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(TruneGlassShapes::roundedRect(QRectF(rect()), m_radius), m_fill);
-    }
-
-private:
-    qreal m_radius;
-    QColor m_fill;
-};
 
 // A title and a group of controls on one row, the controls at the trailing end; when the row is
 // too narrow for both, the controls move below the title instead of being cut off.
@@ -253,7 +203,7 @@ QWidget* TruneVersionAndLogsView::headerRow()
         24, identity ? TruneBrandMarkStyle::app(*identity) : TruneBrandMarkStyle::currentApp(), *m_options.bundle);
     mark->setObjectName(u"sheetBrandMark"_s);
     layout->addWidget(mark);
-    layout->addWidget(makeLabel(m_options.appName + u" · "_s + text(u"Version & Logs"_s, u"Sürüm & Loglar"_s),
+    layout->addWidget(truneSheetLabel(m_options.appName + u" · "_s + text(u"Version & Logs"_s, u"Sürüm & Loglar"_s),
         truneFont(16, QFont::Bold), Qt::white, u"sheetTitle"_s));
     layout->addStretch(1);
 
@@ -273,12 +223,12 @@ QWidget* TruneVersionAndLogsView::headerRow()
 
 QWidget* TruneVersionAndLogsView::infoChip(const QString& title, const QString& value)
 {
-    auto* chip = new RoundedPanel(6, TruneGlassTokens::surface2());
+    auto* chip = new TruneRoundedPanel(6, TruneGlassTokens::surface2());
     auto* layout = new QHBoxLayout(chip);
     layout->setContentsMargins(8, 4, 8, 4);
     layout->setSpacing(4);
-    layout->addWidget(makeLabel(title + u':', truneFont(caption2Px), TruneGlassTokens::textMuted()));
-    layout->addWidget(makeLabel(value, monospaced(caption2Px, QFont::Bold), TruneGlassTokens::textPrimary()));
+    layout->addWidget(truneSheetLabel(title + u':', truneFont(caption2Px), TruneGlassTokens::textMuted()));
+    layout->addWidget(truneSheetLabel(value, monospaced(caption2Px, QFont::Bold), TruneGlassTokens::textPrimary()));
     chip->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return chip;
 }
@@ -292,17 +242,18 @@ QWidget* TruneVersionAndLogsView::versionSummaryCard()
 
     auto* titleRow = new QHBoxLayout;
     titleRow->setSpacing(10);
-    titleRow->addWidget(symbolLabel(u"tag.fill"_s, text(u"Version & Release Info"_s, u"Sürüm Bilgileri"_s),
+    titleRow->addWidget(truneSymbolLabel(u"tag.fill"_s, text(u"Version & Release Info"_s, u"Sürüm Bilgileri"_s),
         truneFont(TruneTextStyle::headline), accentColor(m_options.palette), u"versionCardTitle"_s));
     titleRow->addStretch(1);
     titleRow->addWidget(new TruneVersionBadge(m_options.version, true));
     layout->addLayout(titleRow);
 
-    QLabel* description = makeLabel(text(u"Application version details, full release changelog from initial release "
-                                         u"to latest, and runtime logs."_s,
-                                        u"Uygulama sürüm bilgileri, ilk sürümden son sürüme kadar tüm değişiklik "
-                                        u"geçmişi ve çalışma logları."_s),
-        truneFont(TruneTextStyle::caption), TruneGlassTokens::textSecondary(), u"versionCardDescription"_s);
+    QLabel* description
+        = truneSheetLabel(text(u"Application version details, full release changelog from initial release "
+                               u"to latest, and runtime logs."_s,
+                              u"Uygulama sürüm bilgileri, ilk sürümden son sürüme kadar tüm değişiklik "
+                              u"geçmişi ve çalışma logları."_s),
+            truneFont(TruneTextStyle::caption), TruneGlassTokens::textSecondary(), u"versionCardDescription"_s);
     description->setWordWrap(true);
     layout->addWidget(description);
 
@@ -318,7 +269,7 @@ QWidget* TruneVersionAndLogsView::versionSummaryCard()
                                                  .baseURL = std::nullopt},
         TruneFeedbackButtonStyle::labeledPill));
     const QString logFile = m_options.logger ? QFileInfo(m_options.logger->currentLogFileURL()).fileName() : QString();
-    chips->addWidget(makeLabel(logFile, monospaced(caption2Px), TruneGlassTokens::textMuted(), u"logFileName"_s));
+    chips->addWidget(truneSheetLabel(logFile, monospaced(caption2Px), TruneGlassTokens::textMuted(), u"logFileName"_s));
     layout->addLayout(chips);
 
     auto* card = new TruneGlassCard(16, 14);
@@ -333,7 +284,7 @@ QWidget* TruneVersionAndLogsView::releaseHistoryCard()
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(12);
-    layout->addWidget(symbolLabel(u"clock.arrow.circlepath"_s,
+    layout->addWidget(truneSymbolLabel(u"clock.arrow.circlepath"_s,
         text(u"Release History (CHANGELOG)"_s, u"Sürüm Geçmişi (Değişiklik Logu)"_s),
         truneFont(TruneTextStyle::headline), TruneGlassTokens::textPrimary(), u"releaseCardTitle"_s));
     m_releaseList = new QVBoxLayout;
@@ -412,9 +363,9 @@ QWidget* TruneVersionAndLogsView::runtimeLogsCard()
     addAction(text(u"Clear"_s, u"Temizle"_s), u"trash"_s, u"clearLogs"_s, [this] { clearLog(); });
     controls->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
-    QWidget* title
-        = symbolLabel(u"doc.text.magnifyingglass"_s, text(u"Rotating Runtime Logs"_s, u"Uygulama Çalışma Logları"_s),
-            truneFont(TruneTextStyle::headline), TruneGlassTokens::textPrimary(), u"logCardTitle"_s);
+    QWidget* title = truneSymbolLabel(u"doc.text.magnifyingglass"_s,
+        text(u"Rotating Runtime Logs"_s, u"Uygulama Çalışma Logları"_s), truneFont(TruneTextStyle::headline),
+        TruneGlassTokens::textPrimary(), u"logCardTitle"_s);
     title->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     layout->addWidget(new WrappingRow(title, controls, 8));
 
@@ -522,15 +473,15 @@ void TruneVersionAndLogsView::showReleases()
 {
     clearLayout(*m_releaseList);
     if (m_releases.empty()) {
-        QLabel* empty = makeLabel(text(u"No release log records found for this build."_s,
-                                      u"Bu derleme için sürüm geçmişi kaydı bulunamadı."_s),
+        QLabel* empty = truneSheetLabel(text(u"No release log records found for this build."_s,
+                                            u"Bu derleme için sürüm geçmişi kaydı bulunamadı."_s),
             truneFont(TruneTextStyle::caption), TruneGlassTokens::textSecondary(), u"releasesEmpty"_s);
         empty->setWordWrap(true);
         m_releaseList->addWidget(empty);
     }
     const QColor accent = accentColor(m_options.palette);
     for (const TruneReleaseLogRecord& record : m_releases) {
-        auto* block = new RoundedPanel(10, TruneGlassTokens::surface1());
+        auto* block = new TruneRoundedPanel(10, TruneGlassTokens::surface1());
         block->setObjectName(u"releaseBlock"_s);
         auto* layout = new QVBoxLayout(block);
         layout->setContentsMargins(10, 10, 10, 10);
@@ -539,23 +490,23 @@ void TruneVersionAndLogsView::showReleases()
         auto* header = new QHBoxLayout;
         header->setSpacing(8);
         header->addWidget(
-            makeLabel(u"v"_s + record.toVersion, monospaced(11, QFont::Bold), accent, u"releaseVersion"_s));
-        header->addWidget(
-            makeLabel(u"Build "_s + truneDecimal(record.toBuild) + u" · "_s + record.bumpKind + u'/' + record.section,
-                monospaced(caption2Px), TruneGlassTokens::textSecondary(), u"releaseBuild"_s));
+            truneSheetLabel(u"v"_s + record.toVersion, monospaced(11, QFont::Bold), accent, u"releaseVersion"_s));
+        header->addWidget(truneSheetLabel(
+            u"Build "_s + truneDecimal(record.toBuild) + u" · "_s + record.bumpKind + u'/' + record.section,
+            monospaced(caption2Px), TruneGlassTokens::textSecondary(), u"releaseBuild"_s));
         header->addStretch(1);
-        header->addWidget(
-            makeLabel(record.shortDate(), monospaced(caption2Px), TruneGlassTokens::textMuted(), u"releaseDate"_s));
+        header->addWidget(truneSheetLabel(
+            record.shortDate(), monospaced(caption2Px), TruneGlassTokens::textMuted(), u"releaseDate"_s));
         layout->addLayout(header);
 
         if (const QString summary = record.localizedSummary(m_options.language); !summary.isEmpty()) {
-            QLabel* label = makeLabel(summary, truneFont(TruneTextStyle::caption, QFont::Medium),
+            QLabel* label = truneSheetLabel(summary, truneFont(TruneTextStyle::caption, QFont::Medium),
                 TruneGlassTokens::textPrimary(), u"releaseSummary"_s);
             label->setWordWrap(true);
             layout->addWidget(label);
         }
         for (const QString& line : record.localizedDetails(m_options.language)) {
-            QLabel* label = makeLabel(
+            QLabel* label = truneSheetLabel(
                 u"• "_s + line, truneFont(caption2Px), TruneGlassTokens::textSecondary(), u"releaseDetail"_s);
             label->setWordWrap(true);
             layout->addWidget(label);
@@ -568,7 +519,7 @@ void TruneVersionAndLogsView::showEntries()
 {
     clearLayout(*m_logList);
     if (m_entries.empty()) {
-        QLabel* empty = makeLabel(
+        QLabel* empty = truneSheetLabel(
             text(u"No runtime log entries match the filter yet."_s, u"Filtreye uyan çalışma logu henüz yok."_s),
             truneFont(TruneTextStyle::caption), TruneGlassTokens::textSecondary(), u"logsEmpty"_s);
         empty->setContentsMargins(0, 8, 0, 8);
@@ -576,7 +527,7 @@ void TruneVersionAndLogsView::showEntries()
     }
     const QColor category = withOpacity(accentColor(m_options.palette), 0.9);
     for (const TruneLogEntry& entry : m_entries) {
-        auto* row = new RoundedPanel(6, withOpacity(TruneGlassTokens::surface1(), 0.65));
+        auto* row = new TruneRoundedPanel(6, withOpacity(TruneGlassTokens::surface1(), 0.65));
         row->setObjectName(u"logRow"_s);
         auto* layout = new QHBoxLayout(row);
         layout->setContentsMargins(6, 3, 6, 3);
@@ -587,14 +538,15 @@ void TruneVersionAndLogsView::showEntries()
             layout->addWidget(label, width > 0 ? 0 : 1, Qt::AlignTop);
             return label;
         };
-        addColumn(
-            makeLabel(timeColumnText(entry.timestamp), monospaced(10), TruneGlassTokens::textMuted(), u"logTime"_s),
+        addColumn(truneSheetLabel(
+                      timeColumnText(entry.timestamp), monospaced(10), TruneGlassTokens::textMuted(), u"logTime"_s),
             66);
         addColumn(
-            makeLabel(label(entry.level), monospaced(9.5, QFont::Bold), levelColor(entry.level), u"logLevel"_s), 42);
-        addColumn(makeLabel(u"["_s + entry.category + u']', monospaced(10), category, u"logCategory"_s), 82);
-        QLabel* message
-            = addColumn(makeLabel(entry.message, truneFont(11), TruneGlassTokens::textPrimary(), u"logMessage"_s), 0);
+            truneSheetLabel(label(entry.level), monospaced(9.5, QFont::Bold), levelColor(entry.level), u"logLevel"_s),
+            42);
+        addColumn(truneSheetLabel(u"["_s + entry.category + u']', monospaced(10), category, u"logCategory"_s), 82);
+        QLabel* message = addColumn(
+            truneSheetLabel(entry.message, truneFont(11), TruneGlassTokens::textPrimary(), u"logMessage"_s), 0);
         message->setWordWrap(true);
         message->setTextInteractionFlags(Qt::TextSelectableByMouse);
         m_logList->addWidget(row);

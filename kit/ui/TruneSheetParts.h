@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+
+// Small pieces the kit's sheets are built from.
+
+// A plain-text label in the given font and colour.
+QLabel* truneSheetLabel(const QString& text, const QFont& font, const QColor& color, const QString& objectName = {});
+
+// A symbol followed by a text, as a label with an icon reads; the text label carries `objectName`.
+QWidget* truneSymbolLabel(
+    const QString& symbol, const QString& text, const QFont& font, const QColor& color, const QString& objectName);
+
+// A widget that paints a rounded rectangle behind its children.
+class TruneRoundedPanel final : public QWidget {
+    Q_OBJECT
+
+public:
+    TruneRoundedPanel(qreal radius, QColor fill, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    qreal m_radius;
+    QColor m_fill;
+};
