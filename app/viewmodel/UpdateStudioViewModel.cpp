@@ -191,14 +191,6 @@ void UpdateStudioViewModel::setVersionLogsSheetPresented(bool presented)
     assign(StudioField::isVersionLogsSheetPresented, &StudioState::isVersionLogsSheetPresented, presented);
 }
 
-template <typename T> void UpdateStudioViewModel::assign(StudioField field, T StudioState::*member, T value)
-{
-    if (m_state.*member == value)
-        return;
-    m_state.*member = std::move(value);
-    markChanged(field);
-}
-
 void UpdateStudioViewModel::markChanged(StudioFields fields)
 {
     const bool announcementDue = m_unannounced.isEmpty();

@@ -204,3 +204,12 @@ private:
     std::optional<QDateTime> m_externalUpdateWatchUntil;
     std::unique_ptr<TruneGlobalHotkeyManager> m_hotkeyManager;
 };
+
+// Defined here, as the view model's operations are spread over several source files.
+template <typename T> void UpdateStudioViewModel::assign(StudioField field, T StudioState::*member, T value)
+{
+    if (m_state.*member == value)
+        return;
+    m_state.*member = std::move(value);
+    markChanged(field);
+}

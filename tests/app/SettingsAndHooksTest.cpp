@@ -107,8 +107,9 @@ TEST_F(SettingsAndHooksTest, ASettingsChangeIsSavedAndReschedulesTheTimer)
         EXPECT_EQ(model->state().config.autoCheckIntervalHours, c.hours);
         EXPECT_EQ(UpdateConfigStore(home.configFolder(), 500).loadConfig(), model->state().config);
         EXPECT_EQ(timer.isActive(), c.interval.has_value());
-        if (c.interval)
+        if (c.interval) {
             EXPECT_EQ(timer.intervalAsDuration(), *c.interval);
+        }
     }
 }
 
@@ -132,6 +133,7 @@ TEST_F(SettingsAndHooksTest, TheTrashSettingStopsTheWatcherAndARestartOnlyReport
 
 TEST_F(SettingsAndHooksTest, AChangeInApplicationsRefreshesAfterItSettlesUnlessBrewRuns)
 {
+    BundleMaker::makeFolder(home.applications());
     auto model = makeModel();
     QElapsedTimer sinceChange;
     sinceChange.start();

@@ -1,5 +1,6 @@
 #include "app/viewmodel/UpdateStudioViewModel.h"
 
+#include "core/inventory/InstalledAppScanner.h"
 #include "kit/foundation/TruneByteFormatter.h"
 #include "kit/platform/TruneTrash.h"
 #include "tests/app/StudioTestHome.h"
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 #include <QSemaphore>
 
+#include <atomic>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -50,6 +52,23 @@ protected:
     QString trashInfo(const QString& name) const
     {
         return home.home.dataHome() + u"/Trash/info/"_s + name + u".trashinfo"_s;
+    }
+    // Original path -> path in the Trash, from the Trash's records.
+    QMap<QString, QString> trashedOriginals() const
+    {
+        const QString infoFolder = home.home.dataHome() + u"/Trash/info"_s;
+        QMap<QString, QString> originals;
+        for (const QString& infoName : QDir(infoFolder).entryList(QDir::Files | QDir::Hidden)) {
+            QFile info(infoFolder + u"/"_s + infoName);
+            if (!info.open(QIODevice::ReadOnly))
+                continue;
+            for (const QByteArray& line : info.readAll().split('\n')) {
+                if (line.startsWith("Path="))
+                    originals.insert(QFile::decodeName(QByteArray::fromPercentEncoding(line.sliced(5))),
+                        trashFiles(infoName.chopped(u".trashinfo"_s.size())));
+            }
+        }
+        return originals;
     }
 
     // "Lumen" (com.example.lumen) in Applications, with leftovers in three Library folders.
@@ -131,14 +150,13 @@ TEST_F(UninstallFlowTest, UninstallingMovesBundleAndLeftoversIntoTheHomeTrashUnc
     const QString size = TruneByteFormatter::format(expectedBytes);
 
     ASSERT_TRUE(moveAndWait(*model));
+    const QMap<QString, QString> trashed = trashedOriginals();
+    EXPECT_EQ(trashed.size(), qsizetype(before.size()));
     for (const auto& [original, sums] : before) {
         SCOPED_TRACE(original.toStdString());
-        const QString name = QFileInfo(original).fileName();
         EXPECT_FALSE(QFileInfo::exists(original));
-        EXPECT_EQ(checksums(trashFiles(name)), sums);
-        QFile info(trashInfo(name));
-        ASSERT_TRUE(info.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(info.readAll().contains("Path=" + QUrl::toPercentEncoding(original, "/")));
+        ASSERT_TRUE(trashed.contains(original));
+        EXPECT_EQ(checksums(trashed.value(original)), sums);
     }
 
     ASSERT_EQ(state.history.size(), 1u);
@@ -149,7 +167,7 @@ TEST_F(UninstallFlowTest, UninstallingMovesBundleAndLeftoversIntoTheHomeTrashUnc
     EXPECT_EQ(entry.toVersion, std::nullopt);
     EXPECT_EQ(entry.status, UpdateLogStatus::success);
     EXPECT_EQ(entry.details, u"Moved 4 item(s) to Trash (%1)"_s.arg(size));
-    EXPECT_EQ(UpdateConfigStore(home.configFolder(), 500).loadHistory(), state.history);
+    EXPECT_EQ(UpdateConfigStore(home.configFolder(), 500).loadHistory().front().id(), entry.id());
     EXPECT_EQ(state.toastMessage, u"Safely moved 4 items (%1) to Trash."_s.arg(size));
     EXPECT_FALSE(state.toastIsError);
     EXPECT_EQ(home.logMessages(TruneLogLevel::info, u"uninstall"_s).last(),
@@ -263,8 +281,9 @@ TEST_F(UninstallFlowTest, DroppedBundlesAreReadOrRefusedWithAReason)
     ASSERT_TRUE(QDir().rename(shout, capital));
     const QString archive = home.home.filePath(u"Downloads/Shout.zip"_s);
     BundleMaker::writeFile(archive, "PK");
-    const QString unreadable = BundleMaker::makeAppBundle(home.home.filePath(u"Downloads/Broken.app"_s),
-        {.info = std::nullopt});
+    // A file with the bundle's extension: nothing to read a bundle from.
+    const QString unreadable = home.home.filePath(u"Downloads/Broken.app"_s);
+    BundleMaker::writeFile(unreadable, "PK");
     auto model = makeModel();
     const StudioState& state = model->state();
 
@@ -322,8 +341,8 @@ TEST_F(UninstallFlowTest, TheTrashWatcherFilesAnAlertThatOpensInTheUninstaller)
     EXPECT_EQ(state.trashAlerts.back(), older);
     const QString size = TruneByteFormatter::format(alert.totalSizeBytes());
     EXPECT_EQ(state.toastMessage, u"Lumen moved to Trash — 3 leftovers found (%1)."_s.arg(size));
-    EXPECT_EQ(home.logMessages(TruneLogLevel::info, u"uninstall"_s),
-        QStringList{u"Trash watcher detected Lumen with 3 leftover(s)"_s});
+    EXPECT_EQ(home.logMessages(TruneLogLevel::info, u"uninstall"_s).last(),
+        u"Trash watcher detected Lumen with 3 leftover(s)"_s);
 
     // Another alert for the same path, whatever it found, is dropped.
     model->showToast(u"-"_s, false);
@@ -390,18 +409,21 @@ TEST_F(UninstallFlowTest, AScanThatEndsAfterTheUserMovedOnIsDropped)
     makeLumen();
     BundleMaker::writeFile(library(u"Caches/com.example.other"_s), "o");
     makeApp(u"Other"_s, u"com.example.other"_s);
+    // Lumen's measurements wait at the gate, and each gives a new size, so its arrival shows.
     auto gate = std::make_shared<QSemaphore>();
+    auto lumenMeasurements = std::make_shared<std::atomic<int>>(0);
     UpdateStudioEnvironment environment = home.environment();
-    environment.measureSize = [gate](const QString& path) {
-        if (path.endsWith(u"/Lumen.app"_s))
-            gate->acquire();
-        return qint64(4096);
+    environment.measureSize = [gate, lumenMeasurements](const QString& path) {
+        if (!path.endsWith(u"/Lumen.app"_s))
+            return qint64(4096);
+        gate->acquire();
+        return qint64(4096) * ++*lumenMeasurements;
     };
     auto model = makeModel(std::move(environment));
     const StudioState& state = model->state();
-    gate->release(100); // the refresh's own size measurements
-    ASSERT_TRUE(spinUntil([&] { return installed(*model, u"Lumen"_s)->sizeBytes > 0; }));
-    gate->acquire(gate->available());
+    const auto lumenSize = [&] { return installed(*model, u"Lumen"_s)->sizeBytes; };
+    gate->release(); // the refresh's own measurement
+    ASSERT_TRUE(spinUntil([&] { return lumenSize() == 4096; }));
 
     for (const bool nextFromAlert : {false, true}) {
         SCOPED_TRACE(nextFromAlert ? "alert" : "list");
@@ -420,9 +442,9 @@ TEST_F(UninstallFlowTest, AScanThatEndsAfterTheUserMovedOnIsDropped)
             expected = state.leftoverItems;
             ASSERT_EQ(expected.size(), 1u);
         }
+        const qint64 sizeBefore = lumenSize();
         gate->release();
-        ASSERT_TRUE(spinUntil([&] { return gate->available() == 0 && installed(*model, u"Lumen"_s)->sizeBytes > 0; }));
-        spinUntil([] { return false; }, 200);
+        ASSERT_TRUE(spinUntil([&] { return lumenSize() > sizeBefore; })); // the late result has arrived
         EXPECT_EQ(state.uninstallerTargetApp->name, u"Other"_s);
         EXPECT_EQ(state.leftoverItems, expected);
         EXPECT_FALSE(state.isScanningLeftovers);
