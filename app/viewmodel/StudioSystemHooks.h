@@ -25,8 +25,8 @@ struct ActivationFacts {
 
 struct ActivationDecision {
     bool refresh = false;
-    bool closeWatchWindow = false;                  // the watch window has passed: clear it now
-    bool closeWatchWindowIfAppsAreCurrent = false;  // after the refresh, clear it when no app is outdated
+    bool closeWatchWindow = false;                 // the watch window has passed: clear it now
+    bool closeWatchWindowIfAppsAreCurrent = false; // after the refresh, clear it when no app is outdated
 
     bool operator==(const ActivationDecision&) const = default;
 };

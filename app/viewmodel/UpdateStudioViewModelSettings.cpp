@@ -108,8 +108,8 @@ void UpdateStudioViewModel::registerAppActivationObserver()
     auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (m_appActiveObserver || !application)
         return;
-    m_appActiveObserver = connect(application, &QGuiApplication::applicationStateChanged, this,
-        [this](Qt::ApplicationState state) {
+    m_appActiveObserver = connect(
+        application, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
             if (state == Qt::ApplicationActive)
                 QMetaObject::invokeMethod(this, &UpdateStudioViewModel::handleAppDidBecomeActive, Qt::QueuedConnection);
         });
@@ -159,11 +159,10 @@ void UpdateStudioViewModel::handleApplicationsChanged()
 void UpdateStudioViewModel::registerGlobalHotkey()
 {
     m_hotkeyManager = std::make_unique<TruneGlobalHotkeyManager>();
-    const std::optional<quint32> id
-        = m_hotkeyManager->registerHotkey(kStudioHotkey, [self = QPointer(this)] {
-              if (self)
-                  self->performGlobalHotkeyAction();
-          });
+    const std::optional<quint32> id = m_hotkeyManager->registerHotkey(kStudioHotkey, [self = QPointer(this)] {
+        if (self)
+            self->performGlobalHotkeyAction();
+    });
     assign(StudioField::globalHotkeyRegistered, &StudioState::globalHotkeyRegistered, id.has_value());
 }
 

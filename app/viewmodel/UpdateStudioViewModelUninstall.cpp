@@ -119,15 +119,16 @@ void UpdateStudioViewModel::inspectDroppedAppURL(const QUrl& url)
 {
     const QString path = url.isLocalFile() ? QDir::cleanPath(url.toLocalFile()) : QString();
     if (path.isEmpty() || QFileInfo(path).suffix().toLower() != u"app"_s) {
-        showToast(t(u"Please drop a valid macOS .app bundle."_s, u"Lütfen geçerli bir macOS .app paketi bırakın."_s),
-            true);
+        showToast(
+            t(u"Please drop a valid macOS .app bundle."_s, u"Lütfen geçerli bir macOS .app paketi bırakın."_s), true);
         return;
     }
     runFileWork<std::optional<InstalledAppRecord>>(
         this, [path] { return InstalledAppScanner::inspectAppBundle(path, true); },
         [](UpdateStudioViewModel& model, std::optional<InstalledAppRecord> record) {
             if (!record) {
-                model.showToast(model.t(u"Could not read app bundle metadata."_s, u"Uygulama paketi okunamadı."_s), true);
+                model.showToast(
+                    model.t(u"Could not read app bundle metadata."_s, u"Uygulama paketi okunamadı."_s), true);
                 return;
             }
             model.inspectAppForUninstall(*record, true);
@@ -199,8 +200,8 @@ void UpdateStudioViewModel::trashSelectedLeftovers()
         });
 }
 
-void UpdateStudioViewModel::applyTrashRemoval(const InstalledAppRecord& target, bool includedBundle,
-    const QString& fromVersion, const TrashRemovalReport& report)
+void UpdateStudioViewModel::applyTrashRemoval(
+    const InstalledAppRecord& target, bool includedBundle, const QString& fromVersion, const TrashRemovalReport& report)
 {
     assign(StudioField::isMovingToTrash, &StudioState::isMovingToTrash, false);
     const QString moved = QString::number(report.trashedPaths.size());
@@ -215,8 +216,9 @@ void UpdateStudioViewModel::applyTrashRemoval(const InstalledAppRecord& target, 
     assign(StudioField::history, &StudioState::history, m_store.appendHistory(entry));
 
     if (anyFailed) {
-        m_environment.logger->warn(u"Uninstall trash for %1 moved %2 item(s) with %3 failure(s) (includeBundle=%4)"_s.arg(
-                                       target.name, moved, failed, boolText(includedBundle)),
+        m_environment.logger->warn(
+            u"Uninstall trash for %1 moved %2 item(s) with %3 failure(s) (includeBundle=%4)"_s.arg(
+                target.name, moved, failed, boolText(includedBundle)),
             kCategory);
         showToast(t(u"Moved %1 items to Trash; %2 failed (%3)."_s.arg(moved, failed, report.failedPaths.first()),
                       u"%1 öğe Çöp Sepetine taşındı; %2 öğede hata oluştu."_s.arg(moved, failed)),

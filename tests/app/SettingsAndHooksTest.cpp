@@ -29,7 +29,7 @@ QByteArray appcast(const QString& version)
            "<enclosure url=\"https://downloads.example/%1.zip\" sparkle:version=\"%1\" "
            "sparkle:shortVersionString=\"%1\" length=\"1\" type=\"application/octet-stream\"/>"
            "</item></channel></rss>\n"_s.arg(version)
-        .toUtf8();
+               .toUtf8();
 }
 
 class SettingsAndHooksTest : public ::testing::Test {

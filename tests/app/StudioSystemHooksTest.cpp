@@ -24,7 +24,7 @@ TEST(StudioSystemHooksTest, AutoCheckIntervalIsWholeHoursHeldWithinWhatATimerCou
         {1, 3600s},
         {6, 21600s},
         {596, 596h},
-        {597, longest}, // 597 h no longer fits in an int of milliseconds
+        {597, longest},  // 597 h no longer fits in an int of milliseconds
         {1194, longest}, // once a 57-minute timer when truncated
         {std::numeric_limits<qint64>::max() / 3600, longest},
         {std::numeric_limits<qint64>::max(), longest},

@@ -328,8 +328,8 @@ TEST_F(UninstallFlowTest, TheTrashWatcherFilesAnAlertThatOpensInTheUninstaller)
     const QString bundle = makeLumen();
     auto model = makeModel();
     const StudioState& state = model->state();
-    const TrashLeftoverAlert older(QUuid::createUuid(), u"Older"_s, u"com.example.older"_s,
-        trashFiles(u"Older.app"_s), QDateTime::currentDateTimeUtc(), {});
+    const TrashLeftoverAlert older(QUuid::createUuid(), u"Older"_s, u"com.example.older"_s, trashFiles(u"Older.app"_s),
+        QDateTime::currentDateTimeUtc(), {});
     model->receiveTrashAlert(older);
 
     ASSERT_TRUE(TruneTrash::trashItem(bundle).has_value());
@@ -432,8 +432,8 @@ TEST_F(UninstallFlowTest, AScanThatEndsAfterTheUserMovedOnIsDropped)
         model->inspectAppForUninstall(lumen, true);
         std::vector<LeftoverFileItem> expected;
         if (nextFromAlert) {
-            expected = {LeftoverFileItem(std::nullopt, library(u"Caches/com.example.other"_s), LeftoverCategory::caches,
-                1, false)};
+            expected = {LeftoverFileItem(
+                std::nullopt, library(u"Caches/com.example.other"_s), LeftoverCategory::caches, 1, false)};
             model->openTrashAlertInUninstaller(TrashLeftoverAlert(QUuid::createUuid(), u"Other"_s,
                 u"com.example.other"_s, trashFiles(u"Other.app"_s), QDateTime::currentDateTimeUtc(), expected));
             EXPECT_FALSE(state.isScanningLeftovers);
