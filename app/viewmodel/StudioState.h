@@ -59,6 +59,7 @@ struct StudioState {
     bool isVersionLogsSheetPresented = false;
     std::optional<QString> toastMessage;
     bool toastIsError = false;
+    bool isMovingToTrash = false; // a move of the uninstaller's selection runs
 
     bool operator==(const StudioState&) const = default;
 };
@@ -103,6 +104,7 @@ enum class StudioField : quint64 {
     isVersionLogsSheetPresented = 1ull << 35,
     toastMessage = 1ull << 36,
     toastIsError = 1ull << 37,
+    isMovingToTrash = 1ull << 38,
 };
 
 // A set of StudioFields. The record has more fields than Qt 6.4's QFlags holds bits (32), so

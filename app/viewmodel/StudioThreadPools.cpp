@@ -15,11 +15,13 @@ public:
         refresh = make(u"studio.refresh"_s, 4);
         sizes = make(u"studio.sizes"_s, 6);
         homebrew = make(u"studio.homebrew"_s, 2);
+        files = make(u"studio.files"_s, 2);
     }
 
     QThreadPool* refresh = nullptr;
     QThreadPool* sizes = nullptr;
     QThreadPool* homebrew = nullptr;
+    QThreadPool* files = nullptr;
 
 private:
     QThreadPool* make(const QString& name, int maxThreads)
@@ -56,6 +58,11 @@ QThreadPool& sizes()
 QThreadPool& homebrew()
 {
     return *pools().homebrew;
+}
+
+QThreadPool& files()
+{
+    return *pools().files;
 }
 
 } // namespace StudioThreadPools

@@ -12,5 +12,6 @@ namespace StudioThreadPools {
 QThreadPool& refresh(); // app scans, feed checks, the size batches' coordinator
 QThreadPool& sizes();   // bundle size measurements, six at a time
 QThreadPool& homebrew();
+QThreadPool& files(); // leftover scans, bundle inspections, moves to the Trash
 
 } // namespace StudioThreadPools

@@ -63,6 +63,13 @@ UpdateStudioViewModel::UpdateStudioViewModel(UpdateStudioEnvironment environment
     connect(&m_toastTimer, &QTimer::timeout, this,
         [this] { assign(StudioField::toastMessage, &StudioState::toastMessage, std::optional<QString>()); });
 
+    registerGlobalHotkey();
+    configureTrashWatcher();
+    startApplicationsWatcher();
+    registerAppActivationObserver();
+    connect(&m_autoCheckTimer, &QTimer::timeout, this, [this] { refreshAllAndCheckUpdates(); });
+    scheduleAutoCheckTimer();
+
     m_environment.logger->info(
         u"TruneUpdate initialized (brewAvailable=%1, watchTrash=%2, autoCheckHours=%3)"_s.arg(
             boolText(m_state.brewExecutablePath.has_value()), boolText(m_state.config.watchTrashForLeftovers),
@@ -182,14 +189,6 @@ void UpdateStudioViewModel::setLeftoverSortOrder(LeftoverSortOrder order)
 void UpdateStudioViewModel::setVersionLogsSheetPresented(bool presented)
 {
     assign(StudioField::isVersionLogsSheetPresented, &StudioState::isVersionLogsSheetPresented, presented);
-}
-
-template <typename T> void UpdateStudioViewModel::assign(StudioField field, T StudioState::*member, T value)
-{
-    if (m_state.*member == value)
-        return;
-    m_state.*member = std::move(value);
-    markChanged(field);
 }
 
 void UpdateStudioViewModel::markChanged(StudioFields fields)

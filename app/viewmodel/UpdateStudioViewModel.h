@@ -4,18 +4,23 @@
 #include "app/viewmodel/StudioState.h"
 #include "app/viewmodel/UpdateStudioEnvironment.h"
 #include "core/homebrew/HomebrewService.h"
+#include "core/leftovers/TrashRemovalReport.h"
 #include "core/records/UpdateConfigStore.h"
 #include "core/sparkle/SparkleUpdateChecker.h"
 #include "core/watchers/ApplicationsDirectoryWatcher.h"
 #include "core/watchers/TrashAppWatcher.h"
+#include "kit/desktop/TruneGlobalHotkeyManager.h"
+#include "kit/foundation/TrunePermissionCenter.h"
 
 #include <QHash>
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <vector>
@@ -74,6 +79,52 @@ public:
     void setLeftoverSortOrder(LeftoverSortOrder order);
     void setVersionLogsSheetPresented(bool presented);
 
+    // --- Uninstaller and Trash alerts ---
+    // Every inspection is numbered and names its target: a scan that ends after the user picked
+    // another target is dropped, never shown under the new one. A bundle that lies in the Trash is
+    // never taken along by a move, as that would only rename it there and orphan its record.
+
+    // Makes `app` the uninstaller's target and scans its leftovers in the background.
+    void inspectAppForUninstall(const InstalledAppRecord& app, bool switchToTab);
+    // Reads a bundle dropped on the uninstaller and inspects it, on the uninstaller tab.
+    void inspectDroppedAppURL(const QUrl& url);
+    // Shows the alert's leftovers (as found by the Trash watcher) and dismisses the alert.
+    void openTrashAlertInUninstaller(const TrashLeftoverAlert& alert);
+    void dismissTrashAlert(const TrashLeftoverAlert& alert);
+    void toggleLeftoverSelection(const QString& id);
+    void setAllLeftoversSelected(bool selected);
+    void setIncludeAppBundleInTrash(bool include);
+    // Moves the selected leftovers, and the bundle when chosen and still there, to the Trash;
+    // ignored while a move runs (isMovingToTrash).
+    void trashSelectedLeftovers();
+    // What the Trash watcher found, on the main thread: filed first unless its path is known.
+    void receiveTrashAlert(const TrashLeftoverAlert& alert);
+
+    // --- Settings, watchers, timers and system hooks ---
+    // Changes the settings in place, saves them, restarts the Trash watcher and the timer.
+    void updateConfig(const std::function<void(TruneUpdateConfig&)>& change);
+    // Starts (or restarts) the Trash watcher when the setting is on, else stops it.
+    void configureTrashWatcher();
+    // Replaces the repeating update check by one of the configured period (none below one hour).
+    void scheduleAutoCheckTimer();
+    const QTimer& autoCheckTimer() const { return m_autoCheckTimer; }
+    void clearHistory();
+    void refreshPermissions();
+    void openPermissionSettings(TruneSystemPermissionKind kind);
+    // Asks the desktop for the login item; the published state is what the desktop then reports.
+    void toggleLaunchAtLogin(bool enabled);
+    // Reacts to the application becoming active, once per view model.
+    void registerAppActivationObserver();
+    // Opens the 600 s watch after an update was handed to an outside updater: re-activations then
+    // refresh sooner, until a refresh finds every app current.
+    void watchForExternalUpdate();
+    // The application became active again: refreshes as decideOnActivation says.
+    void handleAppDidBecomeActive();
+    // The Applications folders changed: refreshes unless a Homebrew command runs.
+    void handleApplicationsChanged();
+    // The global hot key's action: the studio window on the updates tab, in front.
+    void performGlobalHotkeyAction();
+
 signals:
     void changed(StudioFields fields);
 
@@ -115,6 +166,17 @@ private:
     static void deliver(
         QPointer<UpdateStudioViewModel> self, quint64 generation, std::function<void(UpdateStudioViewModel&)> apply);
 
+    // The uninstaller's helpers.
+    void abandonInspection();
+    void applyInspection(quint64 generation, const QString& targetID, const QString& name,
+        std::vector<LeftoverFileItem> leftovers, std::optional<qint64> measuredSize);
+    void applyTrashRemoval(const InstalledAppRecord& target, bool includedBundle, const QString& fromVersion,
+        const TrashRemovalReport& report);
+    void registerGlobalHotkey();
+    void startApplicationsWatcher();
+
+    friend struct StudioTestAccess; // lets tests stand in for a running Homebrew command
+
     UpdateStudioEnvironment m_environment;
     StudioState m_state;
     StudioFields m_unannounced;
@@ -135,4 +197,19 @@ private:
     QTimer m_toastTimer;
     std::function<void()> m_studioWindowOpener;
     QMetaObject::Connection m_reopenWindowObserver;
+
+    quint64 m_inspectionGeneration = 0;
+    QTimer m_autoCheckTimer;
+    QMetaObject::Connection m_appActiveObserver;
+    std::optional<QDateTime> m_externalUpdateWatchUntil;
+    std::unique_ptr<TruneGlobalHotkeyManager> m_hotkeyManager;
 };
+
+// Defined here, as the view model's operations are spread over several source files.
+template <typename T> void UpdateStudioViewModel::assign(StudioField field, T StudioState::*member, T value)
+{
+    if (m_state.*member == value)
+        return;
+    m_state.*member = std::move(value);
+    markChanged(field);
+}

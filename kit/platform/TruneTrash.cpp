@@ -49,10 +49,15 @@ std::optional<TruneTrashError> missingItem(const QString& path)
         error == ENOENT || error == ENOTDIR ? Kind::notFound : Kind::moveFailed, path, error);
 }
 
+} // namespace
+
+namespace TruneTrash {
+
 // Compared with the links on the way resolved, so that no other way to the same place slips by;
 // the item itself is not resolved, as a link in the Trash is trashed there.
-bool liesInTrash(const QString& original)
+bool liesInTrash(const QString& path)
 {
+    const QString original = standardizedPath(path);
     const QString trash = QFileInfo(TruneTrashSystem::trashFolder()).canonicalFilePath();
     const QFileInfo item(original);
     const QString folder = QFileInfo(item.path()).canonicalFilePath();
@@ -61,10 +66,6 @@ bool liesInTrash(const QString& original)
     const QString resolved = QDir(folder).filePath(item.fileName());
     return resolved == trash || resolved.startsWith(trash + u'/');
 }
-
-} // namespace
-
-namespace TruneTrash {
 
 std::expected<QString, TruneTrashError> trashItem(const QString& path)
 {

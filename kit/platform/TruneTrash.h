@@ -47,4 +47,8 @@ QString filesDirectory();
 // too long for the Trash's records is shortened there, keeping its extension.
 std::expected<QString, TruneTrashError> trashItem(const QString& path);
 
+// Whether the item at `path` lies in the Trash (or is the Trash itself); the folders on the way
+// are resolved, the item itself is not.
+bool liesInTrash(const QString& path);
+
 } // namespace TruneTrash

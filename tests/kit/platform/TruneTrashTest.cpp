@@ -262,8 +262,11 @@ TEST_F(TrashTest, ItemsAlreadyInTheTrashStayWhereTheyAre)
         infoFileOf(*trashed),
         trashFolder(u"files"_s),
     };
+    EXPECT_FALSE(TruneTrash::liesInTrash(home.filePath(u"Downloads"_s)));
+    EXPECT_FALSE(TruneTrash::liesInTrash(home.filePath(u"Trashed"_s))); // the link itself lies outside
     for (const QString& path : insideTheTrash) {
         SCOPED_TRACE(path.toStdString());
+        EXPECT_TRUE(TruneTrash::liesInTrash(path));
         const auto moved = TruneTrash::trashItem(path);
         ASSERT_FALSE(moved.has_value()) << moved->toStdString();
         EXPECT_EQ(moved.error().kind, Kind::alreadyInTrash);

@@ -1,0 +1,177 @@
+// The settings, watchers, timers and system hooks of the studio's view model.
+#include "app/viewmodel/UpdateStudioViewModel.h"
+
+#include "app/viewmodel/StudioDerived.h"
+#include "app/viewmodel/StudioSystemHooks.h"
+#include "kit/desktop/TruneAppActivationDelegate.h"
+#include "kit/foundation/TruneLaunchAtLogin.h"
+#include "kit/platform/TruneNotifier.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr std::chrono::seconds kExternalUpdateWatch{600};
+// Option-Command-U: U is key code 32 of the ANSI layout.
+constexpr TruneHotkeyDescriptor kStudioHotkey{.keyCode = 32, .carbonModifiers = TruneHotkeyDescriptor::cmdOptionFlag};
+
+// Runs `apply` on the main thread while the view model exists. Callable from any thread.
+void onMainThread(QPointer<UpdateStudioViewModel> self, std::function<void(UpdateStudioViewModel&)> apply)
+{
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application)
+        return;
+    QMetaObject::invokeMethod(
+        application,
+        [self = std::move(self), apply = std::move(apply)] {
+            if (self)
+                apply(*self);
+        },
+        Qt::QueuedConnection);
+}
+
+bool somethingOutdated(const StudioState& state)
+{
+    const std::vector<HomebrewItem>& items = state.homebrewItems;
+    return !StudioDerived::outdatedApps(state).empty()
+        || StudioDerived::outdatedCasks(items).size() + StudioDerived::outdatedFormulae(items).size() >= 1
+        || !StudioDerived::outdatedDependencyFormulae(items).empty();
+}
+
+} // namespace
+
+void UpdateStudioViewModel::updateConfig(const std::function<void(TruneUpdateConfig&)>& change)
+{
+    TruneUpdateConfig config = m_state.config;
+    change(config);
+    assign(StudioField::config, &StudioState::config, config);
+    m_store.saveConfig(config);
+    configureTrashWatcher();
+    scheduleAutoCheckTimer();
+}
+
+void UpdateStudioViewModel::configureTrashWatcher()
+{
+    if (!m_state.config.watchTrashForLeftovers) {
+        m_trashWatcher.stop();
+        return;
+    }
+    m_trashWatcher.start([self = QPointer(this)](const TrashLeftoverAlert& alert) {
+        onMainThread(self, [alert](UpdateStudioViewModel& model) { model.receiveTrashAlert(alert); });
+    });
+}
+
+void UpdateStudioViewModel::scheduleAutoCheckTimer()
+{
+    m_autoCheckTimer.stop();
+    const std::optional<std::chrono::milliseconds> interval
+        = StudioSystemHooks::autoCheckInterval(m_state.config.autoCheckIntervalHours);
+    if (!interval)
+        return;
+    m_autoCheckTimer.setInterval(*interval);
+    m_autoCheckTimer.start();
+}
+
+void UpdateStudioViewModel::clearHistory()
+{
+    m_store.clearHistory();
+    assign(StudioField::history, &StudioState::history, std::vector<UpdateLogEntry>());
+    showToast(t(u"Update history cleared."_s, u"Güncelleme geçmişi temizlendi."_s), false);
+}
+
+void UpdateStudioViewModel::refreshPermissions()
+{
+    assign(StudioField::accessibilityGranted, &StudioState::accessibilityGranted,
+        TrunePermissionCenter::isAccessibilityGranted(false));
+    assign(StudioField::screenRecordingGranted, &StudioState::screenRecordingGranted,
+        TrunePermissionCenter::isScreenRecordingGranted());
+}
+
+void UpdateStudioViewModel::openPermissionSettings(TruneSystemPermissionKind kind)
+{
+    TrunePermissionCenter::openSystemSettings(kind);
+}
+
+void UpdateStudioViewModel::toggleLaunchAtLogin(bool enabled)
+{
+    const bool changed = TruneLaunchAtLogin::setEnabled(enabled);
+    assign(StudioField::launchAtLogin, &StudioState::launchAtLogin, TruneLaunchAtLogin::isEnabled());
+    if (!changed)
+        showToast(t(u"Could not update Login Item registration."_s, u"Oturum açma öğesi güncellenemedi."_s), true);
+}
+
+void UpdateStudioViewModel::registerAppActivationObserver()
+{
+    auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (m_appActiveObserver || !application)
+        return;
+    m_appActiveObserver = connect(
+        application, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive)
+                QMetaObject::invokeMethod(this, &UpdateStudioViewModel::handleAppDidBecomeActive, Qt::QueuedConnection);
+        });
+}
+
+void UpdateStudioViewModel::watchForExternalUpdate()
+{
+    m_externalUpdateWatchUntil = m_environment.now().addSecs(kExternalUpdateWatch.count());
+}
+
+void UpdateStudioViewModel::handleAppDidBecomeActive()
+{
+    const StudioSystemHooks::ActivationDecision decision = StudioSystemHooks::decideOnActivation({
+        .isBrewCommandRunning = m_state.isBrewCommandRunning,
+        .now = m_environment.now(),
+        .lastCheckDate = m_state.lastCheckDate,
+        .externalUpdateWatchUntil = m_externalUpdateWatchUntil,
+        .somethingOutdated = somethingOutdated(m_state),
+    });
+    if (decision.closeWatchWindow)
+        m_externalUpdateWatchUntil.reset();
+    if (!decision.refresh)
+        return;
+    if (!decision.closeWatchWindowIfAppsAreCurrent) {
+        refreshAllAndCheckUpdates();
+        return;
+    }
+    refreshAllAndCheckUpdates([self = QPointer(this)] {
+        if (self && StudioDerived::outdatedApps(self->m_state).empty())
+            self->m_externalUpdateWatchUntil.reset();
+    });
+}
+
+void UpdateStudioViewModel::startApplicationsWatcher()
+{
+    m_applicationsWatcher.start([self = QPointer(this)] {
+        onMainThread(self, [](UpdateStudioViewModel& model) { model.handleApplicationsChanged(); });
+    });
+}
+
+void UpdateStudioViewModel::handleApplicationsChanged()
+{
+    if (!m_state.isBrewCommandRunning)
+        refreshAllAndCheckUpdates();
+}
+
+void UpdateStudioViewModel::registerGlobalHotkey()
+{
+    m_hotkeyManager = std::make_unique<TruneGlobalHotkeyManager>();
+    const std::optional<quint32> id = m_hotkeyManager->registerHotkey(kStudioHotkey, [self = QPointer(this)] {
+        if (self)
+            self->performGlobalHotkeyAction();
+    });
+    assign(StudioField::globalHotkeyRegistered, &StudioState::globalHotkeyRegistered, id.has_value());
+}
+
+void UpdateStudioViewModel::performGlobalHotkeyAction()
+{
+    setSelectedTab(UpdateStudioTab::updates);
+    TruneNotifier::instance().post(TruneNotificationName::reopenStudioWindow);
+    // Queued behind the reopening, so that a closed studio window is open by then.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { TruneAppActivationDelegate::bringStudioWindowToFront(); },
+        Qt::QueuedConnection);
+}

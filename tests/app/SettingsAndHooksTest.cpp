@@ -1,0 +1,237 @@
+#include "app/viewmodel/UpdateStudioViewModel.h"
+
+#include "kit/foundation/TruneLaunchAtLogin.h"
+#include "kit/platform/TruneTrash.h"
+#include "tests/app/StudioTestAccess.h"
+#include "tests/app/StudioTestHome.h"
+#include "tests/core/homebrew/InstalledFakeBrew.h"
+#include "tests/support/BundleMaker.h"
+#include "tests/support/LoopbackHttpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTimeZone>
+
+#include <limits>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray appcast(const QString& version)
+{
+    return u"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+           "<rss version=\"2.0\" xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\"><channel>"
+           "<item><title>Version %1</title>"
+           "<enclosure url=\"https://downloads.example/%1.zip\" sparkle:version=\"%1\" "
+           "sparkle:shortVersionString=\"%1\" length=\"1\" type=\"application/octet-stream\"/>"
+           "</item></channel></rss>\n"_s.arg(version)
+               .toUtf8();
+}
+
+class SettingsAndHooksTest : public ::testing::Test {
+protected:
+    QString makeApp(const QString& name, const std::optional<QString>& feed = std::nullopt)
+    {
+        QVariantMap info{{u"CFBundleIdentifier"_s, u"com.example."_s + name.toLower()}, {u"CFBundleName"_s, name},
+            {u"CFBundleShortVersionString"_s, u"1.0"_s}, {u"CFBundleVersion"_s, u"1.0"_s}};
+        if (feed)
+            info.insert(u"SUFeedURL"_s, *feed);
+        return BundleMaker::makeAppBundle(
+            home.applications() + u"/"_s + name + u".app"_s, {.info = info, .executableName = name});
+    }
+
+    // An app of `name` with a leftover, moved to the Trash as the user would.
+    void trashAppWithLeftover(const QString& name)
+    {
+        BundleMaker::writeFile(
+            home.home.filePath(u"Library/Caches/com.example."_s + name.toLower() + u"/c"_s), "cache");
+        ASSERT_TRUE(TruneTrash::trashItem(makeApp(name)).has_value());
+    }
+
+    std::unique_ptr<UpdateStudioViewModel> makeModel()
+    {
+        UpdateStudioEnvironment environment = home.environment();
+        environment.now = [clock = clock] { return *clock; };
+        auto model = std::make_unique<UpdateStudioViewModel>(std::move(environment));
+        EXPECT_TRUE(waitForFirstRefresh(*model));
+        return model;
+    }
+
+    bool listed(const UpdateStudioViewModel& model, const QString& name) const
+    {
+        return std::ranges::any_of(
+            model.state().installedApps, [&](const InstalledAppRecord& app) { return app.name == name; });
+    }
+
+    // Sets the clock `seconds` after the last check and reports the application active again;
+    // whether that started a refresh (which is then waited for).
+    bool activateAfter(UpdateStudioViewModel& model, qint64 seconds)
+    {
+        *clock = model.state().lastCheckDate->addSecs(seconds);
+        model.handleAppDidBecomeActive();
+        const bool refreshed = model.state().isCheckingUpdates;
+        EXPECT_TRUE(spinUntil([&] { return !model.state().isCheckingUpdates; }));
+        return refreshed;
+    }
+
+    NoBrewAnywhere noBrew;
+    StudioTestHome home;
+    std::shared_ptr<QDateTime> clock
+        = std::make_shared<QDateTime>(QDateTime::fromSecsSinceEpoch(1'900'000'000, QTimeZone::utc()));
+};
+
+TEST_F(SettingsAndHooksTest, ASettingsChangeIsSavedAndReschedulesTheTimer)
+{
+    auto model = makeModel();
+    const QTimer& timer = model->autoCheckTimer();
+    EXPECT_TRUE(timer.isActive());
+    EXPECT_EQ(timer.intervalAsDuration(), std::chrono::hours(6));
+
+    const struct {
+        qint64 hours;
+        std::optional<std::chrono::milliseconds> interval;
+    } cases[] = {
+        {1, std::chrono::hours(1)},
+        {0, std::nullopt},
+        {-3, std::nullopt},
+        {1194, std::chrono::milliseconds(std::numeric_limits<int>::max())},
+        {24, std::chrono::hours(24)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hours);
+        model->updateConfig([&](TruneUpdateConfig& config) { config.autoCheckIntervalHours = c.hours; });
+        EXPECT_EQ(model->state().config.autoCheckIntervalHours, c.hours);
+        EXPECT_EQ(UpdateConfigStore(home.configFolder(), 500).loadConfig(), model->state().config);
+        EXPECT_EQ(timer.isActive(), c.interval.has_value());
+        if (c.interval) {
+            EXPECT_EQ(timer.intervalAsDuration(), *c.interval);
+        }
+    }
+}
+
+TEST_F(SettingsAndHooksTest, TheTrashSettingStopsTheWatcherAndARestartOnlyReportsLaterArrivals)
+{
+    auto model = makeModel();
+    const StudioState& state = model->state();
+
+    model->updateConfig([](TruneUpdateConfig& config) { config.watchTrashForLeftovers = false; });
+    trashAppWithLeftover(u"Early"_s);
+    spinUntil([] { return false; }, 1000);
+    EXPECT_TRUE(state.trashAlerts.empty());
+
+    model->updateConfig([](TruneUpdateConfig& config) { config.watchTrashForLeftovers = true; });
+    trashAppWithLeftover(u"Late"_s);
+    ASSERT_TRUE(spinUntil([&] { return !state.trashAlerts.empty(); }));
+    spinUntil([] { return false; }, 500);
+    ASSERT_EQ(state.trashAlerts.size(), 1u);
+    EXPECT_EQ(state.trashAlerts.front().appName(), u"Late"_s);
+}
+
+TEST_F(SettingsAndHooksTest, AChangeInApplicationsRefreshesAfterItSettlesUnlessBrewRuns)
+{
+    BundleMaker::makeFolder(home.applications());
+    auto model = makeModel();
+    QElapsedTimer sinceChange;
+    sinceChange.start();
+    makeApp(u"Fresh"_s);
+    ASSERT_TRUE(spinUntil([&] { return listed(*model, u"Fresh"_s); }));
+    EXPECT_GE(sinceChange.elapsed(), 1500);
+    ASSERT_TRUE(spinUntil([&] { return !model->state().isCheckingUpdates; }));
+
+    // During a Homebrew command the change is dropped, and not replayed when the command ends.
+    StudioTestAccess::setBrewCommandRunning(*model, true);
+    makeApp(u"Quiet"_s);
+    const bool refreshed = spinUntil([&] { return model->state().isCheckingUpdates; }, 3500);
+    StudioTestAccess::setBrewCommandRunning(*model, false);
+    EXPECT_FALSE(refreshed);
+    spinUntil([] { return false; }, 2500);
+    EXPECT_FALSE(listed(*model, u"Quiet"_s));
+}
+
+TEST_F(SettingsAndHooksTest, ReactivationWithNothingOutdatedRefreshesOnlyInsideTheWatchWindow)
+{
+    auto model = makeModel();
+    EXPECT_FALSE(activateAfter(*model, 3600));
+
+    model->watchForExternalUpdate(); // open for 600 s from the clock's now
+    EXPECT_FALSE(activateAfter(*model, 4));
+    EXPECT_TRUE(activateAfter(*model, 5));
+    // That refresh found every app current: the window is closed.
+    EXPECT_FALSE(activateAfter(*model, 10));
+
+    // Nothing happens while a Homebrew command runs, even inside the window.
+    model->watchForExternalUpdate();
+    StudioTestAccess::setBrewCommandRunning(*model, true);
+    EXPECT_FALSE(activateAfter(*model, 60));
+    StudioTestAccess::setBrewCommandRunning(*model, false);
+    EXPECT_TRUE(activateAfter(*model, 60));
+}
+
+TEST_F(SettingsAndHooksTest, ReactivationWithAnOutdatedAppRefreshesAfterThirtySecondsAndKeepsTheWindow)
+{
+    LoopbackHttpServer server;
+    server.setResponse(u"/feedy.xml"_s, LoopbackHttpServer::Response::ok(appcast(u"2.0"_s)));
+    makeApp(u"Feedy"_s, server.url(u"/feedy.xml"_s));
+    auto model = makeModel();
+    ASSERT_EQ(model->menuBarBadgeCount(), 1);
+
+    EXPECT_FALSE(activateAfter(*model, 29));
+    EXPECT_TRUE(activateAfter(*model, 30));
+
+    model->watchForExternalUpdate();
+    EXPECT_TRUE(activateAfter(*model, 5));
+    // Still outdated: the window stays open, so 5 s are enough again.
+    EXPECT_TRUE(activateAfter(*model, 5));
+    // Once it has passed, the 30 s rule applies again: a check 10 s before its end, then an
+    // activation 5 s after its end.
+    *clock = model->state().lastCheckDate->addSecs(580);
+    ASSERT_TRUE(refreshAndWait(*model));
+    EXPECT_FALSE(activateAfter(*model, 15));
+    EXPECT_TRUE(activateAfter(*model, 30));
+}
+
+TEST_F(SettingsAndHooksTest, ClearingTheHistoryEmptiesTheFileAndSaysSo)
+{
+    UpdateConfigStore store(home.configFolder(), 500);
+    store.appendHistory(UpdateLogEntry(QUuid::createUuid(), *clock, u"Lumen"_s, UpdateLogAction::leftoverTrash,
+        u"1.0"_s, std::nullopt, UpdateLogStatus::success, u"Moved 1 item(s) to Trash (4.1 KB)"_s));
+    auto model = makeModel();
+    ASSERT_EQ(model->state().history.size(), 1u);
+
+    model->clearHistory();
+    EXPECT_TRUE(model->state().history.empty());
+    EXPECT_TRUE(store.loadHistory().empty());
+    EXPECT_TRUE(QFileInfo::exists(store.historyURL()));
+    EXPECT_EQ(model->state().toastMessage, u"Update history cleared."_s);
+    EXPECT_FALSE(model->state().toastIsError);
+}
+
+TEST_F(SettingsAndHooksTest, TheLoginItemFollowsTheAutostartEntryAndARefusalSnapsBack)
+{
+    auto model = makeModel();
+    const QString entry = home.home.configHome() + u"/autostart/com.quorvane.truneupdate.desktop"_s;
+    const StudioState& state = model->state();
+
+    model->toggleLaunchAtLogin(true);
+    EXPECT_TRUE(QFileInfo(entry).isFile());
+    EXPECT_TRUE(state.launchAtLogin);
+    EXPECT_EQ(state.toastMessage, std::nullopt);
+
+    model->toggleLaunchAtLogin(false);
+    EXPECT_FALSE(QFileInfo::exists(entry));
+    EXPECT_FALSE(state.launchAtLogin);
+
+    // A file where the autostart folder belongs: the desktop cannot take the entry.
+    QDir(home.home.configHome()).rmdir(u"autostart"_s);
+    BundleMaker::writeFile(home.home.configHome() + u"/autostart"_s, "not a folder");
+    model->toggleLaunchAtLogin(true);
+    EXPECT_FALSE(state.launchAtLogin);
+    EXPECT_EQ(state.toastMessage, u"Could not update Login Item registration."_s);
+    EXPECT_TRUE(state.toastIsError);
+}
+
+} // namespace
