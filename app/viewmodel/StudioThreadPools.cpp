@@ -15,11 +15,13 @@ public:
         refresh = make(u"studio.refresh"_s, 4);
         sizes = make(u"studio.sizes"_s, 6);
         homebrew = make(u"studio.homebrew"_s, 2);
+        records = make(u"studio.records"_s, 1);
     }
 
     QThreadPool* refresh = nullptr;
     QThreadPool* sizes = nullptr;
     QThreadPool* homebrew = nullptr;
+    QThreadPool* records = nullptr;
 
 private:
     QThreadPool* make(const QString& name, int maxThreads)
@@ -56,6 +58,11 @@ QThreadPool& sizes()
 QThreadPool& homebrew()
 {
     return *pools().homebrew;
+}
+
+QThreadPool& records()
+{
+    return *pools().records;
 }
 
 } // namespace StudioThreadPools

@@ -12,5 +12,7 @@ namespace StudioThreadPools {
 QThreadPool& refresh(); // app scans, feed checks, the size batches' coordinator
 QThreadPool& sizes();   // bundle size measurements, six at a time
 QThreadPool& homebrew();
+// Settings and history writes, one at a time in the order asked for, so the last write wins.
+QThreadPool& records();
 
 } // namespace StudioThreadPools

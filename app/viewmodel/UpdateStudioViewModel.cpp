@@ -80,6 +80,8 @@ UpdateStudioViewModel::~UpdateStudioViewModel()
     m_toastTimer.stop();
     m_sizeScan.request_stop();
     m_homebrewQueryCancellation->cancel();
+    if (m_brewCancellation)
+        m_brewCancellation->cancel();
 }
 
 QString UpdateStudioViewModel::t(const QString& en, const QString& tr) const
@@ -182,14 +184,6 @@ void UpdateStudioViewModel::setLeftoverSortOrder(LeftoverSortOrder order)
 void UpdateStudioViewModel::setVersionLogsSheetPresented(bool presented)
 {
     assign(StudioField::isVersionLogsSheetPresented, &StudioState::isVersionLogsSheetPresented, presented);
-}
-
-template <typename T> void UpdateStudioViewModel::assign(StudioField field, T StudioState::*member, T value)
-{
-    if (m_state.*member == value)
-        return;
-    m_state.*member = std::move(value);
-    markChanged(field);
 }
 
 void UpdateStudioViewModel::markChanged(StudioFields fields)

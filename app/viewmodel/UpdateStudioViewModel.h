@@ -3,6 +3,7 @@
 #include "app/viewmodel/AppSizeMeasurement.h"
 #include "app/viewmodel/StudioState.h"
 #include "app/viewmodel/UpdateStudioEnvironment.h"
+#include "core/homebrew/HomebrewBatchUpgrader.h"
 #include "core/homebrew/HomebrewService.h"
 #include "core/records/UpdateConfigStore.h"
 #include "core/sparkle/SparkleUpdateChecker.h"
@@ -11,10 +12,12 @@
 
 #include <QHash>
 #include <QMetaObject>
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
+#include <expected>
 #include <functional>
 #include <optional>
 #include <stop_token>
@@ -73,6 +76,96 @@ public:
     void setUninstallerSortOrder(UninstallerAppSortOrder order);
     void setLeftoverSortOrder(LeftoverSortOrder order);
     void setVersionLogsSheetPresented(bool presented);
+
+    // --- Homebrew commands, the console, and app update actions ---
+    //
+    // One Homebrew command runs at a time (a single operation or a batch); a start meanwhile is
+    // refused with an error toast. Each command streams brew's output into the console in the
+    // order brew printed it, writes one history entry, shows a toast and ends with a refresh.
+
+    void upgradeBrewItem(const HomebrewItem& item);
+    void upgradeBrewCaskToken(const QString& token, const QString& displayName,
+        const std::optional<QString>& fromVersion, const std::optional<QString>& toVersion);
+    // One "brew upgrade" of everything outdated, for the outdated dependency formulae.
+    void upgradeAllBrewDependenciesNative();
+    void installBrewItem(const HomebrewItem& item);
+    void uninstallBrewItem(const HomebrewItem& item);
+    void runBrewCleanup();
+    void runBrewUpdateMetadata();
+    // Upgrades the outdated casks and requested formulae one by one.
+    void upgradeAllBrew();
+    void cancelBrewCommand();
+    void clearBrewConsole();
+
+    void setBrewSearchQuery(const QString& query);
+    // Searches for brewSearchQuery. Searches may overlap: only the latest one started publishes.
+    void performBrewSearch();
+
+    // Updates the app by the first route that applies: its Homebrew cask, its download link, the
+    // App Store, its release notes.
+    void updateApp(const InstalledAppRecord& app);
+    void openReleaseNotes(const InstalledAppRecord& app);
+    void launchApp(const InstalledAppRecord& app);
+    void revealInFinder(const QString& path);
+    void toggleIgnoreApp(const InstalledAppRecord& app);
+    // Removes every entry equal to `bundleID` when case is ignored.
+    void removeIgnoredBundleID(const QString& bundleID);
+
+    // Until when coming back to the program means the user may have updated an app elsewhere.
+    std::optional<QDateTime> externalUpdateWatchUntil() const { return m_externalUpdateWatchUntil; }
+
+private:
+    using BrewCommand = std::function<HomebrewService::CommandResult(
+        const HomebrewService::Cancellation&, const HomebrewService::OutputHandler&)>;
+
+    struct BrewOperation {
+        QString title;
+        QString appName;
+        UpdateLogAction action = UpdateLogAction::brewUpgrade;
+        std::optional<QString> fromVersion = {};
+        std::optional<QString> toVersion = {};
+        std::function<void(UpdateStudioViewModel&)> onSuccessOptimisticUpdate = {};
+        BrewCommand command;
+    };
+
+    void runBrewOperation(BrewOperation operation);
+    void finishBrewCommand(const BrewOperation& operation, const HomebrewService::CommandResult& result);
+    void concludeBrewOperation(const BrewOperation& operation, const HomebrewService::CommandResult& result);
+    bool refuseWhileBrewCommandRuns();
+    void occupyBrewDesk(const QString& title);
+    void releaseBrewDesk();
+    // Runs the automatic cleanup when it is switched on, then `then`; its failure is ignored.
+    void runAutomaticCleanup(std::function<void(UpdateStudioViewModel&)> then);
+    // Runs `command` on the Homebrew pool with the running command's token, its output going to
+    // the console; `finish` gets the result on the main thread after the last output.
+    void startBrewCommand(BrewCommand command,
+        std::function<void(UpdateStudioViewModel&, HomebrewService::CommandResult)> finish);
+    void appendBrewLog(const QString& text);
+
+    void receiveBatchReport(int planSize,
+        const std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError>& outcome);
+    void concludeBatch(int planSize, const std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError>& outcome);
+
+    void applyOptimisticBrewUpgrade(const QString& name, bool isCask, const std::optional<QString>& newVersion);
+    void applyOptimisticAllBrewUpgraded();
+    void applyOptimisticBrewInstall(const HomebrewItem& item);
+    void applyOptimisticBrewUninstall(const QString& name, bool isCask);
+    void setHomebrewItemsAndResync(std::vector<HomebrewItem> items);
+
+    void receiveSearchResults(quint64 search,
+        const std::expected<std::vector<HomebrewItem>, HomebrewCommandError>& outcome);
+
+    void armExternalUpdateWatch();
+    void recordHistory(UpdateLogEntry entry);
+    void saveConfig();
+
+    // Runs `apply` on the main thread if this view model still exists. Callable from any thread;
+    // calls from one thread run in the order they were made.
+    static void post(QPointer<UpdateStudioViewModel> self, std::function<void(UpdateStudioViewModel&)> apply);
+
+    HomebrewService::Cancellation m_brewCancellation;
+    quint64 m_latestBrewSearch = 0;
+    std::optional<QDateTime> m_externalUpdateWatchUntil;
 
 signals:
     void changed(StudioFields fields);
@@ -136,3 +229,11 @@ private:
     std::function<void()> m_studioWindowOpener;
     QMetaObject::Connection m_reopenWindowObserver;
 };
+
+template <typename T> void UpdateStudioViewModel::assign(StudioField field, T StudioState::*member, T value)
+{
+    if (m_state.*member == value)
+        return;
+    m_state.*member = std::move(value);
+    markChanged(field);
+}

@@ -1,0 +1,29 @@
+#include "app/viewmodel/BrewConsoleLog.h"
+
+#include <QTextBoundaryFinder>
+
+namespace BrewConsoleLog {
+
+QString appending(const QString& log, const QString& chunk)
+{
+    QString joined = log + chunk;
+    // A character takes at least one UTF-16 unit: a text this short cannot be over the cap.
+    if (joined.size() <= maxCharacters)
+        return joined;
+
+    // Walk back from the end, one character at a time, only as far as the cap.
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, joined);
+    finder.toEnd();
+    qsizetype characters = 0;
+    qsizetype keptStart = 0;
+    for (qsizetype position = finder.toPreviousBoundary(); position >= 0; position = finder.toPreviousBoundary()) {
+        ++characters;
+        if (characters == keptCharacters)
+            keptStart = position;
+        if (characters > maxCharacters)
+            return joined.sliced(keptStart);
+    }
+    return joined;
+}
+
+} // namespace BrewConsoleLog
