@@ -1,5 +1,6 @@
 #include "tests/app/BrewDeskFixture.h"
 
+#include "tests/support/BundleMaker.h"
 #include "tests/support/RecordBuilders.h"
 
 using namespace Qt::StringLiterals;
@@ -296,4 +297,135 @@ TEST_F(BrewOperationsTest, CancelWithNothingRunningOnlySaysSoAndClearingEmptiesT
 
     model.clearBrewConsole();
     EXPECT_EQ(state().brewConsoleLog, QString());
+}
+
+TEST_F(BrewOperationsTest, ACaskUpgradePatchesPackagesAndAppsBeforeTheRefresh)
+{
+    BundleMaker::makeAppBundle(home.applications() + u"/Firefox.app"_s,
+        {.info = QVariantMap{{u"CFBundleIdentifier"_s, u"org.mozilla.firefox"_s}, {u"CFBundleName"_s, u"Firefox"_s},
+             {u"CFBundleShortVersionString"_s, u"124.0.2"_s}},
+            .executableName = u"main"_s});
+    std::vector<FakePackage> packages = kPackages;
+    packages.front().app = u"Firefox.app"_s;
+    answerWithPackages(brew.fake, packages);
+    UpdateStudioViewModel& model = start();
+    ASSERT_EQ(state().installedApps.size(), 1u);
+    ASSERT_TRUE(state().installedApps.front().updateAvailable);
+
+    // The state at the moment the command ends, before the refresh brings brew's own answer.
+    std::optional<StudioState> atEnd;
+    QObject::connect(&model, &UpdateStudioViewModel::changed, &model, [&](StudioFields fields) {
+        if (fields.testFlag(StudioField::isBrewCommandRunning) && !state().isBrewCommandRunning && !atEnd)
+            atEnd = state();
+    });
+    model.upgradeBrewCaskToken(u"firefox"_s, u"Firefox"_s, u"124.0.2"_s, u"125.0.3"_s);
+    ASSERT_TRUE(spinUntil([&] { return atEnd.has_value(); }));
+
+    const InstalledAppRecord& app = atEnd->installedApps.front();
+    EXPECT_FALSE(app.updateAvailable);
+    EXPECT_EQ(app.installedVersion, u"125.0.3"_s);
+    const auto firefox = std::find_if(atEnd->homebrewItems.begin(), atEnd->homebrewItems.end(),
+        [](const HomebrewItem& item) { return item.name == u"firefox"_s; });
+    ASSERT_NE(firefox, atEnd->homebrewItems.end());
+    EXPECT_FALSE(firefox->isOutdated);
+    EXPECT_EQ(firefox->installedVersion, u"125.0.3"_s);
+    ASSERT_TRUE(waitUntilIdle());
+}
+
+TEST_F(BrewOperationsTest, SearchTrimsTheQueryAndRefusesWhatBrewWouldMisread)
+{
+    brew.fake.respond({u"search"_s, u"--cask"_s, u"wget"_s}, {.stdoutPieces = {"==> Casks\nwget-gui\n"}});
+    brew.fake.respond({u"search"_s, u"--formula"_s, u"wget"_s}, {.stdoutPieces = {"==> Formulae\nwget\nwget2\n"}});
+    UpdateStudioViewModel& model = startWithPackages();
+
+    model.setBrewSearchQuery(u"  wget \n"_s);
+    model.performBrewSearch();
+    EXPECT_TRUE(state().isSearchingBrew);
+    ASSERT_TRUE(spinUntil([&] { return !state().isSearchingBrew; }));
+    QStringList names;
+    for (const HomebrewItem& result : state().brewSearchResults)
+        names << result.name;
+    EXPECT_EQ(names, (QStringList{u"wget-gui"_s, u"wget"_s, u"wget2"_s}));
+    EXPECT_EQ(state().homebrewSubTab, HomebrewSubTab::search);
+    // The installed formula is shown as installed.
+    EXPECT_TRUE(state().brewSearchResults[1].isInstalled);
+    EXPECT_FALSE(state().brewSearchResults[2].isInstalled);
+    const std::vector<FakeBrew::Run> searches = commandRuns();
+    EXPECT_EQ(searches.size(), 2u);
+
+    for (const QString& query : {u"wget;rm"_s, u"two words"_s, u"-rf"_s}) {
+        SCOPED_TRACE(query.toStdString());
+        model.setBrewSearchQuery(query);
+        model.performBrewSearch();
+        EXPECT_EQ(state().toastMessage, u"Search query contains invalid characters."_s);
+        EXPECT_TRUE(state().toastIsError);
+        EXPECT_FALSE(state().isSearchingBrew);
+    }
+    EXPECT_EQ(commandRuns().size(), 2u);
+    EXPECT_EQ(state().brewSearchResults.size(), 3u);
+
+    model.setHomebrewSubTab(HomebrewSubTab::casks);
+    model.showToast(QString(), false);
+    model.setBrewSearchQuery(u" \t "_s);
+    model.performBrewSearch();
+    EXPECT_TRUE(state().brewSearchResults.empty());
+    EXPECT_EQ(state().homebrewSubTab, HomebrewSubTab::casks);
+    EXPECT_EQ(state().toastMessage, QString());
+}
+
+TEST_F(BrewOperationsTest, AFailedSearchKeepsTheOldResultsAndSubTab)
+{
+    brew.fake.respond({u"search"_s, u"--formula"_s, u"wget"_s}, {.stdoutPieces = {"wget\n"}});
+    UpdateStudioViewModel& model = startWithPackages();
+    model.setBrewSearchQuery(u"wget"_s);
+    model.performBrewSearch();
+    ASSERT_TRUE(spinUntil([&] { return !state().isSearchingBrew; }));
+    ASSERT_EQ(state().brewSearchResults.size(), 1u);
+    model.setHomebrewSubTab(HomebrewSubTab::formulae);
+
+    {
+        NoBrewAnywhere noBrew;
+        model.performBrewSearch();
+        ASSERT_TRUE(spinUntil([&] { return !state().isSearchingBrew; }));
+    }
+    EXPECT_EQ(lastToast(), (Toast{HomebrewServiceError::brewNotInstalled().description(TruneLanguage::en), true}));
+    EXPECT_EQ(state().brewSearchResults.size(), 1u);
+    EXPECT_EQ(state().homebrewSubTab, HomebrewSubTab::formulae);
+    // The test's own brew again, for the refreshes still to come.
+    HomebrewService::overrideSearchBundle(TruneBundle({}, brew.fake.folder()));
+}
+
+TEST_F(BrewOperationsTest, OverlappingSearchesPublishOnlyTheLatest)
+{
+    brew.fake.respond({u"search"_s, u"--cask"_s, u"slow"_s}, {.stdoutPieces = {"slow-app\n"}, .sleepBeforeExit = 2});
+    brew.fake.respond({u"search"_s, u"--formula"_s, u"slow"_s}, {.stdoutPieces = {"slow\n"}});
+    brew.fake.respond({u"search"_s, u"--cask"_s, u"fast"_s}, {.stdoutPieces = {"fast-app\n"}, .sleepBeforeExit = 0.5});
+    brew.fake.respond({u"search"_s, u"--formula"_s, u"fast"_s}, {.stdoutPieces = {"fast\n"}});
+    UpdateStudioViewModel& model = startWithPackages();
+    const qsizetype runsBefore = brew.fake.runs().size();
+
+    model.setBrewSearchQuery(u"slow"_s);
+    model.performBrewSearch();
+    ASSERT_TRUE(brew.fake.waitForRuns(runsBefore + 1));
+    model.setBrewSearchQuery(u"fast"_s);
+    model.performBrewSearch();
+
+    // The spinner stays while the latest search runs, although the earlier one is still running too.
+    ASSERT_TRUE(brew.fake.waitForRuns(runsBefore + 2));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(state().isSearchingBrew);
+    ASSERT_TRUE(spinUntil([&] { return !state().isSearchingBrew; }));
+    const auto names = [&] {
+        QStringList names;
+        for (const HomebrewItem& result : state().brewSearchResults)
+            names << result.name;
+        return names;
+    };
+    EXPECT_EQ(names(), (QStringList{u"fast-app"_s, u"fast"_s}));
+
+    // The earlier search ends later and changes nothing.
+    ASSERT_TRUE(brew.fake.waitForRuns(runsBefore + 4));
+    spinUntil([] { return false; }, 500);
+    EXPECT_EQ(names(), (QStringList{u"fast-app"_s, u"fast"_s}));
+    EXPECT_FALSE(state().isSearchingBrew);
 }
