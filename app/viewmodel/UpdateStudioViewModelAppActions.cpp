@@ -58,10 +58,11 @@ void UpdateStudioViewModel::updateApp(const InstalledAppRecord& app)
         m_environment.logger->info(u"Opened Sparkle update download for %1 (%2 -> %3)"_s.arg(
                                        app.name, app.displayVersion(), app.latestVersion.value_or(u"latest"_s)),
             kUpgradeCategory);
-        recordHistory(UpdateLogEntry(QUuid::createUuid(), m_environment.now(), app.name,
-            UpdateLogAction::sparkleDownload, app.displayVersion(), app.latestVersion, UpdateLogStatus::success,
-            *app.downloadURL));
-        showToast(t(u"Opened update download for "_s + app.name + u"."_s, app.name + u" güncelleme bağlantısı açıldı."_s),
+        recordHistory(
+            UpdateLogEntry(QUuid::createUuid(), m_environment.now(), app.name, UpdateLogAction::sparkleDownload,
+                app.displayVersion(), app.latestVersion, UpdateLogStatus::success, *app.downloadURL));
+        showToast(
+            t(u"Opened update download for "_s + app.name + u"."_s, app.name + u" güncelleme bağlantısı açıldı."_s),
             false);
         return;
     }
@@ -115,8 +116,8 @@ void UpdateStudioViewModel::toggleIgnoreApp(const InstalledAppRecord& app)
         return;
     TruneUpdateConfig config = m_state.config;
     QStringList& ignored = config.ignoredBundleIDs;
-    const auto found = std::find_if(ignored.begin(), ignored.end(),
-        [&](const QString& entry) { return sameBundleID(entry, app.bundleID); });
+    const auto found = std::find_if(
+        ignored.begin(), ignored.end(), [&](const QString& entry) { return sameBundleID(entry, app.bundleID); });
     if (found != ignored.end()) {
         ignored.erase(found);
         showToast(t(u"Restored "_s + app.name + u" to update checks."_s,

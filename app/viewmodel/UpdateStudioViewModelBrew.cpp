@@ -77,8 +77,9 @@ void UpdateStudioViewModel::upgradeBrewCaskToken(const QString& token, const QSt
         .action = UpdateLogAction::brewUpgrade,
         .fromVersion = fromVersion,
         .toVersion = toVersion,
-        .onSuccessOptimisticUpdate =
-            [token, toVersion](UpdateStudioViewModel& model) { model.applyOptimisticBrewUpgrade(token, true, toVersion); },
+        .onSuccessOptimisticUpdate
+        = [token, toVersion](
+              UpdateStudioViewModel& model) { model.applyOptimisticBrewUpgrade(token, true, toVersion); },
         .command =
             [token](const auto& cancellation, const auto& onOutput) {
                 return HomebrewService::upgrade(token, {.isCask = true}, cancellation, onOutput);
@@ -94,10 +95,8 @@ void UpdateStudioViewModel::upgradeAllBrewDependenciesNative()
         .appName = u"Homebrew Dependencies (%1)"_s.arg(dependencies),
         .action = UpdateLogAction::brewUpgrade,
         .onSuccessOptimisticUpdate = [](UpdateStudioViewModel& model) { model.applyOptimisticAllBrewUpgraded(); },
-        .command =
-            [](const auto& cancellation, const auto& onOutput) {
-                return HomebrewService::upgradeAll(true, cancellation, onOutput);
-            },
+        .command = [](const auto& cancellation,
+                       const auto& onOutput) { return HomebrewService::upgradeAll(true, cancellation, onOutput); },
     });
 }
 
@@ -109,10 +108,8 @@ void UpdateStudioViewModel::installBrewItem(const HomebrewItem& item)
         .action = UpdateLogAction::brewInstall,
         .toVersion = item.latestVersion.isEmpty() ? std::nullopt : std::optional(item.latestVersion),
         .onSuccessOptimisticUpdate = [item](UpdateStudioViewModel& model) { model.applyOptimisticBrewInstall(item); },
-        .command =
-            [name = item.name, isCask = item.isCask](const auto& cancellation, const auto& onOutput) {
-                return HomebrewService::install(name, isCask, cancellation, onOutput);
-            },
+        .command = [name = item.name, isCask = item.isCask](const auto& cancellation,
+                       const auto& onOutput) { return HomebrewService::install(name, isCask, cancellation, onOutput); },
     });
 }
 
@@ -123,13 +120,12 @@ void UpdateStudioViewModel::uninstallBrewItem(const HomebrewItem& item)
         .appName = item.fullName,
         .action = UpdateLogAction::brewUninstall,
         .fromVersion = item.installedVersion,
-        .onSuccessOptimisticUpdate =
-            [name = item.name, isCask = item.isCask](
-                UpdateStudioViewModel& model) { model.applyOptimisticBrewUninstall(name, isCask); },
-        .command =
-            [name = item.name, isCask = item.isCask](const auto& cancellation, const auto& onOutput) {
-                return HomebrewService::uninstall(name, isCask, cancellation, onOutput);
-            },
+        .onSuccessOptimisticUpdate
+        = [name = item.name, isCask = item.isCask](
+              UpdateStudioViewModel& model) { model.applyOptimisticBrewUninstall(name, isCask); },
+        .command
+        = [name = item.name, isCask = item.isCask](const auto& cancellation,
+              const auto& onOutput) { return HomebrewService::uninstall(name, isCask, cancellation, onOutput); },
     });
 }
 
@@ -188,8 +184,8 @@ void UpdateStudioViewModel::occupyBrewDesk(const QString& title)
 
 void UpdateStudioViewModel::releaseBrewDesk()
 {
-    assign(StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress,
-        std::optional<BatchUpgradeProgress>());
+    assign(
+        StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress, std::optional<BatchUpgradeProgress>());
     assign(StudioField::isBrewCommandRunning, &StudioState::isBrewCommandRunning, false);
     assign(StudioField::activeBrewCommandTitle, &StudioState::activeBrewCommandTitle, QString());
     m_brewCancellation.reset();
@@ -244,8 +240,8 @@ void UpdateStudioViewModel::runAutomaticCleanup(std::function<void(UpdateStudioV
         return;
     }
     appendBrewLog(u"\n$ brew cleanup --prune=all (auto)\n"_s);
-    startBrewCommand([](const auto& cancellation,
-                         const auto& onOutput) { return HomebrewService::cleanup(cancellation, onOutput); },
+    startBrewCommand(
+        [](const auto& cancellation, const auto& onOutput) { return HomebrewService::cleanup(cancellation, onOutput); },
         [then = std::move(then)](UpdateStudioViewModel& model, const HomebrewService::CommandResult&) { then(model); });
 }
 
@@ -317,38 +313,40 @@ void UpdateStudioViewModel::upgradeAllBrew()
     const int planSize = int(plan.size());
     occupyBrewDesk(u"brew upgrade (%1 outdated)"_s.arg(planSize));
     assign(StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress,
-        std::optional(BatchUpgradeProgress{.current = 1, .total = planSize, .currentPackageName = plan.front().item.fullName}));
+        std::optional(
+            BatchUpgradeProgress{.current = 1, .total = planSize, .currentPackageName = plan.front().item.fullName}));
     appendBrewLog(u"\n$ Upgrading %1 outdated Homebrew package(s)...\n"_s.arg(planSize));
     m_environment.logger->info(
         u"Starting batch Homebrew upgrade for %1 outdated package(s)"_s.arg(planSize), kUpgradeCategory);
 
-    StudioThreadPools::homebrew().start([self = QPointer(this), cancellation = m_brewCancellation,
-                                            selection = std::move(selection), planSize] {
-        const auto stepStarted = [self](const HomebrewBatchUpgradeStep& step) {
-            post(self, [step](UpdateStudioViewModel& model) {
-                model.assign(StudioField::activeBrewCommandTitle, &StudioState::activeBrewCommandTitle,
-                    u"[%1/%2] %3"_s.arg(count(step.index), count(step.total), step.displayCommand));
-                model.assign(StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress,
-                    std::optional(BatchUpgradeProgress{
-                        .current = step.index, .total = step.total, .currentPackageName = step.item.fullName}));
+    StudioThreadPools::homebrew().start(
+        [self = QPointer(this), cancellation = m_brewCancellation, selection = std::move(selection), planSize] {
+            const auto stepStarted = [self](const HomebrewBatchUpgradeStep& step) {
+                post(self, [step](UpdateStudioViewModel& model) {
+                    model.assign(StudioField::activeBrewCommandTitle, &StudioState::activeBrewCommandTitle,
+                        u"[%1/%2] %3"_s.arg(count(step.index), count(step.total), step.displayCommand));
+                    model.assign(StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress,
+                        std::optional(BatchUpgradeProgress{
+                            .current = step.index, .total = step.total, .currentPackageName = step.item.fullName}));
+                });
+            };
+            const auto stepCompleted
+                = [self](const HomebrewBatchUpgradeStep& step, const std::optional<HomebrewCommandError>& error) {
+                      if (error)
+                          return;
+                      post(self, [item = step.item](UpdateStudioViewModel& model) {
+                          model.applyOptimisticBrewUpgrade(item.name, item.isCask, item.latestVersion);
+                      });
+                  };
+            const auto output = [self](const QString& chunk) {
+                post(self, [chunk](UpdateStudioViewModel& model) { model.appendBrewLog(chunk); });
+            };
+            auto outcome
+                = HomebrewBatchUpgrader::execute(selection, false, cancellation, stepStarted, stepCompleted, output);
+            post(self, [planSize, outcome = std::move(outcome)](UpdateStudioViewModel& model) {
+                model.receiveBatchReport(planSize, outcome);
             });
-        };
-        const auto stepCompleted = [self](const HomebrewBatchUpgradeStep& step,
-                                       const std::optional<HomebrewCommandError>& error) {
-            if (error)
-                return;
-            post(self, [item = step.item](UpdateStudioViewModel& model) {
-                model.applyOptimisticBrewUpgrade(item.name, item.isCask, item.latestVersion);
-            });
-        };
-        const auto output = [self](const QString& chunk) {
-            post(self, [chunk](UpdateStudioViewModel& model) { model.appendBrewLog(chunk); });
-        };
-        auto outcome
-            = HomebrewBatchUpgrader::execute(selection, false, cancellation, stepStarted, stepCompleted, output);
-        post(self, [planSize, outcome = std::move(outcome)](
-                       UpdateStudioViewModel& model) { model.receiveBatchReport(planSize, outcome); });
-    });
+        });
 }
 
 void UpdateStudioViewModel::receiveBatchReport(
@@ -357,7 +355,8 @@ void UpdateStudioViewModel::receiveBatchReport(
     if (outcome && !outcome->wasCancelled && !outcome->succeeded.empty()
         && m_state.config.autoCleanupAfterBrewUpgrade) {
         assign(StudioField::activeBrewCommandTitle, &StudioState::activeBrewCommandTitle, kCleanupTitle);
-        runAutomaticCleanup([planSize, outcome](UpdateStudioViewModel& model) { model.concludeBatch(planSize, outcome); });
+        runAutomaticCleanup(
+            [planSize, outcome](UpdateStudioViewModel& model) { model.concludeBatch(planSize, outcome); });
         return;
     }
     concludeBatch(planSize, outcome);
@@ -468,16 +467,17 @@ void UpdateStudioViewModel::performBrewSearch()
         return;
     }
     if (!HomebrewService::isValidToken(query)) {
-        showToast(t(u"Search query contains invalid characters."_s, u"Arama sorgusu geçersiz karakterler içeriyor."_s),
-            true);
+        showToast(
+            t(u"Search query contains invalid characters."_s, u"Arama sorgusu geçersiz karakterler içeriyor."_s), true);
         return;
     }
     const quint64 search = ++m_latestBrewSearch;
     assign(StudioField::isSearchingBrew, &StudioState::isSearchingBrew, true);
     StudioThreadPools::homebrew().start([self = QPointer(this), search, query, installed = m_state.homebrewItems] {
         auto outcome = HomebrewService::search(query, installed);
-        post(self, [search, outcome = std::move(outcome)](
-                       UpdateStudioViewModel& model) { model.receiveSearchResults(search, outcome); });
+        post(self, [search, outcome = std::move(outcome)](UpdateStudioViewModel& model) {
+            model.receiveSearchResults(search, outcome);
+        });
     });
 }
 

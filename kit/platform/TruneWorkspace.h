@@ -9,9 +9,9 @@
 // is the same in both.
 struct TruneWorkspaceError {
     enum class Kind {
-        appStoreUnavailable,  // this system has no App Store
-        appsNotLaunchable,    // this system cannot start a macOS application
-        launchFailed,         // the system refused to start the application
+        appStoreUnavailable, // this system has no App Store
+        appsNotLaunchable,   // this system cannot start a macOS application
+        launchFailed,        // the system refused to start the application
     };
 
     Kind kind = Kind::launchFailed;

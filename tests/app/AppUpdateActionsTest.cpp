@@ -21,7 +21,10 @@ protected:
     UpdateStudioViewModel& startWithOpener()
     {
         answerWithPackages(brew.fake,
-            {{.name = u"firefox"_s, .isCask = true, .installed = u"124.0.2"_s, .latest = u"125.0.3"_s,
+            {{.name = u"firefox"_s,
+                .isCask = true,
+                .installed = u"124.0.2"_s,
+                .latest = u"125.0.3"_s,
                 .outdated = true}});
         UpdateStudioEnvironment environment = home.environment();
         environment.now = [this] { return clock; };
@@ -31,7 +34,10 @@ protected:
         return started;
     }
 
-    std::vector<UpdateLogEntry> savedHistory() const { return UpdateConfigStore(home.configFolder(), 500).loadHistory(); }
+    std::vector<UpdateLogEntry> savedHistory() const
+    {
+        return UpdateConfigStore(home.configFolder(), 500).loadHistory();
+    }
     TruneUpdateConfig savedConfig() const { return UpdateConfigStore(home.configFolder(), 500).loadConfig(); }
 
     FakeXdgOpen xdgOpen;
@@ -55,12 +61,21 @@ TEST_F(AppUpdateActionsTest, UpdateTakesTheFirstRouteThatApplies)
     const QString notes = u"https://notes.example/feedy/2.0.html"_s;
     const Case cases[] = {
         {u"an outdated cask goes through Homebrew although it has a download"_s,
-            AppRecordBuilder(u"Firefox"_s).installedVersion(u"124.0.2"_s).latestVersion(u"125.0.3"_s)
-                .homebrewCaskToken(u"firefox"_s).downloadURL(download).build(),
+            AppRecordBuilder(u"Firefox"_s)
+                .installedVersion(u"124.0.2"_s)
+                .latestVersion(u"125.0.3"_s)
+                .homebrewCaskToken(u"firefox"_s)
+                .downloadURL(download)
+                .build(),
             Route::homebrew},
         {u"an App Store app with a download link opens the download"_s,
-            AppRecordBuilder(u"Feedy"_s).installedVersion(u"1.0"_s).latestVersion(u"2.0"_s).downloadURL(download)
-                .releaseNotesURL(notes).origin(AppOriginKind::appStore).build(),
+            AppRecordBuilder(u"Feedy"_s)
+                .installedVersion(u"1.0"_s)
+                .latestVersion(u"2.0"_s)
+                .downloadURL(download)
+                .releaseNotesURL(notes)
+                .origin(AppOriginKind::appStore)
+                .build(),
             Route::download, download, u"Opened Sparkle update download for Feedy (1.0 -> 2.0)"_s,
             BrewDeskTest::Toast{u"Opened update download for Feedy."_s, false}},
         {u"without a known latest version the log says latest"_s,
@@ -70,8 +85,8 @@ TEST_F(AppUpdateActionsTest, UpdateTakesTheFirstRouteThatApplies)
         {u"an App Store app without a download cannot reach the store here"_s,
             AppRecordBuilder(u"Pages"_s).origin(AppOriginKind::appStore).releaseNotesURL(notes).build(),
             Route::appStore, {}, {}, BrewDeskTest::Toast{u"The App Store is not available on this system."_s, true}},
-        {u"release notes alone open silently"_s,
-            AppRecordBuilder(u"Notey"_s).releaseNotesURL(notes).build(), Route::releaseNotes, notes},
+        {u"release notes alone open silently"_s, AppRecordBuilder(u"Notey"_s).releaseNotesURL(notes).build(),
+            Route::releaseNotes, notes},
         {u"a download that is no web link falls through to the release notes"_s,
             AppRecordBuilder(u"Sneaky"_s).downloadURL(u"file:///etc/passwd"_s).releaseNotesURL(notes).build(),
             Route::releaseNotes, notes},
@@ -140,8 +155,11 @@ TEST_F(AppUpdateActionsTest, ADownloadThatCannotBeOpenedIsReportedAndNotRecorded
 {
     UpdateStudioViewModel& model = startWithOpener();
     openerWorks = false;
-    model.updateApp(AppRecordBuilder(u"Feedy"_s).latestVersion(u"2.0"_s).downloadURL(u"https://d.example/f.zip"_s)
-            .releaseNotesURL(u"https://notes.example/"_s).build());
+    model.updateApp(AppRecordBuilder(u"Feedy"_s)
+                        .latestVersion(u"2.0"_s)
+                        .downloadURL(u"https://d.example/f.zip"_s)
+                        .releaseNotesURL(u"https://notes.example/"_s)
+                        .build());
 
     EXPECT_EQ(state().toastMessage, u"Could not open the update download for Feedy."_s);
     EXPECT_TRUE(state().toastIsError);
@@ -159,9 +177,9 @@ TEST_F(AppUpdateActionsTest, ReleaseNotesOpenTheNotesElseTheDownloadAndArmNothin
 {
     UpdateStudioViewModel& model = startWithOpener();
     model.openReleaseNotes(AppRecordBuilder(u"A"_s)
-            .releaseNotesURL(u"https://notes.example/a"_s)
-            .downloadURL(u"https://d.example/a.zip"_s)
-            .build());
+                               .releaseNotesURL(u"https://notes.example/a"_s)
+                               .downloadURL(u"https://d.example/a.zip"_s)
+                               .build());
     model.openReleaseNotes(AppRecordBuilder(u"B"_s).downloadURL(u"https://d.example/b.zip"_s).build());
     model.openReleaseNotes(AppRecordBuilder(u"C"_s).releaseNotesURL(u"ftp://notes.example/c"_s).build());
     model.openReleaseNotes(AppRecordBuilder(u"D"_s).build());

@@ -77,8 +77,8 @@ TEST_F(BrewBatchUpgradeTest, UpgradesWhatTheUserAskedForThenCleansUp)
             run.arguments.first() == u"upgrade"_s ? u"1"_s : QString());
     }
     EXPECT_EQ(arguments,
-        (QList<QStringList>{upgrade(u"bat"_s), {u"upgrade"_s, u"--cask"_s, u"alpha-app"_s},
-            {u"cleanup"_s, u"--prune=all"_s}}));
+        (QList<QStringList>{
+            upgrade(u"bat"_s), {u"upgrade"_s, u"--cask"_s, u"alpha-app"_s}, {u"cleanup"_s, u"--prune=all"_s}}));
 
     const UpdateLogEntry& entry = state().history.front();
     EXPECT_EQ(entry.appName, u"Homebrew Batch (2)"_s);
@@ -209,7 +209,8 @@ TEST_F(BrewBatchUpgradeTest, WithNothingToPlanItFallsBackOrSaysAllIsCurrent)
     EXPECT_EQ(commandRuns().front().arguments, QStringList{u"upgrade"_s});
 
     // Once brew reports nothing outdated, there is nothing to do.
-    answerWithPackages(brew.fake, {{.name = u"current-app"_s, .isCask = true, .installed = u"3.0"_s, .latest = u"3.0"_s}});
+    answerWithPackages(
+        brew.fake, {{.name = u"current-app"_s, .isCask = true, .installed = u"3.0"_s, .latest = u"3.0"_s}});
     ASSERT_TRUE(refreshAndWait(model));
     model.upgradeAllBrew();
     EXPECT_FALSE(state().isBrewCommandRunning);

@@ -36,8 +36,8 @@ inline void answerWithPackages(FakeBrew& fake, const std::vector<FakePackage>& p
     QJsonArray formulae, casks, outdatedFormulae, outdatedCasks;
     for (const FakePackage& package : packages) {
         if (package.isCask) {
-            QJsonObject cask{{"token", package.name}, {"name", QJsonArray{package.name}},
-                {"version", package.latest}, {"installed", package.installed}, {"outdated", package.outdated}};
+            QJsonObject cask{{"token", package.name}, {"name", QJsonArray{package.name}}, {"version", package.latest},
+                {"installed", package.installed}, {"outdated", package.outdated}};
             if (!package.app.isEmpty())
                 cask.insert(QStringLiteral("artifacts"), QJsonArray{QJsonObject{{"app", QJsonArray{package.app}}}});
             casks.append(cask);
@@ -45,7 +45,8 @@ inline void answerWithPackages(FakeBrew& fake, const std::vector<FakePackage>& p
             formulae.append(QJsonObject{{"name", package.name}, {"full_name", package.name},
                 {"versions", QJsonObject{{"stable", package.latest}}},
                 {"installed",
-                    QJsonArray{QJsonObject{{"version", package.installed}, {"installed_on_request", package.onRequest}}}},
+                    QJsonArray{
+                        QJsonObject{{"version", package.installed}, {"installed_on_request", package.onRequest}}}},
                 {"outdated", package.outdated}});
         }
         if (package.outdated) {

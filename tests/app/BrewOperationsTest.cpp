@@ -65,8 +65,7 @@ TEST_F(BrewOperationsTest, EveryOperationRunsItsCommandAndRecordsOneEntry)
     };
     const std::vector<Case> cases{
         {[&] { model.upgradeBrewItem(item(u"firefox"_s)); }, {u"upgrade"_s, u"--cask"_s, u"firefox"_s},
-            u"brew upgrade --cask firefox"_s, u"firefox"_s, UpdateLogAction::brewUpgrade, u"124.0.2"_s,
-            u"125.0.3"_s},
+            u"brew upgrade --cask firefox"_s, u"firefox"_s, UpdateLogAction::brewUpgrade, u"124.0.2"_s, u"125.0.3"_s},
         {[&] { model.upgradeBrewCaskToken(u"firefox"_s, u"Firefox"_s, u"124.0.2"_s, std::nullopt); },
             {u"upgrade"_s, u"--cask"_s, u"firefox"_s}, u"brew upgrade --cask firefox"_s, u"Firefox"_s,
             UpdateLogAction::brewUpgrade, u"124.0.2"_s, std::nullopt},
@@ -97,7 +96,8 @@ TEST_F(BrewOperationsTest, EveryOperationRunsItsCommandAndRecordsOneEntry)
         ASSERT_TRUE(waitUntilIdle());
         ASSERT_TRUE(waitForHistory(index + 1));
 
-        EXPECT_EQ(state().brewConsoleLog, consoleBefore + u"\n$ "_s + c.title + u"\n\n✅ Completed: "_s + c.title + u"\n"_s);
+        EXPECT_EQ(
+            state().brewConsoleLog, consoleBefore + u"\n$ "_s + c.title + u"\n\n✅ Completed: "_s + c.title + u"\n"_s);
         EXPECT_EQ(state().activeBrewCommandTitle, QString());
         const std::optional<FakeBrew::Run> run = lastRunOf(c.arguments);
         ASSERT_TRUE(run);
@@ -150,8 +150,10 @@ TEST_F(BrewOperationsTest, OutputReachesTheConsoleInPiecesAndInOrder)
 TEST_F(BrewOperationsTest, AFailureShowsBrewsErrorAndRecordsIt)
 {
     brew.fake.respond({u"install"_s, u"--cask"_s, u"nosuch"_s},
-        {.stdoutPieces = {"==> Fetching nosuch\n"}, .pauseAfterPiece = 0.1,
-            .stderr = "Error: Cask 'nosuch' is unavailable.\n", .exitCode = 1});
+        {.stdoutPieces = {"==> Fetching nosuch\n"},
+            .pauseAfterPiece = 0.1,
+            .stderr = "Error: Cask 'nosuch' is unavailable.\n",
+            .exitCode = 1});
     UpdateStudioViewModel& model = startWithPackages();
     model.installBrewItem(HomebrewItemBuilder(u"nosuch"_s).cask().build());
     ASSERT_TRUE(waitUntilIdle());
@@ -160,7 +162,8 @@ TEST_F(BrewOperationsTest, AFailureShowsBrewsErrorAndRecordsIt)
     const QString error = u"Error: Cask 'nosuch' is unavailable."_s;
     EXPECT_EQ(state().brewConsoleLog,
         u"\n$ brew install --cask nosuch\n==> Fetching nosuch\nError: Cask 'nosuch' is unavailable.\n"
-        "\n❌ Error: "_s + error + u"\n"_s);
+        "\n❌ Error: "_s
+            + error + u"\n"_s);
     const UpdateLogEntry& entry = state().history.front();
     EXPECT_EQ(entry.status, UpdateLogStatus::failed);
     EXPECT_EQ(entry.details, error);
@@ -178,7 +181,7 @@ struct CancellationCase {
     QString description;
 };
 
-class BrewCancellationTest : public BrewOperationsTest, public ::testing::WithParamInterface<CancellationCase> {};
+class BrewCancellationTest : public BrewOperationsTest, public ::testing::WithParamInterface<CancellationCase> { };
 
 TEST_P(BrewCancellationTest, CancellingStopsBrewAndRecordsTheCancellationInTheUsersLanguage)
 {
@@ -195,7 +198,8 @@ TEST_P(BrewCancellationTest, CancellingStopsBrewAndRecordsTheCancellationInTheUs
 
     EXPECT_EQ(state().brewConsoleLog,
         u"\n$ brew upgrade wget\n==> Downloading wget\n\n[TruneUpdate] Cancelling command...\n"
-        "\n⚠️ Cancelled: "_s + c.description + u"\n"_s);
+        "\n⚠️ Cancelled: "_s
+            + c.description + u"\n"_s);
     const UpdateLogEntry& entry = state().history.front();
     EXPECT_EQ(entry.status, UpdateLogStatus::cancelled);
     EXPECT_EQ(entry.details, c.description);
@@ -234,8 +238,9 @@ TEST_F(BrewOperationsTest, TheAutomaticCleanupFollowsUpgradesOnlyAndPrecedesTheC
         model.clearBrewConsole();
         c.operation();
         ASSERT_TRUE(waitUntilIdle());
-        EXPECT_EQ(state().brewConsoleLog, u"\n$ "_s + c.title + u"\n"_s + c.output + (c.cleansUp ? cleanup : QString())
-                + u"\n✅ Completed: "_s + c.title + u"\n"_s);
+        EXPECT_EQ(state().brewConsoleLog,
+            u"\n$ "_s + c.title + u"\n"_s + c.output + (c.cleansUp ? cleanup : QString()) + u"\n✅ Completed: "_s
+                + c.title + u"\n"_s);
     }
 }
 
