@@ -36,7 +36,8 @@ public:
     explicit UpdateStudioViewModel(
         UpdateStudioEnvironment environment = UpdateStudioEnvironment::real(), QObject* parent = nullptr);
     // Stops the watchers (waiting for a running check), the toast timer, the size measurement and
-    // the Homebrew query; work still running on a pool finishes on its own and is dropped.
+    // the Homebrew query, and cancels a running brew command without waiting for it; work still
+    // running on a pool finishes on its own and is dropped.
     ~UpdateStudioViewModel() override;
 
     const StudioState& state() const { return m_state; }

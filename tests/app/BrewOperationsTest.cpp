@@ -212,7 +212,10 @@ TEST_P(BrewCancellationTest, CancellingStopsBrewAndRecordsTheCancellationInTheUs
 
 INSTANTIATE_TEST_SUITE_P(Languages, BrewCancellationTest,
     ::testing::Values(CancellationCase{TruneLanguage::en, u"Operation cancelled."_s},
-        CancellationCase{TruneLanguage::tr, u"İşlem iptal edildi."_s}));
+        CancellationCase{TruneLanguage::tr, u"İşlem iptal edildi."_s}),
+    [](const ::testing::TestParamInfo<CancellationCase>& info) {
+        return info.param.language.rawValue().toStdString();
+    });
 
 TEST_F(BrewOperationsTest, TheAutomaticCleanupFollowsUpgradesOnlyAndPrecedesTheCompletion)
 {
