@@ -4,15 +4,15 @@
 
 namespace BrewConsoleLog {
 
-QString appending(const QString& log, const QString& chunk)
+void append(QString& log, const QString& chunk)
 {
-    QString joined = log + chunk;
+    log += chunk;
     // A character takes at least one UTF-16 unit: a text this short cannot be over the cap.
-    if (joined.size() <= maxCharacters)
-        return joined;
+    if (log.size() <= maxCharacters)
+        return;
 
     // Walk back from the end, one character at a time, only as far as the cap.
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, joined);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, log);
     finder.toEnd();
     qsizetype characters = 0;
     qsizetype keptStart = 0;
@@ -20,10 +20,11 @@ QString appending(const QString& log, const QString& chunk)
         ++characters;
         if (characters == keptCharacters)
             keptStart = position;
-        if (characters > maxCharacters)
-            return joined.sliced(keptStart);
+        if (characters > maxCharacters) {
+            log.remove(0, keptStart);
+            return;
+        }
     }
-    return joined;
 }
 
 } // namespace BrewConsoleLog

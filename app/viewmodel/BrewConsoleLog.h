@@ -10,8 +10,8 @@ namespace BrewConsoleLog {
 inline constexpr qsizetype maxCharacters = 60'000;
 inline constexpr qsizetype keptCharacters = 48'000;
 
-// `log` followed by `chunk`; when that is longer than maxCharacters, only its last
+// Appends `chunk` to `log`; when that makes it longer than maxCharacters, keeps only its last
 // keptCharacters characters.
-QString appending(const QString& log, const QString& chunk);
+void append(QString& log, const QString& chunk);
 
 } // namespace BrewConsoleLog

@@ -281,10 +281,13 @@ void UpdateStudioViewModel::concludeBrewOperation(
     releaseBrewDesk();
 }
 
+// In place: the console is long and grows a line at a time.
 void UpdateStudioViewModel::appendBrewLog(const QString& text)
 {
-    assign(StudioField::brewConsoleLog, &StudioState::brewConsoleLog,
-        BrewConsoleLog::appending(m_state.brewConsoleLog, text));
+    if (text.isEmpty())
+        return;
+    BrewConsoleLog::append(m_state.brewConsoleLog, text);
+    markChanged(StudioField::brewConsoleLog);
 }
 
 // --- The batch upgrade ---

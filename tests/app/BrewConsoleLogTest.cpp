@@ -8,6 +8,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+QString appending(QString log, const QString& chunk)
+{
+    BrewConsoleLog::append(log, chunk);
+    return log;
+}
+
 QString repeated(const QString& piece, qsizetype times)
 {
     return piece.repeated(times);
@@ -28,9 +34,9 @@ TEST(BrewConsoleLog, StaysWholeUpToTheCapAndKeepsTheLastPartPastIt)
 {
     const QString log = repeated(u"a"_s, 59'990);
 
-    EXPECT_EQ(BrewConsoleLog::appending(log, repeated(u"b"_s, 10)), log + repeated(u"b"_s, 10));
+    EXPECT_EQ(appending(log, repeated(u"b"_s, 10)), log + repeated(u"b"_s, 10));
 
-    const QString trimmed = BrewConsoleLog::appending(log, repeated(u"b"_s, 11));
+    const QString trimmed = appending(log, repeated(u"b"_s, 11));
     EXPECT_EQ(trimmed, (log + repeated(u"b"_s, 11)).right(48'000));
     EXPECT_EQ(trimmed.size(), 48'000);
 }
@@ -44,11 +50,11 @@ TEST(BrewConsoleLog, CountsAndCutsWholeCharacters)
 
     // Far more than 60,000 UTF-16 units but exactly 60,000 characters: nothing is cut.
     const QString atCap = cycle(characters, 59'999);
-    const QString whole = BrewConsoleLog::appending(atCap, characters[59'999 % 5]);
+    const QString whole = appending(atCap, characters[59'999 % 5]);
     EXPECT_EQ(whole, cycle(characters, 60'000));
 
     // One character more: the last 48,000 characters, starting on a character's first unit.
-    const QString trimmed = BrewConsoleLog::appending(whole, characters[60'000 % 5]);
+    const QString trimmed = appending(whole, characters[60'000 % 5]);
     const qsizetype firstKept = 60'001 - 48'000;
     EXPECT_EQ(trimmed, cycle(characters, 48'000, firstKept));
     EXPECT_TRUE(trimmed.startsWith(characters[firstKept % 5]));
@@ -57,6 +63,6 @@ TEST(BrewConsoleLog, CountsAndCutsWholeCharacters)
 TEST(BrewConsoleLog, KeepsTheTextExactlyAsPrinted)
 {
     // Not normalised: the decomposed "é" stays two units, and a chunk may end mid-character.
-    EXPECT_EQ(BrewConsoleLog::appending(u"caf"_s, u"e\u0301\n"_s), u"cafe\u0301\n"_s);
-    EXPECT_EQ(BrewConsoleLog::appending(u"x"_s, QString()), u"x"_s);
+    EXPECT_EQ(appending(u"caf"_s, u"e\u0301\n"_s), u"cafe\u0301\n"_s);
+    EXPECT_EQ(appending(u"x"_s, QString()), u"x"_s);
 }
