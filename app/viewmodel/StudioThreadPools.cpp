@@ -16,12 +16,14 @@ public:
         sizes = make(u"studio.sizes"_s, 6);
         homebrew = make(u"studio.homebrew"_s, 2);
         files = make(u"studio.files"_s, 2);
+        records = make(u"studio.records"_s, 1);
     }
 
     QThreadPool* refresh = nullptr;
     QThreadPool* sizes = nullptr;
     QThreadPool* homebrew = nullptr;
     QThreadPool* files = nullptr;
+    QThreadPool* records = nullptr;
 
 private:
     QThreadPool* make(const QString& name, int maxThreads)
@@ -63,6 +65,11 @@ QThreadPool& homebrew()
 QThreadPool& files()
 {
     return *pools().files;
+}
+
+QThreadPool& records()
+{
+    return *pools().records;
 }
 
 } // namespace StudioThreadPools

@@ -13,5 +13,7 @@ QThreadPool& refresh(); // app scans, feed checks, the size batches' coordinator
 QThreadPool& sizes();   // bundle size measurements, six at a time
 QThreadPool& homebrew();
 QThreadPool& files(); // leftover scans, bundle inspections, moves to the Trash
+// Settings and history writes, one at a time in the order asked for, so the last write wins.
+QThreadPool& records();
 
 } // namespace StudioThreadPools

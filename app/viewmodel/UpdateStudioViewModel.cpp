@@ -87,6 +87,8 @@ UpdateStudioViewModel::~UpdateStudioViewModel()
     m_toastTimer.stop();
     m_sizeScan.request_stop();
     m_homebrewQueryCancellation->cancel();
+    if (m_brewCancellation)
+        m_brewCancellation->cancel();
 }
 
 QString UpdateStudioViewModel::t(const QString& en, const QString& tr) const

@@ -3,6 +3,7 @@
 #include "app/viewmodel/AppSizeMeasurement.h"
 #include "app/viewmodel/StudioState.h"
 #include "app/viewmodel/UpdateStudioEnvironment.h"
+#include "core/homebrew/HomebrewBatchUpgrader.h"
 #include "core/homebrew/HomebrewService.h"
 #include "core/leftovers/TrashRemovalReport.h"
 #include "core/records/UpdateConfigStore.h"
@@ -14,11 +15,13 @@
 
 #include <QHash>
 #include <QMetaObject>
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
+#include <expected>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,7 +41,8 @@ public:
     explicit UpdateStudioViewModel(
         UpdateStudioEnvironment environment = UpdateStudioEnvironment::real(), QObject* parent = nullptr);
     // Stops the watchers (waiting for a running check), the toast timer, the size measurement and
-    // the Homebrew query; work still running on a pool finishes on its own and is dropped.
+    // the Homebrew query, and cancels a running brew command without waiting for it; work still
+    // running on a pool finishes on its own and is dropped.
     ~UpdateStudioViewModel() override;
 
     const StudioState& state() const { return m_state; }
@@ -124,6 +128,94 @@ public:
     void handleApplicationsChanged();
     // The global hot key's action: the studio window on the updates tab, in front.
     void performGlobalHotkeyAction();
+
+    // --- Homebrew commands, the console, and app update actions ---
+    //
+    // One Homebrew command runs at a time (a single operation or a batch); a start meanwhile is
+    // refused with an error toast. Each command streams brew's output into the console in the
+    // order brew printed it, writes one history entry, shows a toast and ends with a refresh.
+
+    void upgradeBrewItem(const HomebrewItem& item);
+    void upgradeBrewCaskToken(const QString& token, const QString& displayName,
+        const std::optional<QString>& fromVersion, const std::optional<QString>& toVersion);
+    // One "brew upgrade" of everything outdated, for the outdated dependency formulae.
+    void upgradeAllBrewDependenciesNative();
+    void installBrewItem(const HomebrewItem& item);
+    void uninstallBrewItem(const HomebrewItem& item);
+    void runBrewCleanup();
+    void runBrewUpdateMetadata();
+    // Upgrades the outdated casks and requested formulae one by one.
+    void upgradeAllBrew();
+    void cancelBrewCommand();
+    void clearBrewConsole();
+
+    void setBrewSearchQuery(const QString& query);
+    // Searches for brewSearchQuery. Searches may overlap: only the latest one started publishes.
+    void performBrewSearch();
+
+    // Updates the app by the first route that applies: its Homebrew cask, its download link, the
+    // App Store, its release notes.
+    void updateApp(const InstalledAppRecord& app);
+    void openReleaseNotes(const InstalledAppRecord& app);
+    void launchApp(const InstalledAppRecord& app);
+    void revealInFinder(const QString& path);
+    void toggleIgnoreApp(const InstalledAppRecord& app);
+    // Removes every entry equal to `bundleID` when case is ignored.
+    void removeIgnoredBundleID(const QString& bundleID);
+
+    // Until when coming back to the program means the user may have updated an app elsewhere.
+    std::optional<QDateTime> externalUpdateWatchUntil() const { return m_externalUpdateWatchUntil; }
+
+private:
+    using BrewCommand = std::function<HomebrewService::CommandResult(
+        const HomebrewService::Cancellation&, const HomebrewService::OutputHandler&)>;
+
+    struct BrewOperation {
+        QString title;
+        QString appName;
+        UpdateLogAction action = UpdateLogAction::brewUpgrade;
+        std::optional<QString> fromVersion = {};
+        std::optional<QString> toVersion = {};
+        std::function<void(UpdateStudioViewModel&)> onSuccessOptimisticUpdate = {};
+        BrewCommand command;
+    };
+
+    void runBrewOperation(BrewOperation operation);
+    void finishBrewCommand(const BrewOperation& operation, const HomebrewService::CommandResult& result);
+    void concludeBrewOperation(const BrewOperation& operation, const HomebrewService::CommandResult& result);
+    bool refuseWhileBrewCommandRuns();
+    void occupyBrewDesk(const QString& title);
+    void releaseBrewDesk();
+    // Runs the automatic cleanup when it is switched on, then `then`; its failure is ignored.
+    void runAutomaticCleanup(std::function<void(UpdateStudioViewModel&)> then);
+    // Runs `command` on the Homebrew pool with the running command's token, its output going to
+    // the console; `finish` gets the result on the main thread after the last output.
+    void startBrewCommand(BrewCommand command,
+        std::function<void(UpdateStudioViewModel&, HomebrewService::CommandResult)> finish);
+    void appendBrewLog(const QString& text);
+
+    void receiveBatchReport(int planSize,
+        const std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError>& outcome);
+    void concludeBatch(int planSize, const std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError>& outcome);
+
+    void applyOptimisticBrewUpgrade(const QString& name, bool isCask, const std::optional<QString>& newVersion);
+    void applyOptimisticAllBrewUpgraded();
+    void applyOptimisticBrewInstall(const HomebrewItem& item);
+    void applyOptimisticBrewUninstall(const QString& name, bool isCask);
+    void setHomebrewItemsAndResync(std::vector<HomebrewItem> items);
+
+    void receiveSearchResults(quint64 search,
+        const std::expected<std::vector<HomebrewItem>, HomebrewCommandError>& outcome);
+
+    void recordHistory(UpdateLogEntry entry);
+    void saveConfig();
+
+    // Runs `apply` on the main thread if this view model still exists. Callable from any thread;
+    // calls from one thread run in the order they were made.
+    static void post(QPointer<UpdateStudioViewModel> self, std::function<void(UpdateStudioViewModel&)> apply);
+
+    HomebrewService::Cancellation m_brewCancellation;
+    quint64 m_latestBrewSearch = 0;
 
 signals:
     void changed(StudioFields fields);

@@ -3,6 +3,7 @@
 
 #include "app/viewmodel/StudioDerived.h"
 #include "app/viewmodel/StudioSystemHooks.h"
+#include "app/viewmodel/StudioThreadPools.h"
 #include "kit/desktop/TruneAppActivationDelegate.h"
 #include "kit/foundation/TruneLaunchAtLogin.h"
 #include "kit/platform/TruneNotifier.h"
@@ -48,7 +49,7 @@ void UpdateStudioViewModel::updateConfig(const std::function<void(TruneUpdateCon
     TruneUpdateConfig config = m_state.config;
     change(config);
     assign(StudioField::config, &StudioState::config, config);
-    m_store.saveConfig(config);
+    saveConfig();
     configureTrashWatcher();
     scheduleAutoCheckTimer();
 }
@@ -77,7 +78,8 @@ void UpdateStudioViewModel::scheduleAutoCheckTimer()
 
 void UpdateStudioViewModel::clearHistory()
 {
-    m_store.clearHistory();
+    // Queued behind any history write still pending, so nothing written before survives the clear.
+    StudioThreadPools::records().start([store = m_store]() mutable { store.clearHistory(); });
     assign(StudioField::history, &StudioState::history, std::vector<UpdateLogEntry>());
     showToast(t(u"Update history cleared."_s, u"Güncelleme geçmişi temizlendi."_s), false);
 }

@@ -213,7 +213,7 @@ void UpdateStudioViewModel::applyTrashRemoval(
         includedBundle ? UpdateLogAction::appUninstall : UpdateLogAction::leftoverTrash, fromVersion, std::nullopt,
         anyFailed ? UpdateLogStatus::failed : UpdateLogStatus::success,
         u"Moved %1 item(s) to Trash (%2)"_s.arg(moved, size));
-    assign(StudioField::history, &StudioState::history, m_store.appendHistory(entry));
+    recordHistory(entry);
 
     if (anyFailed) {
         m_environment.logger->warn(

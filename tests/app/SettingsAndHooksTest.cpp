@@ -1,3 +1,4 @@
+#include "app/viewmodel/StudioThreadPools.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
 
 #include "kit/foundation/TruneLaunchAtLogin.h"
@@ -105,6 +106,7 @@ TEST_F(SettingsAndHooksTest, ASettingsChangeIsSavedAndReschedulesTheTimer)
         SCOPED_TRACE(c.hours);
         model->updateConfig([&](TruneUpdateConfig& config) { config.autoCheckIntervalHours = c.hours; });
         EXPECT_EQ(model->state().config.autoCheckIntervalHours, c.hours);
+        StudioThreadPools::records().waitForDone();
         EXPECT_EQ(UpdateConfigStore(home.configFolder(), 500).loadConfig(), model->state().config);
         EXPECT_EQ(timer.isActive(), c.interval.has_value());
         if (c.interval) {
@@ -204,6 +206,7 @@ TEST_F(SettingsAndHooksTest, ClearingTheHistoryEmptiesTheFileAndSaysSo)
 
     model->clearHistory();
     EXPECT_TRUE(model->state().history.empty());
+    StudioThreadPools::records().waitForDone();
     EXPECT_TRUE(store.loadHistory().empty());
     EXPECT_TRUE(QFileInfo::exists(store.historyURL()));
     EXPECT_EQ(model->state().toastMessage, u"Update history cleared."_s);

@@ -1,0 +1,155 @@
+// What the studio offers on an installed app: update it by the best route, open its release
+// notes, launch or reveal it, and ignore or restore its updates.
+
+#include "app/viewmodel/UpdateStudioViewModel.h"
+
+#include "app/viewmodel/StudioDerived.h"
+#include "app/viewmodel/StudioThreadPools.h"
+#include "kit/foundation/TruneAppLogger.h"
+#include "kit/platform/TruneDesktopServices.h"
+#include "kit/platform/TruneWorkspace.h"
+
+#include <QUuid>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kUpgradeCategory = u"upgrade"_s;
+
+// Only web pages are handed to the desktop: a feed could name a local file or a scheme that
+// starts a program.
+std::optional<QUrl> webLink(const std::optional<QString>& text)
+{
+    if (!text)
+        return std::nullopt;
+    const QUrl url(*text, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != u"http"_s && scheme != u"https"_s) || url.host().isEmpty())
+        return std::nullopt;
+    return url;
+}
+
+bool sameBundleID(const QString& left, const QString& right)
+{
+    return left.toLower() == right.toLower();
+}
+
+} // namespace
+
+void UpdateStudioViewModel::updateApp(const InstalledAppRecord& app)
+{
+    if (app.homebrewCaskToken && StudioDerived::canUpgradeAppViaHomebrew(m_state, app)) {
+        upgradeBrewCaskToken(*app.homebrewCaskToken, app.name, app.displayVersion(), app.latestVersion);
+        return;
+    }
+
+    if (const std::optional<QUrl> download = webLink(app.downloadURL)) {
+        if (!m_environment.openUrl(*download)) {
+            showToast(t(u"Could not open the update download for "_s + app.name + u"."_s,
+                          app.name + u" güncelleme bağlantısı açılamadı."_s),
+                true);
+            return;
+        }
+        watchForExternalUpdate();
+        m_environment.logger->info(u"Opened Sparkle update download for %1 (%2 -> %3)"_s.arg(
+                                       app.name, app.displayVersion(), app.latestVersion.value_or(u"latest"_s)),
+            kUpgradeCategory);
+        recordHistory(
+            UpdateLogEntry(QUuid::createUuid(), m_environment.now(), app.name, UpdateLogAction::sparkleDownload,
+                app.displayVersion(), app.latestVersion, UpdateLogStatus::success, *app.downloadURL));
+        showToast(
+            t(u"Opened update download for "_s + app.name + u"."_s, app.name + u" güncelleme bağlantısı açıldı."_s),
+            false);
+        return;
+    }
+
+    if (app.origin == AppOriginKind::appStore) {
+        if (const TruneWorkspace::Result opened = TruneWorkspace::openAppStoreUpdatesPage(); !opened) {
+            showToast(t(opened.error().english, opened.error().turkish), true);
+            return;
+        }
+        watchForExternalUpdate();
+        m_environment.logger->info(u"Opened Mac App Store updates page for "_s + app.name, kUpgradeCategory);
+        return;
+    }
+
+    if (const std::optional<QUrl> notes = webLink(app.releaseNotesURL)) {
+        if (m_environment.openUrl(*notes))
+            watchForExternalUpdate();
+        else
+            showToast(t(u"Could not open the release notes for "_s + app.name + u"."_s,
+                          app.name + u" sürüm notları açılamadı."_s),
+                true);
+        return;
+    }
+
+    showToast(t(u"No automatic updater available for "_s + app.name + u"."_s,
+                  app.name + u" için otomatik güncelleyici bulunamadı."_s),
+        true);
+}
+
+void UpdateStudioViewModel::openReleaseNotes(const InstalledAppRecord& app)
+{
+    if (const std::optional<QUrl> link = webLink(app.releaseNotesURL ? app.releaseNotesURL : app.downloadURL))
+        m_environment.openUrl(*link);
+}
+
+void UpdateStudioViewModel::launchApp(const InstalledAppRecord& app)
+{
+    if (const TruneWorkspace::Result launched = TruneWorkspace::launchApplication(app.path); !launched)
+        showToast(t(launched.error().english, launched.error().turkish), true);
+}
+
+// The file manager is asked over the session bus, which may take a while to answer.
+void UpdateStudioViewModel::revealInFinder(const QString& path)
+{
+    StudioThreadPools::refresh().start([path] { TruneDesktopServices::revealInFileManager(path); });
+}
+
+void UpdateStudioViewModel::toggleIgnoreApp(const InstalledAppRecord& app)
+{
+    if (app.bundleID.isEmpty())
+        return;
+    TruneUpdateConfig config = m_state.config;
+    QStringList& ignored = config.ignoredBundleIDs;
+    const auto found = std::find_if(
+        ignored.begin(), ignored.end(), [&](const QString& entry) { return sameBundleID(entry, app.bundleID); });
+    if (found != ignored.end()) {
+        ignored.erase(found);
+        showToast(t(u"Restored "_s + app.name + u" to update checks."_s,
+                      app.name + u" güncelleme kontrollerine geri alındı."_s),
+            false);
+    } else {
+        ignored.append(app.bundleID);
+        showToast(t(u"Ignored updates for "_s + app.name + u"."_s, app.name + u" güncellemeleri yoksayıldı."_s), false);
+    }
+    assign(StudioField::config, &StudioState::config, std::move(config));
+    saveConfig();
+}
+
+void UpdateStudioViewModel::removeIgnoredBundleID(const QString& bundleID)
+{
+    TruneUpdateConfig config = m_state.config;
+    config.ignoredBundleIDs.removeIf([&](const QString& entry) { return sameBundleID(entry, bundleID); });
+    assign(StudioField::config, &StudioState::config, std::move(config));
+    saveConfig();
+}
+
+// The store waits for a lock another copy of the program may hold, so it is written off the
+// main thread; the history it hands back is published when the write is done.
+void UpdateStudioViewModel::recordHistory(UpdateLogEntry entry)
+{
+    StudioThreadPools::records().start([self = QPointer(this), store = m_store, entry = std::move(entry)]() mutable {
+        std::vector<UpdateLogEntry> history = store.appendHistory(entry);
+        post(self, [history = std::move(history)](UpdateStudioViewModel& model) {
+            model.assign(StudioField::history, &StudioState::history, history);
+        });
+    });
+}
+
+void UpdateStudioViewModel::saveConfig()
+{
+    StudioThreadPools::records().start(
+        [store = m_store, config = m_state.config]() mutable { store.saveConfig(config); });
+}

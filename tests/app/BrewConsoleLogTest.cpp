@@ -1,0 +1,68 @@
+#include "app/viewmodel/BrewConsoleLog.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString appending(QString log, const QString& chunk)
+{
+    BrewConsoleLog::append(log, chunk);
+    return log;
+}
+
+QString repeated(const QString& piece, qsizetype times)
+{
+    return piece.repeated(times);
+}
+
+// `count` characters taken in turn from `characters`, starting at `first`.
+QString cycle(const QStringList& characters, qsizetype count, qsizetype first = 0)
+{
+    QString text;
+    for (qsizetype index = 0; index < count; ++index)
+        text += characters[(first + index) % characters.size()];
+    return text;
+}
+
+} // namespace
+
+TEST(BrewConsoleLog, StaysWholeUpToTheCapAndKeepsTheLastPartPastIt)
+{
+    const QString log = repeated(u"a"_s, 59'990);
+
+    EXPECT_EQ(appending(log, repeated(u"b"_s, 10)), log + repeated(u"b"_s, 10));
+
+    const QString trimmed = appending(log, repeated(u"b"_s, 11));
+    EXPECT_EQ(trimmed, (log + repeated(u"b"_s, 11)).right(48'000));
+    EXPECT_EQ(trimmed.size(), 48'000);
+}
+
+TEST(BrewConsoleLog, CountsAndCutsWholeCharacters)
+{
+    // A decomposed accent (2 UTF-16 units), a flag (4), a family joined by zero-width joiners
+    // (8), a skin-toned hand (4) and a plain letter: five characters, 19 units.
+    const QStringList characters{u"e\u0301"_s, u"\U0001F1F9\U0001F1F7"_s,
+        u"\U0001F469\u200D\U0001F469\u200D\U0001F467"_s, u"\U0001F44D\U0001F3FD"_s, u"z"_s};
+
+    // Far more than 60,000 UTF-16 units but exactly 60,000 characters: nothing is cut.
+    const QString atCap = cycle(characters, 59'999);
+    const QString whole = appending(atCap, characters[59'999 % 5]);
+    EXPECT_EQ(whole, cycle(characters, 60'000));
+
+    // One character more: the last 48,000 characters, starting on a character's first unit.
+    const QString trimmed = appending(whole, characters[60'000 % 5]);
+    const qsizetype firstKept = 60'001 - 48'000;
+    EXPECT_EQ(trimmed, cycle(characters, 48'000, firstKept));
+    EXPECT_TRUE(trimmed.startsWith(characters[firstKept % 5]));
+}
+
+TEST(BrewConsoleLog, KeepsTheTextExactlyAsPrinted)
+{
+    // Not normalised: the decomposed "é" stays two units, and a chunk may end mid-character.
+    EXPECT_EQ(appending(u"caf"_s, u"e\u0301\n"_s), u"cafe\u0301\n"_s);
+    EXPECT_EQ(appending(u"x"_s, QString()), u"x"_s);
+}

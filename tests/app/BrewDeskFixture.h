@@ -1,0 +1,130 @@
+#pragma once
+
+#include "app/viewmodel/UpdateStudioViewModel.h"
+#include "core/records/UpdateConfigStore.h"
+#include "tests/app/StudioTestHome.h"
+#include "tests/core/homebrew/InstalledFakeBrew.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+// One package as the fake brew's `info` and `outdated` answers describe it.
+struct FakePackage {
+    QString name;
+    bool isCask = false;
+    QString installed = QStringLiteral("1.0");
+    QString latest = QStringLiteral("1.0");
+    bool outdated = false;
+    bool onRequest = true; // formulae only: false for a dependency nobody asked for
+    QString app = {};      // casks only: the .app bundle it installs
+};
+
+inline const QStringList kInfoArguments{
+    QStringLiteral("info"), QStringLiteral("--json=v2"), QStringLiteral("--installed")};
+inline const QStringList kOutdatedArguments{QStringLiteral("outdated"), QStringLiteral("--json=v2")};
+
+// `brew info --json=v2 --installed` and `brew outdated --json=v2` for `packages`.
+inline void answerWithPackages(FakeBrew& fake, const std::vector<FakePackage>& packages)
+{
+    QJsonArray formulae, casks, outdatedFormulae, outdatedCasks;
+    for (const FakePackage& package : packages) {
+        if (package.isCask) {
+            QJsonObject cask{{"token", package.name}, {"name", QJsonArray{package.name}}, {"version", package.latest},
+                {"installed", package.installed}, {"outdated", package.outdated}};
+            if (!package.app.isEmpty())
+                cask.insert(QStringLiteral("artifacts"), QJsonArray{QJsonObject{{"app", QJsonArray{package.app}}}});
+            casks.append(cask);
+        } else {
+            formulae.append(QJsonObject{{"name", package.name}, {"full_name", package.name},
+                {"versions", QJsonObject{{"stable", package.latest}}},
+                {"installed",
+                    QJsonArray{
+                        QJsonObject{{"version", package.installed}, {"installed_on_request", package.onRequest}}}},
+                {"outdated", package.outdated}});
+        }
+        if (package.outdated) {
+            (package.isCask ? outdatedCasks : outdatedFormulae)
+                .append(QJsonObject{{"name", package.name}, {"installed_versions", QJsonArray{package.installed}},
+                    {"current_version", package.latest}});
+        }
+    }
+    const auto json = [](const QJsonObject& object) { return QJsonDocument(object).toJson(QJsonDocument::Compact); };
+    fake.respond(kInfoArguments, {.stdoutPieces = {json({{"formulae", formulae}, {"casks", casks}})}});
+    fake.respond(
+        kOutdatedArguments, {.stdoutPieces = {json({{"formulae", outdatedFormulae}, {"casks", outdatedCasks}})}});
+}
+
+// A studio view model over a fake brew in a temporary home, for the Homebrew command desk and
+// the app actions. The model is made by start(), after the test has set up brew and settings.
+class BrewDeskTest : public ::testing::Test {
+protected:
+    void saveSettings(const std::function<void(TruneUpdateConfig&)>& change)
+    {
+        UpdateConfigStore store(home.configFolder(), 500);
+        TruneUpdateConfig config = store.loadConfig();
+        change(config);
+        store.saveConfig(config);
+    }
+
+    UpdateStudioViewModel& start(std::optional<UpdateStudioEnvironment> environment = std::nullopt)
+    {
+        model = std::make_unique<UpdateStudioViewModel>(environment.value_or(home.environment()));
+        // A toast lasts a few seconds, less than a command and its refresh may take under a
+        // sanitizer: every toast shown is kept here.
+        QObject::connect(model.get(), &UpdateStudioViewModel::changed, model.get(), [this](StudioFields fields) {
+            if (fields.testFlag(StudioField::toastMessage) && state().toastMessage)
+                toasts.push_back({*state().toastMessage, state().toastIsError});
+        });
+        EXPECT_TRUE(waitForFirstRefresh(*model));
+        return *model;
+    }
+
+    const StudioState& state() const { return model->state(); }
+
+    // The running command has ended and the refresh it started is over.
+    bool waitUntilIdle()
+    {
+        return spinUntil([&] { return !state().isBrewCommandRunning; }) && refreshAndWait(*model);
+    }
+
+    bool waitForHistory(size_t count)
+    {
+        return spinUntil([&] { return state().history.size() == count; });
+    }
+
+    bool waitForConsole(const QString& text)
+    {
+        return spinUntil([&] { return state().brewConsoleLog.contains(text); });
+    }
+
+    // The arguments of every run that was not one of the refresh's two queries.
+    std::vector<FakeBrew::Run> commandRuns() const
+    {
+        std::vector<FakeBrew::Run> runs;
+        for (FakeBrew::Run& run : brew.fake.runs()) {
+            if (run.arguments != kInfoArguments && run.arguments != kOutdatedArguments)
+                runs.push_back(std::move(run));
+        }
+        return runs;
+    }
+
+    struct Toast {
+        QString message;
+        bool isError = false;
+        bool operator==(const Toast&) const = default;
+    };
+
+    std::optional<Toast> lastToast() const { return toasts.empty() ? std::nullopt : std::optional(toasts.back()); }
+
+    StudioTestHome home;
+    InstalledFakeBrew brew;
+    std::vector<Toast> toasts;
+    std::unique_ptr<UpdateStudioViewModel> model;
+};
