@@ -19,21 +19,6 @@ constexpr std::chrono::seconds kExternalUpdateWatch{600};
 // Option-Command-U: U is key code 32 of the ANSI layout.
 constexpr TruneHotkeyDescriptor kStudioHotkey{.keyCode = 32, .carbonModifiers = TruneHotkeyDescriptor::cmdOptionFlag};
 
-// Runs `apply` on the main thread while the view model exists. Callable from any thread.
-void onMainThread(QPointer<UpdateStudioViewModel> self, std::function<void(UpdateStudioViewModel&)> apply)
-{
-    QCoreApplication* application = QCoreApplication::instance();
-    if (!application)
-        return;
-    QMetaObject::invokeMethod(
-        application,
-        [self = std::move(self), apply = std::move(apply)] {
-            if (self)
-                apply(*self);
-        },
-        Qt::QueuedConnection);
-}
-
 bool somethingOutdated(const StudioState& state)
 {
     const std::vector<HomebrewItem>& items = state.homebrewItems;
@@ -61,7 +46,7 @@ void UpdateStudioViewModel::configureTrashWatcher()
         return;
     }
     m_trashWatcher.start([self = QPointer(this)](const TrashLeftoverAlert& alert) {
-        onMainThread(self, [alert](UpdateStudioViewModel& model) { model.receiveTrashAlert(alert); });
+        post(self, [alert](UpdateStudioViewModel& model) { model.receiveTrashAlert(alert); });
     });
 }
 
@@ -148,7 +133,7 @@ void UpdateStudioViewModel::handleAppDidBecomeActive()
 void UpdateStudioViewModel::startApplicationsWatcher()
 {
     m_applicationsWatcher.start([self = QPointer(this)] {
-        onMainThread(self, [](UpdateStudioViewModel& model) { model.handleApplicationsChanged(); });
+        post(self, [](UpdateStudioViewModel& model) { model.handleApplicationsChanged(); });
     });
 }
 

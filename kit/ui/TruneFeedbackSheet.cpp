@@ -28,7 +28,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollArea>
-#include <QStackedLayout>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -349,24 +348,9 @@ TruneFeedbackSheet::TruneFeedbackSheet(TruneFeedbackSheetOptions options, QWidge
     columnLayout->addWidget(receiptCard());
     columnLayout->addStretch(1);
 
-    auto* scroll = new QScrollArea;
-    scroll->setObjectName(u"feedbackScroll"_s);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidget(column);
-    scroll->viewport()->setAutoFillBackground(false);
-    column->setAutoFillBackground(false);
-
-    auto* stack = new QStackedLayout(this);
-    stack->setStackingMode(QStackedLayout::StackAll);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->addWidget(scroll);
     auto* ground = new TruneGroundBackground(m_options.palette);
     ground->setObjectName(u"feedbackGround"_s);
-    stack->addWidget(ground);
-    ground->lower();
-    stack->setCurrentWidget(scroll);
+    truneInstallScrollingPage(this, column, u"feedbackScroll"_s, ground);
 
     render();
 }

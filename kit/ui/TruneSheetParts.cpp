@@ -7,6 +7,31 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QScrollArea>
+#include <QStackedLayout>
+
+QScrollArea* truneInstallScrollingPage(QWidget* sheet, QWidget* column, const QString& scrollName, QWidget* ground)
+{
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(scrollName);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(column);
+    scroll->viewport()->setAutoFillBackground(false);
+    column->setAutoFillBackground(false);
+
+    auto* stack = new QStackedLayout(sheet);
+    stack->setStackingMode(QStackedLayout::StackAll);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->addWidget(scroll);
+    if (ground) {
+        stack->addWidget(ground);
+        ground->lower();
+    }
+    stack->setCurrentWidget(scroll);
+    return scroll;
+}
 
 QLabel* truneSheetLabel(const QString& text, const QFont& font, const QColor& color, const QString& objectName)
 {

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QLabel;
+class QScrollArea;
 
 // Small pieces the kit's sheets are built from.
 
@@ -15,6 +16,10 @@ QLabel* truneSheetLabel(const QString& text, const QFont& font, const QColor& co
 // A symbol followed by a text, as a label with an icon reads; the text label carries `objectName`.
 QWidget* truneSymbolLabel(
     const QString& symbol, const QString& text, const QFont& font, const QColor& color, const QString& objectName);
+
+// Lays `column` out as the whole of `sheet`: a transparent page that scrolls vertically, named
+// `scrollName`, in front of `ground` when one is given (the sheet takes it over).
+QScrollArea* truneInstallScrollingPage(QWidget* sheet, QWidget* column, const QString& scrollName, QWidget* ground);
 
 // A widget that paints a rounded rectangle behind its children.
 class TruneRoundedPanel final : public QWidget {

@@ -23,8 +23,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
-#include <QScrollArea>
-#include <QStackedLayout>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -169,26 +167,12 @@ void TruneVersionAndLogsView::buildLayout()
     columnLayout->addWidget(runtimeLogsCard());
     columnLayout->addStretch(1);
 
-    auto* scroll = new QScrollArea;
-    scroll->setObjectName(u"sheetScroll"_s);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidget(column);
-    scroll->viewport()->setAutoFillBackground(false);
-    column->setAutoFillBackground(false);
-
-    auto* stack = new QStackedLayout(this);
-    stack->setStackingMode(QStackedLayout::StackAll);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->addWidget(scroll);
+    TruneGroundBackground* ground = nullptr;
     if (m_options.onClose) {
-        auto* ground = new TruneGroundBackground(m_options.palette);
+        ground = new TruneGroundBackground(m_options.palette);
         ground->setObjectName(u"sheetGround"_s);
-        stack->addWidget(ground);
-        ground->lower();
     }
-    stack->setCurrentWidget(scroll);
+    truneInstallScrollingPage(this, column, u"sheetScroll"_s, ground);
 }
 
 QWidget* TruneVersionAndLogsView::headerRow()

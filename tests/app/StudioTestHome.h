@@ -8,6 +8,7 @@
 #include "tests/support/TempHome.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QStringList>
 
 #include <vector>
@@ -53,6 +54,7 @@ public:
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 
 #include <functional>
 
@@ -72,6 +74,19 @@ inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 20
 inline bool waitForFirstRefresh(const UpdateStudioViewModel& model)
 {
     return spinUntil([&] { return model.state().lastCheckDate && !model.state().isCheckingUpdates; });
+}
+
+// Nothing has been announced for `quietMs` (longer than the Applications watcher's debounce), so
+// no late refresh is still on its way.
+inline bool waitUntilQuiet(const UpdateStudioViewModel& model, int quietMs = 2500)
+{
+    QElapsedTimer sinceLastChange;
+    sinceLastChange.start();
+    const QMetaObject::Connection connection
+        = QObject::connect(&model, &UpdateStudioViewModel::changed, [&] { sinceLastChange.restart(); });
+    const bool quiet = spinUntil([&] { return sinceLastChange.hasExpired(quietMs); });
+    QObject::disconnect(connection);
+    return quiet;
 }
 
 // Asks for a refresh and waits until the series that covers it has ended.

@@ -65,6 +65,7 @@ TEST_F(UpdateStudioViewModelTest, ChangesAreAnnouncedOncePerTurnNamingEveryField
     const NoBrewAnywhere noBrew;
     UpdateStudioViewModel model(home.environment());
     ASSERT_TRUE(waitForFirstRefresh(model));
+    ASSERT_TRUE(waitUntilQuiet(model));
     QSignalSpy spy(&model, &UpdateStudioViewModel::changed);
 
     model.setSelectedTab(UpdateStudioTab::homebrew);
