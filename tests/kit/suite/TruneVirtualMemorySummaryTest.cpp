@@ -93,6 +93,18 @@ TEST(TruneVirtualMemorySummaryTest, UnreadableProcGivesZerosAndNormalPressure)
     EXPECT_EQ(reading, (TruneKernelMemoryReading{0, 0, 0, 0, 0, false, u"normal"_s}));
 }
 
+TEST(TruneVirtualMemorySummaryTest, KernelWithoutMemAvailableCountsFreeAndPageCacheAsAvailable)
+{
+    QTemporaryDir root;
+    writeFile(root.filePath(u"proc/meminfo"_s),
+        "MemTotal: 1000 kB\nMemFree: 30 kB\nBuffers: 10 kB\nCached: 60 kB\n");
+    const TruneKernelMemoryReading reading =
+        TruneKernelMemory::readKernelMemoryAndSwap({root.filePath(u"proc"_s), root.path(), root.path()});
+    EXPECT_EQ(reading.physicalTotal, 1'024'000);
+    EXPECT_EQ(reading.physicalUsed, 921'600);
+    EXPECT_EQ(reading.pressureLevel, u"warning"_s); // 10 % available
+}
+
 TEST(TruneVirtualMemorySummaryTest, PressureFollowsPsiElseTheAvailableShare)
 {
     const struct {
