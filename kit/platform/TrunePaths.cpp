@@ -18,4 +18,12 @@ QString applicationSupportDirectory()
     return homeDirectory() + QStringLiteral("/Library/Application Support");
 }
 
+QString cachesDirectory()
+{
+    const QString location = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (!location.isEmpty())
+        return location;
+    return QDir::tempPath();
+}
+
 } // namespace TrunePaths

@@ -12,4 +12,8 @@ QString homeDirectory();
 // when it reports none.
 QString applicationSupportDirectory();
 
+// The per-user cache directory ($XDG_CACHE_HOME here, ~/Library/Caches on macOS); the temporary
+// directory when the platform reports none.
+QString cachesDirectory();
+
 } // namespace TrunePaths

@@ -6,17 +6,7 @@
 
 #include <limits>
 
-namespace {
-
-qint64 saturatedSum(qint64 a, qint64 b)
-{
-    qint64 sum = 0;
-    if (!__builtin_add_overflow(a, b, &sum))
-        return sum;
-    return b > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
-}
-
-} // namespace
+using TruneSuiteRanges::saturatedSum;
 
 LumbraOffloadLiveProgress LumbraOffloadLiveProgress::make(LumbraOffloadLiveProgress fields)
 {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+
+#include <QtGlobal>
 
 // The range rules publishers' records apply to what they are built with.
 namespace TruneSuiteRanges {
@@ -22,6 +25,15 @@ inline double within(double value, double low, double high)
 inline double withinPreferringHigh(double value, double low, double high)
 {
     return std::max(std::fmin(value, high), low);
+}
+
+// a + b, held at the 64-bit limits instead of overflowing.
+inline qint64 saturatedSum(qint64 a, qint64 b)
+{
+    qint64 sum = 0;
+    if (!__builtin_add_overflow(a, b, &sum))
+        return sum;
+    return b > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
 }
 
 } // namespace TruneSuiteRanges

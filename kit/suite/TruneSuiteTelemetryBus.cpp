@@ -278,3 +278,50 @@ bool TruneSuiteTelemetryBus::isPIDAlive(qint32 pid)
 {
     return TruneProcessLiveness::isAlive(pid);
 }
+
+TruneVirtualMemorySummary TruneSuiteTelemetryBus::readVirtualMemorySummary(
+    const QDateTime& now, const TruneKernelMemoryRoots& roots) const
+{
+    const TruneKernelMemoryReading kernel = TruneKernelMemory::readKernelMemoryAndSwap(roots);
+    TruneVirtualMemorySummary summary;
+    if (const std::optional<LumbraLiveStatus> lumbra = readLumbraStatus(now, 18)) {
+        const auto positiveOr = [](qint64 fromFile, qint64 fromKernel) { return fromFile > 0 ? fromFile : fromKernel; };
+        summary.physicalTotalBytes = positiveOr(lumbra->physicalTotalBytes, kernel.physicalTotal);
+        summary.physicalUsedBytes = positiveOr(lumbra->physicalUsedBytes, kernel.physicalUsed);
+        summary.compressedBytes = positiveOr(lumbra->compressedBytes, kernel.compressed);
+        summary.swapTotalBytes = std::max(kernel.swapTotal, lumbra->swapTotalBytes);
+        summary.swapUsedBytes = std::max(kernel.swapUsed, lumbra->swapUsedBytes);
+        summary.swapFileCount = lumbra->swapFileCount;
+        summary.swapEncrypted = lumbra->swapEncrypted;
+        summary.pressureLevel = lumbra->pressureLevel;
+        summary.isLumbraRunning = true;
+        summary.activeDiskPoolCount = lumbra->activeDiskPoolCount;
+        summary.diskPoolVirtualBytes = lumbra->diskPoolVirtualBytes;
+        summary.diskPoolActualDiskBytes = lumbra->diskPoolActualDiskBytes;
+        summary.diskPoolNames = lumbra->diskPoolNames;
+        summary.mountedSparseDiskCount = lumbra->mountedSparseDiskCount;
+        summary.sparseDiskVirtualBytes = lumbra->sparseDiskVirtualBytes;
+        summary.sparseDiskActualBytes = lumbra->sparseDiskActualBytes;
+        summary.sparseDiskNames = lumbra->sparseDiskNames;
+        summary.mountedRAMDiskCount = lumbra->mountedRAMDiskCount;
+        summary.ramDiskTotalBytes = lumbra->ramDiskTotalBytes;
+        summary.ramDiskNames = lumbra->ramDiskNames;
+        summary.frozenAppCount = lumbra->frozenAppCount;
+        summary.frozenPIDs = lumbra->frozenPIDs;
+        summary.reclaimedFromFrozenBytes = lumbra->reclaimedFromFrozenBytes;
+        return summary;
+    }
+    summary.physicalTotalBytes = kernel.physicalTotal;
+    summary.physicalUsedBytes = kernel.physicalUsed;
+    summary.compressedBytes = kernel.compressed;
+    summary.swapTotalBytes = kernel.swapTotal;
+    summary.swapUsedBytes = kernel.swapUsed;
+    summary.swapEncrypted = kernel.swapEncrypted;
+    summary.pressureLevel = kernel.pressureLevel;
+    const TruneMountedSparseDisks sparse = TruneKernelMemory::detectMountedLumbraSparseDisks(roots);
+    summary.mountedSparseDiskCount = sparse.count;
+    summary.sparseDiskVirtualBytes = sparse.totalCapacityBytes;
+    summary.sparseDiskActualBytes = sparse.usedBytes;
+    summary.sparseDiskNames = sparse.names;
+    return summary;
+}

@@ -7,8 +7,10 @@
 #include "kit/suite/LumbraLiveStatus.h"
 #include "kit/suite/StilloLiveStatus.h"
 #include "kit/suite/TruneLiveActivityTile.h"
+#include "kit/suite/TruneKernelMemory.h"
 #include "kit/suite/TruneSuiteApp.h"
 #include "kit/suite/TuneloLiveStatus.h"
+#include "kit/suite/TruneVirtualMemorySummary.h"
 #include "kit/suite/VantorLiveStatus.h"
 
 #include <QDateTime>
@@ -79,6 +81,11 @@ public:
     // centre lies inside the target or at least 22 % of its area overlaps it.
     static std::optional<QString> detectDockDropTarget(
         const QRectF& draggedFrame, const std::optional<QRectF>& miniTarget, const std::optional<QRectF>& studioTarget);
+
+    // The kernel's figures joined with a Lumbra live file that is at most 18 s from `now`; without
+    // one, the Lumbra sparse disks found mounted. Blocks on file and kernel reads; never fails.
+    TruneVirtualMemorySummary readVirtualMemorySummary(
+        const QDateTime& now, const TruneKernelMemoryRoots& roots = TruneKernelMemoryRoots{}) const;
 
     static bool isPIDAlive(qint32 pid);
 
