@@ -193,6 +193,11 @@ void UpdateStudioViewModel::setVersionLogsSheetPresented(bool presented)
     assign(StudioField::isVersionLogsSheetPresented, &StudioState::isVersionLogsSheetPresented, presented);
 }
 
+void UpdateStudioViewModel::setShowBrewConsole(bool show)
+{
+    assign(StudioField::showBrewConsole, &StudioState::showBrewConsole, show);
+}
+
 void UpdateStudioViewModel::markChanged(StudioFields fields)
 {
     const bool announcementDue = m_unannounced.isEmpty();

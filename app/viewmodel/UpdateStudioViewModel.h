@@ -82,6 +82,7 @@ public:
     void setUninstallerSortOrder(UninstallerAppSortOrder order);
     void setLeftoverSortOrder(LeftoverSortOrder order);
     void setVersionLogsSheetPresented(bool presented);
+    void setShowBrewConsole(bool show);
 
     // --- Uninstaller and Trash alerts ---
     // Every inspection is numbered and names its target: a scan that ends after the user picked

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/records/InstalledAppRecord.h"
+#include "kit/localization/TruneLanguage.h"
+
+#include <QWidget>
+
+class QPainter;
+
+// A small capsule naming where an installed app comes from. Rows of list views paint it with
+// `paint`; other screens place the widget.
+class OriginPillBadge final : public QWidget {
+    Q_OBJECT
+
+public:
+    OriginPillBadge(AppOriginKind origin, TruneLanguage language, QWidget* parent = nullptr);
+
+    void setOrigin(AppOriginKind origin, TruneLanguage language);
+
+    // The capsule's size for `origin` in `language`.
+    static QSizeF badgeSize(AppOriginKind origin, TruneLanguage language);
+    // Paints the capsule with its top-left corner at `topLeft`.
+    static void paint(QPainter& painter, const QPointF& topLeft, AppOriginKind origin, TruneLanguage language);
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    AppOriginKind m_origin;
+    TruneLanguage m_language;
+};
