@@ -130,8 +130,7 @@ public:
         : m_maximumLines(maximumLines)
     {
         setFont(font);
-        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-        QSizePolicy policy = sizePolicy();
+        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
         policy.setHeightForWidth(true);
         setSizePolicy(policy);
     }
@@ -276,7 +275,6 @@ TruneOffloadProgressBanner::TruneOffloadProgressBanner(const LumbraOffloadLivePr
     , m_onDismiss(std::move(onDismiss))
 {
     const BannerMetrics& metrics = metricsFor(m_compact);
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(metrics.paddingH, metrics.paddingV, metrics.paddingH, metrics.paddingV);
     layout->setSpacing(metrics.spacing);

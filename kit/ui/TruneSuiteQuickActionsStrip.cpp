@@ -252,7 +252,6 @@ void TruneSuiteQuickActionsStrip::rebuildRow()
 {
     auto* row = new QWidget;
     row->setObjectName(u"suiteActionsRow"_s);
-    row->setAutoFillBackground(false);
     auto* layout = new QHBoxLayout(row);
     layout->setSpacing(m_compact ? 6 : 8);
     layout->setContentsMargins(m_compact ? 2 : 14, m_compact ? 0 : 7, m_compact ? 2 : 14, m_compact ? 0 : 7);
@@ -266,6 +265,8 @@ void TruneSuiteQuickActionsStrip::rebuildRow()
     layout->addStretch(1);
     delete m_scroll->takeWidget();
     m_scroll->setWidget(row);
+    // The scroll area fills what it is given; the strip's own surface shows through.
+    row->setAutoFillBackground(false);
     m_scroll->setFixedHeight(m_chips.empty() ? 0 : row->sizeHint().height());
     updateGeometry();
     update();

@@ -53,6 +53,9 @@ void SuiteStage::show()
                                                      : m_layout->totalSizeHint().height();
     m_ground->setFixedSize(width, height);
     m_ground->show();
+    // No control shows a focus ring in the pictures.
+    m_ground->setFocusPolicy(Qt::StrongFocus);
+    m_ground->setFocus();
     m_layout->activate();
     QApplication::processEvents();
 }

@@ -266,13 +266,13 @@ TEST_F(OffloadBannerTest, CompactDropsThePillsAndLetsTheDetailWrapOnce)
         EXPECT_EQ(banner->findChild<QWidget*>(u"offloadPills"_s), nullptr);
         const QWidget* detail = banner->findChild<QWidget*>(u"offloadDetail"_s);
         ASSERT_NE(detail, nullptr);
-        const int oneLine = QFontMetrics(detail->font()).lineSpacing();
-        EXPECT_GT(detail->height(), oneLine);
-        EXPECT_LE(detail->height(), 2 * oneLine + 1);
+        const qreal oneLine = QFontMetricsF(detail->font()).lineSpacing();
+        EXPECT_GT(detail->height(), std::ceil(oneLine));
+        EXPECT_LE(detail->height(), std::ceil(2 * oneLine));
     }
     SuiteStage wide(760);
     auto* banner = wide.add(new TruneOffloadProgressBanner(runningRun(), TruneLanguage::tr, false, [] {}, nullptr));
     wide.shoot(u"suite-offload-banner-running-tr"_s);
     const QWidget* detail = banner->findChild<QWidget*>(u"offloadDetail"_s);
-    EXPECT_LE(detail->height(), QFontMetrics(detail->font()).lineSpacing() + 1);
+    EXPECT_LE(detail->height(), std::ceil(QFontMetricsF(detail->font()).lineSpacing()));
 }

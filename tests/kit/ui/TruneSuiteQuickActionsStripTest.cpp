@@ -55,13 +55,13 @@ HaltrixLiveStatus haltrix(qint64 problematic, qint64 unresponsive)
     return status;
 }
 
-const Chip* chipOf(const std::vector<Chip>& chips, Kind kind)
+std::optional<Chip> chipOf(const std::vector<Chip>& chips, Kind kind)
 {
     for (const Chip& chip : chips) {
         if (chip.kind == kind)
-            return &chip;
+            return chip;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 QAbstractButton* chipButton(const QWidget& strip, Kind kind)
@@ -134,17 +134,18 @@ TEST_F(QuickActionsStripTest, CountsComeFromTheFrozenAppsAndTheProblematicProces
                            TruneLanguage language) {
         return TruneSuiteQuickActionsStrip::chips(App::dovel, vm, h, language, false, installedAre(allThree));
     };
-    EXPECT_EQ(chipOf(chips(std::nullopt, std::nullopt, TruneLanguage::en), Kind::lumbraThawAll), nullptr);
-    EXPECT_EQ(chipOf(chips(frozenApps(0), std::nullopt, TruneLanguage::en), Kind::lumbraThawAll), nullptr);
+    EXPECT_FALSE(chipOf(chips(std::nullopt, std::nullopt, TruneLanguage::en), Kind::lumbraThawAll));
+    EXPECT_FALSE(chipOf(chips(frozenApps(0), std::nullopt, TruneLanguage::en), Kind::lumbraThawAll));
     const auto counted = chips(frozenApps(3), haltrix(2, 7), TruneLanguage::en);
-    ASSERT_NE(chipOf(counted, Kind::lumbraThawAll), nullptr);
+    ASSERT_TRUE(chipOf(counted, Kind::lumbraThawAll));
     EXPECT_EQ(chipOf(counted, Kind::lumbraThawAll)->title, u"Thaw Apps (3)"_s);
     EXPECT_EQ(chipOf(counted, Kind::lumbraThawAll)->tint, TruneGlassTokens::warning());
     EXPECT_EQ(chipOf(counted, Kind::haltrixAllFrozen)->title, u"Kill Frozen (2)"_s);
     EXPECT_TRUE(chipOf(counted, Kind::haltrixAllFrozen)->emphasized);
 
     for (const auto& status : {std::optional<HaltrixLiveStatus>(), std::optional(haltrix(0, 4))}) {
-        const Chip* kill = chipOf(chips(std::nullopt, status, TruneLanguage::en), Kind::haltrixAllFrozen);
+        const auto kill = chipOf(chips(std::nullopt, status, TruneLanguage::en), Kind::haltrixAllFrozen);
+        ASSERT_TRUE(kill);
         EXPECT_EQ(kill->title, u"Kill Frozen"_s);
         EXPECT_EQ(kill->tint, TruneGlassTokens::danger());
         EXPECT_FALSE(kill->emphasized);
