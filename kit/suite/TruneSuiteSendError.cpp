@@ -20,8 +20,7 @@ QString TruneSuiteSendError::description(TruneLanguage language) const
         return truneText(u"%1 could not be reached: no session bus is available"_s.arg(app),
             u"%1 uygulamasına ulaşılamadı: oturum veri yolu yok"_s.arg(app), language);
     case Kind::couldNotLaunch:
-        return truneText(
-            u"%1 could not be started"_s.arg(app), u"%1 başlatılamadı"_s.arg(app), language);
+        return truneText(u"%1 could not be started"_s.arg(app), u"%1 başlatılamadı"_s.arg(app), language);
     }
     return {};
 }

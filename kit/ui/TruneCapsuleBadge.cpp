@@ -41,8 +41,8 @@ QSizeF sizeHint(const TruneCapsuleStyle& style, const QString& symbol, const QSt
     return {content + 2 * style.horizontalPadding, contentHeight(style, symbol) + 2 * style.verticalPadding};
 }
 
-void paint(QPainter& painter, const QRectF& rect, const TruneCapsuleStyle& style, const QString& symbol,
-    const QString& text)
+void paint(
+    QPainter& painter, const QRectF& rect, const TruneCapsuleStyle& style, const QString& symbol, const QString& text)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

@@ -12,14 +12,14 @@ class QPainter;
 // A transparent fill and no border leave the bare symbol and text.
 struct TruneCapsuleStyle {
     QFont font{};
-    QColor content{};   // the text, and the symbol unless symbolColor is set
+    QColor content{}; // the text, and the symbol unless symbolColor is set
     QColor fill = Qt::transparent;
     QColor border = Qt::transparent; // 1 px inside the edge
     qreal horizontalPadding = 6;
     qreal verticalPadding = 2;
-    qreal spacing = 5;       // between the symbol and the text
+    qreal spacing = 5;         // between the symbol and the text
     qreal symbolPointSize = 0; // 0: the symbol is sized by `font`
-    QColor symbolColor{};    // invalid: `content`
+    QColor symbolColor{};      // invalid: `content`
 
     bool operator==(const TruneCapsuleStyle&) const = default;
 };
@@ -31,8 +31,8 @@ QSizeF sizeHint(const TruneCapsuleStyle& style, const QString& symbol, const QSt
 
 // Paints the capsule filling `rect` and its content centred in it; a text that does not fit is
 // shortened with an ellipsis at the end.
-void paint(QPainter& painter, const QRectF& rect, const TruneCapsuleStyle& style, const QString& symbol,
-    const QString& text);
+void paint(
+    QPainter& painter, const QRectF& rect, const TruneCapsuleStyle& style, const QString& symbol, const QString& text);
 
 } // namespace TruneCapsuleLook
 
@@ -42,8 +42,8 @@ class TruneCapsuleBadge final : public QWidget {
     Q_OBJECT
 
 public:
-    TruneCapsuleBadge(const TruneCapsuleStyle& style, const QString& symbol, const QString& text,
-        QWidget* parent = nullptr);
+    TruneCapsuleBadge(
+        const TruneCapsuleStyle& style, const QString& symbol, const QString& text, QWidget* parent = nullptr);
 
     const TruneCapsuleStyle& capsuleStyle() const { return m_style; }
     void setCapsuleStyle(const TruneCapsuleStyle& style);

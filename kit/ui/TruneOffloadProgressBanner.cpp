@@ -113,7 +113,9 @@ protected:
     {
         QPainter painter(this);
         TruneProgressTrack::paint(painter, QRectF(rect()), m_fraction,
-            {.track = truneColor(0xFFFFFF, 0.1), .fillLeading = withOpacity(m_accent, 0.75), .fillTrailing = m_accent,
+            {.track = truneColor(0xFFFFFF, 0.1),
+                .fillLeading = withOpacity(m_accent, 0.75),
+                .fillTrailing = m_accent,
                 .minimumFill = trackMinimumFill});
     }
 
@@ -176,7 +178,8 @@ public:
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override
     {
-        return static_cast<int>(std::ceil(QFontMetricsF(font()).lineSpacing() * std::max<qsizetype>(1, lines(width).size())));
+        return static_cast<int>(
+            std::ceil(QFontMetricsF(font()).lineSpacing() * std::max<qsizetype>(1, lines(width).size())));
     }
     QSize sizeHint() const override
     {
@@ -194,7 +197,8 @@ protected:
         const qreal lineSpacing = QFontMetricsF(font()).lineSpacing();
         qreal top = 0;
         for (const QString& line : lines(width())) {
-            painter.drawText(QRectF(0, top, width(), lineSpacing), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
+            painter.drawText(
+                QRectF(0, top, width(), lineSpacing), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
             top += lineSpacing;
         }
     }
@@ -243,8 +247,8 @@ TruneCapsuleStyle pillStyle(TruneOffloadProgressBanner::StepState state, const Q
 {
     using State = TruneOffloadProgressBanner::StepState;
     const QColor tint = state == State::done ? TruneGlassTokens::success()
-        : state == State::active           ? accent
-                                           : TruneGlassTokens::textMuted();
+        : state == State::active             ? accent
+                                             : TruneGlassTokens::textMuted();
     const double fill = state == State::active ? 0.22 : state == State::done ? 0.14 : 0.06;
     return {.font = truneFont(9.5, state == State::pending ? QFont::Normal : QFont::DemiBold),
         .content = tint,
@@ -257,7 +261,7 @@ TruneCapsuleStyle pillStyle(TruneOffloadProgressBanner::StepState state, const Q
 QString pillSymbol(TruneOffloadProgressBanner::StepState state)
 {
     using State = TruneOffloadProgressBanner::StepState;
-    return state == State::done ? u"checkmark.circle.fill"_s
+    return state == State::done  ? u"checkmark.circle.fill"_s
         : state == State::active ? u"bolt.circle.fill"_s
                                  : u"circle"_s;
 }
@@ -284,8 +288,8 @@ TruneOffloadProgressBanner::TruneOffloadProgressBanner(const LumbraOffloadLivePr
     m_track->setObjectName(u"offloadTrack"_s);
     layout->addWidget(m_track);
 
-    auto* detail = new ClampedText(truneFont(metrics.detailFont, QFont::Normal, TruneFontDesign::monospaced),
-        metrics.detailLines);
+    auto* detail = new ClampedText(
+        truneFont(metrics.detailFont, QFont::Normal, TruneFontDesign::monospaced), metrics.detailLines);
     detail->setObjectName(u"offloadDetail"_s);
     setTextColor(*detail, TruneGlassTokens::textSecondary());
     m_detail = detail;
@@ -317,9 +321,11 @@ QHBoxLayout* TruneOffloadProgressBanner::buildHeader()
     m_phase->setObjectName(u"offloadPhase"_s);
     m_phase->setFont(truneFont(metrics.phaseFont, QFont::DemiBold));
     setTextColor(*m_phase, TruneGlassTokens::textPrimary());
-    m_bytes = figureLabel(truneFont(metrics.bytesFont, QFont::DemiBold, TruneFontDesign::monospaced), u"offloadBytes"_s);
+    m_bytes
+        = figureLabel(truneFont(metrics.bytesFont, QFont::DemiBold, TruneFontDesign::monospaced), u"offloadBytes"_s);
     setTextColor(*m_bytes, TruneGlassTokens::textSecondary());
-    m_percent = figureLabel(truneFont(metrics.percentFont, QFont::Bold, TruneFontDesign::monospaced), u"offloadPercent"_s);
+    m_percent
+        = figureLabel(truneFont(metrics.percentFont, QFont::Bold, TruneFontDesign::monospaced), u"offloadPercent"_s);
 
     auto* cancel = new TruneGlassButton(truneText(u"Cancel"_s, u"İptal"_s, m_language), false);
     cancel->setFont(truneFont(metrics.buttonFont, QFont::DemiBold));
@@ -353,7 +359,8 @@ QWidget* TruneOffloadProgressBanner::buildPills()
 {
     auto* pills = new QWidget;
     pills->setObjectName(u"offloadPills"_s);
-    auto* grid = new TruneAdaptiveGridLayout({.minimumItemWidth = 135, .maximumItemWidth = std::nullopt, .columnSpacing = 6, .rowSpacing = 6}, pills);
+    auto* grid = new TruneAdaptiveGridLayout(
+        {.minimumItemWidth = 135, .maximumItemWidth = std::nullopt, .columnSpacing = 6, .rowSpacing = 6}, pills);
     grid->setContentsMargins(0, 0, 0, 0);
     for (int index = 1; index <= stepCount; ++index) {
         auto* pill = new TruneCapsuleBadge({}, {}, stepTitle(index, m_language));
@@ -459,7 +466,8 @@ void TruneOffloadProgressBanner::syncHeader(const QColor& accent)
 
     const bool showsBytes = running && m_progress.targetBytes >= 1;
     if (showsBytes)
-        setLabelText(*m_bytes, TruneByteFormatter::format(m_progress.allocatedBytes) + u" / "_s
+        setLabelText(*m_bytes,
+            TruneByteFormatter::format(m_progress.allocatedBytes) + u" / "_s
                 + TruneByteFormatter::format(m_progress.targetBytes));
     m_bytes->setVisible(showsBytes);
 

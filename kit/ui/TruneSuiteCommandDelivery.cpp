@@ -23,8 +23,8 @@ QThreadPool& deliveryPool()
 
 namespace TruneSuiteCommandDelivery {
 
-void send(const TruneSuiteCommandBus& bus, const Command& command, QObject* context,
-    std::function<void(const Outcome&)> done)
+void send(
+    const TruneSuiteCommandBus& bus, const Command& command, QObject* context, std::function<void(const Outcome&)> done)
 {
     deliveryPool().start([bus, command, receiver = QPointer<QObject>(context), done = std::move(done)] {
         const Outcome outcome = bus.deliver(command.kind, command.from, command.to, command.options);

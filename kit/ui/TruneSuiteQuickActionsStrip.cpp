@@ -198,14 +198,14 @@ std::vector<Chip> TruneSuiteQuickActionsStrip::chips(TruneSuiteApp currentApp,
     if (groupShown(App::haltrix)) {
         const qint64 problematic = haltrixStatus ? haltrixStatus->problematicCount : 0;
         const bool counted = problematic >= 1;
-        shown.push_back({Kind::haltrixAllFrozen, App::haltrix, u"xmark.octagon.fill"_s, TruneGlassTokens::danger(),
-            counted, false,
-            counted ? text(withCount(u"Kill Frozen"_s, problematic), withCount(u"Donmuşları Öldür"_s, problematic))
-                    : text(u"Kill Frozen"_s, u"Donmuşları Öldür"_s),
-            text(u"Terminate unresponsive or frozen apps via Haltrix"_s,
-                u"Yanıt vermeyen/donmuş uygulamaları Haltrix ile sonlandır"_s),
-            text(u"Sent Kill All Frozen command to Haltrix"_s,
-                u"Haltrix'e donmuş uygulamaları öldürme komutu gönderildi"_s)});
+        shown.push_back(
+            {Kind::haltrixAllFrozen, App::haltrix, u"xmark.octagon.fill"_s, TruneGlassTokens::danger(), counted, false,
+                counted ? text(withCount(u"Kill Frozen"_s, problematic), withCount(u"Donmuşları Öldür"_s, problematic))
+                        : text(u"Kill Frozen"_s, u"Donmuşları Öldür"_s),
+                text(u"Terminate unresponsive or frozen apps via Haltrix"_s,
+                    u"Yanıt vermeyen/donmuş uygulamaları Haltrix ile sonlandır"_s),
+                text(u"Sent Kill All Frozen command to Haltrix"_s,
+                    u"Haltrix'e donmuş uygulamaları öldürme komutu gönderildi"_s)});
         shown.push_back({Kind::haltrixOpenCrosshair, App::haltrix, u"scope"_s, pink, false, false,
             text(u"Target Window"_s, u"Pencere Hedefle"_s),
             text(u"Activate Haltrix crosshair to click-kill any frozen window"_s,

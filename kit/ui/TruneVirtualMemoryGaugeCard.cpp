@@ -197,14 +197,16 @@ void TruneVirtualMemoryGauge::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal lineHeight = gaugeLineHeight();
-    const qreal valueWidth = std::min<qreal>(
-        width(), std::ceil(QFontMetricsF(gaugeValueFont()).horizontalAdvance(m_valueText)) + 1);
+    const qreal valueWidth
+        = std::min<qreal>(width(), std::ceil(QFontMetricsF(gaugeValueFont()).horizontalAdvance(m_valueText)) + 1);
     drawLine(painter, QRectF(width() - valueWidth, 0, valueWidth, lineHeight), gaugeValueFont(),
         TruneGlassTokens::textPrimary(), m_valueText, Qt::AlignRight);
     drawLine(painter, QRectF(0, 0, std::max<qreal>(0, width() - valueWidth - 8), lineHeight), gaugeTitleFont(),
         TruneGlassTokens::textSecondary(), m_title, Qt::AlignLeft);
     TruneProgressTrack::paint(painter, trackRect(), m_fraction,
-        {.track = truneColor(0xFFFFFF, 0.08), .fillLeading = m_tint, .fillTrailing = withOpacity(m_tint, 0.55),
+        {.track = truneColor(0xFFFFFF, 0.08),
+            .fillLeading = m_tint,
+            .fillTrailing = withOpacity(m_tint, 0.55),
             .minimumFill = gaugeMinimumFill});
 }
 
@@ -265,17 +267,15 @@ void TruneVirtualMemoryStatTile::paintEvent(QPaintEvent*)
 
     // A value short of room first shrinks to 80 % of its size, and is only then shortened.
     const qreal fullWidth = QFontMetricsF(tileValueFont()).horizontalAdvance(m_value);
-    const qreal scale = fullWidth <= inner || fullWidth <= 0
-        ? 1
-        : std::max(tileValueMinimumScale, inner / fullWidth);
+    const qreal scale = fullWidth <= inner || fullWidth <= 0 ? 1 : std::max(tileValueMinimumScale, inner / fullWidth);
     const qreal valueHeight = QFontMetricsF(tileValueFont()).height();
-    drawLine(painter, QRectF(tilePaddingH, top, inner, valueHeight), tileValueFont(scale), m_tint, m_value,
-        Qt::AlignLeft);
+    drawLine(
+        painter, QRectF(tilePaddingH, top, inner, valueHeight), tileValueFont(scale), m_tint, m_value, Qt::AlignLeft);
     top += valueHeight + tileSpacing;
 
     if (!m_detail.isEmpty())
-        drawLine(painter, QRectF(tilePaddingH, top, inner, QFontMetricsF(tileDetailFont()).height()),
-            tileDetailFont(), TruneGlassTokens::textSecondary(), m_detail, Qt::AlignLeft, Qt::ElideMiddle);
+        drawLine(painter, QRectF(tilePaddingH, top, inner, QFontMetricsF(tileDetailFont()).height()), tileDetailFont(),
+            TruneGlassTokens::textSecondary(), m_detail, Qt::AlignLeft, Qt::ElideMiddle);
 }
 
 // MARK: card
@@ -348,9 +348,8 @@ QWidget* TruneVirtualMemoryGaugeCard::buildHeader()
                                              withOpacity(TruneGlassTokens::success(), 0.18), 6),
         {}, u"Lumbra Live"_s);
     m_lumbraLive->setObjectName(u"vmCardLumbraLive"_s);
-    m_effective = new TruneCapsuleBadge(
-        badgeStyle(truneFont(9.5, QFont::DemiBold, TruneFontDesign::monospaced), TruneGlassTokens::textSecondary(),
-            TruneGlassTokens::surface2(), 6),
+    m_effective = new TruneCapsuleBadge(badgeStyle(truneFont(9.5, QFont::DemiBold, TruneFontDesign::monospaced),
+                                            TruneGlassTokens::textSecondary(), TruneGlassTokens::surface2(), 6),
         {}, {});
     m_effective->setObjectName(u"vmCardEffective"_s);
     for (QWidget* badge : {static_cast<QWidget*>(m_title), static_cast<QWidget*>(m_status),
@@ -395,7 +394,8 @@ TruneGlassButton* TruneVirtualMemoryGaugeCard::addActionButton(TruneSuiteCommand
 QWidget* TruneVirtualMemoryGaugeCard::buildGauges()
 {
     auto* gauges = plainHolder();
-    auto* grid = new TruneAdaptiveGridLayout({.minimumItemWidth = 256, .maximumItemWidth = std::nullopt, .columnSpacing = 14, .rowSpacing = 10}, gauges);
+    auto* grid = new TruneAdaptiveGridLayout(
+        {.minimumItemWidth = 256, .maximumItemWidth = std::nullopt, .columnSpacing = 14, .rowSpacing = 10}, gauges);
     grid->setContentsMargins(0, 0, 0, 0);
     m_physicalGauge = new TruneVirtualMemoryGauge;
     m_physicalGauge->setObjectName(u"vmCardPhysicalGauge"_s);
@@ -409,7 +409,8 @@ QWidget* TruneVirtualMemoryGaugeCard::buildGauges()
 QWidget* TruneVirtualMemoryGaugeCard::buildTiles()
 {
     auto* tiles = plainHolder();
-    auto* grid = new TruneAdaptiveGridLayout({.minimumItemWidth = 155, .maximumItemWidth = std::nullopt, .columnSpacing = 8, .rowSpacing = 8}, tiles);
+    auto* grid = new TruneAdaptiveGridLayout(
+        {.minimumItemWidth = 155, .maximumItemWidth = std::nullopt, .columnSpacing = 8, .rowSpacing = 8}, tiles);
     grid->setContentsMargins(0, 0, 0, 0);
     const auto addTile = [grid](const QString& name) {
         auto* tile = new TruneVirtualMemoryStatTile;
@@ -441,10 +442,10 @@ void TruneVirtualMemoryGaugeCard::syncBadges(const QColor& statusTint)
     m_title->setCapsuleStyle(titleStyle);
 
     const bool vmActive = m_summary.isAnyVirtualMemoryActive();
-    m_status->setCapsuleStyle(badgeStyle(truneFont(9.5, QFont::Bold, TruneFontDesign::monospaced), statusTint,
-        withOpacity(statusTint, 0.22), 7));
-    m_status->setText(vmActive ? truneText(u"ACTIVE"_s, u"AÇIK"_s, m_language)
-                               : truneText(u"STANDBY"_s, u"HAZIR"_s, m_language));
+    m_status->setCapsuleStyle(badgeStyle(
+        truneFont(9.5, QFont::Bold, TruneFontDesign::monospaced), statusTint, withOpacity(statusTint, 0.22), 7));
+    m_status->setText(
+        vmActive ? truneText(u"ACTIVE"_s, u"AÇIK"_s, m_language) : truneText(u"STANDBY"_s, u"HAZIR"_s, m_language));
 
     m_lumbraLive->setVisible(m_summary.isLumbraRunning);
 
@@ -504,8 +505,7 @@ void TruneVirtualMemoryGaugeCard::syncTiles()
 
     const bool sparse = s.mountedSparseDiskCount >= 1;
     m_sparseTile->setFigures(truneText(u"Virtual APFS Disk"_s, u"Sanal APFS Disk"_s, m_language),
-        sparse ? usedOfTotal(s.sparseDiskActualBytes, s.sparseDiskVirtualBytes) : off,
-        joinedNames(s.sparseDiskNames),
+        sparse ? usedOfTotal(s.sparseDiskActualBytes, s.sparseDiskVirtualBytes) : off, joinedNames(s.sparseDiskNames),
         sparse ? TruneSuiteAccents::sparseDiskGreen() : TruneGlassTokens::textMuted());
 
     const bool ramDisks = s.mountedRAMDiskCount >= 1;
@@ -515,8 +515,7 @@ void TruneVirtualMemoryGaugeCard::syncTiles()
     const QString ramDetail = s.reclaimedFromFrozenBytes >= 1
         ? u"↓ "_s + TruneByteFormatter::format(s.reclaimedFromFrozenBytes)
         : joinedNames(s.ramDiskNames);
-    m_ramDiskTile->setFigures(truneText(u"RAM-Disk / Frozen"_s, u"RAM-Disk / Donuk"_s, m_language), ramValue,
-        ramDetail,
+    m_ramDiskTile->setFigures(truneText(u"RAM-Disk / Frozen"_s, u"RAM-Disk / Donuk"_s, m_language), ramValue, ramDetail,
         ramDisks || s.frozenAppCount >= 1 ? TruneGlassTokens::warning() : TruneGlassTokens::textMuted());
 }
 

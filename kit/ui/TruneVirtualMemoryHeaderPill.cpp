@@ -47,8 +47,8 @@ QColor withOpacity(QColor color, double opacity)
 
 } // namespace
 
-TruneVirtualMemoryHeaderPill::TruneVirtualMemoryHeaderPill(const TruneVirtualMemorySummary& summary,
-    TruneLanguage language, std::function<void()> onTap, QWidget* parent)
+TruneVirtualMemoryHeaderPill::TruneVirtualMemoryHeaderPill(
+    const TruneVirtualMemorySummary& summary, TruneLanguage language, std::function<void()> onTap, QWidget* parent)
     : QAbstractButton(parent)
     , m_summary(summary)
     , m_language(language)
@@ -110,8 +110,8 @@ QString TruneVirtualMemoryHeaderPill::helpText(TruneLanguage language)
 QSize TruneVirtualMemoryHeaderPill::sizeHint() const
 {
     const QFontMetricsF metrics(font());
-    const qreal width = 2 * horizontalPadding + dotSide + spacing + symbolSide() + spacing
-        + metrics.horizontalAdvance(text());
+    const qreal width
+        = 2 * horizontalPadding + dotSide + spacing + symbolSide() + spacing + metrics.horizontalAdvance(text());
     const qreal height = 2 * verticalPadding + std::max(metrics.height(), symbolSide());
     return {static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(height))};
 }
@@ -134,8 +134,8 @@ void TruneVirtualMemoryHeaderPill::paintEvent(QPaintEvent*)
         painter.setOpacity(0.78);
     const QRectF bounds(rect());
     const QColor color = tint(m_summary);
-    TruneGlassShapes::paintGlassShape(painter, bounds, TruneGlassShapes::capsuleRadius,
-        withOpacity(color, fillOpacity), withOpacity(color, borderOpacity));
+    TruneGlassShapes::paintGlassShape(painter, bounds, TruneGlassShapes::capsuleRadius, withOpacity(color, fillOpacity),
+        withOpacity(color, borderOpacity));
 
     const qreal centreY = bounds.center().y();
     qreal left = bounds.left() + horizontalPadding;
@@ -155,7 +155,8 @@ void TruneVirtualMemoryHeaderPill::paintEvent(QPaintEvent*)
     painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
         metrics.elidedText(text(), Qt::ElideRight, titleRect.width() + 0.5));
     if (hasFocus())
-        TruneGlassShapes::paintFocusRing(painter, bounds, TruneGlassShapes::capsuleRadius, TruneGlassTokens::textPrimary());
+        TruneGlassShapes::paintFocusRing(
+            painter, bounds, TruneGlassShapes::capsuleRadius, TruneGlassTokens::textPrimary());
 }
 
 void TruneVirtualMemoryHeaderPill::activate()

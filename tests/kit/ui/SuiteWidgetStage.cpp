@@ -49,8 +49,8 @@ void SuiteStage::show()
 {
     const int width = m_width + 2 * stageMargin;
     m_layout->activate();
-    const int height = m_layout->hasHeightForWidth() ? m_layout->totalHeightForWidth(width)
-                                                     : m_layout->totalSizeHint().height();
+    const int height
+        = m_layout->hasHeightForWidth() ? m_layout->totalHeightForWidth(width) : m_layout->totalSizeHint().height();
     m_ground->setFixedSize(width, height);
     m_ground->show();
     // No control shows a focus ring in the pictures.
@@ -82,8 +82,8 @@ QString installPeer(const TempHome& home, TruneSuiteApp app, const QString& outp
     BundleMaker::makeAppBundle(bundle, {.info = QVariantMap{{u"CFBundleExecutable"_s, rawValue(app)}}});
     const QString executable = bundle + u"/Contents/MacOS/"_s + rawValue(app);
     BundleMaker::writeFile(executable,
-        "#!/bin/sh\nexec '" + QFile::encodeName(SuitePeer::program()) + "' serve " + rawValue(app).toUtf8()
-            + " --out '" + QFile::encodeName(output) + "'\n");
+        "#!/bin/sh\nexec '" + QFile::encodeName(SuitePeer::program()) + "' serve " + rawValue(app).toUtf8() + " --out '"
+            + QFile::encodeName(output) + "'\n");
     QFile::setPermissions(executable, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return bundle;
 }

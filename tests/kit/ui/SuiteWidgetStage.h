@@ -22,8 +22,7 @@ public:
     SuiteStage& operator=(const SuiteStage&) = delete;
 
     // The stage takes `widget`.
-    template <typename W>
-    W* add(W* widget)
+    template <typename W> W* add(W* widget)
     {
         addWidget(widget);
         return widget;

@@ -52,8 +52,7 @@ LumbraOffloadLiveProgress completedRun()
     return run;
 }
 
-template <typename W>
-W* part(const QWidget& banner, const QString& name)
+template <typename W> W* part(const QWidget& banner, const QString& name)
 {
     auto* found = banner.findChild<W*>(name);
     EXPECT_NE(found, nullptr) << name.toStdString();
@@ -187,13 +186,17 @@ TEST_F(OffloadBannerTest, PressureRecoloursTheRunUnlessItIsDone)
     critical.stepIndex = 3;
     critical.fractionCompleted = 0.71;
     SuiteStage stage(760);
-    auto* banner = stage.add(new TruneOffloadProgressBanner(critical, TruneLanguage::en, false, [] {}, nullptr));
+    auto* banner = stage.add(new TruneOffloadProgressBanner(
+        critical, TruneLanguage::en, false, [] {}, nullptr));
     stage.shoot(u"suite-offload-banner-critical-en"_s);
-    EXPECT_EQ(part<QLabel>(*banner, u"offloadPercent"_s)->palette().color(QPalette::WindowText),
-        TruneGlassTokens::danger());
-    EXPECT_EQ(part<TruneCapsuleBadge>(*banner, u"offloadStepBadge"_s)->capsuleStyle().content, TruneGlassTokens::danger());
-    EXPECT_EQ(part<TruneCapsuleBadge>(*banner, u"offloadStepPill3"_s)->capsuleStyle().content, TruneGlassTokens::danger());
-    EXPECT_EQ(part<TruneCapsuleBadge>(*banner, u"offloadStepPill1"_s)->capsuleStyle().content, TruneGlassTokens::success());
+    EXPECT_EQ(
+        part<QLabel>(*banner, u"offloadPercent"_s)->palette().color(QPalette::WindowText), TruneGlassTokens::danger());
+    EXPECT_EQ(
+        part<TruneCapsuleBadge>(*banner, u"offloadStepBadge"_s)->capsuleStyle().content, TruneGlassTokens::danger());
+    EXPECT_EQ(
+        part<TruneCapsuleBadge>(*banner, u"offloadStepPill3"_s)->capsuleStyle().content, TruneGlassTokens::danger());
+    EXPECT_EQ(
+        part<TruneCapsuleBadge>(*banner, u"offloadStepPill1"_s)->capsuleStyle().content, TruneGlassTokens::success());
 }
 
 // Fractions straight from a live file: whatever they hold, the percentage stays within 0...100
@@ -261,7 +264,8 @@ TEST_F(OffloadBannerTest, CompactDropsThePillsAndLetsTheDetailWrapOnce)
     for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr}) {
         SCOPED_TRACE(language.rawValue().toStdString());
         SuiteStage stage(340);
-        auto* banner = stage.add(new TruneOffloadProgressBanner(runningRun(), language, true, [] {}, nullptr));
+        auto* banner = stage.add(new TruneOffloadProgressBanner(
+            runningRun(), language, true, [] {}, nullptr));
         stage.shoot(u"suite-offload-banner-compact-"_s + language.rawValue());
         EXPECT_EQ(banner->findChild<QWidget*>(u"offloadPills"_s), nullptr);
         const QWidget* detail = banner->findChild<QWidget*>(u"offloadDetail"_s);
@@ -271,7 +275,8 @@ TEST_F(OffloadBannerTest, CompactDropsThePillsAndLetsTheDetailWrapOnce)
         EXPECT_LE(detail->height(), std::ceil(2 * oneLine));
     }
     SuiteStage wide(760);
-    auto* banner = wide.add(new TruneOffloadProgressBanner(runningRun(), TruneLanguage::tr, false, [] {}, nullptr));
+    auto* banner = wide.add(new TruneOffloadProgressBanner(
+        runningRun(), TruneLanguage::tr, false, [] {}, nullptr));
     wide.shoot(u"suite-offload-banner-running-tr"_s);
     const QWidget* detail = banner->findChild<QWidget*>(u"offloadDetail"_s);
     EXPECT_LE(detail->height(), std::ceil(QFontMetricsF(detail->font()).lineSpacing()));

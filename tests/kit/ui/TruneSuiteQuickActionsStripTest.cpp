@@ -168,8 +168,8 @@ TEST_F(QuickActionsStripTest, CountsComeFromTheFrozenAppsAndTheProblematicProces
 TEST_F(QuickActionsStripTest, WithNothingToOfferTheStripTakesNoRoom)
 {
     SuiteStage stage(900);
-    auto* empty = stage.add(new TruneSuiteQuickActionsStrip(App::vantor, std::nullopt, std::nullopt,
-        TruneLanguage::en, false, [](const QString&) {}));
+    auto* empty = stage.add(new TruneSuiteQuickActionsStrip(
+        App::vantor, std::nullopt, std::nullopt, TruneLanguage::en, false, [](const QString&) {}));
     stage.show();
     EXPECT_TRUE(empty->shownChips().empty());
     EXPECT_EQ(empty->height(), 0);

@@ -54,8 +54,7 @@ TruneVirtualMemorySummary expanded()
     return summary;
 }
 
-template <typename W>
-W* part(const QWidget& card, const QString& name)
+template <typename W> W* part(const QWidget& card, const QString& name)
 {
     auto* found = card.findChild<W*>(name);
     EXPECT_NE(found, nullptr) << name.toStdString();
@@ -122,8 +121,7 @@ TEST_F(VirtualMemoryWidgetsTest, ThePillTitleNamesWhatIsActive)
     pooled.swapUsedBytes = 1'000'000'000;
     EXPECT_EQ(TruneVirtualMemoryHeaderPill::title(idle(), TruneLanguage::en), u"VM ON"_s);
     EXPECT_EQ(TruneVirtualMemoryHeaderPill::title(idle(), TruneLanguage::tr), u"Sanal Bellek ON"_s);
-    EXPECT_EQ(
-        TruneVirtualMemoryHeaderPill::title(pooled, TruneLanguage::en), u"VM: Pool 2.00 GB + Swap 1.00 GB"_s);
+    EXPECT_EQ(TruneVirtualMemoryHeaderPill::title(pooled, TruneLanguage::en), u"VM: Pool 2.00 GB + Swap 1.00 GB"_s);
     EXPECT_EQ(TruneVirtualMemoryHeaderPill::symbolName(pooled), u"externaldrive.badge.timemachine"_s);
     EXPECT_EQ(TruneVirtualMemoryHeaderPill::symbolName(idle()), u"memorychip"_s);
 
@@ -158,11 +156,13 @@ TEST_F(VirtualMemoryWidgetsTest, ACardOfNothingIsOnStandby)
         SCOPED_TRACE(language.rawValue().toStdString());
         const bool tr = language == TruneLanguage::tr;
         SuiteStage stage(700);
-        auto* card = stage.add(new TruneVirtualMemoryGaugeCard(idle(), language, hostAccent, TruneSuiteApp::vantor, nullptr));
+        auto* card
+            = stage.add(new TruneVirtualMemoryGaugeCard(idle(), language, hostAccent, TruneSuiteApp::vantor, nullptr));
         stage.shoot(u"suite-vm-card-standby-"_s + language.rawValue());
 
         EXPECT_EQ(part<TruneCapsuleBadge>(*card, u"vmCardStatus"_s)->text(), tr ? u"HAZIR"_s : u"STANDBY"_s);
-        EXPECT_EQ(part<TruneCapsuleBadge>(*card, u"vmCardStatus"_s)->capsuleStyle().content, TruneGlassTokens::success());
+        EXPECT_EQ(
+            part<TruneCapsuleBadge>(*card, u"vmCardStatus"_s)->capsuleStyle().content, TruneGlassTokens::success());
         EXPECT_FALSE(shown(*card, u"vmCardLumbraLive"_s));
         EXPECT_FALSE(shown(*card, u"vmCardEffective"_s));
         EXPECT_FALSE(shown(*card, u"vmCardActions"_s)); // Lumbra is not installed
@@ -191,7 +191,8 @@ TEST_F(VirtualMemoryWidgetsTest, AnActiveCardShowsEveryFigure)
         SCOPED_TRACE(language.rawValue().toStdString());
         const bool tr = language == TruneLanguage::tr;
         SuiteStage stage(700);
-        auto* card = stage.add(new TruneVirtualMemoryGaugeCard(expanded(), language, hostAccent, TruneSuiteApp::vantor, nullptr));
+        auto* card = stage.add(
+            new TruneVirtualMemoryGaugeCard(expanded(), language, hostAccent, TruneSuiteApp::vantor, nullptr));
         stage.shoot(u"suite-vm-card-active-"_s + language.rawValue());
 
         EXPECT_EQ(part<TruneCapsuleBadge>(*card, u"vmCardStatus"_s)->text(), tr ? u"AÇIK"_s : u"ACTIVE"_s);
@@ -234,7 +235,8 @@ TEST_F(VirtualMemoryWidgetsTest, ANarrowCardPutsTheButtonsBelowTheTitle)
 {
     installStandIn(home, TruneSuiteApp::lumbra);
     SuiteStage stage(380);
-    auto* card = stage.add(new TruneVirtualMemoryGaugeCard(expanded(), TruneLanguage::tr, hostAccent, TruneSuiteApp::vantor, nullptr));
+    auto* card = stage.add(
+        new TruneVirtualMemoryGaugeCard(expanded(), TruneLanguage::tr, hostAccent, TruneSuiteApp::vantor, nullptr));
     stage.shoot(u"suite-vm-card-narrow-tr"_s);
     const QWidget* title = part<QWidget>(*card, u"vmCardTitle"_s);
     const QWidget* actions = part<QWidget>(*card, u"vmCardActions"_s);
@@ -331,8 +333,8 @@ TEST_F(VirtualMemoryWidgetsTest, AFailedCardCommandStaysSilent)
 {
     installStandIn(home, TruneSuiteApp::lumbra); // installed, but its executable cannot run
     int toasts = 0;
-    TruneVirtualMemoryGaugeCard card(expanded(), TruneLanguage::en, hostAccent, TruneSuiteApp::vantor,
-        [&](const QString&) { ++toasts; });
+    TruneVirtualMemoryGaugeCard card(
+        expanded(), TruneLanguage::en, hostAccent, TruneSuiteApp::vantor, [&](const QString&) { ++toasts; });
     card.setCommandBus(TruneSuiteCommandBus());
     card.resize(700, card.sizeHint().height());
     QTest::mouseClick(part<QAbstractButton>(card, u"vmCardSmartOffload"_s), Qt::LeftButton);
