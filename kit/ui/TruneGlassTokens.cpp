@@ -19,6 +19,13 @@ QColor truneColor(quint32 hex, double opacity)
     return color;
 }
 
+QColor truneColor(const QColor& color, double opacity)
+{
+    QColor faded = color;
+    faded.setAlphaF(static_cast<float>(color.alphaF() * std::fmax(0.0, std::fmin(opacity, 1.0))));
+    return faded;
+}
+
 namespace TruneGlassTokens {
 
 #define TRUNE_GLASS_TOKEN(name, value) \

@@ -5,6 +5,8 @@
 // An sRGB colour from a packed 0xRRGGBB value (bits 24-31 are ignored) at the given opacity.
 // QColor cannot hold an opacity outside 0...1, so one outside is clamped.
 QColor truneColor(quint32 hex, double opacity = 1.0);
+// `color` with its opacity multiplied by `opacity` (held within 0...1).
+QColor truneColor(const QColor& color, double opacity);
 
 // Colours of the kit's glass design system, drawn over a palette's ground. Each token is created
 // once, on first use, and may be read from any thread.

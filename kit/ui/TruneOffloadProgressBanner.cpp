@@ -57,12 +57,6 @@ const BannerMetrics& metricsFor(bool compact)
     return compact ? compactMetrics : wideMetrics;
 }
 
-QColor withOpacity(QColor color, double opacity)
-{
-    color.setAlphaF(static_cast<float>(opacity));
-    return color;
-}
-
 void setTextColor(QWidget& widget, const QColor& color)
 {
     QPalette palette = widget.palette();
@@ -114,7 +108,7 @@ protected:
         QPainter painter(this);
         TruneProgressTrack::paint(painter, QRectF(rect()), m_fraction,
             {.track = truneColor(0xFFFFFF, 0.1),
-                .fillLeading = withOpacity(m_accent, 0.75),
+                .fillLeading = truneColor(m_accent, 0.75),
                 .fillTrailing = m_accent,
                 .minimumFill = trackMinimumFill});
     }
@@ -252,7 +246,7 @@ TruneCapsuleStyle pillStyle(TruneOffloadProgressBanner::StepState state, const Q
     const double fill = state == State::active ? 0.22 : state == State::done ? 0.14 : 0.06;
     return {.font = truneFont(9.5, state == State::pending ? QFont::Normal : QFont::DemiBold),
         .content = tint,
-        .fill = withOpacity(tint, fill),
+        .fill = truneColor(tint, fill),
         .horizontalPadding = 7,
         .verticalPadding = 3,
         .spacing = 4};
@@ -458,7 +452,7 @@ void TruneOffloadProgressBanner::syncHeader(const QColor& accent)
 
     m_stepBadge->setCapsuleStyle({.font = truneFont(metrics.badgeFont, QFont::Bold, TruneFontDesign::monospaced),
         .content = accent,
-        .fill = withOpacity(accent, 0.24),
+        .fill = truneColor(accent, 0.24),
         .horizontalPadding = 6,
         .verticalPadding = 2});
     m_stepBadge->setText(stepText(m_progress, m_language));
@@ -500,6 +494,6 @@ void TruneOffloadProgressBanner::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QColor accent = accentColor(m_progress);
-    TruneGlassShapes::paintGlassShape(painter, QRectF(rect()), metricsFor(m_compact).cornerRadius,
-        withOpacity(accent, 0.12), withOpacity(accent, 0.4));
+    TruneGlassShapes::paintGlassShape(
+        painter, QRectF(rect()), metricsFor(m_compact).cornerRadius, truneColor(accent, 0.12), truneColor(accent, 0.4));
 }

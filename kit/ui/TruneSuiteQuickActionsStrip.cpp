@@ -24,12 +24,6 @@ namespace {
 
 using Chip = TruneSuiteQuickActionsStrip::Chip;
 
-QColor withOpacity(QColor color, double opacity)
-{
-    color.setAlphaF(static_cast<float>(opacity));
-    return color;
-}
-
 QString withCount(const QString& title, qint64 count)
 {
     return title + u" ("_s + truneDecimal(count) + u')';
@@ -39,8 +33,8 @@ TruneCapsuleStyle chipStyle(const Chip& chip, bool compact)
 {
     return {.font = truneFont(compact ? 10 : 11, QFont::DemiBold),
         .content = chip.emphasized ? QColor(Qt::white) : chip.tint,
-        .fill = withOpacity(chip.tint, chip.emphasized ? 0.3 : 0.14),
-        .border = withOpacity(chip.tint, chip.emphasized ? 0.65 : 0.32),
+        .fill = truneColor(chip.tint, chip.emphasized ? 0.3 : 0.14),
+        .border = truneColor(chip.tint, chip.emphasized ? 0.65 : 0.32),
         .horizontalPadding = compact ? 8.0 : 10.0,
         .verticalPadding = compact ? 4.0 : 5.0,
         .spacing = 5,

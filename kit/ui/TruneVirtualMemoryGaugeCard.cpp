@@ -65,12 +65,6 @@ Action actionFor(TruneSuiteCommandKind kind)
     }
 }
 
-QColor withOpacity(QColor color, double opacity)
-{
-    color.setAlphaF(static_cast<float>(opacity));
-    return color;
-}
-
 // Halves away from zero, of a percentage held within 0...100.
 QString wholePercent(double percent)
 {
@@ -206,7 +200,7 @@ void TruneVirtualMemoryGauge::paintEvent(QPaintEvent*)
     TruneProgressTrack::paint(painter, trackRect(), m_fraction,
         {.track = truneColor(0xFFFFFF, 0.08),
             .fillLeading = m_tint,
-            .fillTrailing = withOpacity(m_tint, 0.55),
+            .fillTrailing = truneColor(m_tint, 0.55),
             .minimumFill = gaugeMinimumFill});
 }
 
@@ -345,7 +339,7 @@ QWidget* TruneVirtualMemoryGaugeCard::buildHeader()
     m_status->setObjectName(u"vmCardStatus"_s);
     // The same in every language.
     m_lumbraLive = new TruneCapsuleBadge(badgeStyle(truneFont(9.5, QFont::DemiBold), TruneGlassTokens::success(),
-                                             withOpacity(TruneGlassTokens::success(), 0.18), 6),
+                                             truneColor(TruneGlassTokens::success(), 0.18), 6),
         {}, u"Lumbra Live"_s);
     m_lumbraLive->setObjectName(u"vmCardLumbraLive"_s);
     m_effective = new TruneCapsuleBadge(badgeStyle(truneFont(9.5, QFont::DemiBold, TruneFontDesign::monospaced),
@@ -443,7 +437,7 @@ void TruneVirtualMemoryGaugeCard::syncBadges(const QColor& statusTint)
 
     const bool vmActive = m_summary.isAnyVirtualMemoryActive();
     m_status->setCapsuleStyle(badgeStyle(
-        truneFont(9.5, QFont::Bold, TruneFontDesign::monospaced), statusTint, withOpacity(statusTint, 0.22), 7));
+        truneFont(9.5, QFont::Bold, TruneFontDesign::monospaced), statusTint, truneColor(statusTint, 0.22), 7));
     m_status->setText(
         vmActive ? truneText(u"ACTIVE"_s, u"AÇIK"_s, m_language) : truneText(u"STANDBY"_s, u"HAZIR"_s, m_language));
 

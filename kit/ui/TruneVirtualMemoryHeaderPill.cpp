@@ -39,12 +39,6 @@ qreal symbolSide()
     return std::round(QFontMetricsF(symbolFont()).ascent());
 }
 
-QColor withOpacity(QColor color, double opacity)
-{
-    color.setAlphaF(static_cast<float>(opacity));
-    return color;
-}
-
 } // namespace
 
 TruneVirtualMemoryHeaderPill::TruneVirtualMemoryHeaderPill(
@@ -134,8 +128,8 @@ void TruneVirtualMemoryHeaderPill::paintEvent(QPaintEvent*)
         painter.setOpacity(0.78);
     const QRectF bounds(rect());
     const QColor color = tint(m_summary);
-    TruneGlassShapes::paintGlassShape(painter, bounds, TruneGlassShapes::capsuleRadius, withOpacity(color, fillOpacity),
-        withOpacity(color, borderOpacity));
+    TruneGlassShapes::paintGlassShape(painter, bounds, TruneGlassShapes::capsuleRadius, truneColor(color, fillOpacity),
+        truneColor(color, borderOpacity));
 
     const qreal centreY = bounds.center().y();
     qreal left = bounds.left() + horizontalPadding;

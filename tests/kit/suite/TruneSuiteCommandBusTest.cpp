@@ -265,26 +265,27 @@ TEST_F(TruneSuiteCommandBusTest, SendErrorsNameTheTargetInBothLanguages)
 }
 
 // A sender without a session bus still finds a target running under its name, and leaves the
-// command in its slot, but says it could not ring it.
+// command in its slot, but says it could not ring it. The stand-in takes a name that no other
+// test runs a process under, since every test of this user sees it.
 TEST_F(TruneSuiteCommandBusTest, ASenderWithoutASessionBusSaysSo)
 {
-    const QString standIn = home.filePath(u"bin/Lumbra"_s);
+    const QString standIn = home.filePath(u"bin/Memsweep"_s);
     QDir().mkpath(QFileInfo(standIn).path());
     ASSERT_TRUE(QFile::link(u"/bin/sleep"_s, standIn));
-    QProcess lumbra;
-    lumbra.start(standIn, {u"60"_s});
-    ASSERT_TRUE(lumbra.waitForStarted());
+    QProcess memsweep;
+    memsweep.start(standIn, {u"60"_s});
+    ASSERT_TRUE(memsweep.waitForStarted());
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + home.filePath(u"no-bus"_s));
-    SuitePeer sender({u"send"_s, u"Vantor"_s, u"Lumbra"_s, u"lumbraThawAll"_s}, environment);
+    SuitePeer sender({u"send"_s, u"Vantor"_s, u"Memsweep"_s, u"lumbraThawAll"_s}, environment);
     const auto sent = sender.waitForEvent(u"sent"_s);
-    lumbra.kill();
-    lumbra.waitForFinished();
+    memsweep.kill();
+    memsweep.waitForFinished();
     ASSERT_TRUE(sent.has_value());
     EXPECT_FALSE(sent->value(u"result"_s).toBool());
     EXPECT_EQ(sent->value(u"why"_s).toString(),
-        (TruneSuiteSendError{TruneSuiteSendError::Kind::noNotificationBus, TruneSuiteApp::lumbra}.description(
+        (TruneSuiteSendError{TruneSuiteSendError::Kind::noNotificationBus, TruneSuiteApp::memsweep}.description(
             TruneLanguage::en)));
-    EXPECT_TRUE(QFileInfo::exists(bus.commandFilePath(TruneSuiteApp::lumbra)));
+    EXPECT_TRUE(QFileInfo::exists(bus.commandFilePath(TruneSuiteApp::memsweep)));
 }

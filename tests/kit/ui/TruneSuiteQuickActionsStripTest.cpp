@@ -75,11 +75,12 @@ class QuickActionsStripTest : public ::testing::Test {
 protected:
     void TearDown() override { TruneSuiteCommandDelivery::waitForDone(10000); }
 
-    // A strip that sends from Vantor through the bus of this test's home, collecting its toasts.
-    std::unique_ptr<TruneSuiteQuickActionsStrip> strip(TruneLanguage language = TruneLanguage::en)
+    // A strip that sends from `host` through the bus of this test's home, collecting its toasts.
+    std::unique_ptr<TruneSuiteQuickActionsStrip> strip(
+        TruneLanguage language = TruneLanguage::en, App host = App::vantor)
     {
-        auto made = std::make_unique<TruneSuiteQuickActionsStrip>(App::vantor, frozenApps(3), haltrix(2, 5), language,
-            false, [this](const QString& toast) { toasts.append(toast); });
+        auto made = std::make_unique<TruneSuiteQuickActionsStrip>(host, frozenApps(3), haltrix(2, 5), language, false,
+            [this](const QString& toast) { toasts.append(toast); });
         made->setCommandBus(TruneSuiteCommandBus());
         made->resize(1200, made->sizeHint().height());
         return made;
@@ -250,19 +251,21 @@ TEST_F(QuickActionsStripTest, AnInstalledStoppedSiblingIsStartedAndPicksTheComma
 
 TEST_F(QuickActionsStripTest, AFailedChipSaysWhyInTheStripsLanguage)
 {
-    const QString lumbraBundle = installStandIn(home, App::lumbra);
+    // Apps that no test runs a process of: a process of that name anywhere of this user would
+    // count as the app running.
+    const QString vantorBundle = installStandIn(home, App::vantor);
     installStandIn(home, App::haltrix);
-    const auto english = strip(TruneLanguage::en);
-    const auto turkish = strip(TruneLanguage::tr);
+    const auto english = strip(TruneLanguage::en, App::dovel);
+    const auto turkish = strip(TruneLanguage::tr, App::dovel);
 
     // Removed after the strip was built.
-    ASSERT_TRUE(QDir(lumbraBundle).removeRecursively());
-    QTest::mouseClick(chipButton(*english, Kind::lumbraSmartOffload), Qt::LeftButton);
+    ASSERT_TRUE(QDir(vantorBundle).removeRecursively());
+    QTest::mouseClick(chipButton(*english, Kind::vantorToggleHUD), Qt::LeftButton);
     ASSERT_TRUE(waitForToasts(1));
-    EXPECT_EQ(toasts.at(0), u"Lumbra is not installed"_s);
-    QTest::mouseClick(chipButton(*turkish, Kind::lumbraSmartOffload), Qt::LeftButton);
+    EXPECT_EQ(toasts.at(0), u"Vantor is not installed"_s);
+    QTest::mouseClick(chipButton(*turkish, Kind::vantorToggleHUD), Qt::LeftButton);
     ASSERT_TRUE(waitForToasts(2));
-    EXPECT_EQ(toasts.at(1), u"Lumbra kurulu değil"_s);
+    EXPECT_EQ(toasts.at(1), u"Vantor kurulu değil"_s);
 
     // Installed, but its executable cannot run: the command waits, the start failed.
     QTest::mouseClick(chipButton(*english, Kind::haltrixToggleQuickHUD), Qt::LeftButton);
