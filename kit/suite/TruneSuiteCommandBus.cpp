@@ -82,11 +82,19 @@ QString TruneSuiteCommandBus::commandFilePath(TruneSuiteApp app) const
 bool TruneSuiteCommandBus::send(
     TruneSuiteCommandKind kind, TruneSuiteApp from, TruneSuiteApp to, const TruneSuiteSendOptions& options) const
 {
+    return deliver(kind, from, to, options).has_value();
+}
+
+std::expected<void, TruneSuiteSendError> TruneSuiteCommandBus::deliver(
+    TruneSuiteCommandKind kind, TruneSuiteApp from, TruneSuiteApp to, const TruneSuiteSendOptions& options) const
+{
+    using Kind = TruneSuiteSendError::Kind;
+    const auto failure = [to](Kind why) { return std::unexpected(TruneSuiteSendError{why, to}); };
     if (options.targetPID && *options.targetPID < 2)
-        return false;
+        return failure(Kind::invalidTargetPID);
     const bool running = TruneSuiteCatalog::isRunning(to);
     if (!running && !(options.launchIfNeeded && TruneSuiteCatalog::isInstalled(to)))
-        return false;
+        return failure(Kind::notInstalled);
 
     TruneSuiteCommandEnvelope envelope;
     envelope.id = QUuid::createUuid();
@@ -98,17 +106,24 @@ bool TruneSuiteCommandBus::send(
     envelope.targetName = options.targetName;
     envelope.payload = options.payload;
     if (!enqueue(envelope))
-        return false;
+        return failure(Kind::couldNotWrite);
 
     if (running) {
         const bool rung = TruneDistributedNotificationCenter::post(notificationName(to));
         if (options.bringToFront)
             TruneSuiteCatalog::launch(to);
-        return rung;
+        if (!rung)
+            return failure(Kind::noNotificationBus);
+        return {};
     }
-    // The started app finds the waiting command when it begins listening.
+    // The started app finds the waiting command when it begins listening. A bundle removed since
+    // the check above cannot be started either.
     const auto installed = TruneSuiteCatalog::installedURL(to);
-    return installed && TruneApplicationLauncher::launch(*installed, {.activates = options.bringToFront});
+    if (!installed)
+        return failure(Kind::notInstalled);
+    if (!TruneApplicationLauncher::launch(*installed, {.activates = options.bringToFront}))
+        return failure(Kind::couldNotLaunch);
+    return {};
 }
 
 bool TruneSuiteCommandBus::enqueue(const TruneSuiteCommandEnvelope& envelope) const

@@ -4,10 +4,12 @@
 #include "kit/suite/TruneSuiteApp.h"
 #include "kit/suite/TruneSuiteCommandEnvelope.h"
 #include "kit/suite/TruneSuiteCommandKind.h"
+#include "kit/suite/TruneSuiteSendError.h"
 
 #include <QDateTime>
 #include <QString>
 
+#include <expected>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -45,6 +47,9 @@ public:
     // installed; false also when the slot cannot be written, no notification bus is reachable
     // or the target cannot be started.
     bool send(
+        TruneSuiteCommandKind kind, TruneSuiteApp from, TruneSuiteApp to, const TruneSuiteSendOptions& options) const;
+    // The same delivery, saying why it failed.
+    std::expected<void, TruneSuiteSendError> deliver(
         TruneSuiteCommandKind kind, TruneSuiteApp from, TruneSuiteApp to, const TruneSuiteSendOptions& options) const;
 
     // Stores a ready envelope in its target's slot, without ringing or launching.

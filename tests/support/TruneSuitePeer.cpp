@@ -15,7 +15,8 @@
 //   hover <mini|studio|none>
 //       Posts the Stillo dock-hover notice.
 //   send <From> <To> <kind> [--launch] [--front] [--pid N] [--out FILE]
-//       Sends a command and prints {"event":"sent","result":true|false}.
+//       Sends a command and prints {"event":"sent","result":true|false}, with "why" (the English
+//       description) when it failed.
 
 #include "kit/suite/TruneSuiteCommandBus.h"
 #include "kit/suite/TruneSuiteTelemetryBus.h"
@@ -144,8 +145,11 @@ int send(const QStringList& arguments)
     options.bringToFront = arguments.contains(u"--front"_s);
     if (const qsizetype at = arguments.indexOf(u"--pid"_s); at >= 0)
         options.targetPID = arguments.value(at + 1).toInt();
-    const bool result = TruneSuiteCommandBus().send(*kind, *from, *to, options);
-    print({{u"event"_s, u"sent"_s}, {u"result"_s, result}});
+    const auto outcome = TruneSuiteCommandBus().deliver(*kind, *from, *to, options);
+    QJsonObject line{{u"event"_s, u"sent"_s}, {u"result"_s, outcome.has_value()}};
+    if (!outcome)
+        line.insert(u"why"_s, outcome.error().description(TruneLanguage::en));
+    print(line);
     return 0;
 }
 

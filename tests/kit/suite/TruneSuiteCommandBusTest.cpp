@@ -9,6 +9,7 @@
 #include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <chrono>
 #include <future>
@@ -210,4 +211,81 @@ TEST_F(TruneSuiteCommandBusTest, HostileSlotsAreAnsweredAtOnceAndNeverFollowed)
         EXPECT_FALSE(QFileInfo(slot).exists() || QFileInfo(slot).isSymLink());
     }
     EXPECT_TRUE(QFileInfo::exists(elsewhere));
+}
+
+TEST_F(TruneSuiteCommandBusTest, DeliverSaysWhyACommandDidNotGoThrough)
+{
+    using Kind = TruneSuiteSendError::Kind;
+    const auto why = [&](TruneSuiteApp to, const TruneSuiteSendOptions& options) -> std::optional<Kind> {
+        const auto outcome = bus.deliver(TruneSuiteCommandKind::lumbraThawAll, TruneSuiteApp::vantor, to, options);
+        if (outcome)
+            return std::nullopt;
+        EXPECT_EQ(outcome.error().target, to);
+        return outcome.error().kind;
+    };
+    EXPECT_EQ(why(TruneSuiteApp::lumbra, {.launchIfNeeded = true}), Kind::notInstalled);
+
+    // Installed, but its executable cannot run: the command waits in the slot all the same.
+    BundleMaker::makeAppBundle(home.filePath(u"Applications/Lumbra.app"_s), {.executableName = u"Lumbra"_s});
+    EXPECT_EQ(why(TruneSuiteApp::lumbra, {}), Kind::notInstalled);
+    EXPECT_EQ(why(TruneSuiteApp::lumbra, {.launchIfNeeded = true}), Kind::couldNotLaunch);
+    EXPECT_TRUE(QFileInfo::exists(bus.commandFilePath(TruneSuiteApp::lumbra)));
+
+    const RunningOnTheBus lumbra(TruneSuiteApp::lumbra);
+    EXPECT_EQ(why(TruneSuiteApp::lumbra, {.targetPID = 1}), Kind::invalidTargetPID);
+    EXPECT_EQ(why(TruneSuiteApp::lumbra, {}), std::nullopt);
+    ASSERT_TRUE(QDir(bus.commandsDirectory()).removeRecursively());
+    BundleMaker::writeFile(bus.commandsDirectory(), "a file where the folder belongs");
+    EXPECT_EQ(why(TruneSuiteApp::lumbra, {}), Kind::couldNotWrite);
+}
+
+TEST_F(TruneSuiteCommandBusTest, SendErrorsNameTheTargetInBothLanguages)
+{
+    using Kind = TruneSuiteSendError::Kind;
+    struct Case {
+        Kind kind;
+        QString en;
+        QString tr;
+    };
+    const std::vector<Case> cases = {
+        {Kind::notInstalled, u"Haltrix is not installed"_s, u"Haltrix kurulu değil"_s},
+        {Kind::couldNotWrite, u"The command for Haltrix could not be written"_s,
+            u"Haltrix için komut dosyası yazılamadı"_s},
+        {Kind::noNotificationBus, u"Haltrix could not be reached: no session bus is available"_s,
+            u"Haltrix uygulamasına ulaşılamadı: oturum veri yolu yok"_s},
+        {Kind::couldNotLaunch, u"Haltrix could not be started"_s, u"Haltrix başlatılamadı"_s},
+        {Kind::invalidTargetPID, u"The command for Haltrix names no valid process"_s,
+            u"Haltrix için gönderilen komut geçerli bir işlem belirtmiyor"_s},
+    };
+    for (const Case& c : cases) {
+        const TruneSuiteSendError error{c.kind, TruneSuiteApp::haltrix};
+        EXPECT_EQ(error.description(TruneLanguage::en), c.en);
+        EXPECT_EQ(error.description(TruneLanguage::tr), c.tr);
+    }
+}
+
+// A sender without a session bus still finds a target running under its name, and leaves the
+// command in its slot, but says it could not ring it. The stand-in takes a name that no other
+// test runs a process under, since every test of this user sees it.
+TEST_F(TruneSuiteCommandBusTest, ASenderWithoutASessionBusSaysSo)
+{
+    const QString standIn = home.filePath(u"bin/Memsweep"_s);
+    QDir().mkpath(QFileInfo(standIn).path());
+    ASSERT_TRUE(QFile::link(u"/bin/sleep"_s, standIn));
+    QProcess memsweep;
+    memsweep.start(standIn, {u"60"_s});
+    ASSERT_TRUE(memsweep.waitForStarted());
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + home.filePath(u"no-bus"_s));
+    SuitePeer sender({u"send"_s, u"Vantor"_s, u"Memsweep"_s, u"lumbraThawAll"_s}, environment);
+    const auto sent = sender.waitForEvent(u"sent"_s);
+    memsweep.kill();
+    memsweep.waitForFinished();
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_FALSE(sent->value(u"result"_s).toBool());
+    EXPECT_EQ(sent->value(u"why"_s).toString(),
+        (TruneSuiteSendError{TruneSuiteSendError::Kind::noNotificationBus, TruneSuiteApp::memsweep}.description(
+            TruneLanguage::en)));
+    EXPECT_TRUE(QFileInfo::exists(bus.commandFilePath(TruneSuiteApp::memsweep)));
 }
