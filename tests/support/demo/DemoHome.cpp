@@ -114,13 +114,13 @@ QByteArray appcast(const QString& appName, const QString& version, const QString
         .toUtf8();
 }
 
-LoopbackHttpServer::Response feedResponse(const SampleApp& app)
+LoopbackHttpServer::Response feedResponse(const SampleApp& app, bool slowFeed)
 {
     const bool newer = app.feed == Feed::newer || app.feed == Feed::newerAfterDelay;
     LoopbackHttpServer::Response response = LoopbackHttpServer::Response::ok(
         appcast(app.name, newer ? app.feedVersion : app.version, newer ? app.feedBuild : app.build));
     response.headers = {{"Content-Type", "application/rss+xml"}};
-    if (app.feed == Feed::newerAfterDelay)
+    if (app.feed == Feed::newerAfterDelay && slowFeed)
         response.delayMs = 6000; // long enough to watch "Check Updates" at work
     return response;
 }
@@ -225,7 +225,7 @@ std::vector<UpdateLogEntry> sampleHistory()
 
 DemoHome::DemoHome(const Options& options) : m_feeds(std::make_unique<LoopbackHttpServer>())
 {
-    makeSampleApps();
+    makeSampleApps(options.slowFeed);
     makeFillerApps(options.fillerBundles);
 
     std::vector<DemoBrew::CaskApp> caskApps;
@@ -243,6 +243,11 @@ DemoHome::DemoHome(const Options& options) : m_feeds(std::make_unique<LoopbackHt
 
 DemoHome::~DemoHome() = default;
 
+int DemoHome::sampleAppCount()
+{
+    return int(sampleApps().size());
+}
+
 QString DemoHome::applications() const
 {
     return m_home.filePath(u"Applications"_s);
@@ -253,13 +258,13 @@ QString DemoHome::library() const
     return m_home.filePath(u"Library"_s);
 }
 
-void DemoHome::makeSampleApps()
+void DemoHome::makeSampleApps(bool slowFeed)
 {
     for (const SampleApp& app : sampleApps()) {
         std::optional<QString> feedUrl;
         if (app.feed != Feed::none) {
             feedUrl = m_feeds->url(feedPath(app));
-            m_feeds->setResponse(feedPath(app), feedResponse(app));
+            m_feeds->setResponse(feedPath(app), feedResponse(app, slowFeed));
         }
         const QString bundle = makeAppBundle(applications() + u'/' + app.name + u".app"_s,
             {.info = infoOf(app, app.version, feedUrl), .executableName = QString(app.name).remove(u' '),

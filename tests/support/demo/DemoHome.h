@@ -26,9 +26,14 @@ public:
         int fillerBundles = 0;
         // Seconds between the lines that the stand-in brew prints while it works.
         double brewLinePause = 0.35;
+        // One feed answers only after six seconds, to show "Check Updates" at work; off for
+        // measurements.
+        bool slowFeed = true;
     };
 
     static constexpr auto lateTrashedAppName = "Snapframe";
+    // The sample apps every demo home holds, filler bundles not counted.
+    static int sampleAppCount();
 
     explicit DemoHome(const Options& options);
     DemoHome() : DemoHome(Options{}) {}
@@ -53,7 +58,7 @@ public:
     bool trashLateApp() const;
 
 private:
-    void makeSampleApps();
+    void makeSampleApps(bool slowFeed);
     void makeFillerApps(int count);
     void makeHistoryAndSettings() const;
 
