@@ -100,8 +100,9 @@ int main(int argc, char* argv[])
     QCoreApplication application(argc, argv);
     const std::optional<Options> options = parseOptions(application);
     if (!options) {
-        std::fprintf(stderr, "usage: bench_first_paint [--runs N] [--bundles N] [--timeout-ms N] [--program PATH] "
-                             "[--title TEXT] [--bare PATH] [-- PROGRAM-ARGUMENT...]\n");
+        std::fprintf(stderr,
+            "usage: bench_first_paint [--runs N] [--bundles N] [--timeout-ms N] [--program PATH] "
+            "[--title TEXT] [--bare PATH] [-- PROGRAM-ARGUMENT...]\n");
         return 2;
     }
     const PrivateXServer server({.screen = "1920x1080x24", .blackRoot = true});
@@ -110,22 +111,28 @@ int main(int argc, char* argv[])
         return 1;
     }
     const DemoHome home({.fillerBundles = std::max(0, options->bundles - DemoHome::sampleAppCount()),
-        .brewLinePause = 0, .slowFeed = false});
+        .brewLinePause = 0,
+        .slowFeed = false});
     home.applyToEnvironment();
     useDisplay(server.display());
     const WindowProbe probe(QString::fromStdString(server.display()));
 
-    const LaunchSpec bareSpec{.program = options->bare, .arguments = {u"Bare window"_s}, .windowTitle = u"Bare window"_s,
+    const LaunchSpec bareSpec{.program = options->bare,
+        .arguments = {u"Bare window"_s},
+        .windowTitle = u"Bare window"_s,
         .paintTimeoutMs = options->timeoutMs};
-    const LaunchSpec studioSpec{.program = options->program, .arguments = options->programArguments,
-        .windowTitle = options->title, .paintTimeoutMs = options->timeoutMs};
+    const LaunchSpec studioSpec{.program = options->program,
+        .arguments = options->programArguments,
+        .windowTitle = options->title,
+        .paintTimeoutMs = options->timeoutMs};
     Figures bare, studio;
     for (int run = 0; run < options->runs; ++run) {
         // Alternating the order keeps a warm-up advantage from going to one side only.
         const bool bareFirst = run % 2 == 0;
         for (const bool measureBare : {bareFirst, !bareFirst}) {
-            const bool measured = measureBare ? record("bare window", measureLaunch(bareSpec, probe), bare)
-                                              : record(qPrintable(options->program), measureLaunch(studioSpec, probe), studio);
+            const bool measured = measureBare
+                ? record("bare window", measureLaunch(bareSpec, probe), bare)
+                : record(qPrintable(options->program), measureLaunch(studioSpec, probe), studio);
             if (!measured)
                 return 1;
         }

@@ -104,8 +104,8 @@ LaunchMeasurement measureLaunch(const LaunchSpec& spec, const WindowProbe& probe
             return measurement;
         }
         if (paintDeadline.hasExpired()) {
-            measurement.failure = u"no painted window titled \"%1\" within %2 ms"_s.arg(spec.windowTitle)
-                                      .arg(spec.paintTimeoutMs);
+            measurement.failure
+                = u"no painted window titled \"%1\" within %2 ms"_s.arg(spec.windowTitle).arg(spec.paintTimeoutMs);
             endProcess(process);
             return measurement;
         }

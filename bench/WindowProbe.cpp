@@ -9,11 +9,9 @@
 namespace {
 
 // Replies and errors of xcb are malloc'd and freed by the caller.
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
+template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
-template <typename T>
-Reply<T> owned(T* reply)
+template <typename T> Reply<T> owned(T* reply)
 {
     return Reply<T>(reply, &std::free);
 }
@@ -92,8 +90,8 @@ std::optional<WindowProbe::Window> WindowProbe::findBelow(Window parent, const Q
 
 QString WindowProbe::titleOf(Window window) const
 {
-    for (const auto& [property, type] : {std::pair{m_netWmName, m_utf8String}, std::pair{std::uint32_t(XCB_ATOM_WM_NAME),
-                                             std::uint32_t(XCB_ATOM_STRING)}}) {
+    for (const auto& [property, type] : {std::pair{m_netWmName, m_utf8String},
+             std::pair{std::uint32_t(XCB_ATOM_WM_NAME), std::uint32_t(XCB_ATOM_STRING)}}) {
         const auto reply = owned(xcb_get_property_reply(
             m_connection, xcb_get_property(m_connection, 0, window, property, type, 0, 1024), nullptr));
         if (reply && reply->type != XCB_ATOM_NONE) {
@@ -107,8 +105,8 @@ QString WindowProbe::titleOf(Window window) const
 
 bool WindowProbe::isPainted(Window window) const
 {
-    const auto attributes = owned(xcb_get_window_attributes_reply(
-        m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
+    const auto attributes = owned(
+        xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
     if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
         return false;
     const auto geometry = owned(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));

@@ -1,3 +1,4 @@
+#include "tests/support/demo/DemoHome.h"
 #include "app/viewmodel/StudioDerived.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "core/homebrew/HomebrewSearch.h"
@@ -9,7 +10,6 @@
 #include "kit/foundation/TruneAppLogger.h"
 #include "kit/platform/TruneTrash.h"
 #include "tests/app/StudioTestHome.h"
-#include "tests/support/demo/DemoHome.h"
 
 #include <gtest/gtest.h>
 
@@ -78,8 +78,9 @@ TEST_F(DemoHomeTest, TheStudioShowsAppsOfEveryKindTheirUpdatesHomebrewAndTheHist
         origins << app.origin;
         architectures << app.architecture;
     }
-    EXPECT_EQ(origins, (QSet{AppOriginKind::quorvane, AppOriginKind::homebrewCask, AppOriginKind::appStore,
-                           AppOriginKind::sparkle, AppOriginKind::direct}));
+    EXPECT_EQ(origins,
+        (QSet{AppOriginKind::quorvane, AppOriginKind::homebrewCask, AppOriginKind::appStore, AppOriginKind::sparkle,
+            AppOriginKind::direct}));
     EXPECT_EQ(architectures, (QSet{AppArchitecture::appleSilicon, AppArchitecture::intel, AppArchitecture::universal}));
     ASSERT_NE(appNamed(state, u"Firefox"_s), nullptr);
     EXPECT_EQ(appNamed(state, u"Firefox"_s)->homebrewCaskToken, u"firefox"_s);
@@ -90,8 +91,9 @@ TEST_F(DemoHomeTest, TheStudioShowsAppsOfEveryKindTheirUpdatesHomebrewAndTheHist
         outdated << app.name;
     outdated.sort();
     // Orbit Clock's feed answers only after six seconds, and still counts.
-    EXPECT_EQ(outdated, (QStringList{u"Docker"_s, u"Firefox"_s, u"Kestrel Notes"_s, u"Orbit Clock"_s,
-                            u"Pixel Harbor"_s, u"Visual Studio Code"_s}));
+    EXPECT_EQ(outdated,
+        (QStringList{u"Docker"_s, u"Firefox"_s, u"Kestrel Notes"_s, u"Orbit Clock"_s, u"Pixel Harbor"_s,
+            u"Visual Studio Code"_s}));
     EXPECT_EQ(model.outdatedBrewCount(), 6);
     EXPECT_EQ(model.outdatedDependencyBrewCount(), 1);
     EXPECT_EQ(state.history.size(), 7u);
@@ -110,9 +112,9 @@ TEST_F(DemoHomeTest, TheAppTrashedWhileTheStudioRunsRaisesATrashAlertWithItsLeft
     QSet<LeftoverCategory> categories;
     for (const LeftoverFileItem& leftover : alert.leftovers())
         categories << leftover.category;
-    EXPECT_EQ(categories, (QSet{LeftoverCategory::appSupport, LeftoverCategory::caches, LeftoverCategory::preferences,
-                              LeftoverCategory::containers, LeftoverCategory::launchAgents,
-                              LeftoverCategory::savedState}));
+    EXPECT_EQ(categories,
+        (QSet{LeftoverCategory::appSupport, LeftoverCategory::caches, LeftoverCategory::preferences,
+            LeftoverCategory::containers, LeftoverCategory::launchAgents, LeftoverCategory::savedState}));
     EXPECT_FALSE(home.trashLateApp()) << "it is in the Trash already";
 }
 
@@ -125,7 +127,8 @@ TEST_F(DemoHomeTest, TheStandInBrewChangesItsPackagesAsHomebrewWould)
     EXPECT_EQ(item(items, u"node"_s)->installedVersion, u"22.1.0"_s);
     EXPECT_TRUE(item(items, u"python@3.12"_s)->isOutdated);
     EXPECT_FALSE(item(items, u"firefox"_s)->isOutdated);
-    const std::vector<InstalledAppRecord> apps = InstalledAppScanner::scanInstalledApps({home.applications()}, false, 4);
+    const std::vector<InstalledAppRecord> apps
+        = InstalledAppScanner::scanInstalledApps({home.applications()}, false, 4);
     const auto firefox = std::ranges::find(apps, u"Firefox"_s, &InstalledAppRecord::name);
     ASSERT_NE(firefox, apps.end());
     EXPECT_EQ(firefox->installedVersion, u"125.0.3"_s) << "the cask upgraded its app";

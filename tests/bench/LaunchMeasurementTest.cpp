@@ -46,8 +46,11 @@ protected:
 
     static LaunchSpec bareWindow(const QString& argumentTitle, const QString& expectedTitle, int paintTimeoutMs)
     {
-        return {.program = QStringLiteral(TRUNE_BARE_WINDOW_PROGRAM), .arguments = {argumentTitle},
-            .windowTitle = expectedTitle, .paintTimeoutMs = paintTimeoutMs, .settleWindowMs = 1000,
+        return {.program = QStringLiteral(TRUNE_BARE_WINDOW_PROGRAM),
+            .arguments = {argumentTitle},
+            .windowTitle = expectedTitle,
+            .paintTimeoutMs = paintTimeoutMs,
+            .settleWindowMs = 1000,
             .memoryTimeoutMs = 20'000};
     }
 

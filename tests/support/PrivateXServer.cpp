@@ -65,6 +65,5 @@ PrivateXServer::~PrivateXServer()
     if (m_pid <= 0)
         return;
     ::kill(m_pid, SIGTERM);
-    while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) { }
 }

@@ -17,7 +17,10 @@ public:
     };
 
     explicit PrivateXServer(const Options& options);
-    PrivateXServer() : PrivateXServer(Options{}) {}
+    PrivateXServer()
+        : PrivateXServer(Options{})
+    {
+    }
     ~PrivateXServer();
     PrivateXServer(const PrivateXServer&) = delete;
     PrivateXServer& operator=(const PrivateXServer&) = delete;

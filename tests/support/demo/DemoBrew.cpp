@@ -18,8 +18,8 @@ struct Upgrade {
 };
 
 // Outdated beyond the fixture's own list: a dependency formula, so the dependency upgrade shows.
-const std::vector<Upgrade> extraOutdatedFormulae{{u"openssl@3"_s, u"3.3.0"_s, u"3.3.1"_s},
-    {u"terraform"_s, u"1.8.1"_s, u"1.8.2"_s}};
+const std::vector<Upgrade> extraOutdatedFormulae{
+    {u"openssl@3"_s, u"3.3.0"_s, u"3.3.1"_s}, {u"terraform"_s, u"1.8.1"_s, u"1.8.2"_s}};
 
 struct Findable {
     QString name;
@@ -32,7 +32,8 @@ struct Findable {
 const std::vector<Findable> findableFormulae{{u"tinyhttp"_s, {}, u"Small static web server"_s, u"0.9.4"_s},
     {u"quill-fmt"_s, {}, u"Formatter for configuration files"_s, u"2.1.0"_s},
     {u"wget2"_s, {}, u"Successor of the internet file retriever"_s, u"2.1.0"_s}};
-const std::vector<Findable> findableCasks{{u"aurora-terminal"_s, u"Aurora Terminal"_s, u"GPU-drawn terminal"_s, u"1.4.2"_s},
+const std::vector<Findable> findableCasks{
+    {u"aurora-terminal"_s, u"Aurora Terminal"_s, u"GPU-drawn terminal"_s, u"1.4.2"_s},
     {u"mosaic-viewer"_s, u"Mosaic Viewer"_s, u"Image browser"_s, u"3.0.1"_s}};
 
 QJsonObject readFixture(const QString& name)
@@ -112,7 +113,10 @@ QJsonObject findableEntry(const QString& kind, const QJsonObject& model, const F
 
 class StateWriter {
 public:
-    explicit StateWriter(QString state) : m_state(std::move(state)) {}
+    explicit StateWriter(QString state)
+        : m_state(std::move(state))
+    {
+    }
 
     void package(const QString& area, const QString& kind, const QJsonObject& entry) const
     {
@@ -195,7 +199,8 @@ void writeScript(const QString& path, const QString& state, double linePause)
         qFatal("The demo brew's script is missing from the resources");
     QByteArray quotedState = state.toUtf8();
     quotedState.replace('\'', "'\\''");
-    writeBytes(path, "#!/bin/sh\nstate='" + quotedState + "'\npause=" + QByteArray::number(linePause, 'f', 2) + '\n'
+    writeBytes(path,
+        "#!/bin/sh\nstate='" + quotedState + "'\npause=" + QByteArray::number(linePause, 'f', 2) + '\n'
             + body.readAll());
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
@@ -218,7 +223,8 @@ QString write(const Options& options)
     writeKind(writer, u"casks"_s, casks, outdated[u"casks"_s].toArray(), {});
 
     for (const Findable& package : findableFormulae)
-        writer.package(u"available"_s, u"formulae"_s, findableEntry(u"formulae"_s, formulae.first().toObject(), package));
+        writer.package(
+            u"available"_s, u"formulae"_s, findableEntry(u"formulae"_s, formulae.first().toObject(), package));
     for (const Findable& package : findableCasks)
         writer.package(u"available"_s, u"casks"_s, findableEntry(u"casks"_s, casks.last().toObject(), package));
     for (const CaskApp& app : options.caskApps)

@@ -44,8 +44,8 @@ struct SampleApp {
     Feed feed = Feed::none;
     QString feedVersion = {};
     QString feedBuild = {};
-    QString caskToken = {};        // a cask installed the app
-    QString caskNewVersion = {};   // its version once the cask is upgraded
+    QString caskToken = {};      // a cask installed the app
+    QString caskNewVersion = {}; // its version once the cask is upgraded
     bool appStoreReceipt = false;
     bool icon = false;
     int payloadKiB = 512;
@@ -55,41 +55,117 @@ struct SampleApp {
 const std::vector<SampleApp>& sampleApps()
 {
     static const std::vector<SampleApp> apps{
-        {.name = u"Kestrel Notes"_s, .bundleID = u"com.kestrelsoft.notes"_s, .version = u"2.3.1"_s, .build = u"231"_s,
-            .processors = {kCpuTypeArm64}, .feed = Feed::newer, .feedVersion = u"2.4.0"_s, .feedBuild = u"240"_s,
-            .icon = true, .payloadKiB = 2048, .leftovers = {appSupport, caches, preferences, savedState}},
-        {.name = u"Pixel Harbor"_s, .bundleID = u"com.pixelharbor.harbor"_s, .version = u"5.0.2"_s, .build = u"502"_s,
-            .processors = {kCpuTypeX86_64, kCpuTypeArm64}, .feed = Feed::newer, .feedVersion = u"5.1.0"_s,
-            .feedBuild = u"510"_s, .payloadKiB = 3072, .leftovers = {containers, logs, preferences}},
-        {.name = u"Tidewater FTP"_s, .bundleID = u"com.tidewater.ftp"_s, .version = u"1.9.0"_s, .build = u"190"_s,
-            .processors = {kCpuTypeX86_64}, .feed = Feed::same, .feedVersion = u"1.9.0"_s, .feedBuild = u"190"_s,
-            .payloadKiB = 1024, .leftovers = {caches, preferences}},
-        {.name = u"Lumen Reader"_s, .bundleID = u"com.lumenreader.mac"_s, .version = u"3.2"_s, .build = u"320"_s,
-            .processors = {kCpuTypeArm64}, .feed = Feed::same, .feedVersion = u"3.2"_s, .feedBuild = u"320"_s,
+        {.name = u"Kestrel Notes"_s,
+            .bundleID = u"com.kestrelsoft.notes"_s,
+            .version = u"2.3.1"_s,
+            .build = u"231"_s,
+            .processors = {kCpuTypeArm64},
+            .feed = Feed::newer,
+            .feedVersion = u"2.4.0"_s,
+            .feedBuild = u"240"_s,
+            .icon = true,
+            .payloadKiB = 2048,
+            .leftovers = {appSupport, caches, preferences, savedState}},
+        {.name = u"Pixel Harbor"_s,
+            .bundleID = u"com.pixelharbor.harbor"_s,
+            .version = u"5.0.2"_s,
+            .build = u"502"_s,
+            .processors = {kCpuTypeX86_64, kCpuTypeArm64},
+            .feed = Feed::newer,
+            .feedVersion = u"5.1.0"_s,
+            .feedBuild = u"510"_s,
+            .payloadKiB = 3072,
+            .leftovers = {containers, logs, preferences}},
+        {.name = u"Tidewater FTP"_s,
+            .bundleID = u"com.tidewater.ftp"_s,
+            .version = u"1.9.0"_s,
+            .build = u"190"_s,
+            .processors = {kCpuTypeX86_64},
+            .feed = Feed::same,
+            .feedVersion = u"1.9.0"_s,
+            .feedBuild = u"190"_s,
+            .payloadKiB = 1024,
+            .leftovers = {caches, preferences}},
+        {.name = u"Lumen Reader"_s,
+            .bundleID = u"com.lumenreader.mac"_s,
+            .version = u"3.2"_s,
+            .build = u"320"_s,
+            .processors = {kCpuTypeArm64},
+            .feed = Feed::same,
+            .feedVersion = u"3.2"_s,
+            .feedBuild = u"320"_s,
             .payloadKiB = 1536},
-        {.name = u"Orbit Clock"_s, .bundleID = u"com.orbitclock.app"_s, .version = u"1.0.4"_s, .build = u"104"_s,
-            .processors = {kCpuTypeX86_64, kCpuTypeArm64}, .feed = Feed::newerAfterDelay, .feedVersion = u"1.1.0"_s,
-            .feedBuild = u"110"_s, .payloadKiB = 768},
-        {.name = u"Firefox"_s, .bundleID = u"org.mozilla.firefox"_s, .version = u"124.0.2"_s, .build = u"12424"_s,
-            .processors = {kCpuTypeX86_64, kCpuTypeArm64}, .caskToken = u"firefox"_s,
-            .caskNewVersion = u"125.0.3"_s, .payloadKiB = 4096, .leftovers = {appSupport, caches}},
-        {.name = u"Visual Studio Code"_s, .bundleID = u"com.microsoft.VSCode"_s, .version = u"1.88.1"_s,
-            .build = u"1.88.1"_s, .processors = {kCpuTypeX86_64, kCpuTypeArm64}, .caskToken = u"visual-studio-code"_s,
-            .caskNewVersion = u"1.89.0"_s, .payloadKiB = 3584, .leftovers = {caches, savedState}},
-        {.name = u"iTerm"_s, .bundleID = u"com.googlecode.iterm2"_s, .version = u"3.4.23"_s, .build = u"3.4.23"_s,
-            .processors = {kCpuTypeX86_64, kCpuTypeArm64}, .caskToken = u"iterm2"_s, .payloadKiB = 1280,
+        {.name = u"Orbit Clock"_s,
+            .bundleID = u"com.orbitclock.app"_s,
+            .version = u"1.0.4"_s,
+            .build = u"104"_s,
+            .processors = {kCpuTypeX86_64, kCpuTypeArm64},
+            .feed = Feed::newerAfterDelay,
+            .feedVersion = u"1.1.0"_s,
+            .feedBuild = u"110"_s,
+            .payloadKiB = 768},
+        {.name = u"Firefox"_s,
+            .bundleID = u"org.mozilla.firefox"_s,
+            .version = u"124.0.2"_s,
+            .build = u"12424"_s,
+            .processors = {kCpuTypeX86_64, kCpuTypeArm64},
+            .caskToken = u"firefox"_s,
+            .caskNewVersion = u"125.0.3"_s,
+            .payloadKiB = 4096,
+            .leftovers = {appSupport, caches}},
+        {.name = u"Visual Studio Code"_s,
+            .bundleID = u"com.microsoft.VSCode"_s,
+            .version = u"1.88.1"_s,
+            .build = u"1.88.1"_s,
+            .processors = {kCpuTypeX86_64, kCpuTypeArm64},
+            .caskToken = u"visual-studio-code"_s,
+            .caskNewVersion = u"1.89.0"_s,
+            .payloadKiB = 3584,
+            .leftovers = {caches, savedState}},
+        {.name = u"iTerm"_s,
+            .bundleID = u"com.googlecode.iterm2"_s,
+            .version = u"3.4.23"_s,
+            .build = u"3.4.23"_s,
+            .processors = {kCpuTypeX86_64, kCpuTypeArm64},
+            .caskToken = u"iterm2"_s,
+            .payloadKiB = 1280,
             .leftovers = {preferences}},
-        {.name = u"Docker"_s, .bundleID = u"com.docker.docker"_s, .version = u"4.28.0"_s, .build = u"139021"_s,
-            .processors = {kCpuTypeArm64}, .caskToken = u"docker"_s, .caskNewVersion = u"4.29.0"_s,
-            .payloadKiB = 2560, .leftovers = {appSupport, containers}},
-        {.name = u"Lumbra"_s, .bundleID = u"com.quorvane.lumbra"_s, .version = u"2.0.1"_s, .build = u"201"_s,
-            .processors = {kCpuTypeArm64}, .payloadKiB = 896},
-        {.name = u"Sketchbook Lite"_s, .bundleID = u"com.sketchbook.lite"_s, .version = u"1.6"_s, .build = u"16"_s,
-            .processors = {kCpuTypeArm64}, .appStoreReceipt = true, .payloadKiB = 1024, .leftovers = {containers}},
-        {.name = u"Legacy Tool"_s, .bundleID = u"com.oldsoft.legacytool"_s, .version = u"0.9.8"_s, .build = u"98"_s,
-            .processors = {kCpuTypeX86}, .payloadKiB = 256, .leftovers = {appSupport, logs}},
-        {.name = QString::fromLatin1(DemoHome::lateTrashedAppName), .bundleID = u"com.snapframe.app"_s,
-            .version = u"4.1"_s, .build = u"41"_s, .processors = {kCpuTypeArm64}, .payloadKiB = 1024,
+        {.name = u"Docker"_s,
+            .bundleID = u"com.docker.docker"_s,
+            .version = u"4.28.0"_s,
+            .build = u"139021"_s,
+            .processors = {kCpuTypeArm64},
+            .caskToken = u"docker"_s,
+            .caskNewVersion = u"4.29.0"_s,
+            .payloadKiB = 2560,
+            .leftovers = {appSupport, containers}},
+        {.name = u"Lumbra"_s,
+            .bundleID = u"com.quorvane.lumbra"_s,
+            .version = u"2.0.1"_s,
+            .build = u"201"_s,
+            .processors = {kCpuTypeArm64},
+            .payloadKiB = 896},
+        {.name = u"Sketchbook Lite"_s,
+            .bundleID = u"com.sketchbook.lite"_s,
+            .version = u"1.6"_s,
+            .build = u"16"_s,
+            .processors = {kCpuTypeArm64},
+            .appStoreReceipt = true,
+            .payloadKiB = 1024,
+            .leftovers = {containers}},
+        {.name = u"Legacy Tool"_s,
+            .bundleID = u"com.oldsoft.legacytool"_s,
+            .version = u"0.9.8"_s,
+            .build = u"98"_s,
+            .processors = {kCpuTypeX86},
+            .payloadKiB = 256,
+            .leftovers = {appSupport, logs}},
+        {.name = QString::fromLatin1(DemoHome::lateTrashedAppName),
+            .bundleID = u"com.snapframe.app"_s,
+            .version = u"4.1"_s,
+            .build = u"41"_s,
+            .processors = {kCpuTypeArm64},
+            .payloadKiB = 1024,
             .leftovers = {appSupport, caches, preferences, containers, launchAgent, savedState}},
     };
     return apps;
@@ -199,8 +275,8 @@ std::vector<UpdateLogEntry> sampleHistory()
 {
     const auto entry = [](int hours, const QString& name, UpdateLogAction action, std::optional<QString> from,
                            std::optional<QString> to, UpdateLogStatus status, const QString& details) {
-        return UpdateLogEntry(QUuid::createUuid(), hoursAgo(hours), name, action, std::move(from), std::move(to),
-            status, details);
+        return UpdateLogEntry(
+            QUuid::createUuid(), hoursAgo(hours), name, action, std::move(from), std::move(to), status, details);
     };
     using Action = UpdateLogAction;
     using Status = UpdateLogStatus;
@@ -223,7 +299,8 @@ std::vector<UpdateLogEntry> sampleHistory()
 
 } // namespace
 
-DemoHome::DemoHome(const Options& options) : m_feeds(std::make_unique<LoopbackHttpServer>())
+DemoHome::DemoHome(const Options& options)
+    : m_feeds(std::make_unique<LoopbackHttpServer>())
 {
     makeSampleApps(options.slowFeed);
     makeFillerApps(options.fillerBundles);
@@ -236,8 +313,8 @@ DemoHome::DemoHome(const Options& options) : m_feeds(std::make_unique<LoopbackHt
             .infoPlistPath = applications() + u'/' + app.name + u".app/Contents/Info.plist"_s,
             .upgradedInfoPlist = propertyList(infoOf(app, app.caskNewVersion, std::nullopt))});
     }
-    m_brew = DemoBrew::write({.folder = m_home.filePath(u".linuxbrew"_s), .caskApps = caskApps,
-        .linePause = options.brewLinePause});
+    m_brew = DemoBrew::write(
+        {.folder = m_home.filePath(u".linuxbrew"_s), .caskApps = caskApps, .linePause = options.brewLinePause});
     makeHistoryAndSettings();
 }
 
@@ -267,8 +344,10 @@ void DemoHome::makeSampleApps(bool slowFeed)
             m_feeds->setResponse(feedPath(app), feedResponse(app, slowFeed));
         }
         const QString bundle = makeAppBundle(applications() + u'/' + app.name + u".app"_s,
-            {.info = infoOf(app, app.version, feedUrl), .executableName = QString(app.name).remove(u' '),
-                .executable = executableFor(app.processors), .appStoreReceipt = app.appStoreReceipt});
+            {.info = infoOf(app, app.version, feedUrl),
+                .executableName = QString(app.name).remove(u' '),
+                .executable = executableFor(app.processors),
+                .appStoreReceipt = app.appStoreReceipt});
         writeFile(bundle + u"/Contents/Resources/payload.bin"_s, QByteArray(app.payloadKiB * 1024, 'p'));
         if (app.icon)
             writeFile(bundle + u"/Contents/Resources/AppIcon.icns"_s, sampleIcon());

@@ -36,7 +36,10 @@ public:
     static int sampleAppCount();
 
     explicit DemoHome(const Options& options);
-    DemoHome() : DemoHome(Options{}) {}
+    DemoHome()
+        : DemoHome(Options{})
+    {
+    }
     ~DemoHome();
     DemoHome(const DemoHome&) = delete;
     DemoHome& operator=(const DemoHome&) = delete;

@@ -58,7 +58,8 @@ void warnWhenAnotherBrewIsUsed(const DemoHome& home)
 {
     const std::optional<QString> brew = HomebrewService::brewExecutableURL();
     if (brew && *brew != home.brewExecutable())
-        std::fprintf(stderr, "Note: the Homebrew at %s is found before the demo's own, so the program shows that one.\n",
+        std::fprintf(stderr,
+            "Note: the Homebrew at %s is found before the demo's own, so the program shows that one.\n",
             qPrintable(*brew));
 }
 
@@ -90,8 +91,8 @@ int main(int argc, char* argv[])
     QObject::connect(&program, &QProcess::errorOccurred, &application, [&](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;
-        std::fprintf(stderr, "%s cannot be started: %s\n", qPrintable(arguments->program),
-            qPrintable(program.errorString()));
+        std::fprintf(
+            stderr, "%s cannot be started: %s\n", qPrintable(arguments->program), qPrintable(program.errorString()));
         QCoreApplication::exit(1);
     });
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
