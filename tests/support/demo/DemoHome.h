@@ -54,6 +54,7 @@ public:
 
     // Puts the stand-in brew first on PATH and gives the session's programs a runtime folder of
     // the home, so a TruneUpdate started here does not meet one that runs for the real home.
+    // Meant for a process that starts programs on the home and then ends: it is not undone.
     void applyToEnvironment() const;
 
     // Moves the app named lateTrashedAppName to the Trash, as a user would with a file manager;
