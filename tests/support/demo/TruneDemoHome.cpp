@@ -21,11 +21,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+volatile std::sig_atomic_t stopRequested = 0;
 volatile std::sig_atomic_t runningProgram = 0;
 
 // Ctrl+C or a closed terminal ends the program, and with it the demo, which then removes its home.
 void forwardToProgram(int)
 {
+    stopRequested = 1;
     if (runningProgram > 0)
         ::kill(pid_t(runningProgram), SIGTERM);
 }
@@ -74,7 +76,11 @@ int main(int argc, char* argv[])
         return 2;
     }
 
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, forwardToProgram);
     const DemoHome home;
+    if (stopRequested)
+        return 1;
     home.applyToEnvironment();
     std::printf("TruneUpdate demo: a home of %lld sample apps at %s (removed when the program ends).\n",
         qlonglong(home.appNames().size()), qPrintable(home.path()));
@@ -95,11 +101,10 @@ int main(int argc, char* argv[])
             stderr, "%s cannot be started: %s\n", qPrintable(arguments->program), qPrintable(program.errorString()));
         QCoreApplication::exit(1);
     });
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        std::signal(signal, forwardToProgram);
-
     program.start(arguments->program, arguments->programArguments);
     runningProgram = std::sig_atomic_t(program.processId());
+    if (stopRequested)
+        forwardToProgram(SIGTERM);
     if (arguments->trashAfterSeconds > 0) {
         QTimer::singleShot(arguments->trashAfterSeconds * 1000, &application, [&home] {
             if (home.trashLateApp())
