@@ -1,7 +1,14 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
+class QPlainTextEdit;
+class StudioFields;
+class TruneElidedLabel;
+class TruneGlassButton;
+class TruneSpinner;
+class TruneSymbolView;
 class UpdateStudioViewModel;
 
 // The live console of Homebrew commands, docked along the bottom of the studio window: a title
@@ -13,5 +20,25 @@ public:
     explicit BrewConsoleDrawerView(UpdateStudioViewModel& viewModel, QWidget* parent = nullptr);
 
 private:
+    QWidget* buildTitleBar();
+    QPlainTextEdit* buildLogView();
+    void resync(StudioFields fields);
+    void showStatus();
+    // Puts the log in the view: only the new tail when the log grew, the whole text otherwise.
+    void showLog();
+    void scrollToEnd();
+    void copyLog();
+
     UpdateStudioViewModel& m_viewModel;
+    QString m_shownLog;
+
+    QWidget* m_titleBar = nullptr;
+    TruneSpinner* m_spinner = nullptr;
+    TruneSymbolView* m_terminalSymbol = nullptr;
+    TruneElidedLabel* m_title = nullptr;
+    TruneGlassButton* m_stopButton = nullptr;
+    TruneGlassButton* m_copyButton = nullptr;
+    TruneGlassButton* m_clearButton = nullptr;
+    TruneGlassButton* m_closeButton = nullptr;
+    QPlainTextEdit* m_log = nullptr;
 };

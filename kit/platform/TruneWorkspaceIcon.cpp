@@ -193,6 +193,14 @@ TruneWorkspaceIconCache::TruneWorkspaceIconCache(QObject* parent)
     m_clock.start();
 }
 
+TruneWorkspaceIconCache::~TruneWorkspaceIconCache()
+{
+    // Before the pool goes: a load still running posts its result to this object, which must
+    // still exist then (the posted result is discarded with it).
+    m_pool->clear();
+    m_pool->waitForDone();
+}
+
 QImage TruneWorkspaceIconCache::icon(const QString& bundlePath, int pixelSize)
 {
     const Key key{bundlePath, pixelSize};
@@ -216,16 +224,10 @@ void TruneWorkspaceIconCache::startLoad(const Key& key, std::optional<Stamp> kno
     if (key.pixelSize <= 0 || m_loading.contains(key))
         return;
     m_loading.insert(key);
-    QPointer<TruneWorkspaceIconCache> self(this);
-    m_pool->start([self, key, known] {
+    m_pool->start([this, key, known] {
         std::optional<Entry> entry = readIfChanged(key, known);
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, key, entry = std::move(entry)] {
-                if (self)
-                    self->receive(key, entry);
-            },
-            Qt::QueuedConnection);
+            this, [this, key, entry = std::move(entry)] { receive(key, entry); }, Qt::QueuedConnection);
     });
 }
 

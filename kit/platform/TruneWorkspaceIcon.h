@@ -64,6 +64,8 @@ class TruneWorkspaceIconCache final : public QObject {
 public:
     // The one cache of the program, a child of the application object.
     static TruneWorkspaceIconCache& shared();
+    // Waits for the loads on its way; their results are dropped.
+    ~TruneWorkspaceIconCache() override;
 
     // The loaded icon; a null image while it loads or when the bundle has none (paint a stand-in).
     // A first request, or one after the recheck time, starts a load.

@@ -8,4 +8,19 @@ struct StudioTestAccess {
     {
         model.m_state.isBrewCommandRunning = running;
     }
+
+    // Publishes the state a running command (or batch step) gives, as the operations do, so views
+    // see it announced.
+    static void publishBrewCommand(UpdateStudioViewModel& model, bool running, const QString& title,
+        std::optional<BatchUpgradeProgress> progress = std::nullopt)
+    {
+        model.assign(StudioField::isBrewCommandRunning, &StudioState::isBrewCommandRunning, running);
+        model.assign(StudioField::activeBrewCommandTitle, &StudioState::activeBrewCommandTitle, title);
+        model.assign(StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress, std::move(progress));
+    }
+
+    static void publishConsoleLog(UpdateStudioViewModel& model, const QString& log)
+    {
+        model.assign(StudioField::brewConsoleLog, &StudioState::brewConsoleLog, log);
+    }
 };
