@@ -1,3 +1,5 @@
+#include "tests/support/BeforeApplication.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -6,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -83,7 +86,24 @@ private:
     std::string m_display;
 };
 
+std::vector<std::function<void()>>& beforeApplicationSteps()
+{
+    static std::vector<std::function<void()>> steps;
+    return steps;
+}
+
 } // namespace
+
+BeforeApplication::BeforeApplication(std::function<void()> step)
+{
+    beforeApplicationSteps().push_back(std::move(step));
+}
+
+void BeforeApplication::runAll()
+{
+    for (const std::function<void()>& step : beforeApplicationSteps())
+        step();
+}
 
 // Tests of the desktop integration run against a real X server with the xcb platform plugin, as
 // the program does on an X11 desktop. Listing the tests needs no server.
@@ -103,6 +123,7 @@ int main(int argc, char** argv)
     ::unsetenv("WAYLAND_DISPLAY");
     ::unsetenv("XDG_SESSION_TYPE");
 
+    BeforeApplication::runAll();
     int result = EXIT_FAILURE;
     {
         QApplication app(argc, argv);
