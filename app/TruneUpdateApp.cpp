@@ -36,7 +36,6 @@ int TruneUpdateApp::main(int argc, char* argv[])
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(u"Quorvane"_s);
     QCoreApplication::setApplicationName(u"TruneUpdate"_s);
-    QGuiApplication::setApplicationDisplayName(u"TruneUpdate"_s);
 
     TruneAppPresence presence;
     if (presence.claim() == TruneAppPresence::Role::secondary)
