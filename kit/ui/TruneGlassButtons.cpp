@@ -29,6 +29,7 @@ constexpr double primaryRestingFill = 0.96;
 constexpr double primaryPressedFill = 0.82;
 constexpr qreal primaryPressedScale = 0.98;
 constexpr double glassPressedOpacity = 0.78;
+constexpr double primaryDisabledOpacity = 0.5;
 
 constexpr qreal symbolSpacing = 5;
 
@@ -215,6 +216,8 @@ void TrunePrimaryButton::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = QRectF(rect());
+    if (!isEnabled())
+        painter.setOpacity(primaryDisabledOpacity);
 
     const qreal scale = 1 - (1 - primaryPressedScale) * m_pressProgress;
     painter.translate(bounds.center());

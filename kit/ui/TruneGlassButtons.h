@@ -15,6 +15,7 @@ class TruneSpinner;
 // The main action: an opaque white rounded rectangle with dark text. While held it dims and
 // shrinks to 98 % about its centre, easing out over 0.12 s (at once when animations are off).
 // A symbol, when set, stands before the text; a busy button shows a small spinner in its place.
+// A disabled button is drawn at half opacity.
 class TrunePrimaryButton final : public QAbstractButton {
     Q_OBJECT
 
