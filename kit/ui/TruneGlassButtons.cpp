@@ -180,8 +180,8 @@ QSize TrunePrimaryButton::sizeHint() const
 
 QSize TrunePrimaryButton::minimumSizeHint() const
 {
-    return {static_cast<int>(2 * primaryLook.horizontalPadding + symbolWidth(*this, leadingSlot())),
-        sizeHint().height()};
+    return {
+        static_cast<int>(2 * primaryLook.horizontalPadding + symbolWidth(*this, leadingSlot())), sizeHint().height()};
 }
 
 bool TrunePrimaryButton::hitButton(const QPoint& pos) const

@@ -69,7 +69,7 @@ QByteArray appcast(const QString& version)
            "<enclosure url=\"https://downloads.example/%1.zip\" sparkle:version=\"%1\" "
            "sparkle:shortVersionString=\"%1\" length=\"1\" type=\"application/octet-stream\"/>"
            "</item></channel></rss>\n"_s.arg(version)
-        .toUtf8();
+               .toUtf8();
 }
 
 // A call to this process's own bus objects from a second connection, answered while the event loop
@@ -91,7 +91,8 @@ QString trayToolTipOverTheBus(const QString& item)
     const QDBusMessage reply = callFromOutside(get);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return {};
-    const QDBusArgument argument = reply.arguments().constFirst().value<QDBusVariant>().variant().value<QDBusArgument>();
+    const QDBusArgument argument
+        = reply.arguments().constFirst().value<QDBusVariant>().variant().value<QDBusArgument>();
     QString icon;
     QString title;
     QString text;
@@ -152,8 +153,8 @@ protected:
 
     void answerWithOutdatedPackages()
     {
-        brew.fake.respond({u"info"_s, u"--json=v2"_s, u"--installed"_s},
-            {.stdoutPieces = {homebrewFixture("info-installed.json")}});
+        brew.fake.respond(
+            {u"info"_s, u"--json=v2"_s, u"--installed"_s}, {.stdoutPieces = {homebrewFixture("info-installed.json")}});
         brew.fake.respond({u"outdated"_s, u"--json=v2"_s}, {.stdoutPieces = {homebrewFixture("outdated.json")}});
     }
 
@@ -232,8 +233,9 @@ TEST_F(TruneUpdateAppTest, TheMenusFollowTheLanguageAndTheCommandMenuKeepsItsTit
     QStringList items;
     for (QAction* item : commands->actions())
         items.append(item->isSeparator() ? u"—"_s : item->text());
-    EXPECT_EQ(items, (QStringList{u"Tüm Güncellemeleri Denetle"_s, u"Tüm Homebrew Paketlerini Yükselt"_s, u"—"_s,
-                         u"Homebrew Konsolunu Aç/Kapat"_s}));
+    EXPECT_EQ(items,
+        (QStringList{u"Tüm Güncellemeleri Denetle"_s, u"Tüm Homebrew Paketlerini Yükselt"_s, u"—"_s,
+            u"Homebrew Konsolunu Aç/Kapat"_s}));
     emit commands->aboutToHide();
     QMenu* application = menuBar().actions().at(0)->menu();
     emit application->aboutToShow();
@@ -397,9 +399,8 @@ TEST_F(TruneUpdateAppTest, ANewUsersWalk)
     EXPECT_TRUE(header.checkButton()->isEnabled());
 
     // Every upgrade streams slowly and takes long, so it is still running when cancelled.
-    brew.fake.setDefaultResponse({.stdoutPieces = {"==> Upgrading\n", "==> Pouring bottle\n"},
-        .pauseAfterPiece = 0.2,
-        .sleepBeforeExit = 60});
+    brew.fake.setDefaultResponse(
+        {.stdoutPieces = {"==> Upgrading\n", "==> Pouring bottle\n"}, .pauseAfterPiece = 0.2, .sleepBeforeExit = 60});
     press(Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
     ASSERT_TRUE(spinUntil([&] { return state.isBrewCommandRunning; }));
     ASSERT_TRUE(spinUntil([&] { return state.brewConsoleLog.contains(u"==> Pouring bottle"_s); }));
@@ -434,10 +435,13 @@ TEST_F(TruneUpdateAppTest, ANewUsersWalk)
     app.reset();
     for (const FakeBrew::Run& run : brew.fake.runs())
         SCOPED_TRACE(run.arguments.join(u' ').toStdString());
-    EXPECT_TRUE(spinUntil([&] {
-        QProcess pgrep;
-        pgrep.start(u"pgrep"_s, {u"-f"_s, brew.fake.folder()});
-        pgrep.waitForFinished();
-        return pgrep.exitCode() == 1;
-    }, 10000)) << "no brew process is left";
+    EXPECT_TRUE(spinUntil(
+        [&] {
+            QProcess pgrep;
+            pgrep.start(u"pgrep"_s, {u"-f"_s, brew.fake.folder()});
+            pgrep.waitForFinished();
+            return pgrep.exitCode() == 1;
+        },
+        10000))
+        << "no brew process is left";
 }
