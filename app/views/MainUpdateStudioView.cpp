@@ -13,6 +13,7 @@
 #include "kit/ui/TruneToastBanner.h"
 #include "kit/ui/TruneVersionAndLogsView.h"
 
+#include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -84,6 +85,8 @@ MainUpdateStudioView::MainUpdateStudioView(UpdateStudioViewModel& viewModel, con
     m_columnLayout->addWidget(m_drawerSlot);
     m_drawerSlot->setObjectName(u"consoleDrawerSlot"_s);
     m_drawerSlot->setFixedHeight(0);
+    // The drawer lies in its slot at full height and follows the slot's width.
+    m_drawerSlot->installEventFilter(this);
 
     connect(m_drawerAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         m_drawerProgress = value.toReal();
@@ -259,6 +262,13 @@ void MainUpdateStudioView::syncVersionSheet()
     m_sheet->setAttribute(Qt::WA_DeleteOnClose);
     m_sheet->setFixedSize(versionSheetSize);
     m_sheet->open();
+}
+
+bool MainUpdateStudioView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_drawerSlot && event->type() == QEvent::Resize && m_drawer)
+        m_drawer->resize(m_drawerSlot->width(), heightOf(*m_drawer));
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainUpdateStudioView::resizeEvent(QResizeEvent* event)
