@@ -4,6 +4,7 @@
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassShapes.h"
 #include "kit/ui/TruneGlassTokens.h"
+#include "kit/ui/TruneSpinner.h"
 #include "kit/ui/TruneSymbols.h"
 
 #include <QEasingCurve>
@@ -60,21 +61,38 @@ bool insideShape(const QAbstractButton& button, const ButtonLook& look, const QP
     return TruneGlassShapes::roundedRect(QRectF(button.rect()), look.cornerRadius).contains(QPointF(pos));
 }
 
+QString shownText(const QAbstractButton& button, const ButtonLook& look, const QRectF& bounds, const QString& symbol)
+{
+    const QFontMetricsF metrics(button.font());
+    const qreal room = bounds.width() - 2 * look.horizontalPadding - symbolWidth(button, symbol);
+    return metrics.elidedText(button.text(), Qt::ElideRight, std::max<qreal>(0, room));
+}
+
+// Where the symbol before the text goes: the symbol and text are centred together.
+QRectF symbolRect(const QAbstractButton& button, const QRectF& bounds, const ButtonLook& look, const QString& symbol)
+{
+    const QFontMetricsF metrics(button.font());
+    const QRectF inner = bounds.adjusted(look.horizontalPadding, 0, -look.horizontalPadding, 0);
+    const qreal size = symbolSize(metrics);
+    const qreal content
+        = symbolWidth(button, symbol) + metrics.horizontalAdvance(shownText(button, look, bounds, symbol));
+    const qreal left = inner.left() + std::max<qreal>(0, (inner.width() - content) / 2);
+    return {left, inner.center().y() - size / 2, size, size};
+}
+
 // The symbol and text centred on one line inside the padding, the text elided at the end when it
-// does not fit.
+// does not fit. `slot` names the symbol whose room is kept; it is drawn only when `paintSymbol`.
 void paintLabel(QPainter& painter, const QAbstractButton& button, const QRectF& bounds, const ButtonLook& look,
-    const QColor& color, const QString& symbol = {})
+    const QColor& color, const QString& slot = {}, bool paintSymbol = true)
 {
     const QFontMetricsF metrics(button.font());
     QRectF inner = bounds.adjusted(look.horizontalPadding, 0, -look.horizontalPadding, 0);
-    const QString shown = metrics.elidedText(
-        button.text(), Qt::ElideRight, std::max<qreal>(0, inner.width() - symbolWidth(button, symbol)));
-    if (!symbol.isEmpty()) {
-        const qreal size = symbolSize(metrics);
-        const qreal content = symbolWidth(button, symbol) + metrics.horizontalAdvance(shown);
-        const qreal left = inner.left() + std::max<qreal>(0, (inner.width() - content) / 2);
-        TruneSymbols::paint(painter, QRectF(left, inner.center().y() - size / 2, size, size), symbol, color);
-        inner.setLeft(left + symbolWidth(button, symbol));
+    const QString shown = shownText(button, look, bounds, slot);
+    if (!slot.isEmpty()) {
+        const QRectF symbolArea = symbolRect(button, bounds, look, slot);
+        if (paintSymbol)
+            TruneSymbols::paint(painter, symbolArea, slot, color);
+        inner.setLeft(symbolArea.left() + symbolWidth(button, slot));
         inner.setWidth(metrics.horizontalAdvance(shown) + 1);
     }
     painter.setFont(button.font());
@@ -112,14 +130,59 @@ void TrunePrimaryButton::setSymbol(const QString& symbolName)
     update();
 }
 
+void TrunePrimaryButton::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy && !m_spinner) {
+        m_spinner = new TruneSpinner(TruneSpinnerSize::small, this);
+        m_spinner->setAttribute(Qt::WA_TransparentForMouseEvents);
+        QPalette palette = m_spinner->palette();
+        palette.setColor(QPalette::WindowText, truneColor(0x000000, 0.9));
+        m_spinner->setPalette(palette);
+    }
+    if (m_spinner) {
+        placeBusyIndicator();
+        m_spinner->setVisible(busy);
+    }
+    updateGeometry();
+    update();
+}
+
+QWidget* TrunePrimaryButton::busyIndicator() const
+{
+    return m_spinner;
+}
+
+// Busy, the symbol's room holds the spinner; one is kept even without a symbol.
+QString TrunePrimaryButton::leadingSlot() const
+{
+    if (m_busy && m_symbol.isEmpty())
+        return QStringLiteral("progress.indicator");
+    return m_symbol;
+}
+
+void TrunePrimaryButton::placeBusyIndicator()
+{
+    if (!m_spinner)
+        return;
+    const QRectF slot = symbolRect(*this, QRectF(rect()), primaryLook, leadingSlot());
+    QRect area(QPoint(0, 0), m_spinner->sizeHint());
+    area.moveCenter(slot.center().toPoint());
+    if (m_spinner->geometry() != area)
+        m_spinner->setGeometry(area);
+}
+
 QSize TrunePrimaryButton::sizeHint() const
 {
-    return labelSizeHint(*this, primaryLook, m_symbol);
+    return labelSizeHint(*this, primaryLook, leadingSlot());
 }
 
 QSize TrunePrimaryButton::minimumSizeHint() const
 {
-    return {static_cast<int>(2 * primaryLook.horizontalPadding + symbolWidth(*this, m_symbol)), sizeHint().height()};
+    return {
+        static_cast<int>(2 * primaryLook.horizontalPadding + symbolWidth(*this, leadingSlot())), sizeHint().height()};
 }
 
 bool TrunePrimaryButton::hitButton(const QPoint& pos) const
@@ -164,7 +227,8 @@ void TrunePrimaryButton::paintEvent(QPaintEvent*)
 
     const double fill = primaryRestingFill - (primaryRestingFill - primaryPressedFill) * m_pressProgress;
     painter.fillPath(TruneGlassShapes::roundedRect(bounds, primaryLook.cornerRadius), truneColor(0xFFFFFF, fill));
-    paintLabel(painter, *this, bounds, primaryLook, truneColor(0x000000, 0.9), m_symbol);
+    placeBusyIndicator();
+    paintLabel(painter, *this, bounds, primaryLook, truneColor(0x000000, 0.9), leadingSlot(), !m_busy);
     if (hasFocus())
         TruneGlassShapes::paintFocusRing(painter, bounds, primaryLook.cornerRadius, truneColor(0x000000, 0.5));
 }

@@ -6,6 +6,7 @@
 class QPainter;
 
 class QVariantAnimation;
+class TruneSpinner;
 
 // The two button looks of the glass design. Both show their text on one line (elided when the
 // button is narrower than the text), size themselves to it, react to presses only inside their
@@ -13,7 +14,8 @@ class QVariantAnimation;
 
 // The main action: an opaque white rounded rectangle with dark text. While held it dims and
 // shrinks to 98 % about its centre, easing out over 0.12 s (at once when animations are off).
-// A symbol, when set, stands before the text.
+// A symbol, when set, stands before the text; a busy button shows a small spinner in its place.
+// A disabled button is drawn at half opacity.
 class TrunePrimaryButton final : public QAbstractButton {
     Q_OBJECT
 
@@ -22,6 +24,10 @@ public:
 
     const QString& symbol() const { return m_symbol; }
     void setSymbol(const QString& symbolName);
+    bool isBusy() const { return m_busy; }
+    void setBusy(bool busy);
+    // The spinner shown while busy.
+    QWidget* busyIndicator() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -35,11 +41,15 @@ protected:
 
 private:
     void followDownState();
+    QString leadingSlot() const;
+    void placeBusyIndicator();
 
     QVariantAnimation* m_pressAnimation;
     qreal m_pressProgress = 0;
     bool m_shownDown = false;
     QString m_symbol;
+    bool m_busy = false;
+    TruneSpinner* m_spinner = nullptr;
 };
 
 // A translucent chip for secondary actions; an active chip (a selected filter ...) is brighter.

@@ -1,3 +1,4 @@
+#include "tests/support/BeforeApplication.h"
 #include "tests/support/PrivateXServer.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,29 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <vector>
+
+namespace {
+
+std::vector<std::function<void()>>& beforeApplicationSteps()
+{
+    static std::vector<std::function<void()>> steps;
+    return steps;
+}
+
+} // namespace
+
+BeforeApplication::BeforeApplication(std::function<void()> step)
+{
+    beforeApplicationSteps().push_back(std::move(step));
+}
+
+void BeforeApplication::runAll()
+{
+    for (const std::function<void()>& step : beforeApplicationSteps())
+        step();
+}
 
 // Tests of the desktop integration run against a real X server with the xcb platform plugin, as
 // the program does on an X11 desktop. Listing the tests needs no server.
@@ -25,6 +49,7 @@ int main(int argc, char** argv)
     ::unsetenv("WAYLAND_DISPLAY");
     ::unsetenv("XDG_SESSION_TYPE");
 
+    BeforeApplication::runAll();
     int result = EXIT_FAILURE;
     {
         QApplication app(argc, argv);

@@ -1,0 +1,82 @@
+#include "kit/platform/TruneBundle.h"
+#include "tests/app/StudioTestHome.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QProcess>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString studioTitle = u"TruneUpdate — by Quorvane"_s;
+
+QString xdotool(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(u"xdotool"_s, arguments);
+    process.waitForFinished(10000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// The studio window of `pid` while it is shown; empty otherwise.
+QString visibleStudioWindow(qint64 pid)
+{
+    return xdotool({u"search"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(pid), u"--name"_s, studioTitle})
+        .section(u'\n', 0, 0);
+}
+
+// Gives the window the keyboard (there is no window manager on the test's X server) and types.
+void typeInto(const QString& window, const QString& keys)
+{
+    xdotool({u"windowfocus"_s, u"--sync"_s, window});
+    xdotool({u"key"_s, keys});
+}
+
+bool ownsTheProgramsName()
+{
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    return bus && bus->isServiceRegistered(TruneBundle::main().bundleIdentifier()).value();
+}
+
+} // namespace
+
+// Two real launches of bin/truneupdate in a private home on the private session bus (where the
+// stand-in tray host runs, so closing the window keeps the first running).
+TEST(SecondLaunchTest, ASecondLaunchFrontsTheFirstAndExitsAndCtrlQQuits)
+{
+    const TempHome home;
+    ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
+    ASSERT_FALSE(ownsTheProgramsName());
+    QProcess first;
+    first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    first.start(QStringLiteral(TRUNE_PROGRAM_PATH), {});
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(spinUntil(ownsTheProgramsName, 20000));
+    QString window;
+    ASSERT_TRUE(spinUntil([&] { return !(window = visibleStudioWindow(first.processId())).isEmpty(); }, 20000));
+
+    // Closed, the window hides; the program stays in the tray.
+    typeInto(window, u"ctrl+w"_s);
+    ASSERT_TRUE(spinUntil([&] { return visibleStudioWindow(first.processId()).isEmpty(); }, 10000));
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    QProcess second;
+    second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    second.start(QStringLiteral(TRUNE_PROGRAM_PATH), {});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(spinUntil([&] { return !visibleStudioWindow(first.processId()).isEmpty(); }, 10000))
+        << "the running copy showed its studio again";
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    typeInto(visibleStudioWindow(first.processId()), u"ctrl+q"_s);
+    ASSERT_TRUE(spinUntil([&] { return first.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_TRUE(spinUntil([] { return !ownsTheProgramsName(); }, 5000));
+}
