@@ -19,6 +19,10 @@ class TrunePrimaryButton final : public QAbstractButton {
 public:
     explicit TrunePrimaryButton(const QString& text, QWidget* parent = nullptr);
 
+    // A symbol, when set, stands before the text, as tall as the text.
+    const QString& symbol() const { return m_symbol; }
+    void setSymbol(const QString& symbolName);
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -33,6 +37,7 @@ private:
     void followDownState();
 
     QVariantAnimation* m_pressAnimation;
+    QString m_symbol;
     qreal m_pressProgress = 0;
     bool m_shownDown = false;
 };
