@@ -12,6 +12,7 @@
 #include "app/views/UninstallerTexts.h"
 #include "app/views/UninstallerViewState.h"
 #include "kit/foundation/TruneByteFormatter.h"
+#include "kit/platform/TruneTrash.h"
 #include "kit/ui/TruneAnimations.h"
 #include "kit/ui/TruneElidedLabel.h"
 #include "kit/ui/TruneGlassButtons.h"
@@ -161,6 +162,9 @@ protected:
     const StudioState& state() const { return model->state(); }
     // Lets the view model announce what changed, and the views follow.
     static void settle() { QCoreApplication::processEvents(); }
+    // Lets the view model announce what changed, and nothing else happen: no result of a worker
+    // reaches the main thread meanwhile, so a race stays where the test put it.
+    void announceOnly() const { QCoreApplication::sendPostedEvents(model.get(), QEvent::MetaCall); }
     std::optional<InstalledAppRecord> installed(const QString& name) const
     {
         for (const InstalledAppRecord& app : state().installedApps) {
@@ -553,6 +557,333 @@ TEST_F(AppUninstallerViewTest, ThePrimaryButtonFollowsTheSelectionTheBundleAndTh
     gate->release(100);
     ASSERT_TRUE(waitForScan());
     EXPECT_TRUE(moveButton().isEnabled());
+}
+
+// A new user's walk: from an app row's uninstall button to the inspector, one leftover unticked,
+// cancel, then confirm; the files are found in the Trash with their restore records, the unticked
+// one stays in the Library, and the app leaves the list. Then a bundle dropped from the file
+// manager gives up only its leftovers.
+TEST_F(AppUninstallerViewTest, TheMainRoadMovesWhatTheUserChoseToTheTrashAndNothingElse)
+{
+    const QString bundle = makeLumen();
+    const QString downloads = home.home.filePath(u"Downloads"_s);
+    const QString shout = makeApp(u"Shout"_s, u"com.example.shout"_s, downloads);
+    const QString shoutLogs = library(u"Logs/com.example.shout"_s);
+    BundleMaker::writeFile(shoutLogs + u"/today.log"_s, QByteArray(5000, 'l'));
+    start();
+    ASSERT_TRUE(installed(u"Lumen"_s));
+
+    model->inspectAppForUninstall(*installed(u"Lumen"_s), true); // the Apps tab's uninstall button
+    ASSERT_TRUE(waitForScan());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible(); }));
+    EXPECT_TRUE(find<QWidget>(u"leftoverList"_s).isVisible());
+    const QString preferences = library(u"Preferences/com.example.lumen.plist"_s);
+    clickLeftoverCheckbox(preferences);
+    settle();
+    EXPECT_EQ(state().leftoverItems.size(), 3u);
+
+    qint64 expected = state().uninstallerTargetApp->sizeBytes;
+    QStringList moved{bundle};
+    for (const LeftoverFileItem& item : state().leftoverItems) {
+        if (item.isSelected) {
+            expected += item.sizeBytes;
+            moved.append(item.path);
+        }
+    }
+    const QString size = TruneByteFormatter::format(expected);
+    EXPECT_EQ(labelText(u"reclaimableTotal"_s), size);
+
+    // Cancel first: the default and escape button, and nothing moves.
+    QTest::mouseClick(&moveButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
+    QMessageBox& box = *view->confirmation();
+    EXPECT_EQ(box.text(), u"Move Selected Items to Trash?"_s);
+    EXPECT_EQ(box.informativeText(),
+        u"TruneUpdate never runs permanent deletion (rm -rf). Selected items (%1) will be safely moved to macOS Trash."_s
+            .arg(size));
+    EXPECT_EQ(box.defaultButton()->text(), u"Cancel"_s);
+    EXPECT_EQ(box.escapeButton(), box.defaultButton());
+    EXPECT_TRUE(view->uiState().confirmTrashSheet());
+    QTest::keyClick(&box, Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->confirmation(); }));
+    EXPECT_FALSE(view->uiState().confirmTrashSheet());
+    spinUntil([] { return false; }, 200);
+    EXPECT_TRUE(state().history.empty());
+    EXPECT_TRUE(QFileInfo::exists(bundle));
+
+    confirmWith(u"confirmationMove"_s);
+    ASSERT_TRUE(moveDone(0));
+    EXPECT_EQ(state().toastMessage, u"Safely moved 3 items (%1) to Trash."_s.arg(size));
+    EXPECT_FALSE(state().toastIsError);
+    EXPECT_EQ(state().history.front().action, UpdateLogAction::appUninstall);
+    const QMap<QString, QString> trashed = trashedOriginals();
+    for (const QString& original : moved) {
+        SCOPED_TRACE(original.toStdString());
+        EXPECT_FALSE(QFileInfo::exists(original));
+        ASSERT_TRUE(trashed.contains(original)) << "a restore record with Path= the original";
+        EXPECT_TRUE(QFileInfo::exists(trashed.value(original)));
+    }
+    EXPECT_EQ(trashed.size(), moved.size());
+    EXPECT_TRUE(QFileInfo::exists(preferences));
+    ASSERT_TRUE(spinUntil([&] { return !installed(u"Lumen"_s) && !state().isCheckingUpdates; }));
+    settle();
+    EXPECT_EQ(view->picker().listModel().rowCount(), 0);
+    EXPECT_TRUE(find<QWidget>(u"inspectorWelcome"_s).isVisible());
+
+    // A bundle dropped from the file manager: only its leftovers go.
+    std::unique_ptr<QMimeData> dropped(fileDrag({shout}));
+    UninstallerDropZone& zone = view->dropZone();
+    QDragEnterEvent enter(zone.rect().center(), Qt::CopyAction, dropped.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&zone, &enter);
+    QDropEvent drop(QPointF(zone.rect().center()), Qt::CopyAction, dropped.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&zone, &drop);
+    ASSERT_TRUE(spinUntil([&] { return scanDone() && state().uninstallerTargetApp->name == u"Shout"_s; }));
+    settle();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible(); }));
+    EXPECT_TRUE(bundleCheckbox().isChecked());
+    QTest::mouseClick(&bundleCheckbox(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(labelText(u"reclaimableTotal"_s), TruneByteFormatter::format(state().leftoverItems.front().sizeBytes));
+    confirmWith(u"confirmationMove"_s);
+    ASSERT_TRUE(moveDone(1));
+    EXPECT_EQ(state().history.front().action, UpdateLogAction::leftoverTrash);
+    EXPECT_TRUE(QFileInfo(shout).isDir());
+    EXPECT_FALSE(QFileInfo::exists(shoutLogs));
+    EXPECT_EQ(trashedOriginals().value(shoutLogs), trashFiles(u"com.example.shout"_s));
+    EXPECT_FALSE(trashedOriginals().contains(shout));
+}
+
+// A slow scan for A (a folder of 20,000 files), then B picked at once: no confirmation until B's
+// leftovers are in, and A's late result never shows under B.
+TEST_F(AppUninstallerViewTest, NoConfirmationWhileLeftoversAreScanned)
+{
+    makeApp(u"Alpha"_s, u"com.example.alpha"_s);
+    makeApp(u"Beta"_s, u"com.example.beta"_s);
+    fillFolder(library(u"Application Support/com.example.alpha"_s), 20000);
+    const QString betaCache = library(u"Caches/com.example.beta"_s);
+    BundleMaker::writeFile(betaCache + u"/c"_s, "b");
+    start();
+    bool alphaShownUnderBeta = false;
+    QObject::connect(model.get(), &UpdateStudioViewModel::changed, view, [&] {
+        if (state().uninstallerTargetApp && state().uninstallerTargetApp->name == u"Beta"_s) {
+            for (const LeftoverFileItem& item : state().leftoverItems)
+                alphaShownUnderBeta |= item.path.contains(u"alpha"_s);
+        }
+    });
+
+    pickApp(u"Alpha"_s);
+    pickApp(u"Beta"_s);
+    announceOnly();
+    EXPECT_TRUE(state().isScanningLeftovers);
+    EXPECT_FALSE(moveButton().isEnabled());
+    QTest::mouseClick(&moveButton(), Qt::LeftButton);
+    view->uiState().setConfirmTrashSheet(true); // even when asked for directly
+    EXPECT_EQ(view->confirmation(), nullptr);
+    EXPECT_FALSE(view->uiState().confirmTrashSheet());
+
+    ASSERT_TRUE(waitForScan());
+    StudioThreadPools::files().waitForDone();
+    spinUntil([] { return false; }, 200);
+    EXPECT_FALSE(alphaShownUnderBeta);
+    EXPECT_EQ(state().uninstallerTargetApp->name, u"Beta"_s);
+    ASSERT_EQ(state().leftoverItems.size(), 1u);
+    EXPECT_EQ(state().leftoverItems.front().path, betaCache);
+    EXPECT_TRUE(moveButton().isEnabled());
+}
+
+// A move of A (a bundle of 20,000 files, slow to measure) while B is picked: no second
+// confirmation while it runs; A goes to the Trash, B and its files stay.
+TEST_F(AppUninstallerViewTest, NoConfirmationWhileAMoveRuns)
+{
+    const QString alpha = makeApp(u"Alpha"_s, u"com.example.alpha"_s);
+    fillFolder(alpha + u"/Contents/Resources"_s, 20000);
+    BundleMaker::writeFile(library(u"Caches/com.example.alpha/a"_s), "a");
+    const QString beta = makeApp(u"Beta"_s, u"com.example.beta"_s);
+    const QString betaCache = library(u"Caches/com.example.beta"_s);
+    BundleMaker::writeFile(betaCache + u"/c"_s, "b");
+    start();
+    pickApp(u"Alpha"_s);
+    ASSERT_TRUE(waitForScan());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible(); }));
+
+    confirmWith(u"confirmationMove"_s);
+    EXPECT_TRUE(state().isMovingToTrash);
+    pickApp(u"Beta"_s);
+    announceOnly();
+    EXPECT_FALSE(moveButton().isEnabled());
+    view->uiState().setConfirmTrashSheet(true);
+    EXPECT_EQ(view->confirmation(), nullptr);
+
+    ASSERT_TRUE(moveDone(0));
+    ASSERT_TRUE(waitForScan());
+    EXPECT_EQ(state().history.size(), 1u);
+    EXPECT_EQ(state().history.front().appName, u"Alpha"_s);
+    EXPECT_EQ(trashedOriginals().value(alpha), trashFiles(u"Alpha.app"_s));
+    EXPECT_FALSE(QFileInfo::exists(alpha));
+    EXPECT_TRUE(QFileInfo::exists(beta));
+    EXPECT_TRUE(QFileInfo::exists(betaCache));
+    EXPECT_EQ(state().uninstallerTargetApp->name, u"Beta"_s);
+    ASSERT_EQ(state().leftoverItems.size(), 1u);
+    EXPECT_TRUE(moveButton().isEnabled());
+}
+
+// A scan of the target starting, and its result landing, while the confirmation is up: the
+// confirmation closes at once and moves nothing; asked again, it shows and moves the new list.
+TEST_F(AppUninstallerViewTest, TheConfirmationClosesWhenItsListChangesUnderIt)
+{
+    const QString bundle = makeLumen();
+    auto hold = std::make_shared<std::atomic<bool>>(false);
+    auto gate = std::make_shared<QSemaphore>();
+    UpdateStudioEnvironment environment = home.environment();
+    environment.measureSize = [hold, gate](const QString& path) {
+        if (*hold && path.endsWith(u"/Lumen.app"_s))
+            gate->acquire();
+        return qint64(4096);
+    };
+    start(std::move(environment));
+    InstalledAppRecord lumen = *installed(u"Lumen"_s);
+    model->inspectAppForUninstall(lumen, true);
+    ASSERT_TRUE(waitForScan());
+    model->setIncludeAppBundleInTrash(false);
+    settle();
+    QTest::mouseClick(&moveButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
+
+    // The tray or a Trash alert starts a new inspection of the same app; a leftover appears meanwhile.
+    const QString newcomer = library(u"Logs/com.example.lumen.log"_s);
+    BundleMaker::writeFile(newcomer, "new");
+    *hold = true;
+    lumen.sizeBytes = 0;
+    model->inspectAppForUninstall(lumen, false);
+    model->setIncludeAppBundleInTrash(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->confirmation(); }));
+    EXPECT_FALSE(view->uiState().confirmTrashSheet());
+    *hold = false;
+    gate->release(10);
+    ASSERT_TRUE(waitForScan());
+    EXPECT_EQ(state().leftoverItems.size(), 4u);
+    EXPECT_EQ(view->confirmation(), nullptr) << "the result landing opens nothing";
+    EXPECT_TRUE(state().history.empty());
+    EXPECT_TRUE(trashedOriginals().isEmpty());
+
+    // Asked again, it shows the new list and moves exactly that.
+    qint64 expected = 0;
+    for (const LeftoverFileItem& item : state().leftoverItems)
+        expected += item.sizeBytes;
+    QTest::mouseClick(&moveButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
+    EXPECT_TRUE(view->confirmation()->informativeText().contains(u"(%1)"_s.arg(TruneByteFormatter::format(expected))));
+    QTest::mouseClick(view->confirmation()->findChild<QPushButton*>(u"confirmationMove"_s), Qt::LeftButton);
+    ASSERT_TRUE(moveDone(0));
+    EXPECT_TRUE(trashedOriginals().contains(newcomer));
+    EXPECT_EQ(trashedOriginals().size(), 4);
+    EXPECT_TRUE(QFileInfo::exists(bundle));
+}
+
+// A target that lies in the Trash (opened from a Trash alert): no bundle option, the bundle never
+// counts, and only its leftovers can be moved.
+TEST_F(AppUninstallerViewTest, ATargetInTheTrashOffersOnlyItsLeftovers)
+{
+    const QString bundle = makeLumen();
+    start();
+    ASSERT_TRUE(TruneTrash::trashItem(bundle).has_value());
+    ASSERT_TRUE(spinUntil([&] { return !state().trashAlerts.empty(); }));
+    const TrashLeftoverAlert alert = state().trashAlerts.front();
+    model->openTrashAlertInUninstaller(alert);
+    model->setIncludeAppBundleInTrash(true); // as if something turned it on
+    InstalledAppRecord target = *state().uninstallerTargetApp;
+    settle();
+    StudioThreadPools::views().waitForDone();
+    spinUntil([] { return false; }, 100);
+    EXPECT_FALSE(bundleCheckbox().isVisible());
+    EXPECT_EQ(labelText(u"reclaimableTotal"_s), TruneByteFormatter::format(alert.totalSizeBytes()));
+    QTest::mouseClick(&find<TruneGlassButton>(u"clearLeftovers"_s), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(labelText(u"reclaimableTotal"_s), u"0 B"_s);
+    EXPECT_FALSE(moveButton().isEnabled()) << "the bundle alone is never on offer";
+    QTest::mouseClick(&find<TruneGlassButton>(u"selectAllLeftovers"_s), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(moveButton().isEnabled());
+    confirmWith(u"confirmationMove"_s);
+    ASSERT_TRUE(moveDone(0));
+    EXPECT_EQ(state().history.front().action, UpdateLogAction::leftoverTrash);
+    EXPECT_TRUE(QFileInfo(target.path).isDir()) << "the bundle stays where it lies in the Trash";
+    EXPECT_EQ(trashedOriginals().size(), 4); // the bundle's own record and its three leftovers
+}
+
+TEST_F(AppUninstallerViewTest, Screenshots)
+{
+    makeLumen();
+    makeApp(u"Nimbus"_s, u"com.example.nimbus"_s);
+    BundleMaker::writeFile(library(u"LaunchAgents/com.example.lumen.helper.plist"_s), "agent");
+    BundleMaker::writeFile(library(u"Saved Application State/com.example.lumen.savedState/window_1.data"_s), "w");
+    BundleMaker::writeFile(
+        library(u"Containers/com.example.lumen/Data/Library/Caches/deep/very/long/path/file"_s), "x");
+    auto hold = std::make_shared<std::atomic<bool>>(false);
+    auto gate = std::make_shared<QSemaphore>();
+    UpdateStudioEnvironment environment = home.environment();
+    environment.measureSize = [hold, gate](const QString& path) {
+        if (*hold && path.endsWith(u"/Lumen.app"_s))
+            gate->acquire();
+        return FastDirectorySizeReader::allocatedSize(path, true);
+    };
+    start(std::move(environment));
+    ASSERT_TRUE(spinUntil([&] { return installed(u"Lumen"_s)->sizeBytes > 0; }));
+    settle();
+
+    for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr}) {
+        const QString tag = language == TruneLanguage::en ? u"en"_s : u"tr"_s;
+        model->setLanguage(language);
+        model->setLeftoverSortOrder(LeftoverSortOrder::category);
+        model->setUninstallerSortOrder(UninstallerAppSortOrder::sizeDescending);
+        model->setSelectedTab(UpdateStudioTab::updates);
+        settle();
+        // The welcome state: no target yet (a fresh view model per language would cost a scan).
+        if (language == TruneLanguage::en)
+            saveScreenshot(*window, u"uninstaller-welcome-en"_s);
+
+        model->inspectAppForUninstall(*installed(u"Lumen"_s), true);
+        ASSERT_TRUE(waitForScan());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible(); }));
+        clickLeftoverCheckbox(library(u"Preferences/com.example.lumen.plist"_s));
+        settle();
+        saveScreenshot(*window, u"uninstaller-grouped-"_s + tag);
+        saveScreenshot(view->inspector(), u"inspector-grouped-"_s + tag);
+
+        model->setLeftoverSortOrder(LeftoverSortOrder::sizeDescending);
+        model->setUninstallerSortOrder(UninstallerAppSortOrder::newestFirst);
+        settle();
+        saveScreenshot(*window, u"uninstaller-flat-"_s + tag);
+
+        QTest::mouseClick(&moveButton(), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
+        saveScreenshot(*view->confirmation(), u"uninstaller-confirmation-"_s + tag);
+        view->confirmation()->reject();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !view->confirmation(); }));
+
+        std::unique_ptr<QMimeData> files(fileDrag({home.applications() + u"/Nimbus.app"_s}));
+        QDragEnterEvent enter(
+            view->dropZone().rect().center(), Qt::CopyAction, files.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&view->dropZone(), &enter);
+        saveScreenshot(view->dropZone(), u"uninstaller-droptarget-"_s + tag);
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(&view->dropZone(), &leave);
+
+        InstalledAppRecord lumen = *installed(u"Lumen"_s);
+        lumen.sizeBytes = 0;
+        *hold = true;
+        model->inspectAppForUninstall(lumen, false);
+        settle();
+        saveScreenshot(view->inspector(), u"inspector-scanning-"_s + tag);
+        *hold = false;
+        gate->release(10);
+        ASSERT_TRUE(waitForScan());
+
+        model->inspectAppForUninstall(*installed(u"Nimbus"_s), false);
+        ASSERT_TRUE(waitForScan());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible(); }));
+        saveScreenshot(view->inspector(), u"inspector-empty-"_s + tag);
+    }
 }
 
 } // namespace
