@@ -5,8 +5,10 @@
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/AppIconThumbnail.h"
 #include "app/views/BundlePresenceProbe.h"
+#include "app/views/FitWrappedLabel.h"
 #include "app/views/LeftoverRowDelegate.h"
 #include "app/views/SortMenuButton.h"
+#include "app/views/StudioListViewStyle.h"
 #include "app/views/UninstallerTexts.h"
 #include "app/views/UninstallerViewState.h"
 #include "kit/foundation/TruneByteFormatter.h"
@@ -35,6 +37,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr qreal cornerRadius = 14;
+constexpr int welcomeHintWidth = 460;
 
 QString cssColor(const QColor& color)
 {
@@ -155,8 +158,6 @@ QWidget* LeftoverInspectorView::buildWelcome()
         = truneSheetLabel({}, truneFont(TruneTextStyle::callout), TruneGlassTokens::textSecondary(), u"welcomeHint"_s);
     m_welcomeTitle->setAlignment(Qt::AlignCenter);
     m_welcomeHint->setAlignment(Qt::AlignCenter);
-    m_welcomeHint->setWordWrap(true);
-    m_welcomeHint->setMaximumWidth(460);
     return centredPage({symbol, m_welcomeTitle, m_welcomeHint}, 12, u"inspectorWelcome"_s);
 }
 
@@ -274,13 +275,7 @@ QWidget* LeftoverInspectorView::buildContent()
     m_list->setObjectName(u"leftoverList"_s);
     m_list->setModel(m_model);
     m_list->setItemDelegate(m_delegate);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setStyleSheet(u"QListView { background: transparent; }"_s);
-    m_list->viewport()->setAutoFillBackground(false);
+    styleStudioListView(*m_list);
     m_list->installEventFilter(this);
 
     m_content = new QStackedWidget;
@@ -425,6 +420,7 @@ void LeftoverInspectorView::syncTexts()
           "Preferences, Containers, Logs, and LaunchAgents."_s,
             u"Application Support, Caches, Preferences, Containers, Logs ve LaunchAgents artıklarını incelemek için "
             "soldan bir uygulama seçin veya .app bırakın."_s));
+    fitWrappedLabel(*m_welcomeHint, welcomeHintWidth);
     setTextIfChanged(*m_totalCaption, t(u"Reclaimable to Trash"_s, u"Çöp Sepetine Taşınacak"_s));
     setTextIfChanged(*m_scanningText, t(u"Scanning Library leftovers..."_s, u"Library artık dosyaları taranıyor..."_s));
     setTextIfChanged(

@@ -5,6 +5,7 @@
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/AppIconThumbnail.h"
 #include "app/views/SortMenuButton.h"
+#include "app/views/StudioListViewStyle.h"
 #include "app/views/UninstallerAppRowDelegate.h"
 #include "app/views/UninstallerTexts.h"
 #include "kit/ui/TruneFont.h"
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QScrollBar>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -104,14 +104,7 @@ UninstallerAppPicker::UninstallerAppPicker(UpdateStudioViewModel& viewModel, con
     m_list->setModel(m_model);
     m_list->setItemDelegate(new UninstallerAppRowDelegate(accent, m_list));
     m_list->setUniformItemSizes(true);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setMouseTracking(true);
-    m_list->viewport()->setAutoFillBackground(false);
-    m_list->setStyleSheet(u"QListView { background: transparent; }"_s);
+    styleStudioListView(*m_list);
     m_list->setCursor(Qt::PointingHandCursor);
 
     auto* column = new QWidget;

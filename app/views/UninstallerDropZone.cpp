@@ -1,6 +1,7 @@
 #include "app/views/UninstallerDropZone.h"
 
 #include "app/views/DroppedFileUrl.h"
+#include "app/views/FitWrappedLabel.h"
 #include "app/views/UninstallerViewState.h"
 #include "kit/localization/TruneText.h"
 #include "kit/ui/TruneFont.h"
@@ -21,6 +22,9 @@ namespace {
 
 constexpr qreal cornerRadius = 14;
 constexpr int iconPx = 28;
+constexpr int cardPadding = 16;
+// The left column's width less the card's padding.
+constexpr int textWidth = 340 - 2 * cardPadding;
 
 // The dashed ring over the card, drawn only while a usable drag hovers.
 class DashedBorder final : public QWidget {
@@ -68,7 +72,7 @@ UninstallerDropZone::UninstallerDropZone(UninstallerViewState& uiState, const QC
     setAcceptDrops(true);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
-    auto* card = new TruneGlassCard(16, cornerRadius);
+    auto* card = new TruneGlassCard(cardPadding, cornerRadius);
     auto* column = new QWidget;
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 6, 0, 6);
@@ -77,7 +81,6 @@ UninstallerDropZone::UninstallerDropZone(UninstallerViewState& uiState, const QC
     m_icon->setAlignment(Qt::AlignCenter);
     m_title->setAlignment(Qt::AlignCenter);
     m_hint->setAlignment(Qt::AlignCenter);
-    m_hint->setWordWrap(true);
     layout->addWidget(m_icon);
     layout->addWidget(m_title);
     layout->addWidget(m_hint);
@@ -102,6 +105,8 @@ void UninstallerDropZone::setLanguage(TruneLanguage language)
         m_title->setText(title);
     if (m_hint->text() != hint)
         m_hint->setText(hint);
+    fitWrappedLabel(*m_title, textWidth);
+    fitWrappedLabel(*m_hint, textWidth);
 }
 
 void UninstallerDropZone::showTargeted(bool targeted)

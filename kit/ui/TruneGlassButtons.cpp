@@ -28,6 +28,8 @@ constexpr double primaryRestingFill = 0.96;
 constexpr double primaryPressedFill = 0.82;
 constexpr qreal primaryPressedScale = 0.98;
 constexpr double glassPressedOpacity = 0.78;
+// A disabled button of either look is drawn faded, so it reads as out of reach.
+constexpr double disabledOpacity = 0.45;
 
 constexpr qreal symbolSpacing = 5;
 
@@ -151,6 +153,8 @@ void TrunePrimaryButton::paintEvent(QPaintEvent*)
     followDownState();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled())
+        painter.setOpacity(disabledOpacity);
     const QRectF bounds = QRectF(rect());
 
     const qreal scale = 1 - (1 - primaryPressedScale) * m_pressProgress;
@@ -228,6 +232,8 @@ void paint(QPainter& painter, const QAbstractButton& button, bool isActive, cons
     painter.setRenderHint(QPainter::Antialiasing);
     if (button.isDown())
         painter.setOpacity(glassPressedOpacity);
+    if (!button.isEnabled())
+        painter.setOpacity(painter.opacity() * disabledOpacity);
     const QRectF bounds = QRectF(button.rect());
     TruneGlassShapes::paintGlassShape(painter, bounds, glassLook.cornerRadius,
         isActive ? TruneGlassTokens::surface3() : TruneGlassTokens::surface2(),

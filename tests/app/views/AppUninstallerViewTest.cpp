@@ -160,8 +160,23 @@ protected:
     void start() { start(home.environment()); }
 
     const StudioState& state() const { return model->state(); }
+
+    // Saves what the window shows where `part` lies, so that the part is seen on its ground.
+    void saveShotOf(QWidget& part, const QString& name) const
+    {
+        const QRect area(part.mapTo(window.get(), QPoint(0, 0)), part.size());
+        QLabel shot;
+        shot.setPixmap(window->grab(area));
+        shot.resize(area.size());
+        saveScreenshot(shot, name);
+    }
     // Lets the view model announce what changed, and the views follow.
-    static void settle() { QCoreApplication::processEvents(); }
+    // (A second pass lays out what the first one changed.)
+    static void settle()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
     // Lets the view model announce what changed, and nothing else happen: no result of a worker
     // reaches the main thread meanwhile, so a race stays where the test put it.
     void announceOnly() const { QCoreApplication::sendPostedEvents(model.get(), QEvent::MetaCall); }
@@ -832,15 +847,17 @@ TEST_F(AppUninstallerViewTest, Screenshots)
     settle();
 
     for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr}) {
+        model->setLanguage(language);
+        settle();
+        saveScreenshot(*window, u"uninstaller-welcome-"_s + (language == TruneLanguage::en ? u"en"_s : u"tr"_s));
+    }
+    for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr}) {
         const QString tag = language == TruneLanguage::en ? u"en"_s : u"tr"_s;
         model->setLanguage(language);
         model->setLeftoverSortOrder(LeftoverSortOrder::category);
         model->setUninstallerSortOrder(UninstallerAppSortOrder::sizeDescending);
         model->setSelectedTab(UpdateStudioTab::updates);
         settle();
-        // The welcome state: no target yet (a fresh view model per language would cost a scan).
-        if (language == TruneLanguage::en)
-            saveScreenshot(*window, u"uninstaller-welcome-en"_s);
 
         model->inspectAppForUninstall(*installed(u"Lumen"_s), true);
         ASSERT_TRUE(waitForScan());
@@ -848,7 +865,7 @@ TEST_F(AppUninstallerViewTest, Screenshots)
         clickLeftoverCheckbox(library(u"Preferences/com.example.lumen.plist"_s));
         settle();
         saveScreenshot(*window, u"uninstaller-grouped-"_s + tag);
-        saveScreenshot(view->inspector(), u"inspector-grouped-"_s + tag);
+        saveShotOf(view->inspector(), u"inspector-grouped-"_s + tag);
 
         model->setLeftoverSortOrder(LeftoverSortOrder::sizeDescending);
         model->setUninstallerSortOrder(UninstallerAppSortOrder::newestFirst);
@@ -865,7 +882,7 @@ TEST_F(AppUninstallerViewTest, Screenshots)
         QDragEnterEvent enter(
             view->dropZone().rect().center(), Qt::CopyAction, files.get(), Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&view->dropZone(), &enter);
-        saveScreenshot(view->dropZone(), u"uninstaller-droptarget-"_s + tag);
+        saveShotOf(view->dropZone(), u"uninstaller-droptarget-"_s + tag);
         QDragLeaveEvent leave;
         QApplication::sendEvent(&view->dropZone(), &leave);
 
@@ -874,7 +891,7 @@ TEST_F(AppUninstallerViewTest, Screenshots)
         *hold = true;
         model->inspectAppForUninstall(lumen, false);
         settle();
-        saveScreenshot(view->inspector(), u"inspector-scanning-"_s + tag);
+        saveShotOf(view->inspector(), u"inspector-scanning-"_s + tag);
         *hold = false;
         gate->release(10);
         ASSERT_TRUE(waitForScan());
@@ -882,7 +899,7 @@ TEST_F(AppUninstallerViewTest, Screenshots)
         model->inspectAppForUninstall(*installed(u"Nimbus"_s), false);
         ASSERT_TRUE(waitForScan());
         ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible(); }));
-        saveScreenshot(view->inspector(), u"inspector-empty-"_s + tag);
+        saveShotOf(view->inspector(), u"inspector-empty-"_s + tag);
     }
 }
 

@@ -98,6 +98,18 @@ TEST_F(GlassButtonsTest, APrimaryButtonsSymbolStandsBeforeItsText)
     EXPECT_EQ(button.minimumSizeHint().width(), static_cast<int>(28 + symbol + 5));
 }
 
+TEST_F(GlassButtonsTest, DisabledButtonsAreDrawnFaded)
+{
+    TrunePrimaryButton primary(u"Go"_s);
+    TruneGlassButton glass(u"Go"_s);
+    primary.setEnabled(false);
+    glass.setEnabled(false);
+    expectPixel(GlassPixels::rendered(primary, buttonSize).pixel(100, 2), white, alphaOver(0.96 * 0.45),
+        "disabled primary fill");
+    expectPixel(
+        GlassPixels::rendered(glass, buttonSize).pixel(100, 3), white, alphaOver(0.10 * 0.45), "disabled glass fill");
+}
+
 TEST_F(GlassButtonsTest, PrimaryButtonDimsAndShrinksAboutItsCentreWhileHeld)
 {
     TrunePrimaryButton button(u"Go"_s);
