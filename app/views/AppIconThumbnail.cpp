@@ -46,9 +46,9 @@ void AppIconThumbnail::paintTile(QPainter& painter, const QRectF& rect, const QS
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipPath(tile);
     painter.fillPath(tile, TruneGlassTokens::surface2());
-    TruneSymbols::paint(painter,
-        rect.adjusted(rect.width() * 0.2, rect.height() * 0.2, -rect.width() * 0.2, -rect.height() * 0.2), u"app"_s,
-        TruneGlassTokens::textSecondary());
+    TruneSymbols::paint(painter, rect.adjusted(rect.width() * 0.2, rect.height() * 0.2, -rect.width() * 0.2,
+                                     -rect.height() * 0.2),
+        u"app"_s, TruneGlassTokens::textSecondary());
     painter.restore();
 }
 

@@ -14,19 +14,11 @@ void ArchitectureBadge::setArchitecture(AppArchitecture architecture)
     update();
 }
 
-QSizeF ArchitectureBadge::badgeSize(AppArchitecture)
-{
-    return {44, 16};
-}
+QSizeF ArchitectureBadge::badgeSize(AppArchitecture) { return {44, 16}; }
 
-void ArchitectureBadge::paint(QPainter&, const QPointF&, AppArchitecture)
-{
-}
+void ArchitectureBadge::paint(QPainter&, const QPointF&, AppArchitecture) { }
 
-QSize ArchitectureBadge::sizeHint() const
-{
-    return badgeSize(m_architecture).toSize();
-}
+QSize ArchitectureBadge::sizeHint() const { return badgeSize(m_architecture).toSize(); }
 
 void ArchitectureBadge::paintEvent(QPaintEvent*)
 {

@@ -10,26 +10,9 @@ MetricPillCard::MetricPillCard(
 {
 }
 
-void MetricPillCard::setTitle(const QString& title)
-{
-    m_title = title;
-}
-void MetricPillCard::setValue(const QString& value)
-{
-    m_value = value;
-}
-void MetricPillCard::setTint(const QColor& tint)
-{
-    m_tint = tint;
-}
-QSize MetricPillCard::sizeHint() const
-{
-    return {200, 50};
-}
-int MetricPillCard::heightForWidth(int) const
-{
-    return 50;
-}
-void MetricPillCard::paintEvent(QPaintEvent*)
-{
-}
+void MetricPillCard::setTitle(const QString& title) { m_title = title; }
+void MetricPillCard::setValue(const QString& value) { m_value = value; }
+void MetricPillCard::setTint(const QColor& tint) { m_tint = tint; }
+QSize MetricPillCard::sizeHint() const { return {200, 50}; }
+int MetricPillCard::heightForWidth(int) const { return 50; }
+void MetricPillCard::paintEvent(QPaintEvent*) { }

@@ -10,8 +10,8 @@ class MetricPillCard final : public QWidget {
     Q_OBJECT
 
 public:
-    MetricPillCard(
-        const QString& title, const QString& value, const QString& icon, const QColor& tint, QWidget* parent = nullptr);
+    MetricPillCard(const QString& title, const QString& value, const QString& icon, const QColor& tint,
+        QWidget* parent = nullptr);
 
     // Each setter repaints only when the value differs.
     void setTitle(const QString& title);

@@ -16,19 +16,11 @@ void OriginPillBadge::setOrigin(AppOriginKind origin, TruneLanguage language)
     update();
 }
 
-QSizeF OriginPillBadge::badgeSize(AppOriginKind, TruneLanguage)
-{
-    return {60, 16};
-}
+QSizeF OriginPillBadge::badgeSize(AppOriginKind, TruneLanguage) { return {60, 16}; }
 
-void OriginPillBadge::paint(QPainter&, const QPointF&, AppOriginKind, TruneLanguage)
-{
-}
+void OriginPillBadge::paint(QPainter&, const QPointF&, AppOriginKind, TruneLanguage) { }
 
-QSize OriginPillBadge::sizeHint() const
-{
-    return badgeSize(m_origin, m_language).toSize();
-}
+QSize OriginPillBadge::sizeHint() const { return badgeSize(m_origin, m_language).toSize(); }
 
 void OriginPillBadge::paintEvent(QPaintEvent*)
 {
