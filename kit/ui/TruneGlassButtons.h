@@ -13,13 +13,13 @@ class QVariantAnimation;
 
 // The main action: an opaque white rounded rectangle with dark text. While held it dims and
 // shrinks to 98 % about its centre, easing out over 0.12 s (at once when animations are off).
+// A symbol, when set, stands before the text.
 class TrunePrimaryButton final : public QAbstractButton {
     Q_OBJECT
 
 public:
     explicit TrunePrimaryButton(const QString& text, QWidget* parent = nullptr);
 
-    // A symbol, when set, stands before the text, as tall as the text.
     const QString& symbol() const { return m_symbol; }
     void setSymbol(const QString& symbolName);
 
@@ -37,9 +37,9 @@ private:
     void followDownState();
 
     QVariantAnimation* m_pressAnimation;
-    QString m_symbol;
     qreal m_pressProgress = 0;
     bool m_shownDown = false;
+    QString m_symbol;
 };
 
 // A translucent chip for secondary actions; an active chip (a selected filter ...) is brighter.
