@@ -89,6 +89,8 @@ protected:
     void SetUp() override { TruneAnimations::setEnabled(false); }
     void TearDown() override
     {
+        for (const std::shared_ptr<QSemaphore>& gate : m_gates)
+            gate->release(); // a failed test must not leave workers waiting
         window.reset();
         model.reset();
         StudioThreadPools::files().waitForDone();
@@ -158,6 +160,22 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
     void start() { start(home.environment()); }
+
+    // An environment in which every measurement of the bundle `name` (and so its leftover scan,
+    // as the bundle is never measured before) waits until `gate` is released.
+    UpdateStudioEnvironment gatedEnvironment(const QString& name, std::shared_ptr<QSemaphore> gate)
+    {
+        m_gates.push_back(gate);
+        UpdateStudioEnvironment environment = home.environment();
+        environment.measureSize = [suffix = u"/"_s + name + u".app"_s, gate](const QString& path) {
+            if (path.endsWith(suffix)) {
+                gate->acquire();
+                gate->release();
+            }
+            return FastDirectorySizeReader::allocatedSize(path, true);
+        };
+        return environment;
+    }
 
     const StudioState& state() const { return model->state(); }
 
@@ -252,6 +270,9 @@ protected:
     std::unique_ptr<UpdateStudioViewModel> model;
     std::unique_ptr<TruneGroundBackground> window;
     AppUninstallerView* view = nullptr;
+
+private:
+    std::vector<std::shared_ptr<QSemaphore>> m_gates;
 };
 
 TEST_F(AppUninstallerViewTest, TheDropZoneTakesOnlyDragsOfLocalFiles)
@@ -677,7 +698,8 @@ TEST_F(AppUninstallerViewTest, NoConfirmationWhileLeftoversAreScanned)
     fillFolder(library(u"Application Support/com.example.alpha"_s), 20000);
     const QString betaCache = library(u"Caches/com.example.beta"_s);
     BundleMaker::writeFile(betaCache + u"/c"_s, "b");
-    start();
+    auto betaGate = std::make_shared<QSemaphore>();
+    start(gatedEnvironment(u"Beta"_s, betaGate));
     bool alphaShownUnderBeta = false;
     QObject::connect(model.get(), &UpdateStudioViewModel::changed, view, [&] {
         if (state().uninstallerTargetApp && state().uninstallerTargetApp->name == u"Beta"_s) {
@@ -696,9 +718,14 @@ TEST_F(AppUninstallerViewTest, NoConfirmationWhileLeftoversAreScanned)
     EXPECT_EQ(view->confirmation(), nullptr);
     EXPECT_FALSE(view->uiState().confirmTrashSheet());
 
-    ASSERT_TRUE(waitForScan());
-    StudioThreadPools::files().waitForDone();
+    // Alpha's scan ends while Beta's still waits; then Beta's.
+    ASSERT_TRUE(spinUntil([] { return StudioThreadPools::files().activeThreadCount() == 1; }));
     spinUntil([] { return false; }, 200);
+    EXPECT_TRUE(state().isScanningLeftovers);
+    EXPECT_TRUE(state().leftoverItems.empty());
+    EXPECT_FALSE(moveButton().isEnabled());
+    betaGate->release();
+    ASSERT_TRUE(waitForScan());
     EXPECT_FALSE(alphaShownUnderBeta);
     EXPECT_EQ(state().uninstallerTargetApp->name, u"Beta"_s);
     ASSERT_EQ(state().leftoverItems.size(), 1u);
@@ -716,7 +743,8 @@ TEST_F(AppUninstallerViewTest, NoConfirmationWhileAMoveRuns)
     const QString beta = makeApp(u"Beta"_s, u"com.example.beta"_s);
     const QString betaCache = library(u"Caches/com.example.beta"_s);
     BundleMaker::writeFile(betaCache + u"/c"_s, "b");
-    start();
+    auto betaGate = std::make_shared<QSemaphore>();
+    start(gatedEnvironment(u"Beta"_s, betaGate));
     pickApp(u"Alpha"_s);
     ASSERT_TRUE(waitForScan());
     ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible(); }));
@@ -730,6 +758,9 @@ TEST_F(AppUninstallerViewTest, NoConfirmationWhileAMoveRuns)
     EXPECT_EQ(view->confirmation(), nullptr);
 
     ASSERT_TRUE(moveDone(0));
+    settle();
+    EXPECT_FALSE(moveButton().isEnabled()) << "Beta's leftovers are still being scanned";
+    betaGate->release();
     ASSERT_TRUE(waitForScan());
     EXPECT_EQ(state().history.size(), 1u);
     EXPECT_EQ(state().history.front().appName, u"Alpha"_s);
