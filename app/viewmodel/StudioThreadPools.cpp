@@ -17,6 +17,7 @@ public:
         homebrew = make(u"studio.homebrew"_s, 2);
         files = make(u"studio.files"_s, 2);
         records = make(u"studio.records"_s, 1);
+        views = make(u"studio.views"_s, 2);
     }
 
     QThreadPool* refresh = nullptr;
@@ -24,6 +25,7 @@ public:
     QThreadPool* homebrew = nullptr;
     QThreadPool* files = nullptr;
     QThreadPool* records = nullptr;
+    QThreadPool* views = nullptr;
 
 private:
     QThreadPool* make(const QString& name, int maxThreads)
@@ -70,6 +72,11 @@ QThreadPool& files()
 QThreadPool& records()
 {
     return *pools().records;
+}
+
+QThreadPool& views()
+{
+    return *pools().views;
 }
 
 } // namespace StudioThreadPools

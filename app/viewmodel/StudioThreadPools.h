@@ -15,5 +15,8 @@ QThreadPool& homebrew();
 QThreadPool& files(); // leftover scans, bundle inspections, moves to the Trash
 // Settings and history writes, one at a time in the order asked for, so the last write wins.
 QThreadPool& records();
+// The views' quick look-ups (whether a bundle is still on disk, a dropped file's address), kept
+// apart so that they never wait behind a long scan or move.
+QThreadPool& views();
 
 } // namespace StudioThreadPools

@@ -2,6 +2,7 @@
 
 #include "app/viewmodel/AppSizeMeasurement.h"
 #include "app/viewmodel/StudioState.h"
+#include "app/viewmodel/UninstallSelection.h"
 #include "app/viewmodel/UpdateStudioEnvironment.h"
 #include "core/homebrew/HomebrewBatchUpgrader.h"
 #include "core/homebrew/HomebrewService.h"
@@ -100,8 +101,12 @@ public:
     void setAllLeftoversSelected(bool selected);
     void setIncludeAppBundleInTrash(bool include);
     // Moves the selected leftovers, and the bundle when chosen and still there, to the Trash;
-    // ignored while a move runs (isMovingToTrash).
+    // ignored while a move runs (isMovingToTrash) or the leftovers are being scanned.
     void trashSelectedLeftovers();
+    // Moves what `selection` names (taken when the confirmation opened), and nothing else: the
+    // bundle only when it is still there and outside the Trash. Ignored unless the selection's
+    // target is still the target, and while a move runs or the leftovers are being scanned.
+    void trashUninstallSelection(const UninstallSelection& selection);
     // What the Trash watcher found, on the main thread: filed first unless its path is known.
     void receiveTrashAlert(const TrashLeftoverAlert& alert);
 

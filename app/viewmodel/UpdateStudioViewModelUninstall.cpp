@@ -181,16 +181,24 @@ void UpdateStudioViewModel::setIncludeAppBundleInTrash(bool include)
 
 void UpdateStudioViewModel::trashSelectedLeftovers()
 {
-    if (!m_state.uninstallerTargetApp || m_state.isMovingToTrash)
+    if (!m_state.uninstallerTargetApp)
         return;
-    const InstalledAppRecord target = *m_state.uninstallerTargetApp;
-    const bool includeBundle = m_state.includeAppBundleInTrash && bundleCanBeTrashed(target.path);
+    trashUninstallSelection(*StudioDerived::uninstallSelection(m_state, true));
+}
+
+void UpdateStudioViewModel::trashUninstallSelection(const UninstallSelection& selection)
+{
+    const std::optional<InstalledAppRecord>& current = m_state.uninstallerTargetApp;
+    if (!current || current->id() != selection.target.id() || m_state.isMovingToTrash || m_state.isScanningLeftovers)
+        return;
+    const InstalledAppRecord target = selection.target;
+    const bool includeBundle = selection.includesBundle && bundleCanBeTrashed(target.path);
     const QString fromVersion = target.displayVersion();
     assign(StudioField::isMovingToTrash, &StudioState::isMovingToTrash, true);
 
     runFileWork<TrashRemovalReport>(
         this,
-        [items = m_state.leftoverItems, target, includeBundle, libraryRoot = m_environment.libraryRoot,
+        [items = selection.leftovers, target, includeBundle, libraryRoot = m_environment.libraryRoot,
             language = m_state.language] {
             return AppLeftoverScanner::moveToTrash(
                 items, target.name, target.bundleID, target.path, includeBundle, libraryRoot, language);

@@ -478,4 +478,40 @@ TEST_F(UninstallFlowTest, ASecondMoveIsIgnoredAndTheEndOfAMoveLeavesANewTargetAl
     EXPECT_TRUE(installed(*model, u"Other"_s));
 }
 
+// The confirmation's selection is moved as it was taken: not what the list gained since, and
+// nothing at all once the target changed or while its leftovers are being scanned.
+TEST_F(UninstallFlowTest, ATakenSelectionMovesExactlyItsItemsAndOnlyForItsTarget)
+{
+    const QString bundle = makeLumen();
+    makeApp(u"Other"_s, u"com.example.other"_s);
+    auto model = makeModel();
+    const StudioState& state = model->state();
+    const InstalledAppRecord lumen = *installed(*model, u"Lumen"_s);
+    ASSERT_TRUE(inspectAndWait(*model, lumen));
+    const QString caches = library(u"Caches/com.example.lumen"_s);
+    model->setIncludeAppBundleInTrash(false);
+    model->toggleLeftoverSelection(caches);
+    const UninstallSelection taken = *StudioDerived::uninstallSelection(state, true);
+    ASSERT_EQ(taken.leftovers.size(), 2u);
+    model->toggleLeftoverSelection(caches); // ticked again after the selection was taken
+
+    ASSERT_TRUE(inspectAndWait(*model, *installed(*model, u"Other"_s)));
+    model->trashUninstallSelection(taken);
+    EXPECT_FALSE(state.isMovingToTrash) << "another target";
+    model->inspectAppForUninstall(lumen, false);
+    model->trashUninstallSelection(taken);
+    EXPECT_FALSE(state.isMovingToTrash) << "a scan runs";
+    ASSERT_TRUE(spinUntil([&] { return !state.isScanningLeftovers; }));
+    EXPECT_TRUE(state.history.empty());
+
+    model->trashUninstallSelection(taken);
+    EXPECT_TRUE(state.isMovingToTrash);
+    ASSERT_TRUE(spinUntil([&] { return !state.history.empty() && !state.isMovingToTrash; }));
+    EXPECT_TRUE(state.history.front().details.startsWith(u"Moved 2 item(s)"_s));
+    EXPECT_TRUE(QFileInfo::exists(caches));
+    EXPECT_TRUE(QFileInfo::exists(bundle));
+    for (const LeftoverFileItem& item : taken.leftovers)
+        EXPECT_FALSE(QFileInfo::exists(item.path)) << item.path.toStdString();
+}
+
 } // namespace

@@ -88,6 +88,28 @@ TEST_F(GlassButtonsTest, ButtonsUseTheirFontsAndSizeToTheirLabel)
             static_cast<int>(std::ceil(glassMetrics.height() + 12))));
 }
 
+TEST_F(GlassButtonsTest, APrimaryButtonsSymbolStandsBeforeItsText)
+{
+    TrunePrimaryButton button(u"Move"_s);
+    const QSize plain = button.sizeHint();
+    button.setSymbol(u"trash.fill"_s);
+    const qreal symbol = std::round(QFontMetricsF(button.font()).ascent());
+    EXPECT_EQ(button.sizeHint(), QSize(plain.width() + static_cast<int>(symbol + 5), plain.height()));
+    EXPECT_EQ(button.minimumSizeHint().width(), static_cast<int>(28 + symbol + 5));
+}
+
+TEST_F(GlassButtonsTest, DisabledButtonsAreDrawnFaded)
+{
+    TrunePrimaryButton primary(u"Go"_s);
+    TruneGlassButton glass(u"Go"_s);
+    primary.setEnabled(false);
+    glass.setEnabled(false);
+    expectPixel(GlassPixels::rendered(primary, buttonSize).pixel(100, 2), white, alphaOver(0.96 * 0.45),
+        "disabled primary fill");
+    expectPixel(
+        GlassPixels::rendered(glass, buttonSize).pixel(100, 3), white, alphaOver(0.10 * 0.45), "disabled glass fill");
+}
+
 TEST_F(GlassButtonsTest, PrimaryButtonDimsAndShrinksAboutItsCentreWhileHeld)
 {
     TrunePrimaryButton button(u"Go"_s);
