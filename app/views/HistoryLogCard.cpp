@@ -151,8 +151,8 @@ QWidget* HistoryLogCard::makeRow(const UpdateLogEntry& entry)
     name->setText(entry.appName);
     titleLine->addWidget(name);
     if (const std::optional<QString> transition = versionTransition(entry)) {
-        QLabel* versions = label(
-            truneFont(11, QFont::Normal, TruneFontDesign::monospaced), m_accent, u"historyVersionTransition"_s);
+        QLabel* versions
+            = label(truneFont(11, QFont::Normal, TruneFontDesign::monospaced), m_accent, u"historyVersionTransition"_s);
         versions->setText(*transition);
         titleLine->addWidget(versions);
     }
@@ -167,8 +167,8 @@ QWidget* HistoryLogCard::makeRow(const UpdateLogEntry& entry)
     }
     layout->addLayout(texts, 1);
 
-    QLabel* time = label(
-        truneFont(11, QFont::Normal, TruneFontDesign::monospaced), TruneGlassTokens::textMuted(), u"historyTimestamp"_s);
+    QLabel* time = label(truneFont(11, QFont::Normal, TruneFontDesign::monospaced), TruneGlassTokens::textMuted(),
+        u"historyTimestamp"_s);
     time->setText(timestampText(entry.timestamp, m_viewModel.environment().locale));
     layout->addWidget(time);
     return row;

@@ -2,9 +2,9 @@
 
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/StudioPageParts.h"
+#include "kit/ui/TruneElidedLabel.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassButtons.h"
-#include "kit/ui/TruneElidedLabel.h"
 #include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassTokens.h"
 
@@ -97,7 +97,8 @@ QWidget* IgnoredAppsCard::makeRow(const QString& bundleID)
     syncColor(identifier, TruneGlassTokens::textPrimary());
     auto* restore = new TruneGlassButton(m_viewModel.t(u"Restore"_s, u"Geri Al"_s));
     restore->setObjectName(u"restoreButton"_s);
-    connect(restore, &QAbstractButton::clicked, this, [this, bundleID] { m_viewModel.removeIgnoredBundleID(bundleID); });
+    connect(
+        restore, &QAbstractButton::clicked, this, [this, bundleID] { m_viewModel.removeIgnoredBundleID(bundleID); });
     layout->addWidget(identifier, 1);
     layout->addWidget(restore);
     return row;

@@ -195,9 +195,8 @@ void PermissionsAuditSection::sync(StudioFields fields)
             u"TCC gizlilik izinlerini denetleyin ve tek tıkla macOS Gizlilik ve Güvenlik panellerini açın."_s));
     syncButtonText(m_refreshButton, t(u"Refresh"_s, u"Yenile"_s));
 
-    const auto grantText = [&](bool granted) {
-        return granted ? t(u"Granted"_s, u"Verildi"_s) : t(u"Not Granted"_s, u"Verilmedi"_s);
-    };
+    const auto grantText
+        = [&](bool granted) { return granted ? t(u"Granted"_s, u"Verildi"_s) : t(u"Not Granted"_s, u"Verilmedi"_s); };
     const auto grantColor
         = [](bool granted) { return granted ? TruneGlassTokens::success() : TruneGlassTokens::warning(); };
     syncRow(m_rows[0], t(u"Accessibility"_s, u"Erişilebilirlik"_s),
@@ -225,5 +224,5 @@ void PermissionsAuditSection::syncRow(
     row.openSettings->setToolTip(row.openSettings->isEnabled()
             ? QString()
             : m_viewModel.t(u"No settings pane for this permission on this system."_s,
-                  u"Bu sistemde bu izin için bir ayar paneli yok."_s));
+                u"Bu sistemde bu izin için bir ayar paneli yok."_s));
 }

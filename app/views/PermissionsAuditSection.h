@@ -72,8 +72,8 @@ private:
     QWidget* makeRow(Row& row);
     void refresh();
     void sync(StudioFields fields);
-    void syncRow(Row& row, const QString& title, const QString& subtitle, const QString& statusText,
-        const QColor& statusColor);
+    void syncRow(
+        Row& row, const QString& title, const QString& subtitle, const QString& statusText, const QColor& statusColor);
 
     UpdateStudioViewModel& m_viewModel;
     QLabel* m_title;

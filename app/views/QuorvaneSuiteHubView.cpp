@@ -40,7 +40,8 @@ QuorvaneSuiteHubView::QuorvaneSuiteHubView(UpdateStudioViewModel& viewModel, con
 
 QWidget* QuorvaneSuiteHubView::makeSuiteHeaderCard()
 {
-    m_title = label(truneFont(TruneTextStyle::title3, QFont::Bold), TruneGlassTokens::textPrimary(), u"hubTitle"_s, true);
+    m_title
+        = label(truneFont(TruneTextStyle::title3, QFont::Bold), TruneGlassTokens::textPrimary(), u"hubTitle"_s, true);
     m_subtitle = label(truneFont(TruneTextStyle::callout), TruneGlassTokens::textSecondary(), u"hubSubtitle"_s, true);
     m_count = label(truneFont(24, QFont::Bold, TruneFontDesign::rounded), m_accent, u"hubAppCount"_s);
     m_countCaption = label(truneFont(TruneTextStyle::caption), TruneGlassTokens::textSecondary(), u"hubCountCaption"_s);

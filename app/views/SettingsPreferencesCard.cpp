@@ -50,7 +50,8 @@ QKeySequence SettingsPreferencesCard::studioHotkey()
     return QKeySequence(Qt::ALT | Qt::CTRL | Qt::Key_U);
 }
 
-SettingsPreferencesCard::SettingsPreferencesCard(UpdateStudioViewModel& viewModel, const QColor& accent, QWidget* parent)
+SettingsPreferencesCard::SettingsPreferencesCard(
+    UpdateStudioViewModel& viewModel, const QColor& accent, QWidget* parent)
     : QWidget(parent)
     , m_viewModel(viewModel)
     , m_accent(accent)
@@ -87,7 +88,8 @@ QWidget* SettingsPreferencesCard::makeLanguageRow()
     auto* row = new QWidget;
     QHBoxLayout* layout = rowLayout(row);
     m_languageLabel = label(truneFont(12.5, QFont::Medium), TruneGlassTokens::textPrimary(), u"languageLabel"_s);
-    m_languagePicker = new TruneLanguagePicker(m_viewModel.state().language, {.title = std::nullopt, .showTitle = false});
+    m_languagePicker
+        = new TruneLanguagePicker(m_viewModel.state().language, {.title = std::nullopt, .showTitle = false});
     m_languagePicker->setObjectName(u"languagePicker"_s);
     connect(m_languagePicker, &TruneLanguagePicker::languageSelected, this,
         [this](TruneLanguage language) { m_viewModel.setLanguage(language); });
@@ -177,8 +179,8 @@ QWidget* SettingsPreferencesCard::makeHotkeyRow()
     auto* caps = new TruneRoundedPanel(7, TruneGlassTokens::surface2());
     auto* capsLayout = new QHBoxLayout(caps);
     capsLayout->setContentsMargins(10, 5, 10, 5);
-    m_hotkeyCaps = label(truneFont(12, QFont::Bold, TruneFontDesign::monospaced), TruneGlassTokens::textMuted(),
-        u"hotkeyCaps"_s);
+    m_hotkeyCaps = label(
+        truneFont(12, QFont::Bold, TruneFontDesign::monospaced), TruneGlassTokens::textMuted(), u"hotkeyCaps"_s);
     m_hotkeyCaps->setText(studioHotkey().toString(QKeySequence::NativeText));
     capsLayout->addWidget(m_hotkeyCaps);
 

@@ -30,7 +30,6 @@ void syncColor(QWidget* widget, const QColor& color)
         return;
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::ButtonText, color);
-    palette.setColor(QPalette::Text, color);
     widget->setPalette(palette);
 }
 

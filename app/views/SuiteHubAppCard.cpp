@@ -62,13 +62,12 @@ SuiteHubAppCard::SuiteHubAppCard(
     naming->addWidget(name);
     auto* versions = new QHBoxLayout;
     versions->setSpacing(6);
-    QLabel* version
-        = label(truneFont(11.5, QFont::DemiBold, TruneFontDesign::monospaced), accent, u"appVersion"_s);
+    QLabel* version = label(truneFont(11.5, QFont::DemiBold, TruneFontDesign::monospaced), accent, u"appVersion"_s);
     version->setText(u"v"_s + app.displayVersion());
     versions->addWidget(version);
     if (const std::optional<QString> build = buildText(app)) {
-        QLabel* buildLabel = label(truneFont(10.5, QFont::Normal, TruneFontDesign::monospaced),
-            TruneGlassTokens::textMuted(), u"appBuild"_s);
+        QLabel* buildLabel = label(
+            truneFont(10.5, QFont::Normal, TruneFontDesign::monospaced), TruneGlassTokens::textMuted(), u"appBuild"_s);
         buildLabel->setText(*build);
         versions->addWidget(buildLabel);
     }
@@ -83,8 +82,8 @@ SuiteHubAppCard::SuiteHubAppCard(
     syncColor(bundleID, TruneGlassTokens::textMuted());
 
     auto* actions = new QHBoxLayout;
-    QLabel* size = label(truneFont(11, QFont::Normal, TruneFontDesign::monospaced), TruneGlassTokens::textSecondary(),
-        u"appSize"_s);
+    QLabel* size = label(
+        truneFont(11, QFont::Normal, TruneFontDesign::monospaced), TruneGlassTokens::textSecondary(), u"appSize"_s);
     size->setText(TruneByteFormatter::format(app.sizeBytes));
     actions->addWidget(size);
     actions->addStretch(1);
@@ -92,7 +91,8 @@ SuiteHubAppCard::SuiteHubAppCard(
     launch->setObjectName(u"launchButton"_s);
     connect(launch, &QAbstractButton::clicked, this, [&viewModel, app] { viewModel.launchApp(app); });
     actions->addWidget(launch);
-    TruneGlassButton* reveal = symbolButton(u"folder"_s, t(u"Reveal in Finder"_s, u"Finder'da Göster"_s), u"revealButton"_s);
+    TruneGlassButton* reveal
+        = symbolButton(u"folder"_s, t(u"Reveal in Finder"_s, u"Finder'da Göster"_s), u"revealButton"_s);
     connect(reveal, &QAbstractButton::clicked, this, [&viewModel, path = app.path] { viewModel.revealInFinder(path); });
     actions->addWidget(reveal);
     if (offersLeftoverInspection(app.bundleID)) {
@@ -109,6 +109,8 @@ SuiteHubAppCard::SuiteHubAppCard(
     column->setSpacing(10);
     column->addLayout(titleLine);
     column->addWidget(bundleID);
+    // Cards of one grid row are as tall as the tallest: the actions keep to the bottom edge.
+    column->addStretch(1);
     column->addLayout(actions);
 
     auto* card = new TruneGlassCard(14, 14);

@@ -28,6 +28,8 @@ constexpr double primaryRestingFill = 0.96;
 constexpr double primaryPressedFill = 0.82;
 constexpr qreal primaryPressedScale = 0.98;
 constexpr double glassPressedOpacity = 0.78;
+// A chip that cannot be pressed now (Clear History with no history ...) fades back.
+constexpr double glassDisabledOpacity = 0.45;
 
 constexpr qreal symbolSpacing = 5;
 
@@ -217,7 +219,9 @@ bool hitButton(const QAbstractButton& button, const QPoint& pos)
 void paint(QPainter& painter, const QAbstractButton& button, bool isActive, const QString& symbol)
 {
     painter.setRenderHint(QPainter::Antialiasing);
-    if (button.isDown())
+    if (!button.isEnabled())
+        painter.setOpacity(glassDisabledOpacity);
+    else if (button.isDown())
         painter.setOpacity(glassPressedOpacity);
     const QRectF bounds = QRectF(button.rect());
     TruneGlassShapes::paintGlassShape(painter, bounds, glassLook.cornerRadius,

@@ -77,7 +77,8 @@ protected:
     static void showAudit(StudioPageFrame<QuorvaneSuiteHubView>& frame)
     {
         frame.settle();
-        frame.find<QScrollArea>(u"suiteHubScroll"_s)->ensureWidgetVisible(frame.find<QWidget>(u"permissionsAuditSection"_s));
+        frame.find<QScrollArea>(u"suiteHubScroll"_s)
+            ->ensureWidgetVisible(frame.find<QWidget>(u"permissionsAuditSection"_s));
         frame.settle();
     }
 
@@ -131,8 +132,8 @@ TEST_F(QuorvaneSuiteHubViewTest, TheHubCountsTheMakersAppsAndShowsEachAsACard)
 {
     makeApp(u"TruneUpdate"_s, u"COM.Quorvane.TruneUpdate"_s, u"3.4.0"_s, u"340"_s);
     makeApp(u"Lumen"_s, u"com.quorvane.lumen"_s, u"2.1"_s, u"2.1"_s);
-    makeApp(u"Prism Studio with a rather long name that wraps"_s, u"com.quorvane.prism.studio.helper.extended"_s,
-        u""_s, u"77"_s);
+    makeApp(u"Prism Studio with a rather long name that wraps"_s, u"com.quorvane.prism.studio.helper.extended"_s, u""_s,
+        u"77"_s);
     makeApp(u"Other"_s, u"com.example.other"_s);
     auto model = makeModel();
     StudioPageFrame<QuorvaneSuiteHubView> frame(*model);
@@ -166,7 +167,9 @@ TEST_F(QuorvaneSuiteHubViewTest, TheHubCountsTheMakersAppsAndShowsEachAsACard)
         EXPECT_TRUE(turkish.contains(text)) << text.toStdString();
     }
     EXPECT_FALSE(turkish.contains(u"Launch"_s));
-    EXPECT_EQ(frame.findAll<SuiteHubAppCard>().at(0)->findChild<QAbstractButton*>(u"inspectLeftoversButton"_s)
+    EXPECT_EQ(frame.findAll<SuiteHubAppCard>()
+                  .at(0)
+                  ->findChild<QAbstractButton*>(u"inspectLeftoversButton"_s)
                   ->accessibleName(),
         u"Artıkları İncele"_s);
     saveScreenshot(*frame.window, u"hub-apps-tr"_s);

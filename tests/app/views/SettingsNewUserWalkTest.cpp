@@ -8,6 +8,7 @@
 #include "tests/app/views/StudioPageFrame.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
+#include "tests/support/Screenshots.h"
 
 #include <gtest/gtest.h>
 
@@ -94,11 +95,13 @@ TEST(SettingsNewUserWalkTest, FromAnUninstallToLaunchingAMakersApp)
     EXPECT_EQ(confirmation->text(), u"Tüm güncelleme geçmişi temizlensin mi?"_s);
     EXPECT_EQ(confirmation->informativeText(), u"1 kayıt silinecek. Bu işlem geri alınamaz."_s);
     EXPECT_EQ(confirmation->defaultButton()->text(), u"İptal"_s);
+    saveScreenshot(*confirmation, u"settings-clear-confirmation-tr"_s);
     auto* clear = confirmation->findChild<QPushButton*>(u"confirmClearHistory"_s);
     EXPECT_EQ(clear->text(), u"Geçmişi Temizle"_s);
     clear->click();
     ASSERT_TRUE(spinUntil([&] { return settings.find<QLabel>(u"historyEmptyText"_s)->isVisibleTo(settings.page); }));
-    EXPECT_EQ(settings.find<QLabel>(u"historyEmptyText"_s)->text(), u"Henüz kayıtlı güncelleme veya kaldırma işlemi yok."_s);
+    EXPECT_EQ(
+        settings.find<QLabel>(u"historyEmptyText"_s)->text(), u"Henüz kayıtlı güncelleme veya kaldırma işlemi yok."_s);
     EXPECT_EQ(model.state().toastMessage, u"Güncelleme geçmişi temizlendi."_s);
 
     // Launches Prism from the hub; this system says in Turkish why it cannot.

@@ -16,8 +16,7 @@
 
 // A studio tab page shown as the studio shows it: in a 1240 x 700 window on the deep-emerald
 // ground, made with the studio's accent.
-template <typename Page>
-class StudioPageFrame final {
+template <typename Page> class StudioPageFrame final {
 public:
     explicit StudioPageFrame(UpdateStudioViewModel& model, QSize size = {1240, 700})
         : window(std::make_unique<TruneGroundBackground>(TruneProductPalette::deepEmerald))

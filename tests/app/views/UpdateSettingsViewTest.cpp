@@ -152,8 +152,8 @@ TEST_F(UpdateSettingsViewTest, TheIntervalPickerWritesHoursAndAStoredStrangePeri
     QStringList entries;
     for (int index = 0; index < picker->count(); ++index)
         entries.append(picker->itemText(index));
-    EXPECT_EQ(entries,
-        (QStringList{u"Manual"_s, u"Every 3 hours"_s, u"Every 6 hours"_s, u"Every 12 hours"_s, u"Daily"_s}));
+    EXPECT_EQ(
+        entries, (QStringList{u"Manual"_s, u"Every 3 hours"_s, u"Every 6 hours"_s, u"Every 12 hours"_s, u"Daily"_s}));
 
     chooseInPicker(picker, picker->findText(u"Daily"_s));
     EXPECT_EQ(model->state().config.autoCheckIntervalHours, 24);
@@ -209,14 +209,14 @@ TEST_F(UpdateSettingsViewTest, ChoosingTurkishTurnsEveryTextTurkishAtOnceAndStor
     frame.settle();
 
     const QStringList turkish = frame.shownTexts();
-    for (const QString& text : {u"Dil"_s, u"Oturum Açıldığında Başlat"_s,
-             u"Silinen .app artıkları için ~/.Trash klasörünü izle"_s,
-             u"Beta / ön sürüm Sparkle güncellemelerini dahil et"_s,
-             u"Menü çubuğu sayacına Homebrew CLI araçlarını ekle"_s,
-             u"Yükseltme sonrası otomatik brew cleanup çalıştır"_s, u"Otomatik denetim aralığı"_s,
-             u"Global Hızlı Kısayol"_s, u"Her ekrandan TruneUpdate stüdyosunu öne getirir"_s,
-             u"Yoksayılan Uygulamalar"_s, u"Güncelleme ve Temizlik Geçmişi"_s, u"Geçmişi Temizle"_s,
-             u"Henüz kayıtlı güncelleme veya kaldırma işlemi yok."_s}) {
+    for (const QString& text :
+        {u"Dil"_s, u"Oturum Açıldığında Başlat"_s, u"Silinen .app artıkları için ~/.Trash klasörünü izle"_s,
+            u"Beta / ön sürüm Sparkle güncellemelerini dahil et"_s,
+            u"Menü çubuğu sayacına Homebrew CLI araçlarını ekle"_s,
+            u"Yükseltme sonrası otomatik brew cleanup çalıştır"_s, u"Otomatik denetim aralığı"_s,
+            u"Global Hızlı Kısayol"_s, u"Her ekrandan TruneUpdate stüdyosunu öne getirir"_s,
+            u"Yoksayılan Uygulamalar"_s, u"Güncelleme ve Temizlik Geçmişi"_s, u"Geçmişi Temizle"_s,
+            u"Henüz kayıtlı güncelleme veya kaldırma işlemi yok."_s}) {
         EXPECT_TRUE(turkish.contains(text)) << text.toStdString();
     }
     // Only the texts without words (the count, the keys) read the same in both languages.
@@ -225,10 +225,15 @@ TEST_F(UpdateSettingsViewTest, ChoosingTurkishTurnsEveryTextTurkishAtOnceAndStor
         if (turkish.contains(text))
             unchanged.append(text);
     }
-    EXPECT_EQ(unchanged,
-        (QStringList{SettingsPreferencesCard::studioHotkey().toString(QKeySequence::NativeText), u"0"_s}));
+    EXPECT_EQ(
+        unchanged, (QStringList{SettingsPreferencesCard::studioHotkey().toString(QKeySequence::NativeText), u"0"_s}));
     EXPECT_EQ(frame.find<QComboBox>(u"intervalPicker"_s)->itemText(4), u"Günlük"_s);
     saveScreenshot(*frame.window, u"settings-empty-tr"_s);
+
+    // Following the system shows the system's language and keeps "system" as the stored choice.
+    chooseInPicker(picker, 0);
+    EXPECT_EQ(model->state().language, TruneLanguage::systemResolved());
+    EXPECT_EQ(TruneLanguage::storedPreferenceCode(), u"system"_s);
 }
 
 TEST_F(UpdateSettingsViewTest, TheHotkeyCapsShowTheNativeKeysInAColourThatFollowsRegistration)
@@ -239,7 +244,8 @@ TEST_F(UpdateSettingsViewTest, TheHotkeyCapsShowTheNativeKeysInAColourThatFollow
     EXPECT_EQ(caps->text(), QKeySequence(Qt::ALT | Qt::CTRL | Qt::Key_U).toString(QKeySequence::NativeText));
 
     StudioTestAccess::setGlobalHotkeyRegistered(*model, false);
-    ASSERT_TRUE(spinUntil([&] { return caps->palette().color(QPalette::WindowText) == TruneGlassTokens::textMuted(); }));
+    ASSERT_TRUE(
+        spinUntil([&] { return caps->palette().color(QPalette::WindowText) == TruneGlassTokens::textMuted(); }));
     StudioTestAccess::setGlobalHotkeyRegistered(*model, true);
     ASSERT_TRUE(spinUntil([&] { return caps->palette().color(QPalette::WindowText) == frame.accent(); }));
     EXPECT_EQ(caps->text(), QKeySequence(Qt::ALT | Qt::CTRL | Qt::Key_U).toString(QKeySequence::NativeText));
