@@ -99,40 +99,42 @@ QWidget* SettingsPreferencesCard::makeLanguageRow()
     return row;
 }
 
+SettingsPreferencesCard::Toggle SettingsPreferencesCard::settingToggle(
+    const QString& objectName, const QString& english, const QString& turkish, bool TruneUpdateConfig::*field)
+{
+    return {
+        .objectName = objectName,
+        .english = english,
+        .turkish = turkish,
+        .value = [field](const StudioState& state) { return state.config.*field; },
+        .change
+        = [this, field](bool on) { m_viewModel.updateConfig([&](TruneUpdateConfig& config) { config.*field = on; }); },
+    };
+}
+
 void SettingsPreferencesCard::addToggles(QVBoxLayout* column)
 {
-    UpdateStudioViewModel& model = m_viewModel;
-    const auto settingToggle = [&model](bool TruneUpdateConfig::*field) {
-        return std::pair{
-            std::function<bool(const StudioState&)>([field](const StudioState& state) { return state.config.*field; }),
-            std::function<void(bool)>([&model, field](bool on) {
-                model.updateConfig([&](TruneUpdateConfig& config) { config.*field = on; });
-            }),
-        };
-    };
-    const auto [trashValue, trashChange] = settingToggle(&TruneUpdateConfig::watchTrashForLeftovers);
-    const auto [betaValue, betaChange] = settingToggle(&TruneUpdateConfig::includePrereleases);
-    const auto [badgeValue, badgeChange] = settingToggle(&TruneUpdateConfig::includeHomebrewFormulaeInBadge);
-    const auto [cleanupValue, cleanupChange] = settingToggle(&TruneUpdateConfig::autoCleanupAfterBrewUpgrade);
     m_toggles = {
-        {nullptr, u"Launch TruneUpdate at Login"_s, u"Oturum Açıldığında Başlat"_s,
-            [](const StudioState& state) { return state.launchAtLogin; },
-            [&model](bool on) { model.toggleLaunchAtLogin(on); }},
-        {nullptr, u"Watch ~/.Trash for deleted .app leftovers"_s,
-            u"Silinen .app artıkları için ~/.Trash klasörünü izle"_s, trashValue, trashChange},
-        {nullptr, u"Include prerelease/beta Sparkle builds"_s, u"Beta / ön sürüm Sparkle güncellemelerini dahil et"_s,
-            betaValue, betaChange},
-        {nullptr, u"Include Homebrew CLI formulae in menu bar badge"_s,
-            u"Menü çubuğu sayacına Homebrew CLI araçlarını ekle"_s, badgeValue, badgeChange},
-        {nullptr, u"Auto-run brew cleanup after upgrades"_s, u"Yükseltme sonrası otomatik brew cleanup çalıştır"_s,
-            cleanupValue, cleanupChange},
+        {
+            .objectName = u"launchAtLoginToggle"_s,
+            .english = u"Launch TruneUpdate at Login"_s,
+            .turkish = u"Oturum Açıldığında Başlat"_s,
+            .value = [](const StudioState& state) { return state.launchAtLogin; },
+            .change = [this](bool on) { m_viewModel.toggleLaunchAtLogin(on); },
+        },
+        settingToggle(u"watchTrashToggle"_s, u"Watch ~/.Trash for deleted .app leftovers"_s,
+            u"Silinen .app artıkları için ~/.Trash klasörünü izle"_s, &TruneUpdateConfig::watchTrashForLeftovers),
+        settingToggle(u"prereleaseToggle"_s, u"Include prerelease/beta Sparkle builds"_s,
+            u"Beta / ön sürüm Sparkle güncellemelerini dahil et"_s, &TruneUpdateConfig::includePrereleases),
+        settingToggle(u"formulaeInBadgeToggle"_s, u"Include Homebrew CLI formulae in menu bar badge"_s,
+            u"Menü çubuğu sayacına Homebrew CLI araçlarını ekle"_s, &TruneUpdateConfig::includeHomebrewFormulaeInBadge),
+        settingToggle(u"autoCleanupToggle"_s, u"Auto-run brew cleanup after upgrades"_s,
+            u"Yükseltme sonrası otomatik brew cleanup çalıştır"_s, &TruneUpdateConfig::autoCleanupAfterBrewUpgrade),
     };
-    const QString names[] = {u"launchAtLoginToggle"_s, u"watchTrashToggle"_s, u"prereleaseToggle"_s,
-        u"formulaeInBadgeToggle"_s, u"autoCleanupToggle"_s};
     for (std::size_t index = 0; index < m_toggles.size(); ++index) {
         Toggle& toggle = m_toggles[index];
         toggle.box = new QCheckBox;
-        toggle.box->setObjectName(names[index]);
+        toggle.box->setObjectName(toggle.objectName);
         toggle.box->setFont(truneFont(TruneTextStyle::body));
         syncColor(toggle.box, TruneGlassTokens::textPrimary());
         connect(toggle.box, &QCheckBox::clicked, this, [this, index](bool on) {

@@ -37,12 +37,17 @@ public:
 
 private:
     struct Toggle {
-        QCheckBox* box;
+        QString objectName;
         QString english;
         QString turkish;
         std::function<bool(const StudioState&)> value;
         std::function<void(bool)> change;
+        QCheckBox* box = nullptr;
     };
+
+    // A toggle of one of the settings record's switches.
+    Toggle settingToggle(
+        const QString& objectName, const QString& english, const QString& turkish, bool TruneUpdateConfig::*field);
 
     void addToggles(class QVBoxLayout* column);
     QWidget* makeLanguageRow();
