@@ -103,14 +103,23 @@ TrunePrimaryButton::TrunePrimaryButton(const QString& text, QWidget* parent)
     });
 }
 
+void TrunePrimaryButton::setSymbol(const QString& symbolName)
+{
+    if (symbolName == m_symbol)
+        return;
+    m_symbol = symbolName;
+    updateGeometry();
+    update();
+}
+
 QSize TrunePrimaryButton::sizeHint() const
 {
-    return labelSizeHint(*this, primaryLook);
+    return labelSizeHint(*this, primaryLook, m_symbol);
 }
 
 QSize TrunePrimaryButton::minimumSizeHint() const
 {
-    return {static_cast<int>(2 * primaryLook.horizontalPadding), sizeHint().height()};
+    return {static_cast<int>(2 * primaryLook.horizontalPadding + symbolWidth(*this, m_symbol)), sizeHint().height()};
 }
 
 bool TrunePrimaryButton::hitButton(const QPoint& pos) const
@@ -153,7 +162,7 @@ void TrunePrimaryButton::paintEvent(QPaintEvent*)
 
     const double fill = primaryRestingFill - (primaryRestingFill - primaryPressedFill) * m_pressProgress;
     painter.fillPath(TruneGlassShapes::roundedRect(bounds, primaryLook.cornerRadius), truneColor(0xFFFFFF, fill));
-    paintLabel(painter, *this, bounds, primaryLook, truneColor(0x000000, 0.9));
+    paintLabel(painter, *this, bounds, primaryLook, truneColor(0x000000, 0.9), m_symbol);
     if (hasFocus())
         TruneGlassShapes::paintFocusRing(painter, bounds, primaryLook.cornerRadius, truneColor(0x000000, 0.5));
 }
