@@ -273,7 +273,7 @@ private:
     void registerGlobalHotkey();
     void startApplicationsWatcher();
 
-    friend struct StudioTestAccess; // lets tests stand in for a running Homebrew command
+    friend struct StudioTestAccess; // lets tests stand in for what the view model learns from outside
 
     UpdateStudioEnvironment m_environment;
     StudioState m_state;
