@@ -28,6 +28,7 @@ constexpr double primaryRestingFill = 0.96;
 constexpr double primaryPressedFill = 0.82;
 constexpr qreal primaryPressedScale = 0.98;
 constexpr double glassPressedOpacity = 0.78;
+constexpr double disabledOpacity = 0.45;
 
 constexpr qreal symbolSpacing = 5;
 
@@ -103,7 +104,7 @@ TrunePrimaryButton::TrunePrimaryButton(const QString& text, QWidget* parent)
 
 QSize TrunePrimaryButton::sizeHint() const
 {
-    return labelSizeHint(*this, primaryLook);
+    return TrunePrimaryButtonLook::sizeHint(*this, {});
 }
 
 QSize TrunePrimaryButton::minimumSizeHint() const
@@ -113,7 +114,7 @@ QSize TrunePrimaryButton::minimumSizeHint() const
 
 bool TrunePrimaryButton::hitButton(const QPoint& pos) const
 {
-    return insideShape(*this, primaryLook, pos);
+    return TrunePrimaryButtonLook::hitButton(*this, pos);
 }
 
 // Every change of the down state (mouse, keyboard or setDown) repaints, so painting is where the
@@ -141,19 +142,7 @@ void TrunePrimaryButton::paintEvent(QPaintEvent*)
 {
     followDownState();
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF bounds = QRectF(rect());
-
-    const qreal scale = 1 - (1 - primaryPressedScale) * m_pressProgress;
-    painter.translate(bounds.center());
-    painter.scale(scale, scale);
-    painter.translate(-bounds.center());
-
-    const double fill = primaryRestingFill - (primaryRestingFill - primaryPressedFill) * m_pressProgress;
-    painter.fillPath(TruneGlassShapes::roundedRect(bounds, primaryLook.cornerRadius), truneColor(0xFFFFFF, fill));
-    paintLabel(painter, *this, bounds, primaryLook, truneColor(0x000000, 0.9));
-    if (hasFocus())
-        TruneGlassShapes::paintFocusRing(painter, bounds, primaryLook.cornerRadius, truneColor(0x000000, 0.5));
+    TrunePrimaryButtonLook::paint(painter, *this, m_pressProgress, {});
 }
 
 TruneGlassButton::TruneGlassButton(const QString& text, bool isActive, QWidget* parent)
@@ -217,7 +206,9 @@ bool hitButton(const QAbstractButton& button, const QPoint& pos)
 void paint(QPainter& painter, const QAbstractButton& button, bool isActive, const QString& symbol)
 {
     painter.setRenderHint(QPainter::Antialiasing);
-    if (button.isDown())
+    if (!button.isEnabled())
+        painter.setOpacity(disabledOpacity);
+    else if (button.isDown())
         painter.setOpacity(glassPressedOpacity);
     const QRectF bounds = QRectF(button.rect());
     TruneGlassShapes::paintGlassShape(painter, bounds, glassLook.cornerRadius,
@@ -229,3 +220,38 @@ void paint(QPainter& painter, const QAbstractButton& button, bool isActive, cons
 }
 
 } // namespace TruneGlassButtonLook
+
+namespace TrunePrimaryButtonLook {
+
+QSize sizeHint(const QAbstractButton& button, const QString& symbol)
+{
+    return labelSizeHint(button, primaryLook, symbol);
+}
+
+bool hitButton(const QAbstractButton& button, const QPoint& pos)
+{
+    return insideShape(button, primaryLook, pos);
+}
+
+void paint(QPainter& painter, const QAbstractButton& button, qreal pressProgress, const QString& symbol)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!button.isEnabled())
+        painter.setOpacity(disabledOpacity);
+    const QRectF bounds = QRectF(button.rect());
+
+    const qreal scale = 1 - (1 - primaryPressedScale) * pressProgress;
+    painter.translate(bounds.center());
+    painter.scale(scale, scale);
+    painter.translate(-bounds.center());
+
+    const double fill = primaryRestingFill - (primaryRestingFill - primaryPressedFill) * pressProgress;
+    painter.fillPath(TruneGlassShapes::roundedRect(bounds, primaryLook.cornerRadius), truneColor(0xFFFFFF, fill));
+    paintLabel(painter, button, bounds, primaryLook, truneColor(0x000000, 0.9), symbol);
+    if (button.hasFocus())
+        TruneGlassShapes::paintFocusRing(painter, bounds, primaryLook.cornerRadius, truneColor(0x000000, 0.5));
+    painter.restore();
+}
+
+} // namespace TrunePrimaryButtonLook
