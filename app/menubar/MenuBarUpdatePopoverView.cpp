@@ -97,7 +97,7 @@ MenuBarUpdatePopoverView::MenuBarUpdatePopoverView(
     , m_accent(accent)
 {
     setObjectName(u"menuBarPopover"_s);
-    setFixedWidth(width);
+    setFixedWidth(popoverWidth);
     auto* rootLayout = new QVBoxLayout(this);
     rootLayout->setContentsMargins(0, 0, 0, 0);
     auto* ground = new TruneGroundBackground(TruneProductPalette::deepEmerald);

@@ -26,7 +26,7 @@ public:
     MenuBarUpdatePopoverView(UpdateStudioViewModel& viewModel, std::function<void()> onOpenStudio,
         const QColor& accent, QWidget* parent = nullptr);
 
-    static constexpr int width = 340;
+    static constexpr int popoverWidth = 340;
     static constexpr int maximumAppRows = 5;
 
 private:

@@ -144,8 +144,9 @@ AppRowDelegate::AppRowDelegate(UpdateStudioViewModel& viewModel, const QColor& a
     , m_primaryStamp(std::make_unique<TrunePrimaryButton>(QString()))
     , m_glassStamp(std::make_unique<TruneGlassButton>(QString()))
 {
+    m_viewport = view.viewport();
     view.installEventFilter(this);
-    view.viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     connect(&AppIconLoads::instance(), &AppIconLoads::loaded, this, [this] { m_view.viewport()->update(); });
     if (QItemSelectionModel* selection = view.selectionModel()) {
         connect(selection, &QItemSelectionModel::currentChanged, this, [this] { m_focusedButton.reset(); });
@@ -566,14 +567,16 @@ bool AppRowDelegate::handleKey(QKeyEvent& event)
     return true;
 }
 
+// Only the events named here reach the view itself: others arrive while it is being destroyed.
 bool AppRowDelegate::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &m_view && event->type() == QEvent::KeyPress)
+    const QEvent::Type type = event->type();
+    if (watched == &m_view && type == QEvent::KeyPress)
         return handleKey(*static_cast<QKeyEvent*>(event));
-    if (watched == &m_view && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
-        m_view.viewport()->update();
+    if (watched == &m_view && (type == QEvent::FocusIn || type == QEvent::FocusOut) && m_viewport)
+        m_viewport->update();
     // A press that ends outside every row still lets go of its button.
-    if (watched == m_view.viewport() && event->type() == QEvent::MouseButtonRelease && m_pressedButton) {
+    if (watched == m_viewport && type == QEvent::MouseButtonRelease && m_pressedButton) {
         const QModelIndex under = m_view.indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
         if (under != m_pressedIndex)
             setPressed({}, std::nullopt);

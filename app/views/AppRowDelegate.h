@@ -75,6 +75,7 @@ private:
     UpdateStudioViewModel& m_viewModel;
     QColor m_accent;
     QAbstractItemView& m_view;
+    QPointer<QWidget> m_viewport;
     std::unique_ptr<Fonts> m_fonts;
     // Unshown buttons that lend the rows the kit's button looks.
     std::unique_ptr<TrunePrimaryButton> m_primaryStamp;
