@@ -32,6 +32,8 @@ namespace {
 constexpr int outerPadding = 14;
 constexpr int sectionSpacing = 12;
 constexpr int rowIconSize = 22;
+constexpr int footerSpacing = 8;
+constexpr qreal footerFontPx = 11.5;
 
 void setTextIfChanged(QLabel& label, const QString& text)
 {
@@ -200,11 +202,12 @@ QWidget* MenuBarUpdatePopoverView::buildTrashAlert()
 QWidget* MenuBarUpdatePopoverView::buildFooter()
 {
     auto* footer = new QWidget;
-    QHBoxLayout* layout = rowLayout(footer, 8);
+    QHBoxLayout* layout = rowLayout(footer, footerSpacing);
     const auto glassButton = [&](const QString& objectName, const QString& symbol) {
         auto* button = new TruneGlassButton(QString());
         button->setObjectName(objectName);
         button->setSymbol(symbol);
+        button->setFont(truneFont(footerFontPx, QFont::Medium));
         layout->addWidget(button);
         return button;
     };
@@ -214,6 +217,7 @@ QWidget* MenuBarUpdatePopoverView::buildFooter()
     layout->addStretch(1);
     m_openStudioButton = new TrunePrimaryButton(QString());
     m_openStudioButton->setObjectName(u"popoverOpenStudioButton"_s);
+    m_openStudioButton->setFont(truneFont(footerFontPx + 0.5, QFont::DemiBold));
     layout->addWidget(m_openStudioButton);
 
     connect(m_checkButton, &QAbstractButton::clicked, this, [this] { m_viewModel.refreshAllAndCheckUpdates(); });
@@ -335,12 +339,33 @@ void MenuBarUpdatePopoverView::syncFooter()
 {
     const StudioState& state = m_viewModel.state();
     const QString upgradable = QString::number(StudioDerived::outdatedBrewCount(state));
-    m_checkButton->setText(m_viewModel.t(u"Check"_s, u"Denetle"_s));
     m_checkButton->setEnabled(!state.isCheckingUpdates && !state.isBrewCommandRunning);
     m_stopButton->setText(m_viewModel.t(u"Stop"_s, u"Durdur"_s));
     m_stopButton->setVisible(state.isBrewCommandRunning);
-    m_upgradeAllButton->setText(
-        m_viewModel.t(u"Upgrade All ("_s + upgradable + u")"_s, u"Tümünü Yükselt ("_s + upgradable + u")"_s));
+    const QString upgradeTitle
+        = m_viewModel.t(u"Upgrade All ("_s + upgradable + u")"_s, u"Tümünü Yükselt ("_s + upgradable + u")"_s);
+    m_upgradeAllButton->setText(upgradeTitle);
+    m_upgradeAllButton->setToolTip(upgradeTitle);
     m_upgradeAllButton->setVisible(!state.isBrewCommandRunning && StudioDerived::outdatedBrewCount(state) >= 1);
     m_openStudioButton->setText(m_viewModel.t(u"Open Studio"_s, u"Stüdyoyu Aç"_s));
+    m_openStudioButton->setMinimumWidth(m_openStudioButton->sizeHint().width());
+    fitCheckButton();
+}
+
+// Long words (and wide fonts) may not leave room for every title in 340 px: Check then shows its
+// symbol alone, named by its tooltip, and the middle button shortens its title last.
+void MenuBarUpdatePopoverView::fitCheckButton()
+{
+    const QString title = m_viewModel.t(u"Check"_s, u"Denetle"_s);
+    m_checkButton->setText(title);
+    m_checkButton->setToolTip(title);
+    m_checkButton->setAccessibleName(title);
+    const QWidget* middle = m_stopButton->isVisibleTo(this) ? static_cast<QWidget*>(m_stopButton)
+        : m_upgradeAllButton->isVisibleTo(this)             ? static_cast<QWidget*>(m_upgradeAllButton)
+                                                            : nullptr;
+    int needed = m_checkButton->sizeHint().width() + footerSpacing + m_openStudioButton->sizeHint().width();
+    if (middle)
+        needed += middle->sizeHint().width() + footerSpacing;
+    if (needed > popoverWidth - 2 * outerPadding)
+        m_checkButton->setText(QString());
 }

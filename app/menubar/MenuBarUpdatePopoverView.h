@@ -48,6 +48,7 @@ private:
     void syncAppRows();
     void syncRowButtons();
     void syncFooter();
+    void fitCheckButton();
 
     UpdateStudioViewModel& m_viewModel;
     std::function<void()> m_onOpenStudio;

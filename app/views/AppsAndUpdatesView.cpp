@@ -204,7 +204,6 @@ QWidget* AppsAndUpdatesView::buildSummaryStrip()
 QWidget* AppsAndUpdatesView::buildFilterAndSearchBar()
 {
     auto* chips = new QWidget;
-    chips->setAutoFillBackground(false);
     auto* chipLayout = new QHBoxLayout(chips);
     chipLayout->setContentsMargins(0, 0, 0, 0);
     chipLayout->setSpacing(chipSpacing);
@@ -225,6 +224,7 @@ QWidget* AppsAndUpdatesView::buildFilterAndSearchBar()
     scroller->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroller->setWidgetResizable(true);
     scroller->setWidget(chips);
+    chips->setAutoFillBackground(false); // setWidget turned it on
     scroller->viewport()->setAutoFillBackground(false);
     scroller->setFixedHeight(chips->sizeHint().height() + 4);
 

@@ -92,7 +92,7 @@ TEST_F(MenuBarUpdatePopoverViewTest, ShowsThePendingAppsAndTheFooterInBothLangua
     model.setLanguage(TruneLanguage::tr);
     EXPECT_EVENTUALLY_EQ(status(), u"2 bekliyor"_s);
     EXPECT_EQ(rows(), (QStringList{u"Feedy | 1.0 → 2.0 | İndir"_s, u"Firefox | 124.0.2 → 125.0.3 | Güncelle"_s}));
-    EXPECT_EQ(find<TruneGlassButton>(u"popoverCheckButton"_s).text(), u"Denetle"_s);
+    EXPECT_EQ(find<TruneGlassButton>(u"popoverCheckButton"_s).accessibleName(), u"Denetle"_s);
     EXPECT_EQ(find<TruneGlassButton>(u"popoverUpgradeAllButton"_s).text(), u"Tümünü Yükselt (1)"_s);
     EXPECT_EQ(find<TrunePrimaryButton>(u"popoverOpenStudioButton"_s).text(), u"Stüdyoyu Aç"_s);
     save(u"popover-pending-tr"_s);
