@@ -179,8 +179,8 @@ QWidget* MenuBarUpdatePopoverView::buildTrashAlert()
     texts->setSpacing(1);
     m_trashAlertTitle = truneSheetLabel(
         QString(), truneFont(12, QFont::DemiBold), TruneGlassTokens::textPrimary(), u"popoverTrashAlertTitle"_s);
-    m_trashAlertDetail = truneSheetLabel(
-        QString(), truneFont(10.5), TruneGlassTokens::textSecondary(), u"popoverTrashAlertDetail"_s);
+    m_trashAlertDetail
+        = truneSheetLabel(QString(), truneFont(10.5), TruneGlassTokens::textSecondary(), u"popoverTrashAlertDetail"_s);
     texts->addWidget(m_trashAlertTitle);
     texts->addWidget(m_trashAlertDetail);
     layout->addLayout(texts, 1);
@@ -243,8 +243,9 @@ QWidget* MenuBarUpdatePopoverView::buildAppRow(const ShownRow& shown)
     name->setFont(truneFont(12, QFont::DemiBold));
     setForeground(*name, TruneGlassTokens::textPrimary());
     texts->addWidget(name);
-    texts->addWidget(truneSheetLabel(shown.app.displayVersion() + u" → "_s + shown.app.latestVersion.value_or(QString()),
-        truneFont(10.5, QFont::Normal, TruneFontDesign::monospaced), m_accent, u"popoverAppVersion"_s));
+    texts->addWidget(
+        truneSheetLabel(shown.app.displayVersion() + u" → "_s + shown.app.latestVersion.value_or(QString()),
+            truneFont(10.5, QFont::Normal, TruneFontDesign::monospaced), m_accent, u"popoverAppVersion"_s));
     layout->addLayout(texts, 1);
     auto* button = new TruneGlassButton(
         shown.viaHomebrew ? m_viewModel.t(u"Update"_s, u"Güncelle"_s) : m_viewModel.t(u"Download"_s, u"İndir"_s));
@@ -283,7 +284,8 @@ void MenuBarUpdatePopoverView::syncHeader()
     const int pending = StudioDerived::menuBarBadgeCount(state);
     const QString count = QString::number(pending);
     setTextIfChanged(*m_statusLabel,
-        pending > 0 ? m_viewModel.t(count + u" pending"_s, count + u" bekliyor"_s) : m_viewModel.t(u"Up to date"_s, u"Güncel"_s));
+        pending > 0 ? m_viewModel.t(count + u" pending"_s, count + u" bekliyor"_s)
+                    : m_viewModel.t(u"Up to date"_s, u"Güncel"_s));
     setForeground(*m_statusLabel, pending > 0 ? TruneGlassTokens::warning() : TruneGlassTokens::success());
 }
 
@@ -294,9 +296,11 @@ void MenuBarUpdatePopoverView::syncTrashAlert()
     if (alerts.empty())
         return;
     const TrashLeftoverAlert& alert = alerts.front();
-    const QString title = m_viewModel.t(u"Leftovers for "_s + alert.appName(), alert.appName() + u" artıkları bulundu"_s);
+    const QString title
+        = m_viewModel.t(u"Leftovers for "_s + alert.appName(), alert.appName() + u" artıkları bulundu"_s);
     setTextIfChanged(*m_trashAlertTitle, title);
-    setTextIfChanged(*m_trashAlertDetail, QString::number(alert.leftovers().size()) + u" items · "_s
+    setTextIfChanged(*m_trashAlertDetail,
+        QString::number(alert.leftovers().size()) + u" items · "_s
             + TruneByteFormatter::format(alert.totalSizeBytes()));
     m_trashAlertButton->setAccessibleName(title);
 }
@@ -323,8 +327,9 @@ void MenuBarUpdatePopoverView::syncAppRows()
     m_appRows->setVisible(!m_shownRows.empty());
     m_allCurrentLine->setVisible(m_shownRows.empty());
     const QString count = QString::number(state.installedApps.size());
-    setTextIfChanged(*m_allCurrentLabel, m_viewModel.t(u"All "_s + count + u" scanned apps are up to date."_s,
-                                             u"Taranan "_s + count + u" uygulamanın tümü güncel."_s));
+    setTextIfChanged(*m_allCurrentLabel,
+        m_viewModel.t(u"All "_s + count + u" scanned apps are up to date."_s,
+            u"Taranan "_s + count + u" uygulamanın tümü güncel."_s));
     syncRowButtons();
 }
 

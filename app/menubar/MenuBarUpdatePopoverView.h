@@ -23,8 +23,8 @@ class MenuBarUpdatePopoverView final : public QWidget {
     Q_OBJECT
 
 public:
-    MenuBarUpdatePopoverView(UpdateStudioViewModel& viewModel, std::function<void()> onOpenStudio,
-        const QColor& accent, QWidget* parent = nullptr);
+    MenuBarUpdatePopoverView(UpdateStudioViewModel& viewModel, std::function<void()> onOpenStudio, const QColor& accent,
+        QWidget* parent = nullptr);
 
     static constexpr int popoverWidth = 340;
     static constexpr int maximumAppRows = 5;

@@ -114,7 +114,7 @@ struct AppRowDelegate::Fonts {
 
 // Where everything of one row goes, worked out from the row's rectangle and its texts.
 struct AppRowDelegate::RowLayout {
-    QRectF row;     // without the hairline
+    QRectF row; // without the hairline
     QRectF icon;
     QRectF identity; // the column the name and detail lines are clipped to
     QPointF nameBaseline;
@@ -231,8 +231,8 @@ AppRowDelegate::RowLayout AppRowDelegate::layout(const QRectF& rect, const AppsL
     const QFontMetricsF tagMetrics(fonts.tag);
     const QString tagText = m_viewModel.t(u"Ignored"_s, u"Yoksayıldı"_s);
     const QSizeF tag(tagMetrics.horizontalAdvance(tagText) + 12, tagMetrics.height() + 4);
-    const qreal badgesWidth = origin.width() + nameLineSpacing + architecture.width()
-        + (row.ignored ? nameLineSpacing + tag.width() : 0);
+    const qreal badgesWidth
+        = origin.width() + nameLineSpacing + architecture.width() + (row.ignored ? nameLineSpacing + tag.width() : 0);
     const QFontMetricsF nameMetrics(fonts.name);
     out.shownName = nameMetrics.elidedText(
         row.app.name, Qt::ElideRight, std::max<qreal>(0, out.identity.width() - nameLineSpacing - badgesWidth));
@@ -253,8 +253,7 @@ AppRowDelegate::RowLayout AppRowDelegate::layout(const QRectF& rect, const AppsL
     const qreal tail = detailLineSpacing + separatorMetrics.horizontalAdvance(u"·"_s) + detailLineSpacing
         + detailMetrics.horizontalAdvance(out.size);
     out.shownIdentifier = detailMetrics.elidedText(identifierText(row.app),
-        row.app.bundleID.isEmpty() ? Qt::ElideMiddle : Qt::ElideRight,
-        std::max<qreal>(0, out.identity.width() - tail));
+        row.app.bundleID.isEmpty() ? Qt::ElideMiddle : Qt::ElideRight, std::max<qreal>(0, out.identity.width() - tail));
     out.identifierLeft = identityLeft;
     out.separatorLeft = identityLeft + detailMetrics.horizontalAdvance(out.shownIdentifier) + detailLineSpacing;
     out.sizeLeft = out.separatorLeft + separatorMetrics.horizontalAdvance(u"·"_s) + detailLineSpacing;
@@ -435,7 +434,8 @@ bool AppRowDelegate::helpEvent(
         && rowLayout.shownIdentifier != identifierText(row->app)) {
         area = rowLayout.identity;
         tip = identifierText(row->app);
-    } else if (rowLayout.identity.contains(pos) && pos.y() < rowLayout.detailTop && rowLayout.shownName != row->app.name) {
+    } else if (rowLayout.identity.contains(pos) && pos.y() < rowLayout.detailTop
+        && rowLayout.shownName != row->app.name) {
         area = rowLayout.identity;
         tip = row->app.name;
     }
@@ -548,7 +548,8 @@ bool AppRowDelegate::handleKey(QKeyEvent& event)
     const auto position = m_focusedButton ? std::find(present.begin(), present.end(), *m_focusedButton) : present.end();
     switch (event.key()) {
     case Qt::Key_Right:
-        m_focusedButton = position == present.end() || position + 1 == present.end() ? present.front() : *(position + 1);
+        m_focusedButton
+            = position == present.end() || position + 1 == present.end() ? present.front() : *(position + 1);
         break;
     case Qt::Key_Left:
         m_focusedButton = position == present.end() || position == present.begin() ? present.back() : *(position - 1);

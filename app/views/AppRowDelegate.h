@@ -65,7 +65,8 @@ private:
 
     void paintIdentity(QPainter& painter, const RowLayout& layout, const AppsListRow& row) const;
     void paintVersion(QPainter& painter, const RowLayout& layout, const AppsListRow& row) const;
-    void paintButtons(QPainter& painter, const RowLayout& layout, const AppsListRow& row, const QModelIndex& index) const;
+    void paintButtons(
+        QPainter& painter, const RowLayout& layout, const AppsListRow& row, const QModelIndex& index) const;
 
     void activate(const QModelIndex& index, AppRowButton button);
     void showMenu(const InstalledAppRecord& app, const QPoint& globalPos);

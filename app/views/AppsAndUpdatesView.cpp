@@ -103,8 +103,7 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF bounds = QRectF(rect());
         painter.setClipRect(bounds);
-        painter.fillPath(
-            TruneGlassShapes::roundedRect(bounds.adjusted(0, 0, 0, listCardRadius), listCardRadius),
+        painter.fillPath(TruneGlassShapes::roundedRect(bounds.adjusted(0, 0, 0, listCardRadius), listCardRadius),
             TruneGlassTokens::surface1());
     }
 };
@@ -257,7 +256,8 @@ QWidget* AppsAndUpdatesView::buildSearchField()
     palette.setColor(QPalette::Text, TruneGlassTokens::textPrimary());
     palette.setColor(QPalette::PlaceholderText, TruneGlassTokens::textMuted());
     m_searchField->setPalette(palette);
-    connect(m_searchField, &QLineEdit::textEdited, this, [this](const QString& text) { m_viewModel.setAppSearchQuery(text); });
+    connect(m_searchField, &QLineEdit::textEdited, this,
+        [this](const QString& text) { m_viewModel.setAppSearchQuery(text); });
     layout->addWidget(m_searchField, 1);
 
     auto* clear = new PlainSymbolButton(u"xmark.circle.fill"_s, searchSymbolPx);
@@ -334,8 +334,8 @@ QWidget* AppsAndUpdatesView::buildScanningState()
     palette.setColor(QPalette::WindowText, TruneGlassTokens::textSecondary());
     spinner->setPalette(palette);
     layout->addWidget(spinner, 0, Qt::AlignHCenter);
-    m_scanningLabel = truneSheetLabel(QString(), truneFont(TruneTextStyle::callout), TruneGlassTokens::textSecondary(),
-        u"appsScanningLabel"_s);
+    m_scanningLabel = truneSheetLabel(
+        QString(), truneFont(TruneTextStyle::callout), TruneGlassTokens::textSecondary(), u"appsScanningLabel"_s);
     layout->addWidget(m_scanningLabel, 0, Qt::AlignHCenter);
     layout->addStretch(1);
     return page;

@@ -42,8 +42,9 @@ FilterChipButton::FilterChipButton(const QString& title, const QColor& accent, Q
         m_hoverProgress = value.toReal();
         update();
     });
-    connect(m_hover, &UpdateHoverState::hoveredChanged, this,
-        [this](bool hovered) { TruneAnimations::run(*m_hoverAnimation, TruneAnimations::hover(), hovered ? 1.0 : 0.0); });
+    connect(m_hover, &UpdateHoverState::hoveredChanged, this, [this](bool hovered) {
+        TruneAnimations::run(*m_hoverAnimation, TruneAnimations::hover(), hovered ? 1.0 : 0.0);
+    });
 }
 
 void FilterChipButton::setActive(bool isActive)
@@ -87,8 +88,8 @@ void FilterChipButton::paintEvent(QPaintEvent*)
     if (m_isActive) {
         painter.fillPath(capsule, truneColor(m_accent.rgb(), 0.22));
         QPen border(truneColor(m_accent.rgb(), 0.5), borderWidth);
-        painter.strokePath(TruneGlassShapes::capsule(bounds.adjusted(borderWidth / 2, borderWidth / 2,
-                               -borderWidth / 2, -borderWidth / 2)),
+        painter.strokePath(TruneGlassShapes::capsule(
+                               bounds.adjusted(borderWidth / 2, borderWidth / 2, -borderWidth / 2, -borderWidth / 2)),
             border);
         textColor = Qt::white;
     } else {

@@ -45,7 +45,10 @@ protected:
 
     QString metric(const char* name) const { return find<MetricPillCard>(QString::fromLatin1(name)).value(); }
     QString labelText(const char* name) const { return find<QLabel>(QString::fromLatin1(name)).text(); }
-    FilterChipButton& chip(AppFilterKind kind) const { return find<FilterChipButton>(u"filterChip-"_s + rawValue(kind)); }
+    FilterChipButton& chip(AppFilterKind kind) const
+    {
+        return find<FilterChipButton>(u"filterChip-"_s + rawValue(kind));
+    }
     QListView& list() const { return find<QListView>(u"appsList"_s); }
     QString shownState() const { return find<QStackedWidget>(u"appsContent"_s).currentWidget()->objectName(); }
 
@@ -269,9 +272,10 @@ TEST_F(AppsAndUpdatesViewTest, RowsShowWhatCanBeDoneWithEachApp)
     const QString namelessPath = home.applications() + u"/Nameless.app"_s;
     const Expected expected[] = {
         {u"Feedy"_s, {u"Feedy"_s, u"net.feedy"_s, u"1.3 MB"_s, u"1.0 → 2.0"_s, u"Download"_s}, true, true, true, false},
-        {u"Firefox"_s, {u"Firefox"_s, u"org.mozilla.firefox"_s, u"1.3 MB"_s, u"124.0.2 → 125.0.3"_s, u"Update"_s},
-            true, false, true, false},
-        {u"Noisy"_s, {u"Noisy"_s, u"com.example.noisy"_s, u"1.3 MB"_s, u"1.0"_s, u"Ignored"_s}, false, true, false, true},
+        {u"Firefox"_s, {u"Firefox"_s, u"org.mozilla.firefox"_s, u"1.3 MB"_s, u"124.0.2 → 125.0.3"_s, u"Update"_s}, true,
+            false, true, false},
+        {u"Noisy"_s, {u"Noisy"_s, u"com.example.noisy"_s, u"1.3 MB"_s, u"1.0"_s, u"Ignored"_s}, false, true, false,
+            true},
         {u"Nameless"_s, {u"Nameless"_s, namelessPath, u"—"_s, u"—"_s}, false, false, false, false},
         {u"<b>x</b>"_s, {u"<b>x</b>"_s, u"com.example.bold"_s, u"1.3 MB"_s, u"1.0"_s}, false, false, false, false},
     };
@@ -288,8 +292,8 @@ TEST_F(AppsAndUpdatesViewTest, RowsShowWhatCanBeDoneWithEachApp)
         EXPECT_FALSE(rows.buttonRect(index, AppRowButton::menu).isEmpty());
     }
 
-    EXPECT_EQ(menuEntries(u"Feedy"_s),
-        (QStringList{u"Launch App"_s, u"Reveal in Finder"_s, u"---"_s, u"Ignore Updates"_s}));
+    EXPECT_EQ(
+        menuEntries(u"Feedy"_s), (QStringList{u"Launch App"_s, u"Reveal in Finder"_s, u"---"_s, u"Ignore Updates"_s}));
     EXPECT_EQ(menuEntries(u"Noisy"_s),
         (QStringList{u"Launch App"_s, u"Reveal in Finder"_s, u"---"_s, u"Stop Ignoring Updates"_s}));
     EXPECT_EQ(menuEntries(u"Nameless"_s), (QStringList{u"Launch App"_s, u"Reveal in Finder"_s}));
@@ -402,7 +406,8 @@ TEST_F(AppsAndUpdatesViewTest, FeedLinksThatAreNoWebPagesAreNeverOpened)
     if (sneaky.app.releaseNotesURL)
         clickButton(u"Sneaky"_s, AppRowButton::releaseNotes);
     clickButton(u"Sneaky"_s, AppRowButton::update);
-    EXPECT_EVENTUALLY_EQ(lastToast(), std::optional<Toast>(Toast{u"No automatic updater available for Sneaky."_s, true}));
+    EXPECT_EVENTUALLY_EQ(
+        lastToast(), std::optional<Toast>(Toast{u"No automatic updater available for Sneaky."_s, true}));
     QTest::qWait(300);
     EXPECT_TRUE(xdgOpen.calls().empty());
     EXPECT_TRUE(state().history.empty());

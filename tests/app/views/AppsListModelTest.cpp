@@ -39,14 +39,12 @@ public:
     explicit ModelSignals(AppsListModel& model)
     {
         QObject::connect(&model, &QAbstractItemModel::modelReset, [this] { events.append(u"reset"_s); });
-        QObject::connect(&model, &QAbstractItemModel::rowsInserted, [this](const QModelIndex&, int first, int last) {
-            events.append(u"insert %1-%2"_s.arg(first).arg(last));
-        });
-        QObject::connect(&model, &QAbstractItemModel::rowsRemoved, [this](const QModelIndex&, int first, int last) {
-            events.append(u"remove %1-%2"_s.arg(first).arg(last));
-        });
-        QObject::connect(&model, &QAbstractItemModel::dataChanged,
-            [this](const QModelIndex& from, const QModelIndex& to) {
+        QObject::connect(&model, &QAbstractItemModel::rowsInserted,
+            [this](const QModelIndex&, int first, int last) { events.append(u"insert %1-%2"_s.arg(first).arg(last)); });
+        QObject::connect(&model, &QAbstractItemModel::rowsRemoved,
+            [this](const QModelIndex&, int first, int last) { events.append(u"remove %1-%2"_s.arg(first).arg(last)); });
+        QObject::connect(
+            &model, &QAbstractItemModel::dataChanged, [this](const QModelIndex& from, const QModelIndex& to) {
                 events.append(u"change %1-%2"_s.arg(from.row()).arg(to.row()));
             });
     }
@@ -82,12 +80,12 @@ TEST(AppsListModelTest, ListsChangeByTheRowsConcernedAndResetOnlyWhenTheOrderCha
                 s.installedApps[3].sizeBytes = 10;
             },
             {u"change 0-0"_s, u"change 2-3"_s}, {u"Alpha"_s, u"Bravo"_s, u"Charlie"_s, u"Delta"_s}},
-        {"nothing changed: nothing is said", [](StudioState&) {}, {}, {u"Alpha"_s, u"Bravo"_s, u"Charlie"_s, u"Delta"_s}},
+        {"nothing changed: nothing is said", [](StudioState&) {}, {},
+            {u"Alpha"_s, u"Bravo"_s, u"Charlie"_s, u"Delta"_s}},
         {"the search keeps two apps", [](StudioState& s) { s.appSearchQuery = u"HA "_s; },
             {u"remove 3-3"_s, u"remove 1-1"_s}, {u"Alpha"_s, u"Charlie"_s}},
         {"the search is cleared again", [](StudioState& s) { s.appSearchQuery.clear(); },
-            {u"insert 1-1"_s, u"insert 3-3"_s},
-            {u"Alpha"_s, u"Bravo"_s, u"Charlie"_s, u"Delta"_s}},
+            {u"insert 1-1"_s, u"insert 3-3"_s}, {u"Alpha"_s, u"Bravo"_s, u"Charlie"_s, u"Delta"_s}},
         {"a new app and a gone one in one pass",
             [](StudioState& s) {
                 s.installedApps.erase(s.installedApps.begin());
@@ -105,8 +103,7 @@ TEST(AppsListModelTest, ListsChangeByTheRowsConcernedAndResetOnlyWhenTheOrderCha
             [](StudioState& s) { s.config.ignoredBundleIDs = {u"COM.EXAMPLE.DELTA"_s}; }, {u"reset"_s},
             {u"Bravo"_s, u"Charlie"_s, u"Delta"_s, u"Echo"_s, u"Foxtrot"_s}},
         {"the Updates chip with only an ignored update is empty",
-            [](StudioState& s) { s.selectedFilter = AppFilterKind::updatesAvailable; },
-            {u"remove 0-4"_s}, {}},
+            [](StudioState& s) { s.selectedFilter = AppFilterKind::updatesAvailable; }, {u"remove 0-4"_s}, {}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
@@ -120,13 +117,13 @@ TEST(AppsListModelTest, ListsChangeByTheRowsConcernedAndResetOnlyWhenTheOrderCha
 TEST(AppsListModelTest, RowsKnowWhetherTheyAreIgnoredActionableAndBrewable)
 {
     StudioState state = stateWith({
-        AppRecordBuilder(u"Cask"_s)
-            .bundleID(u"org.cask"_s)
-            .updateAvailable()
-            .homebrewCaskToken(u"cask"_s)
-            .build(),
+        AppRecordBuilder(u"Cask"_s).bundleID(u"org.cask"_s).updateAvailable().homebrewCaskToken(u"cask"_s).build(),
         AppRecordBuilder(u"Feed"_s).bundleID(u"net.feed"_s).updateAvailable().downloadURL(u"https://d/f.zip"_s).build(),
-        AppRecordBuilder(u"Hushed"_s).bundleID(u"com.Hushed"_s).updateAvailable().homebrewCaskToken(u"hushed"_s).build(),
+        AppRecordBuilder(u"Hushed"_s)
+            .bundleID(u"com.Hushed"_s)
+            .updateAvailable()
+            .homebrewCaskToken(u"hushed"_s)
+            .build(),
         AppRecordBuilder(u"Nameless"_s).build(),
         AppRecordBuilder(u"Current"_s).bundleID(u"com.current"_s).homebrewCaskToken(u"current"_s).build(),
     });

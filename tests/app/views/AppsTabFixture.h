@@ -20,7 +20,7 @@ using namespace Qt::StringLiterals;
 
 // EXPECT_EQ and EXPECT_TRUE once the condition holds, or after 10 s of running the event loop:
 // the views follow the view model one event-loop turn later.
-#define EXPECT_EVENTUALLY_EQ(actual, expected) \
+#define EXPECT_EVENTUALLY_EQ(actual, expected)                                                                         \
     EXPECT_EQ((spinUntil([&] { return (actual) == (expected); }, 10000), (actual)), expected)
 #define EXPECT_EVENTUALLY_TRUE(condition) EXPECT_TRUE(spinUntil([&] { return bool(condition); }, 10000))
 
@@ -65,8 +65,8 @@ protected:
     static QVariantMap infoOf(const QString& name, const QString& bundleID, const QString& version,
         const std::optional<QString>& feed = std::nullopt)
     {
-        QVariantMap info{{u"CFBundleName"_s, name}, {u"CFBundleIdentifier"_s, bundleID},
-            {u"CFBundleShortVersionString"_s, version}};
+        QVariantMap info{
+            {u"CFBundleName"_s, name}, {u"CFBundleIdentifier"_s, bundleID}, {u"CFBundleShortVersionString"_s, version}};
         if (feed)
             info.insert(u"SUFeedURL"_s, *feed);
         return info;

@@ -33,7 +33,8 @@ class MenuBarUpdatePopoverViewTest : public AppsTabTest {
 protected:
     MenuBarUpdatePopoverView& showPopover(UpdateStudioViewModel& model)
     {
-        popover = std::make_unique<MenuBarUpdatePopoverView>(model, [this] { ++studioOpenings; }, studioAccent);
+        popover = std::make_unique<MenuBarUpdatePopoverView>(
+            model, [this] { ++studioOpenings; }, studioAccent);
         popover->setWindowFlags(Qt::FramelessWindowHint);
         popover->show();
         return *popover;
@@ -173,8 +174,8 @@ TEST_F(MenuBarUpdatePopoverViewTest, WhileACommandRunsOnlyStopAndDownloadsStayAt
     EXPECT_FALSE(shown(u"popoverStatusLabel"_s));
     EXPECT_FALSE(find<TruneGlassButton>(u"popoverCheckButton"_s).isEnabled());
     EXPECT_FALSE(shown(u"popoverUpgradeAllButton"_s));
-    EXPECT_EQ(rows(),
-        (QStringList{u"Feedy | 1.0 → 2.0 | Download"_s, u"Firefox | 124.0.2 → 125.0.3 | Update (off)"_s}));
+    EXPECT_EQ(
+        rows(), (QStringList{u"Feedy | 1.0 → 2.0 | Download"_s, u"Firefox | 124.0.2 → 125.0.3 | Update (off)"_s}));
     save(u"popover-running-en"_s);
 
     QTest::mouseClick(&find(u"popoverStopButton"_s), Qt::LeftButton);

@@ -71,11 +71,14 @@ TEST_F(NewUserWalkTest, FromTheAppsTabToThePopoverAndBack)
     // The window is closed; the popover brings it back.
     studio->close();
     ASSERT_FALSE(studio->isVisible());
-    MenuBarUpdatePopoverView popover(model, [&] {
-        studio->show();
-        studio->raise();
-        studio->activateWindow();
-    }, accent);
+    MenuBarUpdatePopoverView popover(
+        model,
+        [&] {
+            studio->show();
+            studio->raise();
+            studio->activateWindow();
+        },
+        accent);
     popover.show();
     EXPECT_EQ(popover.findChild<QLabel*>(u"popoverStatusLabel"_s)->text(), u"1 pending"_s);
     QTest::mouseClick(popover.findChild<QWidget*>(u"popoverOpenStudioButton"_s), Qt::LeftButton);
