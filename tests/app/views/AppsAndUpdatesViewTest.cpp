@@ -338,16 +338,16 @@ TEST_F(AppsAndUpdatesViewTest, RowButtonsDownloadUpgradeIgnoreAndInspect)
     EXPECT_EQ(state().history.front().appName, u"Feedy"_s);
     EXPECT_EVENTUALLY_EQ(lastToast(), std::optional<Toast>(Toast{u"Opened update download for Feedy."_s, false}));
 
+    // Release notes open the feed's notes page.
+    clickButton(u"Feedy"_s, AppRowButton::releaseNotes);
+    ASSERT_TRUE(xdgOpen.waitForCalls(2));
+    EXPECT_EQ(xdgOpen.calls().back(), QStringList{u"https://notes.example/2.0.html"_s});
+
     // Update: the cask is upgraded by brew.
     clickButton(u"Firefox"_s, AppRowButton::update);
     ASSERT_TRUE(waitUntilIdle());
     ASSERT_FALSE(commandRuns().empty());
     EXPECT_EQ(commandRuns().front().arguments, (QStringList{u"upgrade"_s, u"--cask"_s, u"firefox"_s}));
-
-    // Release notes open the feed's notes page.
-    clickButton(u"Feedy"_s, AppRowButton::releaseNotes);
-    ASSERT_TRUE(xdgOpen.waitForCalls(2));
-    EXPECT_EQ(xdgOpen.calls().back(), QStringList{u"https://notes.example/2.0.html"_s});
 
     // Ignore: saved, announced, and the counts drop.
     chooseMenuEntry(u"Feedy"_s, u"Ignore Updates"_s);
