@@ -2,6 +2,7 @@
 
 #include "core/records/InstalledAppRecord.h"
 
+#include <QColor>
 #include <QWidget>
 
 class QPainter;
@@ -12,9 +13,19 @@ class ArchitectureBadge final : public QWidget {
     Q_OBJECT
 
 public:
+    // What the tag shows for one architecture, the same in every language.
+    struct Look {
+        QString text;
+        QColor color;
+
+        bool operator==(const Look&) const = default;
+    };
+
     explicit ArchitectureBadge(AppArchitecture architecture, QWidget* parent = nullptr);
 
     void setArchitecture(AppArchitecture architecture);
+
+    static Look look(AppArchitecture architecture);
 
     static QSizeF badgeSize(AppArchitecture architecture);
     // Paints the tag with its top-left corner at `topLeft`.

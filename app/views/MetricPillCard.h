@@ -10,8 +10,8 @@ class MetricPillCard final : public QWidget {
     Q_OBJECT
 
 public:
-    MetricPillCard(const QString& title, const QString& value, const QString& icon, const QColor& tint,
-        QWidget* parent = nullptr);
+    MetricPillCard(
+        const QString& title, const QString& value, const QString& icon, const QColor& tint, QWidget* parent = nullptr);
 
     // Each setter repaints only when the value differs.
     void setTitle(const QString& title);
@@ -20,6 +20,12 @@ public:
 
     const QString& title() const { return m_title; }
     const QString& value() const { return m_value; }
+    const QColor& tint() const { return m_tint; }
+
+    // The title as painted at the current width: one line, shortened with an ellipsis.
+    QString displayedTitle() const;
+    // How many lines the value takes at the current width.
+    int valueLineCount() const;
 
     QSize sizeHint() const override;
     bool hasHeightForWidth() const override { return true; }
@@ -29,6 +35,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct Layout {
+        QRectF iconTile;
+        QRectF value;
+        QRectF title;
+        qreal height = 0;
+    };
+    // Where the parts lie in a card `width` wide.
+    Layout layoutFor(qreal width) const;
+    void contentChanged();
+
     QString m_title;
     QString m_value;
     QString m_icon;

@@ -3,6 +3,7 @@
 #include "core/records/InstalledAppRecord.h"
 #include "kit/localization/TruneLanguage.h"
 
+#include <QColor>
 #include <QWidget>
 
 class QPainter;
@@ -13,9 +14,20 @@ class OriginPillBadge final : public QWidget {
     Q_OBJECT
 
 public:
+    // What the capsule shows for one origin.
+    struct Look {
+        QString label;
+        QString symbol;
+        QColor color; // the text and symbol are drawn at 92 % of it, the capsule at 11 %
+
+        bool operator==(const Look&) const = default;
+    };
+
     OriginPillBadge(AppOriginKind origin, TruneLanguage language, QWidget* parent = nullptr);
 
     void setOrigin(AppOriginKind origin, TruneLanguage language);
+
+    static Look look(AppOriginKind origin, TruneLanguage language);
 
     // The capsule's size for `origin` in `language`.
     static QSizeF badgeSize(AppOriginKind origin, TruneLanguage language);

@@ -102,14 +102,23 @@ TrunePrimaryButton::TrunePrimaryButton(const QString& text, QWidget* parent)
     });
 }
 
+void TrunePrimaryButton::setSymbol(const QString& symbolName)
+{
+    if (symbolName == m_symbol)
+        return;
+    m_symbol = symbolName;
+    updateGeometry();
+    update();
+}
+
 QSize TrunePrimaryButton::sizeHint() const
 {
-    return TrunePrimaryButtonLook::sizeHint(*this, {});
+    return TrunePrimaryButtonLook::sizeHint(*this, m_symbol);
 }
 
 QSize TrunePrimaryButton::minimumSizeHint() const
 {
-    return {static_cast<int>(2 * primaryLook.horizontalPadding), sizeHint().height()};
+    return {static_cast<int>(2 * primaryLook.horizontalPadding + symbolWidth(*this, m_symbol)), sizeHint().height()};
 }
 
 bool TrunePrimaryButton::hitButton(const QPoint& pos) const
@@ -142,7 +151,7 @@ void TrunePrimaryButton::paintEvent(QPaintEvent*)
 {
     followDownState();
     QPainter painter(this);
-    TrunePrimaryButtonLook::paint(painter, *this, m_pressProgress, {});
+    TrunePrimaryButtonLook::paint(painter, *this, m_pressProgress, m_symbol);
 }
 
 TruneGlassButton::TruneGlassButton(const QString& text, bool isActive, QWidget* parent)

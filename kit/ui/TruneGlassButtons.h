@@ -13,11 +13,15 @@ class QVariantAnimation;
 
 // The main action: an opaque white rounded rectangle with dark text. While held it dims and
 // shrinks to 98 % about its centre, easing out over 0.12 s (at once when animations are off).
+// A symbol, when set, stands before the text.
 class TrunePrimaryButton final : public QAbstractButton {
     Q_OBJECT
 
 public:
     explicit TrunePrimaryButton(const QString& text, QWidget* parent = nullptr);
+
+    const QString& symbol() const { return m_symbol; }
+    void setSymbol(const QString& symbolName);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -35,6 +39,7 @@ private:
     QVariantAnimation* m_pressAnimation;
     qreal m_pressProgress = 0;
     bool m_shownDown = false;
+    QString m_symbol;
 };
 
 // A translucent chip for secondary actions; an active chip (a selected filter ...) is brighter.

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr qreal borderWidth = 1;
 constexpr qreal focusRingWidth = 2;
 
 QPainterPath shape(const QRectF& rect, qreal radius)
@@ -44,7 +43,8 @@ QPainterPath capsule(const QRectF& rect)
     return roundedRect(rect, std::min(rect.width(), rect.height()) / 2);
 }
 
-void paintGlassShape(QPainter& painter, const QRectF& rect, qreal radius, const QColor& fill, const QColor& border)
+void paintGlassShape(
+    QPainter& painter, const QRectF& rect, qreal radius, const QColor& fill, const QColor& border, qreal borderWidth)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

@@ -17,9 +17,10 @@ QPainterPath capsule(const QRectF& rect);
 // The radius that asks paintGlassShape for a capsule.
 inline constexpr qreal capsuleRadius = -1;
 
-// Fills `rect` with `fill`, then strokes the same shape with a 1 px `border` lying wholly inside
-// the edge. A negative radius (capsuleRadius) draws a capsule.
-void paintGlassShape(QPainter& painter, const QRectF& rect, qreal radius, const QColor& fill, const QColor& border);
+// Fills `rect` with `fill`, then strokes the same shape with a `borderWidth` line of `border`
+// lying wholly inside the edge. A negative radius (capsuleRadius) draws a capsule.
+void paintGlassShape(QPainter& painter, const QRectF& rect, qreal radius, const QColor& fill, const QColor& border,
+    qreal borderWidth = 1);
 
 // A 2 px ring in `color` just inside `rect`, showing where the keyboard focus is.
 void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius, const QColor& color);

@@ -19,6 +19,12 @@ QColor truneColor(quint32 hex, double opacity)
     return color;
 }
 
+QColor truneWithOpacity(QColor color, double opacity)
+{
+    color.setAlphaF(static_cast<float>(color.alphaF() * std::fmax(0.0, std::fmin(opacity, 1.0))));
+    return color;
+}
+
 namespace TruneGlassTokens {
 
 #define TRUNE_GLASS_TOKEN(name, value) \

@@ -6,6 +6,9 @@
 // QColor cannot hold an opacity outside 0...1, so one outside is clamped.
 QColor truneColor(quint32 hex, double opacity = 1.0);
 
+// `color` with its own opacity multiplied by `opacity` (a translucent token made fainter still).
+QColor truneWithOpacity(QColor color, double opacity);
+
 // Colours of the kit's glass design system, drawn over a palette's ground. Each token is created
 // once, on first use, and may be read from any thread.
 namespace TruneGlassTokens {
