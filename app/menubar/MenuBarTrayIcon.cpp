@@ -1,12 +1,79 @@
 #include "app/menubar/MenuBarTrayIcon.h"
 
+#include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneSymbols.h"
 
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPixmap>
+
+#include <array>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr std::array trayPixelSizes{16, 22, 24, 32, 48};
+// The badge covers this share of the icon's edge, with a clear ring around it so it stands off
+// the glyph.
+constexpr qreal badgeShare = 0.62;
+constexpr qreal ringShare = 0.08;
+
+QString countText(int count)
+{
+    return count > 99 ? u"99+"_s : QString::number(count);
+}
+
+// The largest bold font whose text fits `width` and `height`.
+QFont fittingFont(const QString& text, qreal width, qreal height)
+{
+    QFont font;
+    font.setBold(true);
+    for (qreal px = height; px > 4; px -= 0.5) {
+        font.setPixelSize(static_cast<int>(px));
+        const QFontMetricsF metrics(font);
+        if (metrics.horizontalAdvance(text) <= width && metrics.capHeight() <= height * 0.62)
+            break;
+    }
+    return font;
+}
+
+} // namespace
+
+QImage menuBarTrayImage(int badgeCount, int px)
+{
+    QImage image(px, px, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    TruneSymbols::paint(
+        painter, QRectF(0, 0, px, px), u"arrow.triangle.2.circlepath.circle.fill"_s, TruneGlassTokens::textPrimary());
+    if (badgeCount < 1)
+        return image;
+
+    const qreal badge = px * badgeShare;
+    const QRectF badgeRect(px - badge, px - badge, badge, badge);
+    const qreal ring = px * ringShare;
+    painter.setCompositionMode(QPainter::CompositionMode_Clear);
+    painter.setBrush(Qt::black);
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(badgeRect.adjusted(-ring, -ring, ring, ring));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setBrush(TruneGlassTokens::warning());
+    painter.drawEllipse(badgeRect);
+
+    const QString text = countText(badgeCount);
+    painter.setFont(fittingFont(text, badge * 0.86, badge));
+    painter.setPen(QColor(0x1A, 0x14, 0x08));
+    painter.drawText(badgeRect, Qt::AlignCenter, text);
+    return image;
+}
 
 QIcon menuBarTrayIcon(int badgeCount)
 {
-    Q_UNUSED(badgeCount);
-    return TruneSymbols::icon(u"arrow.triangle.2.circlepath.circle.fill"_s, TruneGlassTokens::textPrimary());
+    QIcon icon;
+    for (const int px : trayPixelSizes)
+        icon.addPixmap(QPixmap::fromImage(menuBarTrayImage(badgeCount, px)));
+    return icon;
 }

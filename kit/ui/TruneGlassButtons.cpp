@@ -176,7 +176,7 @@ void TrunePrimaryButton::placeBusyIndicator()
 
 QSize TrunePrimaryButton::sizeHint() const
 {
-    return labelSizeHint(*this, primaryLook, leadingSlot());
+    return TrunePrimaryButtonLook::sizeHint(*this, leadingSlot());
 }
 
 QSize TrunePrimaryButton::minimumSizeHint() const
@@ -187,7 +187,7 @@ QSize TrunePrimaryButton::minimumSizeHint() const
 
 bool TrunePrimaryButton::hitButton(const QPoint& pos) const
 {
-    return insideShape(*this, primaryLook, pos);
+    return TrunePrimaryButtonLook::hitButton(*this, pos);
 }
 
 // Every change of the down state (mouse, keyboard or setDown) repaints, so painting is where the
@@ -215,22 +215,8 @@ void TrunePrimaryButton::paintEvent(QPaintEvent*)
 {
     followDownState();
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    if (!isEnabled())
-        painter.setOpacity(disabledOpacity);
-    const QRectF bounds = QRectF(rect());
-
-    const qreal scale = 1 - (1 - primaryPressedScale) * m_pressProgress;
-    painter.translate(bounds.center());
-    painter.scale(scale, scale);
-    painter.translate(-bounds.center());
-
-    const double fill = primaryRestingFill - (primaryRestingFill - primaryPressedFill) * m_pressProgress;
-    painter.fillPath(TruneGlassShapes::roundedRect(bounds, primaryLook.cornerRadius), truneColor(0xFFFFFF, fill));
     placeBusyIndicator();
-    paintLabel(painter, *this, bounds, primaryLook, truneColor(0x000000, 0.9), leadingSlot(), !m_busy);
-    if (hasFocus())
-        TruneGlassShapes::paintFocusRing(painter, bounds, primaryLook.cornerRadius, truneColor(0x000000, 0.5));
+    TrunePrimaryButtonLook::paint(painter, *this, m_pressProgress, leadingSlot(), !m_busy);
 }
 
 TruneGlassButton::TruneGlassButton(const QString& text, bool isActive, QWidget* parent)
@@ -308,3 +294,39 @@ void paint(QPainter& painter, const QAbstractButton& button, bool isActive, cons
 }
 
 } // namespace TruneGlassButtonLook
+
+namespace TrunePrimaryButtonLook {
+
+QSize sizeHint(const QAbstractButton& button, const QString& symbol)
+{
+    return labelSizeHint(button, primaryLook, symbol);
+}
+
+bool hitButton(const QAbstractButton& button, const QPoint& pos)
+{
+    return insideShape(button, primaryLook, pos);
+}
+
+void paint(QPainter& painter, const QAbstractButton& button, qreal pressProgress, const QString& symbol,
+    bool paintsSymbol)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!button.isEnabled())
+        painter.setOpacity(disabledOpacity);
+    const QRectF bounds = QRectF(button.rect());
+
+    const qreal scale = 1 - (1 - primaryPressedScale) * pressProgress;
+    painter.translate(bounds.center());
+    painter.scale(scale, scale);
+    painter.translate(-bounds.center());
+
+    const double fill = primaryRestingFill - (primaryRestingFill - primaryPressedFill) * pressProgress;
+    painter.fillPath(TruneGlassShapes::roundedRect(bounds, primaryLook.cornerRadius), truneColor(0xFFFFFF, fill));
+    paintLabel(painter, button, bounds, primaryLook, truneColor(0x000000, 0.9), symbol, paintsSymbol);
+    if (button.hasFocus())
+        TruneGlassShapes::paintFocusRing(painter, bounds, primaryLook.cornerRadius, truneColor(0x000000, 0.5));
+    painter.restore();
+}
+
+} // namespace TrunePrimaryButtonLook

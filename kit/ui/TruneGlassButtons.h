@@ -10,7 +10,7 @@ class TruneSpinner;
 
 // The two button looks of the glass design. Both show their text on one line (elided when the
 // button is narrower than the text), size themselves to it, react to presses only inside their
-// rounded shape and show a ring while they have the keyboard focus.
+// rounded shape, show a ring while they have the keyboard focus and fade to 45 % while disabled.
 
 // The main action: an opaque white rounded rectangle with dark text. While held it dims and
 // shrinks to 98 % about its centre, easing out over 0.12 s (at once when animations are off).
@@ -87,3 +87,15 @@ bool hitButton(const QAbstractButton& button, const QPoint& pos);
 void paint(QPainter& painter, const QAbstractButton& button, bool isActive, const QString& symbol);
 
 } // namespace TruneGlassButtonLook
+
+// The primary look, for buttons of other kinds and for rows that delegates paint: a symbol, when
+// given, stands before the text. `pressProgress` is 0 at rest and 1 fully pressed.
+namespace TrunePrimaryButtonLook {
+
+QSize sizeHint(const QAbstractButton& button, const QString& symbol);
+bool hitButton(const QAbstractButton& button, const QPoint& pos);
+// `paintsSymbol` false keeps the symbol's room empty (a busy button's spinner sits there).
+void paint(QPainter& painter, const QAbstractButton& button, qreal pressProgress, const QString& symbol,
+    bool paintsSymbol = true);
+
+} // namespace TrunePrimaryButtonLook
