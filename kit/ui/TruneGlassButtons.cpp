@@ -28,6 +28,8 @@ constexpr double primaryRestingFill = 0.96;
 constexpr double primaryPressedFill = 0.82;
 constexpr qreal primaryPressedScale = 0.98;
 constexpr double glassPressedOpacity = 0.78;
+// A button that cannot be used now (a command runs ...) fades into the ground.
+constexpr double disabledOpacity = 0.45;
 
 constexpr qreal symbolSpacing = 5;
 
@@ -142,6 +144,8 @@ void TrunePrimaryButton::paintEvent(QPaintEvent*)
     followDownState();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled())
+        painter.setOpacity(disabledOpacity);
     const QRectF bounds = QRectF(rect());
 
     const qreal scale = 1 - (1 - primaryPressedScale) * m_pressProgress;
@@ -217,7 +221,9 @@ bool hitButton(const QAbstractButton& button, const QPoint& pos)
 void paint(QPainter& painter, const QAbstractButton& button, bool isActive, const QString& symbol)
 {
     painter.setRenderHint(QPainter::Antialiasing);
-    if (button.isDown())
+    if (!button.isEnabled())
+        painter.setOpacity(disabledOpacity);
+    else if (button.isDown())
         painter.setOpacity(glassPressedOpacity);
     const QRectF bounds = QRectF(button.rect());
     TruneGlassShapes::paintGlassShape(painter, bounds, glassLook.cornerRadius,

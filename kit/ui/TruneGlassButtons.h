@@ -9,7 +9,7 @@ class QVariantAnimation;
 
 // The two button looks of the glass design. Both show their text on one line (elided when the
 // button is narrower than the text), size themselves to it, react to presses only inside their
-// rounded shape and show a ring while they have the keyboard focus.
+// rounded shape and show a ring while they have the keyboard focus. A disabled one is drawn faded.
 
 // The main action: an opaque white rounded rectangle with dark text. While held it dims and
 // shrinks to 98 % about its centre, easing out over 0.12 s (at once when animations are off).
