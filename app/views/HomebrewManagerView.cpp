@@ -238,7 +238,12 @@ QWidget* HomebrewManagerView::makeMissingCard()
     m_missingDescription->setWordWrap(true);
     m_missingDescription->setAlignment(Qt::AlignHCenter);
     m_missingDescription->setMaximumWidth(480);
-    stack->addWidget(m_missingDescription, 0, Qt::AlignHCenter);
+    // Between stretches the wrapped text gets up to its full width, and the height it needs there.
+    auto* descriptionRow = new QHBoxLayout();
+    descriptionRow->addStretch(1);
+    descriptionRow->addWidget(m_missingDescription, 100);
+    descriptionRow->addStretch(1);
+    stack->addLayout(descriptionRow);
     m_openHomePageButton = new TrunePrimaryButton(QString(), content);
     m_openHomePageButton->setObjectName(u"homebrewOpenHomePage"_s);
     connect(m_openHomePageButton, &QAbstractButton::clicked, this, &HomebrewManagerView::openHomebrewHomePage);
@@ -457,6 +462,8 @@ void HomebrewManagerView::syncTexts()
     setTextIfChanged(*m_cleanupButton, m_viewModel.t(u"Cleanup Cache"_s, u"Önbellek Temizle"_s));
     setTextIfChanged(*m_searchLabel, m_viewModel.t(u"Search"_s, u"Ara"_s));
     m_searchButton->setAccessibleName(m_searchLabel->text());
+    // The button draws no text of its own: its label is the row of glyph, spinner and text on it.
+    m_searchButton->setMinimumSize(m_searchButton->layout()->sizeHint());
     m_searchField->setPlaceholderText(m_viewModel.t(
         u"Search Homebrew (e.g. raycast, jq, ffmpeg)..."_s, u"Homebrew'da ara (örn. raycast, jq, ffmpeg)..."_s));
     m_filterField->setPlaceholderText(
