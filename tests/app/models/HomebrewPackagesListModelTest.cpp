@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
-#include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
 

@@ -160,6 +160,21 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // The command has ended, its refresh is over and the view has heard of both.
+    bool waitUntilIdle()
+    {
+        const bool idle = BrewDeskTest::waitUntilIdle();
+        settle();
+        return idle;
+    }
+
+    bool refreshed()
+    {
+        const bool done = refreshAndWait(*model);
+        settle();
+        return done;
+    }
+
     void click(QWidget* widget)
     {
         QTest::mouseClick(widget, Qt::LeftButton);
@@ -218,7 +233,7 @@ TEST_F(HomebrewManagerViewTest, WithoutBrewOnlyTheCardShowsAndABrewFoundLaterBri
     noBrew.reset();
     HomebrewService::overrideSearchBundle(TruneBundle({}, brew.fake.folder()));
     answerWithPackages(brew.fake, kShelf);
-    ASSERT_TRUE(refreshAndWait(*model));
+    ASSERT_TRUE(refreshed());
     EXPECT_FALSE(find<QWidget>(u"homebrewMissingCard"_s)->isVisible());
     EXPECT_TRUE(find<QWidget>(u"homebrewTab"_s)->isVisible());
     EXPECT_EQ(find<QLabel>(u"homebrewExecutablePath"_s)->text(), brew.fake.executablePath());
@@ -337,6 +352,7 @@ TEST_F(HomebrewManagerViewTest, ReturnDuringASearchStartsNoOtherButTheButtonIsDi
     press(field, Qt::Key_Enter);
 
     ASSERT_TRUE(spinUntil([&] { return !state().isSearchingBrew; }));
+    settle();
     EXPECT_TRUE(button->isEnabled());
     EXPECT_FALSE(spinner->isVisible());
     EXPECT_EQ(argumentsOf(commandRuns()), (QStringList{u"search --cask jq"_s, u"search --formula jq"_s}));
@@ -514,6 +530,14 @@ TEST_F(HomebrewManagerViewTest, UninstallAsksFirstAndCancelRunsNothing)
     QTest::qWait(300);
     EXPECT_EQ(commandRuns().size(), 0u);
 
+    // From the keyboard: Delete on the current row asks the same question.
+    list()->setFocus();
+    list()->setCurrentIndex(packages()->index(1));
+    press(list(), Qt::Key_Delete);
+    ASSERT_NE(confirmation(), nullptr);
+    press(confirmation(), Qt::Key_Escape);
+    ASSERT_TRUE(spinUntil([&] { return confirmation() == nullptr; }));
+
     setLanguage(TruneLanguage::tr);
     clickRowButton(u"iterm2"_s, RowButton::uninstall);
     box = confirmation();
@@ -584,7 +608,7 @@ TEST_F(HomebrewManagerViewTest, ANewUsersWalk)
     brew.fake.respond({u"install"_s, u"jq"_s}, {.stdoutPieces = {"==> Pouring jq\n"}});
     brew.fake.respond({u"upgrade"_s, u"--cask"_s, u"firefox"_s},
         {.stdoutPieces = {"==> Upgrading firefox\n", "==> Moving App 'Firefox.app'\n"}, .pauseAfterPiece = 0.5});
-    ASSERT_TRUE(refreshAndWait(*model));
+    ASSERT_TRUE(refreshed());
     ASSERT_TRUE(find<QWidget>(u"homebrewTab"_s)->isVisible());
 
     click(subTab(u"search"_s));
