@@ -91,7 +91,8 @@ void HomebrewPackagesListModel::insertRowsNewIn(const std::vector<HomebrewItem>&
         while (end < items.size() && !present.contains(items[end].id()))
             ++end;
         beginInsertRows({}, int(row), int(end) - 1);
-        m_items.insert(m_items.begin() + qsizetype(row), items.begin() + qsizetype(row), items.begin() + qsizetype(end));
+        m_items.insert(
+            m_items.begin() + qsizetype(row), items.begin() + qsizetype(row), items.begin() + qsizetype(end));
         endInsertRows();
         row = end;
     }

@@ -230,7 +230,8 @@ QWidget* HomebrewManagerView::makeMissingCard()
     stack->setSpacing(14);
     stack->addStretch(1);
     stack->addWidget(new Glyph(u"shippingbox.fill"_s, 42, TruneGlassTokens::warning(), content), 0, Qt::AlignHCenter);
-    m_missingTitle = plainLabel(truneFont(TruneTextStyle::title2, QFont::Bold), TruneGlassTokens::textPrimary(), content);
+    m_missingTitle
+        = plainLabel(truneFont(TruneTextStyle::title2, QFont::Bold), TruneGlassTokens::textPrimary(), content);
     m_missingTitle->setObjectName(u"homebrewMissingTitle"_s);
     stack->addWidget(m_missingTitle, 0, Qt::AlignHCenter);
     m_missingDescription = plainLabel(truneFont(TruneTextStyle::body), TruneGlassTokens::textSecondary(), content);
@@ -271,7 +272,8 @@ QWidget* HomebrewManagerView::makeToolbar()
     titleLine->addWidget(m_toolbarTitle);
     titleLine->addStretch(1);
     titles->addLayout(titleLine);
-    m_brewPath = plainLabel(truneFont(10.5, QFont::Normal, TruneFontDesign::monospaced), TruneGlassTokens::textMuted(), toolbar);
+    m_brewPath = plainLabel(
+        truneFont(10.5, QFont::Normal, TruneFontDesign::monospaced), TruneGlassTokens::textMuted(), toolbar);
     m_brewPath->setObjectName(u"homebrewExecutablePath"_s);
     m_brewPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     titles->addWidget(m_brewPath);
@@ -517,8 +519,8 @@ void HomebrewManagerView::syncDependencyToggle()
     m_dependencyToggle->setVisible(state.homebrewSubTab == HomebrewSubTab::formulae && dependencies >= 1);
     m_dependencyToggle->setActive(state.showBrewDependencies);
     m_dependencyToggle->setSymbol(state.showBrewDependencies ? u"eye.fill"_s : u"eye.slash"_s);
-    setTextIfChanged(*m_dependencyToggle,
-        m_viewModel.t(u"Dependencies (+%1)"_s, u"Alt Bağımlılıklar (+%1)"_s).arg(dependencies));
+    setTextIfChanged(
+        *m_dependencyToggle, m_viewModel.t(u"Dependencies (+%1)"_s, u"Alt Bağımlılıklar (+%1)"_s).arg(dependencies));
 }
 
 void HomebrewManagerView::syncCommandButtons()
@@ -586,7 +588,8 @@ void HomebrewManagerView::confirmUninstall(const HomebrewItem& item)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setIcon(QMessageBox::Warning);
     box->setTextFormat(Qt::PlainText);
-    const QString title = m_viewModel.t(u"Uninstall "_s + name + u" with Homebrew?"_s, name + u" Homebrew ile kaldırılsın mı?"_s);
+    const QString title
+        = m_viewModel.t(u"Uninstall "_s + name + u" with Homebrew?"_s, name + u" Homebrew ile kaldırılsın mı?"_s);
     box->setWindowTitle(title);
     box->setText(title);
     box->setInformativeText(m_viewModel.t(u"Homebrew deletes "_s + name + u" itself; it is not moved to the Trash."_s,

@@ -39,14 +39,38 @@ constexpr qreal separatorHeight = 0.5;
 
 const QString emDash = u"\u2014"_s;
 
-QFont fullNameFont() { return truneFont(13, QFont::DemiBold); }
-QFont secondaryNameFont() { return truneFont(10.5, QFont::Normal, TruneFontDesign::monospaced); }
-QFont kindTagFont() { return truneFont(9.5, QFont::Medium); }
-QFont dependencyTagFont() { return truneFont(9, QFont::Medium); }
-QFont descriptionFont() { return truneFont(11.5); }
-QFont installedVersionFont() { return truneFont(11.5, QFont::Normal, TruneFontDesign::monospaced); }
-QFont latestVersionFont() { return truneFont(12, QFont::DemiBold, TruneFontDesign::monospaced); }
-QFont currentVersionFont() { return truneFont(12, QFont::Normal, TruneFontDesign::monospaced); }
+QFont fullNameFont()
+{
+    return truneFont(13, QFont::DemiBold);
+}
+QFont secondaryNameFont()
+{
+    return truneFont(10.5, QFont::Normal, TruneFontDesign::monospaced);
+}
+QFont kindTagFont()
+{
+    return truneFont(9.5, QFont::Medium);
+}
+QFont dependencyTagFont()
+{
+    return truneFont(9, QFont::Medium);
+}
+QFont descriptionFont()
+{
+    return truneFont(11.5);
+}
+QFont installedVersionFont()
+{
+    return truneFont(11.5, QFont::Normal, TruneFontDesign::monospaced);
+}
+QFont latestVersionFont()
+{
+    return truneFont(12, QFont::DemiBold, TruneFontDesign::monospaced);
+}
+QFont currentVersionFont()
+{
+    return truneFont(12, QFont::Normal, TruneFontDesign::monospaced);
+}
 
 // A capsule tag: its text padded on each side.
 struct Tag {
@@ -84,7 +108,8 @@ Tag kindTag(const QString& text, const QColor& kindColor)
 
 Tag dependencyTag(const QString& text)
 {
-    return {text, dependencyTagFont(), QMarginsF(5.5, 2, 5.5, 2), TruneGlassTokens::textMuted(), truneColor(0xFFFFFF, 0.06)};
+    return {text, dependencyTagFont(), QMarginsF(5.5, 2, 5.5, 2), TruneGlassTokens::textMuted(),
+        truneColor(0xFFFFFF, 0.06)};
 }
 
 // Tall enough for any of the first line's texts, so every row's names sit alike.
@@ -273,7 +298,8 @@ void HomebrewPackageRowDelegate::paint(
 
     const QRectF tile(row.left() + horizontalPadding, row.center().y() - tileSize / 2, tileSize, tileSize);
     painter->fillPath(TruneGlassShapes::roundedRect(tile, tileRadius), truneColor(0xFFFFFF, 0.06));
-    const QRectF glyph(tile.center() - QPointF(tileSymbolSize / 2, tileSymbolSize / 2), QSizeF(tileSymbolSize, tileSymbolSize));
+    const QRectF glyph(
+        tile.center() - QPointF(tileSymbolSize / 2, tileSymbolSize / 2), QSizeF(tileSymbolSize, tileSymbolSize));
     TruneSymbols::paint(*painter, glyph, item->isCask ? u"macwindow"_s : u"terminal"_s, kindColor(*item));
 
     const std::vector<ButtonPlace> buttons = buttonsOf(*item, option.rect);
@@ -286,8 +312,8 @@ void HomebrewPackageRowDelegate::paint(
         textRight = paintVersionBlock(*painter, texts.version, row, textRight) - columnSpacing;
     textRight -= minimumSpacer + columnSpacing;
     const qreal textLeft = tile.right() + columnSpacing;
-    paintTextColumn(*painter, *item, texts,
-        QRectF(textLeft, row.top(), std::max<qreal>(0, textRight - textLeft), row.height()));
+    paintTextColumn(
+        *painter, *item, texts, QRectF(textLeft, row.top(), std::max<qreal>(0, textRight - textLeft), row.height()));
 
     QColor separator = TruneGlassTokens::borderSubtle();
     separator.setAlphaF(float(separator.alphaF() * 0.4));
@@ -322,12 +348,14 @@ void HomebrewPackageRowDelegate::paintTextColumn(
     const qreal lineMiddle = top + lineOne / 2;
     qreal x = column.left();
     const qreal fullNameWidth = fullNameMetrics.horizontalAdvance(fullName);
-    drawLine(painter, fullNameFont(), TruneGlassTokens::textPrimary(), QRectF(x, top, fullNameWidth + 1, lineOne), fullName);
+    drawLine(
+        painter, fullNameFont(), TruneGlassTokens::textPrimary(), QRectF(x, top, fullNameWidth + 1, lineOne), fullName);
     x += fullNameWidth;
     if (secondaryWidth > 0) {
         x += nameSpacing;
         const QString name = secondaryMetrics.elidedText(texts.secondaryName, Qt::ElideRight, secondaryWidth);
-        drawLine(painter, secondaryNameFont(), TruneGlassTokens::textMuted(), QRectF(x, top, secondaryWidth + 1, lineOne), name);
+        drawLine(painter, secondaryNameFont(), TruneGlassTokens::textMuted(),
+            QRectF(x, top, secondaryWidth + 1, lineOne), name);
         x += secondaryMetrics.horizontalAdvance(name);
     }
     x += nameSpacing;
@@ -342,7 +370,8 @@ void HomebrewPackageRowDelegate::paintTextColumn(
         return;
     const QFontMetricsF descriptionMetrics(descriptionFont());
     const QString oneLine = QString(texts.description).replace(u'\n', u' ').replace(u'\r', u' ');
-    const QRectF descriptionBox(column.left(), top + lineOne + lineSpacing, column.width(), descriptionMetrics.height());
+    const QRectF descriptionBox(
+        column.left(), top + lineOne + lineSpacing, column.width(), descriptionMetrics.height());
     drawLine(painter, descriptionFont(), TruneGlassTokens::textSecondary(), descriptionBox,
         descriptionMetrics.elidedText(oneLine, Qt::ElideRight, column.width()));
 }
@@ -359,12 +388,14 @@ qreal HomebrewPackageRowDelegate::paintVersionBlock(
     }
     qreal x = left;
     const qreal installedWidth = versionMetrics(version, 0).horizontalAdvance(version[0]);
-    drawLine(painter, installedVersionFont(), TruneGlassTokens::textMuted(), QRectF(x, line.top(), installedWidth + 1, lineHeight), version[0]);
+    drawLine(painter, installedVersionFont(), TruneGlassTokens::textMuted(),
+        QRectF(x, line.top(), installedWidth + 1, lineHeight), version[0]);
     x += installedWidth + versionSpacing;
     TruneSymbols::paint(painter, QRectF(x, line.center().y() - arrowSize / 2, arrowSize, arrowSize), u"arrow.right"_s,
         TruneGlassTokens::warning());
     x += arrowSize + versionSpacing;
-    drawLine(painter, latestVersionFont(), TruneGlassTokens::success(), QRectF(x, line.top(), right - x + 1, lineHeight), version[1]);
+    drawLine(painter, latestVersionFont(), TruneGlassTokens::success(),
+        QRectF(x, line.top(), right - x + 1, lineHeight), version[1]);
     return left;
 }
 
@@ -392,9 +423,8 @@ bool HomebrewPackageRowDelegate::editorEvent(
         return QStyledItemDelegate::editorEvent(event, model, option, index);
 
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    const std::optional<ButtonPlace> place = mouse->button() == Qt::LeftButton
-        ? buttonAt(*item, option.rect, mouse->position().toPoint())
-        : std::nullopt;
+    const std::optional<ButtonPlace> place
+        = mouse->button() == Qt::LeftButton ? buttonAt(*item, option.rect, mouse->position().toPoint()) : std::nullopt;
     if (press) {
         m_pressedIndex = index;
         m_pressedButton = place && place->enabled ? std::optional(place->button) : std::nullopt;

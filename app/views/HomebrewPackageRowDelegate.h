@@ -71,7 +71,8 @@ private:
     QColor kindColor(const HomebrewItem& item) const;
     QString buttonText(RowButton button) const;
     QAbstractButton& lookOf(RowButton button) const;
-    void paintTextColumn(QPainter& painter, const HomebrewItem& item, const RowTexts& texts, const QRectF& column) const;
+    void paintTextColumn(
+        QPainter& painter, const HomebrewItem& item, const RowTexts& texts, const QRectF& column) const;
     // Paints the version block right-aligned against `right`; returns its left edge.
     qreal paintVersionBlock(QPainter& painter, const QStringList& version, const QRectF& row, qreal right) const;
     void paintButton(QPainter& painter, const ButtonPlace& place) const;

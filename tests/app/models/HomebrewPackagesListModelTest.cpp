@@ -35,15 +35,14 @@ class ModelSignals {
 public:
     explicit ModelSignals(HomebrewPackagesListModel& model)
     {
-        QObject::connect(&model, &QAbstractItemModel::rowsInserted, [this](const QModelIndex&, int first, int last) {
-            log.append(u"insert %1-%2"_s.arg(first).arg(last));
-        });
-        QObject::connect(&model, &QAbstractItemModel::rowsRemoved, [this](const QModelIndex&, int first, int last) {
-            log.append(u"remove %1-%2"_s.arg(first).arg(last));
-        });
-        QObject::connect(&model, &QAbstractItemModel::dataChanged, [this](const QModelIndex& from, const QModelIndex& to) {
-            log.append(u"change %1-%2"_s.arg(from.row()).arg(to.row()));
-        });
+        QObject::connect(&model, &QAbstractItemModel::rowsInserted,
+            [this](const QModelIndex&, int first, int last) { log.append(u"insert %1-%2"_s.arg(first).arg(last)); });
+        QObject::connect(&model, &QAbstractItemModel::rowsRemoved,
+            [this](const QModelIndex&, int first, int last) { log.append(u"remove %1-%2"_s.arg(first).arg(last)); });
+        QObject::connect(
+            &model, &QAbstractItemModel::dataChanged, [this](const QModelIndex& from, const QModelIndex& to) {
+                log.append(u"change %1-%2"_s.arg(from.row()).arg(to.row()));
+            });
         QObject::connect(&model, &QAbstractItemModel::modelReset, [this] { log.append(u"reset"_s); });
     }
 

@@ -1,5 +1,5 @@
-#include "app/models/HomebrewPackagesListModel.h"
 #include "app/views/HomebrewManagerView.h"
+#include "app/models/HomebrewPackagesListModel.h"
 #include "app/views/HomebrewPackageRowDelegate.h"
 #include "kit/platform/TruneDesktopServices.h"
 #include "kit/ui/TruneAnimations.h"
@@ -325,7 +325,8 @@ TEST_F(HomebrewManagerViewTest, TheSearchTextSurvivesSubTabSwitchesAndASearchSho
         EXPECT_EQ(buttonsOfRow(name), std::vector{RowButton::install}) << qPrintable(name);
     saveScreenshot(*window, u"homebrew-search-en"_s);
     setLanguage(TruneLanguage::tr);
-    EXPECT_EQ(find<QLineEdit>(u"homebrewSearchField"_s)->placeholderText(), u"Homebrew'da ara (örn. raycast, jq, ffmpeg)..."_s);
+    EXPECT_EQ(find<QLineEdit>(u"homebrewSearchField"_s)->placeholderText(),
+        u"Homebrew'da ara (örn. raycast, jq, ffmpeg)..."_s);
     saveScreenshot(*window, u"homebrew-search-tr"_s);
 }
 
@@ -415,8 +416,14 @@ TEST_F(HomebrewManagerViewTest, RowsSayWhatEachPackageIsAndOfferWhatFitsIt)
     };
     const std::vector<Case> cases{
         {"a cask whose full name differs from its token, outdated",
-            HomebrewItemBuilder(u"visual-studio-code"_s).cask().fullName(u"Microsoft Visual Studio Code"_s)
-                .installedVersion(u"1.90"_s).latestVersion(u"1.95"_s).outdated().description(u"Code editor"_s).build(),
+            HomebrewItemBuilder(u"visual-studio-code"_s)
+                .cask()
+                .fullName(u"Microsoft Visual Studio Code"_s)
+                .installedVersion(u"1.90"_s)
+                .latestVersion(u"1.95"_s)
+                .outdated()
+                .description(u"Code editor"_s)
+                .build(),
             {u"Microsoft Visual Studio Code"_s, u"visual-studio-code"_s, u"Cask"_s, {}, u"Code editor"_s,
                 {u"1.90"_s, u"1.95"_s}},
             {RowButton::upgrade, RowButton::uninstall}},
@@ -428,8 +435,11 @@ TEST_F(HomebrewManagerViewTest, RowsSayWhatEachPackageIsAndOfferWhatFitsIt)
             HomebrewItemBuilder(u"tree"_s).latestVersion(u"2.1"_s).build(),
             {u"tree"_s, {}, u"Formula"_s, {}, {}, {u"2.1"_s}}, {RowButton::uninstall}},
         {"a dependency formula carries the tag",
-            HomebrewItemBuilder(u"libidn2"_s).installedVersion(u"2.3"_s).latestVersion(u"2.3"_s)
-                .installedOnRequest(false).build(),
+            HomebrewItemBuilder(u"libidn2"_s)
+                .installedVersion(u"2.3"_s)
+                .latestVersion(u"2.3"_s)
+                .installedOnRequest(false)
+                .build(),
             {u"libidn2"_s, {}, u"Formula"_s, u"Dep"_s, {}, {u"2.3"_s}}, {RowButton::uninstall}},
         {"a search result offers Install only",
             HomebrewItemBuilder(u"gojq"_s).installed(false).installedOnRequest(false).latestVersion(u"0.12"_s).build(),
@@ -472,8 +482,8 @@ TEST_F(HomebrewManagerViewTest, UpgradeRedrawsTheRowAsCurrentAndInstallAddsThePa
     ASSERT_TRUE(state().isBrewCommandRunning);
     EXPECT_TRUE(state().showBrewConsole);
     // The fake brew's next answers know the cask is current.
-    answerWithPackages(brew.fake, {{.name = u"firefox"_s, .isCask = true, .installed = u"2.1"_s, .latest = u"2.1"_s},
-                                      kShelf[1]});
+    answerWithPackages(
+        brew.fake, {{.name = u"firefox"_s, .isCask = true, .installed = u"2.1"_s, .latest = u"2.1"_s}, kShelf[1]});
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(argumentsOf(commandRuns()), QStringList{u"upgrade --cask firefox"_s});
     EXPECT_FALSE(rowItem(u"firefox"_s)->isOutdated);
@@ -484,8 +494,9 @@ TEST_F(HomebrewManagerViewTest, UpgradeRedrawsTheRowAsCurrentAndInstallAddsThePa
     type(find<QLineEdit>(u"homebrewSearchField"_s), u"jq"_s);
     click(find<QAbstractButton>(u"homebrewSearchButton"_s));
     ASSERT_TRUE(spinUntil([&] { return rows() == QStringList{u"jq"_s}; }));
-    answerWithPackages(brew.fake, {{.name = u"firefox"_s, .isCask = true, .installed = u"2.1"_s, .latest = u"2.1"_s},
-                                      kShelf[1], {.name = u"jq"_s, .installed = u"1.7"_s, .latest = u"1.7"_s}});
+    answerWithPackages(brew.fake,
+        {{.name = u"firefox"_s, .isCask = true, .installed = u"2.1"_s, .latest = u"2.1"_s}, kShelf[1],
+            {.name = u"jq"_s, .installed = u"1.7"_s, .latest = u"1.7"_s}});
     clickRowButton(u"jq"_s, RowButton::install);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(argumentsOf(commandRuns()).last(), u"install jq"_s);
@@ -625,8 +636,9 @@ TEST_F(HomebrewManagerViewTest, ANewUsersWalk)
     ASSERT_TRUE(spinUntil([&] { return state().brewConsoleLog.contains(u"Upgrading firefox"_s); }));
     EXPECT_TRUE(state().showBrewConsole);
     EXPECT_FALSE(place(u"firefox"_s, RowButton::upgrade)->enabled);
-    answerWithPackages(brew.fake, {{.name = u"firefox"_s, .isCask = true, .installed = u"2.1"_s, .latest = u"2.1"_s},
-                                      {.name = u"jq"_s, .installed = u"1.7"_s, .latest = u"1.7"_s}});
+    answerWithPackages(brew.fake,
+        {{.name = u"firefox"_s, .isCask = true, .installed = u"2.1"_s, .latest = u"2.1"_s},
+            {.name = u"jq"_s, .installed = u"1.7"_s, .latest = u"1.7"_s}});
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_TRUE(state().brewConsoleLog.contains(u"Moving App 'Firefox.app'"_s));
     EXPECT_EQ(buttonsOfRow(u"firefox"_s), std::vector{RowButton::uninstall});
