@@ -464,8 +464,12 @@ void HomebrewManagerView::syncTexts()
     setTextIfChanged(*m_cleanupButton, m_viewModel.t(u"Cleanup Cache"_s, u"Önbellek Temizle"_s));
     setTextIfChanged(*m_searchLabel, m_viewModel.t(u"Search"_s, u"Ara"_s));
     m_searchButton->setAccessibleName(m_searchLabel->text());
-    // The button draws no text of its own: its label is the row of glyph, spinner and text on it.
-    m_searchButton->setMinimumSize(m_searchButton->layout()->sizeHint());
+    // The button draws no text of its own: its label is the row of glyph or spinner and text on
+    // it, with room for the wider spinner so the button keeps its width while a search runs.
+    const QMargins margins = m_searchButton->layout()->contentsMargins();
+    const int labelWidth = m_searchSpinner->sizeHint().width() + m_searchButton->layout()->spacing()
+        + QFontMetrics(m_searchLabel->font()).horizontalAdvance(m_searchLabel->text());
+    m_searchButton->setFixedWidth(margins.left() + labelWidth + margins.right() + 2);
     m_searchField->setPlaceholderText(m_viewModel.t(
         u"Search Homebrew (e.g. raycast, jq, ffmpeg)..."_s, u"Homebrew'da ara (örn. raycast, jq, ffmpeg)..."_s));
     m_filterField->setPlaceholderText(
