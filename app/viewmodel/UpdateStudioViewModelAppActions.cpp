@@ -5,6 +5,7 @@
 
 #include "app/viewmodel/StudioDerived.h"
 #include "app/viewmodel/StudioThreadPools.h"
+#include "app/viewmodel/StudioWebLink.h"
 #include "kit/foundation/TruneAppLogger.h"
 #include "kit/platform/TruneDesktopServices.h"
 #include "kit/platform/TruneWorkspace.h"
@@ -16,19 +17,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kUpgradeCategory = u"upgrade"_s;
-
-// Only web pages are handed to the desktop: a feed could name a local file or a scheme that
-// starts a program.
-std::optional<QUrl> webLink(const std::optional<QString>& text)
-{
-    if (!text)
-        return std::nullopt;
-    const QUrl url(*text, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != u"http"_s && scheme != u"https"_s) || url.host().isEmpty())
-        return std::nullopt;
-    return url;
-}
 
 bool sameBundleID(const QString& left, const QString& right)
 {
@@ -44,7 +32,7 @@ void UpdateStudioViewModel::updateApp(const InstalledAppRecord& app)
         return;
     }
 
-    if (const std::optional<QUrl> download = webLink(app.downloadURL)) {
+    if (const std::optional<QUrl> download = studioWebLink(app.downloadURL)) {
         if (!m_environment.openUrl(*download)) {
             showToast(t(u"Could not open the update download for "_s + app.name + u"."_s,
                           app.name + u" güncelleme bağlantısı açılamadı."_s),
@@ -74,7 +62,7 @@ void UpdateStudioViewModel::updateApp(const InstalledAppRecord& app)
         return;
     }
 
-    if (const std::optional<QUrl> notes = webLink(app.releaseNotesURL)) {
+    if (const std::optional<QUrl> notes = studioWebLink(app.releaseNotesURL)) {
         if (m_environment.openUrl(*notes))
             watchForExternalUpdate();
         else
@@ -91,7 +79,7 @@ void UpdateStudioViewModel::updateApp(const InstalledAppRecord& app)
 
 void UpdateStudioViewModel::openReleaseNotes(const InstalledAppRecord& app)
 {
-    if (const std::optional<QUrl> link = webLink(app.releaseNotesURL ? app.releaseNotesURL : app.downloadURL))
+    if (const std::optional<QUrl> link = studioWebLink(app.releaseNotesURL ? app.releaseNotesURL : app.downloadURL))
         m_environment.openUrl(*link);
 }
 

@@ -30,7 +30,7 @@ constexpr double primaryPressedFill = 0.82;
 constexpr qreal primaryPressedScale = 0.98;
 constexpr double glassPressedOpacity = 0.78;
 // A button that cannot be pressed fades, as the platform's disabled controls do.
-constexpr double disabledOpacity = 0.4;
+constexpr double disabledOpacity = 0.45;
 
 constexpr qreal symbolSpacing = 5;
 

@@ -91,7 +91,7 @@ TEST_F(StudioShellTest, TabsSwitchTheScreenAndShowTheActiveLook)
 {
     openStudio();
     StudioHeaderBar& header = *view->header();
-    EXPECT_EQ(view->tabPage()->objectName(), u"tabPage-updates"_s);
+    EXPECT_EQ(view->tabPage()->objectName(), u"appsAndUpdatesView"_s);
     EXPECT_TRUE(header.tab(UpdateStudioTab::updates)->isActive());
 
     SegmentedStudioTab& settings = *header.tab(UpdateStudioTab::settings);
@@ -99,7 +99,7 @@ TEST_F(StudioShellTest, TabsSwitchTheScreenAndShowTheActiveLook)
     QTest::mouseClick(&settings, Qt::LeftButton);
     settle();
     EXPECT_EQ(model->state().selectedTab, UpdateStudioTab::settings);
-    EXPECT_EQ(view->tabPage()->objectName(), u"tabPage-settings"_s);
+    EXPECT_EQ(view->tabPage()->objectName(), u"updateSettingsView"_s);
     EXPECT_TRUE(settings.isActive());
     EXPECT_FALSE(header.tab(UpdateStudioTab::updates)->isActive());
     EXPECT_EQ(settings.look().title, QColor(Qt::white));
@@ -109,7 +109,7 @@ TEST_F(StudioShellTest, TabsSwitchTheScreenAndShowTheActiveLook)
     // Clicking the active tab keeps it.
     QTest::mouseClick(&settings, Qt::LeftButton);
     settle();
-    EXPECT_EQ(view->tabPage()->objectName(), u"tabPage-settings"_s);
+    EXPECT_EQ(view->tabPage()->objectName(), u"updateSettingsView"_s);
 }
 
 // Bundles trashed by hand raise the banner for the newest; closing it shows the next, and
@@ -155,7 +155,7 @@ TEST_F(StudioShellTest, TheTrashBannerWalksThroughTrashedBundles)
     EXPECT_TRUE(model->state().trashAlerts.empty());
     EXPECT_FALSE(banner.isVisible());
     EXPECT_EQ(model->state().selectedTab, UpdateStudioTab::uninstaller);
-    EXPECT_EQ(view->tabPage()->objectName(), u"tabPage-uninstaller"_s);
+    EXPECT_EQ(view->tabPage()->objectName(), u"appUninstallerView"_s);
     EXPECT_EQ(model->state().leftoverItems.size(), 3u);
 }
 

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QColor>
+#include <QPersistentModelIndex>
+#include <QStyledItemDelegate>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+struct HomebrewItem;
+class QAbstractButton;
+class TruneGlassButton;
+class TrunePrimaryButton;
+class UpdateStudioViewModel;
+
+// Paints one Homebrew package as a row of the Homebrew tab's list (a HomebrewPackagesListModel):
+// its kind tile, names, kind and dependency tags, description, version state and buttons. The
+// buttons are hit-tested here: a click that is released on the button it pressed announces it
+// through buttonClicked, unless the button is disabled (a Homebrew command runs). Their tooltips
+// come from helpEvent.
+class HomebrewPackageRowDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    enum class RowButton { homePage, upgrade, uninstall, install };
+
+    struct ButtonPlace {
+        RowButton button;
+        QRect rect;
+        bool enabled = true;
+    };
+
+    HomebrewPackageRowDelegate(UpdateStudioViewModel& viewModel, const QColor& accent, QObject* parent = nullptr);
+    ~HomebrewPackageRowDelegate() override;
+
+    // The colour that marks casks wherever the studio shows Homebrew packages.
+    static QColor caskOrange();
+
+    // What the row of a package says, as it is painted.
+    struct RowTexts {
+        QString fullName;
+        QString secondaryName; // the name, when it differs from the full name; else empty
+        QString kindTag;
+        QString dependencyTag; // only for a formula installed as a dependency; else empty
+        QString description;   // empty: no second line
+        // Nothing for a package that is not installed; the installed and the latest version
+        // when it is outdated; else the one version it is at.
+        QStringList version;
+    };
+    RowTexts rowTexts(const HomebrewItem& item) const;
+
+    // The buttons the row of `item` shows when it fills `rowRect`, left to right.
+    std::vector<ButtonPlace> buttonsOf(const HomebrewItem& item, const QRect& rowRect) const;
+    // The button under `position`, when there is one.
+    std::optional<ButtonPlace> buttonAt(const HomebrewItem& item, const QRect& rowRect, const QPoint& position) const;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+        const QModelIndex& index) override;
+
+signals:
+    void buttonClicked(HomebrewPackageRowDelegate::RowButton button, const HomebrewItem& item);
+
+protected:
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+        const QModelIndex& index) override;
+
+private:
+    QColor kindColor(const HomebrewItem& item) const;
+    QString buttonText(RowButton button) const;
+    QAbstractButton& lookOf(RowButton button) const;
+    void paintTextColumn(
+        QPainter& painter, const HomebrewItem& item, const RowTexts& texts, const QRectF& column) const;
+    // Paints the version block right-aligned against `right`; returns its left edge.
+    qreal paintVersionBlock(QPainter& painter, const QStringList& version, const QRectF& row, qreal right) const;
+    void paintButton(QPainter& painter, const ButtonPlace& place) const;
+
+    UpdateStudioViewModel& m_viewModel;
+    QColor m_accent;
+    // Never shown: they lend their size and look to the painted buttons.
+    std::unique_ptr<TrunePrimaryButton> m_primaryLook;
+    std::unique_ptr<TruneGlassButton> m_glassLook;
+    QPersistentModelIndex m_pressedIndex;
+    std::optional<RowButton> m_pressedButton;
+};
