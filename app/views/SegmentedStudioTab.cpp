@@ -68,7 +68,7 @@ SegmentedStudioTab::SegmentedStudioTab(const QString& icon, const QString& title
 {
     setText(title);
     setAccessibleName(title);
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(m_hoverAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {

@@ -103,7 +103,8 @@ void paintLabel(QPainter& painter, const QAbstractButton& button, const QRectF& 
 void setUpButton(QAbstractButton& button, qreal fontPx, QFont::Weight weight)
 {
     button.setFont(truneFont(fontPx, weight));
-    button.setFocusPolicy(Qt::StrongFocus);
+    // Reached with Tab, but a click does not take the focus, so no ring lingers after a click.
+    button.setFocusPolicy(Qt::TabFocus);
     button.setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 

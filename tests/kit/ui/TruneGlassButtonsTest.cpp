@@ -75,8 +75,8 @@ TEST_F(GlassButtonsTest, ButtonsUseTheirFontsAndSizeToTheirLabel)
     const TruneGlassButton glass(u"Outdated"_s);
     EXPECT_EQ(primary.font().weight(), QFont::DemiBold);
     EXPECT_EQ(glass.font().weight(), QFont::Medium);
-    EXPECT_EQ(primary.focusPolicy(), Qt::StrongFocus);
-    EXPECT_EQ(glass.focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(primary.focusPolicy(), Qt::TabFocus);
+    EXPECT_EQ(glass.focusPolicy(), Qt::TabFocus);
 
     const QFontMetricsF primaryMetrics(primary.font());
     EXPECT_EQ(primary.sizeHint(),
