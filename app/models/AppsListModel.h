@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/models/KeyedListModel.h"
 #include "app/viewmodel/StudioState.h"
 
-#include <QAbstractListModel>
 #include <QLocale>
 
 #include <vector>
@@ -14,13 +14,14 @@ struct AppsListRow {
     bool actionable = false; // an update the user has not ignored
     bool brewable = false;   // an actionable update that goes through the app's Homebrew cask
 
+    QString key() const { return app.id(); }
     bool operator==(const AppsListRow&) const = default;
 };
 
 // The apps the Apps tab lists, in the order the studio shows them, keyed by the apps' ids. A new
 // list is applied as removals, insertions and changes of the rows concerned (so sizes arriving in
 // batches only repaint their rows); the model is reset only when rows that stay change places.
-class AppsListModel final : public QAbstractListModel {
+class AppsListModel final : public KeyedListModel<AppsListRow> {
     Q_OBJECT
 
 public:
@@ -34,22 +35,10 @@ public:
     static std::vector<AppsListRow> rowsFor(const StudioState& state, const QLocale& locale);
 
     void sync(const StudioState& state, const QLocale& locale) { setRows(rowsFor(state, locale)); }
-    void setRows(std::vector<AppsListRow> rows);
+    void setRows(std::vector<AppsListRow> rows) { replaceRows(std::move(rows)); }
 
-    const AppsListRow& row(int index) const { return m_rows.at(static_cast<size_t>(index)); }
-    // The row of the app with `id`, or -1.
-    int rowOf(const QString& id) const;
+    const AppsListRow& row(int index) const { return rowAt(index); }
 
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QHash<int, QByteArray> roleNames() const override;
-
-private:
-    // Whether the apps that are in both lists keep their order (and no id is listed twice).
-    bool keepsOrder(const std::vector<AppsListRow>& rows) const;
-    void removeRowsMissingFrom(const QSet<QString>& ids);
-    void insertRowsNewIn(const std::vector<AppsListRow>& rows);
-    void announceChangedRows(std::vector<AppsListRow>& rows);
-
-    std::vector<AppsListRow> m_rows;
 };

@@ -6,11 +6,16 @@
 
 #include <vector>
 
-// A list model of rows that each carry a stable key (`Row::key()`) and compare by content
-// (`Row::operator==`). replaceRows brings the model to a new list with the signals of what really
+// How a row names itself by default: its `key()`.
+struct KeyedListRowKey {
+    template <typename Row> QString operator()(const Row& row) const { return row.key(); }
+};
+
+// A list model of rows that each carry a stable key (`KeyOf` of the row, by default `Row::key()`)
+// and compare by content (`Row::operator==`). replaceRows brings the model to a new list with the signals of what really
 // changed: rows that went are removed, new rows inserted and rows whose content changed announced;
 // only a new order of the rows that stay resets the model, as views cannot follow a move otherwise.
-template <typename Row> class KeyedListModel : public QAbstractListModel {
+template <typename Row, typename KeyOf = KeyedListRowKey> class KeyedListModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
@@ -25,7 +30,7 @@ public:
     int rowOf(const QString& key) const
     {
         for (size_t row = 0; row < m_rows.size(); ++row) {
-            if (m_rows[row].key() == key)
+            if (KeyOf{}(m_rows[row]) == key)
                 return static_cast<int>(row);
         }
         return -1;
@@ -35,10 +40,10 @@ public:
     {
         QHash<QString, int> newPositions;
         for (size_t row = 0; row < rows.size(); ++row)
-            newPositions.insert(rows[row].key(), static_cast<int>(row));
+            newPositions.insert(KeyOf{}(rows[row]), static_cast<int>(row));
         QHash<QString, int> oldPositions;
         for (size_t row = 0; row < m_rows.size(); ++row)
-            oldPositions.insert(m_rows[row].key(), static_cast<int>(row));
+            oldPositions.insert(KeyOf{}(m_rows[row]), static_cast<int>(row));
         const bool uniqueKeys = newPositions.size() == static_cast<qsizetype>(rows.size())
             && oldPositions.size() == static_cast<qsizetype>(m_rows.size());
         if (!uniqueKeys || !keepsOrder(newPositions)) {
@@ -58,7 +63,7 @@ private:
     {
         int last = -1;
         for (const Row& row : m_rows) {
-            const auto found = newPositions.constFind(row.key());
+            const auto found = newPositions.constFind(KeyOf{}(row));
             if (found == newPositions.cend())
                 continue;
             if (*found < last)
@@ -72,12 +77,12 @@ private:
     {
         int end = static_cast<int>(m_rows.size());
         while (end > 0) {
-            if (newPositions.contains(m_rows[static_cast<size_t>(end - 1)].key())) {
+            if (newPositions.contains(KeyOf{}(m_rows[static_cast<size_t>(end - 1)]))) {
                 --end;
                 continue;
             }
             int first = end - 1;
-            while (first > 0 && !newPositions.contains(m_rows[static_cast<size_t>(first - 1)].key()))
+            while (first > 0 && !newPositions.contains(KeyOf{}(m_rows[static_cast<size_t>(first - 1)])))
                 --first;
             beginRemoveRows({}, first, end - 1);
             m_rows.erase(m_rows.begin() + first, m_rows.begin() + end);
@@ -90,12 +95,12 @@ private:
     {
         size_t row = 0;
         while (row < rows.size()) {
-            if (oldPositions.contains(rows[row].key())) {
+            if (oldPositions.contains(KeyOf{}(rows[row]))) {
                 ++row;
                 continue;
             }
             size_t end = row + 1;
-            while (end < rows.size() && !oldPositions.contains(rows[end].key()))
+            while (end < rows.size() && !oldPositions.contains(KeyOf{}(rows[end])))
                 ++end;
             beginInsertRows({}, static_cast<int>(row), static_cast<int>(end - 1));
             m_rows.insert(m_rows.begin() + static_cast<qsizetype>(row), rows.begin() + static_cast<qsizetype>(row),
