@@ -1,5 +1,8 @@
 #include "kit/ui/TruneGlassTokens.h"
 
+#include <QPalette>
+#include <QWidget>
+
 #include <cmath>
 
 namespace {
@@ -49,3 +52,31 @@ TRUNE_GLASS_TOKEN(danger, truneColor(0xFF647C))
 #undef TRUNE_GLASS_TOKEN
 
 } // namespace TruneGlassTokens
+
+void truneApplyGlassPalette(QWidget& root)
+{
+    QPalette palette = root.palette();
+    const QColor field = truneColor(0x16403C);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::WindowText, TruneGlassTokens::textPrimary());
+        palette.setColor(group, QPalette::Text, TruneGlassTokens::textPrimary());
+        palette.setColor(group, QPalette::ButtonText, TruneGlassTokens::textPrimary());
+        palette.setColor(group, QPalette::PlaceholderText, TruneGlassTokens::textMuted());
+        palette.setColor(group, QPalette::Base, field);
+        palette.setColor(group, QPalette::AlternateBase, field.lighter(115));
+        palette.setColor(group, QPalette::Button, field.lighter(120));
+        palette.setColor(group, QPalette::Window, field.darker(130));
+        palette.setColor(group, QPalette::Highlight, truneColor(0x47E6C1));
+        palette.setColor(group, QPalette::HighlightedText, truneColor(0x000000, 0.9));
+        palette.setColor(group, QPalette::Light, field.lighter(160));
+        palette.setColor(group, QPalette::Mid, field.lighter(130));
+        palette.setColor(group, QPalette::Dark, field.darker(160));
+        palette.setColor(group, QPalette::Shadow, truneColor(0x000000, 0.6));
+    }
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, TruneGlassTokens::textMuted());
+    palette.setColor(QPalette::Disabled, QPalette::Text, TruneGlassTokens::textMuted());
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, TruneGlassTokens::textMuted());
+    palette.setColor(QPalette::Disabled, QPalette::Base, field.darker(120));
+    palette.setColor(QPalette::Disabled, QPalette::Button, field);
+    root.setPalette(palette);
+}

@@ -2,6 +2,8 @@
 
 #include <QColor>
 
+class QWidget;
+
 // An sRGB colour from a packed 0xRRGGBB value (bits 24-31 are ignored) at the given opacity.
 // QColor cannot hold an opacity outside 0...1, so one outside is clamped.
 QColor truneColor(quint32 hex, double opacity = 1.0);
@@ -26,3 +28,8 @@ const QColor& warning();       // 255, 184, 77: warnings and errors
 const QColor& danger();        // 255, 100, 124
 
 } // namespace TruneGlassTokens
+
+// Gives the standard controls under `root` (check boxes, combo boxes, scroll bars, text fields)
+// the glass colours: light text on translucent white over the dark ground instead of the
+// platform's light theme.
+void truneApplyGlassPalette(QWidget& root);

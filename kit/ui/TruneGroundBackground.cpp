@@ -1,5 +1,7 @@
 #include "kit/ui/TruneGroundBackground.h"
 
+#include "kit/ui/TruneGlassTokens.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QRadialGradient>
@@ -39,6 +41,7 @@ TruneGroundBackground::TruneGroundBackground(TruneProductPalette palette, QWidge
     , m_palette(palette)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    truneApplyGlassPalette(*this);
 }
 
 void TruneGroundBackground::paintEvent(QPaintEvent*)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -209,14 +211,19 @@ TEST_F(WorkspaceIconTest, CacheLoadsOffTheCallerAndKeysIconsByModificationTime)
     EXPECT_EQ(centreColour(cache.icon(app, 64)), red);
 
     // The file replaced with a later modification time: the new icon replaces the old one.
-    BundleMaker::writeFile(iconPath, IcnsMaker::icns({IcnsMaker::filled(64, blue)}));
-    QFile file(iconPath);
+    // Written aside and renamed into place, so a recheck never sees a half-made file or its
+    // intermediate modification time.
+    const QString replacement = iconPath + u".new"_s;
+    BundleMaker::writeFile(replacement, IcnsMaker::icns({IcnsMaker::filled(64, blue)}));
+    QFile file(replacement);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(60), QFileDevice::FileModificationTime));
     file.close();
+    ASSERT_EQ(::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(iconPath).constData()), 0);
     ASSERT_TRUE(spinUntil([&] { return centreColour(cache.icon(app, 64)) == blue; }));
-    EXPECT_EQ(loaded.count(), 2);
     cache.setRecheckAfterMs(5000);
+    ASSERT_TRUE(spinUntil([&] { return !cache.isLoading(app, 64); }));
+    EXPECT_EQ(loaded.count(), 2);
 
     // Each pixel size is an icon of its own; a bundle without one loads to a null image.
     EXPECT_TRUE(cache.icon(app, 32).isNull());
