@@ -3,7 +3,7 @@
 #include "app/viewmodel/StudioThreadPools.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/DroppedFileUrl.h"
-#include "app/views/LeftoverInspectorView.h"
+#include "app/views/LeftoverReviewView.h"
 #include "app/views/UninstallerAppPicker.h"
 #include "app/views/UninstallerDropZone.h"
 #include "app/views/UninstallerViewState.h"
@@ -25,7 +25,7 @@ AppUninstallerView::AppUninstallerView(UpdateStudioViewModel& viewModel, const Q
     , m_dropZone(
           new UninstallerDropZone(*m_uiState, accent, [this](const QMimeData& mime) { return handleDrop(mime); }))
     , m_picker(new UninstallerAppPicker(viewModel, accent))
-    , m_inspector(new LeftoverInspectorView(viewModel, *m_uiState, accent))
+    , m_inspector(new LeftoverReviewView(viewModel, *m_uiState, accent))
 {
     setObjectName(u"appUninstallerView"_s);
     auto* left = new QVBoxLayout;
@@ -44,7 +44,7 @@ AppUninstallerView::AppUninstallerView(UpdateStudioViewModel& viewModel, const Q
     layout->addWidget(m_inspector, 1);
 
     connect(m_uiState, &UninstallerViewState::confirmTrashSheetChanged, this, &AppUninstallerView::presentConfirmation);
-    connect(m_inspector, &LeftoverInspectorView::selectionInputsChanged, this,
+    connect(m_inspector, &LeftoverReviewView::selectionInputsChanged, this,
         &AppUninstallerView::closeConfirmationWhenStale);
     connect(&m_viewModel, &UpdateStudioViewModel::changed, this, [this](StudioFields fields) {
         if (fields.testFlag(StudioField::language))

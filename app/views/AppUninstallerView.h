@@ -10,7 +10,7 @@
 
 #include <optional>
 
-class LeftoverInspectorView;
+class LeftoverReviewView;
 class QAbstractButton;
 class QMimeData;
 class UninstallerAppPicker;
@@ -31,7 +31,7 @@ public:
     UninstallerViewState& uiState() const { return *m_uiState; }
     UninstallerAppPicker& picker() const { return *m_picker; }
     UninstallerDropZone& dropZone() const { return *m_dropZone; }
-    LeftoverInspectorView& inspector() const { return *m_inspector; }
+    LeftoverReviewView& inspector() const { return *m_inspector; }
     // The confirmation while it is up.
     QMessageBox* confirmation() const { return m_confirmation; }
 
@@ -48,7 +48,7 @@ private:
     UninstallerViewState* m_uiState;
     UninstallerDropZone* m_dropZone;
     UninstallerAppPicker* m_picker;
-    LeftoverInspectorView* m_inspector;
+    LeftoverReviewView* m_inspector;
     QPointer<QMessageBox> m_confirmation;
     std::optional<UninstallSelection> m_confirmedSelection;
 };

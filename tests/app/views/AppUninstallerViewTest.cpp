@@ -4,7 +4,7 @@
 #include "app/models/UninstallerAppListModel.h"
 #include "app/viewmodel/StudioThreadPools.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
-#include "app/views/LeftoverInspectorView.h"
+#include "app/views/LeftoverReviewView.h"
 #include "app/views/LeftoverRowDelegate.h"
 #include "app/views/SortMenuButton.h"
 #include "app/views/UninstallerAppPicker.h"

@@ -26,11 +26,11 @@ class UpdateStudioViewModel;
 // The uninstaller's right column: a welcome text until an app is chosen; then the app with the
 // size its move would free, the bundle option, the sort menu, Select All and Clear, its
 // leftovers (grouped by category or flat), and the button that asks to move the selection.
-class LeftoverInspectorView final : public QWidget {
+class LeftoverReviewView final : public QWidget {
     Q_OBJECT
 
 public:
-    LeftoverInspectorView(UpdateStudioViewModel& viewModel, UninstallerViewState& uiState, const QColor& accent,
+    LeftoverReviewView(UpdateStudioViewModel& viewModel, UninstallerViewState& uiState, const QColor& accent,
         QWidget* parent = nullptr);
 
     // What a move would take now, as the inspector shows it; none without a target.

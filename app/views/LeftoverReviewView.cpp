@@ -1,4 +1,4 @@
-#include "app/views/LeftoverInspectorView.h"
+#include "app/views/LeftoverReviewView.h"
 
 #include "app/models/LeftoverListModel.h"
 #include "app/viewmodel/StudioDerived.h"
@@ -112,7 +112,7 @@ const StudioFields kControlFields = StudioField::uninstallerTargetApp | StudioFi
 
 } // namespace
 
-LeftoverInspectorView::LeftoverInspectorView(
+LeftoverReviewView::LeftoverReviewView(
     UpdateStudioViewModel& viewModel, UninstallerViewState& uiState, const QColor& accent, QWidget* parent)
     : QWidget(parent)
     , m_viewModel(viewModel)
@@ -134,7 +134,7 @@ LeftoverInspectorView::LeftoverInspectorView(
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(card);
 
-    connect(&m_viewModel, &UpdateStudioViewModel::changed, this, &LeftoverInspectorView::sync);
+    connect(&m_viewModel, &UpdateStudioViewModel::changed, this, &LeftoverReviewView::sync);
     connect(m_probe, &BundlePresenceProbe::offeredChanged, this, [this] {
         syncControls();
         emit selectionInputsChanged();
@@ -149,7 +149,7 @@ LeftoverInspectorView::LeftoverInspectorView(
     syncTexts();
 }
 
-QWidget* LeftoverInspectorView::buildWelcome()
+QWidget* LeftoverReviewView::buildWelcome()
 {
     auto* symbol = symbolLabel(u"trash.slash.circle.fill"_s, 44, m_accent);
     m_welcomeTitle = truneSheetLabel(
@@ -161,7 +161,7 @@ QWidget* LeftoverInspectorView::buildWelcome()
     return centredPage({symbol, m_welcomeTitle, m_welcomeHint}, 12, u"inspectorWelcome"_s);
 }
 
-QWidget* LeftoverInspectorView::buildTargetPage()
+QWidget* LeftoverReviewView::buildTargetPage()
 {
     auto* page = new QWidget;
     page->setObjectName(u"inspectorTarget"_s);
@@ -178,7 +178,7 @@ QWidget* LeftoverInspectorView::buildTargetPage()
     return page;
 }
 
-QWidget* LeftoverInspectorView::buildHeader()
+QWidget* LeftoverReviewView::buildHeader()
 {
     auto* header = new SurfaceBand(SurfaceBand::Edge::top);
     m_icon = new AppIconThumbnail(QString(), 44);
@@ -212,7 +212,7 @@ QWidget* LeftoverInspectorView::buildHeader()
     return header;
 }
 
-QWidget* LeftoverInspectorView::buildControls()
+QWidget* LeftoverReviewView::buildControls()
 {
     auto* bar = new QWidget;
     m_bundleCheckbox = new QCheckBox;
@@ -256,7 +256,7 @@ QWidget* LeftoverInspectorView::buildControls()
     return bar;
 }
 
-QWidget* LeftoverInspectorView::buildContent()
+QWidget* LeftoverReviewView::buildContent()
 {
     auto* spinner = new TruneSpinner(TruneSpinnerSize::regular);
     QPalette spinnerPalette = spinner->palette();
@@ -285,7 +285,7 @@ QWidget* LeftoverInspectorView::buildContent()
     return m_content;
 }
 
-QWidget* LeftoverInspectorView::buildFooter()
+QWidget* LeftoverReviewView::buildFooter()
 {
     auto* footer = new SurfaceBand(SurfaceBand::Edge::bottom);
     m_footerText = truneSheetLabel({}, truneFont(11.5), TruneGlassTokens::textSecondary(), u"footerText"_s);
@@ -309,17 +309,17 @@ QWidget* LeftoverInspectorView::buildFooter()
     return footer;
 }
 
-std::optional<UninstallSelection> LeftoverInspectorView::selection() const
+std::optional<UninstallSelection> LeftoverReviewView::selection() const
 {
     return StudioDerived::uninstallSelection(m_viewModel.state(), m_probe->isOffered());
 }
 
-bool LeftoverInspectorView::canConfirm() const
+bool LeftoverReviewView::canConfirm() const
 {
     return StudioDerived::canConfirmUninstall(m_viewModel.state(), m_probe->isOffered());
 }
 
-void LeftoverInspectorView::sync(StudioFields fields)
+void LeftoverReviewView::sync(StudioFields fields)
 {
     if (fields.testAnyFlags(kTargetFields))
         syncTarget();
@@ -336,19 +336,19 @@ void LeftoverInspectorView::sync(StudioFields fields)
 
 // Whether the bundle is still there is asked again whenever anything the inspector shows changes,
 // so a bundle removed behind the program's back loses its option at the next change.
-void LeftoverInspectorView::probeBundle()
+void LeftoverReviewView::probeBundle()
 {
     const std::optional<InstalledAppRecord>& target = m_viewModel.state().uninstallerTargetApp;
     m_probe->probe(target ? target->path : QString());
 }
 
-void LeftoverInspectorView::showEvent(QShowEvent* event)
+void LeftoverReviewView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     probeBundle();
 }
 
-void LeftoverInspectorView::syncTarget()
+void LeftoverReviewView::syncTarget()
 {
     const std::optional<InstalledAppRecord>& target = m_viewModel.state().uninstallerTargetApp;
     m_pages->setCurrentWidget(target ? m_targetPage : m_welcome);
@@ -361,7 +361,7 @@ void LeftoverInspectorView::syncTarget()
         m_identifier->setText(identifier);
 }
 
-void LeftoverInspectorView::syncRows()
+void LeftoverReviewView::syncRows()
 {
     const StudioState& state = m_viewModel.state();
     m_model->replaceRows(
@@ -369,14 +369,14 @@ void LeftoverInspectorView::syncRows()
             state.leftoverSortOrder == LeftoverSortOrder::category, state.language));
 }
 
-void LeftoverInspectorView::syncContentPage()
+void LeftoverReviewView::syncContentPage()
 {
     const StudioState& state = m_viewModel.state();
     QWidget* page = state.isScanningLeftovers ? m_scanning : state.leftoverItems.empty() ? m_empty : m_list;
     m_content->setCurrentWidget(page);
 }
 
-void LeftoverInspectorView::syncControls()
+void LeftoverReviewView::syncControls()
 {
     const StudioState& state = m_viewModel.state();
     syncContentPage();
@@ -411,7 +411,7 @@ void LeftoverInspectorView::syncControls()
     m_moveButton->setEnabled(canConfirm());
 }
 
-void LeftoverInspectorView::syncTexts()
+void LeftoverReviewView::syncTexts()
 {
     const auto t = [this](const QString& en, const QString& tr) { return m_viewModel.t(en, tr); };
     setTextIfChanged(*m_welcomeTitle, t(u"Complete Safe App Uninstaller"_s, u"Tam ve Güvenli Uygulama Kaldırıcı"_s));
@@ -438,7 +438,7 @@ void LeftoverInspectorView::syncTexts()
     m_list->viewport()->update();
 }
 
-bool LeftoverInspectorView::eventFilter(QObject* watched, QEvent* event)
+bool LeftoverReviewView::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_list && event->type() == QEvent::KeyPress) {
         const QModelIndex current = m_list->currentIndex();
