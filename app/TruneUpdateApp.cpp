@@ -3,7 +3,7 @@
 #include "app/UpdateStudioCommands.h"
 #include "app/menubar/MenuBarExtra.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
-#include "app/views/MainUpdateStudioView.h"
+#include "app/views/shell/MainUpdateStudioView.h"
 #include "kit/desktop/TruneAppActivationDelegate.h"
 #include "kit/desktop/TruneAppPresence.h"
 #include "kit/feedback/TruneFeedbackService.h"

@@ -3,7 +3,7 @@
 // the scrolled list takes to paint. Goal: a scroll frame paints in under 4 ms.
 #include "app/models/AppsListModel.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
-#include "app/views/AppRowDelegate.h"
+#include "app/views/apps/AppRowDelegate.h"
 #include "kit/ui/TruneProductPalette.h"
 #include "tests/app/StudioTestHome.h"
 #include "tests/support/RecordBuilders.h"

@@ -2,8 +2,8 @@
 
 #include "app/viewmodel/StudioDerived.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
-#include "app/views/AppIconThumbnail.h"
-#include "app/views/StudioHairline.h"
+#include "app/views/parts/AppIconThumbnail.h"
+#include "app/views/parts/StudioHairline.h"
 #include "kit/foundation/TruneAppVersion.h"
 #include "kit/foundation/TruneByteFormatter.h"
 #include "kit/ui/TruneBrandMark.h"

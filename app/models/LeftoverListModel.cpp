@@ -1,6 +1,6 @@
 #include "app/models/LeftoverListModel.h"
 
-#include "app/views/UninstallerTexts.h"
+#include "app/views/uninstaller/UninstallerTexts.h"
 #include "kit/foundation/TruneByteFormatter.h"
 
 using namespace Qt::StringLiterals;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/viewmodel/UpdateStudioViewModel.h"
-#include "app/views/MainUpdateStudioView.h"
-#include "app/views/StudioHeaderBar.h"
+#include "app/views/shell/MainUpdateStudioView.h"
+#include "app/views/shell/StudioHeaderBar.h"
 #include "kit/ui/TruneAnimations.h"
 #include "kit/ui/TruneProductPalette.h"
 #include "tests/app/StudioTestHome.h"

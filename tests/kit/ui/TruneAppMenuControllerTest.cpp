@@ -1,5 +1,5 @@
 #include "kit/ui/TruneAppMenuController.h"
-#include "kit/ui/TruneAppKitLauncher.h"
+#include "kit/ui/menus/TruneAppKitLauncher.h"
 
 #include "kit/localization/TruneLanguage.h"
 #include "kit/platform/TruneNotifier.h"

@@ -14,7 +14,7 @@
 #include "kit/ui/TruneGlassInputField.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneGroundBackground.h"
-#include "kit/ui/TruneLanguageMenuButton.h"
+#include "kit/ui/menus/TruneLanguageMenuButton.h"
 #include "kit/ui/TruneLanguagePicker.h"
 #include "kit/ui/TruneSpinner.h"
 #include "kit/ui/TruneSymbols.h"

@@ -6,7 +6,7 @@
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneLanguageLayout.h"
-#include "kit/ui/TruneLanguageMenuButton.h"
+#include "kit/ui/menus/TruneLanguageMenuButton.h"
 #include "kit/ui/TruneLanguagePickerState.h"
 #include "kit/ui/TruneProductPalette.h"
 #include "tests/support/Screenshots.h"
