@@ -30,11 +30,11 @@ QColor truneWithOpacity(QColor color, double opacity)
 
 namespace TruneGlassTokens {
 
-#define TRUNE_GLASS_TOKEN(name, value) \
-    const QColor& name() \
-    { \
-        static const QColor color = value; \
-        return color; \
+#define TRUNE_GLASS_TOKEN(name, value)                                                                                 \
+    const QColor& name()                                                                                               \
+    {                                                                                                                  \
+        static const QColor color = value;                                                                             \
+        return color;                                                                                                  \
     }
 
 TRUNE_GLASS_TOKEN(surface1, whiteAt(0.06))
@@ -53,10 +53,11 @@ TRUNE_GLASS_TOKEN(danger, truneColor(0xFF647C))
 
 } // namespace TruneGlassTokens
 
-void truneApplyGlassPalette(QWidget& root)
+void truneApplyGlassPalette(QWidget& root, TruneProductPalette ground)
 {
     QPalette palette = root.palette();
-    const QColor field = truneColor(0x16403C);
+    // A field sits on the ground's middle stretch; the controls darken or lighten it from there.
+    const QColor field = groundStops(ground).middle;
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
         palette.setColor(group, QPalette::WindowText, TruneGlassTokens::textPrimary());
         palette.setColor(group, QPalette::Text, TruneGlassTokens::textPrimary());
@@ -66,7 +67,7 @@ void truneApplyGlassPalette(QWidget& root)
         palette.setColor(group, QPalette::AlternateBase, field.lighter(115));
         palette.setColor(group, QPalette::Button, field.lighter(120));
         palette.setColor(group, QPalette::Window, field.darker(130));
-        palette.setColor(group, QPalette::Highlight, truneColor(0x47E6C1));
+        palette.setColor(group, QPalette::Highlight, accentColor(ground));
         palette.setColor(group, QPalette::HighlightedText, truneColor(0x000000, 0.9));
         palette.setColor(group, QPalette::Light, field.lighter(160));
         palette.setColor(group, QPalette::Mid, field.lighter(130));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/ui/TruneProductPalette.h"
+
 #include <QColor>
 
 class QWidget;
@@ -30,6 +32,6 @@ const QColor& danger();        // 255, 100, 124
 } // namespace TruneGlassTokens
 
 // Gives the standard controls under `root` (check boxes, combo boxes, scroll bars, text fields)
-// the glass colours: light text on translucent white over the dark ground instead of the
-// platform's light theme.
-void truneApplyGlassPalette(QWidget& root);
+// the glass colours over `palette`'s ground instead of the platform's light theme: light text,
+// fields in the ground's own middle colour and the palette's accent for selections.
+void truneApplyGlassPalette(QWidget& root, TruneProductPalette palette);

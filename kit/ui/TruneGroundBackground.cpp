@@ -41,7 +41,7 @@ TruneGroundBackground::TruneGroundBackground(TruneProductPalette palette, QWidge
     , m_palette(palette)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    truneApplyGlassPalette(*this);
+    truneApplyGlassPalette(*this, m_palette);
 }
 
 void TruneGroundBackground::paintEvent(QPaintEvent*)

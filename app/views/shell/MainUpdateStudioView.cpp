@@ -74,7 +74,7 @@ MainUpdateStudioView::MainUpdateStudioView(UpdateStudioViewModel& viewModel, con
     , m_drawerAnimation(new QVariantAnimation(this))
     , m_toastAnimation(new QVariantAnimation(this))
 {
-    truneApplyGlassPalette(*this);
+    truneApplyGlassPalette(*this, TruneProductPalette::deepEmerald);
     setObjectName(u"mainUpdateStudioView"_s);
     setMinimumSize(minimumWidth, minimumHeight);
     m_columnLayout->setContentsMargins(0, 0, 0, 0);

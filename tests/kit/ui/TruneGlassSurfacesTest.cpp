@@ -72,6 +72,26 @@ TEST(TruneGroundBackgroundTest, PaintsTheDiagonalGradientUnderACornerGlow)
     saveScreenshot(ground, u"kit-glass-ground-deepEmerald"_s);
 }
 
+// Standard controls on a ground take their selection colour and field colour from that ground's
+// palette, so a violet window never shows emerald selections.
+TEST(TruneGroundBackgroundTest, ControlsOnTheGroundTakeItsPalettesAccentAndFieldColour)
+{
+    for (const TruneProductPalette palette : {TruneProductPalette::deepViolet, TruneProductPalette::deepEmerald}) {
+        SCOPED_TRACE(rawValue(palette).toStdString());
+        TruneGroundBackground ground(palette);
+        auto* field = new QLineEdit(&ground);
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            EXPECT_EQ(field->palette().color(group, QPalette::Highlight), accentColor(palette));
+            EXPECT_EQ(field->palette().color(group, QPalette::Base), groundStops(palette).middle);
+        }
+        EXPECT_EQ(field->palette().color(QPalette::Active, QPalette::Text), TruneGlassTokens::textPrimary());
+    }
+    QWidget violet;
+    truneApplyGlassPalette(violet, TruneProductPalette::deepViolet);
+    EXPECT_EQ(violet.palette().color(QPalette::Highlight), QColor(169, 139, 255));
+    EXPECT_EQ(violet.palette().color(QPalette::Base), QColor(49, 31, 89));
+}
+
 TEST(TruneGlassCardTest, FillsItsRoundedRectAndDrawsTheBorderInsideTheEdge)
 {
     TruneGlassCard card(16, 12);
