@@ -218,7 +218,7 @@ std::vector<Chip> TruneSuiteQuickActionsStrip::chips(TruneSuiteApp currentApp,
     }
     if (groupShown(App::vantor)) {
         shown.push_back({Kind::vantorToggleHUD, App::vantor, u"rectangle.inset.topright.filled"_s, cyan, false, false,
-            u"Vantor HUD"_s,
+            text(u"Vantor HUD"_s, u"Vantor HUD"_s),
             text(u"Show or hide the Vantor floating desktop telemetry HUD"_s,
                 u"Vantor masaüstü yüzen sensör HUD'unu aç/kapat"_s),
             text(u"Toggled Vantor Floating HUD"_s, u"Vantor Masaüstü HUD açıldı/kapatıldı"_s)});

@@ -359,7 +359,7 @@ QWidget* TruneVirtualMemoryGaugeCard::buildHeader()
     m_thaw = addActionButton(TruneSuiteCommandKind::lumbraThawAll, u"vmCardThaw"_s);
     m_diskLab = addActionButton(TruneSuiteCommandKind::lumbraOpenDiskLab, u"vmCardDiskLab"_s);
     m_offload->setText(truneText(u"Smart Offload"_s, u"Akıllı RAM Aç"_s, m_language));
-    m_diskLab->setText(u"Disk Lab"_s);
+    m_diskLab->setText(truneText(u"Disk Lab"_s, u"Disk Lab"_s, m_language));
     m_actions->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
     m_header = plainHolder();

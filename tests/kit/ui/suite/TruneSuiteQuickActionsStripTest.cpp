@@ -1,5 +1,6 @@
 #include "kit/ui/suite/TruneSuiteQuickActionsStrip.h"
 
+#include "kit/localization/TruneLocalizationStore.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/suite/TruneSuiteAccents.h"
 #include "kit/ui/suite/TruneSuiteCommandDelivery.h"
@@ -10,6 +11,8 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -164,6 +167,24 @@ TEST_F(QuickActionsStripTest, CountsComeFromTheFrozenAppsAndTheProblematicProces
             chip.kind == Kind::lumbraOpenDiskLab || chip.kind == Kind::haltrixOpenAnalytics24h
                 || chip.kind == Kind::vantorOpenThermalsPower)
             << rawValue(chip.kind).toStdString();
+}
+
+// Titles that read the same in both languages still go through the text lookup, so a user's
+// language pack reaches them.
+TEST_F(QuickActionsStripTest, TitlesTheSameInEveryLanguageStillTakeTheUsersTexts)
+{
+    QTemporaryDir packs;
+    const QString pack = packs.filePath(u"pack.json"_s);
+    QFile file(pack);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"Vantor HUD": "Vantor Overlay", "Virtual Disk Lab": "Disk Workshop"})");
+    file.close();
+    ASSERT_TRUE(TruneLocalizationStore::shared().loadJSONPack(pack));
+    const auto chips = TruneSuiteQuickActionsStrip::chips(
+        App::dovel, std::nullopt, std::nullopt, TruneLanguage::tr, false, installedAre(allThree));
+    TruneLocalizationStore::shared().clearCustomPack();
+    EXPECT_EQ(chipOf(chips, Kind::vantorToggleHUD)->title, u"Vantor Overlay"_s);
+    EXPECT_EQ(chipOf(chips, Kind::lumbraOpenDiskLab)->title, u"Disk Workshop"_s);
 }
 
 TEST_F(QuickActionsStripTest, WithNothingToOfferTheStripTakesNoRoom)

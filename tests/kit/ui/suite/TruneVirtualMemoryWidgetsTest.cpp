@@ -1,6 +1,7 @@
 #include "kit/ui/suite/TruneVirtualMemoryGaugeCard.h"
 #include "kit/ui/suite/TruneVirtualMemoryHeaderPill.h"
 
+#include "kit/localization/TruneLocalizationStore.h"
 #include "kit/ui/TruneCapsuleBadge.h"
 #include "kit/ui/TruneGlassButtons.h"
 #include "kit/ui/TruneGlassTokens.h"
@@ -11,7 +12,9 @@
 #include "tests/kit/ui/suite/SuiteWidgetStage.h"
 #include "tests/support/TempHome.h"
 
+#include <QFile>
 #include <QHBoxLayout>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -229,6 +232,21 @@ TEST_F(VirtualMemoryWidgetsTest, AnActiveCardShowsEveryFigure)
         card->setSummary(thawed);
         EXPECT_FALSE(shown(*card, u"vmCardThaw"_s));
     }
+}
+
+// "Disk Lab" reads the same in both languages, yet a user's language pack still reaches it.
+TEST_F(VirtualMemoryWidgetsTest, TheDiskLabButtonTakesTheUsersText)
+{
+    QTemporaryDir packs;
+    const QString pack = packs.filePath(u"pack.json"_s);
+    QFile file(pack);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"Disk Lab": "Disk Workshop"})");
+    file.close();
+    ASSERT_TRUE(TruneLocalizationStore::shared().loadJSONPack(pack));
+    const TruneVirtualMemoryGaugeCard card(expanded(), TruneLanguage::tr, hostAccent, TruneSuiteApp::vantor, nullptr);
+    TruneLocalizationStore::shared().clearCustomPack();
+    EXPECT_EQ(part<TruneGlassButton>(card, u"vmCardDiskLab"_s)->text(), u"Disk Workshop"_s);
 }
 
 TEST_F(VirtualMemoryWidgetsTest, ANarrowCardPutsTheButtonsBelowTheTitle)
