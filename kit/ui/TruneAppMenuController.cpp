@@ -1,5 +1,6 @@
 #include "kit/ui/TruneAppMenuController.h"
 
+#include "kit/feedback/TruneFeedbackService.h"
 #include "kit/localization/TruneText.h"
 #include "kit/platform/TruneNotifier.h"
 
@@ -11,6 +12,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QThreadPool>
 
 using namespace Qt::StringLiterals;
 
@@ -50,6 +52,20 @@ void bringAllWindowsToFront()
         if (window->isVisible() && !(window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip))
             window->raise();
     }
+}
+
+// The maker's web form for ideas about `appName`, in `language`. Reading the bundle's version and
+// resolving the address touch files, and the browser starts as a process: none of that belongs on
+// the GUI thread.
+void openFeatureFeedbackForm(const QString& appName, TruneLanguage language)
+{
+    QThreadPool::globalInstance()->start([appName, language] {
+        TruneFeedbackService::openInBrowser({.appName = appName,
+            .version = TruneAppVersion::current(TruneBundle::main(), u"1.0.0"_s, u"100"_s),
+            .kind = TruneFeedbackKind::feature,
+            .language = language,
+            .baseURL = std::nullopt});
+    });
 }
 
 } // namespace
@@ -152,6 +168,8 @@ void TruneAppMenuController::buildApplicationMenu()
                 [this] {
                     if (m_options.sendFeedback)
                         m_options.sendFeedback();
+                    else
+                        openFeatureFeedbackForm(m_options.appName, language());
                 }});
     menu->addSeparator();
     // Hide, Hide Others and Show All are left out: X11 and Wayland have no hiding of a whole

@@ -26,7 +26,8 @@ struct TruneAppMenuOptions {
     // Without onOpenSettings there is no Settings item; without settingsTitle it reads "Settings…".
     TruneMenuTitle settingsTitle = {};
     std::function<void()> onOpenSettings = {};
-    // Opens the web feedback page for this application ("Send Feedback & Ideas…").
+    // What "Send Feedback & Ideas…" does; without it the item opens the maker's web feedback form
+    // for ideas about appName, in the interface language.
     std::function<void()> sendFeedback = {};
     // An empty list leaves the File menu out.
     std::vector<TruneMenuElement> fileMenuItems = {};

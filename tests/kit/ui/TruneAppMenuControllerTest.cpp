@@ -1,9 +1,11 @@
 #include "kit/ui/TruneAppMenuController.h"
 #include "kit/ui/menus/TruneAppKitLauncher.h"
 
+#include "kit/feedback/TruneFeedbackService.h"
 #include "kit/localization/TruneLanguage.h"
 #include "kit/platform/TruneNotifier.h"
 #include "kit/platform/TruneUserDefaults.h"
+#include "tests/support/FakeXdgOpen.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TempHome.h"
 
@@ -18,6 +20,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrlQuery>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -168,6 +171,38 @@ TEST_F(AppMenuControllerTest, ApplicationMenuBeginsWithSettingsOnlyWhenTheHostHa
     TruneAppMenuController without(options());
     EXPECT_EQ(
         shownText(*without.mainMenu()->actions().first()->menu()->actions().first()), u"Send Feedback & Ideas…"_s);
+}
+
+TEST_F(AppMenuControllerTest, FeedbackOpensTheWebFormForIdeasUnlessTheHostHandlesIt)
+{
+    const FakeXdgOpen opener;
+    // The address comes from the usual sources, so the user default reaches the form.
+    TruneUserDefaults::standard().setString(TruneFeedbackService::baseURLDefaultsKey, u"https://form.test/"_s);
+    TruneAppMenuController controller(options());
+    QAction* feedback = controller.mainMenu()->actions().first()->menu()->actions().first();
+    feedback->trigger();
+    ASSERT_TRUE(opener.waitForCalls(1));
+    language = TruneLanguage::tr;
+    feedback->trigger();
+    ASSERT_TRUE(opener.waitForCalls(2));
+
+    const std::vector<QStringList> calls = opener.calls();
+    const QUrl english(calls.at(0).value(0));
+    const QUrl turkish(calls.at(1).value(0));
+    EXPECT_EQ(english.toString(QUrl::RemoveQuery), u"https://form.test/en/feedback"_s);
+    EXPECT_EQ(turkish.toString(QUrl::RemoveQuery), u"https://form.test/tr/geri-bildirim"_s);
+    const QUrlQuery query(english);
+    EXPECT_EQ(query.queryItemValue(u"type"_s), u"feature"_s);
+    EXPECT_EQ(query.queryItemValue(u"app"_s), u"probe"_s);
+    EXPECT_EQ(query.queryItemValue(u"version"_s), TruneAppVersion::current().shortVersion);
+    EXPECT_EQ(QUrlQuery(turkish).queryItemValue(u"type"_s), u"feature"_s);
+
+    int handled = 0;
+    TruneAppMenuOptions withCallback = options();
+    withCallback.sendFeedback = [&] { ++handled; };
+    TruneAppMenuController hosted(withCallback);
+    hosted.mainMenu()->actions().first()->menu()->actions().first()->trigger();
+    EXPECT_EQ(handled, 1);
 }
 
 TEST_F(AppMenuControllerTest, CloseWindowHasAShortcutOnlyWhenAKeyIsGiven)
