@@ -83,6 +83,15 @@ TEST(TruneEmblemGivenDrawingsTest, ProbesInGlassAndFlat)
                 {"cut ring round the centre dot", {50, 41.5}, clear, pale},
                 {"centre dot", {50, 50}, glassAccent, blue},
             }},
+        // The ring runs from -42 to 242 degrees about (50, 50) at radius 24; its round end reaches
+        // about 6 degrees further, and the gap at the top starts after that.
+        {App::truneUpdate,
+            {
+                {"ring near its end, at 235 degrees", {36.23, 30.34}, glassPrimary, red},
+                {"gap just past the ring's end, at 252 degrees", {42.58, 27.17}, clear, clear},
+                {"ring at its bottom", {50, 74}, glassPrimary, red},
+                {"upward arrow", {50, 55}, glassAccent, blue},
+            }},
         {App::snaplume,
             {
                 {"play sign", {49, 44.5}, glassPrimary, red},

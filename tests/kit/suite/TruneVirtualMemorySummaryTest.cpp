@@ -270,6 +270,49 @@ TEST(TruneVirtualMemorySummaryTest, FreshLumbraFileIsMergedAndStaleOneIsNot)
     EXPECT_EQ(stale.pressureLevel, u"critical"_s);
 }
 
+// Swap from a fresh Lumbra file: each figure is the larger of the kernel's and the file's, whichever
+// of the two that is.
+TEST(TruneVirtualMemorySummaryTest, FreshFileSwapIsTheLargerOfTheKernelsAndTheFiles)
+{
+    TempHome home;
+    QTemporaryDir telemetry;
+    QTemporaryDir kernel;
+    // 4 GiB of swap, 2 GB of it in use (figures in KiB).
+    writeFile(kernel.filePath(u"proc/swaps"_s),
+        "Filename\t\t\t\tType\t\tSize\t\tUsed\t\tPriority\n"
+        "/dev/sda3                               partition\t4194304\t\t1953125\t\t-2\n");
+    const TruneKernelMemoryRoots roots{
+        kernel.filePath(u"proc"_s), kernel.filePath(u"sys"_s), kernel.filePath(u"Volumes"_s)};
+    ASSERT_EQ(TruneKernelMemory::readKernelMemoryAndSwap(roots).swapUsed, 2'000'000'000);
+    const TruneSuiteTelemetryBus bus(telemetry.path());
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+
+    const struct {
+        const char* what;
+        qint64 fileTotal;
+        qint64 fileUsed;
+        qint64 total;
+        qint64 used;
+    } cases[] = {
+        {"the kernel's used swap is larger: 1 GB against 2 GB gives 2 GB", 1'000'000'000, 1'000'000'000,
+            4'294'967'296, 2'000'000'000},
+        {"the file's figures are larger", 8'000'000'000, 3'000'000'000, 8'000'000'000, 3'000'000'000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        LumbraLiveStatus status;
+        status.senderPID = qint32(::getpid());
+        status.timestamp = now;
+        status.swapTotalBytes = c.fileTotal;
+        status.swapUsedBytes = c.fileUsed;
+        bus.publishLumbraStatus(status, false);
+        const TruneVirtualMemorySummary merged = bus.readVirtualMemorySummary(now, roots);
+        ASSERT_TRUE(merged.isLumbraRunning);
+        EXPECT_EQ(merged.swapTotalBytes, c.total);
+        EXPECT_EQ(merged.swapUsedBytes, c.used);
+    }
+}
+
 TEST(TruneVirtualMemorySummaryTest, DerivedTextsAndTokens)
 {
     const auto withSwap = [](qint64 total, qint64 used) {
