@@ -174,7 +174,7 @@ constexpr std::array beatrill{
     fill(rect(22, 22, 24, 24, 5.5), mid),
     fill(rect(54, 22, 24, 24, 5.5), accent),
     fill(rect(54, 54, 24, 24, 5.5), mid),
-    turned(designCentre, -45, clearance(rect(-34, -9.5, 68, 19, 6))),
+    turned(designCentre, -45, clearanceInBothLooks(rect(-34, -9.5, 68, 19, 6))),
     turned(designCentre, -45, fill(rect(-32, -7.5, 64, 15, 4), primary)),
     turned(designCentre, -45, fill(rect(-21.2, -7.5, 2.4, 5.5, 1), cut(0.88))),
     turned(designCentre, -45, fill(rect(-11.2, -7.5, 2.4, 5.5, 1), cut(0.88))),

@@ -34,21 +34,19 @@ constexpr std::array marrowpad{
     fill(rect(34, 36, 40, 42, cardRadius), primary),
     textLine(41, 52, 26, textLineStrong),
     textLine(41, 62, 18),
-    clearance(rect(52, 20, 28, 28, badgeClearanceRadius)),
     badge(fill(rect(54, 22, badgeSide, badgeSide, badgeRadius), accent)),
     badgeSymbol(strokeWith(line(60, 34, 71, 34), cut(fullCut), badgeSymbolWidth)),
     badgeSymbol(strokeWith(polyline({{66, 29.5}, {71, 34}, {66, 38.5}}), cut(fullCut), badgeSymbolWidth)),
 };
 
-// A dial struck through; its accent is the dot at the strike's upper end.
+// A dial struck through.
 constexpr std::array tallyra{
     fill(disc(50, 50, 48), soft),
     strokeWith(disc(50, 50, 48), primary, 4.5),
     fill(disc(50, 50, 26), mid),
     fill(disc(50, 50, 10), primary),
-    strokeWith(line(33, 67, 67, 33), cut(fullCut), 8.6),
+    strokeClearanceInBothLooks(line(33, 67, 67, 33), 8.6),
     strokeWith(line(33, 67, 67, 33), primary, 4.4),
-    fill(disc(67, 33, 9), accent),
 };
 
 // Three trays, wider towards the bottom, the front one with a handle.
@@ -247,7 +245,7 @@ constexpr std::array clipvane{
 constexpr std::array focusel{
     strokeWith(line(33, 33, 70, 70), accent, 6.5),
     fill(disc(30, 30, 13), accent),
-    strokeClearance(line(30, 70, 56, 44), 11),
+    strokeClearanceInBothLooks(line(30, 70, 56, 44), 11),
     strokeWith(line(30, 70, 56, 44), primary, 7.8),
     fill(disc(62, 38, 22), primary),
     turned({62, 38}, -45, fill(rect(0, -3, 14, 6, 3), cut(fullCut))),
@@ -290,10 +288,9 @@ constexpr std::array taskwren{
     fill(disc(50, 50, 7.6), cut(fullCut)),
 };
 
-// An envelope with a written letter showing above it.
+// An envelope with a letter showing above it.
 constexpr std::array calvine{
     fill(rect(30, 21, 40, 28, 5), mid),
-    fill(capsule(37, 26, 26, textLineHeight), accent),
     clearance(rect(20, 32, 60, 46, 10)),
     badge(fill(rect(22, 34, 56, 42, cardRadius), primary)),
     badgeSymbol(strokeWith(polyline({{26, 39}, {50, 56}, {74, 39}}), cut(fullCut), signalStroke)),

@@ -180,11 +180,12 @@ constexpr std::array proxelle{
     strokeWith(polyline({{52, 43}, {59, 36}, {66, 43}}), accent, arrowStroke),
 };
 
-// A paper dart in flight.
+// A paper dart in flight. The crease stops short of the sharp nose and of the fold's inner end,
+// where its round caps would reach past the dart.
 constexpr std::array launchel{
     fill(polygon({{78, 24}, {22, 46}, {46, 54}}), primary),
     fill(polygon({{78, 24}, {46, 54}, {54, 76}}), mid),
-    strokeWith(line(78, 24, 46, 54), cut(fullCut), 2.2),
+    strokeWith(line(75.12, 26.7, 48.24, 51.9), cut(fullCut), 2.2),
     strokeWith(line(24, 64, 32, 60), accent, signalStroke),
     strokeWith(line(27, 73, 37, 68), accent, signalStroke),
 };
@@ -260,11 +261,12 @@ constexpr std::array backvane{
     fill(disc(64, 40, 6), cut(fullCut)),
 };
 
-// A firewall: bricks cut into the shield round a central block.
+// A firewall: bricks cut into the shield round a central block. The joints end short of the
+// shield's edge, round caps included.
 constexpr std::array hashling = joined(shield,
     std::array{
-        strokeWith(line(27, 40, 73, 40), cut(fullCut), 2.6),
-        strokeWith(line(29, 54, 71, 54), cut(fullCut), 2.6),
+        strokeWith(line(29.5, 40, 70.5, 40), cut(fullCut), 2.6),
+        strokeWith(line(33.5, 54, 66.5, 54), cut(fullCut), 2.6),
         strokeWith(line(50, 24, 50, 40), cut(fullCut), 2.6),
         strokeWith(line(39, 40, 39, 54), cut(fullCut), 2.6),
         strokeWith(line(61, 40, 61, 54), cut(fullCut), 2.6),

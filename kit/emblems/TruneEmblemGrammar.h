@@ -17,7 +17,9 @@
 // Layer order, the same in every drawing: back layers (mid and faint pieces behind the body), the
 // body, details on the body (cut lines, holes, on-accent marks), then at most one badge: a
 // clearance cut into what lies beneath (white glass only), the badge piece, and the symbol cut into
-// the badge. A clearance may also precede a front body piece that overlaps a back layer.
+// the badge. A clearance may also precede a front body piece that overlaps a back layer. A piece
+// laid across others (a tool over a tool, a ruler over tiles) has room cut beneath it in both
+// looks instead, so it keeps a pale rim in the flat look too.
 namespace TruneEmblemGrammar {
 
 inline constexpr QPointF designCentre{50, 50};
@@ -339,11 +341,16 @@ constexpr TruneEmblemOp clearance(TruneEmblemGeometry shape)
     return {shape, TruneEmblemPutDown::fill, byLook(cut(fullCut), nothing), 0, TruneEmblemLayer::clearance, {}};
 }
 
-// A clearance along a stroke, `lineWidth` wide.
-constexpr TruneEmblemOp strokeClearance(TruneEmblemGeometry shape, qreal lineWidth)
+// Room cut for the next piece in both looks.
+constexpr TruneEmblemOp clearanceInBothLooks(TruneEmblemGeometry shape)
 {
-    return {
-        shape, TruneEmblemPutDown::stroke, byLook(cut(fullCut), nothing), lineWidth, TruneEmblemLayer::clearance, {}};
+    return {shape, TruneEmblemPutDown::fill, cut(fullCut), 0, TruneEmblemLayer::clearance, {}};
+}
+
+// Room cut in both looks along a stroke, `lineWidth` wide.
+constexpr TruneEmblemOp strokeClearanceInBothLooks(TruneEmblemGeometry shape, qreal lineWidth)
+{
+    return {shape, TruneEmblemPutDown::stroke, cut(fullCut), lineWidth, TruneEmblemLayer::clearance, {}};
 }
 
 constexpr TruneEmblemOp badge(TruneEmblemOp op)

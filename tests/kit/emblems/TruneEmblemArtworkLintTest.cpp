@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
+#include <QPainterPathStroker>
+
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,8 +22,23 @@ using Layer = TruneEmblemLayer;
 // Qt draws arcs as cubic curves, which stray this far from the true circle.
 constexpr qreal curveTolerance = 0.02;
 
-// The stop sign is given in full with its cross as its only detail, and no accent.
-constexpr TruneAppIdentity givenWithoutAccent = TruneAppIdentity::haltrix;
+// What a drawing may do beyond the group's vocabulary, as its own description gives it.
+struct Allowances {
+    // The stop sign (given in full), the struck-through dial and the envelope have no accent piece.
+    bool needsAccent = true;
+    // Only the drawings described with a piece "clearance cut in white glass" erase room for it in
+    // that look alone; every other clearance is cut in both looks.
+    bool glassOnlyClearance = true;
+};
+
+Allowances allowancesOf(TruneAppIdentity app)
+{
+    using App = TruneAppIdentity;
+    static const std::set<App> withoutAccent{App::haltrix, App::tallyra, App::calvine};
+    static const std::set<App> withGlassOnlyClearance{App::ledgera, App::glimmet, App::dovel, App::dockery,
+        App::calvine, App::portello, App::keyrook, App::iplume, App::routrix};
+    return {.needsAccent = !withoutAccent.contains(app), .glassOnlyClearance = withGlassOnlyClearance.contains(app)};
+}
 
 // The shared display frame is given with its outline centred on x 21 and 79, so half its stroke
 // (1.5 units) lies beyond the ink square at both sides.
@@ -81,7 +101,7 @@ const char* paintFault(TruneEmblemPaintRef paint, const TruneEmblemVocabulary& w
 }
 
 std::vector<std::string> faultsOf(
-    std::span<const TruneEmblemOp> ops, const TruneEmblemVocabulary& words, bool needsAccent = true)
+    std::span<const TruneEmblemOp> ops, const TruneEmblemVocabulary& words, Allowances allowed = {})
 {
     if (ops.empty())
         return {"no drawing"};
@@ -112,10 +132,12 @@ std::vector<std::string> faultsOf(
         const bool glassOnly = op.paint.flat.role == Role::none;
         if (op.paint.glass.role == Role::none)
             faults.push_back(describe(i, "drawn in the flat look only"));
-        if ((op.layer == Layer::clearance) != glassOnly)
-            faults.push_back(describe(i, "a clearance must be drawn in white glass only, and only a clearance"));
+        if (glassOnly && op.layer != Layer::clearance)
+            faults.push_back(describe(i, "drawn in white glass only but not a clearance"));
+        if (glassOnly && op.layer == Layer::clearance && !allowed.glassOnlyClearance)
+            faults.push_back(describe(i, "a clearance left out of the flat look in a drawing that cuts it in both"));
         if (op.layer == Layer::clearance) {
-            if (!isFullCut(op.paint.glass))
+            if (!isFullCut(op.paint.glass) || !(glassOnly || isFullCut(op.paint.flat)))
                 faults.push_back(describe(i, "a clearance that is not a full cut"));
             const bool clearsAPiece
                 = i + 1 < ops.size() && (ops[i + 1].layer == Layer::plain || ops[i + 1].layer == Layer::badge);
@@ -131,18 +153,125 @@ std::vector<std::string> faultsOf(
             faults.push_back(describe(i, "drawn after a badge but not its symbol"));
         afterBadge = afterBadge || op.layer == Layer::badge;
     }
-    if (!accentMotif && needsAccent)
+    if (!accentMotif && allowed.needsAccent)
         faults.push_back("no accent motif");
+    return faults;
+}
+
+// What an operation covers, its stroke with round caps included.
+QPainterPath coverOf(const TruneEmblemOp& op)
+{
+    const QPainterPath outline = TruneEmblemInterpreter::outlineOf(op);
+    if (op.how == TruneEmblemPutDown::fill)
+        return outline;
+    QPainterPathStroker stroker;
+    stroker.setWidth(op.lineWidth);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    return stroker.createStroke(outline);
+}
+
+// A design-space mask at 8 pixels per unit, without smoothing, so a pixel is in or out.
+class DesignMask final {
+public:
+    DesignMask()
+        : m_image(800, 800, QImage::Format_Grayscale8)
+    {
+        m_image.fill(0);
+    }
+
+    // `grow` widens the area by half that many units on every side.
+    void add(const QPainterPath& area, qreal grow = 0)
+    {
+        QPainter painter(&m_image);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.scale(8, 8);
+        painter.fillPath(area, Qt::white);
+        if (grow > 0)
+            painter.strokePath(area, QPen(Qt::white, grow));
+    }
+
+    // How many pixels of this mask `other` leaves uncovered.
+    int pixelsOutside(const DesignMask& other) const
+    {
+        int outside = 0;
+        for (int y = 0; y < m_image.height(); ++y) {
+            const uchar* mine = m_image.constScanLine(y);
+            const uchar* theirs = other.m_image.constScanLine(y);
+            for (int x = 0; x < m_image.width(); ++x)
+                outside += mine[x] != 0 && theirs[x] == 0;
+        }
+        return outside;
+    }
+
+private:
+    QImage m_image;
+};
+
+bool startsWithSplitShield(std::span<const TruneEmblemOp> ops)
+{
+    const auto& shield = TruneFlatDraw::Shapes::splitShield;
+    return ops.size() >= shield.size()
+        && std::ranges::equal(ops.first(shield.size()), shield, [](const TruneEmblemOp& a, const TruneEmblemOp& b) {
+               return TruneEmblemInterpreter::outlineOf(a) == TruneEmblemInterpreter::outlineOf(b);
+           });
+}
+
+// In the flat look a cut is pale paint, not a hole: wherever it reaches past the pieces beneath it,
+// it shows as a pale patch outside the emblem's shape. A clearance is left out: its pale rim is
+// the outline of the piece it makes room for.
+std::vector<std::string> flatCutsOutsideTheirBody(std::span<const TruneEmblemOp> ops)
+{
+    std::vector<std::string> faults;
+    DesignMask beneath;
+    // The narrow gap down the split shield lies inside the shield's shape.
+    if (startsWithSplitShield(ops)) {
+        QPainterPath gap;
+        gap.addRect(48.7, 23, 2.6, 53);
+        beneath.add(gap);
+    }
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        const TruneEmblemOp& op = ops[i];
+        const Role role = op.paint.flat.role;
+        if (role == Role::none || role == Role::erase || op.layer == Layer::clearance)
+            continue;
+        if (role != Role::cutout) {
+            // Grown by a tenth of a unit each side, so that a cut along a piece's own edge passes.
+            beneath.add(coverOf(op), 0.2);
+            continue;
+        }
+        DesignMask cut;
+        cut.add(coverOf(op));
+        if (const int outside = cut.pixelsOutside(beneath); outside > 0)
+            faults.push_back(
+                describe(i, "a cut reaching past its body in the flat look") + " (" + std::to_string(outside) + " px)");
+    }
     return faults;
 }
 
 } // namespace
 
+TEST(TruneEmblemArtworkLintTest, InTheFlatLookEveryCutStaysOnItsBody)
+{
+    // Cuts that their drawings give running off the body: the wrench's open jaw, and the lens
+    // blades whose given ends lie within their round caps' reach of the lens's edge.
+    const std::set<TruneAppIdentity> givenRunningOff{TruneAppIdentity::focusel, TruneAppIdentity::pixmire};
+    for (const TruneAppIdentity app : allCases<TruneAppIdentity>()) {
+        if (givenRunningOff.contains(app))
+            continue;
+        const std::vector<std::string> faults = flatCutsOutsideTheirBody(TruneEmblemRenderer::drawing(app));
+        std::string all;
+        for (const std::string& fault : faults)
+            all += "\n  " + fault;
+        EXPECT_TRUE(faults.empty()) << static_cast<int>(app) << " " << rawValue(app).toStdString() << ":" << all;
+    }
+}
+
 TEST(TruneEmblemArtworkLintTest, EveryDrawingKeepsToTheGrammar)
 {
     for (const TruneAppIdentity app : allCases<TruneAppIdentity>()) {
         const std::vector<std::string> faults
-            = faultsOf(TruneEmblemRenderer::drawing(app), vocabularyOf(app), app != givenWithoutAccent);
+            = faultsOf(TruneEmblemRenderer::drawing(app), vocabularyOf(app), allowancesOf(app));
         std::string all;
         for (const std::string& fault : faults)
             all += "\n  " + fault;
@@ -191,4 +320,11 @@ TEST(TruneEmblemArtworkLintTest, CatchesEachBrokenRule)
         ASSERT_EQ(faults.size(), 1U);
         EXPECT_NE(faults.front().find(c.fault), std::string::npos) << faults.front();
     }
+
+    const std::vector<TruneEmblemOp> badged{body, clearance(disc(60, 60, 14)), badge(fill(disc(60, 60, 10), accent))};
+    const std::vector<std::string> faults = faultsOf(badged, productivity, {.glassOnlyClearance = false});
+    ASSERT_EQ(faults.size(), 1U);
+    EXPECT_NE(faults.front().find("left out of the flat look"), std::string::npos) << faults.front();
+    EXPECT_TRUE(faultsOf(badged, productivity).empty());
+    EXPECT_TRUE(faultsOf(std::vector{body}, productivity, {.needsAccent = false}).empty());
 }

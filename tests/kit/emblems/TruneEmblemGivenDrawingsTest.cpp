@@ -92,6 +92,26 @@ TEST(TruneEmblemGivenDrawingsTest, ProbesInGlassAndFlat)
                 {"ring at its bottom", {50, 74}, glassPrimary, red},
                 {"upward arrow", {50, 55}, glassAccent, blue},
             }},
+        // Details the drawings are given with, or without.
+        {App::marrowpad,
+            {
+                {"front sheet just below the badge: no clearance round it", {66, 47}, glassPrimary, red},
+                {"badge", {60, 28}, glassAccent, blue},
+            }},
+        {App::tallyra,
+            {
+                {"the strike's upper end carries no accent", {67, 33}, glassPrimary, red},
+            }},
+        {App::calvine,
+            {
+                {"the letter above the envelope carries no accent", {50, 28}, glassMid, flatMid},
+            }},
+        {App::focusel,
+            {
+                {"handle", {43, 57}, glassPrimary, red},
+                {"handle's clearance over the bar, cut in both looks", {53.32, 53.32}, clear, pale},
+                {"bar beyond the clearance", {62, 62}, glassAccent, blue},
+            }},
         {App::snaplume,
             {
                 {"play sign", {49, 44.5}, glassPrimary, red},
@@ -124,6 +144,7 @@ TEST(TruneEmblemGivenDrawingsTest, ProbesInGlassAndFlat)
             {
                 {"ruler over the cleared upper-right square", {62, 38}, glassPrimary, red},
                 {"ruler at the lower left", {38, 62}, glassPrimary, red},
+                {"ruler's clearance over the accent square, cut in both looks", {58.13, 29.85}, clear, pale},
                 {"middle tick", {46.64, 46.64}, clear, paleOverRed(0.88)},
                 {"lower-right square beside the ruler", {66, 66}, glassMid, flatMid},
             }},
