@@ -1,9 +1,11 @@
 #include "kit/ui/TruneUnifiedTitlebar.h"
 
 #include "kit/platform/TruneUserDefaults.h"
+#include "kit/ui/TruneUnifiedTitlebarWindow.h"
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QWindow>
 
 #include <cmath>
@@ -41,11 +43,13 @@ TruneUnifiedTitlebarMetrics TruneUnifiedTitlebarMetrics::calculate(const TruneTi
         .isFullScreen = false};
 }
 
-TruneUnifiedTitlebarMetrics TruneUnifiedTitlebarMetrics::forWindow(const QWidget& window)
+TruneUnifiedTitlebarMetrics TruneUnifiedTitlebarMetrics::forWindow(
+    const QWidget& window, double fullscreenLeading, double gap)
 {
     // The desktop draws the window's buttons in its own frame, as in full screen, where nothing
     // overlaps the content either.
-    TruneUnifiedTitlebarMetrics metrics = calculate({.isFullScreen = true});
+    TruneUnifiedTitlebarMetrics metrics
+        = calculate({.isFullScreen = true, .fullscreenLeading = fullscreenLeading, .gap = gap});
     metrics.isFullScreen = window.isFullScreen();
     return metrics;
 }
@@ -130,12 +134,13 @@ TruneUnifiedHeaderBar::TruneUnifiedHeaderBar(Options options, QWidget* parent)
 {
     m_dragArea->lower();
     setMinimumHeight(whole(m_options.minHeight));
-    applyMetrics();
+    TruneUnifiedTitlebarWindow::follow(
+        *this, [this](const TruneUnifiedTitlebarMetrics& metrics) { applyMetrics(metrics); });
 }
 
-void TruneUnifiedHeaderBar::applyMetrics()
+void TruneUnifiedHeaderBar::applyMetrics(const TruneUnifiedTitlebarMetrics& metrics)
 {
-    m_metrics = TruneUnifiedTitlebarMetrics::forWindow(*window());
+    m_metrics = metrics;
     const int vertical = whole(m_options.verticalPadding);
     m_row->setContentsMargins(whole(m_metrics.leadingClearance), vertical, whole(m_options.trailingPadding), vertical);
 }
@@ -146,22 +151,18 @@ void TruneUnifiedHeaderBar::resizeEvent(QResizeEvent* event)
     m_dragArea->setGeometry(rect());
 }
 
-void TruneUnifiedHeaderBar::showEvent(QShowEvent* event)
+void TruneUnifiedHeaderBar::paintEvent(QPaintEvent*)
 {
-    QWidget::showEvent(event);
-    // Full screen comes and goes as a state change of the window, which its children never see.
-    if (window() != m_watchedWindow) {
-        if (m_watchedWindow)
-            m_watchedWindow->removeEventFilter(this);
-        m_watchedWindow = window();
-        m_watchedWindow->installEventFilter(this);
-    }
-    applyMetrics();
+    if (m_options.backgroundColor.alpha() == 0)
+        return;
+    QPainter(this).fillRect(rect(), m_options.backgroundColor);
 }
 
-bool TruneUnifiedHeaderBar::eventFilter(QObject* watched, QEvent* event)
+void truneSidebarTitlebarClearance(QWidget& sidebar, double extraTop)
 {
-    if (watched == m_watchedWindow && event->type() == QEvent::WindowStateChange)
-        applyMetrics();
-    return QWidget::eventFilter(watched, event);
+    TruneUnifiedTitlebarWindow::follow(sidebar, [&sidebar, extraTop](const TruneUnifiedTitlebarMetrics& metrics) {
+        QMargins margins = sidebar.contentsMargins();
+        margins.setTop(whole(extraTop + metrics.sidebarTopClearance));
+        sidebar.setContentsMargins(margins);
+    });
 }

@@ -6,8 +6,8 @@
 // content; the metrics say so, and the header only keeps its margins.
 
 #include <QBoxLayout>
+#include <QColor>
 #include <QPoint>
-#include <QPointer>
 #include <QWidget>
 
 #include <optional>
@@ -46,8 +46,10 @@ struct TruneUnifiedTitlebarMetrics {
     static TruneUnifiedTitlebarMetrics calculate(const TruneTitlebarMeasurement& measurement);
 
     // The metrics of `window` as the platform draws it. With native decorations the buttons lie
-    // outside the content: (16, 26, 0, 16) and whether the window is in full screen.
-    static TruneUnifiedTitlebarMetrics forWindow(const QWidget& window);
+    // outside the content, as in full screen: (fullscreenLeading, 26, 0, fullscreenLeading) and
+    // whether the window is in full screen.
+    static TruneUnifiedTitlebarMetrics forWindow(
+        const QWidget& window, double fullscreenLeading = fullscreenLeadingMargin, double gap = trafficLightGap);
 };
 
 // What a double click on a window's empty header area does, from the user default
@@ -87,8 +89,9 @@ private:
 };
 
 // A header row placed first in a window's content: a horizontal row padded past the window's
-// buttons (the metrics' leading clearance), `trailingPadding` at the end and `verticalPadding`
-// above and below, at least `minHeight` tall, whose empty parts drag the window.
+// buttons (the leading clearance of the metrics the content hands down), `trailingPadding` at the
+// end and `verticalPadding` above and below, at least `minHeight` tall, painted with
+// `backgroundColor`, whose empty parts drag the window.
 class TruneUnifiedHeaderBar final : public QWidget {
     Q_OBJECT
 
@@ -97,6 +100,7 @@ public:
         double minHeight = TruneUnifiedTitlebarMetrics::standardHeight;
         double trailingPadding = 18;
         double verticalPadding = 8;
+        QColor backgroundColor = Qt::transparent;
     };
 
     explicit TruneUnifiedHeaderBar(Options options, QWidget* parent = nullptr);
@@ -107,16 +111,18 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
-    void applyMetrics();
-
-    QPointer<QWidget> m_watchedWindow;
+    void applyMetrics(const TruneUnifiedTitlebarMetrics& metrics);
 
     Options m_options;
     TruneUnifiedTitlebarMetrics m_metrics;
     QHBoxLayout* m_row;
     TruneWindowDragArea* m_dragArea;
 };
+
+// Keeps a full-height sidebar below the window's buttons: its top contents margin becomes
+// `extraTop` plus the sidebar clearance of the metrics the content hands down; its other margins
+// stay as they are.
+void truneSidebarTitlebarClearance(QWidget& sidebar, double extraTop = 0);

@@ -11,6 +11,7 @@
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneGroundBackground.h"
 #include "kit/ui/TruneToastBanner.h"
+#include "kit/ui/TruneUnifiedTitlebarWindow.h"
 #include "kit/ui/TruneVersionAndLogsView.h"
 
 #include <QEvent>
@@ -75,6 +76,8 @@ MainUpdateStudioView::MainUpdateStudioView(UpdateStudioViewModel& viewModel, con
     , m_toastAnimation(new QVariantAnimation(this))
 {
     truneApplyGlassPalette(*this, TruneProductPalette::deepEmerald);
+    new TruneUnifiedTitlebarWindow(
+        *this, {.mode = TruneUnifiedTitlebarMode::unifiedHeader, .fullscreenLeading = 16, .trafficLightGap = 14});
     setObjectName(u"mainUpdateStudioView"_s);
     setMinimumSize(minimumWidth, minimumHeight);
     m_columnLayout->setContentsMargins(0, 0, 0, 0);
