@@ -1,6 +1,7 @@
 #include "app/TruneUpdateApp.h"
 
 #include "app/UpdateStudioCommands.h"
+#include "app/desktop/AppDesktopIdentity.h"
 #include "app/menubar/MenuBarExtra.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/shell/MainUpdateStudioView.h"
@@ -40,6 +41,7 @@ int TruneUpdateApp::main(int argc, char* argv[])
     TruneAppPresence presence;
     if (presence.claim() == TruneAppPresence::Role::secondary)
         return 0;
+    AppDesktopIdentity::apply();
 
     TruneUpdateApp app;
     QObject::connect(&presence, &TruneAppPresence::activationRequested, &app.appDelegate(),

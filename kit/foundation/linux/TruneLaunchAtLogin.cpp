@@ -1,5 +1,8 @@
 // The login item on Linux is an XDG autostart entry,
-// $XDG_CONFIG_HOME/autostart/<bundle identifier>.desktop, which the desktop reads at login.
+// $XDG_CONFIG_HOME/autostart/<bundle identifier>.desktop, which the desktop reads at login. It
+// starts the installed program when this process is that program, so the entry names the path the
+// install chose (a link in the prefix stays the way in when the files behind it move); a program
+// run from its build folder is started by its own absolute path.
 
 #include "kit/foundation/TruneLaunchAtLogin.h"
 
@@ -15,27 +18,59 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
 
 // An autostart entry is a few lines; anything far larger is not one of ours.
 constexpr qint64 maxEntryBytes = 64 * 1024;
+// The install's record holds one path.
+constexpr qint64 maxRecordBytes = 4096;
 
 QString autostartFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart");
 }
 
-QString entryPath()
+QString entryPath(const TruneBundle& runningApp)
 {
-    return autostartFolder() + QLatin1Char('/') + TruneBundle::main().bundleIdentifier() + QStringLiteral(".desktop");
+    return autostartFolder() + QLatin1Char('/') + runningApp.bundleIdentifier() + QStringLiteral(".desktop");
 }
 
 QString executablePath()
 {
     const QString path = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
     return path.isEmpty() ? QCoreApplication::applicationFilePath() : path;
+}
+
+// Where the install put the program, as the install wrote it into the data folder; nothing when
+// the program was not installed (its build folder has no such record) or the record is not one
+// absolute path.
+std::optional<QString> installedProgram(const TruneBundle& runningApp)
+{
+    const std::optional<QString> record
+        = runningApp.pathForResource(QStringLiteral("installed-program"), QStringLiteral("txt"));
+    if (!record)
+        return std::nullopt;
+    const auto bytes = TruneSafeFile::readRegularFile(*record, maxRecordBytes);
+    if (!bytes)
+        return std::nullopt;
+    const QString path = QString::fromUtf8(*bytes).trimmed();
+    const bool onePath = QDir::isAbsolutePath(path)
+        && std::ranges::none_of(path, [](QChar c) { return c.category() == QChar::Other_Control; });
+    return onePath ? std::optional(path) : std::nullopt;
+}
+
+// The program the entry starts: the installed program when it leads to this executable, else
+// this executable.
+QString launchedProgram(const TruneBundle& runningApp)
+{
+    const QString running = executablePath();
+    const std::optional<QString> installed = installedProgram(runningApp);
+    if (installed && QFileInfo(*installed).canonicalFilePath() == running)
+        return *installed;
+    return running;
 }
 
 // A desktop-entry string value: backslashes, line breaks and tabs escaped so that the value stays
@@ -73,13 +108,13 @@ QString execValue(const QString& program)
     return escapedValue(quoted);
 }
 
-QByteArray entryText()
+QByteArray entryText(const QString& program)
 {
     const QStringList lines{
         QStringLiteral("[Desktop Entry]"),
         QStringLiteral("Type=Application"),
         QStringLiteral("Name=") + escapedValue(truneApplicationName()),
-        QStringLiteral("Exec=") + execValue(executablePath()),
+        QStringLiteral("Exec=") + execValue(program),
     };
     return (lines.join(u'\n') + u'\n').toUtf8();
 }
@@ -126,25 +161,26 @@ std::optional<QHash<QString, QString>> desktopEntryKeys(const QString& path)
 
 namespace TruneLaunchAtLogin {
 
-bool isEnabled()
+bool isEnabled(const TruneBundle& runningApp)
 {
-    const std::optional<QHash<QString, QString>> keys = desktopEntryKeys(entryPath());
+    const std::optional<QHash<QString, QString>> keys = desktopEntryKeys(entryPath(runningApp));
     return keys && keys->value(QStringLiteral("Type")) == QStringLiteral("Application")
            && keys->value(QStringLiteral("Hidden")) != QStringLiteral("true")
            && keys->value(QStringLiteral("X-GNOME-Autostart-enabled")) != QStringLiteral("false")
-           && keys->value(QStringLiteral("Exec")) == execValue(executablePath());
+           && keys->value(QStringLiteral("Exec")) == execValue(launchedProgram(runningApp));
 }
 
-bool setEnabled(bool enabled)
+bool setEnabled(bool enabled, const TruneBundle& runningApp)
 {
-    const QString path = entryPath();
+    const QString path = entryPath(runningApp);
     if (!enabled) {
         const QFileInfo entry(path);
         if (!entry.exists() && !entry.isSymLink())
             return true;
         return QFile::remove(path);
     }
-    return QDir().mkpath(autostartFolder()) && TruneSafeFile::writeAtomically(path, entryText());
+    return QDir().mkpath(autostartFolder())
+        && TruneSafeFile::writeAtomically(path, entryText(launchedProgram(runningApp)));
 }
 
 } // namespace TruneLaunchAtLogin

@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -31,6 +34,11 @@ void writeFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
+QString thisExecutable()
+{
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
 // The Exec line of the entry the program writes for itself.
 QByteArray ownExecLine(const TempHome& home)
 {
@@ -51,9 +59,9 @@ TEST(TruneLaunchAtLoginTest, EnablingWritesAnAutostartEntryThatStartsThisProgram
 
     ASSERT_TRUE(TruneLaunchAtLogin::setEnabled(true));
     EXPECT_TRUE(TruneLaunchAtLogin::isEnabled());
-    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
     EXPECT_EQ(readFile(entryPath(home)),
-              QByteArray("[Desktop Entry]\nType=Application\nName=TruneUpdate\nExec=\"") + executable.toUtf8() + "\"\n");
+        QByteArray("[Desktop Entry]\nType=Application\nName=TruneUpdate\nExec=\"") + thisExecutable().toUtf8()
+            + "\"\n");
 
     // Registering again is one more write with the same outcome.
     EXPECT_TRUE(TruneLaunchAtLogin::setEnabled(true));
@@ -134,4 +142,86 @@ TEST(TruneLaunchAtLoginTest, AFullDiskReportsFailureAndKeepsTheEntry)
     EXPECT_TRUE(TruneLaunchAtLogin::isEnabled());
     EXPECT_EQ(QDir(home.configHome() + u"/autostart"_s).entryList(QDir::Files | QDir::Hidden),
         QStringList{u"com.quorvane.truneupdate.desktop"_s});
+}
+
+namespace {
+
+// An install in a temporary prefix: bin/truneupdate is a link to this test executable (as a link
+// farm or a moved tree leaves it), and the data folder share/truneupdate holds the install's
+// record of where it put the program.
+class InstalledCopy final {
+public:
+    InstalledCopy()
+    {
+        EXPECT_TRUE(QDir().mkpath(m_prefix.filePath(u"bin"_s)));
+        EXPECT_TRUE(QDir().mkpath(dataFolder()));
+        EXPECT_TRUE(QFile::link(thisExecutable(), program()));
+    }
+
+    QString program() const { return m_prefix.filePath(u"bin/truneupdate"_s); }
+    QString dataFolder() const { return m_prefix.filePath(u"share/truneupdate"_s); }
+    void record(const QByteArray& text) const { writeFile(dataFolder() + u"/installed-program.txt"_s, text); }
+    TruneBundle bundle() const
+    {
+        return TruneBundle({{u"CFBundleIdentifier"_s, u"com.quorvane.truneupdate"_s}}, dataFolder());
+    }
+
+private:
+    QTemporaryDir m_prefix;
+};
+
+} // namespace
+
+// Run from an install, the entry starts the installed program by the path the install chose; any
+// other record (another copy, a damaged one) leaves it starting this executable.
+TEST(TruneLaunchAtLoginTest, FromAnInstallTheEntryStartsTheInstalledProgram)
+{
+    const TempHome home;
+    const InstalledCopy install;
+    const QString otherCopy = install.dataFolder() + u"/truneupdate"_s;
+    writeFile(otherCopy, "another copy");
+
+    struct Case {
+        const char* name;
+        std::optional<QByteArray> record;
+        QString started;
+    };
+    const Case cases[] = {
+        {"the installed program", install.program().toUtf8() + "\n", install.program()},
+        {"no record: a build folder", std::nullopt, thisExecutable()},
+        {"another copy", otherCopy.toUtf8() + "\n", thisExecutable()},
+        {"a path that leads nowhere", "/nowhere/bin/truneupdate\n", thisExecutable()},
+        {"a relative path", "bin/truneupdate\n", thisExecutable()},
+        {"two lines", install.program().toUtf8() + "\n" + otherCopy.toUtf8() + "\n", thisExecutable()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(install.dataFolder() + u"/installed-program.txt"_s);
+        if (c.record)
+            install.record(*c.record);
+
+        ASSERT_TRUE(TruneLaunchAtLogin::setEnabled(true, install.bundle()));
+        EXPECT_EQ(ownExecLine(home), "Exec=\"" + c.started.toUtf8() + "\"");
+        EXPECT_TRUE(TruneLaunchAtLogin::isEnabled(install.bundle()));
+
+        EXPECT_TRUE(TruneLaunchAtLogin::setEnabled(false, install.bundle()));
+        EXPECT_FALSE(QFileInfo::exists(entryPath(home)));
+        EXPECT_FALSE(TruneLaunchAtLogin::isEnabled(install.bundle()));
+    }
+}
+
+// The entry left by the program run from its build folder does not count for the installed one,
+// and the other way round: each would start a different program.
+TEST(TruneLaunchAtLoginTest, TheEntryCountsOnlyForTheProgramItStarts)
+{
+    const TempHome home;
+    const InstalledCopy install;
+    install.record(install.program().toUtf8() + "\n");
+
+    ASSERT_TRUE(TruneLaunchAtLogin::setEnabled(true));
+    EXPECT_FALSE(TruneLaunchAtLogin::isEnabled(install.bundle()));
+
+    ASSERT_TRUE(TruneLaunchAtLogin::setEnabled(true, install.bundle()));
+    EXPECT_TRUE(TruneLaunchAtLogin::isEnabled(install.bundle()));
+    EXPECT_FALSE(TruneLaunchAtLogin::isEnabled());
 }
