@@ -145,6 +145,23 @@ TEST_F(DemoHomeTest, TheStandInBrewChangesItsPackagesAsHomebrewWould)
     ASSERT_TRUE(HomebrewService::upgradeAll(true).has_value());
     items = brewItems();
     EXPECT_TRUE(std::ranges::none_of(items, &HomebrewItem::isOutdated));
+    EXPECT_EQ(item(items, u"postgresql@14"_s)->installedVersion, u"14.10_1"_s) << "pinned: left as it is";
+    EXPECT_TRUE(item(items, u"openssl@3"_s)->isDependencyOnly()) << "still there only as a dependency";
+    EXPECT_EQ(item(items, u"openssl@3"_s)->installedVersion, u"3.3.1"_s);
+}
+
+// Both of brew's answers agree on what is installed: brew info alone knows every outdated cask.
+TEST_F(DemoHomeTest, TheStandInBrewInfoKnowsEveryOutdatedCaskAsInstalled)
+{
+    QProcess brew;
+    brew.start(home.brewExecutable(), {u"info"_s, u"--json=v2"_s, u"--installed"_s});
+    ASSERT_TRUE(brew.waitForFinished(10000));
+    const auto installed = HomebrewService::parseInstalledInfoJSON(brew.readAllStandardOutput());
+    ASSERT_TRUE(installed.has_value());
+    const HomebrewItem* docker = item(installed->casks, u"docker"_s);
+    ASSERT_NE(docker, nullptr);
+    EXPECT_TRUE(docker->isInstalled);
+    EXPECT_EQ(docker->installedVersion, u"4.28.0,139021"_s);
 }
 
 TEST_F(DemoHomeTest, TheStandInBrewRefusesWhatHomebrewWouldRefuse)
