@@ -60,6 +60,8 @@ struct StudioState {
     std::optional<QString> toastMessage;
     bool toastIsError = false;
     bool isMovingToTrash = false; // a move of the uninstaller's selection runs
+    // The query that brewSearchResults answer: none before the first search and after a blank one.
+    std::optional<QString> searchedBrewQuery;
 
     bool operator==(const StudioState&) const = default;
 };
@@ -105,6 +107,7 @@ enum class StudioField : quint64 {
     toastMessage = 1ull << 36,
     toastIsError = 1ull << 37,
     isMovingToTrash = 1ull << 38,
+    searchedBrewQuery = 1ull << 39,
 };
 
 // A set of StudioFields. The record has more fields than Qt 6.4's QFlags holds bits (32), so

@@ -210,7 +210,7 @@ private:
     void applyOptimisticBrewUninstall(const QString& name, bool isCask);
     void setHomebrewItemsAndResync(std::vector<HomebrewItem> items);
 
-    void receiveSearchResults(quint64 search,
+    void receiveSearchResults(quint64 search, const QString& query,
         const std::expected<std::vector<HomebrewItem>, HomebrewCommandError>& outcome);
 
     void recordHistory(UpdateLogEntry entry);

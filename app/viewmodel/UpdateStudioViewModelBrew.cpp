@@ -466,6 +466,7 @@ void UpdateStudioViewModel::performBrewSearch()
         // Also silences a search still running for an earlier query.
         ++m_latestBrewSearch;
         assign(StudioField::brewSearchResults, &StudioState::brewSearchResults, std::vector<HomebrewItem>());
+        assign(StudioField::searchedBrewQuery, &StudioState::searchedBrewQuery, std::optional<QString>());
         assign(StudioField::isSearchingBrew, &StudioState::isSearchingBrew, false);
         return;
     }
@@ -478,20 +479,22 @@ void UpdateStudioViewModel::performBrewSearch()
     assign(StudioField::isSearchingBrew, &StudioState::isSearchingBrew, true);
     StudioThreadPools::homebrew().start([self = QPointer(this), search, query, installed = m_state.homebrewItems] {
         auto outcome = HomebrewService::search(query, installed);
-        post(self, [search, outcome = std::move(outcome)](UpdateStudioViewModel& model) {
-            model.receiveSearchResults(search, outcome);
+        post(self, [search, query, outcome = std::move(outcome)](UpdateStudioViewModel& model) {
+            model.receiveSearchResults(search, query, outcome);
         });
     });
 }
 
 // An earlier search that ends after a later one has started is dropped whole, its error too.
+// A failed search (brew missing, offline, brew's own failure) keeps the old results and says why.
 void UpdateStudioViewModel::receiveSearchResults(
-    quint64 search, const std::expected<std::vector<HomebrewItem>, HomebrewCommandError>& outcome)
+    quint64 search, const QString& query, const std::expected<std::vector<HomebrewItem>, HomebrewCommandError>& outcome)
 {
     if (search != m_latestBrewSearch)
         return;
     if (outcome) {
         assign(StudioField::brewSearchResults, &StudioState::brewSearchResults, *outcome);
+        assign(StudioField::searchedBrewQuery, &StudioState::searchedBrewQuery, std::optional(query));
         assign(StudioField::homebrewSubTab, &StudioState::homebrewSubTab, HomebrewSubTab::search);
     } else {
         showToast(outcome.error().description(m_state.language), true);
