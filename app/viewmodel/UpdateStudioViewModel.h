@@ -107,7 +107,8 @@ public:
     // bundle only when it is still there and outside the Trash. Ignored unless the selection's
     // target is still the target, and while a move runs or the leftovers are being scanned.
     void trashUninstallSelection(const UninstallSelection& selection);
-    // What the Trash watcher found, on the main thread: filed first unless its path is known.
+    // What the Trash watcher found, on the main thread: filed first unless its path is known or
+    // the bundle is one this program moved to the Trash in the last minute.
     void receiveTrashAlert(const TrashLeftoverAlert& alert);
 
     // --- Settings, watchers, timers and system hooks ---
@@ -264,6 +265,17 @@ private:
     static void deliver(
         QPointer<UpdateStudioViewModel> self, quint64 generation, std::function<void(UpdateStudioViewModel&)> apply);
 
+    // A bundle this program moved to the Trash: the Trash watcher sees it arrive, but it is no news
+    // to the user, who just asked for it.
+    struct OwnTrashedBundle {
+        QString bundleID;
+        QString name;
+        QDateTime movedAt;
+    };
+    void rememberOwnTrashedBundle(const InstalledAppRecord& target);
+    void forgetOwnTrashedBundle(const InstalledAppRecord& target);
+    bool isOwnTrashedBundle(const TrashLeftoverAlert& alert);
+
     // The uninstaller's helpers.
     void abandonInspection();
     void applyInspection(quint64 generation, const QString& targetID, const QString& name,
@@ -297,6 +309,7 @@ private:
     QMetaObject::Connection m_reopenWindowObserver;
 
     quint64 m_inspectionGeneration = 0;
+    std::vector<OwnTrashedBundle> m_ownTrashedBundles;
     QTimer m_autoCheckTimer;
     QMetaObject::Connection m_appActiveObserver;
     std::optional<QDateTime> m_externalUpdateWatchUntil;

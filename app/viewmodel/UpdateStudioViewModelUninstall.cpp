@@ -18,6 +18,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kCategory = u"uninstall"_s;
+// How long after its own move the program takes a bundle arriving in the Trash for its own.
+constexpr qint64 kOwnTrashMoveSeconds = 60;
 
 QString boolText(bool value)
 {
@@ -195,6 +197,8 @@ void UpdateStudioViewModel::trashUninstallSelection(const UninstallSelection& se
     const bool includeBundle = selection.includesBundle && bundleCanBeTrashed(target.path);
     const QString fromVersion = target.displayVersion();
     assign(StudioField::isMovingToTrash, &StudioState::isMovingToTrash, true);
+    if (includeBundle)
+        rememberOwnTrashedBundle(target);
 
     runFileWork<TrashRemovalReport>(
         this,
@@ -212,6 +216,11 @@ void UpdateStudioViewModel::applyTrashRemoval(
     const InstalledAppRecord& target, bool includedBundle, const QString& fromVersion, const TrashRemovalReport& report)
 {
     assign(StudioField::isMovingToTrash, &StudioState::isMovingToTrash, false);
+    // The minute counts from the end of a long move; a bundle that stayed is not passed over.
+    if (includedBundle && report.trashedPaths.contains(target.path))
+        rememberOwnTrashedBundle(target);
+    else if (includedBundle)
+        forgetOwnTrashedBundle(target);
     const QString moved = QString::number(report.trashedPaths.size());
     const QString failed = QString::number(report.failedPaths.size());
     const QString size = TruneByteFormatter::format(report.reclaimedBytes);
@@ -255,11 +264,37 @@ void UpdateStudioViewModel::applyTrashRemoval(
     }
 }
 
+void UpdateStudioViewModel::rememberOwnTrashedBundle(const InstalledAppRecord& target)
+{
+    forgetOwnTrashedBundle(target);
+    m_ownTrashedBundles.push_back({.bundleID = target.bundleID, .name = target.name, .movedAt = m_environment.now()});
+}
+
+void UpdateStudioViewModel::forgetOwnTrashedBundle(const InstalledAppRecord& target)
+{
+    std::erase_if(m_ownTrashedBundles, [&](const OwnTrashedBundle& bundle) {
+        return bundle.bundleID == target.bundleID && bundle.name == target.name;
+    });
+}
+
+// The same app as a bundle moved here within the last minute: by bundle identifier (letter case
+// ignored), or by name for bundles without one.
+bool UpdateStudioViewModel::isOwnTrashedBundle(const TrashLeftoverAlert& alert)
+{
+    const QDateTime since = m_environment.now().addSecs(-kOwnTrashMoveSeconds);
+    std::erase_if(m_ownTrashedBundles, [&](const OwnTrashedBundle& bundle) { return bundle.movedAt < since; });
+    return std::ranges::any_of(m_ownTrashedBundles, [&](const OwnTrashedBundle& bundle) {
+        if (bundle.bundleID.isEmpty() || alert.bundleID().isEmpty())
+            return bundle.bundleID.isEmpty() && alert.bundleID().isEmpty() && bundle.name == alert.appName();
+        return bundle.bundleID.compare(alert.bundleID(), Qt::CaseInsensitive) == 0;
+    });
+}
+
 void UpdateStudioViewModel::receiveTrashAlert(const TrashLeftoverAlert& alert)
 {
     const bool known = std::ranges::any_of(m_state.trashAlerts,
         [&](const TrashLeftoverAlert& pending) { return pending.trashedAppPath() == alert.trashedAppPath(); });
-    if (known)
+    if (known || isOwnTrashedBundle(alert))
         return;
     std::vector<TrashLeftoverAlert> alerts = m_state.trashAlerts;
     alerts.insert(alerts.begin(), alert);
