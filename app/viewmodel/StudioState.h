@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -62,6 +63,9 @@ struct StudioState {
     bool isMovingToTrash = false; // a move of the uninstaller's selection runs
     // The query that brewSearchResults answer: none before the first search and after a blank one.
     std::optional<QString> searchedBrewQuery;
+    // While a batch upgrade runs: the apps' ids in the order the apps list ranked them when it
+    // began, which the list keeps until the batch ends.
+    std::optional<QStringList> heldAppOrder;
 
     bool operator==(const StudioState&) const = default;
 };
@@ -108,6 +112,7 @@ enum class StudioField : quint64 {
     toastIsError = 1ull << 37,
     isMovingToTrash = 1ull << 38,
     searchedBrewQuery = 1ull << 39,
+    heldAppOrder = 1ull << 40,
 };
 
 // A set of StudioFields. The record has more fields than Qt 6.4's QFlags holds bits (32), so

@@ -1,6 +1,7 @@
 #include "app/viewmodel/UpdateStudioViewModel.h"
 
 #include "app/viewmodel/FeedResultMerge.h"
+#include "app/viewmodel/HeldRowOrder.h"
 #include "app/viewmodel/StudioDerived.h"
 #include "app/viewmodel/StudioThreadPools.h"
 #include "core/homebrew/HomebrewState.h"
@@ -381,9 +382,12 @@ void UpdateStudioViewModel::continueRefreshPass()
 void UpdateStudioViewModel::applyHomebrewOutcome(const HomebrewOutcome& outcome)
 {
     assign(StudioField::brewExecutablePath, &StudioState::brewExecutablePath, outcome.brewPath);
-    if (outcome.items)
-        assign(StudioField::homebrewItems, &StudioState::homebrewItems, *outcome.items);
-    else
+    if (outcome.items) {
+        std::vector<HomebrewItem> items = *outcome.items;
+        if (holdsRowOrder())
+            sortByHeldOrder(items, rowIDs(m_state.homebrewItems));
+        assign(StudioField::homebrewItems, &StudioState::homebrewItems, std::move(items));
+    } else
         m_environment.logger->warn(
             u"Homebrew metadata fetch failed: "_s + outcome.failure->description(m_state.language), u"homebrew"_s);
     assign(StudioField::brewSearchResults, &StudioState::brewSearchResults,

@@ -193,6 +193,10 @@ private:
     bool refuseWhileBrewCommandRuns();
     void occupyBrewDesk(const QString& title);
     void releaseBrewDesk();
+    // Keeps the rows of the apps and package lists in place while a batch runs.
+    void holdRowOrder();
+    bool holdsRowOrder() const;
+    void releaseRowOrder();
     // Runs the automatic cleanup when it is switched on, then `then`; its failure is ignored.
     void runAutomaticCleanup(std::function<void(UpdateStudioViewModel&)> then);
     // Runs `command` on the Homebrew pool with the running command's token, its output going to

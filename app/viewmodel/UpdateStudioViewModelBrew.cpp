@@ -4,8 +4,10 @@
 #include "app/viewmodel/UpdateStudioViewModel.h"
 
 #include "app/viewmodel/BrewConsoleLog.h"
+#include "app/viewmodel/HeldRowOrder.h"
 #include "app/viewmodel/StudioDerived.h"
 #include "app/viewmodel/StudioThreadPools.h"
+#include "core/homebrew/HomebrewCanonicalOrder.h"
 #include "core/homebrew/HomebrewSearch.h"
 #include "core/homebrew/HomebrewStateReconciler.h"
 #include "kit/foundation/TruneAppLogger.h"
@@ -182,8 +184,35 @@ void UpdateStudioViewModel::occupyBrewDesk(const QString& title)
     assign(StudioField::showBrewConsole, &StudioState::showBrewConsole, true);
 }
 
+// Packages upgraded one by one would otherwise move to the end of their group, and apps that
+// were updated out of the updates-first ranking, under the pointer of a user who is watching.
+void UpdateStudioViewModel::holdRowOrder()
+{
+    StudioState everyApp = m_state;
+    everyApp.selectedFilter = AppFilterKind::all;
+    everyApp.appSearchQuery.clear();
+    assign(StudioField::heldAppOrder, &StudioState::heldAppOrder,
+        std::optional(rowIDs(StudioDerived::filteredApps(everyApp, m_environment.locale))));
+}
+
+bool UpdateStudioViewModel::holdsRowOrder() const
+{
+    return m_state.heldAppOrder.has_value();
+}
+
+void UpdateStudioViewModel::releaseRowOrder()
+{
+    if (!holdsRowOrder())
+        return;
+    assign(StudioField::heldAppOrder, &StudioState::heldAppOrder, std::optional<QStringList>());
+    std::vector<HomebrewItem> items = m_state.homebrewItems;
+    sortHomebrewItemsCanonically(items, m_environment.locale);
+    setHomebrewItemsAndResync(std::move(items));
+}
+
 void UpdateStudioViewModel::releaseBrewDesk()
 {
+    releaseRowOrder();
     assign(
         StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress, std::optional<BatchUpgradeProgress>());
     assign(StudioField::isBrewCommandRunning, &StudioState::isBrewCommandRunning, false);
@@ -315,6 +344,7 @@ void UpdateStudioViewModel::upgradeAllBrew()
 
     const int planSize = int(plan.size());
     occupyBrewDesk(u"brew upgrade (%1 outdated)"_s.arg(planSize));
+    holdRowOrder();
     assign(StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress,
         std::optional(
             BatchUpgradeProgress{.current = 1, .total = planSize, .currentPackageName = plan.front().item.fullName}));
@@ -447,6 +477,8 @@ void UpdateStudioViewModel::applyOptimisticBrewUninstall(const QString& name, bo
 
 void UpdateStudioViewModel::setHomebrewItemsAndResync(std::vector<HomebrewItem> items)
 {
+    if (holdsRowOrder())
+        sortByHeldOrder(items, rowIDs(m_state.homebrewItems));
     assign(StudioField::homebrewItems, &StudioState::homebrewItems, std::move(items));
     assign(StudioField::brewSearchResults, &StudioState::brewSearchResults,
         HomebrewStateReconciler::syncSearchResults(m_state.brewSearchResults, m_state.homebrewItems));

@@ -1,5 +1,9 @@
 #include "tests/app/BrewDeskFixture.h"
 
+#include "app/UpdateStudioCommands.h"
+#include "app/viewmodel/StudioDerived.h"
+#include "tests/support/BundleMaker.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -161,6 +165,59 @@ TEST_F(BrewBatchUpgradeTest, ProgressFollowsTheStepsAndUpgradedPackagesShowAtOnc
 
     model.cancelBrewCommand();
     ASSERT_TRUE(waitUntilIdle());
+}
+
+// Rows would otherwise move under the pointer as each package is upgraded: an upgraded cask
+// leaves the outdated group of both lists. The order the lists had stays until the batch ends.
+TEST_F(BrewBatchUpgradeTest, TheListsKeepTheirOrderWhileABatchRuns)
+{
+    for (const QString& name : {u"Aardvark"_s, u"Alpha"_s, u"Beta"_s}) {
+        BundleMaker::makeAppBundle(home.applications() + u"/"_s + name + u".app"_s,
+            {.info = QVariantMap{{u"CFBundleIdentifier"_s, u"com.example."_s + name.toLower()},
+                 {u"CFBundleName"_s, name}, {u"CFBundleShortVersionString"_s, u"1.0"_s}},
+                .executableName = u"main"_s});
+    }
+    const auto cask = [](const QString& name, bool outdated) {
+        return FakePackage{.name = name.toLower() + u"-app"_s,
+            .isCask = true,
+            .latest = outdated ? u"2.0"_s : u"1.0"_s,
+            .outdated = outdated,
+            .app = name + u".app"_s};
+    };
+    brew.fake.respond(
+        {u"upgrade"_s, u"--cask"_s, u"beta-app"_s}, {.stdoutPieces = {"working on beta-app\n"}, .sleepBeforeExit = 30});
+    UpdateStudioViewModel& model
+        = startWith({cask(u"Aardvark"_s, false), cask(u"Alpha"_s, true), cask(u"Beta"_s, true)});
+    const auto appOrder = [&] {
+        QStringList names;
+        for (const InstalledAppRecord& app : StudioDerived::filteredApps(state(), home.environment().locale))
+            names << app.name;
+        return names;
+    };
+    const auto caskOrder = [&] {
+        QStringList names;
+        for (const HomebrewItem& item : StudioDerived::filteredHomebrewItems(state()))
+            names << item.name;
+        return names;
+    };
+    const QStringList appsBefore{u"Alpha"_s, u"Beta"_s, u"Aardvark"_s};
+    const QStringList casksBefore{u"alpha-app"_s, u"beta-app"_s, u"aardvark-app"_s};
+    ASSERT_EQ(appOrder(), appsBefore);
+    ASSERT_EQ(caskOrder(), casksBefore);
+
+    model.upgradeAllBrew();
+    ASSERT_TRUE(waitForConsole(u"working on beta-app\n"_s));
+    EXPECT_FALSE(isOutdated(u"alpha-app"_s)) << "upgraded, and shown so at once";
+    EXPECT_EQ(appOrder(), appsBefore);
+    EXPECT_EQ(caskOrder(), casksBefore);
+    model.setSelectedFilter(AppFilterKind::homebrew);
+    EXPECT_EQ(appOrder(), appsBefore);
+
+    answerWithPackages(brew.fake, {cask(u"Aardvark"_s, false), cask(u"Alpha"_s, false), cask(u"Beta"_s, true)});
+    model.cancelBrewCommand();
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_EQ(appOrder(), (QStringList{u"Beta"_s, u"Aardvark"_s, u"Alpha"_s}));
+    EXPECT_EQ(caskOrder(), (QStringList{u"beta-app"_s, u"aardvark-app"_s, u"alpha-app"_s}));
 }
 
 TEST_F(BrewBatchUpgradeTest, CancellingStopsBeforeTheNextStepWithoutCleanup)
