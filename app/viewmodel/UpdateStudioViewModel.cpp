@@ -305,13 +305,17 @@ void UpdateStudioViewModel::startAppScan()
         });
 }
 
+// Until the pass has its own answer for an app, the list keeps what it knew of it.
 void UpdateStudioViewModel::publishScannedApps(std::vector<InstalledAppRecord> apps)
 {
-    assign(StudioField::installedApps, &StudioState::installedApps, std::move(apps));
+    m_pass->earlierFacts = AppUpdateFacts::byID(m_state.installedApps);
+    m_pass->ownFacts = AppUpdateFacts::byID(apps);
+    assign(StudioField::installedApps, &StudioState::installedApps,
+        withEarlierFacts(apps, m_pass->earlierFacts, RefreshPassStage::scanned));
     assign(StudioField::isScanningApps, &StudioState::isScanningApps, false);
     m_pass->appsPublished = true;
     startSizeMeasurement();
-    startFeedCheck();
+    startFeedCheck(std::move(apps));
     continueRefreshPass();
 }
 
@@ -339,11 +343,11 @@ void UpdateStudioViewModel::startSizeMeasurement()
     });
 }
 
-void UpdateStudioViewModel::startFeedCheck()
+void UpdateStudioViewModel::startFeedCheck(std::vector<InstalledAppRecord> apps)
 {
     const quint64 generation = m_scanGeneration;
     StudioThreadPools::refresh().start(
-        [self = QPointer(this), generation, checker = m_sparkleChecker, apps = m_state.installedApps,
+        [self = QPointer(this), generation, checker = m_sparkleChecker, apps = std::move(apps),
             includePrereleases = m_state.config.includePrereleases] {
             QHash<QString, SparkleUpdateCheckResult> results
                 = checker.checkUpdates(apps, includePrereleases, kMaxFeedsFetchedAtOnce);
@@ -392,9 +396,11 @@ void UpdateStudioViewModel::applyHomebrewOutcome(const HomebrewOutcome& outcome)
             u"Homebrew metadata fetch failed: "_s + outcome.failure->description(m_state.language), u"homebrew"_s);
     assign(StudioField::brewSearchResults, &StudioState::brewSearchResults,
         HomebrewStateReconciler::syncSearchResults(m_state.brewSearchResults, m_state.homebrewItems));
+    std::vector<InstalledAppRecord> apps = HomebrewStateReconciler::applyHomebrewMetadata(
+        withOwnFacts(m_state.installedApps, m_pass->ownFacts), m_state.homebrewItems, m_environment.now());
+    m_pass->ownFacts = AppUpdateFacts::byID(apps);
     assign(StudioField::installedApps, &StudioState::installedApps,
-        HomebrewStateReconciler::applyHomebrewMetadata(
-            m_state.installedApps, m_state.homebrewItems, m_environment.now()));
+        withEarlierFacts(std::move(apps), m_pass->earlierFacts, RefreshPassStage::homebrewMetadataApplied));
     assign(StudioField::trashAlerts, &StudioState::trashAlerts,
         AppLeftoverScanner::pruneStaleTrashAlerts(m_state.trashAlerts, m_state.installedApps));
 }
@@ -403,7 +409,7 @@ void UpdateStudioViewModel::finishRefreshPass()
 {
     const QDateTime mergeTime = m_environment.now();
     assign(StudioField::installedApps, &StudioState::installedApps,
-        mergeFeedResults(m_state.installedApps, *m_pass->feeds, mergeTime));
+        mergeFeedResults(withOwnFacts(m_state.installedApps, m_pass->ownFacts), *m_pass->feeds, mergeTime));
     assign(StudioField::lastCheckDate, &StudioState::lastCheckDate, std::optional(mergeTime));
     logScanSummary();
     assign(StudioField::isScanningApps, &StudioState::isScanningApps, false);

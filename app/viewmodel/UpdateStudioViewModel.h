@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/viewmodel/AppSizeMeasurement.h"
+#include "app/viewmodel/AppUpdateFacts.h"
 #include "app/viewmodel/StudioState.h"
 #include "app/viewmodel/UninstallSelection.h"
 #include "app/viewmodel/UpdateStudioEnvironment.h"
@@ -239,9 +240,12 @@ private:
         std::optional<HomebrewCommandError> failure = {};
     };
 
-    // The pass in progress: which of its concurrent parts have come back.
+    // The pass in progress: which of its concurrent parts have come back, what it has found out
+    // about the apps so far, and what the list knew before it.
     struct RefreshPass {
         bool appsPublished = false;
+        QHash<QString, AppUpdateFacts> ownFacts;
+        QHash<QString, AppUpdateFacts> earlierFacts;
         std::optional<HomebrewOutcome> homebrew;
         bool homebrewApplied = false;
         std::optional<QHash<QString, SparkleUpdateCheckResult>> feeds;
@@ -255,7 +259,7 @@ private:
     void startHomebrewQuery();
     void startAppScan();
     void startSizeMeasurement();
-    void startFeedCheck();
+    void startFeedCheck(std::vector<InstalledAppRecord> apps);
     void publishScannedApps(std::vector<InstalledAppRecord> apps);
     void receiveHomebrew(HomebrewOutcome outcome);
     void receiveFeeds(QHash<QString, SparkleUpdateCheckResult> results);
