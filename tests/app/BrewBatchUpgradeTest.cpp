@@ -44,6 +44,13 @@ protected:
         ADD_FAILURE() << "no package " << name.toStdString();
         return false;
     }
+
+    // Whether the command menu offers "Upgrade All Homebrew" now.
+    bool upgradeAllIsEnabled()
+    {
+        const TruneCustomMenu menu = updateStudioCommandMenu(*model);
+        return std::get<TruneMenuItem>(menu.elements.at(1).value()).isEnabled();
+    }
 };
 
 TEST_F(BrewBatchUpgradeTest, UpgradesWhatTheUserAskedForThenCleansUp)
@@ -101,18 +108,21 @@ TEST_F(BrewBatchUpgradeTest, UpgradesWhatTheUserAskedForThenCleansUp)
 
 TEST_F(BrewBatchUpgradeTest, FailuresDoNotStopTheBatchAndAreCounted)
 {
+    // With the automatic cleanup on, it follows a batch that upgraded something, and only then.
+    saveSettings([](TruneUpdateConfig& config) { config.autoCleanupAfterBrewUpgrade = true; });
     struct Case {
         std::vector<QString> names;
         QSet<QString> failing;
+        bool cleansUp;
         QString outcomeLine;
         QString toast;
         UpdateLogStatus status;
         QString details;
     };
     const Case cases[] = {
-        {{u"a1"_s, u"a2"_s, u"a3"_s}, {u"a2"_s}, u"\n⚠️ Completed with 1 failure(s): 2/3 upgraded.\n"_s,
+        {{u"a1"_s, u"a2"_s, u"a3"_s}, {u"a2"_s}, true, u"\n⚠️ Completed with 1 failure(s): 2/3 upgraded.\n"_s,
             u"Upgraded 2/3 packages (1 failed)."_s, UpdateLogStatus::success, u"2 succeeded, 1 failed, 0 skipped"_s},
-        {{u"b1"_s, u"b2"_s}, {u"b1"_s, u"b2"_s}, u"\n⚠️ Completed with 2 failure(s): 0/2 upgraded.\n"_s,
+        {{u"b1"_s, u"b2"_s}, {u"b1"_s, u"b2"_s}, false, u"\n⚠️ Completed with 2 failure(s): 0/2 upgraded.\n"_s,
             u"Upgraded 0/2 packages (2 failed)."_s, UpdateLogStatus::failed, u"0 succeeded, 2 failed, 0 skipped"_s},
     };
     for (const Case& c : cases) {
@@ -138,7 +148,13 @@ TEST_F(BrewBatchUpgradeTest, FailuresDoNotStopTheBatchAndAreCounted)
         ASSERT_TRUE(waitUntilIdle());
         ASSERT_TRUE(waitForHistory(historyBefore + 1));
 
+        if (c.cleansUp)
+            expected += u"\n$ brew cleanup --prune=all (auto)\n"_s;
         EXPECT_EQ(state().brewConsoleLog, expected + c.outcomeLine);
+        const bool cleanupRan = std::ranges::any_of(caseBrew.fake.runs(), [](const FakeBrew::Run& run) {
+            return run.arguments == QStringList{u"cleanup"_s, u"--prune=all"_s};
+        });
+        EXPECT_EQ(cleanupRan, c.cleansUp);
         EXPECT_EQ(lastToast(), (Toast{c.toast, true}));
         const UpdateLogEntry& entry = state().history.front();
         EXPECT_EQ(entry.appName, u"Homebrew Batch (%1)"_s.arg(c.names.size()));
@@ -256,7 +272,9 @@ TEST_F(BrewBatchUpgradeTest, WithNothingToPlanItFallsBackOrSaysAllIsCurrent)
         {.name = u"libdep"_s, .installed = u"1.0"_s, .latest = u"2.0"_s, .outdated = true, .onRequest = false},
         {.name = u"current-app"_s, .isCask = true, .installed = u"3.0"_s, .latest = u"3.0"_s},
     });
+    EXPECT_TRUE(upgradeAllIsEnabled()) << "an outdated dependency is something to upgrade";
     model.upgradeAllBrew();
+    EXPECT_FALSE(upgradeAllIsEnabled()) << "while the upgrade runs";
     EXPECT_EQ(state().activeBrewCommandTitle, u"brew upgrade (1 dependencies)"_s);
     EXPECT_FALSE(state().batchUpgradeProgress);
     ASSERT_TRUE(waitUntilIdle());
@@ -269,6 +287,7 @@ TEST_F(BrewBatchUpgradeTest, WithNothingToPlanItFallsBackOrSaysAllIsCurrent)
     answerWithPackages(
         brew.fake, {{.name = u"current-app"_s, .isCask = true, .installed = u"3.0"_s, .latest = u"3.0"_s}});
     ASSERT_TRUE(refreshAndWait(model));
+    EXPECT_FALSE(upgradeAllIsEnabled());
     model.upgradeAllBrew();
     EXPECT_FALSE(state().isBrewCommandRunning);
     EXPECT_EQ(state().toastMessage, u"All Homebrew packages are already up to date."_s);
