@@ -192,8 +192,8 @@ private:
     void finishBrewCommand(const BrewOperation& operation, const HomebrewService::CommandResult& result);
     void concludeBrewOperation(const BrewOperation& operation, const HomebrewService::CommandResult& result);
     bool refuseWhileBrewCommandRuns();
-    void occupyBrewDesk(const QString& title);
-    void releaseBrewDesk();
+    void beginBrewCommand(const QString& title);
+    void endBrewCommand();
     // Keeps the rows of the apps and package lists in place while a batch runs.
     void holdRowOrder();
     bool holdsRowOrder() const;

@@ -176,7 +176,7 @@ bool UpdateStudioViewModel::refuseWhileBrewCommandRuns()
     return true;
 }
 
-void UpdateStudioViewModel::occupyBrewDesk(const QString& title)
+void UpdateStudioViewModel::beginBrewCommand(const QString& title)
 {
     m_brewCancellation = std::make_shared<TruneProcessCancellation>();
     assign(StudioField::isBrewCommandRunning, &StudioState::isBrewCommandRunning, true);
@@ -210,7 +210,7 @@ void UpdateStudioViewModel::releaseRowOrder()
     setHomebrewItemsAndResync(std::move(items));
 }
 
-void UpdateStudioViewModel::releaseBrewDesk()
+void UpdateStudioViewModel::endBrewCommand()
 {
     releaseRowOrder();
     assign(
@@ -225,7 +225,7 @@ void UpdateStudioViewModel::runBrewOperation(BrewOperation operation)
 {
     if (refuseWhileBrewCommandRuns())
         return;
-    occupyBrewDesk(operation.title);
+    beginBrewCommand(operation.title);
     appendBrewLog(u"\n$ "_s + operation.title + u"\n"_s);
     m_environment.logger->info(
         u"Running Homebrew operation [%1] for %2"_s.arg(rawValue(operation.action), operation.appName),
@@ -307,7 +307,7 @@ void UpdateStudioViewModel::concludeBrewOperation(
         showToast(t(u"Completed: "_s + operation.appName, u"Tamamlandı: "_s + operation.appName), false);
     else
         showToast(details, true);
-    releaseBrewDesk();
+    endBrewCommand();
 }
 
 // In place: the console is long and grows a line at a time.
@@ -343,7 +343,7 @@ void UpdateStudioViewModel::upgradeAllBrew()
         return;
 
     const int planSize = int(plan.size());
-    occupyBrewDesk(u"brew upgrade (%1 outdated)"_s.arg(planSize));
+    beginBrewCommand(u"brew upgrade (%1 outdated)"_s.arg(planSize));
     holdRowOrder();
     assign(StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress,
         std::optional(
@@ -410,7 +410,7 @@ void UpdateStudioViewModel::concludeBatch(
         appendBrewLog(u"\n❌ Error: "_s + description + u"\n"_s);
         record(m_brewCancellation->isCancelled() ? UpdateLogStatus::cancelled : UpdateLogStatus::failed, description);
         showToast(description, true);
-        releaseBrewDesk();
+        endBrewCommand();
         return;
     }
 
@@ -443,7 +443,7 @@ void UpdateStudioViewModel::concludeBatch(
             false);
     }
     record(status, u"%1 succeeded, %2 failed, %3 skipped"_s.arg(s, f, k));
-    releaseBrewDesk();
+    endBrewCommand();
 }
 
 // --- Optimistic list patches, until the closing refresh brings brew's own word ---
