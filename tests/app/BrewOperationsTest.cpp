@@ -393,10 +393,13 @@ TEST_F(BrewOperationsTest, AFailedSearchSaysWhyAndKeepsTheOldResultsAndSubTab)
     for (const char* kind : {"--cask", "--formula"})
         brew.fake.respond({u"search"_s, QString::fromLatin1(kind), u"zzz"_s}, {.stderr = nothingFound, .exitCode = 1});
     UpdateStudioViewModel& model = startWithPackages();
+    // Until the search has ended and its change has been announced, toast included.
     const auto search = [&](const QString& query) {
         model.setBrewSearchQuery(query);
         model.performBrewSearch();
-        return spinUntil([&] { return !state().isSearchingBrew; });
+        const bool ended = spinUntil([&] { return !state().isSearchingBrew; });
+        QCoreApplication::processEvents();
+        return ended;
     };
     ASSERT_TRUE(search(u"wget"_s));
     ASSERT_EQ(state().brewSearchResults.size(), 1u);
