@@ -1,7 +1,7 @@
 // The Homebrew command desk of the studio's view model: single operations, the batch upgrade,
 // the console, cancellation and the package search.
 
-#include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/viewmodel/UpdateStudioViewModelPrivate.h"
 
 #include "app/viewmodel/BrewConsoleLog.h"
 #include "app/viewmodel/HeldRowOrder.h"
@@ -156,8 +156,8 @@ void UpdateStudioViewModel::runBrewUpdateMetadata()
 
 void UpdateStudioViewModel::cancelBrewCommand()
 {
-    if (m_brewCancellation)
-        m_brewCancellation->cancel();
+    if (d->brewCancellation)
+        d->brewCancellation->cancel();
     appendBrewLog(u"\n[TruneUpdate] Cancelling command...\n"_s);
 }
 
@@ -178,7 +178,7 @@ bool UpdateStudioViewModel::refuseWhileBrewCommandRuns()
 
 void UpdateStudioViewModel::beginBrewCommand(const QString& title)
 {
-    m_brewCancellation = std::make_shared<TruneProcessCancellation>();
+    d->brewCancellation = std::make_shared<TruneProcessCancellation>();
     assign(StudioField::isBrewCommandRunning, &StudioState::isBrewCommandRunning, true);
     assign(StudioField::activeBrewCommandTitle, &StudioState::activeBrewCommandTitle, title);
     assign(StudioField::showBrewConsole, &StudioState::showBrewConsole, true);
@@ -217,7 +217,7 @@ void UpdateStudioViewModel::endBrewCommand()
         StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress, std::optional<BatchUpgradeProgress>());
     assign(StudioField::isBrewCommandRunning, &StudioState::isBrewCommandRunning, false);
     assign(StudioField::activeBrewCommandTitle, &StudioState::activeBrewCommandTitle, QString());
-    m_brewCancellation.reset();
+    d->brewCancellation.reset();
     refreshAllAndCheckUpdates();
 }
 
@@ -243,7 +243,7 @@ void UpdateStudioViewModel::startBrewCommand(
 {
     // Every chunk and then the result are posted from this one worker, so the result arrives
     // after the last chunk and the console reads in brew's own order.
-    StudioThreadPools::homebrew().start([self = QPointer(this), cancellation = m_brewCancellation,
+    StudioThreadPools::homebrew().start([self = QPointer(this), cancellation = d->brewCancellation,
                                             command = std::move(command), finish = std::move(finish)] {
         HomebrewService::CommandResult result = command(cancellation, [self](const QString& chunk) {
             post(self, [chunk](UpdateStudioViewModel& model) { model.appendBrewLog(chunk); });
@@ -288,7 +288,7 @@ void UpdateStudioViewModel::concludeBrewOperation(
         appendBrewLog(u"\n✅ Completed: "_s + operation.title + u"\n"_s);
     } else {
         details = result.error().description(m_state.language);
-        if (m_brewCancellation->isCancelled()) {
+        if (d->brewCancellation->isCancelled()) {
             status = UpdateLogStatus::cancelled;
             m_environment.logger->warn(
                 u"Cancelled Homebrew operation [%1] for %2"_s.arg(action, operation.appName), kUpgradeCategory);
@@ -353,7 +353,7 @@ void UpdateStudioViewModel::upgradeAllBrew()
         u"Starting batch Homebrew upgrade for %1 outdated package(s)"_s.arg(planSize), kUpgradeCategory);
 
     StudioThreadPools::homebrew().start(
-        [self = QPointer(this), cancellation = m_brewCancellation, selection = std::move(selection), planSize] {
+        [self = QPointer(this), cancellation = d->brewCancellation, selection = std::move(selection), planSize] {
             const auto stepStarted = [self](const HomebrewBatchUpgradeStep& step) {
                 post(self, [step](UpdateStudioViewModel& model) {
                     model.assign(StudioField::activeBrewCommandTitle, &StudioState::activeBrewCommandTitle,
@@ -408,7 +408,7 @@ void UpdateStudioViewModel::concludeBatch(
         const QString description = outcome.error().description(m_state.language);
         m_environment.logger->error(u"Batch Homebrew upgrade error: "_s + description, kUpgradeCategory);
         appendBrewLog(u"\n❌ Error: "_s + description + u"\n"_s);
-        record(m_brewCancellation->isCancelled() ? UpdateLogStatus::cancelled : UpdateLogStatus::failed, description);
+        record(d->brewCancellation->isCancelled() ? UpdateLogStatus::cancelled : UpdateLogStatus::failed, description);
         showToast(description, true);
         endBrewCommand();
         return;
@@ -496,7 +496,7 @@ void UpdateStudioViewModel::performBrewSearch()
     const QString query = m_state.brewSearchQuery.trimmed();
     if (query.isEmpty()) {
         // Also silences a search still running for an earlier query.
-        ++m_latestBrewSearch;
+        ++d->latestBrewSearch;
         assign(StudioField::brewSearchResults, &StudioState::brewSearchResults, std::vector<HomebrewItem>());
         assign(StudioField::searchedBrewQuery, &StudioState::searchedBrewQuery, std::optional<QString>());
         assign(StudioField::isSearchingBrew, &StudioState::isSearchingBrew, false);
@@ -507,7 +507,7 @@ void UpdateStudioViewModel::performBrewSearch()
             t(u"Search query contains invalid characters."_s, u"Arama sorgusu geçersiz karakterler içeriyor."_s), true);
         return;
     }
-    const quint64 search = ++m_latestBrewSearch;
+    const quint64 search = ++d->latestBrewSearch;
     assign(StudioField::isSearchingBrew, &StudioState::isSearchingBrew, true);
     StudioThreadPools::homebrew().start([self = QPointer(this), search, query, installed = m_state.homebrewItems] {
         auto outcome = HomebrewService::search(query, installed);
@@ -522,7 +522,7 @@ void UpdateStudioViewModel::performBrewSearch()
 void UpdateStudioViewModel::receiveSearchResults(
     quint64 search, const QString& query, const std::expected<std::vector<HomebrewItem>, HomebrewCommandError>& outcome)
 {
-    if (search != m_latestBrewSearch)
+    if (search != d->latestBrewSearch)
         return;
     if (outcome) {
         assign(StudioField::brewSearchResults, &StudioState::brewSearchResults, *outcome);

@@ -1,5 +1,5 @@
 // The uninstaller's operations and the Trash alerts of the studio's view model.
-#include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/viewmodel/UpdateStudioViewModelPrivate.h"
 
 #include "app/viewmodel/StudioThreadPools.h"
 #include "core/inventory/InstalledAppScanner.h"
@@ -77,7 +77,7 @@ void UpdateStudioViewModel::inspectAppForUninstall(const InstalledAppRecord& app
     assign(StudioField::leftoverItems, &StudioState::leftoverItems, std::vector<LeftoverFileItem>());
     assign(StudioField::isScanningLeftovers, &StudioState::isScanningLeftovers, true);
 
-    const quint64 generation = ++m_inspectionGeneration;
+    const quint64 generation = ++d->inspectionGeneration;
     const bool measure = app.sizeBytes == 0;
     runFileWork<InspectionResult>(
         this,
@@ -101,7 +101,7 @@ void UpdateStudioViewModel::applyInspection(quint64 generation, const QString& t
     if (measuredSize)
         applySizeMeasurements({AppSizeMeasurement{.id = targetID, .sizeBytes = *measuredSize}});
     const std::optional<InstalledAppRecord>& target = m_state.uninstallerTargetApp;
-    if (generation != m_inspectionGeneration || !target || target->id() != targetID)
+    if (generation != d->inspectionGeneration || !target || target->id() != targetID)
         return;
     const qsizetype found = qsizetype(leftovers.size());
     assign(StudioField::leftoverItems, &StudioState::leftoverItems, std::move(leftovers));
@@ -113,7 +113,7 @@ void UpdateStudioViewModel::applyInspection(quint64 generation, const QString& t
 // A scan still running no longer belongs to what the uninstaller shows.
 void UpdateStudioViewModel::abandonInspection()
 {
-    ++m_inspectionGeneration;
+    ++d->inspectionGeneration;
     assign(StudioField::isScanningLeftovers, &StudioState::isScanningLeftovers, false);
 }
 
@@ -267,12 +267,12 @@ void UpdateStudioViewModel::applyTrashRemoval(
 void UpdateStudioViewModel::rememberOwnTrashedBundle(const InstalledAppRecord& target)
 {
     forgetOwnTrashedBundle(target);
-    m_ownTrashedBundles.push_back({.bundleID = target.bundleID, .name = target.name, .movedAt = m_environment.now()});
+    d->ownTrashedBundles.push_back({.bundleID = target.bundleID, .name = target.name, .movedAt = m_environment.now()});
 }
 
 void UpdateStudioViewModel::forgetOwnTrashedBundle(const InstalledAppRecord& target)
 {
-    std::erase_if(m_ownTrashedBundles, [&](const OwnTrashedBundle& bundle) {
+    std::erase_if(d->ownTrashedBundles, [&](const OwnTrashedBundle& bundle) {
         return bundle.bundleID == target.bundleID && bundle.name == target.name;
     });
 }
@@ -282,8 +282,8 @@ void UpdateStudioViewModel::forgetOwnTrashedBundle(const InstalledAppRecord& tar
 bool UpdateStudioViewModel::isOwnTrashedBundle(const TrashLeftoverAlert& alert)
 {
     const QDateTime since = m_environment.now().addSecs(-kOwnTrashMoveSeconds);
-    std::erase_if(m_ownTrashedBundles, [&](const OwnTrashedBundle& bundle) { return bundle.movedAt < since; });
-    return std::ranges::any_of(m_ownTrashedBundles, [&](const OwnTrashedBundle& bundle) {
+    std::erase_if(d->ownTrashedBundles, [&](const OwnTrashedBundle& bundle) { return bundle.movedAt < since; });
+    return std::ranges::any_of(d->ownTrashedBundles, [&](const OwnTrashedBundle& bundle) {
         if (bundle.bundleID.isEmpty() || alert.bundleID().isEmpty())
             return bundle.bundleID.isEmpty() && alert.bundleID().isEmpty() && bundle.name == alert.appName();
         return bundle.bundleID.compare(alert.bundleID(), Qt::CaseInsensitive) == 0;
