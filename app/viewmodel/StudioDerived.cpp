@@ -1,5 +1,6 @@
 #include "app/viewmodel/StudioDerived.h"
 
+#include "app/viewmodel/HeldRowOrder.h"
 #include "core/homebrew/HomebrewStateReconciler.h"
 #include "core/records/LocalizedNameComparison.h"
 #include "kit/foundation/TruneAppVersion.h"
@@ -218,6 +219,8 @@ std::vector<InstalledAppRecord> filteredApps(const StudioState& state, const QLo
             return leftFirst;
         return names.compare(left.name, right.name) < 0;
     });
+    if (state.heldAppOrder)
+        sortByHeldOrder(kept, *state.heldAppOrder);
     return kept;
 }
 

@@ -52,7 +52,7 @@ int appleSiliconNativePercent(const std::vector<InstalledAppRecord>& apps);
 qint64 totalAppsDiskBytes(const std::vector<InstalledAppRecord>& apps);
 
 // The apps that pass the selected filter and match the search, actionable updates first, then
-// by name.
+// by name; while a batch upgrade holds the order, in the held order.
 std::vector<InstalledAppRecord> filteredApps(const StudioState& state, const QLocale& locale = QLocale());
 // The packages of the selected Homebrew sub-tab that match the filter text (the search sub-tab
 // shows the search results as they are).

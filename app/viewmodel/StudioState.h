@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -60,6 +61,11 @@ struct StudioState {
     std::optional<QString> toastMessage;
     bool toastIsError = false;
     bool isMovingToTrash = false; // a move of the uninstaller's selection runs
+    // The query that brewSearchResults answer: none before the first search and after a blank one.
+    std::optional<QString> searchedBrewQuery;
+    // While a batch upgrade runs: the apps' ids in the order the apps list ranked them when it
+    // began, which the list keeps until the batch ends.
+    std::optional<QStringList> heldAppOrder;
 
     bool operator==(const StudioState&) const = default;
 };
@@ -105,6 +111,8 @@ enum class StudioField : quint64 {
     toastMessage = 1ull << 36,
     toastIsError = 1ull << 37,
     isMovingToTrash = 1ull << 38,
+    searchedBrewQuery = 1ull << 39,
+    heldAppOrder = 1ull << 40,
 };
 
 // A set of StudioFields. The record has more fields than Qt 6.4's QFlags holds bits (32), so

@@ -1,6 +1,7 @@
-#include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/viewmodel/UpdateStudioViewModelPrivate.h"
 
 #include "app/viewmodel/FeedResultMerge.h"
+#include "app/viewmodel/HeldRowOrder.h"
 #include "app/viewmodel/StudioDerived.h"
 #include "app/viewmodel/StudioThreadPools.h"
 #include "core/homebrew/HomebrewState.h"
@@ -40,34 +41,39 @@ QString boolText(bool value)
 
 } // namespace
 
+UpdateStudioViewModel::Private::Private(const UpdateStudioEnvironment& environment)
+    : store(environment.configFolder, kMaxHistoryCount)
+    , sparkleChecker(kFeedTimeoutSeconds)
+    , trashWatcher(environment.trashFolder, environment.libraryRoot, environment.searchDirectories)
+    , applicationsWatcher(environment.searchDirectories, kApplicationsDebounceSeconds)
+    , homebrewQueryCancellation(std::make_shared<TruneProcessCancellation>())
+{
+}
+
 UpdateStudioViewModel::UpdateStudioViewModel(UpdateStudioEnvironment environment, QObject* parent)
     : QObject(parent)
     , m_environment(std::move(environment))
-    , m_store(m_environment.configFolder, kMaxHistoryCount)
-    , m_sparkleChecker(kFeedTimeoutSeconds)
-    , m_trashWatcher(m_environment.trashFolder, m_environment.libraryRoot, m_environment.searchDirectories)
-    , m_applicationsWatcher(m_environment.searchDirectories, kApplicationsDebounceSeconds)
-    , m_homebrewQueryCancellation(std::make_shared<TruneProcessCancellation>())
+    , d(std::make_unique<Private>(m_environment))
 {
     m_state.brewExecutablePath = HomebrewService::brewExecutableURL();
     m_state.language = TruneLanguage::current();
     m_state.launchAtLogin = TruneLaunchAtLogin::isEnabled();
-    m_state.config = m_store.loadConfig();
-    m_state.history = m_store.loadHistory();
+    m_state.config = d->store.loadConfig();
+    m_state.history = d->store.loadHistory();
     m_state.accessibilityGranted = TrunePermissionCenter::isAccessibilityGranted(false);
     m_state.screenRecordingGranted = TrunePermissionCenter::isScreenRecordingGranted();
 
-    m_toastTimer.setSingleShot(true);
-    m_toastTimer.setTimerType(Qt::PreciseTimer); // a coarse timer may end a toast 5 % early
-    m_toastTimer.setInterval(kToastDuration);
-    connect(&m_toastTimer, &QTimer::timeout, this,
+    d->toastTimer.setSingleShot(true);
+    d->toastTimer.setTimerType(Qt::PreciseTimer); // a coarse timer may end a toast 5 % early
+    d->toastTimer.setInterval(kToastDuration);
+    connect(&d->toastTimer, &QTimer::timeout, this,
         [this] { assign(StudioField::toastMessage, &StudioState::toastMessage, std::optional<QString>()); });
 
     registerGlobalHotkey();
     configureTrashWatcher();
     startApplicationsWatcher();
     registerAppActivationObserver();
-    connect(&m_autoCheckTimer, &QTimer::timeout, this, [this] { refreshAllAndCheckUpdates(); });
+    connect(&d->autoCheckTimer, &QTimer::timeout, this, [this] { refreshAllAndCheckUpdates(); });
     scheduleAutoCheckTimer();
 
     m_environment.logger->info(
@@ -82,13 +88,23 @@ UpdateStudioViewModel::UpdateStudioViewModel(UpdateStudioEnvironment environment
 
 UpdateStudioViewModel::~UpdateStudioViewModel()
 {
-    m_applicationsWatcher.stop();
-    m_trashWatcher.stop();
-    m_toastTimer.stop();
-    m_sizeScan.request_stop();
-    m_homebrewQueryCancellation->cancel();
-    if (m_brewCancellation)
-        m_brewCancellation->cancel();
+    d->applicationsWatcher.stop();
+    d->trashWatcher.stop();
+    d->toastTimer.stop();
+    d->sizeScan.request_stop();
+    d->homebrewQueryCancellation->cancel();
+    if (d->brewCancellation)
+        d->brewCancellation->cancel();
+}
+
+const QTimer& UpdateStudioViewModel::autoCheckTimer() const
+{
+    return d->autoCheckTimer;
+}
+
+std::optional<QDateTime> UpdateStudioViewModel::externalUpdateWatchUntil() const
+{
+    return d->externalUpdateWatchUntil;
 }
 
 QString UpdateStudioViewModel::t(const QString& en, const QString& tr) const
@@ -100,23 +116,23 @@ void UpdateStudioViewModel::showToast(const QString& message, bool isError)
 {
     assign(StudioField::toastMessage, &StudioState::toastMessage, std::optional<QString>(message));
     assign(StudioField::toastIsError, &StudioState::toastIsError, isError);
-    m_toastTimer.start();
+    d->toastTimer.start();
 }
 
 void UpdateStudioViewModel::bindStudioWindowOpener(std::function<void()> opener)
 {
-    m_studioWindowOpener = std::move(opener);
-    if (m_reopenWindowObserver)
+    d->studioWindowOpener = std::move(opener);
+    if (d->reopenWindowObserver)
         return;
-    m_reopenWindowObserver
+    d->reopenWindowObserver
         = connect(&TruneNotifier::instance(), &TruneNotifier::posted, this, [this](const QString& name) {
               if (name != TruneNotificationName::reopenStudioWindow)
                   return;
               QMetaObject::invokeMethod(
                   this,
                   [this] {
-                      if (m_studioWindowOpener)
-                          m_studioWindowOpener();
+                      if (d->studioWindowOpener)
+                          d->studioWindowOpener();
                   },
                   Qt::QueuedConnection);
           });
@@ -218,21 +234,21 @@ void UpdateStudioViewModel::emitChanged()
 void UpdateStudioViewModel::refreshAllAndCheckUpdates(std::function<void()> done)
 {
     if (done)
-        m_refreshWaiters.push_back(std::move(done));
-    if (m_refreshSeriesRunning) {
-        m_pendingRefreshRequested = true;
+        d->refreshWaiters.push_back(std::move(done));
+    if (d->refreshSeriesRunning) {
+        d->pendingRefreshRequested = true;
         return;
     }
-    m_refreshSeriesRunning = true;
+    d->refreshSeriesRunning = true;
     startRefreshPass();
 }
 
 void UpdateStudioViewModel::startRefreshPass()
 {
-    m_pendingRefreshRequested = false;
-    ++m_scanGeneration;
-    m_sizeScan.request_stop();
-    m_pass = RefreshPass{};
+    d->pendingRefreshRequested = false;
+    ++d->scanGeneration;
+    d->sizeScan.request_stop();
+    d->pass = RefreshPass{};
 
     assign(StudioField::isScanningApps, &StudioState::isScanningApps, true);
     assign(StudioField::isCheckingUpdates, &StudioState::isCheckingUpdates, true);
@@ -255,7 +271,7 @@ void UpdateStudioViewModel::deliver(
     QMetaObject::invokeMethod(
         application,
         [self = std::move(self), generation, apply = std::move(apply)] {
-            if (self && self->m_scanGeneration == generation)
+            if (self && self->d->scanGeneration == generation)
                 apply(*self);
         },
         Qt::QueuedConnection);
@@ -263,9 +279,9 @@ void UpdateStudioViewModel::deliver(
 
 void UpdateStudioViewModel::startHomebrewQuery()
 {
-    const quint64 generation = m_scanGeneration;
+    const quint64 generation = d->scanGeneration;
     StudioThreadPools::homebrew().start(
-        [self = QPointer(this), generation, cancellation = m_homebrewQueryCancellation] {
+        [self = QPointer(this), generation, cancellation = d->homebrewQueryCancellation] {
             HomebrewOutcome outcome;
             outcome.brewPath = HomebrewService::brewExecutableURL();
             if (!outcome.brewPath) {
@@ -289,7 +305,7 @@ void UpdateStudioViewModel::startHomebrewQuery()
 
 void UpdateStudioViewModel::startAppScan()
 {
-    const quint64 generation = m_scanGeneration;
+    const quint64 generation = d->scanGeneration;
     StudioThreadPools::refresh().start(
         [self = QPointer(this), generation, folders = m_environment.searchDirectories, locale = m_environment.locale] {
             std::vector<InstalledAppRecord> apps
@@ -304,19 +320,23 @@ void UpdateStudioViewModel::startAppScan()
         });
 }
 
+// Until the pass has its own answer for an app, the list keeps what it knew of it.
 void UpdateStudioViewModel::publishScannedApps(std::vector<InstalledAppRecord> apps)
 {
-    assign(StudioField::installedApps, &StudioState::installedApps, std::move(apps));
+    d->pass->earlierFacts = AppUpdateFacts::byID(m_state.installedApps);
+    d->pass->ownFacts = AppUpdateFacts::byID(apps);
+    assign(StudioField::installedApps, &StudioState::installedApps,
+        withEarlierFacts(apps, d->pass->earlierFacts, RefreshPassStage::scanned));
     assign(StudioField::isScanningApps, &StudioState::isScanningApps, false);
-    m_pass->appsPublished = true;
+    d->pass->appsPublished = true;
     startSizeMeasurement();
-    startFeedCheck();
+    startFeedCheck(std::move(apps));
     continueRefreshPass();
 }
 
 void UpdateStudioViewModel::startSizeMeasurement()
 {
-    const quint64 generation = m_scanGeneration;
+    const quint64 generation = d->scanGeneration;
     std::vector<AppSizeTarget> targets;
     for (const InstalledAppRecord& app : m_state.installedApps) {
         if (app.sizeBytes < 1)
@@ -324,10 +344,10 @@ void UpdateStudioViewModel::startSizeMeasurement()
     }
     if (targets.empty())
         return;
-    m_sizeScan = std::stop_source();
+    d->sizeScan = std::stop_source();
     QThreadPool* sizes = &StudioThreadPools::sizes();
     StudioThreadPools::refresh().start([self = QPointer(this), generation, targets = std::move(targets), sizes,
-                                           measure = m_environment.measureSize, stop = m_sizeScan.get_token()] {
+                                           measure = m_environment.measureSize, stop = d->sizeScan.get_token()] {
         measureBundleSizesInBatches(
             targets, kSizeBatches, measure,
             [&](std::vector<AppSizeMeasurement> batch) {
@@ -338,11 +358,11 @@ void UpdateStudioViewModel::startSizeMeasurement()
     });
 }
 
-void UpdateStudioViewModel::startFeedCheck()
+void UpdateStudioViewModel::startFeedCheck(std::vector<InstalledAppRecord> apps)
 {
-    const quint64 generation = m_scanGeneration;
+    const quint64 generation = d->scanGeneration;
     StudioThreadPools::refresh().start(
-        [self = QPointer(this), generation, checker = m_sparkleChecker, apps = m_state.installedApps,
+        [self = QPointer(this), generation, checker = d->sparkleChecker, apps = std::move(apps),
             includePrereleases = m_state.config.includePrereleases] {
             QHash<QString, SparkleUpdateCheckResult> results
                 = checker.checkUpdates(apps, includePrereleases, kMaxFeedsFetchedAtOnce);
@@ -354,13 +374,13 @@ void UpdateStudioViewModel::startFeedCheck()
 
 void UpdateStudioViewModel::receiveHomebrew(HomebrewOutcome outcome)
 {
-    m_pass->homebrew = std::move(outcome);
+    d->pass->homebrew = std::move(outcome);
     continueRefreshPass();
 }
 
 void UpdateStudioViewModel::receiveFeeds(QHash<QString, SparkleUpdateCheckResult> results)
 {
-    m_pass->feeds = std::move(results);
+    d->pass->feeds = std::move(results);
     continueRefreshPass();
 }
 
@@ -368,29 +388,34 @@ void UpdateStudioViewModel::receiveFeeds(QHash<QString, SparkleUpdateCheckResult
 // Homebrew metadata for the scanned list and the Homebrew result, the feed merge for both.
 void UpdateStudioViewModel::continueRefreshPass()
 {
-    if (!m_pass->appsPublished || !m_pass->homebrew)
+    if (!d->pass->appsPublished || !d->pass->homebrew)
         return;
-    if (!m_pass->homebrewApplied) {
-        applyHomebrewOutcome(*m_pass->homebrew);
-        m_pass->homebrewApplied = true;
+    if (!d->pass->homebrewApplied) {
+        applyHomebrewOutcome(*d->pass->homebrew);
+        d->pass->homebrewApplied = true;
     }
-    if (m_pass->feeds)
+    if (d->pass->feeds)
         finishRefreshPass();
 }
 
 void UpdateStudioViewModel::applyHomebrewOutcome(const HomebrewOutcome& outcome)
 {
     assign(StudioField::brewExecutablePath, &StudioState::brewExecutablePath, outcome.brewPath);
-    if (outcome.items)
-        assign(StudioField::homebrewItems, &StudioState::homebrewItems, *outcome.items);
-    else
+    if (outcome.items) {
+        std::vector<HomebrewItem> items = *outcome.items;
+        if (holdsRowOrder())
+            sortByHeldOrder(items, rowIDs(m_state.homebrewItems));
+        assign(StudioField::homebrewItems, &StudioState::homebrewItems, std::move(items));
+    } else
         m_environment.logger->warn(
             u"Homebrew metadata fetch failed: "_s + outcome.failure->description(m_state.language), u"homebrew"_s);
     assign(StudioField::brewSearchResults, &StudioState::brewSearchResults,
         HomebrewStateReconciler::syncSearchResults(m_state.brewSearchResults, m_state.homebrewItems));
+    std::vector<InstalledAppRecord> apps = HomebrewStateReconciler::applyHomebrewMetadata(
+        withOwnFacts(m_state.installedApps, d->pass->ownFacts), m_state.homebrewItems, m_environment.now());
+    d->pass->ownFacts = AppUpdateFacts::byID(apps);
     assign(StudioField::installedApps, &StudioState::installedApps,
-        HomebrewStateReconciler::applyHomebrewMetadata(
-            m_state.installedApps, m_state.homebrewItems, m_environment.now()));
+        withEarlierFacts(std::move(apps), d->pass->earlierFacts, RefreshPassStage::homebrewMetadataApplied));
     assign(StudioField::trashAlerts, &StudioState::trashAlerts,
         AppLeftoverScanner::pruneStaleTrashAlerts(m_state.trashAlerts, m_state.installedApps));
 }
@@ -399,19 +424,19 @@ void UpdateStudioViewModel::finishRefreshPass()
 {
     const QDateTime mergeTime = m_environment.now();
     assign(StudioField::installedApps, &StudioState::installedApps,
-        mergeFeedResults(m_state.installedApps, *m_pass->feeds, mergeTime));
+        mergeFeedResults(withOwnFacts(m_state.installedApps, d->pass->ownFacts), *d->pass->feeds, mergeTime));
     assign(StudioField::lastCheckDate, &StudioState::lastCheckDate, std::optional(mergeTime));
     logScanSummary();
     assign(StudioField::isScanningApps, &StudioState::isScanningApps, false);
     assign(StudioField::isCheckingUpdates, &StudioState::isCheckingUpdates, false);
-    m_pass.reset();
+    d->pass.reset();
 
-    if (m_pendingRefreshRequested) {
+    if (d->pendingRefreshRequested) {
         startRefreshPass();
         return;
     }
-    m_refreshSeriesRunning = false;
-    for (const std::function<void()>& waiter : std::exchange(m_refreshWaiters, {}))
+    d->refreshSeriesRunning = false;
+    for (const std::function<void()>& waiter : std::exchange(d->refreshWaiters, {}))
         waiter();
 }
 

@@ -4,30 +4,27 @@
 #include "app/viewmodel/StudioState.h"
 #include "app/viewmodel/UninstallSelection.h"
 #include "app/viewmodel/UpdateStudioEnvironment.h"
-#include "core/homebrew/HomebrewBatchUpgrader.h"
-#include "core/homebrew/HomebrewService.h"
-#include "core/leftovers/TrashRemovalReport.h"
-#include "core/records/UpdateConfigStore.h"
-#include "core/sparkle/SparkleUpdateChecker.h"
-#include "core/watchers/ApplicationsDirectoryWatcher.h"
-#include "core/watchers/TrashAppWatcher.h"
-#include "kit/desktop/TruneGlobalHotkeyManager.h"
 #include "kit/foundation/TrunePermissionCenter.h"
 
-#include <QHash>
-#include <QMetaObject>
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 #include <QUrl>
 
 #include <expected>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <stop_token>
 #include <vector>
+
+class QTimer;
+class TruneProcessCancellation;
+struct HomebrewBatchUpgradeReport;
+struct HomebrewCommandError;
+struct HomebrewServiceError;
+struct SparkleUpdateCheckResult;
+struct TrashRemovalReport;
 
 // The studio's one state object, on the main thread: every view reads state() and calls the
 // operations below. `changed` names the fields that changed, at most once per event-loop turn.
@@ -107,7 +104,8 @@ public:
     // bundle only when it is still there and outside the Trash. Ignored unless the selection's
     // target is still the target, and while a move runs or the leftovers are being scanned.
     void trashUninstallSelection(const UninstallSelection& selection);
-    // What the Trash watcher found, on the main thread: filed first unless its path is known.
+    // What the Trash watcher found, on the main thread: filed first unless its path is known or
+    // the bundle is one this program moved to the Trash in the last minute.
     void receiveTrashAlert(const TrashLeftoverAlert& alert);
 
     // --- Settings, watchers, timers and system hooks ---
@@ -117,7 +115,7 @@ public:
     void configureTrashWatcher();
     // Replaces the repeating update check by one of the configured period (none below one hour).
     void scheduleAutoCheckTimer();
-    const QTimer& autoCheckTimer() const { return m_autoCheckTimer; }
+    const QTimer& autoCheckTimer() const;
     void clearHistory();
     void refreshPermissions();
     void openPermissionSettings(TruneSystemPermissionKind kind);
@@ -170,34 +168,35 @@ public:
     void removeIgnoredBundleID(const QString& bundleID);
 
     // Until when coming back to the program means the user may have updated an app elsewhere.
-    std::optional<QDateTime> externalUpdateWatchUntil() const { return m_externalUpdateWatchUntil; }
+    std::optional<QDateTime> externalUpdateWatchUntil() const;
 
 private:
-    using BrewCommand = std::function<HomebrewService::CommandResult(
-        const HomebrewService::Cancellation&, const HomebrewService::OutputHandler&)>;
-
-    struct BrewOperation {
-        QString title;
-        QString appName;
-        UpdateLogAction action = UpdateLogAction::brewUpgrade;
-        std::optional<QString> fromVersion = {};
-        std::optional<QString> toVersion = {};
-        std::function<void(UpdateStudioViewModel&)> onSuccessOptimisticUpdate = {};
-        BrewCommand command;
-    };
+    // The services, timers, tasks and bookkeeping behind the state; only the view model's own
+    // source files see them.
+    struct Private;
+    struct BrewOperation;
+    struct HomebrewOutcome;
+    struct RefreshPass;
+    struct OwnTrashedBundle;
+    using BrewCommandResult = std::expected<void, HomebrewCommandError>;
+    using BrewCommand = std::function<BrewCommandResult(
+        const std::shared_ptr<TruneProcessCancellation>&, const std::function<void(const QString&)>&)>;
 
     void runBrewOperation(BrewOperation operation);
-    void finishBrewCommand(const BrewOperation& operation, const HomebrewService::CommandResult& result);
-    void concludeBrewOperation(const BrewOperation& operation, const HomebrewService::CommandResult& result);
+    void finishBrewCommand(const BrewOperation& operation, const BrewCommandResult& result);
+    void concludeBrewOperation(const BrewOperation& operation, const BrewCommandResult& result);
     bool refuseWhileBrewCommandRuns();
-    void occupyBrewDesk(const QString& title);
-    void releaseBrewDesk();
+    void beginBrewCommand(const QString& title);
+    void endBrewCommand();
+    // Keeps the rows of the apps and package lists in place while a batch runs.
+    void holdRowOrder();
+    bool holdsRowOrder() const;
+    void releaseRowOrder();
     // Runs the automatic cleanup when it is switched on, then `then`; its failure is ignored.
     void runAutomaticCleanup(std::function<void(UpdateStudioViewModel&)> then);
     // Runs `command` on the Homebrew pool with the running command's token, its output going to
     // the console; `finish` gets the result on the main thread after the last output.
-    void startBrewCommand(BrewCommand command,
-        std::function<void(UpdateStudioViewModel&, HomebrewService::CommandResult)> finish);
+    void startBrewCommand(BrewCommand command, std::function<void(UpdateStudioViewModel&, BrewCommandResult)> finish);
     void appendBrewLog(const QString& text);
 
     void receiveBatchReport(int planSize,
@@ -210,7 +209,7 @@ private:
     void applyOptimisticBrewUninstall(const QString& name, bool isCask);
     void setHomebrewItemsAndResync(std::vector<HomebrewItem> items);
 
-    void receiveSearchResults(quint64 search,
+    void receiveSearchResults(quint64 search, const QString& query,
         const std::expected<std::vector<HomebrewItem>, HomebrewCommandError>& outcome);
 
     void recordHistory(UpdateLogEntry entry);
@@ -220,28 +219,10 @@ private:
     // calls from one thread run in the order they were made.
     static void post(QPointer<UpdateStudioViewModel> self, std::function<void(UpdateStudioViewModel&)> apply);
 
-    HomebrewService::Cancellation m_brewCancellation;
-    quint64 m_latestBrewSearch = 0;
-
 signals:
     void changed(StudioFields fields);
 
 private:
-    // What the Homebrew query of one pass found.
-    struct HomebrewOutcome {
-        std::optional<QString> brewPath = {};
-        std::optional<std::vector<HomebrewItem>> items = {}; // none: brew failed twice
-        std::optional<HomebrewCommandError> failure = {};
-    };
-
-    // The pass in progress: which of its concurrent parts have come back.
-    struct RefreshPass {
-        bool appsPublished = false;
-        std::optional<HomebrewOutcome> homebrew;
-        bool homebrewApplied = false;
-        std::optional<QHash<QString, SparkleUpdateCheckResult>> feeds;
-    };
-
     template <typename T> void assign(StudioField field, T StudioState::*member, T value);
     void markChanged(StudioFields fields);
     void emitChanged();
@@ -250,7 +231,7 @@ private:
     void startHomebrewQuery();
     void startAppScan();
     void startSizeMeasurement();
-    void startFeedCheck();
+    void startFeedCheck(std::vector<InstalledAppRecord> apps);
     void publishScannedApps(std::vector<InstalledAppRecord> apps);
     void receiveHomebrew(HomebrewOutcome outcome);
     void receiveFeeds(QHash<QString, SparkleUpdateCheckResult> results);
@@ -263,6 +244,10 @@ private:
     // the latest pass. Callable from any thread; the QPointer must have been made on the main one.
     static void deliver(
         QPointer<UpdateStudioViewModel> self, quint64 generation, std::function<void(UpdateStudioViewModel&)> apply);
+
+    void rememberOwnTrashedBundle(const InstalledAppRecord& target);
+    void forgetOwnTrashedBundle(const InstalledAppRecord& target);
+    bool isOwnTrashedBundle(const TrashLeftoverAlert& alert);
 
     // The uninstaller's helpers.
     void abandonInspection();
@@ -279,28 +264,7 @@ private:
     StudioState m_state;
     StudioFields m_unannounced;
 
-    UpdateConfigStore m_store;
-    SparkleUpdateChecker m_sparkleChecker;
-    TrashAppWatcher m_trashWatcher;
-    ApplicationsDirectoryWatcher m_applicationsWatcher;
-
-    quint64 m_scanGeneration = 0;
-    bool m_refreshSeriesRunning = false;
-    bool m_pendingRefreshRequested = false;
-    std::vector<std::function<void()>> m_refreshWaiters;
-    std::optional<RefreshPass> m_pass;
-    std::stop_source m_sizeScan;
-    HomebrewService::Cancellation m_homebrewQueryCancellation;
-
-    QTimer m_toastTimer;
-    std::function<void()> m_studioWindowOpener;
-    QMetaObject::Connection m_reopenWindowObserver;
-
-    quint64 m_inspectionGeneration = 0;
-    QTimer m_autoCheckTimer;
-    QMetaObject::Connection m_appActiveObserver;
-    std::optional<QDateTime> m_externalUpdateWatchUntil;
-    std::unique_ptr<TruneGlobalHotkeyManager> m_hotkeyManager;
+    std::unique_ptr<Private> d;
 };
 
 // Defined here, as the view model's operations are spread over several source files.

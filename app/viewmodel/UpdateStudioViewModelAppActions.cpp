@@ -1,7 +1,7 @@
 // What the studio offers on an installed app: update it by the best route, open its release
 // notes, launch or reveal it, and ignore or restore its updates.
 
-#include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/viewmodel/UpdateStudioViewModelPrivate.h"
 
 #include "app/viewmodel/StudioDerived.h"
 #include "app/viewmodel/StudioThreadPools.h"
@@ -128,7 +128,7 @@ void UpdateStudioViewModel::removeIgnoredBundleID(const QString& bundleID)
 // main thread; the history it hands back is published when the write is done.
 void UpdateStudioViewModel::recordHistory(UpdateLogEntry entry)
 {
-    StudioThreadPools::records().start([self = QPointer(this), store = m_store, entry = std::move(entry)]() mutable {
+    StudioThreadPools::records().start([self = QPointer(this), store = d->store, entry = std::move(entry)]() mutable {
         std::vector<UpdateLogEntry> history = store.appendHistory(entry);
         post(self, [history = std::move(history)](UpdateStudioViewModel& model) {
             model.assign(StudioField::history, &StudioState::history, history);
@@ -139,5 +139,5 @@ void UpdateStudioViewModel::recordHistory(UpdateLogEntry entry)
 void UpdateStudioViewModel::saveConfig()
 {
     StudioThreadPools::records().start(
-        [store = m_store, config = m_state.config]() mutable { store.saveConfig(config); });
+        [store = d->store, config = m_state.config]() mutable { store.saveConfig(config); });
 }

@@ -1,11 +1,13 @@
 // The Homebrew command desk of the studio's view model: single operations, the batch upgrade,
 // the console, cancellation and the package search.
 
-#include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/viewmodel/UpdateStudioViewModelPrivate.h"
 
 #include "app/viewmodel/BrewConsoleLog.h"
+#include "app/viewmodel/HeldRowOrder.h"
 #include "app/viewmodel/StudioDerived.h"
 #include "app/viewmodel/StudioThreadPools.h"
+#include "core/homebrew/HomebrewCanonicalOrder.h"
 #include "core/homebrew/HomebrewSearch.h"
 #include "core/homebrew/HomebrewStateReconciler.h"
 #include "kit/foundation/TruneAppLogger.h"
@@ -154,8 +156,8 @@ void UpdateStudioViewModel::runBrewUpdateMetadata()
 
 void UpdateStudioViewModel::cancelBrewCommand()
 {
-    if (m_brewCancellation)
-        m_brewCancellation->cancel();
+    if (d->brewCancellation)
+        d->brewCancellation->cancel();
     appendBrewLog(u"\n[TruneUpdate] Cancelling command...\n"_s);
 }
 
@@ -174,21 +176,48 @@ bool UpdateStudioViewModel::refuseWhileBrewCommandRuns()
     return true;
 }
 
-void UpdateStudioViewModel::occupyBrewDesk(const QString& title)
+void UpdateStudioViewModel::beginBrewCommand(const QString& title)
 {
-    m_brewCancellation = std::make_shared<TruneProcessCancellation>();
+    d->brewCancellation = std::make_shared<TruneProcessCancellation>();
     assign(StudioField::isBrewCommandRunning, &StudioState::isBrewCommandRunning, true);
     assign(StudioField::activeBrewCommandTitle, &StudioState::activeBrewCommandTitle, title);
     assign(StudioField::showBrewConsole, &StudioState::showBrewConsole, true);
 }
 
-void UpdateStudioViewModel::releaseBrewDesk()
+// Packages upgraded one by one would otherwise move to the end of their group, and apps that
+// were updated out of the updates-first ranking, under the pointer of a user who is watching.
+void UpdateStudioViewModel::holdRowOrder()
 {
+    StudioState everyApp = m_state;
+    everyApp.selectedFilter = AppFilterKind::all;
+    everyApp.appSearchQuery.clear();
+    assign(StudioField::heldAppOrder, &StudioState::heldAppOrder,
+        std::optional(rowIDs(StudioDerived::filteredApps(everyApp, m_environment.locale))));
+}
+
+bool UpdateStudioViewModel::holdsRowOrder() const
+{
+    return m_state.heldAppOrder.has_value();
+}
+
+void UpdateStudioViewModel::releaseRowOrder()
+{
+    if (!holdsRowOrder())
+        return;
+    assign(StudioField::heldAppOrder, &StudioState::heldAppOrder, std::optional<QStringList>());
+    std::vector<HomebrewItem> items = m_state.homebrewItems;
+    sortHomebrewItemsCanonically(items, m_environment.locale);
+    setHomebrewItemsAndResync(std::move(items));
+}
+
+void UpdateStudioViewModel::endBrewCommand()
+{
+    releaseRowOrder();
     assign(
         StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress, std::optional<BatchUpgradeProgress>());
     assign(StudioField::isBrewCommandRunning, &StudioState::isBrewCommandRunning, false);
     assign(StudioField::activeBrewCommandTitle, &StudioState::activeBrewCommandTitle, QString());
-    m_brewCancellation.reset();
+    d->brewCancellation.reset();
     refreshAllAndCheckUpdates();
 }
 
@@ -196,7 +225,7 @@ void UpdateStudioViewModel::runBrewOperation(BrewOperation operation)
 {
     if (refuseWhileBrewCommandRuns())
         return;
-    occupyBrewDesk(operation.title);
+    beginBrewCommand(operation.title);
     appendBrewLog(u"\n$ "_s + operation.title + u"\n"_s);
     m_environment.logger->info(
         u"Running Homebrew operation [%1] for %2"_s.arg(rawValue(operation.action), operation.appName),
@@ -214,7 +243,7 @@ void UpdateStudioViewModel::startBrewCommand(
 {
     // Every chunk and then the result are posted from this one worker, so the result arrives
     // after the last chunk and the console reads in brew's own order.
-    StudioThreadPools::homebrew().start([self = QPointer(this), cancellation = m_brewCancellation,
+    StudioThreadPools::homebrew().start([self = QPointer(this), cancellation = d->brewCancellation,
                                             command = std::move(command), finish = std::move(finish)] {
         HomebrewService::CommandResult result = command(cancellation, [self](const QString& chunk) {
             post(self, [chunk](UpdateStudioViewModel& model) { model.appendBrewLog(chunk); });
@@ -259,7 +288,7 @@ void UpdateStudioViewModel::concludeBrewOperation(
         appendBrewLog(u"\n✅ Completed: "_s + operation.title + u"\n"_s);
     } else {
         details = result.error().description(m_state.language);
-        if (m_brewCancellation->isCancelled()) {
+        if (d->brewCancellation->isCancelled()) {
             status = UpdateLogStatus::cancelled;
             m_environment.logger->warn(
                 u"Cancelled Homebrew operation [%1] for %2"_s.arg(action, operation.appName), kUpgradeCategory);
@@ -278,7 +307,7 @@ void UpdateStudioViewModel::concludeBrewOperation(
         showToast(t(u"Completed: "_s + operation.appName, u"Tamamlandı: "_s + operation.appName), false);
     else
         showToast(details, true);
-    releaseBrewDesk();
+    endBrewCommand();
 }
 
 // In place: the console is long and grows a line at a time.
@@ -314,7 +343,8 @@ void UpdateStudioViewModel::upgradeAllBrew()
         return;
 
     const int planSize = int(plan.size());
-    occupyBrewDesk(u"brew upgrade (%1 outdated)"_s.arg(planSize));
+    beginBrewCommand(u"brew upgrade (%1 outdated)"_s.arg(planSize));
+    holdRowOrder();
     assign(StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress,
         std::optional(
             BatchUpgradeProgress{.current = 1, .total = planSize, .currentPackageName = plan.front().item.fullName}));
@@ -323,7 +353,7 @@ void UpdateStudioViewModel::upgradeAllBrew()
         u"Starting batch Homebrew upgrade for %1 outdated package(s)"_s.arg(planSize), kUpgradeCategory);
 
     StudioThreadPools::homebrew().start(
-        [self = QPointer(this), cancellation = m_brewCancellation, selection = std::move(selection), planSize] {
+        [self = QPointer(this), cancellation = d->brewCancellation, selection = std::move(selection), planSize] {
             const auto stepStarted = [self](const HomebrewBatchUpgradeStep& step) {
                 post(self, [step](UpdateStudioViewModel& model) {
                     model.assign(StudioField::activeBrewCommandTitle, &StudioState::activeBrewCommandTitle,
@@ -378,9 +408,9 @@ void UpdateStudioViewModel::concludeBatch(
         const QString description = outcome.error().description(m_state.language);
         m_environment.logger->error(u"Batch Homebrew upgrade error: "_s + description, kUpgradeCategory);
         appendBrewLog(u"\n❌ Error: "_s + description + u"\n"_s);
-        record(m_brewCancellation->isCancelled() ? UpdateLogStatus::cancelled : UpdateLogStatus::failed, description);
+        record(d->brewCancellation->isCancelled() ? UpdateLogStatus::cancelled : UpdateLogStatus::failed, description);
         showToast(description, true);
-        releaseBrewDesk();
+        endBrewCommand();
         return;
     }
 
@@ -413,7 +443,7 @@ void UpdateStudioViewModel::concludeBatch(
             false);
     }
     record(status, u"%1 succeeded, %2 failed, %3 skipped"_s.arg(s, f, k));
-    releaseBrewDesk();
+    endBrewCommand();
 }
 
 // --- Optimistic list patches, until the closing refresh brings brew's own word ---
@@ -447,6 +477,8 @@ void UpdateStudioViewModel::applyOptimisticBrewUninstall(const QString& name, bo
 
 void UpdateStudioViewModel::setHomebrewItemsAndResync(std::vector<HomebrewItem> items)
 {
+    if (holdsRowOrder())
+        sortByHeldOrder(items, rowIDs(m_state.homebrewItems));
     assign(StudioField::homebrewItems, &StudioState::homebrewItems, std::move(items));
     assign(StudioField::brewSearchResults, &StudioState::brewSearchResults,
         HomebrewStateReconciler::syncSearchResults(m_state.brewSearchResults, m_state.homebrewItems));
@@ -464,8 +496,9 @@ void UpdateStudioViewModel::performBrewSearch()
     const QString query = m_state.brewSearchQuery.trimmed();
     if (query.isEmpty()) {
         // Also silences a search still running for an earlier query.
-        ++m_latestBrewSearch;
+        ++d->latestBrewSearch;
         assign(StudioField::brewSearchResults, &StudioState::brewSearchResults, std::vector<HomebrewItem>());
+        assign(StudioField::searchedBrewQuery, &StudioState::searchedBrewQuery, std::optional<QString>());
         assign(StudioField::isSearchingBrew, &StudioState::isSearchingBrew, false);
         return;
     }
@@ -474,24 +507,26 @@ void UpdateStudioViewModel::performBrewSearch()
             t(u"Search query contains invalid characters."_s, u"Arama sorgusu geçersiz karakterler içeriyor."_s), true);
         return;
     }
-    const quint64 search = ++m_latestBrewSearch;
+    const quint64 search = ++d->latestBrewSearch;
     assign(StudioField::isSearchingBrew, &StudioState::isSearchingBrew, true);
     StudioThreadPools::homebrew().start([self = QPointer(this), search, query, installed = m_state.homebrewItems] {
         auto outcome = HomebrewService::search(query, installed);
-        post(self, [search, outcome = std::move(outcome)](UpdateStudioViewModel& model) {
-            model.receiveSearchResults(search, outcome);
+        post(self, [search, query, outcome = std::move(outcome)](UpdateStudioViewModel& model) {
+            model.receiveSearchResults(search, query, outcome);
         });
     });
 }
 
 // An earlier search that ends after a later one has started is dropped whole, its error too.
+// A failed search (brew missing, offline, brew's own failure) keeps the old results and says why.
 void UpdateStudioViewModel::receiveSearchResults(
-    quint64 search, const std::expected<std::vector<HomebrewItem>, HomebrewCommandError>& outcome)
+    quint64 search, const QString& query, const std::expected<std::vector<HomebrewItem>, HomebrewCommandError>& outcome)
 {
-    if (search != m_latestBrewSearch)
+    if (search != d->latestBrewSearch)
         return;
     if (outcome) {
         assign(StudioField::brewSearchResults, &StudioState::brewSearchResults, *outcome);
+        assign(StudioField::searchedBrewQuery, &StudioState::searchedBrewQuery, std::optional(query));
         assign(StudioField::homebrewSubTab, &StudioState::homebrewSubTab, HomebrewSubTab::search);
     } else {
         showToast(outcome.error().description(m_state.language), true);

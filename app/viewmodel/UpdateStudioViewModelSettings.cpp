@@ -1,5 +1,5 @@
 // The settings, watchers, timers and system hooks of the studio's view model.
-#include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/viewmodel/UpdateStudioViewModelPrivate.h"
 
 #include "app/viewmodel/StudioDerived.h"
 #include "app/viewmodel/StudioSystemHooks.h"
@@ -42,29 +42,29 @@ void UpdateStudioViewModel::updateConfig(const std::function<void(TruneUpdateCon
 void UpdateStudioViewModel::configureTrashWatcher()
 {
     if (!m_state.config.watchTrashForLeftovers) {
-        m_trashWatcher.stop();
+        d->trashWatcher.stop();
         return;
     }
-    m_trashWatcher.start([self = QPointer(this)](const TrashLeftoverAlert& alert) {
+    d->trashWatcher.start([self = QPointer(this)](const TrashLeftoverAlert& alert) {
         post(self, [alert](UpdateStudioViewModel& model) { model.receiveTrashAlert(alert); });
     });
 }
 
 void UpdateStudioViewModel::scheduleAutoCheckTimer()
 {
-    m_autoCheckTimer.stop();
+    d->autoCheckTimer.stop();
     const std::optional<std::chrono::milliseconds> interval
         = StudioSystemHooks::autoCheckInterval(m_state.config.autoCheckIntervalHours);
     if (!interval)
         return;
-    m_autoCheckTimer.setInterval(*interval);
-    m_autoCheckTimer.start();
+    d->autoCheckTimer.setInterval(*interval);
+    d->autoCheckTimer.start();
 }
 
 void UpdateStudioViewModel::clearHistory()
 {
     // Queued behind any history write still pending, so nothing written before survives the clear.
-    StudioThreadPools::records().start([store = m_store]() mutable { store.clearHistory(); });
+    StudioThreadPools::records().start([store = d->store]() mutable { store.clearHistory(); });
     assign(StudioField::history, &StudioState::history, std::vector<UpdateLogEntry>());
     showToast(t(u"Update history cleared."_s, u"Güncelleme geçmişi temizlendi."_s), false);
 }
@@ -93,9 +93,9 @@ void UpdateStudioViewModel::toggleLaunchAtLogin(bool enabled)
 void UpdateStudioViewModel::registerAppActivationObserver()
 {
     auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    if (m_appActiveObserver || !application)
+    if (d->appActiveObserver || !application)
         return;
-    m_appActiveObserver = connect(
+    d->appActiveObserver = connect(
         application, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
             if (state == Qt::ApplicationActive)
                 QMetaObject::invokeMethod(this, &UpdateStudioViewModel::handleAppDidBecomeActive, Qt::QueuedConnection);
@@ -104,7 +104,7 @@ void UpdateStudioViewModel::registerAppActivationObserver()
 
 void UpdateStudioViewModel::watchForExternalUpdate()
 {
-    m_externalUpdateWatchUntil = m_environment.now().addSecs(kExternalUpdateWatch.count());
+    d->externalUpdateWatchUntil = m_environment.now().addSecs(kExternalUpdateWatch.count());
 }
 
 void UpdateStudioViewModel::handleAppDidBecomeActive()
@@ -113,11 +113,11 @@ void UpdateStudioViewModel::handleAppDidBecomeActive()
         .isBrewCommandRunning = m_state.isBrewCommandRunning,
         .now = m_environment.now(),
         .lastCheckDate = m_state.lastCheckDate,
-        .externalUpdateWatchUntil = m_externalUpdateWatchUntil,
+        .externalUpdateWatchUntil = d->externalUpdateWatchUntil,
         .somethingOutdated = somethingOutdated(m_state),
     });
     if (decision.closeWatchWindow)
-        m_externalUpdateWatchUntil.reset();
+        d->externalUpdateWatchUntil.reset();
     if (!decision.refresh)
         return;
     if (!decision.closeWatchWindowIfAppsAreCurrent) {
@@ -126,13 +126,13 @@ void UpdateStudioViewModel::handleAppDidBecomeActive()
     }
     refreshAllAndCheckUpdates([self = QPointer(this)] {
         if (self && StudioDerived::outdatedApps(self->m_state).empty())
-            self->m_externalUpdateWatchUntil.reset();
+            self->d->externalUpdateWatchUntil.reset();
     });
 }
 
 void UpdateStudioViewModel::startApplicationsWatcher()
 {
-    m_applicationsWatcher.start([self = QPointer(this)] {
+    d->applicationsWatcher.start([self = QPointer(this)] {
         post(self, [](UpdateStudioViewModel& model) { model.handleApplicationsChanged(); });
     });
 }
@@ -145,8 +145,8 @@ void UpdateStudioViewModel::handleApplicationsChanged()
 
 void UpdateStudioViewModel::registerGlobalHotkey()
 {
-    m_hotkeyManager = std::make_unique<TruneGlobalHotkeyManager>();
-    const std::optional<quint32> id = m_hotkeyManager->registerHotkey(kStudioHotkey, [self = QPointer(this)] {
+    d->hotkeyManager = std::make_unique<TruneGlobalHotkeyManager>();
+    const std::optional<quint32> id = d->hotkeyManager->registerHotkey(kStudioHotkey, [self = QPointer(this)] {
         if (self)
             self->performGlobalHotkeyAction();
     });

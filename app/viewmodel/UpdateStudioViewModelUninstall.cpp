@@ -1,5 +1,5 @@
 // The uninstaller's operations and the Trash alerts of the studio's view model.
-#include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/viewmodel/UpdateStudioViewModelPrivate.h"
 
 #include "app/viewmodel/StudioThreadPools.h"
 #include "core/inventory/InstalledAppScanner.h"
@@ -18,6 +18,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kCategory = u"uninstall"_s;
+// How long after its own move the program takes a bundle arriving in the Trash for its own.
+constexpr qint64 kOwnTrashMoveSeconds = 60;
 
 QString boolText(bool value)
 {
@@ -75,7 +77,7 @@ void UpdateStudioViewModel::inspectAppForUninstall(const InstalledAppRecord& app
     assign(StudioField::leftoverItems, &StudioState::leftoverItems, std::vector<LeftoverFileItem>());
     assign(StudioField::isScanningLeftovers, &StudioState::isScanningLeftovers, true);
 
-    const quint64 generation = ++m_inspectionGeneration;
+    const quint64 generation = ++d->inspectionGeneration;
     const bool measure = app.sizeBytes == 0;
     runFileWork<InspectionResult>(
         this,
@@ -99,7 +101,7 @@ void UpdateStudioViewModel::applyInspection(quint64 generation, const QString& t
     if (measuredSize)
         applySizeMeasurements({AppSizeMeasurement{.id = targetID, .sizeBytes = *measuredSize}});
     const std::optional<InstalledAppRecord>& target = m_state.uninstallerTargetApp;
-    if (generation != m_inspectionGeneration || !target || target->id() != targetID)
+    if (generation != d->inspectionGeneration || !target || target->id() != targetID)
         return;
     const qsizetype found = qsizetype(leftovers.size());
     assign(StudioField::leftoverItems, &StudioState::leftoverItems, std::move(leftovers));
@@ -111,7 +113,7 @@ void UpdateStudioViewModel::applyInspection(quint64 generation, const QString& t
 // A scan still running no longer belongs to what the uninstaller shows.
 void UpdateStudioViewModel::abandonInspection()
 {
-    ++m_inspectionGeneration;
+    ++d->inspectionGeneration;
     assign(StudioField::isScanningLeftovers, &StudioState::isScanningLeftovers, false);
 }
 
@@ -195,6 +197,8 @@ void UpdateStudioViewModel::trashUninstallSelection(const UninstallSelection& se
     const bool includeBundle = selection.includesBundle && bundleCanBeTrashed(target.path);
     const QString fromVersion = target.displayVersion();
     assign(StudioField::isMovingToTrash, &StudioState::isMovingToTrash, true);
+    if (includeBundle)
+        rememberOwnTrashedBundle(target);
 
     runFileWork<TrashRemovalReport>(
         this,
@@ -212,6 +216,11 @@ void UpdateStudioViewModel::applyTrashRemoval(
     const InstalledAppRecord& target, bool includedBundle, const QString& fromVersion, const TrashRemovalReport& report)
 {
     assign(StudioField::isMovingToTrash, &StudioState::isMovingToTrash, false);
+    // The minute counts from the end of a long move; a bundle that stayed is not passed over.
+    if (includedBundle && report.trashedPaths.contains(target.path))
+        rememberOwnTrashedBundle(target);
+    else if (includedBundle)
+        forgetOwnTrashedBundle(target);
     const QString moved = QString::number(report.trashedPaths.size());
     const QString failed = QString::number(report.failedPaths.size());
     const QString size = TruneByteFormatter::format(report.reclaimedBytes);
@@ -255,11 +264,37 @@ void UpdateStudioViewModel::applyTrashRemoval(
     }
 }
 
+void UpdateStudioViewModel::rememberOwnTrashedBundle(const InstalledAppRecord& target)
+{
+    forgetOwnTrashedBundle(target);
+    d->ownTrashedBundles.push_back({.bundleID = target.bundleID, .name = target.name, .movedAt = m_environment.now()});
+}
+
+void UpdateStudioViewModel::forgetOwnTrashedBundle(const InstalledAppRecord& target)
+{
+    std::erase_if(d->ownTrashedBundles, [&](const OwnTrashedBundle& bundle) {
+        return bundle.bundleID == target.bundleID && bundle.name == target.name;
+    });
+}
+
+// The same app as a bundle moved here within the last minute: by bundle identifier (letter case
+// ignored), or by name for bundles without one.
+bool UpdateStudioViewModel::isOwnTrashedBundle(const TrashLeftoverAlert& alert)
+{
+    const QDateTime since = m_environment.now().addSecs(-kOwnTrashMoveSeconds);
+    std::erase_if(d->ownTrashedBundles, [&](const OwnTrashedBundle& bundle) { return bundle.movedAt < since; });
+    return std::ranges::any_of(d->ownTrashedBundles, [&](const OwnTrashedBundle& bundle) {
+        if (bundle.bundleID.isEmpty() || alert.bundleID().isEmpty())
+            return bundle.bundleID.isEmpty() && alert.bundleID().isEmpty() && bundle.name == alert.appName();
+        return bundle.bundleID.compare(alert.bundleID(), Qt::CaseInsensitive) == 0;
+    });
+}
+
 void UpdateStudioViewModel::receiveTrashAlert(const TrashLeftoverAlert& alert)
 {
     const bool known = std::ranges::any_of(m_state.trashAlerts,
         [&](const TrashLeftoverAlert& pending) { return pending.trashedAppPath() == alert.trashedAppPath(); });
-    if (known)
+    if (known || isOwnTrashedBundle(alert))
         return;
     std::vector<TrashLeftoverAlert> alerts = m_state.trashAlerts;
     alerts.insert(alerts.begin(), alert);

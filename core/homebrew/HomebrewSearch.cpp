@@ -47,12 +47,28 @@ HomebrewItem searchResult(const QString& word, bool isCask, const QSet<QString>&
                         installedTokens.contains(word.toLower()), {}, true);
 }
 
-std::vector<HomebrewItem> parsedResults(const std::expected<TruneProcessResult, TruneProcessRunError>& run, bool isCask,
-                                        const QSet<QString>& installedTokens)
+// brew ends a search that matched nothing with a non-zero status and "Error: No casks found
+// for ..." (or formulae, or both); any other non-zero end is a failure to search.
+bool foundNothing(const TruneProcessResult& run)
 {
-    if (run->exitCode != 0)
+    const QString reason = run.stderrString().trimmed();
+    return reason.startsWith(u"Error: No ") && reason.contains(u" found");
+}
+
+std::optional<HomebrewCommandError> searchFailure(const TruneProcessResult& run)
+{
+    const HomebrewService::CommandResult outcome = HomebrewService::requireSuccess(run);
+    if (outcome || foundNothing(run))
+        return std::nullopt;
+    return outcome.error();
+}
+
+std::vector<HomebrewItem> parsedResults(
+    const TruneProcessResult& run, bool isCask, const QSet<QString>& installedTokens)
+{
+    if (run.exitCode != 0)
         return {};
-    return HomebrewService::parseSearchOutput(run->stdoutString(), isCask, installedTokens);
+    return HomebrewService::parseSearchOutput(run.stdoutString(), isCask, installedTokens);
 }
 
 QString lastPathComponent(const QString& path)
@@ -124,9 +140,17 @@ search(const QString& query, const std::vector<HomebrewItem>& installedItems, co
     if (!formulaSearch)
         return std::unexpected(formulaSearch.error());
 
-    std::vector<HomebrewItem> results = parsedResults(caskSearch, true, installedCasks);
-    std::vector<HomebrewItem> formulae = parsedResults(formulaSearch, false, installedFormulae);
+    std::vector<HomebrewItem> results = parsedResults(*caskSearch, true, installedCasks);
+    std::vector<HomebrewItem> formulae = parsedResults(*formulaSearch, false, installedFormulae);
     results.insert(results.end(), std::make_move_iterator(formulae.begin()), std::make_move_iterator(formulae.end()));
+    // A half that failed is only left empty while the other found something; with nothing found
+    // at all, the failure is the answer, so that it never reads as "no package matches".
+    if (results.empty()) {
+        for (const TruneProcessResult* run : {&*caskSearch, &*formulaSearch}) {
+            if (std::optional<HomebrewCommandError> failure = searchFailure(*run))
+                return std::unexpected(std::move(*failure));
+        }
+    }
     return results;
 }
 

@@ -19,7 +19,9 @@ namespace HomebrewService {
 // then `brew search --formula`, and blocks until both have exited: call it from a worker thread.
 // Fails with invalidPackageToken (the query as passed; a query of two words is refused, not
 // split), brewNotInstalled, or the runner's error (then the formula search is not started).
-// A search that exits non-zero only leaves its half empty.
+// A half that exits non-zero is left empty; when neither half found anything and one of them
+// failed for another reason than brew's "Error: No ... found" (offline, a broken tap), the search
+// fails with that half's commandFailed.
 std::expected<std::vector<HomebrewItem>, HomebrewCommandError>
 search(const QString& query, const std::vector<HomebrewItem>& installedItems, const Cancellation& cancellation = nullptr);
 

@@ -108,6 +108,8 @@ void applyOutdatedState(HomebrewItem& item, const OutdatedLookup& lookup, bool t
             item.isOutdated = false;
         return;
     }
+    // brew outdated lists installed packages only, even where brew info says "installed": null.
+    item.isInstalled = true;
     if (entry->isPinned) {
         item.isOutdated = false;
         return;

@@ -36,8 +36,9 @@ TruneJsonResult<HomebrewOutdatedSnapshot> parseOutdatedJSON(const QByteArray& js
 // The installed items with the outdated state applied, in the canonical Homebrew order. Names
 // are matched case-insensitively within their kind; an outdated entry that matches nothing is
 // ignored, and when one list holds a name twice the first entry counts. A pinned formula is
-// never outdated. With `trustOutdatedAsAuthoritative`, items that `brew outdated` does not list
-// are not outdated; without it they keep the flag `brew info` gave them.
+// never outdated. An item that `brew outdated` lists is installed, whatever `brew info` said.
+// With `trustOutdatedAsAuthoritative`, items that `brew outdated` does not list are not
+// outdated; without it they keep the flag `brew info` gave them.
 std::vector<HomebrewItem> merge(const HomebrewInstalledSnapshot& installed, const HomebrewOutdatedSnapshot& outdated,
                                 bool trustOutdatedAsAuthoritative, const QLocale& locale = QLocale());
 

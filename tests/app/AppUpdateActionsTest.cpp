@@ -233,10 +233,17 @@ TEST_F(AppUpdateActionsTest, IgnoringAndRestoringIgnoresLetterCaseAndIsSaved)
     ASSERT_TRUE(spinUntil([&] { return savedIgnoreList().isEmpty(); }));
 
     saveSettings([](TruneUpdateConfig& config) {
-        config.ignoredBundleIDs = {u"com.A.one"_s, u"org.keep"_s, u"com.a.ONE"_s};
+        config.ignoredBundleIDs = {u"com.A.one"_s, u"org.keep"_s, u"com.a.ONE"_s, u"Com.A.One"_s};
     });
     this->model.reset();
     UpdateStudioViewModel& reopened = startWithOpener();
+    // Restoring takes out only the first entry of the app's identifier in any letter case;
+    // removing an identifier takes out every one.
+    reopened.toggleIgnoreApp(AppRecordBuilder(u"One"_s).bundleID(u"COM.A.ONE"_s).build());
+    EXPECT_EQ(state().toastMessage, u"Restored One to update checks."_s);
+    const QStringList restored{u"org.keep"_s, u"com.a.ONE"_s, u"Com.A.One"_s};
+    EXPECT_EQ(state().config.ignoredBundleIDs, restored);
+    ASSERT_TRUE(spinUntil([&] { return savedIgnoreList() == restored; }));
     reopened.removeIgnoredBundleID(u"COM.a.one"_s);
     EXPECT_EQ(state().config.ignoredBundleIDs, QStringList{u"org.keep"_s});
     ASSERT_TRUE(spinUntil([&] { return savedIgnoreList() == QStringList{u"org.keep"_s}; }));

@@ -1,5 +1,9 @@
 #include "tests/app/BrewDeskFixture.h"
 
+#include "app/UpdateStudioCommands.h"
+#include "app/viewmodel/StudioDerived.h"
+#include "tests/support/BundleMaker.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -39,6 +43,13 @@ protected:
         }
         ADD_FAILURE() << "no package " << name.toStdString();
         return false;
+    }
+
+    // Whether the command menu offers "Upgrade All Homebrew" now.
+    bool upgradeAllIsEnabled()
+    {
+        const TruneCustomMenu menu = updateStudioCommandMenu(*model);
+        return std::get<TruneMenuItem>(menu.elements.at(1).value()).isEnabled();
     }
 };
 
@@ -97,18 +108,21 @@ TEST_F(BrewBatchUpgradeTest, UpgradesWhatTheUserAskedForThenCleansUp)
 
 TEST_F(BrewBatchUpgradeTest, FailuresDoNotStopTheBatchAndAreCounted)
 {
+    // With the automatic cleanup on, it follows a batch that upgraded something, and only then.
+    saveSettings([](TruneUpdateConfig& config) { config.autoCleanupAfterBrewUpgrade = true; });
     struct Case {
         std::vector<QString> names;
         QSet<QString> failing;
+        bool cleansUp;
         QString outcomeLine;
         QString toast;
         UpdateLogStatus status;
         QString details;
     };
     const Case cases[] = {
-        {{u"a1"_s, u"a2"_s, u"a3"_s}, {u"a2"_s}, u"\n⚠️ Completed with 1 failure(s): 2/3 upgraded.\n"_s,
+        {{u"a1"_s, u"a2"_s, u"a3"_s}, {u"a2"_s}, true, u"\n⚠️ Completed with 1 failure(s): 2/3 upgraded.\n"_s,
             u"Upgraded 2/3 packages (1 failed)."_s, UpdateLogStatus::success, u"2 succeeded, 1 failed, 0 skipped"_s},
-        {{u"b1"_s, u"b2"_s}, {u"b1"_s, u"b2"_s}, u"\n⚠️ Completed with 2 failure(s): 0/2 upgraded.\n"_s,
+        {{u"b1"_s, u"b2"_s}, {u"b1"_s, u"b2"_s}, false, u"\n⚠️ Completed with 2 failure(s): 0/2 upgraded.\n"_s,
             u"Upgraded 0/2 packages (2 failed)."_s, UpdateLogStatus::failed, u"0 succeeded, 2 failed, 0 skipped"_s},
     };
     for (const Case& c : cases) {
@@ -134,7 +148,13 @@ TEST_F(BrewBatchUpgradeTest, FailuresDoNotStopTheBatchAndAreCounted)
         ASSERT_TRUE(waitUntilIdle());
         ASSERT_TRUE(waitForHistory(historyBefore + 1));
 
+        if (c.cleansUp)
+            expected += u"\n$ brew cleanup --prune=all (auto)\n"_s;
         EXPECT_EQ(state().brewConsoleLog, expected + c.outcomeLine);
+        const bool cleanupRan = std::ranges::any_of(caseBrew.fake.runs(), [](const FakeBrew::Run& run) {
+            return run.arguments == QStringList{u"cleanup"_s, u"--prune=all"_s};
+        });
+        EXPECT_EQ(cleanupRan, c.cleansUp);
         EXPECT_EQ(lastToast(), (Toast{c.toast, true}));
         const UpdateLogEntry& entry = state().history.front();
         EXPECT_EQ(entry.appName, u"Homebrew Batch (%1)"_s.arg(c.names.size()));
@@ -161,6 +181,59 @@ TEST_F(BrewBatchUpgradeTest, ProgressFollowsTheStepsAndUpgradedPackagesShowAtOnc
 
     model.cancelBrewCommand();
     ASSERT_TRUE(waitUntilIdle());
+}
+
+// Rows would otherwise move under the pointer as each package is upgraded: an upgraded cask
+// leaves the outdated group of both lists. The order the lists had stays until the batch ends.
+TEST_F(BrewBatchUpgradeTest, TheListsKeepTheirOrderWhileABatchRuns)
+{
+    for (const QString& name : {u"Aardvark"_s, u"Alpha"_s, u"Beta"_s}) {
+        BundleMaker::makeAppBundle(home.applications() + u"/"_s + name + u".app"_s,
+            {.info = QVariantMap{{u"CFBundleIdentifier"_s, u"com.example."_s + name.toLower()},
+                 {u"CFBundleName"_s, name}, {u"CFBundleShortVersionString"_s, u"1.0"_s}},
+                .executableName = u"main"_s});
+    }
+    const auto cask = [](const QString& name, bool outdated) {
+        return FakePackage{.name = name.toLower() + u"-app"_s,
+            .isCask = true,
+            .latest = outdated ? u"2.0"_s : u"1.0"_s,
+            .outdated = outdated,
+            .app = name + u".app"_s};
+    };
+    brew.fake.respond(
+        {u"upgrade"_s, u"--cask"_s, u"beta-app"_s}, {.stdoutPieces = {"working on beta-app\n"}, .sleepBeforeExit = 30});
+    UpdateStudioViewModel& model
+        = startWith({cask(u"Aardvark"_s, false), cask(u"Alpha"_s, true), cask(u"Beta"_s, true)});
+    const auto appOrder = [&] {
+        QStringList names;
+        for (const InstalledAppRecord& app : StudioDerived::filteredApps(state(), home.environment().locale))
+            names << app.name;
+        return names;
+    };
+    const auto caskOrder = [&] {
+        QStringList names;
+        for (const HomebrewItem& item : StudioDerived::filteredHomebrewItems(state()))
+            names << item.name;
+        return names;
+    };
+    const QStringList appsBefore{u"Alpha"_s, u"Beta"_s, u"Aardvark"_s};
+    const QStringList casksBefore{u"alpha-app"_s, u"beta-app"_s, u"aardvark-app"_s};
+    ASSERT_EQ(appOrder(), appsBefore);
+    ASSERT_EQ(caskOrder(), casksBefore);
+
+    model.upgradeAllBrew();
+    ASSERT_TRUE(waitForConsole(u"working on beta-app\n"_s));
+    EXPECT_FALSE(isOutdated(u"alpha-app"_s)) << "upgraded, and shown so at once";
+    EXPECT_EQ(appOrder(), appsBefore);
+    EXPECT_EQ(caskOrder(), casksBefore);
+    model.setSelectedFilter(AppFilterKind::homebrew);
+    EXPECT_EQ(appOrder(), appsBefore);
+
+    answerWithPackages(brew.fake, {cask(u"Aardvark"_s, false), cask(u"Alpha"_s, false), cask(u"Beta"_s, true)});
+    model.cancelBrewCommand();
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_EQ(appOrder(), (QStringList{u"Beta"_s, u"Aardvark"_s, u"Alpha"_s}));
+    EXPECT_EQ(caskOrder(), (QStringList{u"beta-app"_s, u"aardvark-app"_s, u"alpha-app"_s}));
 }
 
 TEST_F(BrewBatchUpgradeTest, CancellingStopsBeforeTheNextStepWithoutCleanup)
@@ -199,7 +272,9 @@ TEST_F(BrewBatchUpgradeTest, WithNothingToPlanItFallsBackOrSaysAllIsCurrent)
         {.name = u"libdep"_s, .installed = u"1.0"_s, .latest = u"2.0"_s, .outdated = true, .onRequest = false},
         {.name = u"current-app"_s, .isCask = true, .installed = u"3.0"_s, .latest = u"3.0"_s},
     });
+    EXPECT_TRUE(upgradeAllIsEnabled()) << "an outdated dependency is something to upgrade";
     model.upgradeAllBrew();
+    EXPECT_FALSE(upgradeAllIsEnabled()) << "while the upgrade runs";
     EXPECT_EQ(state().activeBrewCommandTitle, u"brew upgrade (1 dependencies)"_s);
     EXPECT_FALSE(state().batchUpgradeProgress);
     ASSERT_TRUE(waitUntilIdle());
@@ -212,6 +287,7 @@ TEST_F(BrewBatchUpgradeTest, WithNothingToPlanItFallsBackOrSaysAllIsCurrent)
     answerWithPackages(
         brew.fake, {{.name = u"current-app"_s, .isCask = true, .installed = u"3.0"_s, .latest = u"3.0"_s}});
     ASSERT_TRUE(refreshAndWait(model));
+    EXPECT_FALSE(upgradeAllIsEnabled());
     model.upgradeAllBrew();
     EXPECT_FALSE(state().isBrewCommandRunning);
     EXPECT_EQ(state().toastMessage, u"All Homebrew packages are already up to date."_s);

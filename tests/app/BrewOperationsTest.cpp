@@ -381,26 +381,56 @@ TEST_F(BrewOperationsTest, SearchTrimsTheQueryAndRefusesWhatBrewWouldMisread)
     EXPECT_EQ(state().toastMessage, QString());
 }
 
-TEST_F(BrewOperationsTest, AFailedSearchKeepsTheOldResultsAndSubTab)
+// A search that fails, however it fails, says why and keeps what the last search found; one
+// that found nothing names its query, so the screen can say so instead of showing the hint.
+TEST_F(BrewOperationsTest, AFailedSearchSaysWhyAndKeepsTheOldResultsAndSubTab)
 {
     brew.fake.respond({u"search"_s, u"--formula"_s, u"wget"_s}, {.stdoutPieces = {"wget\n"}});
+    const QByteArray offline = "Error: Failure while executing; `curl` exited with 6.\n";
+    for (const char* kind : {"--cask", "--formula"})
+        brew.fake.respond({u"search"_s, QString::fromLatin1(kind), u"jq"_s}, {.stderr = offline, .exitCode = 1});
+    const QByteArray nothingFound = "Error: No formulae or casks found for \"zzz\".\n";
+    for (const char* kind : {"--cask", "--formula"})
+        brew.fake.respond({u"search"_s, QString::fromLatin1(kind), u"zzz"_s}, {.stderr = nothingFound, .exitCode = 1});
     UpdateStudioViewModel& model = startWithPackages();
-    model.setBrewSearchQuery(u"wget"_s);
-    model.performBrewSearch();
-    ASSERT_TRUE(spinUntil([&] { return !state().isSearchingBrew; }));
+    // Until the search has ended and its change has been announced, toast included.
+    const auto search = [&](const QString& query) {
+        model.setBrewSearchQuery(query);
+        model.performBrewSearch();
+        const bool ended = spinUntil([&] { return !state().isSearchingBrew; });
+        QCoreApplication::processEvents();
+        return ended;
+    };
+    ASSERT_TRUE(search(u"wget"_s));
     ASSERT_EQ(state().brewSearchResults.size(), 1u);
+    EXPECT_EQ(state().searchedBrewQuery, u"wget"_s);
     model.setHomebrewSubTab(HomebrewSubTab::formulae);
 
+    for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr}) {
+        model.setLanguage(language);
+        ASSERT_TRUE(search(u"jq"_s));
+        EXPECT_EQ(lastToast(), (Toast{u"Error: Failure while executing; `curl` exited with 6."_s, true}));
+    }
     {
         NoBrewAnywhere noBrew;
-        model.performBrewSearch();
-        ASSERT_TRUE(spinUntil([&] { return !state().isSearchingBrew; }));
+        ASSERT_TRUE(search(u"wget"_s));
     }
-    EXPECT_EQ(lastToast(), (Toast{HomebrewServiceError::brewNotInstalled().description(TruneLanguage::en), true}));
+    EXPECT_EQ(lastToast(), (Toast{HomebrewServiceError::brewNotInstalled().description(TruneLanguage::tr), true}));
     EXPECT_EQ(state().brewSearchResults.size(), 1u);
+    EXPECT_EQ(state().searchedBrewQuery, u"wget"_s);
     EXPECT_EQ(state().homebrewSubTab, HomebrewSubTab::formulae);
-    // The test's own brew again, for the refreshes still to come.
+    // The test's own brew again, for the refreshes and searches still to come.
     HomebrewService::overrideSearchBundle(TruneBundle({}, brew.fake.folder()));
+
+    const size_t toastsBefore = toasts.size();
+    ASSERT_TRUE(search(u"zzz"_s));
+    EXPECT_TRUE(state().brewSearchResults.empty());
+    EXPECT_EQ(state().searchedBrewQuery, u"zzz"_s);
+    EXPECT_EQ(state().homebrewSubTab, HomebrewSubTab::search);
+    EXPECT_EQ(toasts.size(), toastsBefore) << "finding nothing is no error";
+
+    ASSERT_TRUE(search(u"  "_s));
+    EXPECT_EQ(state().searchedBrewQuery, std::nullopt);
 }
 
 TEST_F(BrewOperationsTest, OverlappingSearchesPublishOnlyTheLatest)

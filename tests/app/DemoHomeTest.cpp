@@ -100,6 +100,41 @@ TEST_F(DemoHomeTest, TheStudioShowsAppsOfEveryKindTheirUpdatesHomebrewAndTheHist
     EXPECT_TRUE(state.config.includeHomebrewFormulaeInBadge);
 }
 
+// A check publishes the list in stages (the scan, Homebrew, the feeds; one feed answers only after
+// six seconds). In between, the list keeps what it knew: no figure the user sees, and so no "all
+// apps are up to date" line, falls below both the truth before the check and the truth after it,
+// and an app Homebrew manages never shows as a plain download meanwhile.
+TEST_F(DemoHomeTest, ACheckNeverShowsFewerUpdatesThanItFindsOrFoundBefore)
+{
+    UpdateStudioViewModel model(environment());
+    ASSERT_TRUE(waitForFirstRefresh(model));
+    struct Figures {
+        qsizetype outdatedApps;
+        int badge;
+        int outdatedBrew;
+        std::optional<AppOriginKind> firefoxOrigin;
+    };
+    const auto figures = [&] {
+        const InstalledAppRecord* firefox = appNamed(model.state(), u"Firefox"_s);
+        return Figures{qsizetype(StudioDerived::outdatedApps(model.state()).size()), model.menuBarBadgeCount(),
+            model.outdatedBrewCount(), firefox ? std::optional(firefox->origin) : std::nullopt};
+    };
+    const Figures before = figures();
+    ASSERT_GT(before.outdatedApps, 0);
+    std::vector<Figures> shown;
+    QObject::connect(&model, &UpdateStudioViewModel::changed, [&] { shown.push_back(figures()); });
+
+    ASSERT_TRUE(refreshAndWait(model));
+    const Figures after = figures();
+    ASSERT_GE(shown.size(), 3u) << "the pass published in stages";
+    for (const Figures& seen : shown) {
+        EXPECT_GE(seen.outdatedApps, std::min(before.outdatedApps, after.outdatedApps));
+        EXPECT_GE(seen.badge, std::min(before.badge, after.badge));
+        EXPECT_GE(seen.outdatedBrew, std::min(before.outdatedBrew, after.outdatedBrew));
+        EXPECT_EQ(seen.firefoxOrigin, AppOriginKind::homebrewCask);
+    }
+}
+
 TEST_F(DemoHomeTest, TheAppTrashedWhileTheStudioRunsRaisesATrashAlertWithItsLeftovers)
 {
     UpdateStudioViewModel model(environment());
@@ -145,6 +180,23 @@ TEST_F(DemoHomeTest, TheStandInBrewChangesItsPackagesAsHomebrewWould)
     ASSERT_TRUE(HomebrewService::upgradeAll(true).has_value());
     items = brewItems();
     EXPECT_TRUE(std::ranges::none_of(items, &HomebrewItem::isOutdated));
+    EXPECT_EQ(item(items, u"postgresql@14"_s)->installedVersion, u"14.10_1"_s) << "pinned: left as it is";
+    EXPECT_TRUE(item(items, u"openssl@3"_s)->isDependencyOnly()) << "still there only as a dependency";
+    EXPECT_EQ(item(items, u"openssl@3"_s)->installedVersion, u"3.3.1"_s);
+}
+
+// Both of brew's answers agree on what is installed: brew info alone knows every outdated cask.
+TEST_F(DemoHomeTest, TheStandInBrewInfoKnowsEveryOutdatedCaskAsInstalled)
+{
+    QProcess brew;
+    brew.start(home.brewExecutable(), {u"info"_s, u"--json=v2"_s, u"--installed"_s});
+    ASSERT_TRUE(brew.waitForFinished(10000));
+    const auto installed = HomebrewService::parseInstalledInfoJSON(brew.readAllStandardOutput());
+    ASSERT_TRUE(installed.has_value());
+    const HomebrewItem* docker = item(installed->casks, u"docker"_s);
+    ASSERT_NE(docker, nullptr);
+    EXPECT_TRUE(docker->isInstalled);
+    EXPECT_EQ(docker->installedVersion, u"4.28.0,139021"_s);
 }
 
 TEST_F(DemoHomeTest, TheStandInBrewRefusesWhatHomebrewWouldRefuse)

@@ -2,6 +2,7 @@
 
 #include "app/viewmodel/StudioDerived.h"
 #include "core/homebrew/HomebrewState.h"
+#include "tests/app/BrewDeskFixture.h"
 #include "tests/app/StudioTestHome.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
@@ -192,6 +193,21 @@ TEST_F(RefreshPipelineTest, OneSeriesBringsEverySourceTogether)
         return std::all_of(state.installedApps.begin(), state.installedApps.end(),
             [](const InstalledAppRecord& app) { return app.sizeBytes > 0; });
     }));
+}
+
+// The closing line counts outdated casks and requested formulae as outdated, and outdated
+// formulae that are there only as dependencies apart.
+TEST_F(RefreshPipelineTest, TheClosingLineCountsOutdatedDependenciesApart)
+{
+    answerWithPackages(brew->fake,
+        {{.name = u"alpha-app"_s, .isCask = true, .latest = u"2.0"_s, .outdated = true},
+            {.name = u"bat"_s, .latest = u"2.0"_s, .outdated = true},
+            {.name = u"libdep"_s, .latest = u"2.0"_s, .outdated = true, .onRequest = false},
+            {.name = u"current-app"_s, .isCask = true}});
+    UpdateStudioViewModel model(home.environment());
+    ASSERT_TRUE(waitForFirstRefresh(model));
+    EXPECT_EQ(home.logMessages(TruneLogLevel::info, u"scan"_s).last(),
+        u"Scan finished: 0 app(s) (0 update(s)), 4 Homebrew item(s) (2 outdated, 1 outdated deps)"_s);
 }
 
 TEST_F(RefreshPipelineTest, RequestsDuringAPassMakeOneMorePassAndAllWaitForIt)

@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimeZone>
+#include <QTimer>
 
 #include <limits>
 #include <memory>

@@ -370,6 +370,48 @@ TEST_F(UninstallFlowTest, TheTrashWatcherFilesAnAlertThatOpensInTheUninstaller)
     EXPECT_TRUE(state.trashAlerts.empty());
 }
 
+// The bundle the user just uninstalled, leftovers kept on purpose, arrives in the Trash: that is
+// no news, and the uninstall's own toast stays. A bundle the user trashes elsewhere still is, and
+// so is this one once a minute has passed.
+TEST_F(UninstallFlowTest, TheTrashWatcherPassesOverABundleThisProgramJustMoved)
+{
+    makeLumen();
+    BundleMaker::writeFile(library(u"Caches/com.example.quill/cache.db"_s), QByteArray(5000, 'q'));
+    const QString quill = makeApp(u"Quill"_s, u"com.example.quill"_s);
+    UpdateStudioEnvironment environment = home.environment();
+    const auto clockOffset = std::make_shared<qint64>(0);
+    environment.now = [clockOffset] { return QDateTime::currentDateTimeUtc().addSecs(*clockOffset); };
+    auto model = makeModel(environment);
+    const StudioState& state = model->state();
+    std::vector<QString> toasts;
+    QObject::connect(model.get(), &UpdateStudioViewModel::changed, [&](StudioFields fields) {
+        if (fields.testFlag(StudioField::toastMessage) && state.toastMessage)
+            toasts.push_back(*state.toastMessage);
+    });
+
+    ASSERT_TRUE(inspectAndWait(*model, *installed(*model, u"Lumen"_s)));
+    model->toggleLeftoverSelection(library(u"Preferences/com.example.lumen.plist"_s));
+    ASSERT_TRUE(moveAndWait(*model));
+    ASSERT_EQ(state.history.front().action, UpdateLogAction::appUninstall);
+    const QString moved = *state.toastMessage;
+    EXPECT_TRUE(moved.startsWith(u"Safely moved 3 items"_s));
+
+    // Quill goes to the Trash after Lumen, so its alert comes after anything Lumen's arrival raised.
+    ASSERT_TRUE(TruneTrash::trashItem(quill).has_value());
+    ASSERT_TRUE(spinUntil([&] { return !state.trashAlerts.empty(); }));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(state.trashAlerts.size(), 1u);
+    EXPECT_EQ(state.trashAlerts.front().appName(), u"Quill"_s);
+    EXPECT_EQ(toasts.front(), moved);
+    EXPECT_EQ(std::ranges::count_if(toasts, [](const QString& toast) { return toast.startsWith(u"Lumen"_s); }), 0);
+
+    *clockOffset = 61;
+    model->receiveTrashAlert(TrashLeftoverAlert(QUuid::createUuid(), u"Lumen"_s, u"com.example.lumen"_s,
+        trashFiles(u"Lumen.app"_s), QDateTime::currentDateTimeUtc(), {}));
+    ASSERT_EQ(state.trashAlerts.size(), 2u);
+    EXPECT_EQ(state.trashAlerts.front().appName(), u"Lumen"_s);
+}
+
 // Race: the user turns the bundle option on for a bundle that lies in the Trash. Moving it would
 // only rename it there and separate it from its restore record, so it stays.
 TEST_F(UninstallFlowTest, ABundleInTheTrashIsNeverTakenAgain)

@@ -359,7 +359,8 @@ QWidget* AppsAndUpdatesView::buildEmptyState()
 void AppsAndUpdatesView::sync(StudioFields fields)
 {
     const StudioFields listInputs = StudioField::installedApps | StudioField::config | StudioField::selectedFilter
-        | StudioField::appSearchQuery | StudioField::homebrewItems | StudioField::brewExecutablePath;
+        | StudioField::appSearchQuery | StudioField::homebrewItems | StudioField::brewExecutablePath
+        | StudioField::heldAppOrder;
     const StudioFields everyText = StudioFields(StudioField::language);
     if (fields.testAnyFlags(listInputs))
         syncList();

@@ -434,7 +434,7 @@ void HomebrewManagerView::sync(StudioFields fields)
     if (fields.testFlag(StudioField::isBrewCommandRunning))
         syncCommandButtons();
     if (fields.testAnyFlags(StudioField::homebrewSubTab | StudioField::homebrewItems | StudioField::brewSearchResults
-            | StudioField::homebrewFilterQuery | StudioField::showBrewDependencies))
+            | StudioField::homebrewFilterQuery | StudioField::showBrewDependencies | StudioField::searchedBrewQuery))
         syncList();
 }
 
@@ -542,9 +542,17 @@ void HomebrewManagerView::syncList()
     const bool searchTab = state.homebrewSubTab == HomebrewSubTab::search;
     m_emptyGlyph->setName(searchTab ? u"magnifyingglass"_s : u"shippingbox"_s);
     setTextIfChanged(*m_emptyText,
-        searchTab ? m_viewModel.t(u"Enter a package name and press Search."_s, u"Bir paket adı yazıp Ara'ya basın."_s)
-                  : m_viewModel.t(u"No packages in this list."_s, u"Bu listede paket yok."_s));
+        searchTab ? emptySearchText() : m_viewModel.t(u"No packages in this list."_s, u"Bu listede paket yok."_s));
     m_listPages->setCurrentIndex(m_model->rowCount() == 0 ? 0 : 1);
+}
+
+// The hint before a search; after one that found nothing, what was searched for.
+QString HomebrewManagerView::emptySearchText() const
+{
+    if (const std::optional<QString>& query = m_viewModel.state().searchedBrewQuery)
+        return m_viewModel.t(
+            u"No packages match '"_s + *query + u"'."_s, u"'"_s + *query + u"' ile eşleşen paket yok."_s);
+    return m_viewModel.t(u"Enter a package name and press Search."_s, u"Bir paket adı yazıp Ara'ya basın."_s);
 }
 
 void HomebrewManagerView::openHomebrewHomePage()

@@ -55,6 +55,7 @@ private:
     void syncDependencyToggle();
     void syncCommandButtons();
     void syncList();
+    QString emptySearchText() const;
 
     void openHomebrewHomePage();
     void submitSearch();

@@ -165,19 +165,47 @@ TEST_F(HomebrewSearchTest, SearchesCasksThenFormulaeForTheTrimmedQuery)
     }
 }
 
-TEST_F(HomebrewSearchTest, AFailedHalfIsOnlyLeftEmpty)
+// brew ends a search that matched nothing with status 1 and "Error: No ... found"; any other
+// non-zero end (offline, a broken tap) is a failure, which a half that found something outweighs.
+TEST_F(HomebrewSearchTest, AHalfThatEndsNonZeroIsEmptyUnlessNothingWasFoundAtAll)
 {
-    fake.respond(searchArguments("--cask", u"wget"_s),
-                 {.stdoutPieces = {"wget-cask\n"}, .stderr = "Error: No casks found\n", .exitCode = 1});
-    fake.respond(searchArguments("--formula", u"wget"_s), {.stdoutPieces = {"wget\n"}});
-    const auto formulaOnly = HomebrewService::search(u"wget"_s, {});
-    ASSERT_TRUE(formulaOnly);
-    EXPECT_EQ(idsOf(*formulaOnly), QStringList{u"formula::wget"_s});
-
-    fake.respond(searchArguments("--formula", u"wget"_s), {.exitCode = 1});
-    const auto nothing = HomebrewService::search(u"wget"_s, {});
-    ASSERT_TRUE(nothing);
-    EXPECT_TRUE(nothing->empty());
+    const FakeBrew::Response nothingFound{.stderr = "Error: No formulae or casks found for \"wget\".\n", .exitCode = 1};
+    const FakeBrew::Response offline{
+        .stderr = "Error: Failure while executing; `curl` exited with 6.\n", .exitCode = 1};
+    const FakeBrew::Response foundWget{.stdoutPieces = {"wget\n"}};
+    const FakeBrew::Response silentFailure{.exitCode = 1};
+    struct Case {
+        const char* label;
+        FakeBrew::Response casks;
+        FakeBrew::Response formulae;
+        QStringList ids;                // when the search succeeds
+        std::optional<QString> failure; // brew's reason, when it fails
+    };
+    const Case cases[] = {
+        {"a failed half beside a found one", offline, foundWget, {u"formula::wget"_s}, {}},
+        {"output of a failed half is not read",
+            {.stdoutPieces = {"wget-cask\n"}, .stderr = "Error: No casks found\n", .exitCode = 1}, foundWget,
+            {u"formula::wget"_s}, {}},
+        {"nothing found by either half", nothingFound, nothingFound, {}, {}},
+        {"nothing found by one, nothing listed by the other", nothingFound, {}, {}, {}},
+        {"offline", offline, offline, {}, u"Error: Failure while executing; `curl` exited with 6."_s},
+        {"a failure beside nothing found", nothingFound, silentFailure, {}, u"Homebrew exited with status 1."_s},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        fake.respond(searchArguments("--cask", u"wget"_s), row.casks);
+        fake.respond(searchArguments("--formula", u"wget"_s), row.formulae);
+        const auto results = HomebrewService::search(u"wget"_s, {});
+        if (row.failure) {
+            ASSERT_FALSE(results);
+            ASSERT_TRUE(results.error().serviceError());
+            EXPECT_EQ(results.error().serviceError()->errorCase, HomebrewServiceError::Case::commandFailed);
+            EXPECT_EQ(results.error().description(TruneLanguage::en), *row.failure);
+        } else {
+            ASSERT_TRUE(results) << results.error().description().toStdString();
+            EXPECT_EQ(idsOf(*results), row.ids);
+        }
+    }
 }
 
 TEST_F(HomebrewSearchTest, RefusesQueriesThatAreNoPackageName)

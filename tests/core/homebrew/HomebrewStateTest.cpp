@@ -196,16 +196,16 @@ TEST(HomebrewStateTest, MergingTheRealDocumentsGivesTheCanonicalList)
     ASSERT_TRUE(installed && outdated);
 
     const std::vector<HomebrewItem> trusted = HomebrewService::merge(*installed, *outdated, true, english);
-    // Outdated first: docker takes its installed version from `brew outdated`; python@3.12 its
-    // newer version. The pinned postgresql@14 and terraform, which `brew outdated` leaves out, are
-    // current.
+    // Outdated first: docker takes its installed version from `brew outdated`, and is installed
+    // although `brew info` says "installed": null; python@3.12 its newer version. The pinned
+    // postgresql@14 and terraform, which `brew outdated` leaves out, are current.
     EXPECT_EQ(idsOf(trusted), (QStringList{u"cask::docker"_s, u"cask::firefox"_s, u"formula::node"_s,
                                            u"formula::python@3.12"_s, u"cask::visual-studio-code"_s,
                                            u"cask::firefox@developer-edition"_s, u"cask::iterm2"_s,
                                            u"formula::openssl@3"_s, u"formula::postgresql@14"_s,
                                            u"formula::terraform"_s, u"formula::wget"_s}));
     EXPECT_EQ(trusted[0].installedVersion, u"4.28.0,139021"_s);
-    EXPECT_FALSE(trusted[0].isInstalled);
+    EXPECT_TRUE(trusted[0].isInstalled);
     EXPECT_EQ(trusted[3].latestVersion, u"3.12.4"_s);
     EXPECT_EQ(trusted[3].installedVersion, u"3.12.3"_s);
     EXPECT_EQ(trusted[8].latestVersion, u"14.11_1"_s);

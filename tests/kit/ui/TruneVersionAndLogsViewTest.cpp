@@ -172,6 +172,26 @@ TEST_F(VersionSheetTest, CopyPutsTheFilteredExportOnTheClipboardAndReadsCopied)
     EXPECT_EQ(copy->text(), u"Copied"_s);
 }
 
+// A log longer than both limits: the list shows the newest 120 entries, the copy the newest 250,
+// oldest first.
+TEST_F(VersionSheetTest, TheListShowsTheNewest120AndTheCopyTheNewest250)
+{
+    for (int entry = 1; entry <= 300; ++entry)
+        logger.info(u"entry %1"_s.arg(entry), u"scan"_s);
+    auto sheet = openSheet();
+    const QStringList rows = texts(*sheet, u"logMessage"_s);
+    ASSERT_EQ(rows.size(), 120);
+    EXPECT_EQ(rows.first(), u"entry 300"_s);
+    EXPECT_EQ(rows.last(), u"entry 181"_s);
+
+    click(*sheet, u"copyLogs"_s);
+    sheet->waitForWork();
+    const QStringList lines = QGuiApplication::clipboard()->text().split(u'\n');
+    ASSERT_EQ(lines.size(), 250);
+    EXPECT_TRUE(lines.first().endsWith(u"entry 51"_s)) << lines.first().toStdString();
+    EXPECT_TRUE(lines.last().endsWith(u"entry 300"_s)) << lines.last().toStdString();
+}
+
 TEST_F(VersionSheetTest, ClearRemovesTheFileAndItsRotatedCopiesAndKeepsTheFilter)
 {
     for (int line = 0; line < 900; ++line)

@@ -7,6 +7,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -68,11 +71,28 @@ QString lastInstalledVersion(const QJsonValue& versions)
     return versions.isArray() ? versions.toArray().last().toString() : versions.toString();
 }
 
-// The `brew info` entry of a formula once `version` is installed.
+// Whether the formula was installed on request, as brew reads its kegs: any keg so marked, else
+// no keg carrying the mark at all (none: no keg says).
+std::optional<bool> installedOnRequest(const QJsonArray& kegs)
+{
+    std::optional<bool> onRequest;
+    for (const QJsonValue& keg : kegs) {
+        const QJsonValue mark = keg.toObject()[u"installed_on_request"_s];
+        if (mark.isBool())
+            onRequest = onRequest.value_or(false) || mark.toBool();
+    }
+    return onRequest;
+}
+
+// The `brew info` entry of a formula once `version` is installed: one keg, installed on request
+// or as a dependency as before.
 QJsonObject formulaAt(QJsonObject formula, const QString& version)
 {
-    QJsonObject installed = formula[u"installed"_s].toArray().last().toObject();
+    const QJsonArray kegs = formula[u"installed"_s].toArray();
+    QJsonObject installed = kegs.last().toObject();
     installed[u"version"_s] = version;
+    if (const std::optional<bool> onRequest = installedOnRequest(kegs))
+        installed[u"installed_on_request"_s] = *onRequest;
     formula[u"installed"_s] = QJsonArray{installed};
     QJsonObject versions = formula[u"versions"_s].toObject();
     versions[u"stable"_s] = version;
@@ -170,6 +190,19 @@ QJsonObject outdatedFormulaEntry(const Upgrade& upgrade)
         {u"current_version"_s, upgrade.to}, {u"pinned"_s, false}, {u"pinned_version"_s, QJsonValue()}};
 }
 
+// A cask that `brew outdated` lists is installed: where the fixture's `brew info` entry says
+// "installed": null (as brew may for a cask it cannot place), it gets the version that
+// `brew outdated` names, so both answers of the demo's brew agree.
+QJsonObject withInstalledVersion(QJsonObject package, const std::vector<Upgrade>& upgrades)
+{
+    if (!package.contains(u"token"_s) || !package[u"installed"_s].isNull())
+        return package;
+    const auto upgrade = std::ranges::find(upgrades, nameOf(package), &Upgrade::name);
+    if (upgrade != upgrades.end())
+        package[u"installed"_s] = upgrade->from;
+    return package;
+}
+
 // The fixture's packages of one kind: installed, and for each outdated one its outdated entry
 // and its entry once upgraded.
 void writeKind(const StateWriter& writer, const QString& kind, const QJsonArray& installed, QJsonArray outdated,
@@ -177,12 +210,13 @@ void writeKind(const StateWriter& writer, const QString& kind, const QJsonArray&
 {
     for (const Upgrade& upgrade : extraUpgrades)
         outdated.append(outdatedFormulaEntry(upgrade));
+    const std::vector<Upgrade> upgrades = upgradesOf(outdated);
     QHash<QString, QJsonObject> installedByName;
     for (const QJsonValue& value : installed) {
-        writer.package(u"installed"_s, kind, value.toObject());
-        installedByName.insert(nameOf(value.toObject()), value.toObject());
+        const QJsonObject package = withInstalledVersion(value.toObject(), upgrades);
+        writer.package(u"installed"_s, kind, package);
+        installedByName.insert(nameOf(package), package);
     }
-    const std::vector<Upgrade> upgrades = upgradesOf(outdated);
     for (qsizetype index = 0; index < outdated.size(); ++index) {
         const Upgrade& upgrade = upgrades[std::size_t(index)];
         if (!installedByName.contains(upgrade.name))

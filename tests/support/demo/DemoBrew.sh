@@ -82,8 +82,14 @@ upgrade() {
         for kind in formulae casks; do
             for file in "$state/outdated/$kind"/*.json; do
                 [ -f "$file" ] || continue
+                name=$(basename "$file" .json)
+                # Pinned formulae stay at their version, as brew upgrade leaves them.
+                if grep -q '"pinned":true' "$file"; then
+                    printf 'Warning: Not upgrading %s, pinned\n' "$name" >&2
+                    continue
+                fi
                 found=yes
-                upgrade_package "$kind" "$(basename "$file" .json)"
+                upgrade_package "$kind" "$name"
             done
         done
         [ -n "$found" ] || say "==> All packages are up to date."

@@ -330,6 +330,27 @@ TEST_F(HomebrewManagerViewTest, TheSearchTextSurvivesSubTabSwitchesAndASearchSho
     saveScreenshot(*window, u"homebrew-search-tr"_s);
 }
 
+TEST_F(HomebrewManagerViewTest, ASearchThatFindsNothingSaysSoInPlaceOfTheHint)
+{
+    answerWithPackages(brew.fake, {kShelf[0]});
+    for (const QString& kind : {u"--cask"_s, u"--formula"_s})
+        brew.fake.respond({u"search"_s, kind, u"zzz"_s},
+            {.stderr = "Error: No formulae or casks found for \"zzz\".\n", .exitCode = 1});
+    startStudio();
+    showView();
+    click(subTab(u"search"_s));
+    type(find<QLineEdit>(u"homebrewSearchField"_s), u"zzz"_s);
+    model->performBrewSearch();
+    ASSERT_TRUE(spinUntil([&] { return state().searchedBrewQuery == u"zzz"_s; }));
+    settle();
+    EXPECT_EQ(rows(), QStringList{});
+    EXPECT_EQ(find<QLabel>(u"homebrewEmptyText"_s)->text(), u"No packages match 'zzz'."_s);
+    saveScreenshot(*window, u"homebrew-search-nothing-en"_s);
+    setLanguage(TruneLanguage::tr);
+    EXPECT_EQ(find<QLabel>(u"homebrewEmptyText"_s)->text(), u"'zzz' ile eşleşen paket yok."_s);
+    saveScreenshot(*window, u"homebrew-search-nothing-tr"_s);
+}
+
 TEST_F(HomebrewManagerViewTest, ReturnDuringASearchStartsNoOtherButTheButtonIsDisabledMeanwhile)
 {
     answerWithPackages(brew.fake, {kShelf[0]});

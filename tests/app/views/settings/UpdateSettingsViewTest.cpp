@@ -23,6 +23,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimeZone>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
