@@ -10,6 +10,7 @@
 #include "kit/feedback/TruneFeedbackService.h"
 #include "kit/foundation/TruneAppVersion.h"
 #include "kit/ui/TruneAppMenuController.h"
+#include "kit/ui/TruneApplicationStyle.h"
 #include "kit/ui/TruneProductPalette.h"
 
 #include <QApplication>
@@ -37,6 +38,7 @@ int TruneUpdateApp::main(int argc, char* argv[])
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(u"Quorvane"_s);
     QCoreApplication::setApplicationName(u"TruneUpdate"_s);
+    truneApplyStudioApplicationStyle();
 
     TruneAppPresence presence;
     if (presence.claim() == TruneAppPresence::Role::secondary)

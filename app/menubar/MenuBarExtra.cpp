@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QMenu>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -111,6 +112,10 @@ QWidget* MenuBarExtra::makePopup()
     popup->setAttribute(Qt::WA_TranslucentBackground);
     auto* layout = new QVBoxLayout(popup);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The popup is always as tall as its content: a row or an alert that comes or goes while it
+    // is open resizes it, and the resize puts it back in its place under the icon.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    popup->installEventFilter(this);
     // Opening the studio from the popover also closes the popover.
     auto* content = new MenuBarUpdatePopoverView(
         m_viewModel,
@@ -126,12 +131,24 @@ QWidget* MenuBarExtra::makePopup()
     return popup;
 }
 
+bool MenuBarExtra::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_popup && event->type() == QEvent::Resize && m_popup->isVisible())
+        placePopup();
+    return QObject::eventFilter(watched, event);
+}
+
+void MenuBarExtra::placePopup()
+{
+    m_popup->move(popupPosition(m_trayIcon->geometry(), m_popup->size()));
+}
+
 void MenuBarExtra::showPopup()
 {
     if (!m_popup)
         m_popup = makePopup();
     m_popup->adjustSize();
-    m_popup->move(popupPosition(m_trayIcon->geometry(), m_popup->size()));
+    placePopup();
     m_popup->show();
     m_popup->raise();
     m_popup->activateWindow();

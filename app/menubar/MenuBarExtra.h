@@ -39,8 +39,12 @@ signals:
     // The popup's content was shown (each time it opens).
     void popupShown();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void syncIcon();
+    void placePopup();
     void syncMenuTexts();
     QWidget* makePopup();
 

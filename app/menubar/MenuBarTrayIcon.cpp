@@ -8,7 +8,10 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <numbers>
 
 using namespace Qt::StringLiterals;
 
@@ -19,6 +22,8 @@ constexpr std::array trayPixelSizes{16, 22, 24, 32, 48};
 // the glyph.
 constexpr qreal badgeShare = 0.62;
 constexpr qreal ringShare = 0.08;
+constexpr qreal outlineShare = 1.0 / 16;
+const QColor outlineColor(0x10, 0x24, 0x22, 0xD0);
 
 QString countText(int count)
 {
@@ -39,6 +44,21 @@ QFont fittingFont(const QString& text, qreal width, qreal height)
     return font;
 }
 
+// The white glyph inside a dark outline, so it reads on a dark panel and on a light one alike:
+// the outline is the glyph drawn dark a little to every side of it.
+void paintOutlinedGlyph(QPainter& painter, int px)
+{
+    const QString glyph = u"arrow.triangle.2.circlepath.circle.fill"_s;
+    const qreal outline = std::max(1.0, px * outlineShare);
+    const QRectF area(outline, outline, px - 2 * outline, px - 2 * outline);
+    for (int step = 0; step < 8; ++step) {
+        const qreal angle = step * std::numbers::pi / 4;
+        TruneSymbols::paint(
+            painter, area.translated(outline * std::cos(angle), outline * std::sin(angle)), glyph, outlineColor);
+    }
+    TruneSymbols::paint(painter, area, glyph, TruneGlassTokens::textPrimary());
+}
+
 } // namespace
 
 QImage menuBarTrayImage(int badgeCount, int px)
@@ -47,8 +67,7 @@ QImage menuBarTrayImage(int badgeCount, int px)
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    TruneSymbols::paint(
-        painter, QRectF(0, 0, px, px), u"arrow.triangle.2.circlepath.circle.fill"_s, TruneGlassTokens::textPrimary());
+    paintOutlinedGlyph(painter, px);
     if (badgeCount < 1)
         return image;
 

@@ -4,6 +4,7 @@
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/parts/AppIconThumbnail.h"
 #include "app/views/parts/StudioHairline.h"
+#include "app/views/parts/StudioPageParts.h"
 #include "kit/foundation/TruneAppVersion.h"
 #include "kit/foundation/TruneByteFormatter.h"
 #include "kit/ui/TruneBrandMark.h"
@@ -20,10 +21,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -39,13 +43,6 @@ void setTextIfChanged(QLabel& label, const QString& text)
 {
     if (label.text() != text)
         label.setText(text);
-}
-
-void setForeground(QWidget& widget, const QColor& color)
-{
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget.setPalette(palette);
 }
 
 QLabel* symbolLabel(const QString& symbol, int px, const QColor& color)
@@ -68,7 +65,7 @@ class TrashAlertButton final : public QAbstractButton {
 public:
     TrashAlertButton()
     {
-        setFocusPolicy(Qt::StrongFocus);
+        setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     }
 
@@ -84,7 +81,7 @@ protected:
             painter.setOpacity(0.78);
         const QRectF bounds = QRectF(rect());
         painter.fillPath(TruneGlassShapes::roundedRect(bounds, 8), truneColor(TruneGlassTokens::warning().rgb(), 0.16));
-        if (hasFocus())
+        if (TruneGlassShapes::showsFocusRing(*this))
             TruneGlassShapes::paintFocusRing(painter, bounds, 8, TruneGlassTokens::textPrimary());
     }
 };
@@ -159,7 +156,7 @@ QWidget* MenuBarUpdatePopoverView::buildHeader()
     layout->addWidget(m_feedbackButton);
     m_spinner = new TruneSpinner(TruneSpinnerSize::small);
     m_spinner->setObjectName(u"popoverSpinner"_s);
-    setForeground(*m_spinner, TruneGlassTokens::textSecondary());
+    StudioPageParts::syncColor(m_spinner, TruneGlassTokens::textSecondary());
     layout->addWidget(m_spinner);
     m_statusLabel = truneSheetLabel(
         QString(), truneFont(11, QFont::DemiBold), TruneGlassTokens::success(), u"popoverStatusLabel"_s);
@@ -241,7 +238,7 @@ QWidget* MenuBarUpdatePopoverView::buildAppRow(const ShownRow& shown)
     auto* name = new TruneElidedLabel(shown.app.name);
     name->setObjectName(u"popoverAppName"_s);
     name->setFont(truneFont(12, QFont::DemiBold));
-    setForeground(*name, TruneGlassTokens::textPrimary());
+    StudioPageParts::syncColor(name, TruneGlassTokens::textPrimary());
     texts->addWidget(name);
     texts->addWidget(
         truneSheetLabel(shown.app.displayVersion() + u" → "_s + shown.app.latestVersion.value_or(QString()),
@@ -286,7 +283,7 @@ void MenuBarUpdatePopoverView::syncHeader()
     setTextIfChanged(*m_statusLabel,
         pending > 0 ? m_viewModel.t(count + u" pending"_s, count + u" bekliyor"_s)
                     : m_viewModel.t(u"Up to date"_s, u"Güncel"_s));
-    setForeground(*m_statusLabel, pending > 0 ? TruneGlassTokens::warning() : TruneGlassTokens::success());
+    StudioPageParts::syncColor(m_statusLabel, pending > 0 ? TruneGlassTokens::warning() : TruneGlassTokens::success());
 }
 
 void MenuBarUpdatePopoverView::syncTrashAlert()
@@ -347,14 +344,32 @@ void MenuBarUpdatePopoverView::syncFooter()
     m_checkButton->setEnabled(!state.isCheckingUpdates && !state.isBrewCommandRunning);
     m_stopButton->setText(m_viewModel.t(u"Stop"_s, u"Durdur"_s));
     m_stopButton->setVisible(state.isBrewCommandRunning);
-    const QString upgradeTitle
-        = m_viewModel.t(u"Upgrade All ("_s + upgradable + u")"_s, u"Tümünü Yükselt ("_s + upgradable + u")"_s);
-    m_upgradeAllButton->setText(upgradeTitle);
-    m_upgradeAllButton->setToolTip(upgradeTitle);
+    const QString upgradeTitle = m_viewModel.t(u"Upgrade All"_s, u"Tümünü Yükselt"_s);
+    const QString upgradeCount = u" ("_s + upgradable + u")"_s;
+    m_upgradeAllButton->setText(upgradeTitle + upgradeCount);
+    m_upgradeAllButton->setToolTip(upgradeTitle + upgradeCount);
+    m_upgradeAllButton->setAccessibleName(upgradeTitle + upgradeCount);
     m_upgradeAllButton->setVisible(!state.isBrewCommandRunning && StudioDerived::outdatedBrewCount(state) >= 1);
     m_openStudioButton->setText(m_viewModel.t(u"Open Studio"_s, u"Stüdyoyu Aç"_s));
     m_openStudioButton->setMinimumWidth(m_openStudioButton->sizeHint().width());
     fitCheckButton();
+    fitUpgradeAllButton(upgradeTitle, upgradeCount);
+}
+
+// The count is what the button is for: when the whole title does not fit beside Check and Open
+// Studio, the words before the count are shortened and the count stays whole.
+void MenuBarUpdatePopoverView::fitUpgradeAllButton(const QString& title, const QString& count)
+{
+    if (!m_upgradeAllButton->isVisibleTo(this))
+        return;
+    const int room = popoverWidth - 2 * outerPadding - m_checkButton->sizeHint().width()
+        - m_openStudioButton->sizeHint().width() - 2 * footerSpacing;
+    if (m_upgradeAllButton->sizeHint().width() <= room)
+        return;
+    const QFontMetricsF metrics(m_upgradeAllButton->font());
+    const qreal textRoom = room - m_upgradeAllButton->minimumSizeHint().width() - metrics.horizontalAdvance(count);
+    const QString shortTitle = metrics.elidedText(title, Qt::ElideRight, std::max<qreal>(0, textRoom - 1));
+    m_upgradeAllButton->setText(shortTitle + count);
 }
 
 // Long words (and wide fonts) may not leave room for every title in 340 px: Check then shows its

@@ -50,6 +50,7 @@ private:
     void syncRowButtons();
     void syncFooter();
     void fitCheckButton();
+    void fitUpgradeAllButton(const QString& title, const QString& count);
 
     UpdateStudioViewModel& m_viewModel;
     std::function<void()> m_onOpenStudio;

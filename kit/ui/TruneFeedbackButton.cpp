@@ -33,7 +33,7 @@ TruneFeedbackButton::TruneFeedbackButton(TruneFeedbackTarget target, TruneFeedba
     , m_target(std::move(target))
     , m_style(style)
 {
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::TabFocus);
     if (m_style == TruneFeedbackButtonStyle::compactIcon) {
         setFont(truneFont(10, QFont::DemiBold));
         // Never squeezed by a narrow title bar, never stretched by a wide one.
@@ -124,7 +124,7 @@ void TruneFeedbackButton::paintEvent(QPaintEvent*)
     const qreal size = compactSymbolSize(font());
     TruneSymbols::paint(painter, QRectF(bounds.center().x() - size / 2, bounds.center().y() - size / 2, size, size),
         symbolName(), TruneGlassTokens::textSecondary());
-    if (hasFocus())
+    if (TruneGlassShapes::showsFocusRing(*this))
         TruneGlassShapes::paintFocusRing(
             painter, bounds, TruneGlassShapes::capsuleRadius, TruneGlassTokens::textPrimary());
 }

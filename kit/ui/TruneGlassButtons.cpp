@@ -290,7 +290,7 @@ void paint(QPainter& painter, const QAbstractButton& button, bool isActive, cons
         isActive ? TruneGlassTokens::surface3() : TruneGlassTokens::surface2(),
         isActive ? TruneGlassTokens::borderStrong() : TruneGlassTokens::borderSubtle());
     paintLabel(painter, button, bounds, glassLook, TruneGlassTokens::textPrimary(), symbol);
-    if (button.hasFocus())
+    if (TruneGlassShapes::showsFocusRing(button))
         TruneGlassShapes::paintFocusRing(painter, bounds, glassLook.cornerRadius, TruneGlassTokens::textPrimary());
 }
 
@@ -325,7 +325,7 @@ void paint(QPainter& painter, const QAbstractButton& button, qreal pressProgress
     const double fill = primaryRestingFill - (primaryRestingFill - primaryPressedFill) * pressProgress;
     painter.fillPath(TruneGlassShapes::roundedRect(bounds, primaryLook.cornerRadius), truneColor(0xFFFFFF, fill));
     paintLabel(painter, button, bounds, primaryLook, truneColor(0x000000, 0.9), symbol, paintsSymbol);
-    if (button.hasFocus())
+    if (TruneGlassShapes::showsFocusRing(button))
         TruneGlassShapes::paintFocusRing(painter, bounds, primaryLook.cornerRadius, truneColor(0x000000, 0.5));
     painter.restore();
 }

@@ -24,9 +24,12 @@ constexpr int lineEditVerticalMargin = 1;
 // the cursor (the field has no frame and a clear base).
 class GlassFieldPainter final : public QObject {
 public:
-    GlassFieldPainter(QLineEdit& field, qreal cornerRadius)
+    GlassFieldPainter(QLineEdit& field, qreal cornerRadius, QColor fill, QColor border, qreal borderWidth)
         : QObject(&field)
         , m_cornerRadius(cornerRadius)
+        , m_fill(std::move(fill))
+        , m_border(std::move(border))
+        , m_borderWidth(borderWidth)
     {
         setObjectName(painterName);
     }
@@ -37,14 +40,18 @@ protected:
         if (event->type() == QEvent::Paint) {
             auto* field = static_cast<QWidget*>(watched);
             QPainter painter(field);
-            TruneGlassShapes::paintGlassShape(painter, QRectF(field->rect()), m_cornerRadius,
-                TruneGlassTokens::surface2(), TruneGlassTokens::borderSubtle());
+            painter.setRenderHint(QPainter::Antialiasing);
+            TruneGlassShapes::paintGlassShape(
+                painter, QRectF(field->rect()), m_cornerRadius, m_fill, m_border, m_borderWidth);
         }
         return false;
     }
 
 private:
     qreal m_cornerRadius;
+    QColor m_fill;
+    QColor m_border;
+    qreal m_borderWidth;
 };
 
 int marginBeyond(double padding, int ownMargin)
@@ -52,24 +59,42 @@ int marginBeyond(double padding, int ownMargin)
     return std::max(0, qRound(padding) - ownMargin);
 }
 
-} // namespace
-
-void truneGlassInputField(QLineEdit& field, double cornerRadius, double horizontalPadding, double verticalPadding)
+void styleField(QLineEdit& field, GlassFieldPainter* painter, double horizontalPadding, double verticalPadding)
 {
     // Styling a field again replaces its earlier look.
     for (QObject* earlier : field.findChildren<QObject*>(painterName, Qt::FindDirectChildrenOnly)) {
+        if (earlier == painter)
+            continue;
         field.removeEventFilter(earlier);
         delete earlier;
     }
-    field.installEventFilter(new GlassFieldPainter(field, cornerRadius));
+    field.installEventFilter(painter);
 
     field.setFrame(false);
     field.setFont(truneFont(12.5));
     QPalette palette = field.palette();
     palette.setColor(QPalette::Base, Qt::transparent);
     palette.setColor(QPalette::Text, TruneGlassTokens::textPrimary());
+    palette.setColor(QPalette::PlaceholderText, TruneGlassTokens::textMuted());
     field.setPalette(palette);
     const int horizontal = marginBeyond(horizontalPadding, lineEditHorizontalMargin);
     const int vertical = marginBeyond(verticalPadding, lineEditVerticalMargin);
     field.setTextMargins(horizontal, vertical, horizontal, vertical);
+}
+
+} // namespace
+
+void truneGlassInputField(QLineEdit& field, double cornerRadius, double horizontalPadding, double verticalPadding)
+{
+    styleField(field,
+        new GlassFieldPainter(field, cornerRadius, TruneGlassTokens::surface2(), TruneGlassTokens::borderSubtle(), 1),
+        horizontalPadding, verticalPadding);
+}
+
+void truneRecessedInputField(QLineEdit& field, double cornerRadius, double horizontalPadding, double verticalPadding)
+{
+    styleField(field,
+        new GlassFieldPainter(field, cornerRadius, truneColor(0x000000, 0.2),
+            truneWithOpacity(TruneGlassTokens::borderSubtle(), 0.65), 0.5),
+        horizontalPadding, verticalPadding);
 }

@@ -1,6 +1,7 @@
 #include "kit/ui/TruneGlassShapes.h"
 
 #include <QPainter>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -59,6 +60,12 @@ void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius, const Q
     painter.setRenderHint(QPainter::Antialiasing);
     strokeInside(painter, rect, radius, color, focusRingWidth);
     painter.restore();
+}
+
+bool showsFocusRing(const QWidget& widget)
+{
+    // Qt marks a window whose focus last moved by keyboard; a click or an activation clears it.
+    return widget.hasFocus() && widget.window()->testAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 } // namespace TruneGlassShapes

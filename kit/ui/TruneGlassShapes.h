@@ -5,6 +5,7 @@
 #include <QRectF>
 
 class QPainter;
+class QWidget;
 
 // The shapes the glass components share. Qt has no continuous (squircle) corner, so a rounded
 // rectangle stands in for it.
@@ -24,5 +25,9 @@ void paintGlassShape(QPainter& painter, const QRectF& rect, qreal radius, const 
 
 // A 2 px ring in `color` just inside `rect`, showing where the keyboard focus is.
 void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius, const QColor& color);
+
+// Whether `widget` shows its focus ring: only while it holds a focus the keyboard moved to it
+// (Tab, Backtab, a shortcut). The focus a new window hands its first control, or a click, shows none.
+bool showsFocusRing(const QWidget& widget);
 
 } // namespace TruneGlassShapes

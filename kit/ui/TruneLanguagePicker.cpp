@@ -39,6 +39,9 @@ TruneLanguagePicker::TruneLanguagePicker(TruneLanguage language, Options options
 void TruneLanguagePicker::setLanguage(TruneLanguage language)
 {
     m_language = language;
+    // A language set elsewhere (a menu, another window) may also have ended or begun following
+    // the system: the stored choice decides which entry shows.
+    m_state->syncFromDefaults();
     refreshTexts();
     showCurrentSelection();
 }

@@ -4,8 +4,10 @@
 #include "kit/ui/TruneSymbols.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScrollArea>
 #include <QStackedLayout>
@@ -38,8 +40,10 @@ QLabel* truneSheetLabel(const QString& text, const QFont& font, const QColor& co
     auto* label = new QLabel(text);
     label->setTextFormat(Qt::PlainText);
     label->setFont(font);
+    // Inside a button a label paints with ButtonText, outside with WindowText: both carry the colour.
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::ButtonText, color);
     label->setPalette(palette);
     label->setObjectName(objectName);
     return label;
@@ -59,6 +63,16 @@ QWidget* truneSymbolLabel(
     layout->addWidget(truneSheetLabel(text, font, color, objectName));
     layout->addStretch(1);
     return row;
+}
+
+void truneWidenMessageBox(QMessageBox& box, int width)
+{
+    // A message box lays itself out in a grid; a spacer across its last row sets the least width.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+        grid->columnCount());
 }
 
 TruneRoundedPanel::TruneRoundedPanel(qreal radius, QColor fill, QWidget* parent)

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QLabel;
+class QMessageBox;
 class QScrollArea;
 
 // Small pieces the kit's sheets are built from.
@@ -20,6 +21,10 @@ QWidget* truneSymbolLabel(
 // Lays `column` out as the whole of `sheet`: a transparent page that scrolls vertically, named
 // `scrollName`, in front of `ground` when one is given (the sheet takes it over).
 QScrollArea* truneInstallScrollingPage(QWidget* sheet, QWidget* column, const QString& scrollName, QWidget* ground);
+
+// Keeps a message box at least `width` wide, so its message reads as lines of a sentence rather
+// than a narrow column.
+void truneWidenMessageBox(QMessageBox& box, int width = 440);
 
 // A widget that paints a rounded rectangle behind its children.
 class TruneRoundedPanel final : public QWidget {

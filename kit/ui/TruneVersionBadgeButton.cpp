@@ -22,7 +22,7 @@ public:
         : m_badge(new TruneVersionBadge(version, showBuild, this))
     {
         m_badge->setAttribute(Qt::WA_TransparentForMouseEvents);
-        setFocusPolicy(Qt::StrongFocus);
+        setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     }
 
@@ -33,7 +33,7 @@ protected:
 
     void paintEvent(QPaintEvent*) override
     {
-        if (!hasFocus())
+        if (!TruneGlassShapes::showsFocusRing(*this))
             return;
         QPainter painter(this);
         TruneGlassShapes::paintFocusRing(

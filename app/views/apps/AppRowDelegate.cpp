@@ -5,6 +5,8 @@
 #include "app/views/parts/AppIconThumbnail.h"
 #include "app/views/parts/ArchitectureBadge.h"
 #include "app/views/parts/OriginPillBadge.h"
+#include "app/views/parts/StudioListViewStyle.h"
+#include "app/views/parts/StudioPlatformTexts.h"
 #include "kit/foundation/TruneByteFormatter.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassButtons.h"
@@ -277,7 +279,7 @@ void AppRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option
     if (row->actionable)
         painter->fillRect(rowLayout.row, truneColor(m_accent.rgb(), 0.05));
     if (m_view.hasFocus() && index == m_view.currentIndex() && !m_focusedButton)
-        painter->fillRect(rowLayout.row, truneColor(0xFFFFFF, 0.04));
+        paintCurrentRowMark(*painter, rowLayout.row, m_accent);
     painter->fillRect(QRectF(option.rect.left(), rowLayout.row.bottom(), option.rect.width(), hairlineHeight),
         truneColor(TruneGlassTokens::borderSubtle().rgb(), TruneGlassTokens::borderSubtle().alphaF() * 0.4));
 
@@ -378,8 +380,10 @@ void AppRowDelegate::paintButtons(
             TruneGlassButtonLook::paint(painter, *m_glassStamp, false, buttonSymbol(which));
         }
         painter.restore();
+        // Around the button rather than inside it: a light ring inside the white primary button
+        // would not show.
         if (rowIsCurrent && m_focusedButton == which)
-            TruneGlassShapes::paintFocusRing(painter, rect, 8, TruneGlassTokens::textPrimary());
+            TruneGlassShapes::paintFocusRing(painter, rect.adjusted(-3, -3, 3, 3), 10, TruneGlassTokens::textPrimary());
     }
 }
 
@@ -521,8 +525,9 @@ void AppRowDelegate::showMenu(const InstalledAppRecord& app, const QPoint& globa
     menu->setAttribute(Qt::WA_DeleteOnClose);
     UpdateStudioViewModel& model = m_viewModel;
     menu->addAction(model.t(u"Launch App"_s, u"Uygulamayı Aç"_s), &model, [&model, app] { model.launchApp(app); });
-    menu->addAction(model.t(u"Reveal in Finder"_s, u"Finder'da Göster"_s), &model,
-        [&model, path = app.path] { model.revealInFinder(path); });
+    const StudioPlatformTexts::Text reveal = StudioPlatformTexts::revealInFileManager();
+    menu->addAction(
+        model.t(reveal.english, reveal.turkish), &model, [&model, path = app.path] { model.revealInFinder(path); });
     if (!app.bundleID.isEmpty()) {
         menu->addSeparator();
         const bool ignored = StudioDerived::isIgnored(app, model.state().config);

@@ -8,6 +8,7 @@
 #include "app/views/parts/HomebrewBatchUpgradeBanner.h"
 #include "app/views/parts/MetricPillCard.h"
 #include "app/views/parts/StudioHairline.h"
+#include "app/views/parts/StudioPageParts.h"
 #include "kit/foundation/TruneByteFormatter.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassCard.h"
@@ -20,6 +21,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +44,7 @@ constexpr int chipSpacing = 4;
 constexpr int searchFieldWidth = 232;
 constexpr qreal listCardRadius = 13;
 constexpr qreal searchSymbolPx = 11.5;
+constexpr int emptyDetailWidth = 460;
 
 struct ChipTitle {
     AppFilterKind kind;
@@ -70,6 +73,15 @@ void setTextIfChanged(QLabel& label, const QString& text)
 {
     if (label.text() != text)
         label.setText(text);
+}
+
+// A folder as a person reads it: the home folder as "~".
+QString homeShortened(const QString& folder)
+{
+    const QString home = QDir::homePath();
+    if (folder == home || folder.startsWith(home + u'/'))
+        return u"~"_s + folder.mid(home.size());
+    return folder;
 }
 
 QLabel* symbolLabel(const QString& symbol, int px, const QColor& color)
@@ -115,7 +127,7 @@ public:
         : m_symbol(std::move(symbol))
         , m_px(px)
     {
-        setFocusPolicy(Qt::StrongFocus);
+        setFocusPolicy(Qt::TabFocus);
         setCursor(Qt::ArrowCursor);
         setFixedSize(static_cast<int>(std::ceil(px)) + 4, static_cast<int>(std::ceil(px)) + 4);
     }
@@ -129,7 +141,7 @@ protected:
             painter.setOpacity(0.6);
         const QRectF glyph((width() - m_px) / 2, (height() - m_px) / 2, m_px, m_px);
         TruneSymbols::paint(painter, glyph, m_symbol, TruneGlassTokens::textMuted());
-        if (hasFocus())
+        if (TruneGlassShapes::showsFocusRing(*this))
             TruneGlassShapes::paintFocusRing(painter, QRectF(rect()), height() / 2.0, TruneGlassTokens::textPrimary());
     }
 
@@ -348,10 +360,23 @@ QWidget* AppsAndUpdatesView::buildEmptyState()
     auto* layout = new QVBoxLayout(page);
     layout->setSpacing(8);
     layout->addStretch(1);
-    layout->addWidget(symbolLabel(u"checkmark.seal.fill"_s, 30, m_accent), 0, Qt::AlignHCenter);
+    m_emptySymbol = new StudioSymbolGlyph(u"checkmark.seal.fill"_s, m_accent, 30);
+    m_emptySymbol->setObjectName(u"appsEmptySymbol"_s);
+    layout->addWidget(m_emptySymbol, 0, Qt::AlignHCenter);
     m_emptyLabel = truneSheetLabel(
         QString(), truneFont(TruneTextStyle::headline), TruneGlassTokens::textPrimary(), u"appsEmptyLabel"_s);
     layout->addWidget(m_emptyLabel, 0, Qt::AlignHCenter);
+    m_emptyDetail = truneSheetLabel(
+        QString(), truneFont(TruneTextStyle::callout), TruneGlassTokens::textSecondary(), u"appsEmptyDetail"_s);
+    m_emptyDetail->setWordWrap(true);
+    m_emptyDetail->setAlignment(Qt::AlignHCenter);
+    m_emptyDetail->setFixedWidth(emptyDetailWidth);
+    // Centred by stretches rather than an alignment, so the label gets the height its lines need.
+    auto* detailRow = new QHBoxLayout;
+    detailRow->addStretch(1);
+    detailRow->addWidget(m_emptyDetail);
+    detailRow->addStretch(1);
+    layout->addLayout(detailRow);
     layout->addStretch(1);
     return page;
 }
@@ -438,9 +463,38 @@ void AppsAndUpdatesView::syncHeader()
             total + u" uygulamadan "_s + shown + u" tanesi gösteriliyor"_s));
     m_lastCheckLabel->setVisible(state.lastCheckDate.has_value());
     if (state.lastCheckDate) {
-        const QString time = QLocale().toString(state.lastCheckDate->toLocalTime().time(), QLocale::ShortFormat);
+        const QString time = StudioPageParts::hoursAndMinutes(
+            state.lastCheckDate->toLocalTime().time(), m_viewModel.environment().locale);
         setTextIfChanged(*m_lastCheckLabel, m_viewModel.t(u"Last check: "_s, u"Son kontrol: "_s) + time);
     }
+}
+
+// A list emptied by a chip or a search keeps the seal of "nothing to do"; a scan that found no
+// bundle at all says where it looked, so a first run on a computer without .app bundles is not
+// mistaken for "all up to date".
+void AppsAndUpdatesView::syncEmptyState()
+{
+    const StudioState& state = m_viewModel.state();
+    const bool nothingFound = state.installedApps.empty() && !state.isScanningApps;
+    m_emptySymbol->setSymbol(nothingFound ? u"folder"_s : u"checkmark.seal.fill"_s,
+        nothingFound ? TruneGlassTokens::textSecondary() : m_accent);
+    m_emptyDetail->setVisible(nothingFound);
+    if (!nothingFound) {
+        setTextIfChanged(
+            *m_emptyLabel, m_viewModel.t(u"No matching applications found."_s, u"Eşleşen uygulama bulunamadı."_s));
+        return;
+    }
+    QStringList folders;
+    for (const QString& folder : m_viewModel.environment().searchDirectories)
+        folders.append(homeShortened(folder));
+    const QString joined = folders.join(u", "_s);
+    setTextIfChanged(*m_emptyLabel, m_viewModel.t(u"No .app bundles found."_s, u"Hiç .app paketi bulunamadı."_s));
+    // The folders on a line of their own, so no path is broken at a slash.
+    setTextIfChanged(*m_emptyDetail,
+        m_viewModel.t(u"TruneUpdate looks for application bundles (.app) in:\n"_s + joined
+                + u"\nNone were found there on this computer."_s,
+            u"TruneUpdate uygulama paketlerini (.app) şu klasörlerde arar:\n"_s + joined
+                + u"\nBu bilgisayarda orada hiç paket bulunamadı."_s));
 }
 
 void AppsAndUpdatesView::syncContentState()
@@ -449,8 +503,7 @@ void AppsAndUpdatesView::syncContentState()
     setTextIfChanged(*m_scanningLabel,
         m_viewModel.t(u"Scanning /Applications and Mach-O headers..."_s,
             u"/Applications ve Mach-O ikili başlıkları taranıyor..."_s));
-    setTextIfChanged(
-        *m_emptyLabel, m_viewModel.t(u"No matching applications found."_s, u"Eşleşen uygulama bulunamadı."_s));
+    syncEmptyState();
     QWidget* page = m_list;
     if (state.isScanningApps && state.installedApps.empty())
         page = m_content->widget(0);

@@ -12,6 +12,7 @@ class AppsListModel;
 class FilterChipButton;
 class MetricPillCard;
 class QLabel;
+class StudioSymbolGlyph;
 class QLineEdit;
 class QListView;
 class QStackedWidget;
@@ -43,6 +44,7 @@ private:
     void syncSearchField();
     void syncList();
     void syncHeader();
+    void syncEmptyState();
     void syncContentState();
 
     UpdateStudioViewModel& m_viewModel;
@@ -55,7 +57,9 @@ private:
     QLabel* m_summaryLabel = nullptr;
     QLabel* m_lastCheckLabel = nullptr;
     QLabel* m_scanningLabel = nullptr;
+    StudioSymbolGlyph* m_emptySymbol = nullptr;
     QLabel* m_emptyLabel = nullptr;
+    QLabel* m_emptyDetail = nullptr; // which folders were scanned, when no bundle was found at all
     QStackedWidget* m_content = nullptr;
     QListView* m_list = nullptr;
     AppsListModel* m_model = nullptr;

@@ -5,12 +5,15 @@
 #include "app/viewmodel/StudioWebLink.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/parts/HomebrewBatchUpgradeBanner.h"
+#include "app/views/parts/StudioPageParts.h"
+#include "app/views/parts/StudioPlatformTexts.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassButtons.h"
 #include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassInputField.h"
 #include "kit/ui/TruneGlassShapes.h"
 #include "kit/ui/TruneGlassTokens.h"
+#include "kit/ui/TruneSheetParts.h"
 #include "kit/ui/TruneSpinner.h"
 #include "kit/ui/TruneSymbols.h"
 
@@ -33,6 +36,8 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+constexpr int searchFieldWidth = 272;
 
 constexpr std::array subTabs{HomebrewSubTab::casks, HomebrewSubTab::formulae, HomebrewSubTab::search};
 
@@ -67,9 +72,7 @@ QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent)
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
     label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
+    StudioPageParts::syncColor(label, color);
     return label;
 }
 
@@ -107,7 +110,7 @@ public:
     explicit SubTabButton(QWidget* parent)
         : QAbstractButton(parent)
     {
-        setFocusPolicy(Qt::StrongFocus);
+        setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     }
 
@@ -138,7 +141,7 @@ protected:
         painter.setFont(labelFont());
         painter.setPen(m_active ? QColor(Qt::white) : TruneGlassTokens::textSecondary());
         painter.drawText(bounds, Qt::AlignCenter | Qt::TextSingleLine, text());
-        if (hasFocus())
+        if (TruneGlassShapes::showsFocusRing(*this))
             TruneGlassShapes::paintFocusRing(painter, bounds, 6.5, TruneGlassTokens::textPrimary());
     }
 
@@ -324,11 +327,13 @@ QWidget* HomebrewManagerView::makeSubTabsAndSearchBar()
     search->setSpacing(8);
     m_searchField = new QLineEdit(m_searchControls);
     m_searchField->setObjectName(u"homebrewSearchField"_s);
-    truneGlassInputField(*m_searchField, 8, 10, 6.5);
+    truneRecessedInputField(*m_searchField, 8, 10, 6.5);
     m_searchField->setFont(truneFont(12));
-    m_searchField->setFixedWidth(272);
+    m_searchField->setMinimumWidth(searchFieldWidth);
     connect(m_searchField, &QLineEdit::textEdited, &m_viewModel, &UpdateStudioViewModel::setBrewSearchQuery);
-    connect(m_searchField, &QLineEdit::returnPressed, this, &HomebrewManagerView::submitSearch);
+    // Return searches even while a search runs: only the button waits; the view model lets the
+    // later search win.
+    connect(m_searchField, &QLineEdit::returnPressed, &m_viewModel, &UpdateStudioViewModel::performBrewSearch);
     search->addWidget(m_searchField);
 
     m_searchButton = new TrunePrimaryButton(QString(), m_searchControls);
@@ -359,12 +364,14 @@ QWidget* HomebrewManagerView::makeSubTabsAndSearchBar()
     filter->setSpacing(8);
     m_dependencyToggle = new TruneGlassButton(QString(), false, m_filterControls);
     m_dependencyToggle->setObjectName(u"homebrewDependencyToggle"_s);
+    // 11 px medium text; the symbol is as tall as the text's ascent, 10.5 px.
+    m_dependencyToggle->setFont(truneFont(11, QFont::Medium));
     connect(m_dependencyToggle, &QAbstractButton::clicked, this,
         [this] { m_viewModel.setShowBrewDependencies(!m_viewModel.state().showBrewDependencies); });
     filter->addWidget(m_dependencyToggle);
     m_filterField = new QLineEdit(m_filterControls);
     m_filterField->setObjectName(u"homebrewFilterField"_s);
-    truneGlassInputField(*m_filterField, 8, 10, 6.5);
+    truneRecessedInputField(*m_filterField, 8, 10, 6.5);
     m_filterField->setFont(truneFont(12));
     m_filterField->setFixedWidth(232);
     m_filterField->addAction(TruneSymbols::icon(u"line.3.horizontal.decrease.circle"_s, TruneGlassTokens::textMuted()),
@@ -454,11 +461,8 @@ void HomebrewManagerView::syncTexts()
 {
     const QString host = QUrl(homebrewHomePage()).host();
     setTextIfChanged(*m_missingTitle, m_viewModel.t(u"Homebrew Not Detected"_s, u"Homebrew Bulunamadı"_s));
-    setTextIfChanged(*m_missingDescription,
-        m_viewModel.t(u"Install Homebrew to browse Casks & Formulae, upgrade CLI tools, and run cleanups directly "
-                      u"from TruneUpdate."_s,
-            u"Cask ve Formula paketlerini yönetmek, tek tıkla yükseltmek ve temizlik yapmak için Mac'inize Homebrew "
-            u"kurun."_s));
+    const StudioPlatformTexts::Text description = StudioPlatformTexts::installHomebrewDescription();
+    setTextIfChanged(*m_missingDescription, m_viewModel.t(description.english, description.turkish));
     setTextIfChanged(*m_openHomePageButton, m_viewModel.t(u"Open "_s + host, host + u" Sayfasını Aç"_s));
     setTextIfChanged(*m_toolbarTitle, m_viewModel.t(u"Homebrew Visual Store"_s, u"Homebrew Görsel Mağazası"_s));
     setTextIfChanged(*m_cleanupButton, m_viewModel.t(u"Cleanup Cache"_s, u"Önbellek Temizle"_s));
@@ -472,6 +476,7 @@ void HomebrewManagerView::syncTexts()
     m_searchButton->setFixedWidth(margins.left() + labelWidth + margins.right() + 2);
     m_searchField->setPlaceholderText(m_viewModel.t(
         u"Search Homebrew (e.g. raycast, jq, ffmpeg)..."_s, u"Homebrew'da ara (örn. raycast, jq, ffmpeg)..."_s));
+    fitSearchFieldToPlaceholder();
     m_filterField->setPlaceholderText(
         m_viewModel.t(u"Filter installed packages..."_s, u"Kurulu paketleri filtrele..."_s));
     m_dependencyToggle->setToolTip(
@@ -562,12 +567,14 @@ void HomebrewManagerView::openHomebrewHomePage()
         m_viewModel.environment().openUrl(page);
 }
 
-// The view model lets a later search win over an earlier one; Return while one runs starts none,
-// so holding the key does not queue searches behind each other.
-void HomebrewManagerView::submitSearch()
+// The field grows past its usual width when the placeholder needs it, so the hint is never cut.
+void HomebrewManagerView::fitSearchFieldToPlaceholder()
 {
-    if (!m_viewModel.state().isSearchingBrew)
-        m_viewModel.performBrewSearch();
+    const QMargins margins = m_searchField->textMargins();
+    const int placeholder = QFontMetrics(m_searchField->font()).horizontalAdvance(m_searchField->placeholderText());
+    // QLineEdit keeps 2 px of its own on each side, and a pixel for the cursor.
+    const int needed = placeholder + margins.left() + margins.right() + 2 * 2 + 2;
+    m_searchField->setFixedWidth(std::max(searchFieldWidth, needed));
 }
 
 void HomebrewManagerView::actOnRow(HomebrewPackageRowDelegate::RowButton button, const HomebrewItem& item)
@@ -597,6 +604,7 @@ void HomebrewManagerView::confirmUninstall(const HomebrewItem& item)
     const QString& name = item.fullName;
     auto* box = new QMessageBox(this);
     box->setObjectName(u"homebrewUninstallConfirmation"_s);
+    truneWidenMessageBox(*box);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setIcon(QMessageBox::Warning);
     box->setTextFormat(Qt::PlainText);

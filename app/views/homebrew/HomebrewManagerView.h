@@ -58,7 +58,7 @@ private:
     QString emptySearchText() const;
 
     void openHomebrewHomePage();
-    void submitSearch();
+    void fitSearchFieldToPlaceholder();
     void actOnRow(HomebrewPackageRowDelegate::RowButton button, const HomebrewItem& item);
     void confirmUninstall(const HomebrewItem& item);
     // The row's main command (Upgrade or Install) or its uninstall, from the keyboard.

@@ -3,6 +3,7 @@
 #include "app/models/HomebrewPackagesListModel.h"
 #include "app/viewmodel/StudioWebLink.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/views/parts/StudioListViewStyle.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassButtons.h"
 #include "kit/ui/TruneGlassShapes.h"
@@ -294,7 +295,7 @@ void HomebrewPackageRowDelegate::paint(
         painter->fillRect(row, tint);
     }
     if (option.state.testFlag(QStyle::State_HasFocus))
-        painter->fillRect(row, truneColor(0xFFFFFF, 0.04));
+        paintCurrentRowMark(*painter, row, m_accent);
 
     const QRectF tile(row.left() + horizontalPadding, row.center().y() - tileSize / 2, tileSize, tileSize);
     painter->fillPath(TruneGlassShapes::roundedRect(tile, tileRadius), truneColor(0xFFFFFF, 0.06));

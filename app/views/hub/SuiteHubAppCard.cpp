@@ -4,6 +4,7 @@
 #include "app/views/parts/AppIconThumbnail.h"
 #include "app/views/parts/ArchitectureBadge.h"
 #include "app/views/parts/StudioPageParts.h"
+#include "app/views/parts/StudioPlatformTexts.h"
 #include "kit/foundation/TruneByteFormatter.h"
 #include "kit/ui/TruneElidedLabel.h"
 #include "kit/ui/TruneFont.h"
@@ -91,8 +92,8 @@ SuiteHubAppCard::SuiteHubAppCard(
     launch->setObjectName(u"launchButton"_s);
     connect(launch, &QAbstractButton::clicked, this, [&viewModel, app] { viewModel.launchApp(app); });
     actions->addWidget(launch);
-    TruneGlassButton* reveal
-        = symbolButton(u"folder"_s, t(u"Reveal in Finder"_s, u"Finder'da Göster"_s), u"revealButton"_s);
+    const StudioPlatformTexts::Text revealText = StudioPlatformTexts::revealInFileManager();
+    TruneGlassButton* reveal = symbolButton(u"folder"_s, t(revealText.english, revealText.turkish), u"revealButton"_s);
     connect(reveal, &QAbstractButton::clicked, this, [&viewModel, path = app.path] { viewModel.revealInFinder(path); });
     actions->addWidget(reveal);
     if (offersLeftoverInspection(app.bundleID)) {

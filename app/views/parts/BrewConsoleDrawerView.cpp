@@ -72,6 +72,9 @@ BrewConsoleDrawerView::BrewConsoleDrawerView(UpdateStudioViewModel& viewModel, Q
     column->addWidget(buildLogView());
 
     connect(&viewModel, &UpdateStudioViewModel::changed, this, &BrewConsoleDrawerView::resync);
+    // The drawer opens at the end of its log, as it follows the end while output comes in; the
+    // log knows how far it scrolls only once it has been laid out at the drawer's size.
+    connect(m_log->verticalScrollBar(), &QScrollBar::rangeChanged, this, &BrewConsoleDrawerView::scrollToEnd);
     showStatus();
     showLog();
 }

@@ -35,7 +35,7 @@ FilterChipButton::FilterChipButton(const QString& title, const QColor& accent, Q
     , m_hoverAnimation(new QVariantAnimation(this))
 {
     setText(title);
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     applyFont();
     connect(m_hoverAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
@@ -99,6 +99,6 @@ void FilterChipButton::paintEvent(QPaintEvent*)
     painter.setFont(font());
     painter.setPen(textColor);
     painter.drawText(bounds, Qt::AlignCenter | Qt::TextSingleLine, text());
-    if (hasFocus())
+    if (TruneGlassShapes::showsFocusRing(*this))
         TruneGlassShapes::paintFocusRing(painter, bounds, bounds.height() / 2, TruneGlassTokens::textPrimary());
 }

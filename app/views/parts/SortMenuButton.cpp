@@ -29,7 +29,7 @@ SortMenuButton::SortMenuButton(Look look, const QColor& accent, QWidget* parent)
     setFont(m_look.font);
     setPopupMode(QToolButton::InstantPopup);
     setMenu(m_menu);
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_group->setExclusive(true);
@@ -93,6 +93,6 @@ void SortMenuButton::paintEvent(QPaintEvent*)
     painter.setPen(TruneGlassTokens::textPrimary());
     painter.drawText(QRectF(textLeft, 0, bounds.width() - textLeft - m_look.horizontalPadding, bounds.height()),
         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_label);
-    if (hasFocus())
+    if (TruneGlassShapes::showsFocusRing(*this))
         TruneGlassShapes::paintFocusRing(painter, bounds, m_look.cornerRadius, TruneGlassTokens::textPrimary());
 }

@@ -1,6 +1,10 @@
 #include "app/views/parts/StudioListViewStyle.h"
 
+#include "kit/ui/TruneGlassShapes.h"
+#include "kit/ui/TruneGlassTokens.h"
+
 #include <QListView>
+#include <QPainter>
 
 using namespace Qt::StringLiterals;
 
@@ -18,4 +22,14 @@ void styleStudioListView(QListView& list)
                        " min-height: 24px; }"
                        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
                        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"_s);
+}
+
+void paintCurrentRowMark(QPainter& painter, const QRectF& row, const QColor& accent)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF inset = row.adjusted(2, 2, -2, -2);
+    painter.fillPath(TruneGlassShapes::roundedRect(inset, 6), truneColor(0xFFFFFF, 0.08));
+    TruneGlassShapes::paintFocusRing(painter, inset, 6, truneWithOpacity(accent, 0.9));
+    painter.restore();
 }

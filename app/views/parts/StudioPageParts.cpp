@@ -6,7 +6,10 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollArea>
+
+using namespace Qt::StringLiterals;
 
 namespace StudioPageParts {
 
@@ -47,6 +50,14 @@ void syncToolTip(QWidget* widget, const QString& toolTip)
         widget->setToolTip(escaped);
     if (widget->accessibleName() != toolTip)
         widget->setAccessibleName(toolTip);
+}
+
+QString hoursAndMinutes(const QTime& time, const QLocale& locale)
+{
+    static const QRegularExpression seconds(u"[:.]?s{1,2}"_s);
+    QString pattern = locale.timeFormat(QLocale::ShortFormat);
+    pattern.remove(seconds);
+    return locale.toString(time, pattern.trimmed());
 }
 
 QWidget* divider(const QColor& color)

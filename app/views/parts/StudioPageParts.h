@@ -2,7 +2,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLocale>
 #include <QString>
+#include <QTime>
 #include <QWidget>
 
 class QLabel;
@@ -20,6 +22,9 @@ void syncColor(QWidget* widget, const QColor& color);
 // Sets a button's text, tooltip and accessible name only when they differ.
 void syncButtonText(QAbstractButton* button, const QString& text);
 void syncToolTip(QWidget* widget, const QString& toolTip);
+// `time` as `locale` writes a short time, always hours and minutes only (some locales' short
+// format, the C locale's among them, carries seconds).
+QString hoursAndMinutes(const QTime& time, const QLocale& locale);
 // A horizontal hairline in `color`.
 QWidget* divider(const QColor& color);
 // Places `column` as a transparent, vertically scrolling page filling `page`.

@@ -7,6 +7,7 @@
 #include "kit/ui/TruneGlassButtons.h"
 #include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassTokens.h"
+#include "kit/ui/TruneSheetParts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -56,7 +57,7 @@ QString HistoryLogCard::timestampText(const QDateTime& timestamp, const QLocale&
     datePattern.replace(fullMonth, u"MMM"_s);
     const QDateTime local = timestamp.toLocalTime();
     return locale.toString(local.date(), datePattern.trimmed()) + u' '
-        + locale.toString(local.time(), locale.timeFormat(QLocale::ShortFormat));
+        + StudioPageParts::hoursAndMinutes(local.time(), locale);
 }
 
 HistoryLogCard::HistoryLogCard(UpdateStudioViewModel& viewModel, const QColor& accent, QWidget* parent)
@@ -186,6 +187,7 @@ void HistoryLogCard::confirmClearHistory()
         t(u"%1 records will be removed. This cannot be undone."_s, u"%1 kayıt silinecek. Bu işlem geri alınamaz."_s)
             .arg(count));
     box->setObjectName(u"clearHistoryConfirmation"_s);
+    truneWidenMessageBox(*box);
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     QPushButton* clear = box->addButton(t(u"Clear History"_s, u"Geçmişi Temizle"_s), QMessageBox::DestructiveRole);

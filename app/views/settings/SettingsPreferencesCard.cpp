@@ -2,6 +2,7 @@
 
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/parts/StudioPageParts.h"
+#include "app/views/parts/StudioPlatformTexts.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassTokens.h"
@@ -122,8 +123,8 @@ void SettingsPreferencesCard::addToggles(QVBoxLayout* column)
             .value = [](const StudioState& state) { return state.launchAtLogin; },
             .change = [this](bool on) { m_viewModel.toggleLaunchAtLogin(on); },
         },
-        settingToggle(u"watchTrashToggle"_s, u"Watch ~/.Trash for deleted .app leftovers"_s,
-            u"Silinen .app artıkları için ~/.Trash klasörünü izle"_s, &TruneUpdateConfig::watchTrashForLeftovers),
+        settingToggle(u"watchTrashToggle"_s, StudioPlatformTexts::watchTrashToggle().english,
+            StudioPlatformTexts::watchTrashToggle().turkish, &TruneUpdateConfig::watchTrashForLeftovers),
         settingToggle(u"prereleaseToggle"_s, u"Include prerelease/beta Sparkle builds"_s,
             u"Beta / ön sürüm Sparkle güncellemelerini dahil et"_s, &TruneUpdateConfig::includePrereleases),
         settingToggle(u"formulaeInBadgeToggle"_s, u"Include Homebrew CLI formulae in menu bar badge"_s,

@@ -183,6 +183,6 @@ void SegmentedStudioTab::paintEvent(QPaintEvent*)
         painter.setPen(colours.badgeText);
         painter.drawText(capsule, Qt::AlignCenter, badgeText());
     }
-    if (hasFocus())
+    if (TruneGlassShapes::showsFocusRing(*this))
         TruneGlassShapes::paintFocusRing(painter, bounds, plateRadius, TruneGlassTokens::textPrimary());
 }

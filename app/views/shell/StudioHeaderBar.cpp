@@ -41,14 +41,14 @@ public:
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(content);
         content->setAttribute(Qt::WA_TransparentForMouseEvents);
-        setFocusPolicy(Qt::StrongFocus);
+        setFocusPolicy(Qt::TabFocus);
         setCursor(Qt::PointingHandCursor);
     }
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
-        if (!hasFocus())
+        if (!TruneGlassShapes::showsFocusRing(*this))
             return;
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);

@@ -2,14 +2,17 @@
 
 #include "app/viewmodel/StudioThreadPools.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/views/parts/StudioPlatformTexts.h"
 #include "app/views/uninstaller/DroppedFileUrl.h"
 #include "app/views/uninstaller/LeftoverReviewView.h"
 #include "app/views/uninstaller/UninstallerAppPicker.h"
 #include "app/views/uninstaller/UninstallerDropZone.h"
 #include "app/views/uninstaller/UninstallerViewState.h"
 #include "kit/foundation/TruneByteFormatter.h"
+#include "kit/ui/TruneSheetParts.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QMimeData>
@@ -92,11 +95,17 @@ void AppUninstallerView::presentConfirmation(bool presented)
     box->setTextFormat(Qt::PlainText);
     box->setWindowTitle(u"TruneUpdate"_s);
     box->setText(m_viewModel.t(u"Move Selected Items to Trash?"_s, u"Seçili Öğeler Çöp Sepetine Taşınsın mı?"_s));
-    box->setInformativeText(m_viewModel.t(
-        u"TruneUpdate never runs permanent deletion (rm -rf). Selected items (%1) will be safely moved to macOS Trash."_s
-            .arg(size),
-        u"TruneUpdate asla kalıcı silme (rm -rf) yapmaz. Seçili öğeler (%1) güvenle macOS Çöp Sepetine taşınacaktır."_s
-            .arg(size)));
+    const StudioPlatformTexts::Text message = StudioPlatformTexts::moveToTrashConfirmation();
+    QString informative = m_viewModel.t(message.english, message.turkish).arg(size);
+    // The bundle is the app itself: when it goes too, the confirmation says so by name.
+    if (m_confirmedSelection->includesBundle) {
+        const QString bundle = QFileInfo(m_confirmedSelection->target.path).fileName();
+        informative += u"\n\n"_s
+            + m_viewModel.t(u"The app bundle also goes to the Trash: "_s + bundle,
+                u"Uygulama paketi de Çöp Sepetine taşınır: "_s + bundle);
+    }
+    box->setInformativeText(informative);
+    truneWidenMessageBox(*box);
     QPushButton* cancel = box->addButton(m_viewModel.t(u"Cancel"_s, u"İptal"_s), QMessageBox::RejectRole);
     QPushButton* move
         = box->addButton(m_viewModel.t(u"Move to Trash"_s, u"Çöp Sepetine Taşı"_s), QMessageBox::DestructiveRole);

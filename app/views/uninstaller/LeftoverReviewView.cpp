@@ -1,14 +1,16 @@
 #include "app/views/uninstaller/LeftoverReviewView.h"
 
 #include "app/models/LeftoverListModel.h"
+#include "app/viewmodel/BundlePresenceProbe.h"
 #include "app/viewmodel/StudioDerived.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/parts/AppIconThumbnail.h"
-#include "app/viewmodel/BundlePresenceProbe.h"
 #include "app/views/parts/FitWrappedLabel.h"
-#include "app/views/uninstaller/LeftoverRowDelegate.h"
 #include "app/views/parts/SortMenuButton.h"
+#include "app/views/parts/StudioCheckBox.h"
 #include "app/views/parts/StudioListViewStyle.h"
+#include "app/views/parts/StudioPlatformTexts.h"
+#include "app/views/uninstaller/LeftoverRowDelegate.h"
 #include "app/views/uninstaller/UninstallerTexts.h"
 #include "app/views/uninstaller/UninstallerViewState.h"
 #include "kit/foundation/TruneByteFormatter.h"
@@ -38,11 +40,6 @@ namespace {
 
 constexpr qreal cornerRadius = 14;
 constexpr int welcomeHintWidth = 460;
-
-QString cssColor(const QColor& color)
-{
-    return u"rgba(%1, %2, %3, %4)"_s.arg(color.red()).arg(color.green()).arg(color.blue()).arg(color.alphaF());
-}
 
 void setTextIfChanged(QLabel& label, const QString& text)
 {
@@ -215,11 +212,9 @@ QWidget* LeftoverReviewView::buildHeader()
 QWidget* LeftoverReviewView::buildControls()
 {
     auto* bar = new QWidget;
-    m_bundleCheckbox = new QCheckBox;
+    m_bundleCheckbox = new StudioCheckBox(m_accent);
     m_bundleCheckbox->setObjectName(u"bundleCheckbox"_s);
     m_bundleCheckbox->setFont(truneFont(12, QFont::Medium));
-    m_bundleCheckbox->setStyleSheet(
-        u"QCheckBox { color: %1; spacing: 6px; }"_s.arg(cssColor(TruneGlassTokens::textPrimary())));
     m_sortMenu = new SortMenuButton(
         SortMenuButton::Look{
             .symbolPx = 10,
@@ -425,16 +420,16 @@ void LeftoverReviewView::syncTexts()
     setTextIfChanged(*m_scanningText, t(u"Scanning Library leftovers..."_s, u"Library artık dosyaları taranıyor..."_s));
     setTextIfChanged(
         *m_emptyText, t(u"No Library leftover files found."_s, u"Library içinde artık dosya bulunamadı."_s));
-    setTextIfChanged(*m_footerText,
-        t(u"Safe Trash mode — files can be restored from macOS Trash."_s,
-            u"Güvenli Çöp Sepeti modu — dosyalar istendiğinde geri alınabilir."_s));
+    const StudioPlatformTexts::Text footer = StudioPlatformTexts::restoreFromTrashFooter();
+    setTextIfChanged(*m_footerText, t(footer.english, footer.turkish));
     const QString sortTip = t(u"Sort leftover files"_s, u"Artık dosyaları sırala"_s);
     m_sortMenu->setToolTip(sortTip.toHtmlEscaped());
     m_sortMenu->setAccessibleName(sortTip);
     m_selectAll->setText(t(u"Select All"_s, u"Tümünü Seç"_s));
     m_clear->setText(t(u"Clear"_s, u"Temizle"_s));
     m_moveButton->setText(t(u"Move Selected to Trash"_s, u"Seçilenleri Çöp Sepetine Taşı"_s));
-    m_delegate->setRevealToolTip(t(u"Reveal in Finder"_s, u"Finder'da Göster"_s));
+    const StudioPlatformTexts::Text reveal = StudioPlatformTexts::revealInFileManager();
+    m_delegate->setRevealToolTip(t(reveal.english, reveal.turkish));
     m_list->viewport()->update();
 }
 

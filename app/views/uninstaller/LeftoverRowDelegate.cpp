@@ -1,6 +1,7 @@
 #include "app/views/uninstaller/LeftoverRowDelegate.h"
 
 #include "app/models/LeftoverListModel.h"
+#include "app/views/parts/StudioListViewStyle.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassButtons.h"
 #include "kit/ui/TruneGlassShapes.h"
@@ -152,7 +153,7 @@ void LeftoverRowDelegate::paintItem(
     const QRectF row = QRectF(option.rect);
     const QRectF content = row.adjusted(0, 0, 0, -1);
     if (option.state.testFlag(QStyle::State_HasFocus))
-        TruneGlassShapes::paintFocusRing(painter, content.adjusted(2, 2, -2, -2), 6, withOpacity(m_accent, 0.9));
+        paintCurrentRowMark(painter, content, m_accent);
 
     const bool selected = index.data(LeftoverListModel::IsSelectedRole).toBool();
     const QRectF checkbox = checkboxRect(option.rect);

@@ -2,6 +2,7 @@
 
 #include "app/models/UninstallerAppListModel.h"
 #include "app/views/parts/AppIconThumbnail.h"
+#include "app/views/parts/StudioListViewStyle.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassShapes.h"
 #include "kit/ui/TruneGlassTokens.h"
@@ -71,7 +72,7 @@ void UninstallerAppRowDelegate::paint(
     if (selected)
         painter->fillRect(content, withOpacity(m_accent, 0.22));
     if (option.state.testFlag(QStyle::State_HasFocus))
-        TruneGlassShapes::paintFocusRing(*painter, content.adjusted(2, 2, -2, -2), 6, withOpacity(m_accent, 0.9));
+        paintCurrentRowMark(*painter, content, m_accent);
 
     const QRectF icon(content.left() + horizontalPadding, content.center().y() - iconSize / 2, iconSize, iconSize);
     AppIconThumbnail::paintTile(*painter, icon, index.data(UninstallerAppListModel::PathRole).toString());

@@ -120,7 +120,7 @@ public:
     {
         setText(titleOf(kind, language));
         setCheckable(true);
-        setFocusPolicy(Qt::StrongFocus);
+        setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         setFont(truneFont(TruneTextStyle::caption, QFont::Medium));
         setAccessibleName(text());
@@ -144,7 +144,7 @@ protected:
             selected ? TruneGlassTokens::surface3() : TruneGlassTokens::surface1());
         painter.setPen(QPen(selected ? withOpacity(m_accent, 0.85) : TruneGlassTokens::borderSubtle(), 1));
         painter.drawPath(TruneGlassShapes::roundedRect(frame, 10));
-        if (hasFocus())
+        if (TruneGlassShapes::showsFocusRing(*this))
             TruneGlassShapes::paintFocusRing(painter, QRectF(rect()), 10, withOpacity(m_accent, 0.9));
 
         const bool leftToRight = layoutDirection() == Qt::LeftToRight;
@@ -180,7 +180,7 @@ public:
         , m_spinner(new TruneSpinner(TruneSpinnerSize::small))
         , m_label(truneSheetLabel(text, truneFont(TruneTextStyle::callout, QFont::DemiBold), Qt::white))
     {
-        setFocusPolicy(Qt::StrongFocus);
+        setFocusPolicy(Qt::TabFocus);
         setCursor(Qt::PointingHandCursor);
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         auto* layout = new QHBoxLayout(this);
@@ -223,7 +223,7 @@ protected:
         else if (isDown())
             fill = fill.darker(115);
         painter.fillPath(TruneGlassShapes::roundedRect(QRectF(rect()), 7), fill);
-        if (hasFocus())
+        if (TruneGlassShapes::showsFocusRing(*this))
             TruneGlassShapes::paintFocusRing(painter, QRectF(rect()), 7, Qt::white);
     }
 

@@ -39,7 +39,7 @@ TruneLanguageMenuButton::TruneLanguageMenuButton(TruneLanguage language, QWidget
     , m_menu(new QMenu(this))
 {
     setAutoRaise(true);
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::TabFocus);
     setPopupMode(QToolButton::InstantPopup);
     setFont(codeFont());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
@@ -91,7 +91,8 @@ void TruneLanguageMenuButton::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = QRectF(rect());
 
-    const QColor& border = hasFocus() ? TruneGlassTokens::borderStrong() : TruneGlassTokens::borderSubtle();
+    const QColor& border
+        = TruneGlassShapes::showsFocusRing(*this) ? TruneGlassTokens::borderStrong() : TruneGlassTokens::borderSubtle();
     TruneGlassShapes::paintGlassShape(
         painter, bounds, TruneGlassShapes::capsuleRadius, TruneGlassTokens::surface2(), border);
 

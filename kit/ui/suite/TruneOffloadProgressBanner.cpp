@@ -207,7 +207,7 @@ class DismissButton final : public QAbstractButton {
 public:
     explicit DismissButton(const QString& label)
     {
-        setFocusPolicy(Qt::StrongFocus);
+        setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         setFont(truneFont(9.5, QFont::Bold));
         setToolTip(label);
@@ -232,7 +232,7 @@ protected:
         TruneSymbols::paint(painter,
             QRectF(bounds.center().x() - glyph / 2, bounds.center().y() - glyph / 2, glyph, glyph), u"xmark"_s,
             TruneGlassTokens::textMuted());
-        if (hasFocus())
+        if (TruneGlassShapes::showsFocusRing(*this))
             TruneGlassShapes::paintFocusRing(painter, bounds, 4, TruneGlassTokens::textPrimary());
     }
 };

@@ -53,7 +53,7 @@ public:
         setToolTip(chip.helpText.toHtmlEscaped());
         setAccessibleName(chip.title);
         setAccessibleDescription(chip.helpText);
-        setFocusPolicy(Qt::StrongFocus);
+        setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     }
 
@@ -70,7 +70,7 @@ protected:
         if (isDown())
             painter.setOpacity(0.78);
         TruneCapsuleLook::paint(painter, QRectF(rect()), m_style, m_symbol, text());
-        if (hasFocus())
+        if (TruneGlassShapes::showsFocusRing(*this))
             TruneGlassShapes::paintFocusRing(
                 painter, QRectF(rect()), TruneGlassShapes::capsuleRadius, TruneGlassTokens::textPrimary());
     }

@@ -48,7 +48,7 @@ TruneVirtualMemoryHeaderPill::TruneVirtualMemoryHeaderPill(
     , m_language(language)
     , m_onTap(std::move(onTap))
 {
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFont(titleFont());
     setText(title(m_summary, m_language));
@@ -148,7 +148,7 @@ void TruneVirtualMemoryHeaderPill::paintEvent(QPaintEvent*)
     painter.setPen(TruneGlassTokens::textPrimary());
     painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
         metrics.elidedText(text(), Qt::ElideRight, titleRect.width() + 0.5));
-    if (hasFocus())
+    if (TruneGlassShapes::showsFocusRing(*this))
         TruneGlassShapes::paintFocusRing(
             painter, bounds, TruneGlassShapes::capsuleRadius, TruneGlassTokens::textPrimary());
 }

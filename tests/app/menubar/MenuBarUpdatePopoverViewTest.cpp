@@ -9,8 +9,12 @@
 #include "tests/app/views/apps/AppsTabFixture.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QTest>
 #include <QUuid>
+
+#include <array>
+#include <cstdlib>
 
 namespace {
 
@@ -94,7 +98,6 @@ TEST_F(MenuBarUpdatePopoverViewTest, ShowsThePendingAppsAndTheFooterInBothLangua
     EXPECT_EVENTUALLY_EQ(status(), u"2 bekliyor"_s);
     EXPECT_EQ(rows(), (QStringList{u"Feedy | 1.0 → 2.0 | İndir"_s, u"Firefox | 124.0.2 → 125.0.3 | Güncelle"_s}));
     EXPECT_EQ(find<TruneGlassButton>(u"popoverCheckButton"_s).accessibleName(), u"Denetle"_s);
-    EXPECT_EQ(find<TruneGlassButton>(u"popoverUpgradeAllButton"_s).text(), u"Tümünü Yükselt (1)"_s);
     EXPECT_EQ(find<TrunePrimaryButton>(u"popoverOpenStudioButton"_s).text(), u"Stüdyoyu Aç"_s);
     save(u"popover-pending-tr"_s);
 
@@ -107,6 +110,29 @@ TEST_F(MenuBarUpdatePopoverViewTest, ShowsThePendingAppsAndTheFooterInBothLangua
 
     QTest::mouseClick(&find(u"popoverOpenStudioButton"_s), Qt::LeftButton);
     EXPECT_EQ(studioOpenings, 1);
+}
+
+// The count is the point of "Upgrade All": where the whole title does not fit the footer, its words
+// are shortened and the count stays whole, in both languages.
+TEST_F(MenuBarUpdatePopoverViewTest, TheFooterAlwaysShowsTheWholeUpgradeCount)
+{
+    UpdateStudioViewModel& model = startStudio();
+    showPopover(model);
+    for (const TruneLanguage language : {TruneLanguage::tr, TruneLanguage::en}) {
+        SCOPED_TRACE(language.rawValue().toStdString());
+        model.setLanguage(language);
+        const QString title = model.t(u"Upgrade All (1)"_s, u"Tümünü Yükselt (1)"_s);
+        EXPECT_EVENTUALLY_EQ(find<TruneGlassButton>(u"popoverUpgradeAllButton"_s).accessibleName(), title);
+        popover->adjustSize();
+        QCoreApplication::processEvents();
+        auto& upgrade = find<TruneGlassButton>(u"popoverUpgradeAllButton"_s);
+        EXPECT_TRUE(upgrade.text().endsWith(u" (1)"_s)) << upgrade.text().toStdString();
+        EXPECT_EQ(upgrade.toolTip(), title);
+        EXPECT_GE(upgrade.width(), upgrade.sizeHint().width()) << "nothing of the shown title is cut";
+        const auto& open = find<TrunePrimaryButton>(u"popoverOpenStudioButton"_s);
+        EXPECT_GE(open.width(), open.sizeHint().width());
+        save(u"popover-footer-"_s + language.rawValue());
+    }
 }
 
 TEST_F(MenuBarUpdatePopoverViewTest, ShowsAtMostFiveAppsInTheirOrder)
@@ -209,7 +235,10 @@ TEST_F(MenuBarUpdatePopoverViewTest, TheNewestTrashAlertOpensInTheUninstaller)
     const QLabel& title = find<QLabel>(u"popoverTrashAlertTitle"_s);
     EXPECT_EQ(title.text(), u"Leftovers for <i>Evil</i>"_s);
     EXPECT_EQ(title.textFormat(), Qt::PlainText);
-    EXPECT_EQ(find<QLabel>(u"popoverTrashAlertDetail"_s).text(), u"3 items · 4.5 MB"_s);
+    const QLabel& detail = find<QLabel>(u"popoverTrashAlertDetail"_s);
+    EXPECT_EQ(detail.text(), u"3 items · 4.5 MB"_s);
+    // Inside a button a label paints with the button-text colour.
+    EXPECT_EQ(detail.palette().color(detail.foregroundRole()), TruneGlassTokens::textSecondary());
     save(u"popover-trash-alert-en"_s);
     model.setLanguage(TruneLanguage::tr);
     EXPECT_EVENTUALLY_EQ(title.text(), u"<i>Evil</i> artıkları bulundu"_s);
@@ -258,4 +287,40 @@ TEST(MenuBarTrayIconTest, TheCountIsPaintedIntoEverySize)
     // Big counts stay readable as "99+" rather than being cut.
     EXPECT_NE(menuBarTrayImage(100, 32), menuBarTrayImage(3, 32));
     EXPECT_EQ(menuBarTrayImage(100, 32), menuBarTrayImage(250, 32));
+}
+
+// The tray's panel may be light or dark: the glyph, white with a dark outline, stands out from both.
+TEST(MenuBarTrayIconTest, TheGlyphReadsOnALightAndADarkPanel)
+{
+    const std::array panels{QColor(0xF2, 0xF2, 0xF2), QColor(0x1E, 0x1E, 0x22)};
+    QImage strip(2 * 4 * 40, 44, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&strip);
+    int left = 0;
+    for (const QColor& panel : panels) {
+        for (const int count : {0, 3}) {
+            for (const int px : {22, 32}) {
+                SCOPED_TRACE(u"panel %1, count %2, %3 px"_s.arg(panel.name()).arg(count).arg(px).toStdString());
+                QImage shown(px, px, QImage::Format_ARGB32_Premultiplied);
+                shown.fill(panel);
+                {
+                    QPainter over(&shown);
+                    over.drawImage(0, 0, menuBarTrayImage(count, px));
+                }
+                int standingOut = 0;
+                for (int y = 0; y < px; ++y) {
+                    for (int x = 0; x < px; ++x)
+                        standingOut += std::abs(shown.pixelColor(x, y).lightness() - panel.lightness()) > 110 ? 1 : 0;
+                }
+                EXPECT_GT(standingOut, px * px / 16) << "the glyph stands out from the panel";
+                painter.fillRect(left, 0, 40, 44, panel);
+                painter.drawImage(left + (40 - px) / 2, (44 - px) / 2, shown);
+                left += 40;
+            }
+        }
+    }
+    painter.end();
+    QLabel shot;
+    shot.setPixmap(QPixmap::fromImage(strip));
+    shot.resize(strip.size());
+    saveScreenshot(shot, u"tray-icon-light-panel"_s);
 }

@@ -13,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 
 #include <memory>
@@ -39,13 +42,21 @@ protected:
         return file.readAll();
     }
 
-    // brew answers with one outdated cask and outdated formulae from the shared fixtures.
+    // brew answers with the shared fixtures' installed and outdated packages (three casks and two
+    // formulae outdated), and openssl@3, installed only as a dependency, outdated too.
     void answerWithOutdatedPackages()
     {
         brew.fake.respond({QStringLiteral("info"), QStringLiteral("--json=v2"), QStringLiteral("--installed")},
             {.stdoutPieces = {homebrewFixture("info-installed.json")}});
+        QJsonObject outdated = QJsonDocument::fromJson(homebrewFixture("outdated.json")).object();
+        QJsonArray formulae = outdated.value(QStringLiteral("formulae")).toArray();
+        formulae.append(QJsonObject{{QStringLiteral("name"), QStringLiteral("openssl@3")},
+            {QStringLiteral("installed_versions"), QJsonArray{QStringLiteral("3.2.1")}},
+            {QStringLiteral("current_version"), QStringLiteral("3.3.0")}, {QStringLiteral("pinned"), false},
+            {QStringLiteral("pinned_version"), QJsonValue::Null}});
+        outdated.insert(QStringLiteral("formulae"), formulae);
         brew.fake.respond({QStringLiteral("outdated"), QStringLiteral("--json=v2")},
-            {.stdoutPieces = {homebrewFixture("outdated.json")}});
+            {.stdoutPieces = {QJsonDocument(outdated).toJson(QJsonDocument::Compact)}});
     }
 
     // An appcast offering `version` of an app.

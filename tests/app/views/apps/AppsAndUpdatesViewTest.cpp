@@ -5,6 +5,8 @@
 #include "app/views/apps/AppRowDelegate.h"
 #include "app/views/parts/FilterChipButton.h"
 #include "app/views/parts/MetricPillCard.h"
+#include "app/views/parts/StudioPageParts.h"
+#include "kit/ui/TruneApplicationStyle.h"
 #include "kit/ui/TruneProductPalette.h"
 #include "tests/app/StudioTestAccess.h"
 #include "tests/app/views/apps/AppsTabFixture.h"
@@ -123,6 +125,15 @@ protected:
         field.selectAll();
         QTest::keyClick(&field, Qt::Key_Backspace);
         QTest::keyClicks(&field, text);
+    }
+
+    // The view model's changes and the layouts they start, done (layouts settle a level per turn).
+    static void settleLayouts()
+    {
+        for (int turn = 0; turn < 4; ++turn) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
     }
 
     AppsAndUpdatesView* page = nullptr;
@@ -257,6 +268,39 @@ TEST_F(AppsAndUpdatesViewTest, TheSpinnerShowsOnlyWhileTheFirstScanHasNoApps)
     ASSERT_TRUE(refreshAndWait(*model));
 }
 
+// A first run on a computer without any .app bundle is no "all up to date": the empty state names
+// the folders that were scanned, with a neutral symbol; a filter that empties the list keeps the seal.
+TEST_F(AppsAndUpdatesViewTest, AFirstRunWithoutBundlesSaysWhereItLooked)
+{
+    answerWithPackages(brew.fake, {});
+    UpdateStudioViewModel& model = start(fixtureEnvironment());
+    model.setLanguage(TruneLanguage::en);
+    ASSERT_TRUE(waitForFirstRefresh(model));
+    showPage(model);
+    EXPECT_EVENTUALLY_EQ(shownState(), u"appsEmptyState"_s);
+    EXPECT_EQ(labelText("appsEmptyLabel"), u"No .app bundles found."_s);
+    EXPECT_EQ(labelText("appsEmptyDetail"),
+        u"TruneUpdate looks for application bundles (.app) in:\n~/Applications\nNone were found there on this "
+        u"computer."_s);
+    EXPECT_EQ(find<StudioSymbolGlyph>(u"appsEmptySymbol"_s).symbol(), u"folder"_s);
+    settleLayouts();
+    saveScreenshot(*window, u"apps-first-run-en"_s);
+    model.setLanguage(TruneLanguage::tr);
+    EXPECT_EVENTUALLY_EQ(labelText("appsEmptyLabel"), u"Hiç .app paketi bulunamadı."_s);
+    EXPECT_EQ(labelText("appsEmptyDetail"),
+        u"TruneUpdate uygulama paketlerini (.app) şu klasörlerde arar:\n~/Applications\nBu bilgisayarda orada hiç "
+        u"paket bulunamadı."_s);
+    settleLayouts();
+    saveScreenshot(*window, u"apps-first-run-tr"_s);
+
+    makeBundle({u"Arm Native"_s, infoOf(u"Arm Native"_s, u"com.example.armnative"_s, u"1.0"_s)});
+    ASSERT_TRUE(refreshAndWait(model));
+    model.setSelectedFilter(AppFilterKind::intel);
+    EXPECT_EVENTUALLY_EQ(labelText("appsEmptyLabel"), u"Eşleşen uygulama bulunamadı."_s);
+    EXPECT_FALSE(find<QLabel>(u"appsEmptyDetail"_s).isVisible());
+    EXPECT_EQ(find<StudioSymbolGlyph>(u"appsEmptySymbol"_s).symbol(), u"checkmark.seal.fill"_s);
+}
+
 TEST_F(AppsAndUpdatesViewTest, RowsShowWhatCanBeDoneWithEachApp)
 {
     UpdateStudioViewModel& model = startStudio();
@@ -292,11 +336,11 @@ TEST_F(AppsAndUpdatesViewTest, RowsShowWhatCanBeDoneWithEachApp)
         EXPECT_FALSE(rows.buttonRect(index, AppRowButton::menu).isEmpty());
     }
 
-    EXPECT_EQ(
-        menuEntries(u"Feedy"_s), (QStringList{u"Launch App"_s, u"Reveal in Finder"_s, u"---"_s, u"Ignore Updates"_s}));
+    EXPECT_EQ(menuEntries(u"Feedy"_s),
+        (QStringList{u"Launch App"_s, u"Show in File Manager"_s, u"---"_s, u"Ignore Updates"_s}));
     EXPECT_EQ(menuEntries(u"Noisy"_s),
-        (QStringList{u"Launch App"_s, u"Reveal in Finder"_s, u"---"_s, u"Stop Ignoring Updates"_s}));
-    EXPECT_EQ(menuEntries(u"Nameless"_s), (QStringList{u"Launch App"_s, u"Reveal in Finder"_s}));
+        (QStringList{u"Launch App"_s, u"Show in File Manager"_s, u"---"_s, u"Stop Ignoring Updates"_s}));
+    EXPECT_EQ(menuEntries(u"Nameless"_s), (QStringList{u"Launch App"_s, u"Show in File Manager"_s}));
     EXPECT_EQ(tooltipAt(u"Feedy"_s, AppRowButton::update), QString()) << "the update button has no tooltip";
     EXPECT_EQ(tooltipAt(u"Feedy"_s, AppRowButton::releaseNotes), u"<p>Open Release Notes</p>"_s);
     EXPECT_EQ(tooltipAt(u"Feedy"_s, AppRowButton::uninstall), u"<p>Inspect Leftovers &amp; Uninstall</p>"_s);
@@ -319,7 +363,8 @@ TEST_F(AppsAndUpdatesViewTest, RowsShowWhatCanBeDoneWithEachApp)
     EXPECT_EQ(rows.paintedTexts(rowOf(u"Firefox"_s)).last(), u"Güncelle"_s);
     EXPECT_EQ(rows.paintedTexts(rowOf(u"Feedy"_s)).last(), u"İndir"_s);
     EXPECT_EQ(menuEntries(u"Noisy"_s),
-        (QStringList{u"Uygulamayı Aç"_s, u"Finder'da Göster"_s, u"---"_s, u"Güncellemeleri Tekrar Takip Et"_s}));
+        (QStringList{
+            u"Uygulamayı Aç"_s, u"Dosya Yöneticisinde Göster"_s, u"---"_s, u"Güncellemeleri Tekrar Takip Et"_s}));
     EXPECT_EQ(tooltipAt(u"Feedy"_s, AppRowButton::uninstall), u"<p>Artıkları İncele ve Kaldır</p>"_s);
     saveScreenshot(*window, u"apps-rows-tr"_s);
 }
@@ -372,8 +417,16 @@ TEST_F(AppsAndUpdatesViewTest, TheKeyboardReachesEveryRowButton)
     showPage(model);
     list().setFocus();
     list().setCurrentIndex(rowOf(u"Feedy"_s));
-    // Download, release notes, uninstall, menu: Right thrice reaches the uninstall button.
-    for (int step = 0; step < 3; ++step)
+    settleLayouts();
+    saveScreenshot(*window, u"apps-keyboard-focus-row-en"_s);
+    // Download, release notes, uninstall, menu: Right reaches the white primary button first.
+    QTest::keyClick(&list(), Qt::Key_Right);
+    saveScreenshot(*window, u"apps-keyboard-focus-en"_s);
+    model.setLanguage(TruneLanguage::tr);
+    settleLayouts();
+    saveScreenshot(*window, u"apps-keyboard-focus-tr"_s);
+    model.setLanguage(TruneLanguage::en);
+    for (int step = 0; step < 2; ++step)
         QTest::keyClick(&list(), Qt::Key_Right);
     QTest::keyClick(&list(), Qt::Key_Return);
     EXPECT_EQ(state().selectedTab, UpdateStudioTab::uninstaller);
@@ -384,6 +437,27 @@ TEST_F(AppsAndUpdatesViewTest, TheKeyboardReachesEveryRowButton)
     QMenu* menu = page->rowDelegate().openMenu();
     ASSERT_TRUE(menu);
     menu->close();
+}
+
+// The row's "..." menu in the studio's dark look rather than the platform's light one.
+TEST_F(AppsAndUpdatesViewTest, TheRowMenuIsDark)
+{
+    truneApplyStudioApplicationStyle();
+    UpdateStudioViewModel& model = startStudio();
+    showPage(model);
+    for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr}) {
+        model.setLanguage(language);
+        settleLayouts();
+        clickButton(u"Firefox"_s, AppRowButton::menu);
+        QMenu* menu = page->rowDelegate().openMenu();
+        ASSERT_TRUE(menu);
+        EXPECT_LT(menu->palette().color(QPalette::Window).lightnessF(), 0.25);
+        EXPECT_GT(menu->palette().color(QPalette::WindowText).lightnessF(), 0.85);
+        const QImage shot = menu->grab().toImage();
+        EXPECT_LT(shot.pixelColor(shot.width() / 2, 2).lightnessF(), 0.3) << "a dark ground";
+        saveScreenshotWithPopup(*window, *menu, u"menus-dark-row-"_s + languageTag(language));
+        menu->close();
+    }
 }
 
 TEST_F(AppsAndUpdatesViewTest, FeedLinksThatAreNoWebPagesAreNeverOpened)

@@ -155,7 +155,7 @@ TEST_F(QuorvaneSuiteHubViewTest, TheHubCountsTheMakersAppsAndShowsEachAsACard)
             inspectable.append(card->findChild<QLabel*>(u"appName"_s)->text());
     }
     EXPECT_EQ(inspectable, (QStringList{u"Lumen"_s, u"Prism Studio with a rather long name that wraps"_s}));
-    EXPECT_EQ(cards.at(0)->findChild<QAbstractButton*>(u"revealButton"_s)->accessibleName(), u"Reveal in Finder"_s);
+    EXPECT_EQ(cards.at(0)->findChild<QAbstractButton*>(u"revealButton"_s)->accessibleName(), u"Show in File Manager"_s);
     saveScreenshot(*frame.window, u"hub-apps-en"_s);
 
     model->setLanguage(TruneLanguage::tr);

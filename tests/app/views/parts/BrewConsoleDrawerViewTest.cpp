@@ -157,6 +157,19 @@ TEST_F(ConsoleTest, ATrimmedLogIsShownWholeAndStillEndsInView)
     EXPECT_TRUE(endInView());
 }
 
+// Closing the drawer drops it; opening it again builds it over the whole log, which it shows from
+// its end, as it left it.
+TEST_F(ConsoleTest, AReopenedDrawerOpensAtTheEndOfItsLog)
+{
+    UpdateStudioViewModel& model = start();
+    StudioTestAccess::publishConsoleLog(model, QString::fromUtf8(lines(1, 300)));
+    QCoreApplication::processEvents();
+    show(model);
+    EXPECT_GT(logView().verticalScrollBar()->maximum(), 0) << "a log longer than the drawer";
+    EXPECT_TRUE(endInView());
+    saveScreenshot(*host->window, u"console-reopened-en"_s);
+}
+
 TEST_F(ConsoleTest, StopCancelsTheRunningCommand)
 {
     brew.fake.respond(kUpdate, {.stdoutPieces = {"==> Updating Homebrew...\n"}, .sleepBeforeExit = 120});

@@ -150,6 +150,12 @@ TEST_F(BannerTest, OffersWhatTheOutdatedListsCallFor)
             u"2 cask · 3 formulae · +4 dependencies"_s, {u"Upgrade Packages (5)"_s}, u"banner-upgrade-en"_s},
         {2, 3, 4, TruneLanguage::tr, Look::upgradeOffer, u"5 Homebrew paketi güncellenebilir"_s,
             u"2 cask · 3 formula · +4 alt bağımlılık"_s, {u"Paketleri Yükselt (5)"_s}, u"banner-upgrade-tr"_s},
+        // One outdated dependency beside the packages: the count keeps its plural form, as the
+        // banner writes it.
+        {1, 2, 1, TruneLanguage::en, Look::upgradeOffer, u"3 Homebrew packages ready to upgrade"_s,
+            u"1 cask · 2 formulae · +1 dependencies"_s, {u"Upgrade Packages (3)"_s}},
+        {1, 2, 1, TruneLanguage::tr, Look::upgradeOffer, u"3 Homebrew paketi güncellenebilir"_s,
+            u"1 cask · 2 formula · +1 alt bağımlılık"_s, {u"Paketleri Yükselt (3)"_s}},
         {0, 0, 1, TruneLanguage::en, Look::dependencyOffer,
             u"Your packages are up to date · 1 internal library dependency can be upgraded"_s, u"<hidden>"_s,
             {u"Upgrade Dependencies"_s}},

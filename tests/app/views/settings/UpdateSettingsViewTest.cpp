@@ -25,6 +25,8 @@
 #include <QTimeZone>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -200,7 +202,7 @@ TEST_F(UpdateSettingsViewTest, ChoosingTurkishTurnsEveryTextTurkishAtOnceAndStor
     saveScreenshot(*frame.window, u"settings-empty-en"_s);
     const QStringList english = frame.shownTexts();
     EXPECT_TRUE(english.contains(u"Preferences & Automation"_s));
-    EXPECT_TRUE(english.contains(u"Watch ~/.Trash for deleted .app leftovers"_s));
+    EXPECT_TRUE(english.contains(u"Watch the Trash for deleted .app leftovers"_s));
 
     auto* picker = frame.find<TruneLanguagePicker>(u"languagePicker"_s);
     chooseInPicker(picker, picker->findData(u"tr"_s));
@@ -210,14 +212,13 @@ TEST_F(UpdateSettingsViewTest, ChoosingTurkishTurnsEveryTextTurkishAtOnceAndStor
     frame.settle();
 
     const QStringList turkish = frame.shownTexts();
-    for (const QString& text :
-        {u"Dil"_s, u"Oturum Açıldığında Başlat"_s, u"Silinen .app artıkları için ~/.Trash klasörünü izle"_s,
-            u"Beta / ön sürüm Sparkle güncellemelerini dahil et"_s,
-            u"Menü çubuğu sayacına Homebrew CLI araçlarını ekle"_s,
-            u"Yükseltme sonrası otomatik brew cleanup çalıştır"_s, u"Otomatik denetim aralığı"_s,
-            u"Global Hızlı Kısayol"_s, u"Her ekrandan TruneUpdate stüdyosunu öne getirir"_s,
-            u"Yoksayılan Uygulamalar"_s, u"Güncelleme ve Temizlik Geçmişi"_s, u"Geçmişi Temizle"_s,
-            u"Henüz kayıtlı güncelleme veya kaldırma işlemi yok."_s}) {
+    for (const QString& text : {u"Dil"_s, u"Oturum Açıldığında Başlat"_s,
+             u"Silinen .app artıkları için Çöp Sepetini izle"_s, u"Beta / ön sürüm Sparkle güncellemelerini dahil et"_s,
+             u"Menü çubuğu sayacına Homebrew CLI araçlarını ekle"_s,
+             u"Yükseltme sonrası otomatik brew cleanup çalıştır"_s, u"Otomatik denetim aralığı"_s,
+             u"Global Hızlı Kısayol"_s, u"Her ekrandan TruneUpdate stüdyosunu öne getirir"_s,
+             u"Yoksayılan Uygulamalar"_s, u"Güncelleme ve Temizlik Geçmişi"_s, u"Geçmişi Temizle"_s,
+             u"Henüz kayıtlı güncelleme veya kaldırma işlemi yok."_s}) {
         EXPECT_TRUE(turkish.contains(text)) << text.toStdString();
     }
     // Only the texts without words (the count, the keys) read the same in both languages.
@@ -235,6 +236,47 @@ TEST_F(UpdateSettingsViewTest, ChoosingTurkishTurnsEveryTextTurkishAtOnceAndStor
     chooseInPicker(picker, 0);
     EXPECT_EQ(model->state().language, TruneLanguage::systemResolved());
     EXPECT_EQ(TruneLanguage::storedPreferenceCode(), u"system"_s);
+}
+
+// The badge toggle stands before the clean-up toggle, unlike the order of the settings' fields.
+TEST_F(UpdateSettingsViewTest, ThePreferenceTogglesShowInTheirDisplayOrder)
+{
+    auto model = makeModel();
+    model->setLanguage(TruneLanguage::en);
+    StudioPageFrame<UpdateSettingsView> frame(*model);
+    QList<QCheckBox*> toggles = frame.window->findChildren<QCheckBox*>();
+    std::ranges::sort(toggles, {}, [&](const QCheckBox* box) { return box->mapTo(frame.window.get(), QPoint()).y(); });
+    QStringList shown;
+    for (const QCheckBox* box : toggles)
+        shown.append(box->objectName() + u": "_s + box->text());
+    EXPECT_EQ(shown,
+        (QStringList{u"launchAtLoginToggle: Launch TruneUpdate at Login"_s,
+            u"watchTrashToggle: Watch the Trash for deleted .app leftovers"_s,
+            u"prereleaseToggle: Include prerelease/beta Sparkle builds"_s,
+            u"formulaeInBadgeToggle: Include Homebrew CLI formulae in menu bar badge"_s,
+            u"autoCleanupToggle: Auto-run brew cleanup after upgrades"_s}));
+}
+
+// The language can change elsewhere (the command menu, the kit's language menu) while Settings is
+// open: the picker then shows the stored choice, never "System Language" over a chosen language.
+TEST_F(UpdateSettingsViewTest, TheLanguagePickerFollowsAChoiceMadeElsewhere)
+{
+    auto model = makeModel();
+    model->setLanguage(TruneLanguage::en);
+    StudioPageFrame<UpdateSettingsView> frame(*model);
+    auto* picker = frame.find<TruneLanguagePicker>(u"languagePicker"_s);
+    chooseInPicker(picker, 0);
+    ASSERT_EQ(TruneLanguage::storedPreferenceCode(), u"system"_s);
+    ASSERT_EQ(picker->currentIndex(), 0);
+
+    model->setLanguage(TruneLanguage::tr);
+    frame.settle();
+    EXPECT_EQ(TruneLanguage::storedPreferenceCode(), u"tr"_s);
+    EXPECT_EQ(picker->currentData().toString(), u"tr"_s);
+
+    model->setLanguage(TruneLanguage::en);
+    frame.settle();
+    EXPECT_EQ(picker->currentData().toString(), u"en"_s);
 }
 
 TEST_F(UpdateSettingsViewTest, TheHotkeyCapsShowTheNativeKeysInAColourThatFollowsRegistration)

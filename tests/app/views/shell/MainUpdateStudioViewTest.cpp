@@ -7,6 +7,7 @@
 #include "kit/foundation/TruneByteFormatter.h"
 #include "kit/platform/TruneTrash.h"
 #include "kit/ui/TruneGlassButtons.h"
+#include "kit/ui/TruneGlassShapes.h"
 #include "kit/ui/TruneToastBanner.h"
 #include "kit/ui/TruneVersionAndLogsView.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -70,8 +71,9 @@ TEST_F(StudioShellTest, TheHeaderSpinsDuringASlowCheckAndThenCountsWhatItFound)
     EXPECT_FALSE(check.isBusy());
     EXPECT_TRUE(check.isEnabled());
     EXPECT_EQ(badgeOf(header, UpdateStudioTab::updates), u"1"_s);
-    EXPECT_EQ(badgeOf(header, UpdateStudioTab::homebrew), QString::number(model->outdatedBrewCount()));
-    EXPECT_NE(badgeOf(header, UpdateStudioTab::homebrew), QString());
+    // Three outdated casks and two outdated formulae; openssl@3, outdated but installed only as a
+    // dependency, does not count.
+    EXPECT_EQ(badgeOf(header, UpdateStudioTab::homebrew), u"5"_s);
     EXPECT_EQ(badgeOf(header, UpdateStudioTab::uninstaller), QString());
     EXPECT_EQ(badgeOf(header, UpdateStudioTab::suiteHub), QString());
     EXPECT_EQ(badgeOf(header, UpdateStudioTab::settings), QString());
@@ -216,6 +218,109 @@ TEST_F(StudioShellTest, TheToastFloatsAboveTheOpenConsoleDrawer)
     settle();
     EXPECT_EQ(view->consoleDrawer(), nullptr);
     EXPECT_EQ(view->height() - capsuleBottom(), MainUpdateStudioView::toastBottomInset);
+}
+
+namespace {
+
+// The lightness of the darkest pixel of `area` in `shot`.
+double darkestIn(const QImage& shot, const QRect& area)
+{
+    double darkest = 1;
+    const QRect inside = area.intersected(shot.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            darkest = std::min<double>(darkest, shot.pixelColor(x, y).lightnessF());
+    }
+    return darkest;
+}
+
+} // namespace
+
+// The white primary buttons carry dark ink wherever they stand, their own text and any label or
+// glyph placed on them: a white label on white would leave the button blank.
+TEST_F(StudioShellTest, EveryPrimaryButtonOfTheStudioHasDarkInkOnItsLightFill)
+{
+    answerWithOutdatedPackages();
+    makeAppWithLeftovers(u"Lumen"_s, u"com.example.lumen"_s);
+    openStudio();
+    model->setHomebrewSubTab(HomebrewSubTab::search);
+    int checked = 0;
+    for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr}) {
+        model->setLanguage(language);
+        for (const UpdateStudioTab tab : allCases<UpdateStudioTab>()) {
+            model->setSelectedTab(tab);
+            settle();
+            for (TrunePrimaryButton* button : view->findChildren<TrunePrimaryButton*>()) {
+                if (!button->isVisible())
+                    continue;
+                SCOPED_TRACE((rawValue(tab) + u" "_s + button->objectName()).toStdString());
+                // The button's own text on its fill, and each label placed on it, where it lies.
+                const QImage shot = button->grab().toImage();
+                EXPECT_LT(darkestIn(shot, shot.rect()), 0.35) << "dark ink on the light fill";
+                for (QLabel* label : button->findChildren<QLabel*>()) {
+                    if (label->isVisible() && !label->text().isEmpty()) {
+                        const QRect area(label->mapTo(button, QPoint()), label->size());
+                        EXPECT_LT(darkestIn(shot, area), 0.35) << label->text().toStdString();
+                    }
+                }
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GE(checked, 6) << "the check button and the tabs' own primary buttons were seen";
+
+    // The search field and its button, as the Homebrew tab shows them, in both languages.
+    model->setSelectedTab(UpdateStudioTab::homebrew);
+    for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr}) {
+        model->setLanguage(language);
+        settle();
+        const QWidget* controls = view->findChild<QWidget*>(u"homebrewSearchButton"_s)->parentWidget();
+        const QRect area = QRect(controls->mapTo(view.get(), QPoint()), controls->size()).adjusted(-14, -10, 14, 10);
+        QLabel shot;
+        shot.setPixmap(view->grab(area));
+        shot.resize(area.size());
+        saveScreenshot(shot, u"homebrew-search-button-"_s + language.rawValue());
+    }
+}
+
+// One rule for every control: Tab reaches it and rings it; a new window's first control and a
+// clicked chip or sub-tab show no ring (a click does not even take the focus).
+TEST_F(StudioShellTest, OnlyTheKeyboardLeavesAFocusRing)
+{
+    answerWithOutdatedPackages();
+    openStudio();
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    settle();
+    const auto ringed = [] {
+        const QWidget* focused = QApplication::focusWidget();
+        return focused && TruneGlassShapes::showsFocusRing(*focused) ? focused->objectName() : QString();
+    };
+    EXPECT_EQ(ringed(), QString()) << "no ring at rest";
+    saveHeaderScreenshot(u"header-at-rest-en"_s);
+
+    for (const QString& name : {u"filterChip-all"_s, u"filterChip-homebrew"_s}) {
+        QWidget* chip = view->findChild<QWidget*>(name);
+        ASSERT_NE(chip, nullptr) << name.toStdString();
+        QTest::mouseClick(chip, Qt::LeftButton, {}, chip->rect().center());
+        settle();
+        EXPECT_NE(QApplication::focusWidget(), chip) << name.toStdString();
+        EXPECT_EQ(ringed(), QString());
+    }
+    model->setSelectedTab(UpdateStudioTab::homebrew);
+    settle();
+    QWidget* casks = view->findChild<QWidget*>(u"homebrewSubTab.casks"_s);
+    ASSERT_NE(casks, nullptr);
+    QTest::mouseClick(casks, Qt::LeftButton, {}, casks->rect().center());
+    settle();
+    EXPECT_NE(QApplication::focusWidget(), casks);
+    EXPECT_EQ(ringed(), QString());
+
+    QWidget* start = QApplication::focusWidget() ? QApplication::focusWidget() : view.get();
+    QTest::keyClick(start, Qt::Key_Tab);
+    settle();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_TRUE(TruneGlassShapes::showsFocusRing(*QApplication::focusWidget())) << "Tab rings what it reached";
 }
 
 TEST_F(StudioShellTest, TheVersionBadgeOpensTheSheetAndEscapeClosesIt)

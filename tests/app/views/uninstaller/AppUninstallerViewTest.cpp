@@ -4,16 +4,18 @@
 #include "app/models/UninstallerAppListModel.h"
 #include "app/viewmodel/StudioThreadPools.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/views/parts/SortMenuButton.h"
 #include "app/views/uninstaller/LeftoverReviewView.h"
 #include "app/views/uninstaller/LeftoverRowDelegate.h"
-#include "app/views/parts/SortMenuButton.h"
 #include "app/views/uninstaller/UninstallerAppPicker.h"
+#include "app/views/uninstaller/UninstallerAppRowDelegate.h"
 #include "app/views/uninstaller/UninstallerDropZone.h"
 #include "app/views/uninstaller/UninstallerTexts.h"
 #include "app/views/uninstaller/UninstallerViewState.h"
 #include "kit/foundation/TruneByteFormatter.h"
 #include "kit/platform/TruneTrash.h"
 #include "kit/ui/TruneAnimations.h"
+#include "kit/ui/TruneApplicationStyle.h"
 #include "kit/ui/TruneElidedLabel.h"
 #include "kit/ui/TruneGlassButtons.h"
 #include "kit/ui/TruneGlassTokens.h"
@@ -124,6 +126,24 @@ protected:
             {u"CFBundleShortVersionString"_s, u"1.2.3"_s}, {u"CFBundleVersion"_s, u"123"_s}};
         return BundleMaker::makeAppBundle((folder.isEmpty() ? home.applications() : folder) + u"/"_s + name + u".app"_s,
             {.info = info, .executableName = name});
+    }
+
+    // How many pixels of a row's size line (right of the icon, below the name) are painted in a
+    // strong colour, as the accent is, rather than in the muted white.
+    static int strongColourPixelsOfSizeLine(QListView& list, int row)
+    {
+        const QRect rowRect = list.visualRect(list.model()->index(row, 0));
+        const int textLeft = rowRect.left() + 12 + int(UninstallerAppRowDelegate::iconSize) + 10;
+        const QRect line(textLeft, rowRect.center().y() + 1, 90, rowRect.bottom() - rowRect.center().y() - 3);
+        const QImage shot = list.viewport()->grab(line).toImage();
+        int strong = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor pixel = shot.pixelColor(x, y);
+                strong += pixel.alphaF() > 0.3 && pixel.hsvSaturationF() > 0.4 ? 1 : 0;
+            }
+        }
+        return strong;
     }
 
     // "Lumen" in Applications, with leftovers in three Library folders.
@@ -431,6 +451,8 @@ TEST_F(AppUninstallerViewTest, ThePickerSearchesCountsAndSortsWithOneCheckmark)
 
         const bool bySize = index < 2;
         const bool byDate = index >= 4;
+        EXPECT_EQ(strongColourPixelsOfSizeLine(find<QListView>(u"uninstallerAppList"_s), 0) > 0, bySize)
+            << "the size text is painted in the accent only under a size order";
         for (const UninstallerAppRow& row : rows.rows()) {
             EXPECT_EQ(row.sizeHighlighted, bySize) << row.name.toStdString();
             EXPECT_EQ(row.dateText.has_value(), byDate) << row.name.toStdString();
@@ -635,8 +657,9 @@ TEST_F(AppUninstallerViewTest, TheMainRoadMovesWhatTheUserChoseToTheTrashAndNoth
     QMessageBox& box = *view->confirmation();
     EXPECT_EQ(box.text(), u"Move Selected Items to Trash?"_s);
     EXPECT_EQ(box.informativeText(),
-        u"TruneUpdate never runs permanent deletion (rm -rf). Selected items (%1) will be safely moved to macOS Trash."_s
-            .arg(size));
+        u"TruneUpdate never runs permanent deletion (rm -rf). Selected items (%1) will be safely moved to the "
+        u"Trash.\n\nThe app bundle also goes to the Trash: Lumen.app"_s.arg(size));
+    EXPECT_GE(box.width(), 440) << "wide enough that the message reads as lines, not a column";
     EXPECT_EQ(box.defaultButton()->text(), u"Cancel"_s);
     EXPECT_EQ(box.escapeButton(), box.defaultButton());
     EXPECT_TRUE(view->uiState().confirmTrashSheet());
@@ -873,6 +896,7 @@ TEST_F(AppUninstallerViewTest, Screenshots)
             gate->acquire();
         return FastDirectorySizeReader::allocatedSize(path, true);
     };
+    truneApplyStudioApplicationStyle();
     start(std::move(environment));
     ASSERT_TRUE(spinUntil([&] { return installed(u"Lumen"_s)->sizeBytes > 0; }));
     settle();
@@ -903,9 +927,18 @@ TEST_F(AppUninstallerViewTest, Screenshots)
         settle();
         saveScreenshot(*window, u"uninstaller-flat-"_s + tag);
 
+        // The sort menu in the studio's dark look.
+        auto& sortButton = find<SortMenuButton>(u"uninstallerSortMenu"_s);
+        QMenu& sortMenu = sortButton.entriesMenu();
+        sortMenu.popup(sortButton.mapToGlobal(QPoint(0, sortButton.height() + 2)));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return sortMenu.isVisible(); }));
+        EXPECT_LT(sortMenu.palette().color(QPalette::Window).lightnessF(), 0.25);
+        saveScreenshotWithPopup(*window, sortMenu, u"menus-dark-sort-"_s + tag);
+        sortMenu.close();
+
         QTest::mouseClick(&moveButton(), Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
-        saveScreenshot(*view->confirmation(), u"uninstaller-confirmation-"_s + tag);
+        saveScreenshot(*view->confirmation(), u"dialog-uninstall-confirm-"_s + tag);
         view->confirmation()->reject();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !view->confirmation(); }));
 
