@@ -9,6 +9,8 @@
 #include "kit/desktop/TruneAppPresence.h"
 #include "kit/feedback/TruneFeedbackService.h"
 #include "kit/foundation/TruneAppVersion.h"
+#include "kit/localization/TruneText.h"
+#include "kit/platform/TruneBundle.h"
 #include "kit/ui/TruneAppMenuController.h"
 #include "kit/ui/TruneApplicationStyle.h"
 #include "kit/ui/TruneProductPalette.h"
@@ -17,6 +19,7 @@
 #include <QEvent>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
 #include <QSystemTrayIcon>
@@ -49,8 +52,28 @@ int TruneUpdateApp::main(int argc, char* argv[])
     QObject::connect(&presence, &TruneAppPresence::activationRequested, &app.appDelegate(),
         &TruneAppActivationDelegate::handleReopenRequest);
     app.openStudio();
+    if (presence.isNameHeldByAnother())
+        app.tellNameHeldByAnother();
     app.appDelegate().applicationDidFinishLaunching();
     return QApplication::exec();
+}
+
+void TruneUpdateApp::tellNameHeldByAnother()
+{
+    const TruneLanguage language = TruneLanguage::current();
+    const QString name = TruneBundle::main().bundleIdentifier();
+    auto* dialog = new QMessageBox(QMessageBox::Warning, u"TruneUpdate"_s,
+        truneText(u"Another program holds the name %1 in this session and does not answer. TruneUpdate starts "
+                  u"anyway, but launching it again will not bring this window forward."_s,
+            u"Bu oturumda %1 adını başka bir program tutuyor ve yanıt vermiyor. TruneUpdate yine de açılıyor, "
+            u"ancak yeniden başlatmak bu pencereyi öne getirmeyecek."_s,
+            language)
+            .arg(name),
+        QMessageBox::Ok, m_studioWindow.get());
+    dialog->setObjectName(u"nameHeldByAnotherDialog"_s);
+    dialog->setTextFormat(Qt::PlainText);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 TruneUpdateApp::TruneUpdateApp(UpdateStudioEnvironment environment, QObject* parent)

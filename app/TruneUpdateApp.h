@@ -46,6 +46,9 @@ public:
     void openStudio();
     // The opener the view model keeps; bound again each time the window or the popup shows.
     void bindStudioWindowOpener();
+    // Tells the user, over the studio window, that another program holds this program's name in
+    // the session, so this copy runs without the hand-over to later launches.
+    void tellNameHeldByAnother();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

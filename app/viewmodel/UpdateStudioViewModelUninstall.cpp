@@ -61,6 +61,14 @@ void runFileWork(UpdateStudioViewModel* model, std::function<Result()> work,
         });
 }
 
+QSet<QString> installedBundleIDs(const std::vector<InstalledAppRecord>& apps)
+{
+    QSet<QString> ids;
+    for (const InstalledAppRecord& app : apps)
+        ids.insert(app.bundleID);
+    return ids;
+}
+
 struct InspectionResult {
     std::vector<LeftoverFileItem> leftovers;
     std::optional<qint64> measuredSize;
@@ -82,9 +90,10 @@ void UpdateStudioViewModel::inspectAppForUninstall(const InstalledAppRecord& app
     runFileWork<InspectionResult>(
         this,
         [name = app.name, bundleID = app.bundleID, path = app.path, measure, libraryRoot = m_environment.libraryRoot,
-            locale = m_environment.locale, measureSize = m_environment.measureSize] {
+            locale = m_environment.locale, measureSize = m_environment.measureSize,
+            installedIDs = installedBundleIDs(m_state.installedApps)] {
             InspectionResult result;
-            result.leftovers = AppLeftoverScanner::scanLeftovers(name, bundleID, libraryRoot, locale);
+            result.leftovers = AppLeftoverScanner::scanLeftovers(name, bundleID, libraryRoot, locale, installedIDs);
             if (measure)
                 result.measuredSize = measureSize(path);
             return result;

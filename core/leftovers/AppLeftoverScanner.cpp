@@ -115,6 +115,13 @@ bool isProtectedTarget(const QString& appName, const QString& bundleID)
     return isProtectedSystemEntry(bundleID.isEmpty() ? appName : bundleID);
 }
 
+// How a Library entry belongs to an app.
+enum class EntryMatch {
+    none,
+    byIdentifier,
+    byNameOnly, // a weaker claim: another product of the same name may own it
+};
+
 // Decides for one app whether Library entries belong to it. What depends only on the app is
 // worked out once, as a scan tests thousands of entries against the same app.
 class EntryMatcher {
@@ -126,26 +133,44 @@ public:
         if (id.isEmpty() || isProtectedSystemEntry(id))
             return;
         m_id = id;
+        // An identifier of one component ("com", "org") names no maker: as a prefix or suffix it
+        // would claim the data of every app under it.
+        if (!id.contains(QLatin1Char('.')))
+            return;
         m_idDot = id + QLatin1Char('.');
         m_dotID = QLatin1Char('.') + id;
         m_dotIDDot = m_dotID + QLatin1Char('.');
     }
 
-    bool matches(const QString& entryName) const
+    const QString& identifier() const { return m_id; }
+
+    EntryMatch match(const QString& entryName) const
     {
         if (isProtectedSystemEntry(entryName))
-            return false;
+            return EntryMatch::none;
         const QString entry = entryName.toLower();
         const QString stem = stripKnownExtensions(entry);
-        return matchesIdentifier(entry, stem) || matchesName(stem);
+        if (matchesIdentifier(entry, stem))
+            return EntryMatch::byIdentifier;
+        return matchesName(stem) ? EntryMatch::byNameOnly : EntryMatch::none;
+    }
+
+    bool matchesIdentifier(const QString& entryName) const
+    {
+        const QString entry = entryName.toLower();
+        return matchesIdentifier(entry, stripKnownExtensions(entry));
     }
 
 private:
     bool matchesIdentifier(const QString& entry, const QString& stem) const
     {
-        return !m_id.isEmpty()
-            && (entry == m_id || stem == m_id || entry.startsWith(m_idDot) || stem.startsWith(m_idDot)
-                || stem.endsWith(m_dotID) || entry.contains(m_dotIDDot));
+        if (m_id.isEmpty())
+            return false;
+        if (entry == m_id || stem == m_id)
+            return true;
+        return !m_idDot.isEmpty()
+            && (entry.startsWith(m_idDot) || stem.startsWith(m_idDot) || stem.endsWith(m_dotID)
+                || entry.contains(m_dotIDDot));
     }
 
     // Short names would match too much: under four characters never, under five only whole.
@@ -163,10 +188,27 @@ private:
 
     std::u32string m_name; // normalized app name
     QString m_id;          // empty when the identifier is missing or protected
-    QString m_idDot;
+    QString m_idDot;       // these three empty for an identifier of one component
     QString m_dotID;
     QString m_dotIDDot;
 };
+
+// The identifiers of the other installed apps that could claim entries of the app with `ownID`:
+// not its own, and none that `ownID` extends ("com.maker.app" for "com.maker.app.pro"), whose
+// entries the more specific identifier of the app may rightly match as well.
+std::vector<EntryMatcher> otherAppMatchers(const QString& ownID, const QSet<QString>& installedBundleIDs)
+{
+    std::vector<EntryMatcher> matchers;
+    for (const QString& installed : installedBundleIDs) {
+        const QString id = key(installed);
+        if (id.isEmpty() || id == ownID || ownID.startsWith(id + QLatin1Char('.')))
+            continue;
+        EntryMatcher matcher(QString(), id);
+        if (!matcher.identifier().isEmpty())
+            matchers.push_back(std::move(matcher));
+    }
+    return matchers;
+}
 
 QString standardizedPath(const QString& path)
 {
@@ -233,10 +275,12 @@ struct ScanFolder {
 // scan for that app could not have offered.
 class LeftoverSearch {
 public:
-    LeftoverSearch(const QString& appName, const QString& bundleID, const QString& libraryRootURL)
+    LeftoverSearch(const QString& appName, const QString& bundleID, const QString& libraryRootURL,
+        const QSet<QString>& otherInstalledBundleIDs = {})
         : m_name(withoutAppSuffix(appName).trimmed())
         , m_id(key(bundleID))
         , m_matcher(m_name, m_id)
+        , m_otherApps(otherAppMatchers(m_id, otherInstalledBundleIDs))
     {
         // Apps of the system and this program itself are never scanned.
         if (isProtectedTarget(m_name, m_id))
@@ -253,7 +297,19 @@ public:
 
     const std::vector<ScanFolder>& folders() const { return m_folders; }
 
-    bool offers(const QString& entryName) const { return !entryName.startsWith(u'.') && m_matcher.matches(entryName); }
+    bool offers(const QString& entryName) const { return match(entryName) != EntryMatch::none; }
+
+    // How the scan finds the entry: not at all when it is hidden, is not the app's, or belongs to
+    // another installed app by that app's identifier.
+    EntryMatch foundMatch(const QString& entryName) const
+    {
+        const EntryMatch found = match(entryName);
+        if (found == EntryMatch::none)
+            return found;
+        const bool claimedByAnother = std::ranges::any_of(
+            m_otherApps, [&](const EntryMatcher& other) { return other.matchesIdentifier(entryName); });
+        return claimedByAnother ? EntryMatch::none : found;
+    }
 
     // Where to move an item from: its own name in the resolved scanned folder that the scan would
     // have found it in, when the scan would have offered it. The item itself is not resolved, so a
@@ -272,9 +328,15 @@ public:
     }
 
 private:
+    EntryMatch match(const QString& entryName) const
+    {
+        return entryName.startsWith(u'.') ? EntryMatch::none : m_matcher.match(entryName);
+    }
+
     QString m_name;
     QString m_id;
     EntryMatcher m_matcher;
+    std::vector<EntryMatcher> m_otherApps;
     std::vector<ScanFolder> m_folders;
 };
 
@@ -376,25 +438,27 @@ bool isProtectedSystemEntry(const QString& name)
 
 bool matchesEntry(const QString& entryName, const QString& appName, const QString& bundleID)
 {
-    return EntryMatcher(appName, bundleID).matches(entryName);
+    return EntryMatcher(appName, bundleID).match(entryName) != EntryMatch::none;
 }
 
 std::vector<LeftoverFileItem> scanLeftovers(const QString& appName, const QString& bundleID,
-                                            const QString& libraryRootURL, const QLocale& locale)
+    const QString& libraryRootURL, const QLocale& locale, const QSet<QString>& otherInstalledBundleIDs)
 {
-    const LeftoverSearch search(appName, bundleID, libraryRootURL);
+    const LeftoverSearch search(appName, bundleID, libraryRootURL, otherInstalledBundleIDs);
     std::vector<LeftoverFileItem> items;
     QSet<QString> seenPaths;
     for (const ScanFolder& folder : search.folders()) {
         for (const QString& child : childNames(folder.resolved)) {
-            if (!search.offers(child))
+            const EntryMatch found = search.foundMatch(child);
+            if (found == EntryMatch::none)
                 continue;
             const QString path = folder.path + u'/' + child;
             if (seenPaths.contains(path))
                 continue;
             seenPaths.insert(path);
-            items.emplace_back(
-                std::nullopt, path, folder.category, FastDirectorySizeReader::allocatedSize(path, true), true);
+            // Found by the name alone, it may be another product's: the user ticks it if it is theirs.
+            items.emplace_back(std::nullopt, path, folder.category, FastDirectorySizeReader::allocatedSize(path, true),
+                found == EntryMatch::byIdentifier);
         }
     }
 

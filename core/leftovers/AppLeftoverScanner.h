@@ -6,6 +6,7 @@
 #include "kit/localization/TruneLanguage.h"
 
 #include <QLocale>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -32,19 +33,23 @@ struct ScanLocation {
 const std::vector<ScanLocation>& scanLocations();
 
 // The entries of the scanned Library folders that belong to the app: immediate children only,
-// hidden and protected entries left out, each once, selected, with its allocated size. Larger
-// items first; equal sizes by path under `locale`, case ignored. Apps of the system and this
-// program itself are never scanned: their result is empty. A scanned folder that leads out of the
-// home folder (a link to another place) is not listed.
+// hidden and protected entries left out, each once, with its allocated size. An entry found by
+// the app's identifier starts selected, one found by its name alone does not. An entry that
+// belongs to another installed app by that app's identifier (`otherInstalledBundleIDs`) is not
+// offered. Larger items first; equal sizes by path under `locale`, case ignored. Apps of the
+// system and this program itself are never scanned: their result is empty. A scanned folder that
+// leads out of the home folder (a link to another place) is not listed.
 std::vector<LeftoverFileItem> scanLeftovers(const QString& appName, const QString& bundleID,
-                                            const QString& libraryRootURL, const QLocale& locale = QLocale());
+    const QString& libraryRootURL, const QLocale& locale = QLocale(),
+    const QSet<QString>& otherInstalledBundleIDs = {});
 
 // Whether the program refuses to touch an entry of this name (or an app of this bundle
 // identifier or name): system names, system prefixes, this program's own identifier.
 bool isProtectedSystemEntry(const QString& name);
 
 // Whether the Library entry named `entryName` belongs to the app, by its bundle identifier or,
-// failing that, by its name.
+// failing that, by its name. An identifier of one component ("com") matches only an entry of
+// exactly that name.
 bool matchesEntry(const QString& entryName, const QString& appName, const QString& bundleID);
 
 // Moves the selected items, in list order, and then the app bundle when `includeAppBundle` is

@@ -1,5 +1,6 @@
 #include "core/records/UpdateConfigStore.h"
 
+#include "kit/localization/TruneShortenedText.h"
 #include "kit/platform/TrunePaths.h"
 #include "kit/platform/TruneSafeFile.h"
 
@@ -21,8 +22,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr qint64 minimumHistoryCount = 10;
-// Far beyond any history the program writes; a larger file is treated as unreadable.
-constexpr qint64 maxDocumentBytes = 16 * 1024 * 1024;
+constexpr qint64 maxDocumentBytes = UpdateConfigStore::maxDocumentBytes;
 
 // Held from before a document is read until the new one is in place, so that the
 // read-modify-writes of several processes (or threads) take turns instead of overwriting
@@ -100,20 +100,44 @@ bool makeWayForWrite(const QString& path)
     return QFile::rename(path, setAsideName(path));
 }
 
-// Called with the store's lock held.
-template <typename Document> void writeDocument(const QString& path, const Document& document)
+template <typename Document> QByteArray serialized(const Document& document)
 {
-    if (makeWayForWrite<Document>(path))
-        TruneSafeFile::writeAtomically(path, truneJsonSerialize(truneJsonEncode(document), QJsonDocument::Indented));
+    return truneJsonSerialize(truneJsonEncode(document), QJsonDocument::Indented);
+}
+
+// Called with the store's lock held. True when the document is now on disk.
+template <typename Document> bool writeDocument(const QString& path, const Document& document)
+{
+    return makeWayForWrite<Document>(path) && TruneSafeFile::writeAtomically(path, serialized(document));
 }
 
 using History = std::vector<UpdateLogEntry>;
 
-History newest(History history, qint64 count)
+// A failed command leaves its whole error output in the details, and control characters take six
+// bytes each in JSON: a few dozen such entries kept whole would pass maxDocumentBytes.
+UpdateLogEntry withBoundedDetails(UpdateLogEntry entry)
 {
-    if (static_cast<qint64>(history.size()) > count)
-        history.erase(history.begin() + count, history.end());
-    return history;
+    entry.details = TruneShortenedText::shortened(entry.details, UpdateConfigStore::maxDetailsLength);
+    return entry;
+}
+
+// The newest `count` entries, each with bounded details, and no more of them than fit in a
+// document the store will read back: the oldest go first.
+History storable(const History& history, qint64 count)
+{
+    History kept;
+    kept.reserve(std::min<std::size_t>(history.size(), static_cast<std::size_t>(count)));
+    for (const UpdateLogEntry& entry : history) {
+        if (static_cast<qint64>(kept.size()) == count)
+            break;
+        kept.push_back(withBoundedDetails(entry));
+    }
+    for (qint64 size = serialized(kept).size(); size > maxDocumentBytes; size = serialized(kept).size()) {
+        // Entries are about the same size: drop the share that is too much at once.
+        const auto fitting = static_cast<std::size_t>(double(kept.size()) * double(maxDocumentBytes) / double(size));
+        kept.erase(kept.begin() + static_cast<qsizetype>(std::min(fitting, kept.size() - 1)), kept.end());
+    }
+    return kept;
 }
 
 } // namespace
@@ -151,12 +175,13 @@ std::vector<UpdateLogEntry> UpdateConfigStore::loadHistory() const
 std::vector<UpdateLogEntry> UpdateConfigStore::appendHistory(const UpdateLogEntry& entry)
 {
     const StoreLock lock(m_directoryURL);
-    History history = loadHistory();
+    History stored = loadHistory();
+    if (!lock.isHeld())
+        return stored;
+    History history = stored;
     history.insert(history.begin(), entry);
-    history = newest(std::move(history), m_maxHistoryCount);
-    if (lock.isHeld())
-        writeDocument(m_historyURL, history);
-    return history;
+    history = storable(history, m_maxHistoryCount);
+    return writeDocument(m_historyURL, history) ? history : stored;
 }
 
 void UpdateConfigStore::clearHistory()
@@ -168,5 +193,5 @@ void UpdateConfigStore::saveHistory(const std::vector<UpdateLogEntry>& history)
 {
     const StoreLock lock(m_directoryURL);
     if (lock.isHeld())
-        writeDocument(m_historyURL, newest(history, m_maxHistoryCount));
+        writeDocument(m_historyURL, storable(history, m_maxHistoryCount));
 }

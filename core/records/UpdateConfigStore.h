@@ -44,12 +44,19 @@ public:
     // any entry in it cannot be decoded.
     std::vector<UpdateLogEntry> loadHistory() const;
     // Puts `entry` first, keeps the newest maxHistoryCount() entries, writes them and returns
-    // them (also when the write failed).
+    // what is then on disk: the new list, or the stored one when the write failed.
     std::vector<UpdateLogEntry> appendHistory(const UpdateLogEntry& entry);
     // Writes an empty history; the file stays.
     void clearHistory();
     // Writes the first maxHistoryCount() entries of `history`.
     void saveHistory(const std::vector<UpdateLogEntry>& history);
+
+    // Every write keeps an entry's details to this many UTF-16 units (cut between characters,
+    // ending in "…") and drops the oldest entries when the document would otherwise pass the size
+    // the store reads back, so the history never resets itself.
+    static constexpr qsizetype maxDetailsLength = 2000;
+    // Far beyond any history the program writes; a larger document is read as unreadable.
+    static constexpr qint64 maxDocumentBytes = 16 * 1024 * 1024;
 
 private:
     QString m_directoryURL;

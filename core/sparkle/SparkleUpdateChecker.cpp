@@ -1,6 +1,7 @@
 #include "core/sparkle/SparkleUpdateChecker.h"
 
 #include "core/sparkle/SparkleAppcastParser.h"
+#include "kit/platform/TruneCappedReplyReader.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -83,13 +84,6 @@ struct Candidate {
     QUrl feed;
 };
 
-// The body of one feed as it arrives. More than the feed limit is never kept: the fetch is
-// refused and aborted as soon as the declared length or the bytes received pass it.
-struct FeedDownload {
-    QByteArray body;
-    bool refused = false;
-};
-
 // One call of checkUpdates: its own network manager on the calling thread's event loop, with at
 // most `width` fetches in flight, started in candidate order.
 class FeedFetchRound final {
@@ -109,6 +103,9 @@ public:
         while (m_inFlight < m_width && m_next < m_candidates.size())
             startNext();
         m_loop.exec();
+        // A connection kept for reuse would go on reading whatever its peer still sends after
+        // the check has ended.
+        m_network.clearConnectionCache();
         return std::move(m_results);
     }
 
@@ -118,18 +115,13 @@ private:
         const Candidate& candidate = m_candidates[m_next++];
         ++m_inFlight;
         QNetworkReply* reply = m_network.get(feedRequestWithTimeout(candidate.feed, m_requestTimeoutMs));
-        auto download = std::make_shared<FeedDownload>();
+        auto download = std::make_shared<TruneCappedReplyReader>(*reply, SparkleAppcastParser::maxFeedBytes);
 
         auto* deadline = new QTimer(reply);
         deadline->setSingleShot(true);
         QObject::connect(deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
         deadline->start(m_resourceTimeoutMs);
 
-        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, download] {
-            if (declaresTooMuch(reply))
-                refuse(reply, *download);
-        });
-        QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, download] { receive(reply, *download); });
         QObject::connect(reply, &QNetworkReply::finished, &m_loop, [this, reply, download, &candidate] {
             reply->deleteLater();
             if (std::optional<SparkleUpdateCheckResult> result = resultOf(reply, *download, *candidate.app))
@@ -142,41 +134,18 @@ private:
         });
     }
 
-    static bool declaresTooMuch(const QNetworkReply* reply)
+    std::optional<SparkleUpdateCheckResult> resultOf(
+        QNetworkReply* reply, TruneCappedReplyReader& download, const InstalledAppRecord& app) const
     {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        return length.isValid() && length.toLongLong() > SparkleAppcastParser::maxFeedBytes;
-    }
-
-    // Takes at most one byte more than the limit, so that an endless body costs no more memory.
-    static void receive(QNetworkReply* reply, FeedDownload& download)
-    {
-        if (download.refused)
-            return;
-        download.body += reply->read(SparkleAppcastParser::maxFeedBytes + 1 - download.body.size());
-        if (download.body.size() > SparkleAppcastParser::maxFeedBytes)
-            refuse(reply, download);
-    }
-
-    static void refuse(QNetworkReply* reply, FeedDownload& download)
-    {
-        download.refused = true;
-        download.body.clear();
-        reply->abort();
-    }
-
-    std::optional<SparkleUpdateCheckResult> resultOf(QNetworkReply* reply, FeedDownload& download,
-                                                     const InstalledAppRecord& app) const
-    {
-        if (!download.refused && reply->error() == QNetworkReply::NoError)
-            receive(reply, download);
-        if (download.refused || reply->error() != QNetworkReply::NoError || declaresTooMuch(reply))
+        if (reply->error() == QNetworkReply::NoError)
+            download.take();
+        if (download.refused() || reply->error() != QNetworkReply::NoError)
             return std::nullopt;
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))
             return std::nullopt;
-        std::optional<SparkleAppcastItem> item =
-            SparkleAppcastParser::latestCompatibleItem(download.body, m_macOSVersion, m_includePrereleases);
+        std::optional<SparkleAppcastItem> item
+            = SparkleAppcastParser::latestCompatibleItem(download.body(), m_macOSVersion, m_includePrereleases);
         if (!item)
             return std::nullopt;
         item->downloadURL = webLink(item->downloadURL, reply->url());

@@ -88,12 +88,15 @@ std::vector<TrashLeftoverAlert> TrashAppWatcher::checkForNewTrashedApps()
     std::ranges::sort(arrived);
 
     std::vector<TrashLeftoverAlert> alerts;
+    std::optional<QSet<QString>> installedIDs; // looked up once, and only when needed
     for (const QString& path : arrived) {
         const std::optional<InstalledAppRecord> app = InstalledAppScanner::inspectAppBundle(path, false);
         if (!app || isAppStillInstalled(QFileInfo(path).fileName(), app->bundleID))
             continue;
-        std::vector<LeftoverFileItem> leftovers =
-            AppLeftoverScanner::scanLeftovers(app->name, app->bundleID, m_libraryRootURL);
+        if (!installedIDs)
+            installedIDs = installedBundleIDs();
+        std::vector<LeftoverFileItem> leftovers
+            = AppLeftoverScanner::scanLeftovers(app->name, app->bundleID, m_libraryRootURL, QLocale(), *installedIDs);
         if (leftovers.empty())
             continue;
         alerts.emplace_back(QUuid::createUuid(), app->name, app->bundleID, path, QDateTime::currentDateTimeUtc(),
@@ -113,6 +116,17 @@ QSet<QString> TrashAppWatcher::currentTrashedAppPaths() const
             paths.insert(standardizedPath(entry.filePath()));
     }
     return paths;
+}
+
+QSet<QString> TrashAppWatcher::installedBundleIDs() const
+{
+    QSet<QString> ids;
+    for (const QString& path : InstalledAppScanner::discoverAppBundlePaths(m_installedSearchDirectories)) {
+        if (const std::optional<InstalledAppRecord> app = InstalledAppScanner::inspectAppBundle(path, false))
+            ids.insert(identifierKey(app->bundleID));
+    }
+    ids.remove(QString());
+    return ids;
 }
 
 bool TrashAppWatcher::isAppStillInstalled(const QString& bundleFileName, const QString& bundleID) const

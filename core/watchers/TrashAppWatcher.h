@@ -51,6 +51,9 @@ public:
 private:
     QSet<QString> currentTrashedAppPaths() const;
     bool isAppStillInstalled(const QString& bundleFileName, const QString& bundleID) const;
+    // The identifiers of the apps installed where the inventory looks, so that a trashed app's
+    // leftovers never include another installed app's data.
+    QSet<QString> installedBundleIDs() const;
 
     const QString m_trashURL;
     const QString m_libraryRootURL;

@@ -26,12 +26,20 @@ public:
     // Whether the claim went through the session (false: the local socket).
     bool isRegisteredInSession() const { return m_registeredInSession; }
 
+    // Whether another program holds the bundle identifier in the session and did not answer when
+    // asked to come forward. This copy then runs anyway, claimed through the local socket, and
+    // later launches cannot reach it through the session: tell the user.
+    bool isNameHeldByAnother() const { return m_nameHeldByAnother; }
+
 signals:
     // A later launch or a sibling asked the program to come to the front.
     void activationRequested();
 
 private:
+    Role claimWithoutSession();
+
     bool m_registeredInSession = false;
+    bool m_nameHeldByAnother = false;
     std::unique_ptr<QObject> m_exported;
     std::unique_ptr<TruneSingleInstance> m_fallback;
 };

@@ -1,6 +1,7 @@
 #include "kit/feedback/TruneFeedbackError.h"
 
 #include "kit/feedback/TruneFeedbackService.h"
+#include "kit/localization/TruneShortenedText.h"
 #include "kit/localization/TruneText.h"
 #include "kit/platform/TruneDecimal.h"
 
@@ -11,6 +12,19 @@ namespace {
 TruneFeedbackError make(TruneFeedbackError::Case errorCase, int limit = 0, QString text = {})
 {
     return {.errorCase = errorCase, .limit = limit, .text = std::move(text)};
+}
+
+// A server's words go into the sheet's one error line: line breaks and other control characters
+// become spaces, runs of white space one space, and a long text is cut.
+QString oneShortLine(const QString& text)
+{
+    QString line = text;
+    for (QChar& character : line) {
+        if (character.category() == QChar::Other_Control || character.category() == QChar::Separator_Line
+            || character.category() == QChar::Separator_Paragraph)
+            character = u' ';
+    }
+    return TruneShortenedText::shortened(line.simplified(), TruneFeedbackError::maxServerTextLength);
 }
 
 } // namespace
@@ -27,7 +41,7 @@ TruneFeedbackError TruneFeedbackError::screenshotTooLarge(int maxMB)
 
 TruneFeedbackError TruneFeedbackError::serverRejected(const QString& text)
 {
-    return make(Case::serverRejected, 0, text);
+    return make(Case::serverRejected, 0, oneShortLine(text));
 }
 
 TruneFeedbackError TruneFeedbackError::networkFailure(const QString& detail)

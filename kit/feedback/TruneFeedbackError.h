@@ -24,8 +24,13 @@ struct TruneFeedbackError {
     int limit = 0;     // tooManyScreenshots: the most screenshots; screenshotTooLarge: the most MB each
     QString text = {}; // serverRejected: the service's words; networkFailure: the failure's detail
 
+    // The service's words are kept on one line and to this many UTF-16 units ("…" included).
+    static constexpr qsizetype maxServerTextLength = 300;
+
     static TruneFeedbackError tooManyScreenshots(int max);
     static TruneFeedbackError screenshotTooLarge(int maxMB);
+    // `text` flattened to one line (control characters and line breaks become spaces) and cut to
+    // maxServerTextLength.
     static TruneFeedbackError serverRejected(const QString& text);
     static TruneFeedbackError networkFailure(const QString& detail);
     static TruneFeedbackError invalidEndpoint();

@@ -1,10 +1,13 @@
 #include "kit/platform/TruneHttpExchange.h"
 
+#include "kit/platform/TruneCappedReplyReader.h"
+
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QVariant>
 
 #include <algorithm>
@@ -63,47 +66,6 @@ QNetworkRequest networkRequest(const TruneHttpRequest& request)
     return networkRequest;
 }
 
-// The reply body as it arrives, never more than one byte past the limit.
-class ReplyReader final {
-public:
-    ReplyReader(QNetworkReply& reply, qint64 limit)
-        : m_reply(reply)
-        , m_limit(limit)
-    {
-        QObject::connect(&reply, &QNetworkReply::metaDataChanged, &reply, [this] {
-            const QVariant length = m_reply.header(QNetworkRequest::ContentLengthHeader);
-            if (length.isValid() && length.toLongLong() > m_limit)
-                refuse();
-        });
-        QObject::connect(&reply, &QNetworkReply::readyRead, &reply, [this] { take(); });
-    }
-
-    void take()
-    {
-        if (m_refused)
-            return;
-        m_body += m_reply.read(m_limit + 1 - m_body.size());
-        if (m_body.size() > m_limit)
-            refuse();
-    }
-
-    bool refused() const { return m_refused; }
-    QByteArray body() const { return m_body; }
-
-private:
-    void refuse()
-    {
-        m_refused = true;
-        m_body.clear();
-        m_reply.abort();
-    }
-
-    QNetworkReply& m_reply;
-    qint64 m_limit;
-    QByteArray m_body;
-    bool m_refused = false;
-};
-
 // Network and proxy failures (codes below 200) leave no usable reply; content, protocol and
 // server errors (4xx, 5xx ...) still carry a status and a body.
 bool isConnectionFailure(QNetworkReply::NetworkError error)
@@ -111,10 +73,10 @@ bool isConnectionFailure(QNetworkReply::NetworkError error)
     return error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
 }
 
-std::expected<TruneHttpReply, Error> outcome(QNetworkReply& reply, ReplyReader& reader, qint64 limit)
+std::expected<TruneHttpReply, Error> outcome(QNetworkReply& reply, TruneCappedReplyReader& reader)
 {
     if (reader.refused())
-        return failure(Error::Case::replyTooLarge, {}, limit);
+        return failure(Error::Case::replyTooLarge, {}, reader.limit());
     const QNetworkReply::NetworkError error = reply.error();
     if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError)
         return failure(Error::Case::timedOut);
@@ -122,7 +84,7 @@ std::expected<TruneHttpReply, Error> outcome(QNetworkReply& reply, ReplyReader& 
         return failure(Error::Case::transportFailure, reply.errorString());
     reader.take();
     if (reader.refused())
-        return failure(Error::Case::replyTooLarge, {}, limit);
+        return failure(Error::Case::replyTooLarge, {}, reader.limit());
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid())
         return failure(Error::Case::noHttpStatus);
@@ -163,11 +125,15 @@ std::expected<TruneHttpReply, Error> post(const TruneHttpRequest& request)
     QNetworkAccessManager network;
     network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     std::unique_ptr<QNetworkReply> reply(network.post(networkRequest(request), request.body));
-    ReplyReader reader(*reply, request.maxReplyBytes);
+    TruneCappedReplyReader reader(*reply, request.maxReplyBytes);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, reply.get(), &QNetworkReply::abort);
+    deadline.start(std::max(1, request.deadlineMs));
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (!reply->isFinished())
         loop.exec();
-    return outcome(*reply, reader, request.maxReplyBytes);
+    return outcome(*reply, reader);
 }
 
 } // namespace TruneHttpExchange

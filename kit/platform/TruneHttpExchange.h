@@ -21,7 +21,11 @@ struct TruneHttpRequest {
     QByteArray body = {};
     // The exchange gives up after this long without a byte moving in either direction.
     int idleTimeoutMs = 60'000;
-    // A reply body longer than this is refused and the transfer stopped.
+    // And gives up after this long in all, however steadily the bytes move: a peer that drips
+    // one byte now and then never ends an exchange by itself.
+    int deadlineMs = 120'000;
+    // A reply body longer than this is refused and the transfer stopped; no more than this (plus a
+    // small buffer) is ever held, however fast the peer sends.
     qint64 maxReplyBytes = 1024 * 1024;
     TruneCleartextPolicy cleartext = TruneCleartextPolicy::loopbackOnly;
 };

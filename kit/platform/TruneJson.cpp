@@ -160,11 +160,20 @@ std::vector<TextSpan> numbersFoldingOntoInt64Min(QByteArrayView json)
     return folding;
 }
 
-QByteArray withNulls(QByteArray json, const std::vector<TextSpan>& spans)
+// One pass over `json`: replacing the spans in place would move the rest of the document once per
+// span.
+QByteArray withNulls(QByteArrayView json, const std::vector<TextSpan>& spans)
 {
-    for (auto span = spans.rbegin(); span != spans.rend(); ++span)
-        json.replace(span->start, span->length, "null");
-    return json;
+    QByteArray marked;
+    marked.reserve(json.size());
+    qsizetype copied = 0;
+    for (const TextSpan& span : spans) {
+        marked.append(json.sliced(copied, span.start - copied));
+        marked.append("null");
+        copied = span.start + span.length;
+    }
+    marked.append(json.sliced(copied));
+    return marked;
 }
 
 // `parsed` with each number that is null in `marked` (the same document with the folded numbers

@@ -71,15 +71,46 @@ ReadResult readUpTo(int fd, const QString& path, qint64 limit)
     return bytes;
 }
 
-// Opens `path` without following a final symbolic link and without blocking on a FIFO or
-// device, accepts only a regular file, and hands its descriptor and size to `read`.
-template <typename Read>
-ReadResult withRegularFile(const QString& path, Read read)
+enum class Owner {
+    anyone,
+    thisUser,
+};
+
+enum class Links {
+    refused,
+    followed, // to a regular file only: what a link names is looked at before it is opened
+};
+
+struct Rules {
+    Owner owner = Owner::anyone;
+    Links links = Links::refused;
+};
+
+TruneSafeFileError notRegularFile(const QString& path)
+{
+    return {Kind::notRegularFile, path, QStringLiteral("Not a regular file")};
+}
+
+// Opens `path` without blocking on a FIFO or device and without following a final symbolic link
+// unless the rules allow it, accepts only a regular file (of the rules' owner), and hands its
+// descriptor and size to `read`.
+template <typename Read> ReadResult withRegularFile(const QString& path, Rules rules, Read read)
 {
     const QByteArray nativePath = QFile::encodeName(path);
     if (nativePath.isEmpty())
         return std::unexpected(TruneSafeFileError{Kind::notFound, path, QStringLiteral("Empty path")});
-    const int raw = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    if (rules.links == Links::refused) {
+        flags |= O_NOFOLLOW;
+    } else {
+        // Opening some devices does something by itself: look at what the link names first.
+        struct stat target { };
+        if (::stat(nativePath.constData(), &target) != 0)
+            return std::unexpected(errnoFailure(path, errno));
+        if (!S_ISREG(target.st_mode))
+            return std::unexpected(notRegularFile(path));
+    }
+    const int raw = ::open(nativePath.constData(), flags);
     if (raw < 0)
         return std::unexpected(errnoFailure(path, errno));
     const Descriptor fd(raw);
@@ -87,19 +118,17 @@ ReadResult withRegularFile(const QString& path, Read read)
     if (::fstat(fd.get(), &status) != 0)
         return std::unexpected(errnoFailure(path, errno));
     if (!S_ISREG(status.st_mode))
-        return std::unexpected(TruneSafeFileError{Kind::notRegularFile, path, QStringLiteral("Not a regular file")});
+        return std::unexpected(notRegularFile(path));
+    if (rules.owner == Owner::thisUser && status.st_uid != ::geteuid())
+        return std::unexpected(TruneSafeFileError{Kind::otherOwner, path, QStringLiteral("Owned by another user")});
     return read(fd.get(), static_cast<qint64>(status.st_size));
 }
 
-} // namespace
-
-namespace TruneSafeFile {
-
-std::expected<QByteArray, TruneSafeFileError> readRegularFile(const QString& path, qint64 maxBytes)
+ReadResult readWholeFile(const QString& path, Rules rules, qint64 maxBytes)
 {
     maxBytes = std::clamp<qint64>(maxBytes, 0, std::numeric_limits<qint64>::max() - 1);
     const TruneSafeFileError tooLarge{Kind::tooLarge, path, QStringLiteral("Larger than %1 bytes").arg(maxBytes)};
-    return withRegularFile(path, [&](int fd, qint64 size) -> ReadResult {
+    return withRegularFile(path, rules, [&](int fd, qint64 size) -> ReadResult {
         if (size > maxBytes)
             return std::unexpected(tooLarge);
         // One byte beyond the limit tells a file that grew since fstat from one that fits.
@@ -110,9 +139,28 @@ std::expected<QByteArray, TruneSafeFileError> readRegularFile(const QString& pat
     });
 }
 
+} // namespace
+
+namespace TruneSafeFile {
+
+std::expected<QByteArray, TruneSafeFileError> readRegularFile(const QString& path, qint64 maxBytes)
+{
+    return readWholeFile(path, {}, maxBytes);
+}
+
+std::expected<QByteArray, TruneSafeFileError> readOwnRegularFile(const QString& path, qint64 maxBytes)
+{
+    return readWholeFile(path, {.owner = Owner::thisUser}, maxBytes);
+}
+
+std::expected<QByteArray, TruneSafeFileError> readChosenFile(const QString& path, qint64 maxBytes)
+{
+    return readWholeFile(path, {.links = Links::followed}, maxBytes);
+}
+
 std::expected<QByteArray, TruneSafeFileError> readPrefix(const QString& path, qint64 count)
 {
-    return withRegularFile(path, [&](int fd, qint64) { return readUpTo(fd, path, std::max<qint64>(count, 0)); });
+    return withRegularFile(path, {}, [&](int fd, qint64) { return readUpTo(fd, path, std::max<qint64>(count, 0)); });
 }
 
 bool writeAtomically(const QString& path, const QByteArray& bytes, std::optional<QFileDevice::Permissions> permissions)

@@ -14,6 +14,7 @@ struct TruneSafeFileError {
         symbolicLink,   // the last path component is a symbolic link
         notRegularFile, // a directory, FIFO, socket or device
         tooLarge,       // more bytes than the caller allows
+        otherOwner,     // a file of another user where only this user's own are read
         unreadable,     // any other failure of open, stat or read
     };
 
@@ -35,6 +36,14 @@ namespace TruneSafeFile {
 
 // The whole file; refused when it holds more than `maxBytes` bytes.
 std::expected<QByteArray, TruneSafeFileError> readRegularFile(const QString& path, qint64 maxBytes);
+
+// As readRegularFile, and only a file this user owns: in a folder others could write to, a file
+// of theirs is refused.
+std::expected<QByteArray, TruneSafeFileError> readOwnRegularFile(const QString& path, qint64 maxBytes);
+
+// As readRegularFile, for a file the user chose themselves: a symbolic link is followed, as long
+// as it leads to a regular file (a FIFO or device behind it is still refused without blocking).
+std::expected<QByteArray, TruneSafeFileError> readChosenFile(const QString& path, qint64 maxBytes);
 
 // The first `count` bytes of the file, or all of it when it is shorter.
 std::expected<QByteArray, TruneSafeFileError> readPrefix(const QString& path, qint64 count);

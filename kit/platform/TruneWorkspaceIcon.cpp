@@ -12,6 +12,9 @@
 #include <QPainter>
 #include <QPointer>
 #include <QThreadPool>
+#include <QtEndian>
+
+#include <new>
 
 using namespace Qt::StringLiterals;
 
@@ -97,6 +100,49 @@ std::optional<int> nearestEntry(QImageReader& reader, int pixelSize)
     return best;
 }
 
+quint32 bigEndian32(const QByteArray& bytes, qsizetype offset)
+{
+    return qFromBigEndian<quint32>(bytes.constData() + offset);
+}
+
+// Qt's icon file reader believes the lengths a file declares and allocates what they say before
+// reading: one entry claiming 4 GiB costs gigabytes, however short the file is. The file's own
+// structure is checked first: every entry and every table-of-contents record lies inside the
+// file, and there are no more entries than a real icon file has. Returns why the file is refused.
+std::optional<QString> structureFault(const QByteArray& bytes)
+{
+    constexpr qsizetype headerBytes = 8;
+    if (bytes.size() < headerBytes || !bytes.startsWith("icns"))
+        return u"Not an icon file"_s;
+    const qsizetype end = bigEndian32(bytes, 4);
+    if (end < headerBytes || end > bytes.size())
+        return u"The file declares %1 bytes but holds %2"_s.arg(end).arg(bytes.size());
+    int entries = 0;
+    for (qsizetype offset = headerBytes; offset < end;) {
+        if (++entries > TruneWorkspaceIcon::maxEntries)
+            return u"More than %1 entries"_s.arg(TruneWorkspaceIcon::maxEntries);
+        if (end - offset < headerBytes)
+            return u"An entry header is cut short"_s;
+        const qsizetype length = bigEndian32(bytes, offset + 4);
+        if (length < headerBytes || length > end - offset)
+            return u"An entry of %1 bytes does not fit in the file"_s.arg(length);
+        if (bytes.mid(offset, 4) == "TOC ") {
+            // The reader finds the entries through the table when there is one: each record's
+            // length is added to the position after the table.
+            qsizetype listed = offset + length;
+            for (qsizetype record = offset + headerBytes; record + headerBytes <= offset + length;
+                 record += headerBytes) {
+                const qsizetype listedLength = bigEndian32(bytes, record + 4);
+                if (listedLength < headerBytes || listedLength > end - listed)
+                    return u"The table of contents names an entry of %1 bytes outside the file"_s.arg(listedLength);
+                listed += listedLength;
+            }
+        }
+        offset += length;
+    }
+    return std::nullopt;
+}
+
 // `image` scaled to fit a `pixelSize` square keeping its aspect ratio, centred on transparency.
 QImage fittedSquare(const QImage& image, int pixelSize)
 {
@@ -106,6 +152,28 @@ QImage fittedSquare(const QImage& image, int pixelSize)
     QPainter painter(&square);
     painter.drawImage(QPointF((pixelSize - scaled.width()) / 2.0, (pixelSize - scaled.height()) / 2.0), scaled);
     return square;
+}
+
+// The entry nearest `pixelSize` of a file whose structure was checked, fitted to the square.
+std::expected<QImage, TruneWorkspaceIconError> decodeEntry(const QByteArray& bytes, int pixelSize)
+{
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "icns");
+    const std::optional<int> entry = nearestEntry(reader, pixelSize);
+    if (!entry)
+        return std::unexpected(TruneWorkspaceIconError{Kind::undecodable, u"No icon entry of a usable size"_s});
+    // Reading the sizes moved through the entries: start again at the chosen one. Qt's
+    // allocation limit stops an entry whose size only decoding tells from exhausting memory.
+    buffer.seek(0);
+    QImageReader chosen(&buffer, "icns");
+    if (*entry > 0)
+        chosen.jumpToImage(*entry);
+    const QImage image = chosen.read();
+    if (image.isNull())
+        return std::unexpected(TruneWorkspaceIconError{Kind::undecodable, chosen.errorString()});
+    return fittedSquare(image, pixelSize);
 }
 
 qint64 modifiedMs(const QFileInfo& info)
@@ -138,23 +206,15 @@ std::expected<QImage, TruneWorkspaceIconError> decode(const QByteArray& bytes, i
 {
     if (pixelSize <= 0)
         return std::unexpected(TruneWorkspaceIconError{Kind::undecodable, u"No pixels asked for"_s});
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "icns");
-    const std::optional<int> entry = nearestEntry(reader, pixelSize);
-    if (!entry)
-        return std::unexpected(TruneWorkspaceIconError{Kind::undecodable, u"No icon entry of a usable size"_s});
-    // Reading the sizes moved through the entries: start again at the chosen one. Qt's
-    // allocation limit stops an entry whose size only decoding tells from exhausting memory.
-    buffer.seek(0);
-    QImageReader chosen(&buffer, "icns");
-    if (*entry > 0)
-        chosen.jumpToImage(*entry);
-    const QImage image = chosen.read();
-    if (image.isNull())
-        return std::unexpected(TruneWorkspaceIconError{Kind::undecodable, chosen.errorString()});
-    return fittedSquare(image, pixelSize);
+    if (const std::optional<QString> fault = structureFault(bytes))
+        return std::unexpected(TruneWorkspaceIconError{Kind::undecodable, *fault});
+    // A decoder that still asks for more memory than there is must cost this icon, not the
+    // program.
+    try {
+        return decodeEntry(bytes, pixelSize);
+    } catch (const std::bad_alloc&) {
+        return std::unexpected(TruneWorkspaceIconError{Kind::undecodable, u"Out of memory while decoding"_s});
+    }
 }
 
 std::expected<QImage, TruneWorkspaceIconError> readIconFile(const QString& iconPath, int pixelSize)

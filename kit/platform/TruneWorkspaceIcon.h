@@ -30,14 +30,17 @@ struct TruneWorkspaceIconError {
 // The icon an application bundle declares: the file its Info.plist names under
 // "CFBundleIconFile" in Contents/Resources (".icns" added when the name lacks it). Bundles may be
 // hostile, so the name must be a plain file name, the file is read without following a link,
-// without blocking on a FIFO or device and only up to maxFileBytes, and no entry larger than
-// maxEntryEdge or beyond Qt's image allocation limit is decoded.
+// without blocking on a FIFO or device and only up to maxFileBytes, its structure is checked
+// before a decoder sees it (every entry inside the file, at most maxEntries), and no entry larger
+// than maxEntryEdge or beyond Qt's image allocation limit is decoded.
 // Everything here blocks on the disk: call it from a worker thread.
 namespace TruneWorkspaceIcon {
 
 inline constexpr qint64 maxFileBytes = 16 * 1024 * 1024;
 // The largest entries of real icon files are 1024 px square.
 inline constexpr int maxEntryEdge = 2048;
+// Real icon files hold a few dozen entries at most; a file with more is refused unread.
+inline constexpr int maxEntries = 64;
 
 // The path of the icon file the bundle declares.
 std::expected<QString, TruneWorkspaceIconError> declaredIconPath(const QString& bundlePath);

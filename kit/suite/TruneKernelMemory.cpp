@@ -1,5 +1,7 @@
 #include "kit/suite/TruneKernelMemory.h"
 
+#include "kit/suite/TruneSuiteFiles.h"
+
 #include "kit/platform/TrunePaths.h"
 #include "kit/suite/TruneSuiteRanges.h"
 
@@ -172,7 +174,11 @@ QStringList poolFolders()
     const QString support = TrunePaths::applicationSupportDirectory();
     if (support.isEmpty())
         return folders;
-    const QJsonDocument settings = QJsonDocument::fromJson(readWhole(support + QStringLiteral("/Lumbra/config.json")));
+    // Another app's file: read as the suite's own files are, so a FIFO or a link to a device in
+    // its place can neither hang the reading nor fill memory.
+    const std::optional<QByteArray> bytes
+        = TruneSuiteFiles::readForeign(support + QStringLiteral("/Lumbra/config.json"));
+    const QJsonDocument settings = QJsonDocument::fromJson(bytes.value_or(QByteArray()));
     const QString custom = settings.object().value(QStringLiteral("customPoolDirectory")).toString().trimmed();
     if (!custom.isEmpty())
         folders << custom;

@@ -4,12 +4,24 @@
 #include "kit/platform/TruneSafeFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <unistd.h>
 
 namespace TruneSuiteFiles {
 
 std::optional<QByteArray> read(const QString& path)
+{
+    // In a folder another user may write to, anything could have been put in place of a record.
+    if (!TrunePrivateFolder::isPrivate(QFileInfo(path).absolutePath()))
+        return std::nullopt;
+    auto bytes = TruneSafeFile::readOwnRegularFile(path, maxFileBytes);
+    if (!bytes)
+        return std::nullopt;
+    return std::move(*bytes);
+}
+
+std::optional<QByteArray> readForeign(const QString& path)
 {
     auto bytes = TruneSafeFile::readRegularFile(path, maxFileBytes);
     if (!bytes)

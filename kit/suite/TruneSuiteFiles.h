@@ -14,8 +14,13 @@ namespace TruneSuiteFiles {
 // More than any suite record needs; a larger file is refused without reading it.
 inline constexpr qint64 maxFileBytes = 1024 * 1024;
 
-// The file's bytes; nothing when it is missing, not a regular file, a link or too large.
+// The file's bytes; nothing when it is missing, not a regular file, a link or too large, not
+// this user's own, or in a folder that is not private.
 std::optional<QByteArray> read(const QString& path);
+
+// A sibling app's own file outside the bus folders (its settings): read with the same guards
+// (regular file, no link, no waiting on a FIFO, at most maxFileBytes) but wherever it lies.
+std::optional<QByteArray> readForeign(const QString& path);
 
 // Makes `folder` (and the folders above it) private; false when it cannot be made or is not a
 // private folder of this user.

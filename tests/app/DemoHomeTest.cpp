@@ -22,6 +22,8 @@
 
 #include <algorithm>
 
+#include <signal.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -241,6 +243,24 @@ TEST(DemoHomeLauncher, RunsTheProgramOnTheHomeAndRemovesTheHomeAfterwards)
     EXPECT_EQ(lines[3], demoHome + u"/.local/share"_s);
     EXPECT_TRUE(lines.contains(u"Kestrel Notes.app"_s));
     EXPECT_FALSE(QFileInfo::exists(demoHome)) << "the home is removed";
+}
+
+TEST(DemoHomeLauncher, EndsWhatTheProgramLeftRunningBeforeTheHomeIsRemoved)
+{
+    // The program ends while a process it started still runs (as a brew command may).
+    QProcess launcher;
+    launcher.start(QStringLiteral(TRUNE_DEMO_HOME_PROGRAM),
+        {u"--trash-after"_s, u"0"_s, u"/bin/sh"_s, u"-c"_s, u"sleep 300 </dev/null >/dev/null 2>&1 & echo $!"_s});
+    ASSERT_TRUE(launcher.waitForFinished(30000));
+    const QStringList lines = QString::fromUtf8(launcher.readAllStandardOutput()).split(u'\n');
+    ASSERT_GE(lines.size(), 2);
+    bool ok = false;
+    const pid_t leftBehind = lines[1].toInt(&ok);
+    ASSERT_TRUE(ok) << lines[1].toStdString();
+    const bool stillRunning = ::kill(leftBehind, 0) == 0;
+    if (stillRunning)
+        ::kill(leftBehind, SIGKILL);
+    EXPECT_FALSE(stillRunning) << "the process the program left behind outlived the demo";
 }
 
 TEST(DemoHomeLauncher, RefusesAMissingProgram)

@@ -80,3 +80,36 @@ TEST(SecondLaunchTest, ASecondLaunchFrontsTheFirstAndExitsAndCtrlQQuits)
     EXPECT_EQ(first.exitCode(), 0);
     EXPECT_TRUE(spinUntil([] { return !ownsTheProgramsName(); }, 5000));
 }
+
+// Another program owns the program's name on the session bus and answers nothing: the launch
+// neither hangs nor steps aside for it, and says so in a dialog over the studio window.
+TEST(SecondLaunchTest, ALaunchStartsAnywayAndSaysSoWhenAnotherProgramHoldsTheName)
+{
+    const TempHome home;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.isConnected());
+    const QString name = TruneBundle::main().bundleIdentifier();
+    ASSERT_TRUE(bus.registerService(name)) << "the test process stands in for the other program";
+
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    program.start(QStringLiteral(TRUNE_PROGRAM_PATH), {});
+    ASSERT_TRUE(program.waitForStarted());
+    const auto visibleWindowNamed = [&](const QString& title) {
+        return xdotool(
+            {u"search"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(program.processId()), u"--name"_s, title})
+            .section(u'\n', 0, 0);
+    };
+    EXPECT_TRUE(spinUntil([&] { return !visibleStudioWindow(program.processId()).isEmpty(); }, 30000))
+        << "the program started anyway";
+    EXPECT_TRUE(spinUntil([&] { return !visibleWindowNamed(u"^TruneUpdate$"_s).isEmpty(); }, 10000))
+        << "the dialog tells the user";
+    EXPECT_EQ(program.state(), QProcess::Running);
+    EXPECT_TRUE(QString::fromUtf8(program.readAllStandardError()).contains(u"starting anyway"_s));
+
+    program.terminate();
+    if (!program.waitForFinished(10000))
+        program.kill();
+    program.waitForFinished();
+    bus.unregisterService(name);
+}

@@ -1,5 +1,7 @@
 #include "tests/support/TempHome.h"
 
+#include "tests/support/TreeRemoval.h"
+
 #include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
@@ -7,6 +9,9 @@
 TempHome::TempHome()
 {
     Q_ASSERT(m_dir.isValid());
+    // Removed by the destructor, without following links (QDir's removal follows a folder that
+    // was swapped for a link while it ran).
+    m_dir.setAutoRemove(false);
     setVariable("HOME", path());
     setVariable("XDG_DATA_HOME", dataHome());
     setVariable("XDG_CONFIG_HOME", configHome());
@@ -30,6 +35,7 @@ TempHome::~TempHome()
     const QString configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configHome);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configHome);
+    TreeRemoval::removeTree(path());
 }
 
 QString TempHome::filePath(const QString& relative) const

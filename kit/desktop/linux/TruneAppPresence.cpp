@@ -76,14 +76,18 @@ TruneAppPresence::~TruneAppPresence()
     bus.unregisterService(identifier);
 }
 
+TruneAppPresence::Role TruneAppPresence::claimWithoutSession()
+{
+    m_fallback = std::make_unique<TruneSingleInstance>();
+    connect(m_fallback.get(), &TruneSingleInstance::reopenRequested, this, &TruneAppPresence::activationRequested);
+    return m_fallback->claim();
+}
+
 TruneAppPresence::Role TruneAppPresence::claim()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()) {
-        m_fallback = std::make_unique<TruneSingleInstance>();
-        connect(m_fallback.get(), &TruneSingleInstance::reopenRequested, this, &TruneAppPresence::activationRequested);
-        return m_fallback->claim();
-    }
+    if (!bus.isConnected() || !bus.interface())
+        return claimWithoutSession();
     const QString identifier = TruneBundle::main().bundleIdentifier();
     // The object answers before the name is taken, so no request can find the name without it.
     m_exported = std::make_unique<FreedesktopApplication>(*this);
@@ -96,9 +100,13 @@ TruneAppPresence::Role TruneAppPresence::claim()
     }
     bus.unregisterObject(objectPath(identifier));
     m_exported.reset();
-    if (!TruneRunningApplications::activate({identifier, std::nullopt, 0}))
-        std::fprintf(stderr, "The running program did not answer; this launch steps aside.\n");
-    return Role::secondary;
+    if (TruneRunningApplications::activate({identifier, std::nullopt, 0}))
+        return Role::secondary;
+    // Whatever holds the name does not answer as this program would: never step aside for it.
+    std::fprintf(stderr, "Another program holds %s in the session and does not answer; starting anyway.\n",
+        qPrintable(identifier));
+    m_nameHeldByAnother = true;
+    return claimWithoutSession();
 }
 
 #include "TruneAppPresence.moc"

@@ -95,27 +95,44 @@ int makePrivateFolders(const QString& folder)
     return 0;
 }
 
-TruneTrashError notPrivate(const QString& original)
+// The failures of the Trash itself name the Trash folder, not the item that was to go there.
+TruneTrashError notPrivate(const QString& trashFolder, const QString& original)
 {
     return {Kind::trashUnavailable, original, 0,
-        u"The Trash is not a folder of this user's own that nobody else may write to"_s};
+        u"The Trash (%1) is not a folder of this user's own that nobody else may write to"_s.arg(trashFolder)};
+}
+
+TruneTrashError unusableTrash(const QString& trashFolder, const QString& original, int errorNumber)
+{
+    TruneTrashError error = failure(Kind::trashUnavailable, original, errorNumber);
+    error.reason = u"The Trash (%1) cannot be used: %2"_s.arg(trashFolder, error.reason);
+    return error;
+}
+
+bool isSymbolicLink(int parent, const QByteArray& name)
+{
+    struct stat info { };
+    return ::fstatat(parent, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
 }
 
 // Opens one folder of the Trash, `name` below `parent`, and makes sure that it is the user's
 // own: a real folder (a link there is not followed) that nobody else may write to. Whoever could
 // plant a link there or write into it could read, swap or keep what is trashed.
 std::expected<Descriptor, TruneTrashError> openPrivateFolder(
-    int parent, const QByteArray& name, const QString& original)
+    int parent, const QByteArray& name, const QString& trash, const QString& original)
 {
     Descriptor folder(::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (folder.get() < 0)
-        return std::unexpected(
-            errno == ELOOP ? notPrivate(original) : failure(Kind::trashUnavailable, original, errno));
+    if (folder.get() < 0) {
+        // A link there is refused as ELOOP, or as ENOTDIR along with O_DIRECTORY.
+        const int error = errno;
+        const bool link = error == ELOOP || (error == ENOTDIR && isSymbolicLink(parent, name));
+        return std::unexpected(link ? notPrivate(trash, original) : unusableTrash(trash, original, error));
+    }
     struct stat info { };
     if (::fstat(folder.get(), &info) != 0)
-        return std::unexpected(failure(Kind::trashUnavailable, original, errno));
+        return std::unexpected(unusableTrash(trash, original, errno));
     if (info.st_uid != ::geteuid() || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return std::unexpected(notPrivate(original));
+        return std::unexpected(notPrivate(trash, original));
     return folder;
 }
 
@@ -123,15 +140,15 @@ std::expected<TrashFolders, TruneTrashError> openTrash(const QString& trash, con
 {
     for (const QString& folder : {trash + u"/files"_s, trash + u"/info"_s}) {
         if (const int error = makePrivateFolders(folder))
-            return std::unexpected(failure(Kind::trashUnavailable, original, error));
+            return std::unexpected(unusableTrash(trash, original, error));
     }
-    auto top = openPrivateFolder(AT_FDCWD, QFile::encodeName(trash), original);
+    auto top = openPrivateFolder(AT_FDCWD, QFile::encodeName(trash), trash, original);
     if (!top)
         return std::unexpected(top.error());
-    auto files = openPrivateFolder(top->get(), QByteArrayLiteral("files"), original);
+    auto files = openPrivateFolder(top->get(), QByteArrayLiteral("files"), trash, original);
     if (!files)
         return std::unexpected(files.error());
-    auto info = openPrivateFolder(top->get(), QByteArrayLiteral("info"), original);
+    auto info = openPrivateFolder(top->get(), QByteArrayLiteral("info"), trash, original);
     if (!info)
         return std::unexpected(info.error());
     return TrashFolders{std::move(*files), std::move(*info)};
@@ -242,7 +259,7 @@ std::optional<TrashResult> trashUnderName(
     if (descriptor < 0) {
         if (errno == EEXIST)
             return std::nullopt;
-        return std::unexpected(failure(Kind::trashUnavailable, original, errno));
+        return std::unexpected(unusableTrash(trash, original, errno));
     }
     const auto release = [&] { ::unlinkat(folders.info.get(), infoName.constData(), 0); };
     if (existsIn(folders.files.get(), encodedName)) {
@@ -254,7 +271,7 @@ std::optional<TrashResult> trashUnderName(
     const int writeError = errno;
     if (::close(descriptor) != 0 || !written) {
         release();
-        return std::unexpected(failure(Kind::trashUnavailable, original, written ? errno : writeError));
+        return std::unexpected(unusableTrash(trash, original, written ? errno : writeError));
     }
 
     const int renameError = renameWithoutReplacing(QFile::encodeName(original), folders.files.get(), encodedName);

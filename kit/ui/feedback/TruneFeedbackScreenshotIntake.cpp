@@ -9,9 +9,11 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMimeData>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -34,10 +36,34 @@ QByteArray pngData(const QImage& image)
     return bytes;
 }
 
-// A reader whose image size is known from the header and within the limit.
-bool sizeIsAcceptable(const QSize& size)
+// Raster formats only, recognised by their content. A vector format is a program more than a
+// picture: SVG may pull in other files (a FIFO that never answers, a local picture that would be
+// drawn into the upload).
+const QSet<QByteArray>& rasterFormats()
 {
-    return size.isValid() && !size.isEmpty() && qint64(size.width()) * size.height() <= maxDecodedPixels;
+    static const QSet<QByteArray> formats{"png", "jpeg", "jpg", "tiff", "tif", "gif", "bmp", "webp", "heic", "heif"};
+    return formats;
+}
+
+// Qt's own allocation limit (128 MiB by default) is below what maxDecodedPixels promises: room for
+// the largest accepted image as 32-bit pixels.
+constexpr int allocationLimitMiB = int(maxDecodedPixels * 4 / (1024 * 1024));
+
+// A reader of `buffer` when it holds a raster image whose header names a size within the limit.
+std::expected<std::unique_ptr<QImageReader>, ImageRefusal> rasterReader(QBuffer& buffer)
+{
+    const QByteArray format = QImageReader::imageFormat(&buffer);
+    if (!rasterFormats().contains(format))
+        return std::unexpected(ImageRefusal::notAnImage);
+    auto reader = std::make_unique<QImageReader>(&buffer, format);
+    reader->setAutoDetectImageFormat(false);
+    reader->setAllocationLimit(allocationLimitMiB);
+    const QSize size = reader->size();
+    if (!size.isValid() || size.isEmpty())
+        return std::unexpected(ImageRefusal::notAnImage);
+    if (qint64(size.width()) * size.height() > maxDecodedPixels)
+        return std::unexpected(ImageRefusal::tooManyPixels);
+    return reader;
 }
 
 } // namespace
@@ -60,20 +86,24 @@ TruneClipboardImage takeClipboardImage(const QMimeData* mime)
     return clipboard;
 }
 
-std::optional<TruneFeedbackScreenshot> screenshotFromClipboard(
+std::expected<TruneFeedbackScreenshot, ImageRefusal> screenshotFromClipboard(
     const TruneClipboardImage& clipboard, const QDateTime& now)
 {
     QByteArray png = clipboard.pngData;
+    ImageRefusal refusal = ImageRefusal::notAnImage;
     for (const QByteArray* encoded : {&clipboard.tiffData, &clipboard.otherData}) {
         if (!png.isEmpty() || encoded->isEmpty())
             continue;
-        if (const std::optional<QImage> image = decodeImage(*encoded))
+        const std::expected<QImage, ImageRefusal> image = decodeImage(*encoded);
+        if (image)
             png = pngData(*image);
+        else if (image.error() == ImageRefusal::tooManyPixels)
+            refusal = ImageRefusal::tooManyPixels;
     }
     if (png.isEmpty() && !clipboard.image.isNull())
         png = pngData(clipboard.image);
     if (png.isEmpty())
-        return std::nullopt;
+        return std::unexpected(refusal);
     const QString seconds = QString::number(now.toSecsSinceEpoch());
     return TruneFeedbackScreenshot{
         .filename = u"clipboard-"_s + seconds + u".png"_s, .mimeType = u"image/png"_s, .data = png};
@@ -81,7 +111,7 @@ std::optional<TruneFeedbackScreenshot> screenshotFromClipboard(
 
 FileIntake readScreenshotFile(const QString& path)
 {
-    const auto bytes = TruneSafeFile::readRegularFile(path, TruneFeedbackService::maxScreenshotBytes);
+    const auto bytes = TruneSafeFile::readChosenFile(path, TruneFeedbackService::maxScreenshotBytes);
     if (!bytes) {
         const bool tooLarge = bytes.error().kind == TruneSafeFileError::Kind::tooLarge;
         return {tooLarge ? FileIntake::Outcome::tooLarge : FileIntake::Outcome::skipped};
@@ -105,17 +135,17 @@ QString mimeTypeForFileName(const QString& fileName)
     return u"image/png"_s;
 }
 
-std::optional<QImage> decodeImage(const QByteArray& data)
+std::expected<QImage, ImageRefusal> decodeImage(const QByteArray& data)
 {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    if (!sizeIsAcceptable(reader.size()))
-        return std::nullopt;
-    QImage image = reader.read();
+    const auto reader = rasterReader(buffer);
+    if (!reader)
+        return std::unexpected(reader.error());
+    QImage image = (*reader)->read();
     if (image.isNull())
-        return std::nullopt;
+        return std::unexpected(ImageRefusal::notAnImage);
     return image;
 }
 
@@ -124,10 +154,11 @@ QImage thumbnail(const QByteArray& data, QSize logicalSize, qreal devicePixelRat
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QSize size = reader.size();
-    if (!sizeIsAcceptable(size))
+    const auto opened = rasterReader(buffer);
+    if (!opened)
         return {};
+    QImageReader& reader = **opened;
+    const QSize size = reader.size();
     const QSize target = (QSizeF(logicalSize) * devicePixelRatio).toSize();
     const qreal fill = std::max(qreal(target.width()) / size.width(), qreal(target.height()) / size.height());
     // Large pictures are decoded straight at the size that covers the frame.

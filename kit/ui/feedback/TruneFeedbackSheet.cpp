@@ -321,6 +321,8 @@ struct TruneFeedbackSheet::Intake {
     };
     bool fromClipboard = false;
     std::vector<Item> items = {}; // for the clipboard: one, or none when it held no image
+    // for the clipboard without an item: an image was there but too large to decode
+    bool clipboardImageTooLarge = false;
     bool moreFilesUnread = false; // files past the free places were not read
 };
 
@@ -740,13 +742,16 @@ void TruneFeedbackSheet::pasteFromClipboard()
     const qreal ratio = devicePixelRatioF();
     runIntake([clipboard, ratio] {
         Intake intake{.fromClipboard = true};
-        std::optional<TruneFeedbackScreenshot> screenshot
+        auto screenshot
             = TruneFeedbackScreenshotIntake::screenshotFromClipboard(clipboard, QDateTime::currentDateTimeUtc());
         if (screenshot) {
             QImage thumbnail = TruneFeedbackScreenshotIntake::thumbnail(
                 screenshot->data, TruneFeedbackScreenshotIntake::thumbnailSize, ratio);
-            intake.items.push_back({TruneFeedbackScreenshotIntake::FileIntake::Outcome::accepted, std::move(screenshot),
-                std::move(thumbnail)});
+            intake.items.push_back({TruneFeedbackScreenshotIntake::FileIntake::Outcome::accepted,
+                std::move(*screenshot), std::move(thumbnail)});
+        } else {
+            intake.clipboardImageTooLarge
+                = screenshot.error() == TruneFeedbackScreenshotIntake::ImageRefusal::tooManyPixels;
         }
         return intake;
     });
@@ -797,6 +802,12 @@ void TruneFeedbackSheet::runIntake(std::function<Intake()> work)
 void TruneFeedbackSheet::applyIntake(const Intake& intake)
 {
     using Outcome = TruneFeedbackScreenshotIntake::FileIntake::Outcome;
+    if (intake.clipboardImageTooLarge) {
+        m_state.errorMessage = text(u"The image on the clipboard has more than 64 megapixels, too many to attach."_s,
+            u"Panodaki görsel 64 megapikselden büyük; eklenemeyecek kadar büyük."_s);
+        render();
+        return;
+    }
     if (intake.fromClipboard && intake.items.empty()) {
         m_state.statusHint
             = text(u"No image found on the clipboard right now. Take a screenshot first, then click Paste."_s,

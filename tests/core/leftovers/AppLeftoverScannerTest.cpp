@@ -109,6 +109,13 @@ TEST(AppLeftoverScannerMatching, EntriesBelongToAnAppByIdentifierOrByName)
         {QStringLiteral("x.com.example.foo.y"), QStringLiteral("Foo"), foo, true},
         {QStringLiteral("com.example.foobar"), QStringLiteral("Foo"), foo, false},
         {QStringLiteral("com.example.fo"), QStringLiteral("Foo"), foo, false},
+        // An identifier of one component names no maker: it matches only an entry of that name.
+        {QStringLiteral("com"), QStringLiteral("Xq"), QStringLiteral("com"), true},
+        {QStringLiteral("com.plist"), QStringLiteral("Xq"), QStringLiteral("com"), true},
+        {QStringLiteral("com.example.foo"), QStringLiteral("Xq"), QStringLiteral("com"), false},
+        {QStringLiteral("org.mozilla.firefox.plist"), QStringLiteral("Xq"), QStringLiteral("ORG"), false},
+        {QStringLiteral("example.net"), QStringLiteral("Xq"), QStringLiteral("net"), false},
+        {QStringLiteral("x.net.y"), QStringLiteral("Xq"), QStringLiteral("net"), false},
         // A name of three characters never matches by name.
         {QStringLiteral("Foo"), QStringLiteral("Foo"), QString(), false},
         // Four characters: the whole stem only.
@@ -214,18 +221,20 @@ TEST_F(AppLeftoverScannerTest, FindsTheAppsEntriesInEveryScannedFolderWithTheirC
 {
     const std::vector<LeftoverFileItem> items = scanFooBar();
 
+    // Found by the identifier, an entry starts ticked; by the name alone, not.
     struct Expected {
         QString relative;
         LeftoverCategory category;
+        bool selected = true;
     };
     const std::vector<Expected> expected{
-        {QStringLiteral("Application Support/Foo Bar"), LeftoverCategory::appSupport},
+        {QStringLiteral("Application Support/Foo Bar"), LeftoverCategory::appSupport, false},
         {QStringLiteral("Caches/com.example.foobar"), LeftoverCategory::caches},
         {QStringLiteral("Preferences/com.example.foobar.plist"), LeftoverCategory::preferences},
         {QStringLiteral("Containers/com.example.foobar"), LeftoverCategory::containers},
         {QStringLiteral("Group Containers/ABCDE12345.com.example.foobar"), LeftoverCategory::containers},
-        {QStringLiteral("Logs/a.foobar.log"), LeftoverCategory::logs},
-        {QStringLiteral("Logs/B.foobar.log"), LeftoverCategory::logs},
+        {QStringLiteral("Logs/a.foobar.log"), LeftoverCategory::logs, false},
+        {QStringLiteral("Logs/B.foobar.log"), LeftoverCategory::logs, false},
         {QStringLiteral("Saved Application State/com.example.foobar.savedState"), LeftoverCategory::savedState},
         {QStringLiteral("HTTPStorages/com.example.foobar.binarycookies"), LeftoverCategory::caches},
         {QStringLiteral("WebKit/com.example.foobar"), LeftoverCategory::caches},
@@ -240,8 +249,49 @@ TEST_F(AppLeftoverScannerTest, FindsTheAppsEntriesInEveryScannedFolderWithTheirC
         EXPECT_EQ(found->id(), path);
         EXPECT_EQ(found->category, entry.category);
         EXPECT_EQ(found->sizeBytes, FastDirectorySizeReader::allocatedSize(path, false));
-        EXPECT_TRUE(found->isSelected);
+        EXPECT_EQ(found->isSelected, entry.selected);
     }
+}
+
+TEST_F(AppLeftoverScannerTest, AnotherInstalledAppsDataIsNeverOffered)
+{
+    writeFile(library(u"Application Support/Google/Chrome/Default"_s), "chrome's");
+    writeFile(library(u"Preferences/com.google.Chrome.plist"_s), "chrome's");
+    writeFile(library(u"Caches/com.google.Chrome.helper"_s), "chrome's");
+    writeFile(library(u"Preferences/com.google.plist"_s), "the app's own");
+    writeFile(library(u"Caches/com.google.Keystone"_s), "no installed app's");
+    const QSet<QString> installed{u"com.google.Chrome"_s, u"com.example.foobar"_s};
+
+    // A bundle named "Google" without an identifier: its matches by name start unticked.
+    const std::vector<LeftoverFileItem> byName = scanLeftovers(u"Google"_s, QString(), library(), kEnglish, installed);
+    ASSERT_EQ(pathsOf(byName),
+        (QStringList{library(u"Application Support/Google"_s), library(u"Preferences/com.google.plist"_s)}));
+    EXPECT_FALSE(byName[0].isSelected);
+    EXPECT_FALSE(byName[1].isSelected);
+
+    // An app whose identifier is the maker's own: its entries stay, the installed app's go.
+    const QStringList maker = pathsOf(scanLeftovers(u"Gogo"_s, u"com.google"_s, library(), kEnglish, installed));
+    EXPECT_EQ(
+        maker, (QStringList{library(u"Caches/com.google.Keystone"_s), library(u"Preferences/com.google.plist"_s)}));
+
+    // Identifiers of one component claim nothing by prefix.
+    for (const QString& id : {u"com"_s, u"org"_s, u"net"_s}) {
+        SCOPED_TRACE(id.toStdString());
+        EXPECT_TRUE(scanLeftovers(u"Xq"_s, id, library(), kEnglish, installed).empty());
+    }
+
+    // An app whose identifier extends an installed one's keeps what is its own.
+    writeFile(library(u"Preferences/com.example.foobar.pro.plist"_s), "pro's");
+    const QStringList pro
+        = pathsOf(scanLeftovers(u"Xq"_s, u"com.example.foobar.pro"_s, library(), kEnglish, installed));
+    EXPECT_EQ(pro, QStringList{library(u"Preferences/com.example.foobar.pro.plist"_s)});
+    // The other way round, the rules for real identifiers give the extension's entries to the app
+    // it extends, unless the extension is installed.
+    EXPECT_TRUE(pathsOf(scanLeftovers(u"Foo Bar"_s, u"com.example.foobar"_s, library(), kEnglish, {}))
+                    .contains(library(u"Preferences/com.example.foobar.pro.plist"_s)));
+    EXPECT_FALSE(pathsOf(
+        scanLeftovers(u"Foo Bar"_s, u"com.example.foobar"_s, library(), kEnglish, {u"com.example.foobar.pro"_s}))
+                     .contains(library(u"Preferences/com.example.foobar.pro.plist"_s)));
 }
 
 TEST_F(AppLeftoverScannerTest, LargerItemsComeFirstAndEqualSizesByPathIgnoringCase)
@@ -291,7 +341,9 @@ TEST_F(AppLeftoverScannerTest, MovesTheScannedItemsAndTheBundleToTheTrashAndCoun
 {
     std::vector<LeftoverFileItem> items = scanFooBar();
     ASSERT_EQ(items.size(), 11u);
-    // One item the user kept.
+    // The user ticks what was found by name too, but keeps one item.
+    for (LeftoverFileItem& item : items)
+        item.isSelected = true;
     const auto kept = std::ranges::find(items, library(QStringLiteral("Logs/a.foobar.log")), &LeftoverFileItem::path);
     kept->isSelected = false;
     const QString bundle = makeAppBundle(home.filePath(QStringLiteral("Applications/Foo Bar.app")));
@@ -375,8 +427,10 @@ TEST_F(AppLeftoverScannerTest, OnlyItemsTheScanCouldOfferForTheAppAreMoved)
 
 TEST_F(AppLeftoverScannerTest, TheLeftoversOfOneAppAreNotMovedForAnother)
 {
-    const std::vector<LeftoverFileItem> items = scanFooBar();
+    std::vector<LeftoverFileItem> items = scanFooBar();
     ASSERT_FALSE(items.empty());
+    for (LeftoverFileItem& item : items)
+        item.isSelected = true;
     const TrashRemovalReport report
         = moveToTrash(items, u"Other"_s, u"com.example.other"_s, std::nullopt, false, library());
     EXPECT_TRUE(report.trashedPaths.isEmpty());

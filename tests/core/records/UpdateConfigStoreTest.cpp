@@ -166,6 +166,79 @@ TEST_F(UpdateConfigStoreTest, LongerHistoryOnDiskIsReadWholeAndTrimmedOnAppend)
     EXPECT_TRUE(setAside(QStringLiteral("history.json")).isEmpty());
 }
 
+// A failed brew command keeps its error output: 32 KB of control characters take six bytes each
+// in JSON, so kept whole a few dozen of them would make a document the store refuses to read.
+TEST_F(UpdateConfigStoreTest, LongDetailsAreCutSoTheHistoryNeverResetsItself)
+{
+    const QString stderrTail = QString(32 * 1024, QChar(0x01));
+    UpdateConfigStore store(directory(), 200);
+    for (int n = 0; n < 120; ++n) {
+        UpdateLogEntry failure = entry(n);
+        failure.status = UpdateLogStatus::failed;
+        failure.details = stderrTail;
+        store.appendHistory(failure);
+    }
+    const std::vector<UpdateLogEntry> history = store.loadHistory();
+    ASSERT_EQ(history.size(), 120u) << "the history was set aside and started over";
+    EXPECT_EQ(history.front().appName, u"app-119"_s);
+    EXPECT_EQ(history.front().details.size(), UpdateConfigStore::maxDetailsLength);
+    EXPECT_TRUE(history.front().details.endsWith(QChar(0x2026)));
+    EXPECT_TRUE(setAside(u"history.json"_s).isEmpty());
+}
+
+TEST_F(UpdateConfigStoreTest, DetailsAreCutBetweenCharacters)
+{
+    const qsizetype limit = UpdateConfigStore::maxDetailsLength;
+    struct Case {
+        const char* name;
+        QString details;
+        QString kept; // before the ellipsis
+    };
+    const QString as = QString(limit - 2, u'a');
+    const std::vector<Case> cases{
+        {"an emoji across the cut", as + u"\U0001F600zz"_s, as},
+        {"a letter with two accents across the cut", as + u"e\u0301\u0323tail"_s, as},
+        {"one endless cluster", u"x"_s + QString(3 * limit, QChar(0x0301)),
+            u"x"_s + QString(limit - 2, QChar(0x0301))},
+        // U+E0100, a variation selector outside the BMP, extends the cluster like the accents.
+        {"a surrogate pair in an endless cluster",
+            u"x"_s + QString(limit - 3, QChar(0x0301)) + u"\U000E0100"_s + QString(10, QChar(0x0301)),
+            u"x"_s + QString(limit - 3, QChar(0x0301))},
+    };
+    UpdateConfigStore store(directory(), 10);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UpdateLogEntry failure = entry(1);
+        failure.details = c.details;
+        ASSERT_EQ(store.appendHistory(failure).size(), 1u);
+        const QString details = store.loadHistory().front().details;
+        EXPECT_EQ(details, c.kept + QChar(0x2026));
+        store.clearHistory();
+    }
+    UpdateLogEntry exact = entry(2);
+    exact.details = QString(limit, u'z');
+    EXPECT_EQ(store.appendHistory(exact).front().details, exact.details) << "details at the limit stay whole";
+}
+
+TEST_F(UpdateConfigStoreTest, AHistoryTooLargeToReadBackLosesItsOldestEntriesInstead)
+{
+    // 12,000 bytes of JSON an entry even after the cut: far more entries than fit in one document.
+    const qsizetype entries = UpdateConfigStore::maxDocumentBytes / 10'000;
+    std::vector<UpdateLogEntry> history;
+    for (qsizetype n = 0; n < entries; ++n) {
+        UpdateLogEntry failure = entry(int(n));
+        failure.details = QString(UpdateConfigStore::maxDetailsLength, QChar(0x01));
+        history.push_back(failure);
+    }
+    UpdateConfigStore store(directory(), entries);
+    store.saveHistory(history);
+    const std::vector<UpdateLogEntry> stored = store.loadHistory();
+    ASSERT_FALSE(stored.empty()) << "the store wrote a document it refuses to read";
+    EXPECT_LT(stored.size(), history.size());
+    EXPECT_EQ(stored.front().appName, u"app-0"_s) << "the newest entries stay";
+    EXPECT_LE(QFileInfo(file(u"history.json"_s)).size(), UpdateConfigStore::maxDocumentBytes);
+}
+
 TEST_F(UpdateConfigStoreTest, ClearHistoryLeavesAnEmptyArray)
 {
     writeHistory(3);
@@ -354,7 +427,7 @@ TEST_F(UpdateConfigStoreTest, DeletedFolderIsRecreatedOnSave)
     EXPECT_EQ(store.loadHistory().size(), 1u);
 }
 
-TEST_F(UpdateConfigStoreTest, FailedWriteStillReturnsTheAppendedList)
+TEST_F(UpdateConfigStoreTest, AFailedWriteReturnsWhatIsOnDisk)
 {
     // A plain file where a folder of the path should be: nothing can be created below it.
     const QString blocker = home.filePath(QStringLiteral("blocker"));
@@ -362,8 +435,7 @@ TEST_F(UpdateConfigStoreTest, FailedWriteStillReturnsTheAppendedList)
     ASSERT_TRUE(blockerFile.open(QIODevice::WriteOnly));
     blockerFile.close();
     UpdateConfigStore store(blocker + QStringLiteral("/TruneUpdate"), 10);
-    const std::vector<UpdateLogEntry> returned = store.appendHistory(entry(1));
-    EXPECT_EQ(namesOf(returned), QStringList{QStringLiteral("app-1")});
+    EXPECT_TRUE(store.appendHistory(entry(1)).empty()) << "the entry the view would show is not stored";
     store.saveConfig(defaults());
     EXPECT_TRUE(store.loadHistory().empty());
     EXPECT_TRUE(QFileInfo(blocker).isFile());
@@ -384,7 +456,7 @@ TEST_F(UpdateConfigStoreTest, AFullDiskKeepsTheStoredSettingsAndHistory)
     EXPECT_EQ(store.loadConfig(), stored);
 
     ASSERT_TRUE(disk.fill());
-    EXPECT_EQ(namesOf(store.appendHistory(entry(2))), (QStringList{u"app-2"_s, u"app-1"_s}));
+    EXPECT_EQ(store.appendHistory(entry(2)), storedHistory) << "what is on disk, not the entry that was lost";
     EXPECT_EQ(store.loadHistory(), storedHistory);
     ASSERT_TRUE(disk.fill());
     store.clearHistory();

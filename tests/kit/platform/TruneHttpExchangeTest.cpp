@@ -13,6 +13,10 @@ namespace {
 using Error = TruneHttpExchangeError;
 using Response = LoopbackHttpServer::Response;
 
+// What the sending and the receiving socket may hold between them on loopback (autotuned buffers
+// grow to tens of MiB): bytes the server handed over that the client never read.
+constexpr qint64 socketBuffers = 64 * 1024 * 1024;
+
 TruneHttpRequest postTo(const LoopbackHttpServer& server, const QString& path, QByteArray body = "payload")
 {
     return {.url = QUrl(server.url(path)),
@@ -70,13 +74,14 @@ TEST(TruneHttpExchangeTest, ARedirectIsReturnedAsItsStatusAndNotFollowed)
 TEST(TruneHttpExchangeTest, RefusesARepliesLargerThanTheLimitAndStopsTheTransfer)
 {
     constexpr qint64 limit = 4 * 1024 * 1024;
-    constexpr qint64 twentyMiB = 20 * 1024 * 1024;
+    // More than the kernels' socket buffers could take in before the client stops the transfer.
+    constexpr qint64 tooMuch = 256 * 1024 * 1024;
     struct Case {
         const char* name;
         Response response;
     };
     Response declared;
-    declared.fillerBytes = twentyMiB;
+    declared.fillerBytes = tooMuch;
     Response undeclared = declared;
     undeclared.framing = LoopbackHttpServer::Framing::untilClose;
     Response chunked = declared;
@@ -100,7 +105,7 @@ TEST(TruneHttpExchangeTest, RefusesARepliesLargerThanTheLimitAndStopsTheTransfer
         const std::vector<LoopbackHttpServer::Request> seen = server.requests(path);
         ASSERT_EQ(seen.size(), 1u);
         EXPECT_TRUE(seen[0].clientHungUp);
-        EXPECT_LT(seen[0].bodyBytesSent, twentyMiB);
+        EXPECT_LT(seen[0].bodyBytesSent, limit + socketBuffers);
     }
 
     server.setResponse(u"/exact"_s, exactlyAtLimit);
@@ -109,6 +114,61 @@ TEST(TruneHttpExchangeTest, RefusesARepliesLargerThanTheLimitAndStopsTheTransfer
     const auto reply = TruneHttpExchange::post(request);
     ASSERT_TRUE(reply.has_value());
     EXPECT_EQ(reply->body.size(), limit);
+}
+
+TEST(TruneHttpExchangeTest, AFastEndlessStreamIsHeldToTheLimitWhateverItsFraming)
+{
+    // Large pieces written as fast as the client reads: without a bound on the network thread's
+    // buffer the whole stream is read into memory before the limit is ever looked at.
+    constexpr qint64 limit = 1024 * 1024;
+    constexpr qint64 endless = qint64(1) << 30;
+    LoopbackHttpServer server;
+    for (const LoopbackHttpServer::Framing framing :
+        {LoopbackHttpServer::Framing::chunked, LoopbackHttpServer::Framing::untilClose}) {
+        const QString path = u"/stream%1"_s.arg(int(framing));
+        Response stream;
+        stream.framing = framing;
+        stream.fillerBytes = endless;
+        stream.pieceBytes = 1024 * 1024;
+        server.setResponse(path, stream);
+        TruneHttpRequest request = postTo(server, path);
+        request.maxReplyBytes = limit;
+        EXPECT_EQ(failureOf(TruneHttpExchange::post(request)), Error::Case::replyTooLarge);
+        ASSERT_TRUE(server.waitUntilSettled());
+        const std::vector<LoopbackHttpServer::Request> seen = server.requests(path);
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_TRUE(seen[0].clientHungUp);
+        EXPECT_LT(seen[0].bodyBytesSent, limit + socketBuffers);
+    }
+}
+
+TEST(TruneHttpExchangeTest, ASmallReplyCostsMemoryInProportionToItsSize)
+{
+    LoopbackHttpServer server;
+    Response small = Response::ok(QByteArray(500, 'x'));
+    small.framing = LoopbackHttpServer::Framing::chunked;
+    server.setResponse(u"/small"_s, small);
+    TruneHttpRequest request = postTo(server, u"/small"_s);
+    request.maxReplyBytes = 5 * 1024 * 1024;
+    const auto reply = TruneHttpExchange::post(request);
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_EQ(reply->body, QByteArray(500, 'x'));
+    EXPECT_LT(reply->body.capacity(), 64 * 1024) << "the body was read with a buffer the size of the limit";
+}
+
+TEST(TruneHttpExchangeTest, AnExchangeEndsAtItsDeadlineHoweverSteadilyBytesArrive)
+{
+    LoopbackHttpServer server;
+    Response drip;
+    drip.fillerBytes = 1'000'000;
+    drip.pieceBytes = 1;
+    drip.pieceIntervalMs = 20; // never idle long enough for the idle time-out
+    server.setResponse(u"/drip"_s, drip);
+    TruneHttpRequest request = postTo(server, u"/drip"_s);
+    request.deadlineMs = 300;
+    EXPECT_EQ(failureOf(TruneHttpExchange::post(request)), Error::Case::timedOut);
+    ASSERT_TRUE(server.waitUntilSettled());
+    EXPECT_TRUE(server.requests(u"/drip"_s).at(0).clientHungUp);
 }
 
 TEST(TruneHttpExchangeTest, TheTimeOutCountsIdleTimeNotTheWholeExchange)

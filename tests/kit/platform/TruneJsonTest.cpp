@@ -149,6 +149,43 @@ TEST(TruneJsonTest, NumbersBelowTheSigned64BitRangeStayNumbersButNoIntegers)
         << decoded.error().description().toStdString();
 }
 
+TEST(TruneJsonTest, EveryFoldingNumberOfALongDocumentIsRepairedInPlace)
+{
+    // Folding numbers of different lengths between exact ones and strings that look like them:
+    // each must come back as what it was written as, whatever number of them precede it.
+    const std::vector<std::pair<QByteArray, std::optional<qint64>>> pieces{
+        {"-9223372036854775809", std::nullopt},
+        {"-9223372036854775808", std::numeric_limits<qint64>::min()},
+        {"\"-9223372036854775809\"", std::nullopt},
+        {"-9.2233720368547758e18", std::nullopt},
+        {"7", 7},
+        {"-9223372036854775807.5", std::nullopt},
+    };
+    QByteArray text = "[";
+    constexpr int rounds = 2000;
+    for (int round = 0; round < rounds; ++round) {
+        for (const auto& [piece, integer] : pieces)
+            text += (text.size() > 1 ? "," : "") + piece;
+    }
+    text += "]";
+    const auto json = truneJsonParse(text);
+    ASSERT_TRUE(json.has_value());
+    const QJsonArray values = json->toArray();
+    ASSERT_EQ(values.size(), qsizetype(rounds * pieces.size()));
+    for (qsizetype index = 0; index < values.size(); ++index) {
+        const auto& [piece, integer] = pieces[std::size_t(index) % pieces.size()];
+        SCOPED_TRACE(index);
+        if (piece.startsWith('"')) {
+            ASSERT_EQ(values.at(index), QJsonValue(QString::fromLatin1(piece.mid(1).chopped(1))));
+        } else if (integer) {
+            ASSERT_EQ(truneJsonDecode<qint64>(values.at(index)), *integer);
+        } else {
+            ASSERT_FALSE(truneJsonDecode<qint64>(values.at(index)).has_value()) << piece.toStdString();
+            ASSERT_EQ(truneJsonDecode<double>(values.at(index)), -9223372036854775808.0);
+        }
+    }
+}
+
 TEST(TruneJsonTest, DatesAreIso8601InUtc)
 {
     struct Case {

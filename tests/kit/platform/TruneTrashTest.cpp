@@ -386,7 +386,8 @@ TEST_F(TrashTest, ATrashThatIsNotTheUsersOwnPrivateFolderIsUnavailable)
         const auto moved = TruneTrash::trashItem(item);
         ASSERT_FALSE(moved.has_value()) << moved->toStdString();
         EXPECT_EQ(moved.error().kind, Kind::trashUnavailable);
-        EXPECT_FALSE(moved.error().description().isEmpty());
+        EXPECT_TRUE(moved.error().reason.contains(dataHome + u"/Trash"_s))
+            << "the text names the Trash, not the item: " << moved.error().reason.toStdString();
         EXPECT_EQ(contents(item), "stays");
         EXPECT_TRUE(entries(shared + u"/files"_s).isEmpty());
         EXPECT_TRUE(entries(shared + u"/info"_s).isEmpty());

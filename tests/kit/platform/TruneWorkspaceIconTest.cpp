@@ -17,6 +17,7 @@
 #include <future>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -185,6 +186,93 @@ TEST_F(WorkspaceIconTest, AnEntryClaimingAHugeSizeIsNotDecoded)
     const auto icon = TruneWorkspaceIcon::decode(icns.left(16) + png, 64);
     ASSERT_FALSE(icon.has_value());
     EXPECT_EQ(icon.error().kind, Kind::undecodable);
+}
+
+QByteArray bigEndian32(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray icnsEntry(const QByteArray& type, const QByteArray& data)
+{
+    return type + bigEndian32(quint32(8 + data.size())) + data;
+}
+
+QByteArray icnsFile(const QByteArray& entries)
+{
+    return "icns" + bigEndian32(quint32(8 + entries.size())) + entries;
+}
+
+// The 107 bytes of the report: a table of contents that names one entry of 0xFFFFFFFF bytes,
+// followed by a short entry that starts like a PNG.
+QByteArray tableOfContentsClaimingFourGiB()
+{
+    const QByteArray toc = "TOC " + bigEndian32(16) + "ic07" + bigEndian32(0xFFFFFFFF);
+    const QByteArray entry = icnsEntry("ic07", QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(67, 'x'));
+    return icnsFile(toc + entry);
+}
+
+TEST_F(WorkspaceIconTest, AFileWhoseStructureLiesIsRefusedBeforeADecoderSeesIt)
+{
+    const QByteArray realIcon = IcnsMaker::icns({IcnsMaker::filled(32, red)});
+    const QByteArray realEntries = realIcon.mid(8);
+    QByteArray manyEntries = realEntries;
+    for (int index = 0; index < TruneWorkspaceIcon::maxEntries; ++index)
+        manyEntries += icnsEntry("icnV", bigEndian32(0));
+    QByteArray longerThanItsFile = realIcon;
+    qToBigEndian<quint32>(quint32(realIcon.size() + 1), longerThanItsFile.data() + 4);
+    QByteArray entryPastTheEnd = realIcon;
+    qToBigEndian<quint32>(quint32(realEntries.size() + 1), entryPastTheEnd.data() + 12);
+
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    };
+    const std::vector<Case> cases{
+        {"a table of contents naming 4 GiB", tableOfContentsClaimingFourGiB()},
+        {"a table of contents naming more than follows",
+            icnsFile("TOC " + bigEndian32(16) + "ic05" + bigEndian32(quint32(realEntries.size() + 8)) + realEntries)},
+        {"the header declaring more than the file holds", longerThanItsFile},
+        {"an entry running past the end", entryPastTheEnd},
+        {"an entry shorter than its own header", icnsFile("ic07" + bigEndian32(4))},
+        {"more entries than a real icon has", icnsFile(manyEntries)},
+        {"not an icon file", QByteArray("\x89PNG\r\n\x1a\n", 8)},
+    };
+    ASSERT_TRUE(TruneWorkspaceIcon::decode(realIcon, 32).has_value());
+    EXPECT_EQ(tableOfContentsClaimingFourGiB().size(), 107);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto icon = TruneWorkspaceIcon::decode(c.bytes, 32);
+        ASSERT_FALSE(icon.has_value());
+        EXPECT_EQ(icon.error().kind, Kind::undecodable);
+    }
+}
+
+// Allows this process about 1 GiB more address space than it now has (a sanitizer reserves far
+// more than any real limit would allow, so the limit is set relative to what is mapped already).
+void limitAddressSpaceToOneMoreGiB()
+{
+    QFile statm(u"/proc/self/statm"_s);
+    ASSERT_TRUE(statm.open(QIODevice::ReadOnly));
+    const qint64 pages = statm.readAll().split(' ').value(0).toLongLong();
+    const rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(1) << 30);
+    const rlimit bounded{.rlim_cur = limit, .rlim_max = limit};
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &bounded), 0);
+}
+
+TEST(WorkspaceIconUnderAMemoryLimitTest, TheHostileTableOfContentsCostsOnlyItsIcon)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            limitAddressSpaceToOneMoreGiB();
+            const auto hostile = TruneWorkspaceIcon::decode(tableOfContentsClaimingFourGiB(), 64);
+            const auto real = TruneWorkspaceIcon::decode(IcnsMaker::icns({IcnsMaker::filled(64, red)}), 64);
+            std::_Exit(!hostile.has_value() && real.has_value() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(WorkspaceIconTest, CacheLoadsOffTheCallerAndKeysIconsByModificationTime)

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <future>
 
+#include <pwd.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -288,4 +289,29 @@ TEST_F(TruneSuiteCommandBusTest, ASenderWithoutASessionBusSaysSo)
         (TruneSuiteSendError{TruneSuiteSendError::Kind::noNotificationBus, TruneSuiteApp::memsweep}.description(
             TruneLanguage::en)));
     EXPECT_TRUE(QFileInfo::exists(bus.commandFilePath(TruneSuiteApp::memsweep)));
+}
+
+TEST_F(TruneSuiteCommandBusTest, ACommandIsReadOnlyFromAPrivateFolderAndOnlyWhenTheUsersOwn)
+{
+    const QDateTime now = wholeSecondsNow();
+    const TruneSuiteCommandEnvelope envelope = command(TruneSuiteApp::lumbra, now);
+    ASSERT_TRUE(bus.enqueue(envelope));
+    ASSERT_EQ(bus.peekPendingCommand(TruneSuiteApp::lumbra, now, 25), envelope);
+
+    // A folder others may write to: anyone could have put the command there.
+    ASSERT_EQ(::chmod(QFile::encodeName(bus.commandsDirectory()).constData(), 0777), 0);
+    EXPECT_EQ(bus.peekPendingCommand(TruneSuiteApp::lumbra, now, 25), std::nullopt);
+    EXPECT_EQ(bus.consumePendingCommand(TruneSuiteApp::lumbra, now, 25), std::nullopt);
+    ASSERT_EQ(::chmod(QFile::encodeName(bus.commandsDirectory()).constData(), 0700), 0);
+
+    // A file of another user in the private folder (only root can make one).
+    const passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() != 0 || nobody == nullptr)
+        GTEST_SKIP() << "only root can give a file to the user nobody";
+    ASSERT_TRUE(bus.enqueue(envelope));
+    ASSERT_EQ(::chown(QFile::encodeName(bus.commandFilePath(TruneSuiteApp::lumbra)).constData(), nobody->pw_uid,
+                  nobody->pw_gid),
+        0);
+    EXPECT_EQ(bus.peekPendingCommand(TruneSuiteApp::lumbra, now, 25), std::nullopt);
+    EXPECT_EQ(bus.consumePendingCommand(TruneSuiteApp::lumbra, now, 25), std::nullopt);
 }

@@ -1,4 +1,5 @@
 #include "kit/suite/TruneKernelMemory.h"
+#include "kit/suite/TruneSuiteFiles.h"
 #include "kit/suite/TruneSuiteTelemetryBus.h"
 #include "kit/suite/TruneVirtualMemorySummary.h"
 #include "tests/support/TempHome.h"
@@ -11,8 +12,12 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
+#include <chrono>
+#include <functional>
+#include <future>
 #include <limits>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -217,6 +222,50 @@ TEST(TruneVirtualMemorySummaryTest, BlankCustomPoolSettingAddsNoFolder)
         TruneKernelMemory::detectMountedLumbraSparseDisks({root.filePath(u"proc"_s), root.path(), volumes});
     QDir::setCurrent(previous);
     EXPECT_EQ(disks, TruneMountedSparseDisks{});
+}
+
+TEST(TruneVirtualMemorySummaryTest, LumbrasSettingsAreReadOnlyAsASmallRegularFile)
+{
+    TempHome home;
+    QTemporaryDir root;
+    const QString volumes = root.filePath(u"Volumes"_s);
+    QDir().mkpath(volumes + u"/Alpha"_s);
+    writeFile(root.filePath(u"proc/self/mountinfo"_s),
+        "40 22 7:0 / " + volumes.toUtf8() + "/Alpha rw - hfsplus /dev/loop0 rw\n");
+    const QString custom = root.filePath(u"custom"_s);
+    QDir().mkpath(custom + u"/Alpha.sparsebundle"_s);
+    const QByteArray naming = "{\"customPoolDirectory\": \"" + custom.toUtf8() + "\"}";
+    const QString settings = home.dataHome() + u"/Lumbra/config.json"_s;
+    const QString elsewhere = root.filePath(u"elsewhere.json"_s);
+    writeFile(elsewhere, naming);
+
+    struct Case {
+        const char* name;
+        std::function<void()> plant;
+        int disks;
+    };
+    const std::vector<Case> cases{
+        {"a regular file", [&] { writeFile(settings, naming); }, 1},
+        {"a FIFO", [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0); }, 0},
+        {"a link to /dev/zero", [&] { ASSERT_TRUE(QFile::link(u"/dev/zero"_s, settings)); }, 0},
+        {"a link to a regular file", [&] { ASSERT_TRUE(QFile::link(elsewhere, settings)); }, 0},
+        {"larger than a settings file can be",
+            [&] { writeFile(settings, naming + QByteArray(TruneSuiteFiles::maxFileBytes, ' ')); }, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(settings);
+        QDir().mkpath(QFileInfo(settings).path());
+        c.plant();
+        auto reading = std::async(std::launch::async, [&] {
+            return TruneKernelMemory::detectMountedLumbraSparseDisks({root.filePath(u"proc"_s), root.path(), volumes});
+        });
+        if (reading.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
+            ADD_FAILURE() << "the reading blocked";
+            std::abort();
+        }
+        EXPECT_EQ(reading.get().count, c.disks);
+    }
 }
 
 TEST(TruneVirtualMemorySummaryTest, FreshLumbraFileIsMergedAndStaleOneIsNot)

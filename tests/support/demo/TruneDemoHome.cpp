@@ -11,11 +11,17 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <optional>
 
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 
 using namespace Qt::StringLiterals;
 
@@ -56,6 +62,38 @@ std::optional<Arguments> parseArguments(QStringList arguments)
     return parsed;
 }
 
+// The processes whose parent is this one: the program's orphans (a brew it started, their
+// children) come here once the process that started them is gone.
+QList<pid_t> childProcesses()
+{
+    QList<pid_t> children;
+    const QString self = QString::number(::getpid());
+    for (const QString& entry : QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(u"/proc/"_s + entry + u"/stat"_s);
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold spaces and parentheses.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1] == self.toLatin1())
+            children.append(pid_t(entry.toInt()));
+    }
+    return children;
+}
+
+// Ends every process the demo and its program left behind, so that none is still writing in the
+// home while it is removed.
+void endLeftBehindProcesses()
+{
+    for (QList<pid_t> children = childProcesses(); !children.isEmpty(); children = childProcesses()) {
+        for (const pid_t child : children)
+            ::kill(child, SIGKILL);
+        for (const pid_t child : children) {
+            while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) { }
+        }
+    }
+}
+
 void warnWhenAnotherBrewIsUsed(const DemoHome& home)
 {
     const std::optional<QString> brew = HomebrewService::brewExecutableURL();
@@ -78,6 +116,9 @@ int main(int argc, char* argv[])
 
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         std::signal(signal, forwardToProgram);
+    // Orphans of the program become this process's children instead of init's, so that they can
+    // be ended before the home goes.
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
     const DemoHome home;
     if (stopRequested)
         return 1;
@@ -112,5 +153,8 @@ int main(int argc, char* argv[])
             std::fflush(stdout);
         });
     }
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    program.waitForFinished();
+    endLeftBehindProcesses();
+    return status;
 }

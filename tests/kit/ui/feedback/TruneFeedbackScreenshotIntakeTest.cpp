@@ -7,8 +7,13 @@
 #include <QFile>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <tuple>
 
 #include <sys/stat.h>
 
@@ -21,7 +26,7 @@ using Outcome = Intake::FileIntake::Outcome;
 
 const QDateTime pasteTime = QDateTime::fromSecsSinceEpoch(1'765'432'100, Qt::UTC);
 
-std::optional<TruneFeedbackScreenshot> pasted(const QMimeData& mime)
+std::expected<TruneFeedbackScreenshot, Intake::ImageRefusal> pasted(const QMimeData& mime)
 {
     return Intake::screenshotFromClipboard(Intake::takeClipboardImage(&mime), pasteTime);
 }
@@ -56,7 +61,7 @@ TEST(FeedbackScreenshotIntakeTest, TheClipboardGivesPngAsItIsAndOtherImagesReEnc
         SCOPED_TRACE(c.name);
         QMimeData mime;
         c.fill(mime);
-        const std::optional<TruneFeedbackScreenshot> screenshot = pasted(mime);
+        const auto screenshot = pasted(mime);
         ASSERT_TRUE(screenshot);
         EXPECT_EQ(screenshot->filename, u"clipboard-1765432100.png"_s);
         EXPECT_EQ(screenshot->mimeType, u"image/png"_s);
@@ -109,8 +114,17 @@ TEST(FeedbackScreenshotIntakeTest, PickedFilesAreReadWithinTheLimitAndOnlyWhenRe
     const QString fifo = dir.filePath(u"pipe.png"_s);
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"folder.png"_s));
+    // The user chose the file: a link into their pictures is followed, to a regular file only.
     const QString link = dir.filePath(u"link.png"_s);
     ASSERT_TRUE(QFile::link(atLimit, link));
+    const QString linkOverLimit = dir.filePath(u"link-over-limit.png"_s);
+    ASSERT_TRUE(QFile::link(overLimit, linkOverLimit));
+    const QString linkToFifo = dir.filePath(u"link-to-pipe.png"_s);
+    ASSERT_TRUE(QFile::link(fifo, linkToFifo));
+    const QString linkToZero = dir.filePath(u"link-to-zero.png"_s);
+    ASSERT_TRUE(QFile::link(u"/dev/zero"_s, linkToZero));
+    const QString dangling = dir.filePath(u"dangling.png"_s);
+    ASSERT_TRUE(QFile::link(dir.filePath(u"gone.png"_s), dangling));
 
     struct Case {
         QString path;
@@ -122,18 +136,28 @@ TEST(FeedbackScreenshotIntakeTest, PickedFilesAreReadWithinTheLimitAndOnlyWhenRe
         {empty, Outcome::skipped},
         {fifo, Outcome::skipped}, // read without waiting for a writer
         {dir.filePath(u"folder.png"_s), Outcome::skipped},
-        {link, Outcome::skipped},
+        {link, Outcome::accepted},
+        {linkOverLimit, Outcome::tooLarge},
+        {linkToFifo, Outcome::skipped}, // without waiting for a writer either
+        {linkToZero, Outcome::skipped},
+        {dangling, Outcome::skipped},
         {dir.filePath(u"missing.png"_s), Outcome::skipped},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
-        const Intake::FileIntake intake = Intake::readScreenshotFile(c.path);
+        auto reading = std::async(std::launch::async, [&] { return Intake::readScreenshotFile(c.path); });
+        if (reading.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
+            ADD_FAILURE() << "the read blocked";
+            std::abort();
+        }
+        const Intake::FileIntake intake = reading.get();
         EXPECT_EQ(intake.outcome, c.outcome);
         EXPECT_EQ(intake.screenshot.has_value(), c.outcome == Outcome::accepted);
     }
     const Intake::FileIntake accepted = Intake::readScreenshotFile(atLimit);
     EXPECT_EQ(accepted.screenshot->filename, u"at-limit.png"_s);
     EXPECT_EQ(accepted.screenshot->data.size(), limit);
+    EXPECT_EQ(Intake::readScreenshotFile(link).screenshot->filename, u"link.png"_s) << "named as the user chose it";
 }
 
 TEST(FeedbackScreenshotIntakeTest, TheTypeFollowsTheExtensionInAnyLetterCase)
@@ -174,4 +198,67 @@ TEST(FeedbackScreenshotIntakeTest, ThumbnailsFillTheFrameAndRefuseWhatIsNotASafe
     EXPECT_TRUE(Intake::thumbnail(bomb, QSize(112, 68), 2).isNull());
     EXPECT_FALSE(Intake::decodeImage(bomb));
     EXPECT_TRUE(Intake::decodeImage(FeedbackImages::encoded(picture, "PNG")));
+}
+
+// SVG is a program more than a picture: it may name other files, a FIFO that never answers or a
+// local picture that would be drawn into the upload. Only raster images are decoded.
+TEST(FeedbackScreenshotIntakeTest, OnlyRasterImagesAreDecodedNeverSvg)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(u"pipe.png"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString picture = dir.filePath(u"private.png"_s);
+    {
+        QFile out(picture);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(FeedbackImages::encoded(FeedbackImages::stripes(QSize(30, 20)), "PNG"));
+    }
+    const auto svgNaming = [](const QString& path) {
+        return QByteArray(R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" )"
+                          R"(width="40" height="30"><image width="40" height="30" xlink:href=")")
+            + QUrl::fromLocalFile(path).toEncoded() + R"("/></svg>)";
+    };
+    for (const QString& named : {fifo, picture}) {
+        SCOPED_TRACE(named.toStdString());
+        const QByteArray svg = svgNaming(named);
+        auto decoding = std::async(std::launch::async, [&] {
+            QMimeData mime;
+            mime.setData(u"image/svg+xml"_s, svg);
+            return std::tuple(Intake::decodeImage(svg), Intake::thumbnail(svg, QSize(112, 68), 1), pasted(mime));
+        });
+        if (decoding.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
+            ADD_FAILURE() << "decoding the SVG blocked";
+            std::abort();
+        }
+        const auto [decoded, thumbnail, screenshot] = decoding.get();
+        ASSERT_FALSE(decoded);
+        EXPECT_EQ(decoded.error(), Intake::ImageRefusal::notAnImage);
+        EXPECT_TRUE(thumbnail.isNull());
+        EXPECT_FALSE(screenshot);
+    }
+    const QImage stripes = FeedbackImages::stripes(QSize(30, 20));
+    for (const char* format : {"PNG", "JPEG", "TIFF", "BMP"}) {
+        SCOPED_TRACE(format);
+        EXPECT_TRUE(Intake::decodeImage(FeedbackImages::encoded(stripes, format)));
+    }
+}
+
+// The stated limit is 64 megapixels; Qt's own allocation limit must not stop a picture below it.
+TEST(FeedbackScreenshotIntakeTest, ImagesUpToThePixelLimitDecodeAndLargerOnesSayWhy)
+{
+    QImage wide(8000, 5000, QImage::Format_Mono); // 40 megapixels, 5 MB as one bit each
+    wide.fill(1);
+    QMimeData mime;
+    mime.setData(u"image/bmp"_s, FeedbackImages::encoded(wide, "BMP"));
+    const auto screenshot = pasted(mime);
+    ASSERT_TRUE(screenshot) << "refused below the stated limit";
+    EXPECT_EQ(QImage::fromData(screenshot->data, "PNG").size(), wide.size());
+
+    const QByteArray tooLarge = FeedbackImages::pngHeaderClaiming(QSize(10'000, 7'000)); // 70 megapixels
+    ASSERT_FALSE(Intake::decodeImage(tooLarge));
+    EXPECT_EQ(Intake::decodeImage(tooLarge).error(), Intake::ImageRefusal::tooManyPixels);
+    QMimeData huge;
+    huge.setData(u"image/tiff"_s, tooLarge);
+    ASSERT_FALSE(pasted(huge));
+    EXPECT_EQ(pasted(huge).error(), Intake::ImageRefusal::tooManyPixels);
 }

@@ -1,5 +1,6 @@
 #include "kit/ui/feedback/TruneFeedbackSheet.h"
 
+#include "kit/feedback/TruneFeedbackError.h"
 #include "kit/localization/TruneText.h"
 #include "kit/ui/TruneBrandMark.h"
 #include "tests/kit/ui/feedback/FeedbackImages.h"
@@ -15,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -272,6 +275,32 @@ TEST_F(FeedbackSheetTest, ARejectionShowsTheServersWordsAndKeepsTheForm)
     QGuiApplication::clipboard()->clear();
     button(*sheet, u"pasteScreenshot"_s)->click();
     EXPECT_FALSE(sheet->state().errorMessage);
+}
+
+TEST_F(FeedbackSheetTest, ALongRejectionIsShownOnOneLineAndCut)
+{
+    const QString words = u"Refused.\r\nReason:\t"_s + QString(5000, u'x');
+    server.setResponse(uploadPath,
+        Response::withStatus(422, QJsonDocument(QJsonObject{{u"message"_s, words}}).toJson(QJsonDocument::Compact)));
+    const auto sheet = openSheet();
+    fillIn(*sheet);
+    button(*sheet, u"sendFeedback"_s)->click();
+    ASSERT_TRUE(waitUntilSent(*sheet));
+    const QString shownText = shown(*sheet, u"errorText"_s);
+    EXPECT_TRUE(shownText.startsWith(u"Refused. Reason: xxx"_s)) << shownText.left(40).toStdString();
+    EXPECT_EQ(shownText.size(), TruneFeedbackError::maxServerTextLength);
+    EXPECT_TRUE(shownText.endsWith(QChar(0x2026)));
+}
+
+TEST_F(FeedbackSheetTest, AClipboardImageAboveThePixelLimitIsRefusedWithItsReason)
+{
+    const auto sheet = openSheet();
+    auto* mime = new QMimeData;
+    mime->setData(u"image/tiff"_s, FeedbackImages::pngHeaderClaiming(QSize(10'000, 7'000)));
+    paste(*sheet, mime);
+    EXPECT_EQ(
+        sheet->state().errorMessage, u"The image on the clipboard has more than 64 megapixels, too many to attach."_s);
+    EXPECT_TRUE(sheet->state().screenshots.empty());
 }
 
 TEST_F(FeedbackSheetTest, SendAnotherNoteKeepsKindAndContactAndEmptiesTheRest)
