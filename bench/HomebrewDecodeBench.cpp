@@ -1,26 +1,27 @@
-// Decodes a generated `brew info --json=v2 --installed` document of about 5 MB (600 formulae and
-// 150 casks shaped like real ones: bottles for eleven platforms, runtime dependencies, several
-// kegs, cask artifacts with zap lists) and the matching `brew outdated --json=v2` document into
-// the Homebrew item list, as the state fetch does (parse both, merge, sort), and compares that
-// with Python reading the same installed document (`python3 -c "import json,sys;
-// json.load(open(sys.argv[1]))"`, which includes starting the interpreter; its bare start-up time
-// is printed too, and so is the best time of json.load alone, timed inside the interpreter).
+// Decodes generated `brew info --json=v2 --installed` documents shaped like real ones (formulae
+// with bottles for eleven platforms, runtime dependencies, several kegs; casks with artifacts and
+// zap lists) and the matching `brew outdated --json=v2` documents into the Homebrew item list, as
+// the state fetch does (parse both, merge, sort), in a process of its own
+// (bench-homebrew-decode-file). It compares that with the system's Python reading the same
+// installed document (`/usr/bin/python3 -c "import json,sys; json.load(open(sys.argv[1]))"`, run
+// directly, not through a wrapper on PATH), both as whole processes: best time and peak memory.
+// Python's bare start-up and its json.load timed inside the interpreter are printed too.
 //
-//   bench_homebrew_decode [--formulae N] [--casks N] [--runs N]
+//   bench_homebrew_decode [--packages N] [--small N] [--runs N]
 //
-// Prints the best time of each contender over the runs and their ratio.
+// Two documents: --packages (12,000, about 77 MB) and --small (600) packages, four formulae to
+// each cask. The last line gives the large document's figures and its time ratio ours / Python.
 #include "bench/BenchSupport.h"
-#include "core/homebrew/HomebrewState.h"
+#include "bench/ProcessMeasurement.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -31,19 +32,34 @@
 namespace {
 
 struct Options {
-    int formulae = 600;
-    int casks = 150;
-    int runs = 15;
+    int packages = 12'000;
+    int small = 600;
+    int runs = 5;
 };
 
 std::optional<Options> parseOptions(const QStringList& arguments)
 {
     Options options;
-    if (!readBenchOptions(arguments, {{QLatin1String("--formulae"), &options.formulae}, {QLatin1String("--casks"), &options.casks},
-                           {QLatin1String("--runs"), &options.runs}}))
+    if (!readBenchOptions(arguments,
+            {{QLatin1String("--packages"), &options.packages}, {QLatin1String("--small"), &options.small},
+                {QLatin1String("--runs"), &options.runs}}))
         return std::nullopt;
     return options;
 }
+
+// How many formulae and casks make up a document of `packages` packages.
+struct DocumentSize {
+    int formulae;
+    int casks;
+
+    explicit DocumentSize(int packages)
+        : formulae(packages - packages / 5)
+        , casks(packages / 5)
+    {
+    }
+};
+
+const QString systemPython = QStringLiteral("/usr/bin/python3");
 
 QString sha256(const QString& seed)
 {
@@ -64,18 +80,18 @@ QString formulaName(int index)
 
 QJsonObject bottle(const QString& name, const QString& stable)
 {
-    static const char* const platforms[] = {"arm64_sequoia",  "arm64_sonoma", "arm64_ventura", "arm64_monterey",
-                                            "arm64_big_sur",  "sonoma",       "ventura",       "monterey",
-                                            "big_sur",        "arm64_linux",  "x86_64_linux"};
+    static const char* const platforms[] = {"arm64_sequoia", "arm64_sonoma", "arm64_ventura", "arm64_monterey",
+        "arm64_big_sur", "sonoma", "ventura", "monterey", "big_sur", "arm64_linux", "x86_64_linux"};
     QJsonObject files;
     for (const char* platform : platforms) {
         const QString digest = sha256(name + QLatin1String(platform) + stable);
         files.insert(QLatin1String(platform),
-                     QJsonObject{{"cellar", QStringLiteral(":any_skip_relocation")},
-                                 {"url", QStringLiteral("https://ghcr.io/v2/homebrew/core/%1/blobs/sha256:%2").arg(name, digest)},
-                                 {"sha256", digest}});
+            QJsonObject{{"cellar", QStringLiteral(":any_skip_relocation")},
+                {"url", QStringLiteral("https://ghcr.io/v2/homebrew/core/%1/blobs/sha256:%2").arg(name, digest)},
+                {"sha256", digest}});
     }
-    return {{"stable", QJsonObject{{"rebuild", 0}, {"root_url", "https://ghcr.io/v2/homebrew/core"}, {"files", files}}}};
+    return {
+        {"stable", QJsonObject{{"rebuild", 0}, {"root_url", "https://ghcr.io/v2/homebrew/core"}, {"files", files}}}};
 }
 
 QJsonArray runtimeDependencies(int index)
@@ -83,25 +99,19 @@ QJsonArray runtimeDependencies(int index)
     QJsonArray dependencies;
     for (int dependency = 0; dependency < index % 9; ++dependency) {
         const QString depVersion = version(index + dependency);
-        dependencies.append(QJsonObject{{"full_name", formulaName((index * 7 + dependency) % 600)},
-                                        {"version", depVersion},
-                                        {"revision", 0},
-                                        {"pkg_version", depVersion},
-                                        {"declared_directly", dependency < 2}});
+        dependencies.append(
+            QJsonObject{{"full_name", formulaName((index * 7 + dependency) % 600)}, {"version", depVersion},
+                {"revision", 0}, {"pkg_version", depVersion}, {"declared_directly", dependency < 2}});
     }
     return dependencies;
 }
 
 QJsonObject keg(const QString& kegVersion, int index, bool onRequest)
 {
-    return {{"version", kegVersion},
-            {"used_options", QJsonArray()},
-            {"built_as_bottle", true},
-            {"poured_from_bottle", true},
-            {"time", 1700000000 + index * 3600},
-            {"runtime_dependencies", runtimeDependencies(index)},
-            {"installed_as_dependency", !onRequest},
-            {"installed_on_request", onRequest}};
+    return {{"version", kegVersion}, {"used_options", QJsonArray()}, {"built_as_bottle", true},
+        {"poured_from_bottle", true}, {"time", 1700000000 + index * 3600},
+        {"runtime_dependencies", runtimeDependencies(index)}, {"installed_as_dependency", !onRequest},
+        {"installed_on_request", onRequest}};
 }
 
 QJsonObject formula(int index)
@@ -126,14 +136,15 @@ QJsonObject formula(int index)
         {"license", "Apache-2.0"},
         {"homepage", QStringLiteral("https://%1.example.org/").arg(name)},
         {"versions", QJsonObject{{"stable", stable}, {"head", "HEAD"}, {"bottle", true}}},
-        {"urls", QJsonObject{{"stable", QJsonObject{{"url", QStringLiteral("https://downloads.example.org/%1-%2.tar.gz").arg(name, stable)},
-                                                    {"tag", QJsonValue::Null},
-                                                    {"revision", QJsonValue::Null},
-                                                    {"using", QJsonValue::Null},
-                                                    {"checksum", sha256(name + stable)}}},
-                             {"head", QJsonObject{{"url", QStringLiteral("https://github.com/example/%1.git").arg(name)},
-                                                  {"branch", "main"},
-                                                  {"using", QJsonValue::Null}}}}},
+        {"urls",
+            QJsonObject{
+                {"stable",
+                    QJsonObject{{"url", QStringLiteral("https://downloads.example.org/%1-%2.tar.gz").arg(name, stable)},
+                        {"tag", QJsonValue::Null}, {"revision", QJsonValue::Null}, {"using", QJsonValue::Null},
+                        {"checksum", sha256(name + stable)}}},
+                {"head",
+                    QJsonObject{{"url", QStringLiteral("https://github.com/example/%1.git").arg(name)},
+                        {"branch", "main"}, {"using", QJsonValue::Null}}}}},
         {"revision", index % 4},
         {"version_scheme", 0},
         {"bottle", bottle(name, stable)},
@@ -152,8 +163,10 @@ QJsonObject formula(int index)
         {"conflicts_with", QJsonArray()},
         {"conflicts_with_reasons", QJsonArray()},
         {"link_overwrite", QJsonArray()},
-        {"caveats", index % 11 == 0 ? QJsonValue(QStringLiteral("To start %1 now and restart at login:\n  brew services start %1").arg(name))
-                                    : QJsonValue(QJsonValue::Null)},
+        {"caveats",
+            index % 11 == 0 ? QJsonValue(
+                QStringLiteral("To start %1 now and restart at login:\n  brew services start %1").arg(name))
+                            : QJsonValue(QJsonValue::Null)},
         {"installed", installed},
         {"linked_keg", version(index)},
         {"pinned", index % 50 == 0},
@@ -187,7 +200,7 @@ QJsonObject cask(int index)
         app.append(QJsonObject{{"target", token + QStringLiteral(" Pro.app")}});
     QJsonArray trash;
     for (const char* folder : {"Application Support", "Caches", "Preferences", "Saved Application State", "Logs",
-                               "Containers", "Group Containers", "HTTPStorages", "WebKit", "Cookies"})
+             "Containers", "Group Containers", "HTTPStorages", "WebKit", "Cookies"})
         trash.append(QStringLiteral("~/Library/%1/com.example.%2").arg(QLatin1String(folder), token));
     const QJsonValue installed = index % 4 == 0 ? QJsonValue(QJsonArray{version(index)}) : QJsonValue(version(index));
     QJsonArray languages;
@@ -210,11 +223,13 @@ QJsonObject cask(int index)
         {"bundle_short_version", QJsonValue::Null},
         {"outdated", index % 3 == 0},
         {"sha256", sha256(token)},
-        {"artifacts", QJsonArray{QJsonObject{{"uninstall", QJsonArray{QJsonObject{{"quit", "com.example." + token},
-                                                                                  {"launchctl", "com.example." + token + ".helper"}}}}},
-                                 QJsonObject{{"app", app}},
-                                 QJsonObject{{"binary", QJsonArray{"$APPDIR/" + appName + "/Contents/MacOS/" + token}}},
-                                 QJsonObject{{"zap", QJsonArray{QJsonObject{{"trash", trash}}}}}}},
+        {"artifacts",
+            QJsonArray{QJsonObject{{"uninstall",
+                           QJsonArray{QJsonObject{
+                               {"quit", "com.example." + token}, {"launchctl", "com.example." + token + ".helper"}}}}},
+                QJsonObject{{"app", app}},
+                QJsonObject{{"binary", QJsonArray{"$APPDIR/" + appName + "/Contents/MacOS/" + token}}},
+                QJsonObject{{"zap", QJsonArray{QJsonObject{{"trash", trash}}}}}}},
         {"caveats", QJsonValue::Null},
         {"depends_on", QJsonObject{{"macos", QJsonObject{{">=", QJsonArray{"12"}}}}}},
         {"conflicts_with", QJsonValue::Null},
@@ -246,7 +261,7 @@ QByteArray prettyPrinted(const QJsonObject& object)
     return text.trimmed() + '\n';
 }
 
-QByteArray infoDocument(const Options& options)
+QByteArray infoDocument(const DocumentSize& options)
 {
     QJsonArray formulae;
     for (int index = 0; index < options.formulae; ++index)
@@ -257,38 +272,24 @@ QByteArray infoDocument(const Options& options)
     return prettyPrinted({{"formulae", formulae}, {"casks", casks}});
 }
 
-QByteArray outdatedDocument(const Options& options)
+QByteArray outdatedDocument(const DocumentSize& options)
 {
     QJsonArray formulae;
     for (int index = 0; index < options.formulae; index += 5) {
-        formulae.append(QJsonObject{{"name", formulaName(index)},
-                                    {"installed_versions", QJsonArray{version(index)}},
-                                    {"current_version", version(index, 1)},
-                                    {"pinned", index % 50 == 0},
-                                    {"pinned_version", index % 50 == 0 ? QJsonValue(version(index)) : QJsonValue()}});
+        formulae.append(QJsonObject{{"name", formulaName(index)}, {"installed_versions", QJsonArray{version(index)}},
+            {"current_version", version(index, 1)}, {"pinned", index % 50 == 0},
+            {"pinned_version", index % 50 == 0 ? QJsonValue(version(index)) : QJsonValue()}});
     }
     QJsonArray casks;
     for (int index = 0; index < options.casks; index += 3) {
-        casks.append(QJsonObject{{"name", caskToken(index)},
-                                 {"installed_versions", QJsonArray{version(index)}},
-                                 {"current_version", version(index, 2)}});
+        casks.append(QJsonObject{{"name", caskToken(index)}, {"installed_versions", QJsonArray{version(index)}},
+            {"current_version", version(index, 2)}});
     }
     return prettyPrinted({{"formulae", formulae}, {"casks", casks}});
 }
 
-bool runPython(const QString& python, const QStringList& arguments, QByteArray* output = nullptr)
-{
-    QProcess process;
-    process.start(python, arguments);
-    const bool succeeded =
-        process.waitForFinished(120'000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    if (output)
-        *output = process.readAllStandardOutput();
-    return succeeded;
-}
-
 // json.load alone, without the interpreter's start: the best of `runs` loads in one process.
-std::optional<double> pythonLoadMilliseconds(const QString& python, const QString& file, int runs)
+std::optional<double> pythonLoadMilliseconds(const QString& file, int runs)
 {
     const QString script = QStringLiteral("import json,sys,time\n"
                                           "best = None\n"
@@ -298,11 +299,12 @@ std::optional<double> pythonLoadMilliseconds(const QString& python, const QStrin
                                           "    elapsed = time.perf_counter() - start\n"
                                           "    best = elapsed if best is None else min(best, elapsed)\n"
                                           "print(best * 1000)\n");
-    QByteArray output;
-    if (!runPython(python, {QStringLiteral("-c"), script, file, QString::number(runs)}, &output))
+    QProcess process;
+    process.start(systemPython, {QStringLiteral("-c"), script, file, QString::number(runs)});
+    if (!process.waitForFinished(600'000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return std::nullopt;
     bool ok = false;
-    const double milliseconds = output.trimmed().toDouble(&ok);
+    const double milliseconds = process.readAllStandardOutput().trimmed().toDouble(&ok);
     return ok ? std::optional(milliseconds) : std::nullopt;
 }
 
@@ -312,13 +314,38 @@ bool writeFile(const QString& path, const QByteArray& data)
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
-std::size_t decodeItemCount(const QByteArray& info, const QByteArray& outdated)
+struct Comparison {
+    double megabytes = 0;
+    ProcessMeasurement ours;
+    ProcessMeasurement python;
+};
+
+// Writes the documents of `packages` packages and measures both contenders on them.
+std::optional<Comparison> compare(int packages, int runs, const QString& decoder, const QTemporaryDir& folder)
 {
-    const auto installed = HomebrewService::parseInstalledInfoJSON(info);
-    const auto outdatedSnapshot = HomebrewService::parseOutdatedJSON(outdated);
-    if (!installed || !outdatedSnapshot)
-        return 0;
-    return HomebrewService::merge(*installed, *outdatedSnapshot, true).size();
+    const DocumentSize size(packages);
+    const QByteArray info = infoDocument(size);
+    const QString infoFile = folder.filePath(QStringLiteral("info-%1.json").arg(packages));
+    const QString outdatedFile = folder.filePath(QStringLiteral("outdated-%1.json").arg(packages));
+    if (!writeFile(infoFile, info) || !writeFile(outdatedFile, outdatedDocument(size))) {
+        std::fprintf(stderr, "cannot write the documents to a temporary folder\n");
+        return std::nullopt;
+    }
+    const std::optional<ProcessMeasurement> ours = bestOfProcessRuns(runs, decoder, {infoFile, outdatedFile});
+    const std::optional<ProcessMeasurement> python = bestOfProcessRuns(runs, systemPython,
+        {QStringLiteral("-c"),
+            QStringLiteral("import json,sys; json.load(open(sys.argv[1])); ") + pythonPrintsOwnPeakMemory(), infoFile});
+    if (!ours || !python) {
+        std::fprintf(stderr, "%s failed on the %d-package document\n", ours ? "python3" : "the decoder", packages);
+        return std::nullopt;
+    }
+    const std::optional<double> pythonAlone = pythonLoadMilliseconds(infoFile, runs);
+    std::printf("%6d packages, info %6.1f MB: ours %8.1f ms %7.1f MiB | python3 %8.1f ms %7.1f MiB "
+                "(json.load alone %.1f ms) | time %.2fx, memory %.2fx\n",
+        packages, info.size() / 1e6, ours->milliseconds, ours->peakMebibytes, python->milliseconds,
+        python->peakMebibytes, pythonAlone.value_or(-1), ours->milliseconds / python->milliseconds,
+        ours->peakMebibytes / python->peakMebibytes);
+    return Comparison{.megabytes = info.size() / 1e6, .ours = *ours, .python = *python};
 }
 
 } // namespace
@@ -328,59 +355,33 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const std::optional<Options> options = parseOptions(app.arguments());
     if (!options) {
-        std::fprintf(stderr, "usage: bench_homebrew_decode [--formulae N] [--casks N] [--runs N]\n");
+        std::fprintf(stderr, "usage: bench_homebrew_decode [--packages N] [--small N] [--runs N]\n");
         return 2;
     }
-    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
-    if (python.isEmpty()) {
-        std::fprintf(stderr, "python3 not found\n");
+    if (!QFileInfo(systemPython).isExecutable()) {
+        std::fprintf(stderr, "%s not found\n", qPrintable(systemPython));
         return 1;
     }
+    const QString decoder = QCoreApplication::applicationDirPath() + QStringLiteral("/bench-homebrew-decode-file");
     QTemporaryDir folder;
-    const QByteArray info = infoDocument(*options);
-    const QByteArray outdated = outdatedDocument(*options);
-    const QString infoFile = folder.filePath(QStringLiteral("info.json"));
-    if (!folder.isValid() || !writeFile(infoFile, info)) {
-        std::fprintf(stderr, "cannot write the document to a temporary folder\n");
+    if (!folder.isValid()) {
+        std::fprintf(stderr, "cannot make a temporary folder\n");
         return 1;
     }
-    const QStringList pythonLoad{QStringLiteral("-c"), QStringLiteral("import json,sys; json.load(open(sys.argv[1]))"),
-                                 infoFile};
-    if (!runPython(python, pythonLoad)) {
-        std::fprintf(stderr, "python3 rejected the generated document\n");
+    const std::optional<ProcessMeasurement> pythonStart
+        = bestOfProcessRuns(options->runs, systemPython, {QStringLiteral("-c"), pythonPrintsOwnPeakMemory()});
+    if (pythonStart)
+        std::printf("python3 start-up alone: %.1f ms %.1f MiB; best time, highest peak of %d runs\n",
+            pythonStart->milliseconds, pythonStart->peakMebibytes, options->runs);
+    if (!compare(options->small, options->runs, decoder, folder))
         return 1;
-    }
-    const std::size_t expectedItems = static_cast<std::size_t>(options->formulae + options->casks);
-    if (decodeItemCount(info, outdated) != expectedItems) {
-        std::fprintf(stderr, "the generated documents did not decode into %zu items\n", expectedItems);
+    const std::optional<Comparison> large = compare(options->packages, options->runs, decoder, folder);
+    if (!large)
         return 1;
-    }
-
-    std::size_t items = 0;
-    const double ours = bestMilliseconds(options->runs, [&] { items = decodeItemCount(info, outdated); });
-    const double parseOnly = bestMilliseconds(options->runs, [&] { (void)QJsonDocument::fromJson(info); });
-    const double pythonTotal = bestMilliseconds(options->runs, [&] { runPython(python, pythonLoad); });
-    const double pythonStart =
-        bestMilliseconds(options->runs, [&] { runPython(python, {QStringLiteral("-c"), QStringLiteral("pass")}); });
-    const std::optional<double> pythonAlone = pythonLoadMilliseconds(python, infoFile, options->runs);
-    if (!pythonAlone) {
-        std::fprintf(stderr, "python3 could not time its own load\n");
-        return 1;
-    }
-
-    const double megabytes = (info.size() + outdated.size()) / 1e6;
-    std::printf("documents: info %.2f MB (%d formulae, %d casks), outdated %.3f MB; best of %d runs\n",
-                info.size() / 1e6, options->formulae, options->casks, outdated.size() / 1e6, options->runs);
-    std::printf("decode to %zu items (parse both, merge, sort): %8.2f ms  %7.1f MB/s\n", items, ours,
-                megabytes / (ours / 1e3));
-    std::printf("  of which QJsonDocument::fromJson of info:     %8.2f ms  %7.1f MB/s\n", parseOnly,
-                info.size() / 1e6 / (parseOnly / 1e3));
-    std::printf("python3 json.load of info (whole process):     %8.2f ms  %7.1f MB/s\n", pythonTotal,
-                info.size() / 1e6 / (pythonTotal / 1e3));
-    std::printf("  of which interpreter start-up (-c pass):     %8.2f ms\n", pythonStart);
-    std::printf("python3 json.load alone, timed inside:         %8.2f ms  %7.1f MB/s\n", *pythonAlone,
-                info.size() / 1e6 / (*pythonAlone / 1e3));
-    std::printf("ratio python3 / ours: whole process %.2fx, json.load alone %.2fx\n", pythonTotal / ours,
-                *pythonAlone / ours);
+    std::printf("anchor python3 json.load %.1f ms %.1f MiB, ours %.1f ms %.1f MiB (%d packages, %.1f MB): "
+                "memory %.2fx, ratio %.2f\n",
+        large->python.milliseconds, large->python.peakMebibytes, large->ours.milliseconds, large->ours.peakMebibytes,
+        options->packages, large->megabytes, large->ours.peakMebibytes / large->python.peakMebibytes,
+        large->ours.milliseconds / large->python.milliseconds);
     return 0;
 }

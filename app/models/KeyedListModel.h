@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QString>
 
+#include <algorithm>
 #include <vector>
 
 // How a row names itself by default: its `key()`.
@@ -12,9 +13,11 @@ struct KeyedListRowKey {
 };
 
 // A list model of rows that each carry a stable key (`KeyOf` of the row, by default `Row::key()`)
-// and compare by content (`Row::operator==`). replaceRows brings the model to a new list with the signals of what really
-// changed: rows that went are removed, new rows inserted and rows whose content changed announced;
-// only a new order of the rows that stay resets the model, as views cannot follow a move otherwise.
+// and compare by content (`Row::operator==`). replaceRows brings the model to a new list with the
+// signals of what really changed: rows that went are removed, new rows inserted and rows whose
+// content changed announced. A new order of the rows that stay, or a change scattered over many
+// places (a filter typed over a long list), is one layout change instead, which moves the current
+// row and every other persistent index with its row; only rows that share a key reset the model.
 template <typename Row, typename KeyOf = KeyedListRowKey> class KeyedListModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
@@ -46,10 +49,14 @@ public:
             oldPositions.insert(KeyOf{}(m_rows[row]), static_cast<int>(row));
         const bool uniqueKeys = newPositions.size() == static_cast<qsizetype>(rows.size())
             && oldPositions.size() == static_cast<qsizetype>(m_rows.size());
-        if (!uniqueKeys || !keepsOrder(newPositions)) {
+        if (!uniqueKeys) {
             beginResetModel();
             m_rows = std::move(rows);
             endResetModel();
+            return;
+        }
+        if (!keepsOrder(newPositions) || stepCount(rows, newPositions, oldPositions) > maximumSteps) {
+            relayout(std::move(rows), newPositions);
             return;
         }
         removeRowsMissingFrom(newPositions);
@@ -58,6 +65,75 @@ public:
     }
 
 private:
+    // Each removal or insertion makes a view lay out its rows again; past this many, one layout
+    // change costs less.
+    static constexpr int maximumSteps = 16;
+
+    // How many runs of removed and of inserted rows lead from the rows to `rows`.
+    int stepCount(const std::vector<Row>& rows, const QHash<QString, int>& newPositions,
+        const QHash<QString, int>& oldPositions) const
+    {
+        return runsMissingFrom(m_rows, newPositions) + runsMissingFrom(rows, oldPositions);
+    }
+
+    static int runsMissingFrom(const std::vector<Row>& rows, const QHash<QString, int>& positions)
+    {
+        int runs = 0;
+        bool inRun = false;
+        for (const Row& row : rows) {
+            const bool missing = !positions.contains(KeyOf{}(row));
+            runs += missing && !inRun ? 1 : 0;
+            inRun = missing;
+        }
+        return runs;
+    }
+
+    // Moves to `rows` in one layout change, as a sorting proxy does: persistent indexes follow
+    // their row by key, and those of rows that went become invalid. Rows that stayed but changed
+    // are announced afterwards.
+    void relayout(std::vector<Row> rows, const QHash<QString, int>& newPositions)
+    {
+        const bool onlyOrderChanges = newPositions.size() == static_cast<qsizetype>(m_rows.size())
+            && std::ranges::all_of(m_rows, [&](const Row& row) { return newPositions.contains(KeyOf{}(row)); });
+        emit layoutAboutToBeChanged(
+            {}, onlyOrderChanges ? QAbstractItemModel::VerticalSortHint : QAbstractItemModel::NoLayoutChangeHint);
+        const QModelIndexList before = persistentIndexList();
+        QModelIndexList after;
+        after.reserve(before.size());
+        // The new rows are not in place yet, so index() would check against the old count.
+        for (const QModelIndex& index : before) {
+            const int row = newPositions.value(KeyOf{}(m_rows[static_cast<size_t>(index.row())]), -1);
+            after.append(row < 0 ? QModelIndex() : createIndex(row, index.column()));
+        }
+        std::vector<bool> changed(rows.size(), false);
+        for (const Row& row : m_rows) {
+            const auto found = newPositions.constFind(KeyOf{}(row));
+            if (found != newPositions.cend() && !(row == rows[static_cast<size_t>(*found)]))
+                changed[static_cast<size_t>(*found)] = true;
+        }
+        m_rows = std::move(rows);
+        changePersistentIndexList(before, after);
+        emit layoutChanged(
+            {}, onlyOrderChanges ? QAbstractItemModel::VerticalSortHint : QAbstractItemModel::NoLayoutChangeHint);
+        announceRowsMarked(changed);
+    }
+
+    void announceRowsMarked(const std::vector<bool>& marked)
+    {
+        size_t row = 0;
+        while (row < marked.size()) {
+            if (!marked[row]) {
+                ++row;
+                continue;
+            }
+            size_t end = row;
+            while (end < marked.size() && marked[end])
+                ++end;
+            emit dataChanged(index(static_cast<int>(row)), index(static_cast<int>(end - 1)));
+            row = end;
+        }
+    }
+
     // Whether the rows present before and after stand in the same order in both lists.
     bool keepsOrder(const QHash<QString, int>& newPositions) const
     {
@@ -112,20 +188,14 @@ private:
 
     void announceChangedRows(std::vector<Row>& rows)
     {
-        size_t row = 0;
-        while (row < rows.size()) {
-            if (m_rows[row] == rows[row]) {
-                ++row;
-                continue;
+        std::vector<bool> changed(rows.size(), false);
+        for (size_t row = 0; row < rows.size(); ++row) {
+            if (!(m_rows[row] == rows[row])) {
+                m_rows[row] = std::move(rows[row]);
+                changed[row] = true;
             }
-            size_t end = row;
-            while (end < rows.size() && !(m_rows[end] == rows[end])) {
-                m_rows[end] = std::move(rows[end]);
-                ++end;
-            }
-            emit dataChanged(index(static_cast<int>(row)), index(static_cast<int>(end - 1)));
-            row = end;
         }
+        announceRowsMarked(changed);
     }
 
     std::vector<Row> m_rows;

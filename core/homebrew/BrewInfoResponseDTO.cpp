@@ -2,9 +2,8 @@
 
 TruneJsonResult<BrewFormulaVersionsDTO> TruneJsonCoding<BrewFormulaVersionsDTO>::decode(const QJsonValue& json)
 {
-    return TruneJsonObjectReader::read<BrewFormulaVersionsDTO>(json, [](TruneJsonObjectReader& in) {
-        return BrewFormulaVersionsDTO{.stable = in.optional<QString>("stable")};
-    });
+    return TruneJsonObjectReader::read<BrewFormulaVersionsDTO>(json,
+        [](TruneJsonObjectReader& in) { return BrewFormulaVersionsDTO{.stable = in.optional<QString>("stable")}; });
 }
 
 TruneJsonResult<BrewInstalledFormulaDTO> TruneJsonCoding<BrewInstalledFormulaDTO>::decode(const QJsonValue& json)
@@ -56,4 +55,49 @@ TruneJsonResult<BrewInfoResponseDTO> TruneJsonCoding<BrewInfoResponseDTO>::decod
             .casks = in.optional<std::vector<BrewCaskDTO>>("casks").value_or(std::vector<BrewCaskDTO>{}),
         };
     });
+}
+
+namespace {
+
+constexpr BrewJsonField formulaVersionsFields[] = {{"stable"}};
+constexpr BrewJsonShape formulaVersionsShape{formulaVersionsFields};
+
+constexpr BrewJsonField installedFormulaFields[] = {{"version"}, {"installed_on_request"}};
+constexpr BrewJsonShape installedFormulaShape{installedFormulaFields};
+
+constexpr BrewJsonField formulaFields[] = {
+    {"name"},
+    {"full_name"},
+    {"desc"},
+    {"homepage"},
+    {"versions", &formulaVersionsShape},
+    {"installed", &installedFormulaShape},
+    {"outdated"},
+};
+constexpr BrewJsonShape formulaShape{formulaFields};
+
+// Of an artifact only its "app" list counts.
+constexpr BrewJsonField caskArtifactFields[] = {{"app"}};
+constexpr BrewJsonShape caskArtifactShape{caskArtifactFields};
+
+constexpr BrewJsonField caskFields[] = {
+    {"token"},
+    {"name"},
+    {"desc"},
+    {"homepage"},
+    {"version"},
+    {"installed"},
+    {"outdated"},
+    {"artifacts", &caskArtifactShape},
+};
+constexpr BrewJsonShape caskShape{caskFields};
+
+constexpr BrewJsonField infoResponseFields[] = {{"formulae", &formulaShape}, {"casks", &caskShape}};
+constexpr BrewJsonShape infoResponseShape{infoResponseFields};
+
+} // namespace
+
+const BrewJsonShape& brewInfoResponseShape()
+{
+    return infoResponseShape;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/homebrew/BrewCaskArtifactDTO.h"
+#include "core/homebrew/BrewJsonShape.h"
 #include "core/homebrew/FlexibleStringList.h"
 #include "kit/platform/TruneJson.h"
 
@@ -50,27 +51,25 @@ struct BrewInfoResponseDTO {
     std::vector<BrewCaskDTO> casks;
 };
 
-template <>
-struct TruneJsonCoding<BrewFormulaVersionsDTO> {
+template <> struct TruneJsonCoding<BrewFormulaVersionsDTO> {
     static TruneJsonResult<BrewFormulaVersionsDTO> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<BrewInstalledFormulaDTO> {
+template <> struct TruneJsonCoding<BrewInstalledFormulaDTO> {
     static TruneJsonResult<BrewInstalledFormulaDTO> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<BrewFormulaDTO> {
+template <> struct TruneJsonCoding<BrewFormulaDTO> {
     static TruneJsonResult<BrewFormulaDTO> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<BrewCaskDTO> {
+template <> struct TruneJsonCoding<BrewCaskDTO> {
     static TruneJsonResult<BrewCaskDTO> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<BrewInfoResponseDTO> {
+template <> struct TruneJsonCoding<BrewInfoResponseDTO> {
     static TruneJsonResult<BrewInfoResponseDTO> decode(const QJsonValue& json);
 };
+
+// The keys of the document that the decoding above reads; parsing keeps nothing else.
+const BrewJsonShape& brewInfoResponseShape();

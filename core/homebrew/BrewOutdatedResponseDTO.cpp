@@ -22,3 +22,18 @@ TruneJsonResult<BrewOutdatedResponseDTO> TruneJsonCoding<BrewOutdatedResponseDTO
         };
     });
 }
+
+namespace {
+
+constexpr BrewJsonField outdatedItemFields[] = {{"name"}, {"installed_versions"}, {"current_version"}, {"pinned"}};
+constexpr BrewJsonShape outdatedItemShape{outdatedItemFields};
+
+constexpr BrewJsonField outdatedResponseFields[] = {{"formulae", &outdatedItemShape}, {"casks", &outdatedItemShape}};
+constexpr BrewJsonShape outdatedResponseShape{outdatedResponseFields};
+
+} // namespace
+
+const BrewJsonShape& brewOutdatedResponseShape()
+{
+    return outdatedResponseShape;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/homebrew/BrewJsonShape.h"
 #include "core/homebrew/FlexibleStringList.h"
 #include "kit/platform/TruneJson.h"
 
@@ -23,12 +24,13 @@ struct BrewOutdatedResponseDTO {
     std::vector<BrewOutdatedItemDTO> casks;
 };
 
-template <>
-struct TruneJsonCoding<BrewOutdatedItemDTO> {
+template <> struct TruneJsonCoding<BrewOutdatedItemDTO> {
     static TruneJsonResult<BrewOutdatedItemDTO> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<BrewOutdatedResponseDTO> {
+template <> struct TruneJsonCoding<BrewOutdatedResponseDTO> {
     static TruneJsonResult<BrewOutdatedResponseDTO> decode(const QJsonValue& json);
 };
+
+// The keys of the document that the decoding above reads; parsing keeps nothing else.
+const BrewJsonShape& brewOutdatedResponseShape();

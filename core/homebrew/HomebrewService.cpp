@@ -17,8 +17,8 @@ constexpr qsizetype maximumTokenLength = 128;
 
 bool isTokenCharacter(QChar character)
 {
-    static const QString alphabet =
-        QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._/@+-");
+    static const QString alphabet
+        = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._/@+-");
     return alphabet.contains(character);
 }
 
@@ -56,8 +56,7 @@ QStringList packageArguments(const QString& verb, const QString& token, bool isC
 }
 
 HomebrewService::CommandResult runCommand(const QStringList& arguments, bool skipAutoUpdate,
-                                          const HomebrewService::Cancellation& cancellation,
-                                          const HomebrewService::OutputHandler& onOutput)
+    const HomebrewService::Cancellation& cancellation, const HomebrewService::OutputHandler& onOutput)
 {
     const std::optional<QString> brew = HomebrewService::brewExecutableURL();
     if (!brew)
@@ -109,7 +108,7 @@ QString HomebrewServiceError::description(TruneLanguage language) const
     switch (errorCase) {
     case Case::invalidPackageToken:
         return truneText(QStringLiteral("Invalid Homebrew package identifier: '") + token + QStringLiteral("'."),
-                         QStringLiteral("Geçersiz Homebrew paket adı: '") + token + QStringLiteral("'."), language);
+            QStringLiteral("Geçersiz Homebrew paket adı: '") + token + QStringLiteral("'."), language);
     case Case::commandFailed: {
         const QString trimmed = message.trimmed();
         if (!trimmed.isEmpty())
@@ -123,7 +122,7 @@ QString HomebrewServiceError::description(TruneLanguage language) const
     }
     case Case::brewNotInstalled:
         return truneText(QStringLiteral("Homebrew ('brew') was not found on this Mac."),
-                         QStringLiteral("Bu Mac'te Homebrew ('brew') bulunamadı."), language);
+            QStringLiteral("Bu Mac'te Homebrew ('brew') bulunamadı."), language);
     }
     return {};
 }
@@ -197,7 +196,8 @@ CommandResult install(const QString& name, bool isCask, const Cancellation& canc
         QStringLiteral("install"), name, {.isCask = isCask, .skipAutoUpdate = false}, cancellation, onOutput);
 }
 
-CommandResult uninstall(const QString& name, bool isCask, const Cancellation& cancellation, const OutputHandler& onOutput)
+CommandResult uninstall(
+    const QString& name, bool isCask, const Cancellation& cancellation, const OutputHandler& onOutput)
 {
     return runPackageCommand(
         QStringLiteral("uninstall"), name, {.isCask = isCask, .skipAutoUpdate = false}, cancellation, onOutput);
@@ -231,7 +231,10 @@ std::expected<TruneProcessResult, TruneProcessRunError> runBrew(const QString& b
     const OutputHandler& onOutput)
 {
     using Capture = TruneProcessRunner::StdoutCapture;
-    const Capture capture = output == BrewOutput::read ? Capture::full() : Capture::nothing();
+    constexpr qint64 largeDocumentLimit = qint64(256) * 1024 * 1024;
+    const Capture capture = output == BrewOutput::read ? Capture::full()
+        : output == BrewOutput::largeDocument          ? Capture::full(largeDocumentLimit)
+                                                       : Capture::nothing();
     return TruneProcessRunner::run(brewPath, arguments, std::nullopt, environment, capture, cancellation, onOutput);
 }
 

@@ -21,9 +21,9 @@ struct HomebrewServiceError {
     enum class Case { invalidPackageToken, commandFailed, brewNotInstalled };
 
     Case errorCase = Case::brewNotInstalled;
-    QString token;   // invalidPackageToken: the name or query exactly as the caller passed it
-    int code = 0;    // commandFailed: brew's exit code (see TruneProcessResult::exitCode)
-    QString message; // commandFailed: brew's standard error as text, untrimmed
+    QString token;             // invalidPackageToken: the name or query exactly as the caller passed it
+    int code = 0;              // commandFailed: brew's exit code (see TruneProcessResult::exitCode)
+    QString message;           // commandFailed: brew's standard error as text, untrimmed
     std::optional<int> signal; // commandFailed: the signal that ended brew, when one did
 
     static HomebrewServiceError invalidPackageToken(const QString& token);
@@ -46,9 +46,18 @@ struct HomebrewServiceError {
 struct HomebrewCommandError {
     std::variant<HomebrewServiceError, TruneProcessRunError, TruneJsonError> reason;
 
-    HomebrewCommandError(HomebrewServiceError error) : reason(std::move(error)) {}
-    HomebrewCommandError(TruneProcessRunError error) : reason(std::move(error)) {}
-    HomebrewCommandError(TruneJsonError error) : reason(std::move(error)) {}
+    HomebrewCommandError(HomebrewServiceError error)
+        : reason(std::move(error))
+    {
+    }
+    HomebrewCommandError(TruneProcessRunError error)
+        : reason(std::move(error))
+    {
+    }
+    HomebrewCommandError(TruneJsonError error)
+        : reason(std::move(error))
+    {
+    }
 
     // The run was stopped through its cancellation token.
     bool isCancelled() const;
@@ -107,11 +116,12 @@ struct UpgradeOptions {
 // sees it.
 CommandResult upgrade(const QString& name, const UpgradeOptions& options, const Cancellation& cancellation = nullptr,
     const OutputHandler& onOutput = {});
-CommandResult upgradeAll(bool skipAutoUpdate, const Cancellation& cancellation = nullptr, const OutputHandler& onOutput = {});
-CommandResult install(const QString& name, bool isCask, const Cancellation& cancellation = nullptr,
-                      const OutputHandler& onOutput = {});
-CommandResult uninstall(const QString& name, bool isCask, const Cancellation& cancellation = nullptr,
-                        const OutputHandler& onOutput = {});
+CommandResult upgradeAll(
+    bool skipAutoUpdate, const Cancellation& cancellation = nullptr, const OutputHandler& onOutput = {});
+CommandResult install(
+    const QString& name, bool isCask, const Cancellation& cancellation = nullptr, const OutputHandler& onOutput = {});
+CommandResult uninstall(
+    const QString& name, bool isCask, const Cancellation& cancellation = nullptr, const OutputHandler& onOutput = {});
 // "brew cleanup --prune=all"
 CommandResult cleanup(const Cancellation& cancellation = nullptr, const OutputHandler& onOutput = {});
 // "brew update": refreshes Homebrew's package index.
@@ -133,6 +143,9 @@ enum class BrewOutput {
     // Kept whole for reading (JSON documents, search listings), up to the runner's default limit
     // of 64 MiB: past it brew is stopped and the run fails with outputTooLarge.
     read,
+    // Kept whole as `read`, up to 256 MiB: the document of every installed package grows by
+    // about 6.5 KB a package (77 MB for 12,000); the limit still stops a runaway brew.
+    largeDocument,
 };
 
 // Runs the brew at `brewPath` with `arguments` in our working directory, with `environment` set

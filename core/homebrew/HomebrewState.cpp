@@ -28,7 +28,7 @@ bool isInstalledOnRequest(const BrewFormulaDTO& formula)
     if (std::none_of(kegs.begin(), kegs.end(), carriesFlag))
         return true;
     return std::any_of(kegs.begin(), kegs.end(),
-                       [](const BrewInstalledFormulaDTO& keg) { return keg.installedOnRequest.value_or(false); });
+        [](const BrewInstalledFormulaDTO& keg) { return keg.installedOnRequest.value_or(false); });
 }
 
 HomebrewItem formulaItem(const BrewFormulaDTO& formula)
@@ -36,9 +36,9 @@ HomebrewItem formulaItem(const BrewFormulaDTO& formula)
     const std::optional<QString> installedVersion = lastInstalledVersion(formula);
     const std::optional<QString> stable = formula.versions ? formula.versions->stable : std::nullopt;
     return HomebrewItem(formula.name, formula.fullName, false, installedVersion,
-                        stable.value_or(installedVersion.value_or(QString())), formula.outdated.value_or(false),
-                        formula.desc.value_or(QString()), formula.homepage, installedVersion.has_value(), {},
-                        isInstalledOnRequest(formula));
+        stable.value_or(installedVersion.value_or(QString())), formula.outdated.value_or(false),
+        formula.desc.value_or(QString()), formula.homepage, installedVersion.has_value(), {},
+        isInstalledOnRequest(formula));
 }
 
 QStringList appArtifactsOf(const BrewCaskDTO& cask)
@@ -55,12 +55,11 @@ HomebrewItem caskItem(const BrewCaskDTO& cask)
 {
     const std::optional<QString> installedVersion = cask.installed ? cask.installed->firstNonEmpty() : std::nullopt;
     // The first display name counts even when it is empty.
-    const std::optional<QString> fullName =
-        cask.name && !cask.name->isEmpty() ? std::optional(cask.name->first()) : std::optional(cask.token);
+    const std::optional<QString> fullName
+        = cask.name && !cask.name->isEmpty() ? std::optional(cask.name->first()) : std::optional(cask.token);
     return HomebrewItem(cask.token, fullName, true, installedVersion,
-                        cask.version.value_or(installedVersion.value_or(QString())), cask.outdated.value_or(false),
-                        cask.desc.value_or(QString()), cask.homepage, installedVersion.has_value(), appArtifactsOf(cask),
-                        true);
+        cask.version.value_or(installedVersion.value_or(QString())), cask.outdated.value_or(false),
+        cask.desc.value_or(QString()), cask.homepage, installedVersion.has_value(), appArtifactsOf(cask), true);
 }
 
 HomebrewOutdatedEntry outdatedEntry(const BrewOutdatedItemDTO& item, bool isCask)
@@ -137,21 +136,21 @@ std::optional<HomebrewOutdatedSnapshot> usableOutdatedList(const TruneProcessRes
 
 namespace HomebrewService {
 
-std::expected<std::vector<HomebrewItem>, HomebrewCommandError> fetchInstalledAndOutdated(const Cancellation& cancellation)
+std::expected<std::vector<HomebrewItem>, HomebrewCommandError> fetchInstalledAndOutdated(
+    const Cancellation& cancellation)
 {
     const std::optional<QString> brew = brewExecutableURL();
     if (!brew)
         return std::unexpected(HomebrewServiceError::brewNotInstalled());
     const QMap<QString, QString> environment = commandEnvironment(true);
 
-    const auto info
-        = runBrew(*brew, {QStringLiteral("info"), QStringLiteral("--json=v2"), QStringLiteral("--installed")},
-            environment, BrewOutput::read, cancellation, {});
+    auto info = runBrew(*brew, {QStringLiteral("info"), QStringLiteral("--json=v2"), QStringLiteral("--installed")},
+        environment, BrewOutput::largeDocument, cancellation, {});
     if (!info)
         return std::unexpected(info.error());
     if (const CommandResult success = requireSuccess(*info); !success)
         return std::unexpected(success.error());
-    const TruneJsonResult<HomebrewInstalledSnapshot> installed = parseInstalledInfoJSON(info->stdout);
+    const TruneJsonResult<HomebrewInstalledSnapshot> installed = parseInstalledInfoJSON(std::move(info->stdout));
     if (!installed)
         return std::unexpected(installed.error());
 
@@ -163,9 +162,12 @@ std::expected<std::vector<HomebrewItem>, HomebrewCommandError> fetchInstalledAnd
     return merge(*installed, outdatedSnapshot.value_or(HomebrewOutdatedSnapshot{}), outdatedSnapshot.has_value());
 }
 
-TruneJsonResult<HomebrewInstalledSnapshot> parseInstalledInfoJSON(const QByteArray& json)
+TruneJsonResult<HomebrewInstalledSnapshot> parseInstalledInfoJSON(QByteArray json)
 {
-    const TruneJsonResult<BrewInfoResponseDTO> response = truneJsonDecode<BrewInfoResponseDTO>(json);
+    const TruneJsonResult<QJsonValue> document = parseBrewJson(std::move(json), brewInfoResponseShape());
+    if (!document)
+        return std::unexpected(document.error());
+    const TruneJsonResult<BrewInfoResponseDTO> response = truneJsonDecode<BrewInfoResponseDTO>(*document);
     if (!response)
         return std::unexpected(response.error());
     HomebrewInstalledSnapshot snapshot;
@@ -180,7 +182,10 @@ TruneJsonResult<HomebrewInstalledSnapshot> parseInstalledInfoJSON(const QByteArr
 
 TruneJsonResult<HomebrewOutdatedSnapshot> parseOutdatedJSON(const QByteArray& json)
 {
-    const TruneJsonResult<BrewOutdatedResponseDTO> response = truneJsonDecode<BrewOutdatedResponseDTO>(json);
+    const TruneJsonResult<QJsonValue> document = parseBrewJson(json, brewOutdatedResponseShape());
+    if (!document)
+        return std::unexpected(document.error());
+    const TruneJsonResult<BrewOutdatedResponseDTO> response = truneJsonDecode<BrewOutdatedResponseDTO>(*document);
     if (!response)
         return std::unexpected(response.error());
     return HomebrewOutdatedSnapshot{
@@ -190,7 +195,7 @@ TruneJsonResult<HomebrewOutdatedSnapshot> parseOutdatedJSON(const QByteArray& js
 }
 
 std::vector<HomebrewItem> merge(const HomebrewInstalledSnapshot& installed, const HomebrewOutdatedSnapshot& outdated,
-                                bool trustOutdatedAsAuthoritative, const QLocale& locale)
+    bool trustOutdatedAsAuthoritative, const QLocale& locale)
 {
     const OutdatedLookup outdatedFormulae = lookupByLowercasedName(outdated.formulae);
     const OutdatedLookup outdatedCasks = lookupByLowercasedName(outdated.casks);

@@ -21,14 +21,14 @@ namespace HomebrewService {
 // cancelled during either command), with commandFailed when `brew info` exits non-zero, and with
 // the JSON error when its output cannot be read. A `brew outdated` that fails, prints nothing or
 // prints something unreadable is no failure: the items keep what `brew info` said of them.
-std::expected<std::vector<HomebrewItem>, HomebrewCommandError>
-fetchInstalledAndOutdated(const Cancellation& cancellation = nullptr);
+std::expected<std::vector<HomebrewItem>, HomebrewCommandError> fetchInstalledAndOutdated(
+    const Cancellation& cancellation = nullptr);
 
 // The functions below are pure and may run on any thread.
 
 // Reads the output of `brew info --json=v2 --installed`. Any malformed formula or cask fails the
-// whole document: there is never a partial list.
-TruneJsonResult<HomebrewInstalledSnapshot> parseInstalledInfoJSON(const QByteArray& json);
+// whole document: there is never a partial list. Moving the output in spares a copy of it.
+TruneJsonResult<HomebrewInstalledSnapshot> parseInstalledInfoJSON(QByteArray json);
 
 // Reads the output of `brew outdated --json=v2`. Entries keep Homebrew's order.
 TruneJsonResult<HomebrewOutdatedSnapshot> parseOutdatedJSON(const QByteArray& json);
@@ -40,6 +40,6 @@ TruneJsonResult<HomebrewOutdatedSnapshot> parseOutdatedJSON(const QByteArray& js
 // With `trustOutdatedAsAuthoritative`, items that `brew outdated` does not list are not
 // outdated; without it they keep the flag `brew info` gave them.
 std::vector<HomebrewItem> merge(const HomebrewInstalledSnapshot& installed, const HomebrewOutdatedSnapshot& outdated,
-                                bool trustOutdatedAsAuthoritative, const QLocale& locale = QLocale());
+    bool trustOutdatedAsAuthoritative, const QLocale& locale = QLocale());
 
 } // namespace HomebrewService

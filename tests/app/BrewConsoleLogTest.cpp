@@ -66,3 +66,41 @@ TEST(BrewConsoleLog, KeepsTheTextExactlyAsPrinted)
     EXPECT_EQ(appending(u"caf"_s, u"e\u0301\n"_s), u"cafe\u0301\n"_s);
     EXPECT_EQ(appending(u"x"_s, QString()), u"x"_s);
 }
+
+// Hostile output: one character that never ends (a base letter followed by combining accents
+// without end, or emoji joined by zero-width joiners without end) and plain text without end.
+// Whatever brew prints, the log stays within its bounds and ends with what brew printed last.
+TEST(BrewConsoleLog, StaysBoundedWhateverBrewPrints)
+{
+    const struct {
+        const char* what;
+        QString first;
+        QString piece;
+    } floods[] = {
+        {"one endless run of combining accents", u"e"_s, u"\u0301"_s},
+        {"one endless chain of joined emoji", u"\U0001F469"_s, u"\u200D\U0001F469"_s},
+        {"an odd-sized chain that ends chunks mid-pair", u"x"_s, u"\u200D\U0001F469\U0001F3FD"_s},
+        {"plain lines", u"$ brew upgrade\n"_s, u"==> Pouring bottle\n"_s},
+    };
+    for (const auto& flood : floods) {
+        SCOPED_TRACE(flood.what);
+        const QString chunk = flood.piece.repeated(4'099);
+        QString log = flood.first;
+        for (int count = 0; count < 300; ++count) {
+            BrewConsoleLog::append(log, chunk);
+            ASSERT_LE(log.size(), BrewConsoleLog::maxUnits);
+        }
+        EXPECT_GE(log.size(), BrewConsoleLog::keptCharacters);
+        EXPECT_FALSE(log.front().isLowSurrogate());
+        // What is kept is the end of everything printed, untouched.
+        EXPECT_EQ(log, (flood.first + chunk.repeated(300)).right(log.size()));
+    }
+}
+
+// A long character before the kept part is dropped whole; the cut falls on the boundary after it.
+TEST(BrewConsoleLog, CutsAtACharacterBoundaryWhenOneLiesWithinTheKeptUnits)
+{
+    const QString endless = u"e"_s + u"\u0301"_s.repeated(BrewConsoleLog::maxUnits);
+    const QString lines = u"==> done\n"_s.repeated(100);
+    EXPECT_EQ(appending(endless, lines), lines);
+}

@@ -39,6 +39,7 @@ public:
     explicit ModelSignals(AppsListModel& model)
     {
         QObject::connect(&model, &QAbstractItemModel::modelReset, [this] { events.append(u"reset"_s); });
+        QObject::connect(&model, &QAbstractItemModel::layoutChanged, [this] { events.append(u"layout"_s); });
         QObject::connect(&model, &QAbstractItemModel::rowsInserted,
             [this](const QModelIndex&, int first, int last) { events.append(u"insert %1-%2"_s.arg(first).arg(last)); });
         QObject::connect(&model, &QAbstractItemModel::rowsRemoved,
@@ -55,7 +56,7 @@ public:
 
 } // namespace
 
-TEST(AppsListModelTest, ListsChangeByTheRowsConcernedAndResetOnlyWhenTheOrderChanges)
+TEST(AppsListModelTest, ListsChangeByTheRowsConcernedAndRelayOutOnlyWhenTheOrderChanges)
 {
     AppsListModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -98,10 +99,10 @@ TEST(AppsListModelTest, ListsChangeByTheRowsConcernedAndResetOnlyWhenTheOrderCha
                 s.installedApps[2].updateAvailable = true;
                 s.installedApps[2].latestVersion = u"2.0"_s;
             },
-            {u"reset"_s}, {u"Delta"_s, u"Bravo"_s, u"Charlie"_s, u"Echo"_s, u"Foxtrot"_s}},
+            {u"layout"_s, u"change 0-0"_s}, {u"Delta"_s, u"Bravo"_s, u"Charlie"_s, u"Echo"_s, u"Foxtrot"_s}},
         {"ignoring Delta sends it back to its place by name",
-            [](StudioState& s) { s.config.ignoredBundleIDs = {u"COM.EXAMPLE.DELTA"_s}; }, {u"reset"_s},
-            {u"Bravo"_s, u"Charlie"_s, u"Delta"_s, u"Echo"_s, u"Foxtrot"_s}},
+            [](StudioState& s) { s.config.ignoredBundleIDs = {u"COM.EXAMPLE.DELTA"_s}; },
+            {u"layout"_s, u"change 2-2"_s}, {u"Bravo"_s, u"Charlie"_s, u"Delta"_s, u"Echo"_s, u"Foxtrot"_s}},
         {"the Updates chip with only an ignored update is empty",
             [](StudioState& s) { s.selectedFilter = AppFilterKind::updatesAvailable; }, {u"remove 0-4"_s}, {}},
     };

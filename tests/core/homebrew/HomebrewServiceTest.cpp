@@ -1,5 +1,6 @@
 #include "core/homebrew/HomebrewService.h"
 
+#include "core/homebrew/HomebrewSearch.h"
 #include "core/homebrew/HomebrewState.h"
 #include "kit/localization/TruneLanguage.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
@@ -327,7 +328,7 @@ TEST_F(HomebrewServiceTest, OutputReachesTheHandlerWhileBrewRunsAndCancellationS
     // Nothing but a line without its end, then a long wait: the handler sees the text as brew
     // wrote it, and only the token ends the run.
     fake.respond({u"upgrade"_s, u"--cask"_s, u"slowapp"_s},
-                 {.stdoutPieces = {"==> Downloading slowapp"}, .sleepBeforeExit = 60});
+        {.stdoutPieces = {"==> Downloading slowapp"}, .sleepBeforeExit = 60});
     OutputTranscript transcript;
     const auto token = std::make_shared<TruneProcessCancellation>();
     auto running = std::async(std::launch::async,
@@ -345,9 +346,9 @@ TEST_F(HomebrewServiceTest, OutputReachesTheHandlerWhileBrewRunsAndCancellationS
 TEST_F(HomebrewServiceTest, StreamsBothOutputsUnchanged)
 {
     fake.respond({u"update"_s},
-                 {.stdoutPieces = {"Updated 2 taps", " (homebrew/core).\n", "Already up-to-date.\n"},
-                  .pauseAfterPiece = 0.05,
-                  .stderr = "Warning: slow mirror\n"});
+        {.stdoutPieces = {"Updated 2 taps", " (homebrew/core).\n", "Already up-to-date.\n"},
+            .pauseAfterPiece = 0.05,
+            .stderr = "Warning: slow mirror\n"});
     OutputTranscript transcript;
     ASSERT_TRUE(HomebrewService::updateRepository(nullptr, transcript.handler()));
     // The two streams are read side by side, so only the order within each is fixed.
@@ -399,17 +400,31 @@ constexpr qint64 pastTheReadLimit = qint64(64) * 1024 * 1024 + 1;
 TEST(HomebrewLaunchPathTest, ReadingStopsBrewPastTheLimitWithAClearError)
 {
     InstalledFakeBrew brew;
-    brew.fake.respond({u"info"_s, u"--json=v2"_s, u"--installed"_s},
-        {.stdoutPadding = pastTheReadLimit, .stdoutPieces = {"{\"formulae\": [], \"casks\": []}"}});
+    brew.fake.respond(
+        {u"search"_s, u"--cask"_s, u"wget"_s}, {.stdoutPadding = pastTheReadLimit, .stdoutPieces = {"wget\n"}});
 
-    const auto fetched = HomebrewService::fetchInstalledAndOutdated();
-    ASSERT_FALSE(fetched);
+    const auto found = HomebrewService::search(u"wget"_s, {});
+    ASSERT_FALSE(found);
     const HomebrewCommandError expected
         = TruneProcessRunError{TruneProcessError::outputTooLarge(u"brew"_s, pastTheReadLimit - 1)};
-    EXPECT_EQ(fetched.error(), expected);
-    EXPECT_EQ(fetched.error().description(TruneLanguage::en),
-        u"'brew' was stopped: its output passed the limit of 67.1 MB."_s);
-    EXPECT_EQ(fetched.error().description(TruneLanguage::tr), u"'brew' durduruldu: çıktısı 67.1 MB sınırını aştı."_s);
+    EXPECT_EQ(found.error(), expected);
+    EXPECT_EQ(
+        found.error().description(TruneLanguage::en), u"'brew' was stopped: its output passed the limit of 67.1 MB."_s);
+    EXPECT_EQ(found.error().description(TruneLanguage::tr), u"'brew' durduruldu: çıktısı 67.1 MB sınırını aştı."_s);
+}
+
+// The document of every installed package grows with the packages (77 MB for 12,000): it may
+// pass the limit of other reads.
+TEST(HomebrewLaunchPathTest, TheInstalledPackagesDocumentMayPassTheReadLimit)
+{
+    InstalledFakeBrew brew;
+    brew.fake.respond({u"info"_s, u"--json=v2"_s, u"--installed"_s},
+        {.stdoutPadding = pastTheReadLimit, .stdoutPieces = {"{\"formulae\": [{\"name\": \"wget\"}], \"casks\": []}"}});
+
+    const auto fetched = HomebrewService::fetchInstalledAndOutdated();
+    ASSERT_TRUE(fetched) << fetched.error().description(TruneLanguage::en).toStdString();
+    ASSERT_EQ(fetched->size(), 1u);
+    EXPECT_EQ(fetched->front().name, u"wget"_s);
 }
 
 TEST(HomebrewLaunchPathTest, AnActionMayPrintWithoutLimit)
