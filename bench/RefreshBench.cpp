@@ -9,10 +9,12 @@
 // JSON for the packages, and appcasts served on 127.0.0.1.
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "bench/BenchSupport.h"
+#include "core/homebrew/HomebrewService.h"
 #include "core/homebrew/HomebrewState.h"
 #include "core/inventory/FastDirectorySizeReader.h"
 #include "core/inventory/InstalledAppScanner.h"
 #include "core/records/UpdateConfigStore.h"
+#include "core/sparkle/SparkleUpdateChecker.h"
 #include "kit/foundation/TruneAppLogger.h"
 #include "kit/platform/TruneTrash.h"
 #include "tests/support/BundleMaker.h"
