@@ -225,6 +225,8 @@ private:
 
 signals:
     void changed(StudioFields fields);
+    // Every toast as it is shown; `changed` may come after a short toast has already ended.
+    void toastShown(const QString& message, bool isError);
 
 private:
     // What the Homebrew query of one pass found.

@@ -2,6 +2,7 @@
 
 #include "tests/support/BundleMaker.h"
 #include "tests/support/RecordBuilders.h"
+#include "tests/support/TestWaits.h"
 
 using namespace Qt::StringLiterals;
 
@@ -327,7 +328,7 @@ TEST_F(BrewOperationsTest, ACaskUpgradePatchesPackagesAndAppsBeforeTheRefresh)
             atEnd = state();
     });
     model.upgradeBrewCaskToken(u"firefox"_s, u"Firefox"_s, u"124.0.2"_s, u"125.0.3"_s);
-    ASSERT_TRUE(spinUntil([&] { return atEnd.has_value(); }));
+    ASSERT_TRUE(waitUntil([&] { return atEnd.has_value(); }));
 
     const InstalledAppRecord& app = atEnd->installedApps.front();
     EXPECT_FALSE(app.updateAvailable);
@@ -349,7 +350,7 @@ TEST_F(BrewOperationsTest, SearchTrimsTheQueryAndRefusesWhatBrewWouldMisread)
     model.setBrewSearchQuery(u"  wget \n"_s);
     model.performBrewSearch();
     EXPECT_TRUE(state().isSearchingBrew);
-    ASSERT_TRUE(spinUntil([&] { return !state().isSearchingBrew; }));
+    ASSERT_TRUE(waitUntil([&] { return !state().isSearchingBrew; }));
     QStringList names;
     for (const HomebrewItem& result : state().brewSearchResults)
         names << result.name;
@@ -387,14 +388,14 @@ TEST_F(BrewOperationsTest, AFailedSearchKeepsTheOldResultsAndSubTab)
     UpdateStudioViewModel& model = startWithPackages();
     model.setBrewSearchQuery(u"wget"_s);
     model.performBrewSearch();
-    ASSERT_TRUE(spinUntil([&] { return !state().isSearchingBrew; }));
+    ASSERT_TRUE(waitUntil([&] { return !state().isSearchingBrew; }));
     ASSERT_EQ(state().brewSearchResults.size(), 1u);
     model.setHomebrewSubTab(HomebrewSubTab::formulae);
 
     {
         NoBrewAnywhere noBrew;
         model.performBrewSearch();
-        ASSERT_TRUE(spinUntil([&] { return !state().isSearchingBrew; }));
+        ASSERT_TRUE(waitUntil([&] { return !state().isSearchingBrew; }));
     }
     EXPECT_EQ(lastToast(), (Toast{HomebrewServiceError::brewNotInstalled().description(TruneLanguage::en), true}));
     EXPECT_EQ(state().brewSearchResults.size(), 1u);
@@ -422,7 +423,7 @@ TEST_F(BrewOperationsTest, OverlappingSearchesPublishOnlyTheLatest)
     ASSERT_TRUE(brew.fake.waitForRuns(runsBefore + 2));
     QCoreApplication::processEvents();
     EXPECT_TRUE(state().isSearchingBrew);
-    ASSERT_TRUE(spinUntil([&] { return !state().isSearchingBrew; }));
+    ASSERT_TRUE(waitUntil([&] { return !state().isSearchingBrew; }));
     const auto names = [&] {
         QStringList names;
         for (const HomebrewItem& result : state().brewSearchResults)
@@ -433,7 +434,7 @@ TEST_F(BrewOperationsTest, OverlappingSearchesPublishOnlyTheLatest)
 
     // The earlier search ends later and changes nothing.
     ASSERT_TRUE(brew.fake.waitForRuns(runsBefore + 4));
-    spinUntil([] { return false; }, 500);
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_EQ(names(), (QStringList{u"fast-app"_s, u"fast"_s}));
     EXPECT_FALSE(state().isSearchingBrew);
 }
