@@ -37,9 +37,11 @@ function(trune_add_test name)
   # Tests read the program's data folder as the program does.
   add_dependencies(${name} TruneResources)
   trune_set_warnings(${name})
+  # OpenMP libraries (the text recogniser's) would start a thread per core in every test of a
+  # parallel run and fight over the machine; the runtime reads this before main().
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OMP_THREAD_LIMIT=1")
 endfunction()
 
 # trune_add_benchmark(<name> SOURCES ... LINKS ...)

@@ -117,6 +117,7 @@ void UpdateStudioViewModel::showToast(const QString& message, bool isError)
     assign(StudioField::toastMessage, &StudioState::toastMessage, std::optional<QString>(message));
     assign(StudioField::toastIsError, &StudioState::toastIsError, isError);
     d->toastTimer.start();
+    emit toastShown(message, isError);
 }
 
 void UpdateStudioViewModel::bindStudioWindowOpener(std::function<void()> opener)

@@ -221,6 +221,8 @@ private:
 
 signals:
     void changed(StudioFields fields);
+    // Every toast as it is shown; `changed` may come after a short toast has already ended.
+    void toastShown(const QString& message, bool isError);
 
 private:
     template <typename T> void assign(StudioField field, T StudioState::*member, T value);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <locale.h>
 #include <memory>
 #include <optional>
 #include <span>
@@ -343,6 +344,34 @@ struct PlistDeleter {
 };
 using PlistHandle = std::unique_ptr<void, PlistDeleter>;
 
+// libplist reads and writes numbers with the C library's locale, which QApplication takes from
+// the environment: under a decimal-comma locale "<real>-2.5</real>" would read as -2. A property
+// list is one format everywhere, so libplist runs with the C locale's numbers on this thread.
+class CNumbersOnThisThread final {
+public:
+    CNumbersOnThisThread()
+    {
+        const locale_t base = ::duplocale(::uselocale(locale_t(0)));
+        m_numbers = base ? ::newlocale(LC_NUMERIC_MASK, "C", base) : locale_t(0);
+        if (!m_numbers && base)
+            ::freelocale(base);
+        m_previous = m_numbers ? ::uselocale(m_numbers) : locale_t(0);
+    }
+    ~CNumbersOnThisThread()
+    {
+        if (!m_numbers)
+            return;
+        ::uselocale(m_previous);
+        ::freelocale(m_numbers);
+    }
+    CNumbersOnThisThread(const CNumbersOnThisThread&) = delete;
+    CNumbersOnThisThread& operator=(const CNumbersOnThisThread&) = delete;
+
+private:
+    locale_t m_numbers = locale_t(0);
+    locale_t m_previous = locale_t(0);
+};
+
 struct MallocDeleter {
     void operator()(void* pointer) const { std::free(pointer); }
 };
@@ -353,7 +382,10 @@ QByteArray xmlText(plist_t node, const char* tag)
 {
     char* xml = nullptr;
     uint32_t length = 0;
-    plist_to_xml(node, &xml, &length);
+    {
+        const CNumbersOnThisThread cNumbers;
+        plist_to_xml(node, &xml, &length);
+    }
     const std::unique_ptr<char, MallocDeleter> owner(xml);
     if (!xml)
         return {};
@@ -514,7 +546,10 @@ std::expected<QVariant, TrunePropertyListError> parse(const QByteArray& data, co
         return std::unexpected(*error);
 
     plist_t root = nullptr;
-    plist_from_memory(document.data(), static_cast<uint32_t>(document.size()), &root);
+    {
+        const CNumbersOnThisThread cNumbers;
+        plist_from_memory(document.data(), static_cast<uint32_t>(document.size()), &root);
+    }
     const PlistHandle owner(root);
     if (!root)
         return std::unexpected(malformed(binary ? QStringLiteral("unreadable binary property list")

@@ -3,6 +3,7 @@
 #include "kit/platform/TruneDesktopServices.h"
 #include "tests/support/FakeXdgOpen.h"
 #include "tests/support/RecordBuilders.h"
+#include "tests/support/TestWaits.h"
 
 #include <QTimeZone>
 
@@ -139,15 +140,15 @@ TEST_F(AppUpdateActionsTest, UpdateTakesTheFirstRouteThatApplies)
             EXPECT_EQ(entry.timestamp, clock);
             EXPECT_EQ(savedHistory().front().id(), entry.id());
         } else {
-            spinUntil([] { return false; }, 200);
+            ASSERT_TRUE(waitForStudioWork());
             EXPECT_EQ(state().history.size(), historyBefore);
         }
         const QStringList infoLines = home.logMessages(TruneLogLevel::info, u"upgrade"_s);
         EXPECT_EQ(infoLines.mid(infoLinesBefore), c.logLine.isEmpty() ? QStringList() : QStringList{c.logLine});
-        spinUntil([&] { return !toasts.empty(); }, 500);
+        waitUntil([&] { return !toasts.empty(); });
         EXPECT_EQ(lastToast(), c.toast);
     }
-    spinUntil([] { return false; }, 300);
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_EQ(xdgOpen.calls().size(), 4u); // nothing was opened behind the table's back
 }
 
@@ -164,7 +165,7 @@ TEST_F(AppUpdateActionsTest, ADownloadThatCannotBeOpenedIsReportedAndNotRecorded
     EXPECT_EQ(state().toastMessage, u"Could not open the update download for Feedy."_s);
     EXPECT_TRUE(state().toastIsError);
     EXPECT_FALSE(model.externalUpdateWatchUntil());
-    spinUntil([] { return false; }, 300);
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_TRUE(state().history.empty());
     EXPECT_TRUE(home.logMessages(TruneLogLevel::info, u"upgrade"_s).isEmpty());
 
@@ -185,7 +186,7 @@ TEST_F(AppUpdateActionsTest, ReleaseNotesOpenTheNotesElseTheDownloadAndArmNothin
     model.openReleaseNotes(AppRecordBuilder(u"D"_s).build());
 
     ASSERT_TRUE(xdgOpen.waitForCalls(2));
-    spinUntil([] { return false; }, 300);
+    ASSERT_TRUE(waitForStudioWork());
     std::vector<QStringList> calls = xdgOpen.calls();
     std::sort(calls.begin(), calls.end());
     EXPECT_EQ(calls, (std::vector<QStringList>{{u"https://d.example/b.zip"_s}, {u"https://notes.example/a"_s}}));
@@ -206,7 +207,7 @@ TEST_F(AppUpdateActionsTest, LaunchingAMacAppSaysItCannotBeDoneHere)
     EXPECT_EQ(state().toastMessage, u"macOS uygulamaları bu sistemde açılamaz."_s);
     model.updateApp(AppRecordBuilder(u"Pages"_s).origin(AppOriginKind::appStore).build());
     EXPECT_EQ(state().toastMessage, u"Bu sistemde App Store kullanılamıyor."_s);
-    spinUntil([] { return false; }, 300);
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_TRUE(xdgOpen.calls().empty());
 }
 
@@ -219,7 +220,7 @@ TEST_F(AppUpdateActionsTest, IgnoringAndRestoringIgnoresLetterCaseAndIsSaved)
     EXPECT_EQ(state().toastMessage, u"Ignored updates for Feedy."_s);
     EXPECT_FALSE(state().toastIsError);
     EXPECT_EQ(state().config.ignoredBundleIDs, QStringList{u"net.Feedy.App"_s});
-    ASSERT_TRUE(spinUntil([&] { return savedIgnoreList() == QStringList{u"net.Feedy.App"_s}; }));
+    ASSERT_TRUE(waitUntil([&] { return savedIgnoreList() == QStringList{u"net.Feedy.App"_s}; }));
 
     // No bundle identifier: nothing happens.
     model.showToast(QString(), false);
@@ -230,7 +231,7 @@ TEST_F(AppUpdateActionsTest, IgnoringAndRestoringIgnoresLetterCaseAndIsSaved)
     model.toggleIgnoreApp(AppRecordBuilder(u"Feedy"_s).bundleID(u"net.feedy.app"_s).build());
     EXPECT_EQ(state().toastMessage, u"Restored Feedy to update checks."_s);
     EXPECT_TRUE(state().config.ignoredBundleIDs.isEmpty());
-    ASSERT_TRUE(spinUntil([&] { return savedIgnoreList().isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return savedIgnoreList().isEmpty(); }));
 
     saveSettings([](TruneUpdateConfig& config) {
         config.ignoredBundleIDs = {u"com.A.one"_s, u"org.keep"_s, u"com.a.ONE"_s, u"Com.A.One"_s};
@@ -243,8 +244,8 @@ TEST_F(AppUpdateActionsTest, IgnoringAndRestoringIgnoresLetterCaseAndIsSaved)
     EXPECT_EQ(state().toastMessage, u"Restored One to update checks."_s);
     const QStringList restored{u"org.keep"_s, u"com.a.ONE"_s, u"Com.A.One"_s};
     EXPECT_EQ(state().config.ignoredBundleIDs, restored);
-    ASSERT_TRUE(spinUntil([&] { return savedIgnoreList() == restored; }));
+    ASSERT_TRUE(waitUntil([&] { return savedIgnoreList() == restored; }));
     reopened.removeIgnoredBundleID(u"COM.a.one"_s);
     EXPECT_EQ(state().config.ignoredBundleIDs, QStringList{u"org.keep"_s});
-    ASSERT_TRUE(spinUntil([&] { return savedIgnoreList() == QStringList{u"org.keep"_s}; }));
+    ASSERT_TRUE(waitUntil([&] { return savedIgnoreList() == QStringList{u"org.keep"_s}; }));
 }

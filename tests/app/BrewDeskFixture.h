@@ -4,6 +4,7 @@
 #include "core/records/UpdateConfigStore.h"
 #include "tests/app/StudioTestHome.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -76,12 +77,12 @@ protected:
     UpdateStudioViewModel& start(std::optional<UpdateStudioEnvironment> environment = std::nullopt)
     {
         model = std::make_unique<UpdateStudioViewModel>(environment.value_or(home.environment()));
-        // A toast lasts a few seconds, less than a command and its refresh may take under a
-        // sanitizer: every toast shown is kept here.
-        QObject::connect(model.get(), &UpdateStudioViewModel::changed, model.get(), [this](StudioFields fields) {
-            if (fields.testFlag(StudioField::toastMessage) && state().toastMessage)
-                toasts.push_back({*state().toastMessage, state().toastIsError});
-        });
+        // A toast lasts a few seconds, less than a command and its refresh may take on a busy
+        // machine: every toast shown is kept here as it is shown.
+        QObject::connect(
+            model.get(), &UpdateStudioViewModel::toastShown, model.get(), [this](const QString& message, bool isError) {
+                toasts.push_back({message, isError});
+            });
         EXPECT_TRUE(waitForFirstRefresh(*model));
         return *model;
     }
@@ -91,17 +92,17 @@ protected:
     // The running command has ended and the refresh it started is over.
     bool waitUntilIdle()
     {
-        return spinUntil([&] { return !state().isBrewCommandRunning; }) && refreshAndWait(*model);
+        return waitUntil([&] { return !state().isBrewCommandRunning; }) && refreshAndWait(*model);
     }
 
     bool waitForHistory(size_t count)
     {
-        return spinUntil([&] { return state().history.size() == count; });
+        return waitUntil([&] { return state().history.size() == count; });
     }
 
     bool waitForConsole(const QString& text)
     {
-        return spinUntil([&] { return state().brewConsoleLog.contains(text); });
+        return waitUntil([&] { return state().brewConsoleLog.contains(text); });
     }
 
     // The arguments of every run that was not one of the refresh's two queries.

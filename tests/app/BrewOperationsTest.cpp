@@ -2,6 +2,7 @@
 
 #include "tests/support/BundleMaker.h"
 #include "tests/support/RecordBuilders.h"
+#include "tests/support/TestWaits.h"
 
 using namespace Qt::StringLiterals;
 
@@ -327,7 +328,7 @@ TEST_F(BrewOperationsTest, ACaskUpgradePatchesPackagesAndAppsBeforeTheRefresh)
             atEnd = state();
     });
     model.upgradeBrewCaskToken(u"firefox"_s, u"Firefox"_s, u"124.0.2"_s, u"125.0.3"_s);
-    ASSERT_TRUE(spinUntil([&] { return atEnd.has_value(); }));
+    ASSERT_TRUE(waitUntil([&] { return atEnd.has_value(); }));
 
     const InstalledAppRecord& app = atEnd->installedApps.front();
     EXPECT_FALSE(app.updateAvailable);
@@ -349,7 +350,7 @@ TEST_F(BrewOperationsTest, SearchTrimsTheQueryAndRefusesWhatBrewWouldMisread)
     model.setBrewSearchQuery(u"  wget \n"_s);
     model.performBrewSearch();
     EXPECT_TRUE(state().isSearchingBrew);
-    ASSERT_TRUE(spinUntil([&] { return !state().isSearchingBrew; }));
+    ASSERT_TRUE(waitUntil([&] { return !state().isSearchingBrew; }));
     QStringList names;
     for (const HomebrewItem& result : state().brewSearchResults)
         names << result.name;
@@ -397,7 +398,7 @@ TEST_F(BrewOperationsTest, AFailedSearchSaysWhyAndKeepsTheOldResultsAndSubTab)
     const auto search = [&](const QString& query) {
         model.setBrewSearchQuery(query);
         model.performBrewSearch();
-        const bool ended = spinUntil([&] { return !state().isSearchingBrew; });
+        const bool ended = waitUntil([&] { return !state().isSearchingBrew; });
         QCoreApplication::processEvents();
         return ended;
     };
@@ -452,7 +453,7 @@ TEST_F(BrewOperationsTest, OverlappingSearchesPublishOnlyTheLatest)
     ASSERT_TRUE(brew.fake.waitForRuns(runsBefore + 2));
     QCoreApplication::processEvents();
     EXPECT_TRUE(state().isSearchingBrew);
-    ASSERT_TRUE(spinUntil([&] { return !state().isSearchingBrew; }));
+    ASSERT_TRUE(waitUntil([&] { return !state().isSearchingBrew; }));
     const auto names = [&] {
         QStringList names;
         for (const HomebrewItem& result : state().brewSearchResults)
@@ -463,7 +464,7 @@ TEST_F(BrewOperationsTest, OverlappingSearchesPublishOnlyTheLatest)
 
     // The earlier search ends later and changes nothing.
     ASSERT_TRUE(brew.fake.waitForRuns(runsBefore + 4));
-    spinUntil([] { return false; }, 500);
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_EQ(names(), (QStringList{u"fast-app"_s, u"fast"_s}));
     EXPECT_FALSE(state().isSearchingBrew);
 }

@@ -10,6 +10,7 @@
 #include "kit/foundation/TruneAppLogger.h"
 #include "kit/platform/TruneTrash.h"
 #include "tests/app/StudioTestHome.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -143,7 +144,7 @@ TEST_F(DemoHomeTest, TheAppTrashedWhileTheStudioRunsRaisesATrashAlertWithItsLeft
     ASSERT_TRUE(waitForFirstRefresh(model));
     ASSERT_TRUE(home.trashLateApp());
 
-    ASSERT_TRUE(spinUntil([&] { return !model.state().trashAlerts.empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !model.state().trashAlerts.empty(); }));
     const TrashLeftoverAlert& alert = model.state().trashAlerts.front();
     EXPECT_EQ(alert.appName(), QString::fromLatin1(DemoHome::lateTrashedAppName));
     QSet<LeftoverCategory> categories;

@@ -66,7 +66,7 @@ TEST(DesktopIdentityTest, TheStudioWindowCarriesTheClassItsDesktopEntryNamesAndT
     program.start(QStringLiteral(TRUNE_PROGRAM_PATH), {});
     ASSERT_TRUE(program.waitForStarted());
     QString window;
-    ASSERT_TRUE(spinUntil([&] { return !(window = studioWindowOf(program.processId())).isEmpty(); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return !(window = studioWindowOf(program.processId())).isEmpty(); }));
 
     const QString entryClass = desktopEntryValue(u"StartupWMClass"_s);
     ASSERT_FALSE(entryClass.isEmpty());

@@ -2,6 +2,7 @@
 
 #include "tests/app/StudioTestHome.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -34,9 +35,9 @@ TEST(GlobalHotkeyX11Test, TheHotKeyReopensTheStudioOnTheUpdatesTab)
     model.setSelectedTab(UpdateStudioTab::settings);
 
     ASSERT_EQ(QProcess::execute(u"xdotool"_s, {u"key"_s, u"ctrl+alt+u"_s}), 0);
-    ASSERT_TRUE(spinUntil([&] { return opened == 1 && studio.isVisible(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return opened == 1 && studio.isVisible(); }));
     EXPECT_EQ(model.state().selectedTab, UpdateStudioTab::updates);
-    EXPECT_TRUE(spinUntil([&] { return QApplication::activeWindow() == &studio; }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &studio; }));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "kit/platform/TruneBundle.h"
 #include "tests/app/StudioTestHome.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -55,13 +56,13 @@ TEST(SecondLaunchTest, ASecondLaunchFrontsTheFirstAndExitsAndCtrlQQuits)
     first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     first.start(QStringLiteral(TRUNE_PROGRAM_PATH), {});
     ASSERT_TRUE(first.waitForStarted());
-    ASSERT_TRUE(spinUntil(ownsTheProgramsName, 20000));
+    ASSERT_TRUE(waitUntil(ownsTheProgramsName));
     QString window;
-    ASSERT_TRUE(spinUntil([&] { return !(window = visibleStudioWindow(first.processId())).isEmpty(); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return !(window = visibleStudioWindow(first.processId())).isEmpty(); }));
 
     // Closed, the window hides; the program stays in the tray.
     typeInto(window, u"ctrl+w"_s);
-    ASSERT_TRUE(spinUntil([&] { return visibleStudioWindow(first.processId()).isEmpty(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return visibleStudioWindow(first.processId()).isEmpty(); }));
     EXPECT_EQ(first.state(), QProcess::Running);
 
     QProcess second;
@@ -70,15 +71,15 @@ TEST(SecondLaunchTest, ASecondLaunchFrontsTheFirstAndExitsAndCtrlQQuits)
     ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(spinUntil([&] { return !visibleStudioWindow(first.processId()).isEmpty(); }, 10000))
+    EXPECT_TRUE(waitUntil([&] { return !visibleStudioWindow(first.processId()).isEmpty(); }))
         << "the running copy showed its studio again";
     EXPECT_EQ(first.state(), QProcess::Running);
 
     typeInto(visibleStudioWindow(first.processId()), u"ctrl+q"_s);
-    ASSERT_TRUE(spinUntil([&] { return first.state() == QProcess::NotRunning; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return first.state() == QProcess::NotRunning; }));
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
-    EXPECT_TRUE(spinUntil([] { return !ownsTheProgramsName(); }, 5000));
+    EXPECT_TRUE(waitUntil([] { return !ownsTheProgramsName(); }));
 }
 
 // Another program owns the program's name on the session bus and answers nothing: the launch
@@ -100,9 +101,9 @@ TEST(SecondLaunchTest, ALaunchStartsAnywayAndSaysSoWhenAnotherProgramHoldsTheNam
             {u"search"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(program.processId()), u"--name"_s, title})
             .section(u'\n', 0, 0);
     };
-    EXPECT_TRUE(spinUntil([&] { return !visibleStudioWindow(program.processId()).isEmpty(); }, 30000))
+    EXPECT_TRUE(waitUntil([&] { return !visibleStudioWindow(program.processId()).isEmpty(); }))
         << "the program started anyway";
-    EXPECT_TRUE(spinUntil([&] { return !visibleWindowNamed(u"^TruneUpdate$"_s).isEmpty(); }, 10000))
+    EXPECT_TRUE(waitUntil([&] { return !visibleWindowNamed(u"^TruneUpdate$"_s).isEmpty(); }))
         << "the dialog tells the user";
     EXPECT_EQ(program.state(), QProcess::Running);
     EXPECT_TRUE(QString::fromUtf8(program.readAllStandardError()).contains(u"starting anyway"_s));

@@ -8,6 +8,7 @@
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +77,7 @@ protected:
         *clock = model.state().lastCheckDate->addSecs(seconds);
         model.handleAppDidBecomeActive();
         const bool refreshed = model.state().isCheckingUpdates;
-        EXPECT_TRUE(spinUntil([&] { return !model.state().isCheckingUpdates; }));
+        EXPECT_TRUE(waitUntil([&] { return !model.state().isCheckingUpdates; }));
         return refreshed;
     }
 
@@ -123,13 +124,14 @@ TEST_F(SettingsAndHooksTest, TheTrashSettingStopsTheWatcherAndARestartOnlyReport
 
     model->updateConfig([](TruneUpdateConfig& config) { config.watchTrashForLeftovers = false; });
     trashAppWithLeftover(u"Early"_s);
-    spinUntil([] { return false; }, 1000);
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_TRUE(state.trashAlerts.empty());
 
     model->updateConfig([](TruneUpdateConfig& config) { config.watchTrashForLeftovers = true; });
     trashAppWithLeftover(u"Late"_s);
-    ASSERT_TRUE(spinUntil([&] { return !state.trashAlerts.empty(); }));
-    spinUntil([] { return false; }, 500);
+    // Had the stopped watcher seen Early, its alert would have come first.
+    ASSERT_TRUE(waitUntil([&] { return !state.trashAlerts.empty(); }));
+    ASSERT_TRUE(waitForStudioWork());
     ASSERT_EQ(state.trashAlerts.size(), 1u);
     EXPECT_EQ(state.trashAlerts.front().appName(), u"Late"_s);
 }
@@ -141,18 +143,17 @@ TEST_F(SettingsAndHooksTest, AChangeInApplicationsRefreshesAfterItSettlesUnlessB
     QElapsedTimer sinceChange;
     sinceChange.start();
     makeApp(u"Fresh"_s);
-    ASSERT_TRUE(spinUntil([&] { return listed(*model, u"Fresh"_s); }));
+    ASSERT_TRUE(waitUntil([&] { return listed(*model, u"Fresh"_s); }));
     EXPECT_GE(sinceChange.elapsed(), 1500);
-    ASSERT_TRUE(spinUntil([&] { return !model->state().isCheckingUpdates; }));
+    ASSERT_TRUE(waitUntil([&] { return !model->state().isCheckingUpdates; }));
 
-    // During a Homebrew command the change is dropped, and not replayed when the command ends.
+    // During a Homebrew command a settled change is dropped, and not replayed when the command ends.
     StudioTestAccess::setBrewCommandRunning(*model, true);
-    makeApp(u"Quiet"_s);
-    const bool refreshed = spinUntil([&] { return model->state().isCheckingUpdates; }, 3500);
+    StudioTestAccess::reportApplicationsChanged(*model);
+    EXPECT_FALSE(model->state().isCheckingUpdates);
     StudioTestAccess::setBrewCommandRunning(*model, false);
-    EXPECT_FALSE(refreshed);
-    spinUntil([] { return false; }, 2500);
-    EXPECT_FALSE(listed(*model, u"Quiet"_s));
+    settle();
+    EXPECT_FALSE(model->state().isCheckingUpdates);
 }
 
 TEST_F(SettingsAndHooksTest, ReactivationWithNothingOutdatedRefreshesOnlyInsideTheWatchWindow)

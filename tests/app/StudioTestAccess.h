@@ -25,6 +25,9 @@ struct StudioTestAccess {
         model.assign(StudioField::brewConsoleLog, &StudioState::brewConsoleLog, log);
     }
 
+    // Stands in for the Applications watcher reporting a change that has settled.
+    static void reportApplicationsChanged(UpdateStudioViewModel& model) { model.handleApplicationsChanged(); }
+
     // Stands in for a desktop that took (or refused) the studio's global hot key.
     static void setGlobalHotkeyRegistered(UpdateStudioViewModel& model, bool registered)
     {

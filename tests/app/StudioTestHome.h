@@ -50,43 +50,40 @@ public:
     TruneAppLogger logger{QStringLiteral("TruneUpdate"), home.filePath(QStringLiteral("logs")), 2 * 1024 * 1024, 5, {}};
 };
 
+#include "app/viewmodel/StudioThreadPools.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
+#include "tests/support/TestWaits.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QElapsedTimer>
+#include <QThreadPool>
 
+#include <algorithm>
 #include <functional>
 
-// Runs the event loop until `condition` holds; false when it still does not after `timeoutMs`.
-inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 20000)
+// Every piece of work the view models have handed to their worker pools has ended and its result
+// has been taken in (and announced, and followed by the views): the way to see that something did
+// not happen, without waiting for time to pass.
+inline bool waitForStudioWork()
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
+    const QList<QThreadPool*> pools{&StudioThreadPools::refresh(), &StudioThreadPools::sizes(),
+        &StudioThreadPools::homebrew(), &StudioThreadPools::files(), &StudioThreadPools::records(),
+        &StudioThreadPools::views()};
+    const auto idle = [&] {
+        return std::all_of(pools.begin(), pools.end(), [](QThreadPool* pool) { return pool->waitForDone(0); });
+    };
+    // Work that ended has posted its result; what taking the results in starts is waited for too.
+    return waitUntil([&] {
+        if (!idle())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+        settle();
+        return idle();
+    });
 }
 
 // The refresh that construction starts has run to its end.
 inline bool waitForFirstRefresh(const UpdateStudioViewModel& model)
 {
-    return spinUntil([&] { return model.state().lastCheckDate && !model.state().isCheckingUpdates; });
-}
-
-// Nothing has been announced for `quietMs` (longer than the Applications watcher's debounce), so
-// no late refresh is still on its way.
-inline bool waitUntilQuiet(const UpdateStudioViewModel& model, int quietMs = 2500)
-{
-    QElapsedTimer sinceLastChange;
-    sinceLastChange.start();
-    const QMetaObject::Connection connection
-        = QObject::connect(&model, &UpdateStudioViewModel::changed, [&] { sinceLastChange.restart(); });
-    const bool quiet = spinUntil([&] { return sinceLastChange.hasExpired(quietMs); });
-    QObject::disconnect(connection);
-    return quiet;
+    return waitUntil([&] { return model.state().lastCheckDate && !model.state().isCheckingUpdates; });
 }
 
 // Asks for a refresh and waits until the series that covers it has ended.
@@ -94,5 +91,5 @@ inline bool refreshAndWait(UpdateStudioViewModel& model)
 {
     bool done = false;
     model.refreshAllAndCheckUpdates([&] { done = true; });
-    return spinUntil([&] { return done; });
+    return waitUntil([&] { return done; });
 }

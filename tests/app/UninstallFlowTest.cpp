@@ -6,6 +6,7 @@
 #include "tests/app/StudioTestHome.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -108,14 +109,14 @@ protected:
     static bool inspectAndWait(UpdateStudioViewModel& model, const InstalledAppRecord& app)
     {
         model.inspectAppForUninstall(app, true);
-        return spinUntil([&] { return !model.state().isScanningLeftovers; });
+        return waitUntil([&] { return !model.state().isScanningLeftovers; });
     }
 
     static bool moveAndWait(UpdateStudioViewModel& model)
     {
         const size_t before = model.state().history.size();
         model.trashSelectedLeftovers();
-        return spinUntil([&] { return model.state().history.size() > before && !model.state().isMovingToTrash; });
+        return waitUntil([&] { return model.state().history.size() > before && !model.state().isMovingToTrash; });
     }
 
     NoBrewAnywhere noBrew;
@@ -175,7 +176,7 @@ TEST_F(UninstallFlowTest, UninstallingMovesBundleAndLeftoversIntoTheHomeTrashUnc
 
     EXPECT_EQ(state.uninstallerTargetApp, std::nullopt);
     EXPECT_TRUE(state.leftoverItems.empty());
-    ASSERT_TRUE(spinUntil([&] { return !installed(*model, u"Lumen"_s) && !state.isCheckingUpdates; }));
+    ASSERT_TRUE(waitUntil([&] { return !installed(*model, u"Lumen"_s) && !state.isCheckingUpdates; }));
 }
 
 TEST_F(UninstallFlowTest, LeftoversOnlyKeepTheBundleAndRescanWhatIsLeft)
@@ -199,7 +200,7 @@ TEST_F(UninstallFlowTest, LeftoversOnlyKeepTheBundleAndRescanWhatIsLeft)
     EXPECT_EQ(state.uninstallerTargetApp->name, u"Lumen"_s);
     EXPECT_EQ(state.selectedTab, UpdateStudioTab::uninstaller);
     // The rescan shows what stayed, selected again.
-    ASSERT_TRUE(spinUntil([&] { return !state.isScanningLeftovers; }));
+    ASSERT_TRUE(waitUntil([&] { return !state.isScanningLeftovers; }));
     ASSERT_EQ(state.leftoverItems.size(), 1u);
     EXPECT_EQ(state.leftoverItems.front().path, preferences);
     EXPECT_TRUE(state.leftoverItems.front().isSelected);
@@ -227,7 +228,7 @@ TEST_F(UninstallFlowTest, WithoutATargetNothingIsMovedOrRecorded)
 {
     auto model = makeModel();
     model->trashSelectedLeftovers();
-    spinUntil([] { return false; }, 200);
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_TRUE(model->state().history.empty());
     EXPECT_EQ(model->state().toastMessage, std::nullopt);
     EXPECT_FALSE(model->state().isMovingToTrash);
@@ -262,7 +263,7 @@ TEST_F(UninstallFlowTest, APartialFailureIsRecordedWarnedAndRescanned)
         QStringList{u"Uninstall trash for Lumen moved 1 item(s) with 1 failure(s) (includeBundle=false)"_s});
     EXPECT_TRUE(QFileInfo::exists(outside));
     EXPECT_FALSE(QFileInfo::exists(caches));
-    ASSERT_TRUE(spinUntil([&] { return state.leftoverItems.size() == 2 && !state.isScanningLeftovers; }));
+    ASSERT_TRUE(waitUntil([&] { return state.leftoverItems.size() == 2 && !state.isScanningLeftovers; }));
 
     // The English text quotes the refusal.
     model->setLanguage(TruneLanguage::en);
@@ -305,13 +306,13 @@ TEST_F(UninstallFlowTest, DroppedBundlesAreReadOrRefusedWithAReason)
         model->showToast(u"-"_s, false);
         model->inspectDroppedAppURL(c.url);
         if (c.errorToast) {
-            ASSERT_TRUE(spinUntil([&] { return state.toastMessage != u"-"_s; }));
+            ASSERT_TRUE(waitUntil([&] { return state.toastMessage != u"-"_s; }));
             EXPECT_EQ(state.toastMessage, c.errorToast);
             EXPECT_TRUE(state.toastIsError);
             EXPECT_EQ(state.uninstallerTargetApp, std::nullopt);
             EXPECT_EQ(state.selectedTab, UpdateStudioTab::settings);
         } else {
-            ASSERT_TRUE(spinUntil([&] { return state.uninstallerTargetApp && !state.isScanningLeftovers; }));
+            ASSERT_TRUE(waitUntil([&] { return state.uninstallerTargetApp && !state.isScanningLeftovers; }));
             EXPECT_EQ(state.uninstallerTargetApp->bundleID, u"com.example.shout"_s);
             EXPECT_EQ(state.uninstallerTargetApp->path, capital);
             EXPECT_GT(state.uninstallerTargetApp->sizeBytes, 0);
@@ -333,7 +334,7 @@ TEST_F(UninstallFlowTest, TheTrashWatcherFilesAnAlertThatOpensInTheUninstaller)
     model->receiveTrashAlert(older);
 
     ASSERT_TRUE(TruneTrash::trashItem(bundle).has_value());
-    ASSERT_TRUE(spinUntil([&] { return state.trashAlerts.size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return state.trashAlerts.size() == 2; }));
     const TrashLeftoverAlert alert = state.trashAlerts.front();
     EXPECT_EQ(alert.appName(), u"Lumen"_s);
     EXPECT_EQ(alert.trashedAppPath(), trashFiles(u"Lumen.app"_s));
@@ -398,7 +399,7 @@ TEST_F(UninstallFlowTest, TheTrashWatcherPassesOverABundleThisProgramJustMoved)
 
     // Quill goes to the Trash after Lumen, so its alert comes after anything Lumen's arrival raised.
     ASSERT_TRUE(TruneTrash::trashItem(quill).has_value());
-    ASSERT_TRUE(spinUntil([&] { return !state.trashAlerts.empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !state.trashAlerts.empty(); }));
     QCoreApplication::processEvents();
     ASSERT_EQ(state.trashAlerts.size(), 1u);
     EXPECT_EQ(state.trashAlerts.front().appName(), u"Quill"_s);
@@ -420,7 +421,7 @@ TEST_F(UninstallFlowTest, ABundleInTheTrashIsNeverTakenAgain)
     auto model = makeModel();
     const StudioState& state = model->state();
     ASSERT_TRUE(TruneTrash::trashItem(bundle).has_value());
-    ASSERT_TRUE(spinUntil([&] { return !state.trashAlerts.empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !state.trashAlerts.empty(); }));
     const QString trashed = trashFiles(u"Lumen.app"_s);
     QFile info(trashInfo(u"Lumen.app"_s));
     ASSERT_TRUE(info.open(QIODevice::ReadOnly));
@@ -465,7 +466,7 @@ TEST_F(UninstallFlowTest, AScanThatEndsAfterTheUserMovedOnIsDropped)
     const StudioState& state = model->state();
     const auto lumenSize = [&] { return installed(*model, u"Lumen"_s)->sizeBytes; };
     gate->release(); // the refresh's own measurement
-    ASSERT_TRUE(spinUntil([&] { return lumenSize() == 4096; }));
+    ASSERT_TRUE(waitUntil([&] { return lumenSize() == 4096; }));
 
     for (const bool nextFromAlert : {false, true}) {
         SCOPED_TRACE(nextFromAlert ? "alert" : "list");
@@ -486,7 +487,7 @@ TEST_F(UninstallFlowTest, AScanThatEndsAfterTheUserMovedOnIsDropped)
         }
         const qint64 sizeBefore = lumenSize();
         gate->release();
-        ASSERT_TRUE(spinUntil([&] { return lumenSize() > sizeBefore; })); // the late result has arrived
+        ASSERT_TRUE(waitUntil([&] { return lumenSize() > sizeBefore; })); // the late result has arrived
         EXPECT_EQ(state.uninstallerTargetApp->name, u"Other"_s);
         EXPECT_EQ(state.leftoverItems, expected);
         EXPECT_FALSE(state.isScanningLeftovers);
@@ -507,8 +508,8 @@ TEST_F(UninstallFlowTest, ASecondMoveIsIgnoredAndTheEndOfAMoveLeavesANewTargetAl
     model->trashSelectedLeftovers();
     const InstalledAppRecord other = *installed(*model, u"Other"_s);
     model->inspectAppForUninstall(other, false);
-    ASSERT_TRUE(spinUntil([&] { return !state.isMovingToTrash && !state.history.empty(); }));
-    spinUntil([] { return false; }, 300);
+    ASSERT_TRUE(waitUntil([&] { return !state.isMovingToTrash && !state.history.empty(); }));
+    ASSERT_TRUE(waitForStudioWork());
 
     EXPECT_EQ(state.history.size(), 1u);
     EXPECT_EQ(state.history.front().action, UpdateLogAction::appUninstall);
@@ -516,7 +517,7 @@ TEST_F(UninstallFlowTest, ASecondMoveIsIgnoredAndTheEndOfAMoveLeavesANewTargetAl
     // Compared by place: the target's measured size may arrive after `other` was taken.
     ASSERT_TRUE(state.uninstallerTargetApp);
     EXPECT_EQ(state.uninstallerTargetApp->path, other.path);
-    ASSERT_TRUE(spinUntil([&] { return !installed(*model, u"Lumen"_s) && !state.isCheckingUpdates; }));
+    ASSERT_TRUE(waitUntil([&] { return !installed(*model, u"Lumen"_s) && !state.isCheckingUpdates; }));
     EXPECT_TRUE(installed(*model, u"Other"_s));
 }
 
@@ -543,12 +544,12 @@ TEST_F(UninstallFlowTest, ATakenSelectionMovesExactlyItsItemsAndOnlyForItsTarget
     model->inspectAppForUninstall(lumen, false);
     model->trashUninstallSelection(taken);
     EXPECT_FALSE(state.isMovingToTrash) << "a scan runs";
-    ASSERT_TRUE(spinUntil([&] { return !state.isScanningLeftovers; }));
+    ASSERT_TRUE(waitUntil([&] { return !state.isScanningLeftovers; }));
     EXPECT_TRUE(state.history.empty());
 
     model->trashUninstallSelection(taken);
     EXPECT_TRUE(state.isMovingToTrash);
-    ASSERT_TRUE(spinUntil([&] { return !state.history.empty() && !state.isMovingToTrash; }));
+    ASSERT_TRUE(waitUntil([&] { return !state.history.empty() && !state.isMovingToTrash; }));
     EXPECT_TRUE(state.history.front().details.startsWith(u"Moved 2 item(s)"_s));
     EXPECT_TRUE(QFileInfo::exists(caches));
     EXPECT_TRUE(QFileInfo::exists(bundle));

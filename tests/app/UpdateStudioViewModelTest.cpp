@@ -3,6 +3,7 @@
 #include "kit/platform/TruneNotifier.h"
 #include "tests/app/StudioTestHome.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -109,7 +110,7 @@ TEST_F(UpdateStudioViewModelTest, ChangesAreAnnouncedOncePerTurnNamingEveryField
     const NoBrewAnywhere noBrew;
     UpdateStudioViewModel model(home.environment());
     ASSERT_TRUE(waitForFirstRefresh(model));
-    ASSERT_TRUE(waitUntilQuiet(model));
+    ASSERT_TRUE(waitForStudioWork());
     QSignalSpy spy(&model, &UpdateStudioViewModel::changed);
 
     model.setSelectedTab(UpdateStudioTab::homebrew);
@@ -117,7 +118,7 @@ TEST_F(UpdateStudioViewModelTest, ChangesAreAnnouncedOncePerTurnNamingEveryField
     model.setAppSearchQuery(u"lumen"_s);
     model.setSelectedFilter(AppFilterKind::all); // unchanged: not named
     EXPECT_EQ(spy.count(), 0);
-    ASSERT_TRUE(spinUntil([&] { return spy.count() > 0; }));
+    ASSERT_TRUE(waitUntil([&] { return spy.count() > 0; }));
     QCoreApplication::processEvents();
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).value<StudioFields>(), StudioField::selectedTab | StudioField::appSearchQuery);
@@ -134,18 +135,20 @@ TEST_F(UpdateStudioViewModelTest, ANewerToastGetsItsOwnFullTimeAndTheErrorFlagSt
     UpdateStudioViewModel model(home.environment());
     ASSERT_TRUE(waitForFirstRefresh(model));
 
+    // The toast's own timer is what is tested here: time passes on purpose.
+    QElapsedTimer sinceFirst;
+    sinceFirst.start();
     model.showToast(u"First"_s, false);
-    spinUntil([] { return false; }, 1000);
+    ASSERT_TRUE(waitUntil([&] { return sinceFirst.hasExpired(1000); }));
     QElapsedTimer sinceSecond;
     sinceSecond.start();
     model.showToast(u"Second"_s, true);
     EXPECT_EQ(model.state().toastMessage, u"Second"_s);
     EXPECT_TRUE(model.state().toastIsError);
 
-    // Past the moment the first toast would have ended, the second is still shown.
-    spinUntil([] { return false; }, 2900);
-    EXPECT_EQ(model.state().toastMessage, u"Second"_s);
-    ASSERT_TRUE(spinUntil([&] { return !model.state().toastMessage; }, 10000));
+    // The second ends no sooner than its own full time after it was shown, so past the moment
+    // the first would have ended.
+    ASSERT_TRUE(waitUntil([&] { return !model.state().toastMessage; }));
     EXPECT_GE(sinceSecond.elapsed(), 3600);
     EXPECT_TRUE(model.state().toastIsError);
 }
@@ -166,7 +169,7 @@ TEST_F(UpdateStudioViewModelTest, TheReopenNotificationCallsTheLatestOpener)
 
     TruneNotifier::instance().post(TruneNotificationName::reopenStudioWindow);
     TruneNotifier::instance().post(TruneNotificationName::languageDidChange);
-    ASSERT_TRUE(spinUntil([&] { return secondCalls > 0; }));
+    ASSERT_TRUE(waitUntil([&] { return secondCalls > 0; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(firstCalls, 0);
     EXPECT_EQ(secondCalls, 1);
@@ -182,7 +185,7 @@ TEST_F(UpdateStudioViewModelTest, ReleasedViewModelIgnoresTheReopenNotification)
         TruneNotifier::instance().post(TruneNotificationName::reopenStudioWindow); // queued, then released
     }
     TruneNotifier::instance().post(TruneNotificationName::reopenStudioWindow);
-    spinUntil([] { return false; }, 100);
+    settle();
     EXPECT_EQ(calls, 0);
 }
 

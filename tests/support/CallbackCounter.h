@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/TestWaits.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -23,11 +25,12 @@ public:
         return m_count;
     }
 
-    // True once at least `expected` calls have been recorded; false when `limit` passes first.
-    bool waitForAtLeast(int expected, std::chrono::milliseconds limit = std::chrono::seconds(10)) const
+    // True once at least `expected` calls have been recorded; false when the tests' one deadline
+    // passes first.
+    bool waitForAtLeast(int expected) const
     {
         std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, limit, [&] { return m_count >= expected; });
+        return m_changed.wait_for(lock, testDeadline(), [&] { return m_count >= expected; });
     }
 
 private:

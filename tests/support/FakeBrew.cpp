@@ -1,5 +1,7 @@
 #include "tests/support/FakeBrew.h"
 
+#include "tests/support/TestWaits.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -168,9 +170,9 @@ std::vector<FakeBrew::Run> FakeBrew::runs() const
     return runs;
 }
 
-bool FakeBrew::waitForRuns(qsizetype count, int timeoutMs) const
+bool FakeBrew::waitForRuns(qsizetype count) const
 {
-    const QDeadlineTimer deadline(timeoutMs);
+    const QDeadlineTimer deadline(testDeadline());
     while (qsizetype(runs().size()) < count) {
         if (deadline.hasExpired())
             return false;

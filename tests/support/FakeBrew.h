@@ -49,8 +49,9 @@ public:
 
     // The runs that have started so far, in start order.
     std::vector<Run> runs() const;
-    // Waits until `count` runs have started; false when that took longer than `timeoutMs`.
-    bool waitForRuns(qsizetype count, int timeoutMs = 10000) const;
+    // Waits until `count` runs have started; false when that took longer than the tests' one
+    // deadline. The caller's event loop does not run meanwhile.
+    bool waitForRuns(qsizetype count) const;
 
     // The bytes of a file, e.g. a canned JSON document; empty when it cannot be read.
     static QByteArray fileContents(const QString& path);

@@ -1,5 +1,7 @@
 #include "tests/support/FakeXdgOpen.h"
 
+#include "tests/support/TestWaits.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -72,9 +74,9 @@ std::vector<QStringList> FakeXdgOpen::calls() const
     return calls;
 }
 
-bool FakeXdgOpen::waitForCalls(qsizetype count, int timeoutMs) const
+bool FakeXdgOpen::waitForCalls(qsizetype count) const
 {
-    const QDeadlineTimer deadline(timeoutMs);
+    const QDeadlineTimer deadline(testDeadline());
     while (qsizetype(calls().size()) < count) {
         if (deadline.hasExpired())
             return false;

@@ -23,8 +23,9 @@ public:
 
     // The arguments of every run recorded so far.
     std::vector<QStringList> calls() const;
-    // Waits until `count` runs have been recorded; false when that took longer than `timeoutMs`.
-    bool waitForCalls(qsizetype count, int timeoutMs = 10000) const;
+    // Waits until `count` runs have been recorded; false when that took longer than the tests'
+    // one deadline. The caller's event loop does not run meanwhile.
+    bool waitForCalls(qsizetype count) const;
 
 private:
     QString recordPath() const;

@@ -1,5 +1,7 @@
 #include "tests/support/LoopbackHttpServer.h"
 
+#include "tests/support/TestWaits.h"
+
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QMetaObject>
@@ -356,9 +358,9 @@ int LoopbackHttpServer::maxRequestsInFlight() const
     return m_maxRequestsInFlight;
 }
 
-bool LoopbackHttpServer::waitUntilSettled(int timeoutMs) const
+bool LoopbackHttpServer::waitUntilSettled() const
 {
-    QDeadlineTimer deadline(timeoutMs);
+    QDeadlineTimer deadline(testDeadline());
     while (true) {
         {
             const QMutexLocker locker(&m_mutex);

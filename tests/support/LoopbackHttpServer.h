@@ -83,8 +83,9 @@ public:
     // The most requests that had arrived and were not yet fully answered at one moment.
     int maxRequestsInFlight() const;
     // Waits until every request so far was either answered in full or dropped by its client (the
-    // server sees a client hang up a little after the client does); false after `timeoutMs`.
-    bool waitUntilSettled(int timeoutMs = 10'000) const;
+    // server sees a client hang up a little after the client does); false after the tests' one
+    // deadline.
+    bool waitUntilSettled() const;
 
 private:
     class Connection;

@@ -1,17 +1,15 @@
 #include "tests/support/PrivateSessionBus.h"
 
+#include "tests/support/ChildProcess.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QStandardPaths>
 
 #include <cerrno>
-#include <csignal>
-#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -43,28 +41,6 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Runs `arguments` with its standard output into `output` and its standard error into `errors`.
-// The child gets SIGTERM when the thread that started it ends, so it never outlives the program.
-// Only async-signal-safe calls happen between fork and exec.
-pid_t spawnWithParentDeath(const QList<QByteArray>& arguments, int output, int errors)
-{
-    std::vector<char*> argv;
-    for (const QByteArray& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.constData()));
-    argv.push_back(nullptr);
-    const pid_t parent = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid != 0)
-        return pid;
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() != parent)
-        ::_exit(127);
-    ::dup2(output, STDOUT_FILENO);
-    ::dup2(errors, STDERR_FILENO);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
 }
 
 // The first line the descriptor delivers, without its end; empty when none came in time.
@@ -107,10 +83,7 @@ PrivateSessionBus::PrivateSessionBus()
 
 PrivateSessionBus::~PrivateSessionBus()
 {
-    if (m_pid <= 0)
-        return;
-    ::kill(m_pid, SIGTERM);
-    ::waitpid(m_pid, nullptr, 0);
+    endHelperProcess(m_pid);
 }
 
 void PrivateSessionBus::start()
@@ -134,8 +107,8 @@ void PrivateSessionBus::start()
             ::close(log);
         return;
     }
-    m_pid = spawnWithParentDeath(
-        {QFile::encodeName(daemon), "--nofork", "--config-file=" + QFile::encodeName(config), "--print-address=1"},
+    m_pid = spawnHelperProcess({QFile::encodeName(daemon).toStdString(), "--nofork",
+                                   "--config-file=" + QFile::encodeName(config).toStdString(), "--print-address=1"},
         addressPipe[1], log);
     ::close(addressPipe[1]);
     ::close(log);

@@ -1,15 +1,12 @@
 #include "tests/support/PrivateXServer.h"
 
+#include "tests/support/ChildProcess.h"
+
 #include <cerrno>
 #include <vector>
 
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -42,19 +39,11 @@ PrivateXServer::PrivateXServer(const Options& options)
         "Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp", "-noreset", "-screen", "0", options.screen};
     if (options.blackRoot)
         arguments.push_back("-br");
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
     // The server's chatter about fonts and keymaps is not our output.
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    if (posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, argv.data(), environ) != 0)
-        m_pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    m_pid = spawnHelperProcess(arguments, nowhere, nowhere);
+    if (nowhere >= 0)
+        ::close(nowhere);
     ::close(fds[1]);
     m_display = readDisplayNumber(fds[0]);
     ::close(fds[0]);
@@ -62,8 +51,5 @@ PrivateXServer::PrivateXServer(const Options& options)
 
 PrivateXServer::~PrivateXServer()
 {
-    if (m_pid <= 0)
-        return;
-    ::kill(m_pid, SIGTERM);
-    while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) { }
+    endHelperProcess(m_pid);
 }

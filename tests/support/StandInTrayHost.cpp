@@ -1,5 +1,6 @@
 #include "tests/support/StandInTrayHost.h"
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/PrivateSessionBus.h"
 
 #include <QDBusConnection>
@@ -9,25 +10,15 @@
 #include <cerrno>
 #include <cstdio>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
 // Ends the watcher with the program.
 class WatcherProcess final {
 public:
-    ~WatcherProcess()
-    {
-        if (pid <= 0)
-            return;
-        ::kill(pid, SIGTERM);
-        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) { }
-    }
+    ~WatcherProcess() { endHelperProcess(pid); }
 
     pid_t pid = -1;
 };
@@ -65,16 +56,11 @@ bool startStandInTrayHost(const QString& watcherProgram)
     int fds[2];
     if (::pipe(fds) != 0)
         return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    const QByteArray program = watcherProgram.toLocal8Bit();
-    char* const argv[] = {const_cast<char*>(program.constData()), nullptr};
-    const int spawned = posix_spawn(&watcherProcess().pid, program.constData(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
+    ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+    watcherProcess().pid = spawnHelperProcess({watcherProgram.toLocal8Bit().toStdString()}, fds[1]);
     ::close(fds[1]);
-    const bool ready = spawned == 0 && readReadyLine(fds[0]);
+    const bool ready = watcherProcess().pid > 0 && readReadyLine(fds[0]);
     // Later lines are only for a person reading the watcher's output; nobody reads them here, and
     // the pipe's buffer is far larger than what a test registers.
     if (!ready)

@@ -1,3 +1,5 @@
+#include "tests/support/TestProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -6,6 +8,7 @@
 // queued calls behave as in production.
 int main(int argc, char** argv)
 {
+    prepareTestProcess();
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

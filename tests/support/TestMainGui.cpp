@@ -1,3 +1,5 @@
+#include "tests/support/TestProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -5,6 +7,7 @@
 // Widget tests need a QApplication; they run with the offscreen platform plugin.
 int main(int argc, char** argv)
 {
+    prepareTestProcess();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,5 +1,6 @@
 #include "tests/support/BeforeApplication.h"
 #include "tests/support/PrivateXServer.h"
+#include "tests/support/TestProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,7 @@ void BeforeApplication::runAll()
 // the program does on an X11 desktop. Listing the tests needs no server.
 int main(int argc, char** argv)
 {
+    prepareTestProcess();
     ::testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();

@@ -7,6 +7,7 @@
 #include "kit/ui/TruneProductPalette.h"
 #include "kit/ui/TruneSpinner.h"
 #include "tests/app/views/apps/AppsTabFixture.h"
+#include "tests/support/TestWaits.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -18,7 +19,7 @@
 
 namespace {
 
-const QColor studioAccent = accentColor(TruneProductPalette::deepEmerald);
+const QColor popoverAccent = accentColor(TruneProductPalette::deepEmerald);
 
 TrashLeftoverAlert trashAlert(const QString& appName, int leftovers)
 {
@@ -38,7 +39,7 @@ protected:
     MenuBarUpdatePopoverView& showPopover(UpdateStudioViewModel& model)
     {
         popover = std::make_unique<MenuBarUpdatePopoverView>(
-            model, [this] { ++studioOpenings; }, studioAccent);
+            model, [this] { ++studioOpenings; }, popoverAccent);
         popover->setWindowFlags(Qt::FramelessWindowHint);
         popover->show();
         return *popover;
@@ -206,7 +207,7 @@ TEST_F(MenuBarUpdatePopoverViewTest, WhileACommandRunsOnlyStopAndDownloadsStayAt
 
     QTest::mouseClick(&find(u"popoverStopButton"_s), Qt::LeftButton);
     EXPECT_TRUE(state().brewConsoleLog.contains(u"\n[TruneUpdate] Cancelling command...\n"_s));
-    ASSERT_TRUE(spinUntil([&] { return !state().isBrewCommandRunning; }));
+    ASSERT_TRUE(waitUntil([&] { return !state().isBrewCommandRunning; }));
     EXPECT_EVENTUALLY_TRUE(shown(u"popoverUpgradeAllButton"_s));
     EXPECT_FALSE(shown(u"popoverStopButton"_s));
 }
@@ -220,7 +221,7 @@ TEST_F(MenuBarUpdatePopoverViewTest, CheckShowsTheSpinnerUntilTheCheckEnds)
     EXPECT_EVENTUALLY_TRUE(shown(u"popoverSpinner"_s));
     EXPECT_FALSE(find<TruneGlassButton>(u"popoverCheckButton"_s).isEnabled());
     EXPECT_TRUE(shown(u"popoverUpgradeAllButton"_s)) << "a check alone leaves the upgrade at hand";
-    ASSERT_TRUE(spinUntil([&] { return !state().isCheckingUpdates; }));
+    ASSERT_TRUE(waitUntil([&] { return !state().isCheckingUpdates; }));
     EXPECT_EVENTUALLY_TRUE(shown(u"popoverStatusLabel"_s));
     EXPECT_TRUE(find<TruneGlassButton>(u"popoverCheckButton"_s).isEnabled());
 }

@@ -9,6 +9,7 @@
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/Screenshots.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -96,16 +97,6 @@ protected:
         BundleMaker::writeFile(
             library + QStringLiteral("/Preferences/") + bundleID + QStringLiteral(".plist"), QByteArray(300, 'p'));
         return makeApp(name, bundleID);
-    }
-
-    // Lets the view model announce what changed (once per event-loop turn) and the views follow.
-    // Layouts settle a level per turn, so a few turns are taken.
-    static void settle()
-    {
-        for (int turn = 0; turn < 4; ++turn) {
-            QCoreApplication::sendPostedEvents();
-            QCoreApplication::processEvents();
-        }
     }
 
     // Saves the header as the window shows it, on the studio's ground.

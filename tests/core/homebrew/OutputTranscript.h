@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/TestWaits.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -31,11 +33,12 @@ public:
 
     QString text() const { return pieces().join(QString()); }
 
-    // True once the text received so far contains `part`; false when `limit` passes first.
-    bool waitForText(const QString& part, std::chrono::milliseconds limit = std::chrono::seconds(10)) const
+    // True once the text received so far contains `part`; false when the tests' one deadline
+    // passes first.
+    bool waitForText(const QString& part) const
     {
         std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, limit, [&] { return m_pieces.join(QString()).contains(part); });
+        return m_changed.wait_for(lock, testDeadline(), [&] { return m_pieces.join(QString()).contains(part); });
     }
 
 private:

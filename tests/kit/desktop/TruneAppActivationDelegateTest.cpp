@@ -2,8 +2,8 @@
 
 #include "kit/foundation/TruneAppLogger.h"
 #include "kit/platform/TruneNotifier.h"
-#include "tests/kit/desktop/EventLoopWaits.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,6 @@
 #include <QWindow>
 
 #include <memory>
-
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -27,7 +25,7 @@ std::unique_ptr<QWindow> makeWindow(Qt::WindowFlags flags)
 
 bool isActive(const QWindow& window)
 {
-    return processEventsUntil([&] { return QGuiApplication::focusWindow() == &window; });
+    return waitUntil([&] { return QGuiApplication::focusWindow() == &window; });
 }
 
 // Counts the reopen notifications posted while it lives.
@@ -72,7 +70,7 @@ TEST(TruneAppActivationDelegateTest, LaunchLogsOneLineThenBringsTheStudioWindowF
     EXPECT_EQ(entries[0].message,
               QStringLiteral("Launch Probe v2.3.4 (56) launched (Linux %1)").arg(QSysInfo::prettyProductName()));
 
-    EXPECT_TRUE(processEventsUntil([&] { return studio->isVisible(); }));
+    EXPECT_TRUE(waitUntil([&] { return studio->isVisible(); }));
     EXPECT_TRUE(isActive(*studio));
 }
 
@@ -86,7 +84,7 @@ TEST(TruneAppActivationDelegateTest, OnlyTheFirstWindowThatCanBeMainComesForward
         makeWindow(Qt::Window | Qt::BypassWindowManagerHint),
     };
     TruneAppActivationDelegate::bringStudioWindowToFront();
-    processEventsFor(100ms);
+    settle();
     for (const auto& window : passedOver) {
         SCOPED_TRACE(window->flags().toInt());
         EXPECT_FALSE(window->isVisible());
@@ -130,7 +128,7 @@ TEST(TruneAppActivationDelegateTest, AReopenWithAVisibleStudioWindowBringsItForw
     EXPECT_TRUE(delegate.applicationShouldHandleReopen(true));
     EXPECT_TRUE(isActive(*studio));
     delegate.handleReopenRequest();
-    processEventsFor(100ms);
+    settle();
     EXPECT_EQ(notifications.count(), 0);
 }
 
@@ -147,13 +145,13 @@ TEST(TruneAppActivationDelegateTest, AReopenWithoutVisibleWindowsPostsOneNotific
     {
         const ReopenNotifications notifications;
         EXPECT_TRUE(delegate.applicationShouldHandleReopen(false));
-        processEventsFor(100ms);
+        settle();
         EXPECT_EQ(notifications.count(), 1);
     }
     {
         const ReopenNotifications notifications;
         delegate.handleReopenRequest();
-        processEventsFor(100ms);
+        settle();
         EXPECT_EQ(notifications.count(), 1);
     }
     EXPECT_FALSE(studio->isVisible());

@@ -2,9 +2,9 @@
 
 #include "kit/foundation/TruneAppLogger.h"
 #include "kit/foundation/TruneAppVersion.h"
-#include "tests/kit/desktop/EventLoopWaits.h"
 #include "tests/kit/desktop/StandInProgram.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -169,7 +169,7 @@ TEST(TruneSingleInstanceTest, ASocketLeftByACopyThatIsGoneIsReplaced)
 
     TruneSingleInstance later;
     EXPECT_EQ(later.claim(), TruneSingleInstance::Role::secondary);
-    EXPECT_TRUE(processEventsUntil([&] { return reopenRequests == 1; }));
+    EXPECT_TRUE(waitUntil([&] { return reopenRequests == 1; }));
 }
 
 // Anyone of this user may connect; only the exact request reopens the window.
@@ -191,8 +191,8 @@ TEST(TruneSingleInstanceTest, OnlyAReopenRequestReopens)
         ASSERT_TRUE(peer.waitForBytesWritten(5000));
         peer.disconnectFromServer();
     }
-    EXPECT_TRUE(processEventsUntil([&] { return reopenRequests >= 1; }));
-    processEventsFor(std::chrono::milliseconds(200));
+    EXPECT_TRUE(waitUntil([&] { return reopenRequests >= 1; }));
+    settle();
     EXPECT_EQ(reopenRequests, 1);
 }
 

@@ -1,4 +1,5 @@
 #include "kit/platform/TruneNotifier.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -16,16 +17,6 @@ struct Received {
     QVariantMap userInfo;
     QThread* thread = nullptr;
 };
-
-// Processes events until `done` holds or ten seconds pass.
-template <typename Predicate>
-bool waitUntil(Predicate done)
-{
-    const QDeadlineTimer deadline(10'000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <locale.h>
 #include <plist/plist.h>
 #include <pthread.h>
 
@@ -564,4 +565,45 @@ TEST(TrunePropertyListTest, LargeArraysAreReadWholeAndInOrder)
         if (list.at(index) != QVariant::fromValue(qint64(index)))
             FAIL() << "item " << index << " reads " << list.at(index).toString().toStdString();
     }
+}
+
+// The numbers of a decimal-comma locale (German) in force on this thread for the life of the
+// object, as QApplication puts the user's locale in force for the whole program.
+class DecimalCommaNumbers final {
+public:
+    DecimalCommaNumbers()
+        : m_locale(::newlocale(LC_ALL_MASK, "de_DE.UTF-8", locale_t(0)))
+        , m_previous(m_locale ? ::uselocale(m_locale) : locale_t(0))
+    {
+    }
+    ~DecimalCommaNumbers()
+    {
+        if (!m_locale)
+            return;
+        ::uselocale(m_previous);
+        ::freelocale(m_locale);
+    }
+    DecimalCommaNumbers(const DecimalCommaNumbers&) = delete;
+    DecimalCommaNumbers& operator=(const DecimalCommaNumbers&) = delete;
+
+    bool active() const { return m_locale != locale_t(0); }
+
+private:
+    locale_t m_locale;
+    locale_t m_previous;
+};
+
+TEST(TrunePropertyListTest, RealsReadTheSameUnderADecimalCommaLocale)
+{
+    const DecimalCommaNumbers comma;
+    if (!comma.active())
+        GTEST_SKIP() << "no de_DE.UTF-8 locale here; scripts/setup generates it";
+    ASSERT_EQ(std::strtod("0,5", nullptr), 0.5) << "the comma locale is not in force";
+
+    const QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><array>"
+                           "<real>-2.5</real><real>0.125</real><real>1.5e3</real></array></plist>";
+    const auto parsed = TrunePropertyList::parse(xml);
+    ASSERT_TRUE(parsed.has_value()) << parsed.error().reason.toStdString();
+    expectSameValue(*parsed, QVariantList{-2.5, 0.125, 1500.0}, u"reals"_s);
+    EXPECT_EQ(std::strtod("0,5", nullptr), 0.5) << "the reader left this thread's locale changed";
 }

@@ -1,6 +1,7 @@
 #include "kit/platform/TruneWorkspaceIcon.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/IcnsMaker.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -33,17 +34,6 @@ const QColor green(30, 200, 60);
 QColor centreColour(const QImage& image)
 {
     return image.pixelColor(image.width() / 2, image.height() / 2);
-}
-
-bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 10000)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
 }
 
 class WorkspaceIconTest : public ::testing::Test {
@@ -285,7 +275,7 @@ TEST_F(WorkspaceIconTest, CacheLoadsOffTheCallerAndKeysIconsByModificationTime)
 
     // The first request only starts the load.
     EXPECT_TRUE(cache.icon(app, 64).isNull());
-    ASSERT_TRUE(spinUntil([&] { return !cache.icon(app, 64).isNull(); }));
+    ASSERT_TRUE(waitUntil([&] { return !cache.icon(app, 64).isNull(); }));
     EXPECT_EQ(loaded.count(), 1);
     EXPECT_EQ(loaded.first().first().toString(), app);
     EXPECT_EQ(centreColour(cache.icon(app, 64)), red);
@@ -294,7 +284,7 @@ TEST_F(WorkspaceIconTest, CacheLoadsOffTheCallerAndKeysIconsByModificationTime)
     cache.setRecheckAfterMs(0);
     cache.icon(app, 64);
     EXPECT_TRUE(cache.isLoading(app, 64));
-    ASSERT_TRUE(spinUntil([&] { return !cache.isLoading(app, 64); }));
+    ASSERT_TRUE(waitUntil([&] { return !cache.isLoading(app, 64); }));
     EXPECT_EQ(loaded.count(), 1);
     EXPECT_EQ(centreColour(cache.icon(app, 64)), red);
 
@@ -308,18 +298,18 @@ TEST_F(WorkspaceIconTest, CacheLoadsOffTheCallerAndKeysIconsByModificationTime)
     ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(60), QFileDevice::FileModificationTime));
     file.close();
     ASSERT_EQ(::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(iconPath).constData()), 0);
-    ASSERT_TRUE(spinUntil([&] { return centreColour(cache.icon(app, 64)) == blue; }));
+    ASSERT_TRUE(waitUntil([&] { return centreColour(cache.icon(app, 64)) == blue; }));
     cache.setRecheckAfterMs(5000);
-    ASSERT_TRUE(spinUntil([&] { return !cache.isLoading(app, 64); }));
+    ASSERT_TRUE(waitUntil([&] { return !cache.isLoading(app, 64); }));
     EXPECT_EQ(loaded.count(), 2);
 
     // Each pixel size is an icon of its own; a bundle without one loads to a null image.
     EXPECT_TRUE(cache.icon(app, 32).isNull());
-    ASSERT_TRUE(spinUntil([&] { return !cache.icon(app, 32).isNull(); }));
+    ASSERT_TRUE(waitUntil([&] { return !cache.icon(app, 32).isNull(); }));
     EXPECT_EQ(cache.icon(app, 32).size(), QSize(32, 32));
     const QString bare = bundle(u"Bare"_s, QVariant());
     cache.icon(bare, 64);
-    ASSERT_TRUE(spinUntil([&] { return !cache.isLoading(bare, 64); }));
+    ASSERT_TRUE(waitUntil([&] { return !cache.isLoading(bare, 64); }));
     EXPECT_EQ(loaded.count(), 4);
     EXPECT_TRUE(cache.icon(bare, 64).isNull());
 }

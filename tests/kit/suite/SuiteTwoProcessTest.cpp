@@ -5,6 +5,7 @@
 #include "tests/kit/suite/SuitePeer.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -40,19 +41,6 @@ TruneSuiteCommandEnvelope commandFor(TruneSuiteApp target, const QString& payloa
     envelope.kind = TruneSuiteCommandKind::lumbraSmartOffload;
     envelope.payload = payload;
     return envelope;
-}
-
-// An installed Lumbra whose executable starts the peer, which appends what happens to `output`.
-QString installPeerAsLumbra(const TempHome& home, const QString& output)
-{
-    const QString bundle = home.filePath(u"Applications/Lumbra.app"_s);
-    BundleMaker::makeAppBundle(bundle, {.info = QVariantMap{{u"CFBundleExecutable"_s, u"Lumbra"_s}}});
-    const QString executable = bundle + u"/Contents/MacOS/Lumbra"_s;
-    BundleMaker::writeFile(executable,
-        "#!/bin/sh\nexec '" + QFile::encodeName(SuitePeer::program()) + "' serve Lumbra --out '"
-            + QFile::encodeName(output) + "'\n");
-    QFile::setPermissions(executable, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return bundle;
 }
 
 std::optional<QJsonObject> lineWithEvent(const std::vector<QJsonObject>& lines, const QString& event)
@@ -103,7 +91,7 @@ TEST_F(SuiteTwoProcessTest, ARunningPeerReceivesCommandsAndComesToTheFront)
 TEST_F(SuiteTwoProcessTest, AnInstalledStoppedPeerIsLaunchedAndPicksTheCommandUp)
 {
     const QString output = home.filePath(u"launched.jsonl"_s);
-    installPeerAsLumbra(home, output);
+    installPeer(home, TruneSuiteApp::lumbra, output);
     ASSERT_FALSE(TruneSuiteCatalog::isRunning(TruneSuiteApp::lumbra));
     int rings = 0;
     const auto observation = TruneDistributedNotificationCenter::observe(
@@ -204,7 +192,7 @@ TEST_F(SuiteTwoProcessTest, AThousandCommandsToTwoConsumersAreEachDeliveredOnce)
         ASSERT_TRUE(commands.enqueue(envelope));
         sent.insert(truneJsonEncode(envelope.id).toString());
         // The next command is written the moment this one is taken, as fast as a sender can.
-        ASSERT_TRUE(waitUntil([&] { return !QFileInfo::exists(slot); }, 15000)) << "command " << i << " never taken";
+        ASSERT_TRUE(waitUntil([&] { return !QFileInfo::exists(slot); })) << "command " << i << " never taken";
     }
     BundleMaker::writeFile(stopFile, "stop");
     ASSERT_TRUE(first.process().waitForFinished(15000));

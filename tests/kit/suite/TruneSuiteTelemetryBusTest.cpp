@@ -1,8 +1,11 @@
 #include "kit/suite/TruneSuiteTelemetryBus.h"
+
+#include "kit/platform/TruneDistributedNotificationCenter.h"
 #include "tests/kit/suite/SuitePeer.h"
 #include "tests/kit/suite/SuiteTestRecords.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -95,8 +98,19 @@ TEST_F(TruneSuiteTelemetryBusTest, ReadsTrustOnlyRecentStatusesOfLivingSenders)
 
 TEST_F(TruneSuiteTelemetryBusTest, OnlyTheNotifyingPublishersRingEvenWhenTheirWriteFails)
 {
-    int updates = 0;
-    const auto observation = bus.observeTelemetryUpdates([&] { ++updates; });
+    std::vector<std::optional<QString>> rings;
+    const auto observation
+        = TruneDistributedNotificationCenter::observe(TruneSuiteTelemetryBus::telemetryUpdatedNotification,
+            [&](const std::optional<QString>& object) { rings.push_back(object); });
+    // A marker rung after the publications arrives after every ring they made.
+    const auto ringsBeforeAMarker = [&] {
+        EXPECT_TRUE(TruneDistributedNotificationCenter::post(
+            TruneSuiteTelemetryBus::telemetryUpdatedNotification, u"marker"_s));
+        EXPECT_TRUE(waitUntil([&] { return !rings.empty() && rings.back() == u"marker"_s; }));
+        const qsizetype count = qsizetype(rings.size()) - 1;
+        rings.clear();
+        return count;
+    };
     bus.publishVantorStatus(vantor(myPid()));
     bus.publishHaltrixStatus(haltrix(myPid()));
     bus.publishLumbraStatus(lumbra(myPid()), false);
@@ -104,15 +118,14 @@ TEST_F(TruneSuiteTelemetryBusTest, OnlyTheNotifyingPublishersRingEvenWhenTheirWr
     TruneLiveActivityTile brokenTile = tile(TruneSuiteApp::tunelo, 1, morning(), myPid());
     brokenTile.progress = std::numeric_limits<double>::quiet_NaN();
     bus.publishLiveTile(brokenTile, true);
-    waitUntil([] { return false; }, 200);
-    EXPECT_EQ(updates, 0);
+    EXPECT_EQ(ringsBeforeAMarker(), 0);
     EXPECT_FALSE(QFileInfo::exists(bus.liveTilePath(TruneSuiteApp::tunelo)));
 
     // The telemetry folder is a file: nothing can be written, the peers are told all the same.
     const TruneSuiteTelemetryBus blocked(home.filePath(u"blocked"_s));
     BundleMaker::writeFile(blocked.baseDirectory(), "not a folder");
     blocked.publishLumbraStatus(lumbra(myPid()), true);
-    EXPECT_TRUE(waitUntil([&] { return updates == 1; }));
+    EXPECT_EQ(ringsBeforeAMarker(), 1);
     EXPECT_EQ(blocked.readLumbraStatus(morning(), 5), std::nullopt);
 
     // A record that cannot be written is not written as nulls.
@@ -120,7 +133,7 @@ TEST_F(TruneSuiteTelemetryBusTest, OnlyTheNotifyingPublishersRingEvenWhenTheirWr
     LumbraLiveStatus broken = lumbra(myPid());
     broken.usedPercent = std::numeric_limits<double>::quiet_NaN();
     bus.publishLumbraStatus(broken, true);
-    EXPECT_TRUE(waitUntil([&] { return updates == 2; }));
+    EXPECT_EQ(ringsBeforeAMarker(), 1);
     EXPECT_FALSE(QFileInfo::exists(bus.liveStatusPath(TruneSuiteApp::lumbra)));
 }
 

@@ -10,6 +10,7 @@
 #include "kit/ui/TruneProductPalette.h"
 #include "tests/app/StudioTestAccess.h"
 #include "tests/app/views/apps/AppsTabFixture.h"
+#include "tests/support/TestWaits.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,26 +25,18 @@
 
 namespace {
 
-const QColor studioAccent = accentColor(TruneProductPalette::deepEmerald);
-
 } // namespace
 
 class AppsAndUpdatesViewTest : public AppsTabTest {
 protected:
     AppsAndUpdatesView& showPage(UpdateStudioViewModel& model)
     {
-        page = new AppsAndUpdatesView(model, studioAccent);
-        window = onStudioGround(page, {1240, 700});
+        host = std::make_unique<ViewHost<AppsAndUpdatesView>>(new AppsAndUpdatesView(model, studioAccent()));
+        page = host->view;
         return *page;
     }
 
-    template <typename T = QWidget> T& find(const QString& name) const
-    {
-        T* found = page->findChild<T*>(name);
-        if (!found)
-            throw std::runtime_error("no widget named " + name.toStdString());
-        return *found;
-    }
+    template <typename T = QWidget> T& find(const QString& name) const { return *findNamed<T>(*page, name); }
 
     QString metric(const char* name) const { return find<MetricPillCard>(QString::fromLatin1(name)).value(); }
     QString labelText(const char* name) const { return find<QLabel>(QString::fromLatin1(name)).text(); }
@@ -136,8 +129,8 @@ protected:
         }
     }
 
+    std::unique_ptr<ViewHost<AppsAndUpdatesView>> host;
     AppsAndUpdatesView* page = nullptr;
-    std::unique_ptr<QWidget> window;
 };
 
 TEST_F(AppsAndUpdatesViewTest, CardsChipsSearchAndHeaderFollowTheHomeInBothLanguages)
@@ -161,7 +154,7 @@ TEST_F(AppsAndUpdatesViewTest, CardsChipsSearchAndHeaderFollowTheHomeInBothLangu
     EXPECT_TRUE(labelText("lastCheckLabel").startsWith(u"Last check: "_s));
     EXPECT_EQ(shownState(), u"appsList"_s);
     EXPECT_EQ(listedNames().mid(0, 2), (QStringList{u"Feedy"_s, u"Firefox"_s})) << "actionable updates first";
-    saveScreenshot(*window, u"apps-all-en"_s);
+    saveScreenshot(*host->window, u"apps-all-en"_s);
 
     QTest::mouseClick(&chip(AppFilterKind::updatesAvailable), Qt::LeftButton);
     EXPECT_EQ(state().selectedFilter, AppFilterKind::updatesAvailable);
@@ -169,7 +162,7 @@ TEST_F(AppsAndUpdatesViewTest, CardsChipsSearchAndHeaderFollowTheHomeInBothLangu
     EXPECT_TRUE(chip(AppFilterKind::updatesAvailable).isActive());
     EXPECT_FALSE(chip(AppFilterKind::all).isActive());
     EXPECT_EQ(labelText("appsSummaryLabel"), u"Showing 2 of 7 applications"_s);
-    saveScreenshot(*window, u"apps-updates-en"_s);
+    saveScreenshot(*host->window, u"apps-updates-en"_s);
 
     QWidget& clearButton = find(u"clearSearchButton"_s);
     EXPECT_FALSE(clearButton.isVisible());
@@ -180,7 +173,7 @@ TEST_F(AppsAndUpdatesViewTest, CardsChipsSearchAndHeaderFollowTheHomeInBothLangu
 
     typeSearch(u"FIRE"_s);
     EXPECT_EVENTUALLY_EQ(listedNames(), QStringList{u"Firefox"_s});
-    saveScreenshot(*window, u"apps-search-en"_s);
+    saveScreenshot(*host->window, u"apps-search-en"_s);
     QTest::mouseClick(&clearButton, Qt::LeftButton);
     EXPECT_EQ(state().appSearchQuery, QString());
     EXPECT_EVENTUALLY_EQ(find<QLineEdit>(u"appSearchField"_s).text(), QString());
@@ -191,7 +184,7 @@ TEST_F(AppsAndUpdatesViewTest, CardsChipsSearchAndHeaderFollowTheHomeInBothLangu
     EXPECT_EVENTUALLY_EQ(shownState(), u"appsEmptyState"_s);
     EXPECT_EQ(labelText("appsEmptyLabel"), u"No matching applications found."_s);
     EXPECT_EQ(labelText("appsSummaryLabel"), u"Showing 0 of 7 applications"_s);
-    saveScreenshot(*window, u"apps-empty-en"_s);
+    saveScreenshot(*host->window, u"apps-empty-en"_s);
 
     model.setLanguage(TruneLanguage::tr);
     EXPECT_EVENTUALLY_EQ(labelText("appsSummaryLabel"), u"7 uygulamadan 0 tanesi gösteriliyor"_s);
@@ -201,15 +194,15 @@ TEST_F(AppsAndUpdatesViewTest, CardsChipsSearchAndHeaderFollowTheHomeInBothLangu
     EXPECT_EQ(find<QLineEdit>(u"appSearchField"_s).placeholderText(), u"Uygulama veya bundle ID ara..."_s);
     EXPECT_EQ(find<MetricPillCard>(u"footprintCard"_s).title(), u"Toplam Disk Alanı"_s);
     EXPECT_TRUE(labelText("lastCheckLabel").startsWith(u"Son kontrol: "_s));
-    saveScreenshot(*window, u"apps-empty-tr"_s);
+    saveScreenshot(*host->window, u"apps-empty-tr"_s);
 
     model.setAppSearchQuery(QString());
     model.setSelectedFilter(AppFilterKind::all);
     EXPECT_EVENTUALLY_EQ(labelText("appsSummaryLabel"), u"7 uygulamadan 7 tanesi gösteriliyor"_s);
-    saveScreenshot(*window, u"apps-all-tr"_s);
+    saveScreenshot(*host->window, u"apps-all-tr"_s);
     model.setSelectedFilter(AppFilterKind::updatesAvailable);
     EXPECT_EVENTUALLY_EQ(labelText("appsSummaryLabel"), u"7 uygulamadan 2 tanesi gösteriliyor"_s);
-    saveScreenshot(*window, u"apps-updates-tr"_s);
+    saveScreenshot(*host->window, u"apps-updates-tr"_s);
 }
 
 TEST_F(AppsAndUpdatesViewTest, WithoutAnyUpdateTheChipHasNoCount)
@@ -249,10 +242,10 @@ TEST_F(AppsAndUpdatesViewTest, TheSpinnerShowsOnlyWhileTheFirstScanHasNoApps)
     EXPECT_EQ(labelText("appsSummaryLabel"), u"Showing 0 of 0 applications"_s);
     EXPECT_FALSE(find<QLabel>(u"lastCheckLabel"_s).isVisible()) << "no check has ended yet";
     EXPECT_EQ(metric("nativeShareCard"), u"0%"_s);
-    saveScreenshot(*window, u"apps-scanning-en"_s);
+    saveScreenshot(*host->window, u"apps-scanning-en"_s);
     model->setLanguage(TruneLanguage::tr);
     EXPECT_EVENTUALLY_EQ(labelText("appsScanningLabel"), u"/Applications ve Mach-O ikili başlıkları taranıyor..."_s);
-    saveScreenshot(*window, u"apps-scanning-tr"_s);
+    saveScreenshot(*host->window, u"apps-scanning-tr"_s);
 
     release->store(true);
     ASSERT_TRUE(waitForFirstRefresh(*model));
@@ -262,7 +255,7 @@ TEST_F(AppsAndUpdatesViewTest, TheSpinnerShowsOnlyWhileTheFirstScanHasNoApps)
     occupyPool();
     model->refreshAllAndCheckUpdates();
     EXPECT_EVENTUALLY_TRUE(state().isScanningApps);
-    QTest::qWait(50);
+    settle();
     EXPECT_EQ(shownState(), u"appsList"_s) << "a later scan keeps the list";
     release->store(true);
     ASSERT_TRUE(refreshAndWait(*model));
@@ -284,14 +277,14 @@ TEST_F(AppsAndUpdatesViewTest, AFirstRunWithoutBundlesSaysWhereItLooked)
         u"computer."_s);
     EXPECT_EQ(find<StudioSymbolGlyph>(u"appsEmptySymbol"_s).symbol(), u"folder"_s);
     settleLayouts();
-    saveScreenshot(*window, u"apps-first-run-en"_s);
+    saveScreenshot(*host->window, u"apps-first-run-en"_s);
     model.setLanguage(TruneLanguage::tr);
     EXPECT_EVENTUALLY_EQ(labelText("appsEmptyLabel"), u"Hiç .app paketi bulunamadı."_s);
     EXPECT_EQ(labelText("appsEmptyDetail"),
         u"TruneUpdate uygulama paketlerini (.app) şu klasörlerde arar:\n~/Applications\nBu bilgisayarda orada hiç "
         u"paket bulunamadı."_s);
     settleLayouts();
-    saveScreenshot(*window, u"apps-first-run-tr"_s);
+    saveScreenshot(*host->window, u"apps-first-run-tr"_s);
 
     makeBundle({u"Arm Native"_s, infoOf(u"Arm Native"_s, u"com.example.armnative"_s, u"1.0"_s)});
     ASSERT_TRUE(refreshAndWait(model));
@@ -344,7 +337,7 @@ TEST_F(AppsAndUpdatesViewTest, RowsShowWhatCanBeDoneWithEachApp)
     EXPECT_EQ(tooltipAt(u"Feedy"_s, AppRowButton::update), QString()) << "the update button has no tooltip";
     EXPECT_EQ(tooltipAt(u"Feedy"_s, AppRowButton::releaseNotes), u"<p>Open Release Notes</p>"_s);
     EXPECT_EQ(tooltipAt(u"Feedy"_s, AppRowButton::uninstall), u"<p>Inspect Leftovers &amp; Uninstall</p>"_s);
-    saveScreenshot(*window, u"apps-rows-en"_s);
+    saveScreenshot(*host->window, u"apps-rows-en"_s);
 
     // While a Homebrew command runs, Update waits and Download does not.
     StudioTestAccess::setBrewCommandRunning(model, true);
@@ -352,10 +345,10 @@ TEST_F(AppsAndUpdatesViewTest, RowsShowWhatCanBeDoneWithEachApp)
     EXPECT_TRUE(rows.isButtonEnabled(rowOf(u"Feedy"_s), AppRowButton::update));
     const size_t runsBefore = commandRuns().size();
     clickButton(u"Firefox"_s, AppRowButton::update);
-    QTest::qWait(200);
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_EQ(commandRuns().size(), runsBefore) << "a disabled button does nothing";
     list().viewport()->repaint();
-    saveScreenshot(*window, u"apps-rows-brew-running-en"_s);
+    saveScreenshot(*host->window, u"apps-rows-brew-running-en"_s);
     StudioTestAccess::setBrewCommandRunning(model, false);
 
     model.setLanguage(TruneLanguage::tr);
@@ -366,7 +359,7 @@ TEST_F(AppsAndUpdatesViewTest, RowsShowWhatCanBeDoneWithEachApp)
         (QStringList{
             u"Uygulamayı Aç"_s, u"Dosya Yöneticisinde Göster"_s, u"---"_s, u"Güncellemeleri Tekrar Takip Et"_s}));
     EXPECT_EQ(tooltipAt(u"Feedy"_s, AppRowButton::uninstall), u"<p>Artıkları İncele ve Kaldır</p>"_s);
-    saveScreenshot(*window, u"apps-rows-tr"_s);
+    saveScreenshot(*host->window, u"apps-rows-tr"_s);
 }
 
 TEST_F(AppsAndUpdatesViewTest, RowButtonsDownloadUpgradeIgnoreAndInspect)
@@ -399,7 +392,7 @@ TEST_F(AppsAndUpdatesViewTest, RowButtonsDownloadUpgradeIgnoreAndInspect)
     EXPECT_EVENTUALLY_EQ(lastToast(), std::optional<Toast>(Toast{u"Ignored updates for Feedy."_s, false}));
     EXPECT_EVENTUALLY_EQ(find<MetricPillCard>(u"updatesAvailableCard"_s).value(), u"1"_s);
     EXPECT_EVENTUALLY_EQ(chip(AppFilterKind::updatesAvailable).text(), u"Updates (1)"_s);
-    ASSERT_TRUE(spinUntil([&] {
+    ASSERT_TRUE(waitUntil([&] {
         return UpdateConfigStore(home.configFolder(), 500).loadConfig().ignoredBundleIDs.contains(u"net.feedy"_s);
     }));
     EXPECT_TRUE(page->listModel().row(rowOf(u"Feedy"_s).row()).ignored);
@@ -418,13 +411,13 @@ TEST_F(AppsAndUpdatesViewTest, TheKeyboardReachesEveryRowButton)
     list().setFocus();
     list().setCurrentIndex(rowOf(u"Feedy"_s));
     settleLayouts();
-    saveScreenshot(*window, u"apps-keyboard-focus-row-en"_s);
+    saveScreenshot(*host->window, u"apps-keyboard-focus-row-en"_s);
     // Download, release notes, uninstall, menu: Right reaches the white primary button first.
     QTest::keyClick(&list(), Qt::Key_Right);
-    saveScreenshot(*window, u"apps-keyboard-focus-en"_s);
+    saveScreenshot(*host->window, u"apps-keyboard-focus-en"_s);
     model.setLanguage(TruneLanguage::tr);
     settleLayouts();
-    saveScreenshot(*window, u"apps-keyboard-focus-tr"_s);
+    saveScreenshot(*host->window, u"apps-keyboard-focus-tr"_s);
     model.setLanguage(TruneLanguage::en);
     for (int step = 0; step < 2; ++step)
         QTest::keyClick(&list(), Qt::Key_Right);
@@ -455,7 +448,7 @@ TEST_F(AppsAndUpdatesViewTest, TheRowMenuIsDark)
         EXPECT_GT(menu->palette().color(QPalette::WindowText).lightnessF(), 0.85);
         const QImage shot = menu->grab().toImage();
         EXPECT_LT(shot.pixelColor(shot.width() / 2, 2).lightnessF(), 0.3) << "a dark ground";
-        saveScreenshotWithPopup(*window, *menu, u"menus-dark-row-"_s + languageTag(language));
+        saveScreenshotWithPopup(*host->window, *menu, u"menus-dark-row-"_s + languageTag(language));
         menu->close();
     }
 }
@@ -482,7 +475,7 @@ TEST_F(AppsAndUpdatesViewTest, FeedLinksThatAreNoWebPagesAreNeverOpened)
     clickButton(u"Sneaky"_s, AppRowButton::update);
     EXPECT_EVENTUALLY_EQ(
         lastToast(), std::optional<Toast>(Toast{u"No automatic updater available for Sneaky."_s, true}));
-    QTest::qWait(300);
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_TRUE(xdgOpen.calls().empty());
     EXPECT_TRUE(state().history.empty());
 }

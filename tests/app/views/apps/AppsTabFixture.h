@@ -3,14 +3,12 @@
 #include "app/viewmodel/StudioDerived.h"
 #include "kit/platform/TruneDesktopServices.h"
 #include "kit/ui/TruneAnimations.h"
-#include "kit/ui/TruneGroundBackground.h"
 #include "tests/app/BrewDeskFixture.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/FakeXdgOpen.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/Screenshots.h"
-
-#include <QVBoxLayout>
+#include "tests/support/ViewTestHarness.h"
 
 #include <atomic>
 #include <memory>
@@ -21,8 +19,8 @@ using namespace Qt::StringLiterals;
 // EXPECT_EQ and EXPECT_TRUE once the condition holds, or after 10 s of running the event loop:
 // the views follow the view model one event-loop turn later.
 #define EXPECT_EVENTUALLY_EQ(actual, expected)                                                                         \
-    EXPECT_EQ((spinUntil([&] { return (actual) == (expected); }, 10000), (actual)), expected)
-#define EXPECT_EVENTUALLY_TRUE(condition) EXPECT_TRUE(spinUntil([&] { return bool(condition); }, 10000))
+    EXPECT_EQ((waitUntil([&] { return (actual) == (expected); }), (actual)), expected)
+#define EXPECT_EVENTUALLY_TRUE(condition) EXPECT_TRUE(waitUntil([&] { return bool(condition); }))
 
 // A home with one app of every kind the Apps tab and the popover show, over a fake brew, loopback
 // update feeds and a fake `xdg-open`:
@@ -127,7 +125,7 @@ protected:
     // The sizes of every measured bundle have come in.
     bool waitForSizes()
     {
-        return spinUntil([&] { return StudioDerived::totalAppsDiskBytes(state().installedApps) == 6 * bundleSize; });
+        return waitUntil([&] { return StudioDerived::totalAppsDiskBytes(state().installedApps) == 6 * bundleSize; });
     }
 
     const InstalledAppRecord& appNamed(const QString& name) const
@@ -138,18 +136,6 @@ protected:
         }
         ADD_FAILURE() << "no app named " << name.toStdString();
         return state().installedApps.front();
-    }
-
-    // `page` on the studio's ground in a window of `size`, shown.
-    static std::unique_ptr<QWidget> onStudioGround(QWidget* page, QSize size)
-    {
-        auto window = std::make_unique<TruneGroundBackground>(TruneProductPalette::deepEmerald);
-        auto* layout = new QVBoxLayout(window.get());
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(page);
-        window->resize(size);
-        window->show();
-        return window;
     }
 
     static QString languageTag(TruneLanguage language) { return language == TruneLanguage::tr ? u"tr"_s : u"en"_s; }

@@ -11,6 +11,7 @@
 #include "tests/support/RecordBuilders.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TextsOf.h"
+#include "tests/support/ViewTestHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +57,7 @@ protected:
     void SetUp() override { TruneAnimations::setEnabled(false); }
     void TearDown() override
     {
-        window.reset();
+        host.reset();
         TruneAnimations::setEnabled(true);
     }
 
@@ -70,26 +71,15 @@ protected:
         return started;
     }
 
-    // The tab as the studio shows it: on the emerald ground of a 1240 x 700 window.
+    // The tab as the studio shows it: on the emerald ground of the studio's window.
     HomebrewManagerView& showView()
     {
-        window = std::make_unique<TruneGroundBackground>(TruneProductPalette::deepEmerald);
-        auto* layout = new QVBoxLayout(window.get());
-        layout->setContentsMargins(0, 0, 0, 0);
-        view = new HomebrewManagerView(*model, accentColor(TruneProductPalette::deepEmerald), window.get());
-        layout->addWidget(view);
-        window->resize(1240, 700);
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        host = std::make_unique<ViewHost<HomebrewManagerView>>(new HomebrewManagerView(*model, studioAccent()));
+        view = host->view;
         return *view;
     }
 
-    template <typename T> T* find(const QString& name) const
-    {
-        T* found = view->findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << qPrintable(name);
-        return found;
-    }
+    template <typename T> T* find(const QString& name) const { return findNamed<T>(*view, name); }
 
     QAbstractButton* subTab(const QString& tab) const { return find<QAbstractButton>(u"homebrewSubTab."_s + tab); }
     QListView* list() const { return find<QListView>(u"homebrewPackagesList"_s); }
@@ -153,13 +143,6 @@ protected:
         settle();
     }
 
-    // The view model announces its changes once per event-loop turn: let that turn come.
-    static void settle()
-    {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-
     // The command has ended, its refresh is over and the view has heard of both.
     bool waitUntilIdle()
     {
@@ -173,18 +156,6 @@ protected:
         const bool done = refreshAndWait(*model);
         settle();
         return done;
-    }
-
-    void click(QWidget* widget)
-    {
-        QTest::mouseClick(widget, Qt::LeftButton);
-        settle();
-    }
-
-    void type(QWidget* widget, const QString& text)
-    {
-        QTest::keyClicks(widget, text);
-        settle();
     }
 
     void press(QWidget* widget, Qt::Key key)
@@ -202,7 +173,7 @@ protected:
     QMessageBox* confirmation() const { return view->findChild<QMessageBox*>(u"homebrewUninstallConfirmation"_s); }
 
     FakeXdgOpen xdgOpen;
-    std::unique_ptr<TruneGroundBackground> window;
+    std::unique_ptr<ViewHost<HomebrewManagerView>> host;
     HomebrewManagerView* view = nullptr;
 };
 
@@ -218,12 +189,12 @@ TEST_F(HomebrewManagerViewTest, WithoutBrewOnlyTheCardShowsAndABrewFoundLaterBri
     EXPECT_EQ(find<QLabel>(u"homebrewMissingTitle"_s)->text(), u"Homebrew Not Detected"_s);
     auto* open = find<QAbstractButton>(u"homebrewOpenHomePage"_s);
     EXPECT_EQ(open->text(), u"Open brew.sh"_s);
-    saveScreenshot(*window, u"homebrew-missing-en"_s);
+    saveScreenshot(*host->window, u"homebrew-missing-en"_s);
 
     setLanguage(TruneLanguage::tr);
     EXPECT_EQ(open->text(), u"brew.sh Sayfasını Aç"_s);
     EXPECT_EQ(find<QLabel>(u"homebrewMissingTitle"_s)->text(), u"Homebrew Bulunamadı"_s);
-    saveScreenshot(*window, u"homebrew-missing-tr"_s);
+    saveScreenshot(*host->window, u"homebrew-missing-tr"_s);
 
     click(open);
     ASSERT_TRUE(xdgOpen.waitForCalls(1));
@@ -252,7 +223,7 @@ TEST_F(HomebrewManagerViewTest, CountsStayPutWhileFilteringAndTheDependencyToggl
     EXPECT_EQ(subTab(u"formulae"_s)->text(), u"Formulae (2)"_s);
     EXPECT_EQ(subTab(u"search"_s)->text(), u"Search & Install"_s);
     EXPECT_FALSE(toggle->isVisible()) << "the toggle belongs to the formulae";
-    saveScreenshot(*window, u"homebrew-casks-en"_s);
+    saveScreenshot(*host->window, u"homebrew-casks-en"_s);
 
     click(subTab(u"formulae"_s));
     EXPECT_EQ(state().homebrewSubTab, HomebrewSubTab::formulae);
@@ -263,12 +234,12 @@ TEST_F(HomebrewManagerViewTest, CountsStayPutWhileFilteringAndTheDependencyToggl
     EXPECT_FALSE(toggle->isActive());
 
     // A filter brings in the dependencies that match it; the counts do not move.
-    type(filter, u"lib"_s);
+    typeInto(filter, u"lib"_s);
     EXPECT_EQ(state().homebrewFilterQuery, u"lib"_s);
     EXPECT_EQ(rows(), (QStringList{u"libidn2"_s, u"libunistring"_s}));
     EXPECT_EQ(subTab(u"casks"_s)->text(), u"Casks (2)"_s);
     EXPECT_EQ(subTab(u"formulae"_s)->text(), u"Formulae (2)"_s);
-    type(filter, u"zzz"_s);
+    typeInto(filter, u"zzz"_s);
     EXPECT_EQ(rows(), QStringList{});
     EXPECT_EQ(find<QLabel>(u"homebrewEmptyText"_s)->text(), u"No packages in this list."_s);
     filter->selectAll();
@@ -280,12 +251,12 @@ TEST_F(HomebrewManagerViewTest, CountsStayPutWhileFilteringAndTheDependencyToggl
     EXPECT_EQ(toggle->symbol(), u"eye.fill"_s);
     EXPECT_TRUE(toggle->isActive());
     EXPECT_EQ(rows().size(), 5);
-    saveScreenshot(*window, u"homebrew-formulae-dependencies-en"_s);
+    saveScreenshot(*host->window, u"homebrew-formulae-dependencies-en"_s);
 
     setLanguage(TruneLanguage::tr);
     EXPECT_EQ(subTab(u"casks"_s)->text(), u"Cask (2)"_s);
     EXPECT_EQ(toggle->text(), u"Alt Bağımlılıklar (+3)"_s);
-    saveScreenshot(*window, u"homebrew-formulae-dependencies-tr"_s);
+    saveScreenshot(*host->window, u"homebrew-formulae-dependencies-tr"_s);
 }
 
 TEST_F(HomebrewManagerViewTest, TheSearchTextSurvivesSubTabSwitchesAndASearchShowsInstallRows)
@@ -300,13 +271,13 @@ TEST_F(HomebrewManagerViewTest, TheSearchTextSurvivesSubTabSwitchesAndASearchSho
 
     click(subTab(u"formulae"_s));
     EXPECT_FALSE(find<QWidget>(u"homebrewDependencyToggle"_s)->isVisible()) << "no dependencies, no toggle";
-    type(filter, u"wg"_s);
+    typeInto(filter, u"wg"_s);
     click(subTab(u"search"_s));
     EXPECT_FALSE(filter->isVisible());
     ASSERT_TRUE(search->isVisible());
     EXPECT_EQ(rows(), QStringList{});
     EXPECT_EQ(find<QLabel>(u"homebrewEmptyText"_s)->text(), u"Enter a package name and press Search."_s);
-    type(search, u"jq"_s);
+    typeInto(search, u"jq"_s);
     click(subTab(u"casks"_s));
     EXPECT_FALSE(search->isVisible());
     click(subTab(u"formulae"_s));
@@ -318,16 +289,16 @@ TEST_F(HomebrewManagerViewTest, TheSearchTextSurvivesSubTabSwitchesAndASearchSho
     click(subTab(u"casks"_s));
     model->performBrewSearch();
     settle();
-    ASSERT_TRUE(spinUntil([&] { return rows().size() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return rows().size() == 3; }));
     EXPECT_EQ(state().homebrewSubTab, HomebrewSubTab::search);
     EXPECT_EQ(rows(), (QStringList{u"jqbx"_s, u"jq"_s, u"gojq"_s}));
     for (const QString& name : rows())
         EXPECT_EQ(buttonsOfRow(name), std::vector{RowButton::install}) << qPrintable(name);
-    saveScreenshot(*window, u"homebrew-search-en"_s);
+    saveScreenshot(*host->window, u"homebrew-search-en"_s);
     setLanguage(TruneLanguage::tr);
     EXPECT_EQ(find<QLineEdit>(u"homebrewSearchField"_s)->placeholderText(),
         u"Homebrew'da ara (örn. raycast, jq, ffmpeg)..."_s);
-    saveScreenshot(*window, u"homebrew-search-tr"_s);
+    saveScreenshot(*host->window, u"homebrew-search-tr"_s);
 }
 
 TEST_F(HomebrewManagerViewTest, ASearchThatFindsNothingSaysSoInPlaceOfTheHint)
@@ -339,16 +310,16 @@ TEST_F(HomebrewManagerViewTest, ASearchThatFindsNothingSaysSoInPlaceOfTheHint)
     startStudio();
     showView();
     click(subTab(u"search"_s));
-    type(find<QLineEdit>(u"homebrewSearchField"_s), u"zzz"_s);
+    typeInto(find<QLineEdit>(u"homebrewSearchField"_s), u"zzz"_s);
     model->performBrewSearch();
-    ASSERT_TRUE(spinUntil([&] { return state().searchedBrewQuery == u"zzz"_s; }));
+    ASSERT_TRUE(waitUntil([&] { return state().searchedBrewQuery == u"zzz"_s; }));
     settle();
     EXPECT_EQ(rows(), QStringList{});
     EXPECT_EQ(find<QLabel>(u"homebrewEmptyText"_s)->text(), u"No packages match 'zzz'."_s);
-    saveScreenshot(*window, u"homebrew-search-nothing-en"_s);
+    saveScreenshot(*host->window, u"homebrew-search-nothing-en"_s);
     setLanguage(TruneLanguage::tr);
     EXPECT_EQ(find<QLabel>(u"homebrewEmptyText"_s)->text(), u"'zzz' ile eşleşen paket yok."_s);
-    saveScreenshot(*window, u"homebrew-search-nothing-tr"_s);
+    saveScreenshot(*host->window, u"homebrew-search-nothing-tr"_s);
 }
 
 // Only the button waits for a running search: Return in the field searches again, and the later
@@ -366,15 +337,15 @@ TEST_F(HomebrewManagerViewTest, ReturnDuringASearchSearchesAgainWhileTheButtonIs
     auto* spinner = find<QWidget>(u"homebrewSearchSpinner"_s);
     EXPECT_FALSE(spinner->isVisible());
 
-    type(field, u"jq"_s);
+    typeInto(field, u"jq"_s);
     press(field, Qt::Key_Return);
     ASSERT_TRUE(state().isSearchingBrew);
     EXPECT_FALSE(button->isEnabled());
     EXPECT_TRUE(spinner->isVisible());
-    saveScreenshot(*window, u"homebrew-searching-en"_s);
+    saveScreenshot(*host->window, u"homebrew-searching-en"_s);
     press(field, Qt::Key_Return);
 
-    ASSERT_TRUE(spinUntil([&] { return commandRuns().size() == 4 && !state().isSearchingBrew; }));
+    ASSERT_TRUE(waitUntil([&] { return commandRuns().size() == 4 && !state().isSearchingBrew; }));
     settle();
     EXPECT_TRUE(button->isEnabled());
     EXPECT_FALSE(spinner->isVisible());
@@ -414,7 +385,7 @@ TEST_F(HomebrewManagerViewTest, ToolbarCommandsRunBrewAndDisableTheToolbarAndRow
         ASSERT_TRUE(upgrade);
         EXPECT_FALSE(upgrade->enabled);
         if (run.button == update)
-            saveScreenshot(*window, u"homebrew-running-en"_s);
+            saveScreenshot(*host->window, u"homebrew-running-en"_s);
         ASSERT_TRUE(waitUntilIdle());
         EXPECT_TRUE(update->isEnabled());
         EXPECT_TRUE(cleanup->isEnabled());
@@ -517,9 +488,9 @@ TEST_F(HomebrewManagerViewTest, UpgradeRedrawsTheRowAsCurrentAndInstallAddsThePa
     EXPECT_EQ(delegate()->rowTexts(*rowItem(u"firefox"_s)).version, QStringList{u"2.1"_s});
 
     click(subTab(u"search"_s));
-    type(find<QLineEdit>(u"homebrewSearchField"_s), u"jq"_s);
+    typeInto(find<QLineEdit>(u"homebrewSearchField"_s), u"jq"_s);
     click(find<QAbstractButton>(u"homebrewSearchButton"_s));
-    ASSERT_TRUE(spinUntil([&] { return rows() == QStringList{u"jq"_s}; }));
+    ASSERT_TRUE(waitUntil([&] { return rows() == QStringList{u"jq"_s}; }));
     answerWithPackages(brew.fake,
         {{.name = u"firefox"_s, .isCask = true, .installed = u"2.1"_s, .latest = u"2.1"_s}, kShelf[1],
             {.name = u"jq"_s, .installed = u"1.7"_s, .latest = u"1.7"_s}});
@@ -555,16 +526,16 @@ TEST_F(HomebrewManagerViewTest, UninstallAsksFirstAndCancelRunsNothing)
     saveScreenshot(*box, u"homebrew-uninstall-confirmation-en"_s);
 
     press(box, Qt::Key_Escape);
-    ASSERT_TRUE(spinUntil([&] { return confirmation() == nullptr; }));
-    QTest::qWait(300);
+    ASSERT_TRUE(waitUntil([&] { return confirmation() == nullptr; }));
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_EQ(commandRuns().size(), 0u);
     EXPECT_EQ(rows(), (QStringList{u"firefox"_s, u"iterm2"_s}));
 
     clickRowButton(u"iterm2"_s, RowButton::uninstall);
     ASSERT_NE(confirmation(), nullptr);
     press(confirmation(), Qt::Key_Return); // Return takes the default: Cancel
-    ASSERT_TRUE(spinUntil([&] { return confirmation() == nullptr; }));
-    QTest::qWait(300);
+    ASSERT_TRUE(waitUntil([&] { return confirmation() == nullptr; }));
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_EQ(commandRuns().size(), 0u);
 
     // From the keyboard: Delete on the current row asks the same question.
@@ -573,7 +544,7 @@ TEST_F(HomebrewManagerViewTest, UninstallAsksFirstAndCancelRunsNothing)
     press(list(), Qt::Key_Delete);
     ASSERT_NE(confirmation(), nullptr);
     press(confirmation(), Qt::Key_Escape);
-    ASSERT_TRUE(spinUntil([&] { return confirmation() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return confirmation() == nullptr; }));
 
     setLanguage(TruneLanguage::tr);
     clickRowButton(u"iterm2"_s, RowButton::uninstall);
@@ -649,9 +620,9 @@ TEST_F(HomebrewManagerViewTest, ANewUsersWalk)
     ASSERT_TRUE(find<QWidget>(u"homebrewTab"_s)->isVisible());
 
     click(subTab(u"search"_s));
-    type(find<QLineEdit>(u"homebrewSearchField"_s), u"jq"_s);
+    typeInto(find<QLineEdit>(u"homebrewSearchField"_s), u"jq"_s);
     press(find<QLineEdit>(u"homebrewSearchField"_s), Qt::Key_Return);
-    ASSERT_TRUE(spinUntil([&] { return rows() == QStringList{u"jq"_s}; }));
+    ASSERT_TRUE(waitUntil([&] { return rows() == QStringList{u"jq"_s}; }));
     clickRowButton(u"jq"_s, RowButton::install);
     answerWithPackages(brew.fake, {kShelf[0], {.name = u"jq"_s, .installed = u"1.7"_s, .latest = u"1.7"_s}});
     ASSERT_TRUE(waitUntilIdle());
@@ -659,7 +630,7 @@ TEST_F(HomebrewManagerViewTest, ANewUsersWalk)
 
     click(subTab(u"casks"_s));
     clickRowButton(u"firefox"_s, RowButton::upgrade);
-    ASSERT_TRUE(spinUntil([&] { return state().brewConsoleLog.contains(u"Upgrading firefox"_s); }));
+    ASSERT_TRUE(waitUntil([&] { return state().brewConsoleLog.contains(u"Upgrading firefox"_s); }));
     EXPECT_TRUE(state().showBrewConsole);
     EXPECT_FALSE(place(u"firefox"_s, RowButton::upgrade)->enabled);
     answerWithPackages(brew.fake,
@@ -690,8 +661,8 @@ TEST_F(HomebrewManagerViewTest, Screenshots)
     showView();
     click(subTab(u"formulae"_s));
     click(find<QAbstractButton>(u"homebrewDependencyToggle"_s));
-    saveScreenshot(*window, u"homebrew-formulae-en"_s);
+    saveScreenshot(*host->window, u"homebrew-formulae-en"_s);
     setLanguage(TruneLanguage::tr);
     click(subTab(u"casks"_s));
-    saveScreenshot(*window, u"homebrew-casks-tr"_s);
+    saveScreenshot(*host->window, u"homebrew-casks-tr"_s);
 }

@@ -1,17 +1,18 @@
 #include "app/views/hub/QuorvaneSuiteHubView.h"
 
-#include "app/views/settings/PermissionsAuditSection.h"
 #include "app/views/hub/SuiteHubAppCard.h"
+#include "app/views/settings/PermissionsAuditSection.h"
 #include "kit/ui/TruneElidedLabel.h"
 #include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "tests/app/StudioTestHome.h"
-#include "tests/app/views/StudioPageFrame.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/FakeXdgOpen.h"
 #include "tests/support/RecordBuilders.h"
 #include "tests/support/Screenshots.h"
+#include "tests/support/TestWaits.h"
+#include "tests/support/ViewTestHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -74,12 +75,12 @@ protected:
     };
 
     // Scrolls the page down to the permission audit.
-    static void showAudit(StudioPageFrame<QuorvaneSuiteHubView>& frame)
+    static void showAudit(ViewHost<QuorvaneSuiteHubView>& frame)
     {
-        frame.settle();
+        settle();
         frame.find<QScrollArea>(u"suiteHubScroll"_s)
             ->ensureWidgetVisible(frame.find<QWidget>(u"permissionsAuditSection"_s));
-        frame.settle();
+        settle();
     }
 
     NoBrewAnywhere noBrew;
@@ -136,10 +137,10 @@ TEST_F(QuorvaneSuiteHubViewTest, TheHubCountsTheMakersAppsAndShowsEachAsACard)
         u"77"_s);
     makeApp(u"Other"_s, u"com.example.other"_s);
     auto model = makeModel();
-    StudioPageFrame<QuorvaneSuiteHubView> frame(*model);
+    ViewHost frame(new QuorvaneSuiteHubView(*model, studioAccent()));
 
     EXPECT_EQ(frame.find<QLabel>(u"hubAppCount"_s)->text(), u"3"_s);
-    EXPECT_FALSE(frame.find<TruneGlassCard>(u"hubEmptyCard"_s)->isVisibleTo(frame.page));
+    EXPECT_FALSE(frame.find<TruneGlassCard>(u"hubEmptyCard"_s)->isVisibleTo(frame.view));
     const QList<SuiteHubAppCard*> cards = frame.findAll<SuiteHubAppCard>();
     ASSERT_EQ(cards.size(), 3);
     EXPECT_EQ(cardTexts(cards, u"appName"_s),
@@ -159,8 +160,8 @@ TEST_F(QuorvaneSuiteHubViewTest, TheHubCountsTheMakersAppsAndShowsEachAsACard)
     saveScreenshot(*frame.window, u"hub-apps-en"_s);
 
     model->setLanguage(TruneLanguage::tr);
-    ASSERT_TRUE(spinUntil([&] { return frame.shownTexts().contains(u"Kurulu Quorvane Uygulamaları"_s); }));
-    frame.settle();
+    ASSERT_TRUE(waitUntil([&] { return frame.shownTexts().contains(u"Kurulu Quorvane Uygulamaları"_s); }));
+    settle();
     const QStringList turkish = frame.shownTexts();
     for (const QString& text : {u"Quorvane Paket Merkezi"_s, u"Kurulu Uygulama"_s, u"Aç"_s, u"Yenile"_s,
              u"Ayarları Aç"_s, u"Sistem Sesi Yakalama"_s}) {
@@ -180,7 +181,7 @@ TEST_F(QuorvaneSuiteHubViewTest, LaunchShowsTheSystemsErrorWhileRevealAndInspect
     makeApp(u"Lumen"_s, u"com.quorvane.lumen"_s);
     BundleMaker::writeFile(home.home.filePath(u"Library/Caches/com.quorvane.lumen/cache.db"_s), "cache");
     auto model = makeModel();
-    StudioPageFrame<QuorvaneSuiteHubView> frame(*model);
+    ViewHost frame(new QuorvaneSuiteHubView(*model, studioAccent()));
     SuiteHubAppCard* card = frame.findAll<SuiteHubAppCard>().value(0);
     ASSERT_NE(card, nullptr);
 
@@ -197,18 +198,18 @@ TEST_F(QuorvaneSuiteHubViewTest, LaunchShowsTheSystemsErrorWhileRevealAndInspect
     EXPECT_EQ(model->state().selectedTab, UpdateStudioTab::uninstaller);
     ASSERT_TRUE(model->state().uninstallerTargetApp.has_value());
     EXPECT_EQ(model->state().uninstallerTargetApp->bundleID, u"com.quorvane.lumen"_s);
-    ASSERT_TRUE(spinUntil([&] { return !model->state().leftoverItems.empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !model->state().leftoverItems.empty(); }));
 }
 
 TEST_F(QuorvaneSuiteHubViewTest, WithoutTheMakersAppsTheCountIsZeroAndTheEmptyCardStandsInForTheGrid)
 {
     makeApp(u"Other"_s, u"com.example.other"_s);
     auto model = makeModel();
-    StudioPageFrame<QuorvaneSuiteHubView> frame(*model);
+    ViewHost frame(new QuorvaneSuiteHubView(*model, studioAccent()));
     EXPECT_EQ(frame.find<QLabel>(u"hubAppCount"_s)->text(), u"0"_s);
-    EXPECT_TRUE(frame.find<QLabel>(u"hubAppsHeading"_s)->isVisibleTo(frame.page));
-    EXPECT_TRUE(frame.find<TruneGlassCard>(u"hubEmptyCard"_s)->isVisibleTo(frame.page));
-    EXPECT_FALSE(frame.find<QWidget>(u"hubAppGrid"_s)->isVisibleTo(frame.page));
+    EXPECT_TRUE(frame.find<QLabel>(u"hubAppsHeading"_s)->isVisibleTo(frame.view));
+    EXPECT_TRUE(frame.find<TruneGlassCard>(u"hubEmptyCard"_s)->isVisibleTo(frame.view));
+    EXPECT_FALSE(frame.find<QWidget>(u"hubAppGrid"_s)->isVisibleTo(frame.view));
     EXPECT_EQ(frame.find<QLabel>(u"hubEmptyText"_s)->text(),
         u"No Quorvane apps (com.quorvane.*) detected in /Applications or ~/Applications yet."_s);
     saveScreenshot(*frame.window, u"hub-empty-en"_s);
@@ -216,12 +217,12 @@ TEST_F(QuorvaneSuiteHubViewTest, WithoutTheMakersAppsTheCountIsZeroAndTheEmptyCa
     // One of the maker's apps arrives with the next refresh.
     makeApp(u"Lumen"_s, u"com.quorvane.lumen"_s);
     ASSERT_TRUE(refreshAndWait(*model));
-    ASSERT_TRUE(spinUntil([&] { return frame.findAll<SuiteHubAppCard>().size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return frame.findAll<SuiteHubAppCard>().size() == 1; }));
     EXPECT_EQ(frame.find<QLabel>(u"hubAppCount"_s)->text(), u"1"_s);
-    EXPECT_FALSE(frame.find<TruneGlassCard>(u"hubEmptyCard"_s)->isVisibleTo(frame.page));
+    EXPECT_FALSE(frame.find<TruneGlassCard>(u"hubEmptyCard"_s)->isVisibleTo(frame.view));
     model->setLanguage(TruneLanguage::tr);
-    ASSERT_TRUE(spinUntil([&] { return frame.shownTexts().contains(u"Kurulu Uygulama"_s); }));
-    frame.settle();
+    ASSERT_TRUE(waitUntil([&] { return frame.shownTexts().contains(u"Kurulu Uygulama"_s); }));
+    settle();
     saveScreenshot(*frame.window, u"hub-one-app-tr"_s);
 }
 
@@ -230,7 +231,7 @@ TEST_F(QuorvaneSuiteHubViewTest, TheGridFitsAsManyCardsOf270To380AsTheWidthAllow
     for (int index = 0; index < 5; ++index)
         makeApp(u"App%1"_s.arg(index), u"com.quorvane.app%1"_s.arg(index));
     auto model = makeModel();
-    StudioPageFrame<QuorvaneSuiteHubView> frame(*model);
+    ViewHost frame(new QuorvaneSuiteHubView(*model, studioAccent()));
     auto* grid = frame.find<QWidget>(u"hubAppGrid"_s);
     auto* layout = qobject_cast<TruneAdaptiveGridLayout*>(grid->layout());
     ASSERT_NE(layout, nullptr);
@@ -263,7 +264,7 @@ TEST_F(QuorvaneSuiteHubViewTest, TheGridFitsAsManyCardsOf270To380AsTheWidthAllow
 TEST_F(QuorvaneSuiteHubViewTest, PermissionRowsFollowTheSessionAndRefreshSaysSo)
 {
     auto model = makeModel();
-    StudioPageFrame<QuorvaneSuiteHubView> frame(*model);
+    ViewHost frame(new QuorvaneSuiteHubView(*model, studioAccent()));
     const auto rowStatus = [&](const char* kind) {
         QWidget* row = frame.find<QWidget>(u"permissionRow_"_s + QString::fromLatin1(kind));
         auto* capsule = row->findChild<PermissionStatusCapsule*>();
@@ -276,7 +277,7 @@ TEST_F(QuorvaneSuiteHubViewTest, PermissionRowsFollowTheSessionAndRefreshSaysSo)
     {
         SessionType x11("x11");
         frame.find<QAbstractButton>(u"refreshPermissionsButton"_s)->click();
-        ASSERT_TRUE(spinUntil([&] { return rowStatus("accessibility").first == u"Granted"_s; }));
+        ASSERT_TRUE(waitUntil([&] { return rowStatus("accessibility").first == u"Granted"_s; }));
         EXPECT_EQ(rowStatus("accessibility"), std::pair(u"Granted"_s, TruneGlassTokens::success()));
         EXPECT_EQ(rowStatus("screenRecording"), std::pair(u"Granted"_s, TruneGlassTokens::success()));
         EXPECT_EQ(rowStatus("systemAudio"), systemManaged);
@@ -289,7 +290,7 @@ TEST_F(QuorvaneSuiteHubViewTest, PermissionRowsFollowTheSessionAndRefreshSaysSo)
         SessionType wayland("wayland");
         model->setLanguage(TruneLanguage::tr);
         frame.find<QAbstractButton>(u"refreshPermissionsButton"_s)->click();
-        ASSERT_TRUE(spinUntil([&] { return rowStatus("accessibility").first == u"Verilmedi"_s; }));
+        ASSERT_TRUE(waitUntil([&] { return rowStatus("accessibility").first == u"Verilmedi"_s; }));
         EXPECT_EQ(rowStatus("accessibility"), std::pair(u"Verilmedi"_s, TruneGlassTokens::warning()));
         EXPECT_EQ(rowStatus("screenRecording"), std::pair(u"Verilmedi"_s, TruneGlassTokens::warning()));
         EXPECT_EQ(rowStatus("systemAudio"), std::pair(u"Sistem Yönetimli"_s, systemManaged.second));
@@ -304,7 +305,7 @@ TEST_F(QuorvaneSuiteHubViewTest, PermissionRowsFollowTheSessionAndRefreshSaysSo)
         saveScreenshot(*frame.window, u"permissions-wayland-tr"_s);
     }
     model->setLanguage(TruneLanguage::en);
-    ASSERT_TRUE(spinUntil([&] { return rowStatus("systemAudio") == systemManaged; }));
+    ASSERT_TRUE(waitUntil([&] { return rowStatus("systemAudio") == systemManaged; }));
     EXPECT_EQ(frame.findAll<QAbstractButton>(u"openSettingsButton"_s).value(2)->toolTip(),
         u"No settings pane for this permission on this system."_s);
 }

@@ -2,6 +2,7 @@
 #include "tests/app/StudioTestHome.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/IcnsMaker.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -66,14 +67,12 @@ protected:
     // Waits until every path of `paths` has been announced as loaded.
     static bool waitForLoads(QSignalSpy& spy, const QStringList& paths)
     {
-        return spinUntil(
-            [&] {
-                QStringList announced;
-                for (const QList<QVariant>& arguments : spy)
-                    announced.append(arguments.first().toString());
-                return std::ranges::all_of(paths, [&](const QString& path) { return announced.contains(path); });
-            },
-            10000);
+        return waitUntil([&] {
+            QStringList announced;
+            for (const QList<QVariant>& arguments : spy)
+                announced.append(arguments.first().toString());
+            return std::ranges::all_of(paths, [&](const QString& path) { return announced.contains(path); });
+        });
     }
 
     QTemporaryDir m_dir;
@@ -111,7 +110,7 @@ TEST_F(AppIconThumbnailTest, ShowsTheBundlesIconOnceLoadedAtTheDevicePixelsItCov
 
     // At twice the density the tile reads the 64 px entry, not the 32 px one enlarged.
     tileImage(app, 32, 2);
-    ASSERT_TRUE(spinUntil([&] { return centre(tileImage(app, 32, 2)) == red; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return centre(tileImage(app, 32, 2)) == red; }));
 }
 
 TEST_F(AppIconThumbnailTest, HostileIconsFallBackToTheGlyphWithoutBlocking)

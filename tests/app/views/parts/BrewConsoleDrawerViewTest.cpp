@@ -4,8 +4,9 @@
 #include "kit/ui/TruneSymbolView.h"
 #include "tests/app/BrewDeskFixture.h"
 #include "tests/app/StudioTestAccess.h"
-#include "tests/app/views/StudioViewHost.h"
 #include "tests/support/Screenshots.h"
+#include "tests/support/TestWaits.h"
+#include "tests/support/ViewTestHarness.h"
 
 #include <QAbstractButton>
 #include <QClipboard>
@@ -36,8 +37,8 @@ protected:
     BrewConsoleDrawerView& show(UpdateStudioViewModel& model)
     {
         drawer = new BrewConsoleDrawerView(model);
-        host = std::make_unique<StudioViewHost>(drawer, StudioViewHost::Place::bottom);
-        host->settle();
+        host = std::make_unique<ViewHost<BrewConsoleDrawerView>>(drawer, ViewPlace::bottom);
+        settle();
         QObject::connect(logView().document(), &QTextDocument::contentsChange, drawer,
             [this](int, int removed, int) { charactersReplaced += removed; });
         return *drawer;
@@ -45,9 +46,7 @@ protected:
 
     template <typename Widget> Widget& part(const char* name)
     {
-        auto* found = drawer->findChild<Widget*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return *found;
+        return *findNamed<Widget>(*drawer, QString::fromLatin1(name));
     }
 
     QPlainTextEdit& logView() { return part<QPlainTextEdit>("brewConsoleLog"); }
@@ -66,7 +65,7 @@ protected:
     }
 
     BrewConsoleDrawerView* drawer = nullptr;
-    std::unique_ptr<StudioViewHost> host;
+    std::unique_ptr<ViewHost<BrewConsoleDrawerView>> host;
     int charactersReplaced = 0;
 };
 
@@ -79,7 +78,7 @@ TEST_F(ConsoleTest, AnEmptyLogShowsThePlaceholderAndOnlyClose)
             std::tuple{
                 TruneLanguage(TruneLanguage::tr), u"Canlı Homebrew Konsolu"_s, u"Henüz Homebrew çıktısı yok."_s}}) {
         model.setLanguage(language);
-        host->settle();
+        settle();
         EXPECT_EQ(title(), heading);
         EXPECT_EQ(logView().placeholderText(), placeholder);
         EXPECT_TRUE(logView().toPlainText().isEmpty());
@@ -109,7 +108,7 @@ TEST_F(ConsoleTest, StreamedOutputIsAppendedAndFollowedToTheEnd)
 
     model.runBrewUpdateMetadata();
     ASSERT_TRUE(waitForConsole(u"part 1 of"_s));
-    host->settle();
+    settle();
     EXPECT_EQ(title(), u"brew update"_s);
     EXPECT_TRUE(shown("brewConsoleSpinner"));
     EXPECT_FALSE(shown("brewConsoleSymbol"));
@@ -123,7 +122,7 @@ TEST_F(ConsoleTest, StreamedOutputIsAppendedAndFollowedToTheEnd)
     // replaced, only added to.
     for (const char* lastLine : {"part 30 of", "part 60 of", "part 90 of", "part 120 of"}) {
         ASSERT_TRUE(waitForConsole(QString::fromLatin1(lastLine)));
-        host->settle();
+        settle();
         EXPECT_EQ(logView().toPlainText(), state().brewConsoleLog);
         EXPECT_TRUE(endInView()) << lastLine;
         if (QByteArray(lastLine) == "part 60 of")
@@ -132,7 +131,7 @@ TEST_F(ConsoleTest, StreamedOutputIsAppendedAndFollowedToTheEnd)
     EXPECT_EQ(charactersReplaced, 0);
 
     ASSERT_TRUE(waitUntilIdle());
-    host->settle();
+    settle();
     EXPECT_EQ(title(), u"Homebrew Live Console"_s);
     EXPECT_FALSE(shown("brewConsoleStop"));
     EXPECT_TRUE(enabled("brewConsoleClear"));
@@ -150,7 +149,7 @@ TEST_F(ConsoleTest, ATrimmedLogIsShownWholeAndStillEndsInView)
     model.runBrewUpdateMetadata();
     ASSERT_TRUE(waitForConsole(u"part 1600 of"_s));
     ASSERT_TRUE(waitUntilIdle());
-    host->settle();
+    settle();
     ASSERT_FALSE(state().brewConsoleLog.contains(u"part 1 of"_s)) << "the view model trimmed the log";
     EXPECT_GT(charactersReplaced, 0) << "the trim replaced the text";
     EXPECT_EQ(logView().toPlainText(), state().brewConsoleLog);
@@ -178,14 +177,14 @@ TEST_F(ConsoleTest, StopCancelsTheRunningCommand)
     show(model);
     model.runBrewUpdateMetadata();
     ASSERT_TRUE(waitForConsole(u"Updating Homebrew"_s));
-    host->settle();
+    settle();
     EXPECT_EQ(part<QAbstractButton>("brewConsoleStop").text(), u"Durdur"_s);
     saveScreenshot(*host->window, u"console-running-tr"_s);
 
     QTest::mouseClick(&part<QAbstractButton>("brewConsoleStop"), Qt::LeftButton);
     EXPECT_TRUE(state().brewConsoleLog.contains(u"\n[TruneUpdate] Cancelling command...\n"_s));
-    ASSERT_TRUE(spinUntil([&] { return !state().isBrewCommandRunning; }));
-    host->settle();
+    ASSERT_TRUE(waitUntil([&] { return !state().isBrewCommandRunning; }));
+    settle();
     EXPECT_FALSE(shown("brewConsoleStop"));
     EXPECT_TRUE(endInView());
 }
@@ -200,18 +199,18 @@ TEST_F(ConsoleTest, CopyPutsExactlyTheLogOnTheClipboardAndClearEmptiesIt)
     for (const auto& [language, toast] : {std::pair{TruneLanguage(TruneLanguage::en), u"Console log copied."_s},
              std::pair{TruneLanguage(TruneLanguage::tr), u"Konsol çıktısı kopyalandı."_s}}) {
         model.setLanguage(language);
-        host->settle();
+        settle();
         QGuiApplication::clipboard()->setText(u"something copied before"_s);
         QTest::mouseClick(&part<QAbstractButton>("brewConsoleCopy"), Qt::LeftButton);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), log);
-        ASSERT_TRUE(spinUntil([&] { return lastToast().has_value() && lastToast()->message == toast; }));
+        ASSERT_TRUE(waitUntil([&] { return lastToast().has_value() && lastToast()->message == toast; }));
         EXPECT_FALSE(lastToast()->isError);
     }
 
     ASSERT_TRUE(enabled("brewConsoleClear"));
     QTest::mouseClick(&part<QAbstractButton>("brewConsoleClear"), Qt::LeftButton);
     EXPECT_TRUE(state().brewConsoleLog.isEmpty());
-    host->settle();
+    settle();
     EXPECT_TRUE(logView().toPlainText().isEmpty());
     EXPECT_FALSE(enabled("brewConsoleCopy"));
     EXPECT_FALSE(enabled("brewConsoleClear"));
@@ -224,7 +223,7 @@ TEST_F(ConsoleTest, ALongCommandTitleStaysOnOneLine)
     const int barHeight = part<QWidget>("brewConsoleTitleBar").height();
     const QString longTitle = u"brew upgrade --cask "_s + u"very-long-package-name "_s.repeated(20);
     StudioTestAccess::publishBrewCommand(model, true, longTitle);
-    host->settle();
+    settle();
 
     auto& label = part<TruneElidedLabel>("brewConsoleTitle");
     EXPECT_EQ(label.text(), longTitle);

@@ -4,8 +4,9 @@
 #include "kit/ui/TruneGlassTokens.h"
 #include "tests/app/BrewDeskFixture.h"
 #include "tests/app/StudioTestAccess.h"
-#include "tests/app/views/StudioViewHost.h"
 #include "tests/support/Screenshots.h"
+#include "tests/support/TestWaits.h"
+#include "tests/support/ViewTestHarness.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,7 +73,7 @@ protected:
     HomebrewBatchUpgradeBanner& show(UpdateStudioViewModel& model)
     {
         banner = new HomebrewBatchUpgradeBanner(model, accent);
-        host = std::make_unique<StudioViewHost>(banner);
+        host = std::make_unique<ViewHost<HomebrewBatchUpgradeBanner>>(banner, ViewPlace::top);
         return *banner;
     }
 
@@ -80,14 +81,12 @@ protected:
     {
         answerWithPackages(brew.fake, packages(casks, formulae, dependencies));
         ASSERT_TRUE(refreshAndWait(*model));
-        host->settle();
+        settle();
     }
 
     template <typename Widget> Widget& part(const char* name)
     {
-        auto* found = banner->findChild<Widget*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return *found;
+        return *findNamed<Widget>(*banner, QString::fromLatin1(name));
     }
 
     QString headline() { return part<TruneElidedLabel>("batchBannerHeadline").text(); }
@@ -119,11 +118,11 @@ protected:
     void setLanguage(TruneLanguage language)
     {
         model->setLanguage(language);
-        host->settle();
+        settle();
     }
 
     HomebrewBatchUpgradeBanner* banner = nullptr;
-    std::unique_ptr<StudioViewHost> host;
+    std::unique_ptr<ViewHost<HomebrewBatchUpgradeBanner>> host;
 };
 
 TEST_F(BannerTest, OffersWhatTheOutdatedListsCallFor)
@@ -299,17 +298,16 @@ TEST_F(BannerTest, UpgradeShowsTheProgressAndCancelEndsTheBrewProcess)
     ASSERT_EQ(banner->look(), Look::upgradeOffer);
 
     QTest::mouseClick(&part<QAbstractButton>("batchBannerUpgrade"), Qt::LeftButton);
-    ASSERT_TRUE(spinUntil([&] { return banner->look() == Look::progress; }));
+    ASSERT_TRUE(waitUntil([&] { return banner->look() == Look::progress; }));
     EXPECT_EQ(headline(), u"Upgrading 1/1 · wget"_s);
     ASSERT_TRUE(waitForConsole(u"==> Upgrading wget\n"_s));
     pid_t group = 0;
-    ASSERT_TRUE(spinUntil([&] { return (group = fakeBrewProcessGroup(brew.fake.executablePath())) > 0; }));
+    ASSERT_TRUE(waitUntil([&] { return (group = fakeBrewProcessGroup(brew.fake.executablePath())) > 0; }));
 
     QTest::mouseClick(&part<QAbstractButton>("batchBannerCancel"), Qt::LeftButton);
     EXPECT_TRUE(state().brewConsoleLog.contains(u"\n[TruneUpdate] Cancelling command...\n"_s));
-    ASSERT_TRUE(spinUntil([&] { return !processGroupExists(group); }, 20000))
-        << "the fake brew and its children are gone";
-    ASSERT_TRUE(spinUntil([&] { return !state().isBrewCommandRunning; }));
+    ASSERT_TRUE(waitUntil([&] { return !processGroupExists(group); })) << "the fake brew and its children are gone";
+    ASSERT_TRUE(waitUntil([&] { return !state().isBrewCommandRunning; }));
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_NE(banner->look(), Look::progress);
     EXPECT_NE(banner->look(), Look::running);

@@ -11,6 +11,7 @@
 #include "tests/support/BundleMaker.h"
 #include "tests/support/IcnsMaker.h"
 #include "tests/support/Screenshots.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -194,7 +195,7 @@ TEST(RowComponentsTest, Screenshots)
         std::unique_ptr<QWidget> window(gallery(language, app));
         window->show();
         const qreal ratio = window->devicePixelRatioF();
-        ASSERT_TRUE(spinUntil([&] {
+        ASSERT_TRUE(waitUntil([&] {
             return std::ranges::all_of(std::array{22, 26, 34, 42, 44},
                 [&](int size) { return !TruneWorkspaceIconCache::shared().icon(app, qCeil(size * ratio)).isNull(); });
         }));

@@ -5,10 +5,11 @@
 
 #include "kit/ui/TruneLanguagePicker.h"
 #include "tests/app/StudioTestHome.h"
-#include "tests/app/views/StudioPageFrame.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/Screenshots.h"
+#include "tests/support/TestWaits.h"
+#include "tests/support/ViewTestHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -52,21 +53,21 @@ TEST(SettingsNewUserWalkTest, FromAnUninstallToLaunchingAMakersApp)
     UpdateStudioViewModel model(home.environment());
     ASSERT_TRUE(waitForFirstRefresh(model));
     model.setLanguage(TruneLanguage::en);
-    StudioPageFrame<UpdateSettingsView> settings(model);
-    StudioPageFrame<QuorvaneSuiteHubView> hub(model);
+    ViewHost settings(new UpdateSettingsView(model, studioAccent()));
+    ViewHost hub(new QuorvaneSuiteHubView(model, studioAccent()));
 
     // The user uninstalls Lumen and finds it at the top of the history.
     const auto lumen = std::ranges::find(model.state().installedApps, u"Lumen"_s, &InstalledAppRecord::name);
     ASSERT_NE(lumen, model.state().installedApps.end());
     model.inspectAppForUninstall(*lumen, true);
-    ASSERT_TRUE(spinUntil([&] { return !model.state().leftoverItems.empty() && !model.state().isScanningLeftovers; }));
+    ASSERT_TRUE(waitUntil([&] { return !model.state().leftoverItems.empty() && !model.state().isScanningLeftovers; }));
     model.trashSelectedLeftovers();
-    ASSERT_TRUE(spinUntil([&] { return settings.findAll<QWidget>(u"historyRow"_s).size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return settings.findAll<QWidget>(u"historyRow"_s).size() == 1; }));
     EXPECT_EQ(settings.find<QLabel>(u"historyAppName"_s)->text(), u"Lumen"_s);
 
     // Restores the app ignored long ago.
     settings.findAll<QAbstractButton>(u"restoreButton"_s).value(0)->click();
-    ASSERT_TRUE(spinUntil([&] { return settings.find<QLabel>(u"ignoredHint"_s)->isVisibleTo(settings.page); }));
+    ASSERT_TRUE(waitUntil([&] { return settings.find<QLabel>(u"ignoredHint"_s)->isVisibleTo(settings.view); }));
     EXPECT_TRUE(model.state().config.ignoredBundleIDs.isEmpty());
 
     // Checks twice a day.
@@ -77,7 +78,7 @@ TEST(SettingsNewUserWalkTest, FromAnUninstallToLaunchingAMakersApp)
     // Switches to Turkish: both tabs follow at once.
     auto* language = settings.find<TruneLanguagePicker>(u"languagePicker"_s);
     choose(language, language->findData(u"tr"_s));
-    ASSERT_TRUE(spinUntil([&] {
+    ASSERT_TRUE(waitUntil([&] {
         return settings.shownTexts().contains(u"Tercihler ve Otomasyon"_s)
             && hub.shownTexts().contains(u"Quorvane Paket Merkezi"_s);
     }));
@@ -90,7 +91,7 @@ TEST(SettingsNewUserWalkTest, FromAnUninstallToLaunchingAMakersApp)
 
     // Clears the history, after the question in Turkish.
     settings.find<QAbstractButton>(u"clearHistoryButton"_s)->click();
-    auto* confirmation = settings.page->findChild<QMessageBox*>(u"clearHistoryConfirmation"_s);
+    auto* confirmation = settings.view->findChild<QMessageBox*>(u"clearHistoryConfirmation"_s);
     ASSERT_NE(confirmation, nullptr);
     EXPECT_EQ(confirmation->text(), u"Tüm güncelleme geçmişi temizlensin mi?"_s);
     EXPECT_EQ(confirmation->informativeText(), u"1 kayıt silinecek. Bu işlem geri alınamaz."_s);
@@ -99,7 +100,7 @@ TEST(SettingsNewUserWalkTest, FromAnUninstallToLaunchingAMakersApp)
     auto* clear = confirmation->findChild<QPushButton*>(u"confirmClearHistory"_s);
     EXPECT_EQ(clear->text(), u"Geçmişi Temizle"_s);
     clear->click();
-    ASSERT_TRUE(spinUntil([&] { return settings.find<QLabel>(u"historyEmptyText"_s)->isVisibleTo(settings.page); }));
+    ASSERT_TRUE(waitUntil([&] { return settings.find<QLabel>(u"historyEmptyText"_s)->isVisibleTo(settings.view); }));
     EXPECT_EQ(
         settings.find<QLabel>(u"historyEmptyText"_s)->text(), u"Henüz kayıtlı güncelleme veya kaldırma işlemi yok."_s);
     EXPECT_EQ(model.state().toastMessage, u"Güncelleme geçmişi temizlendi."_s);

@@ -1,19 +1,20 @@
 #include "app/views/settings/UpdateSettingsView.h"
 
 #include "app/viewmodel/StudioThreadPools.h"
+#include "app/views/parts/StudioPageParts.h"
 #include "app/views/settings/HistoryLogCard.h"
 #include "app/views/settings/SettingsPreferencesCard.h"
-#include "app/views/parts/StudioPageParts.h"
 #include "kit/platform/TruneTrash.h"
 #include "kit/ui/TruneElidedLabel.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneLanguagePicker.h"
 #include "tests/app/StudioTestAccess.h"
 #include "tests/app/StudioTestHome.h"
-#include "tests/app/views/StudioPageFrame.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/Screenshots.h"
+#include "tests/support/TestWaits.h"
+#include "tests/support/ViewTestHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -95,7 +96,7 @@ protected:
 TEST_F(UpdateSettingsViewTest, EachSettingToggleIsSavedAndShownWhileTheCheckKeepsItsPeriod)
 {
     auto model = makeModel();
-    StudioPageFrame<UpdateSettingsView> frame(*model);
+    ViewHost frame(new UpdateSettingsView(*model, studioAccent()));
 
     const struct {
         const char* toggle;
@@ -126,18 +127,19 @@ TEST_F(UpdateSettingsViewTest, EachSettingToggleIsSavedAndShownWhileTheCheckKeep
 TEST_F(UpdateSettingsViewTest, TheTrashToggleStopsAndStartsTheWatcherForARealTrashedBundle)
 {
     auto model = makeModel();
-    StudioPageFrame<UpdateSettingsView> frame(*model);
+    ViewHost frame(new UpdateSettingsView(*model, studioAccent()));
     auto* watch = frame.find<QCheckBox>(u"watchTrashToggle"_s);
     ASSERT_TRUE(watch->isChecked());
 
     watch->click();
     trashAppWithLeftover(u"Early"_s);
-    spinUntil([] { return false; }, 1000);
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_TRUE(model->state().trashAlerts.empty());
 
     watch->click();
     trashAppWithLeftover(u"Late"_s);
-    ASSERT_TRUE(spinUntil([&] { return !model->state().trashAlerts.empty(); }));
+    // Had the stopped watcher seen Early, its alert would have come first.
+    ASSERT_TRUE(waitUntil([&] { return !model->state().trashAlerts.empty(); }));
     EXPECT_EQ(model->state().trashAlerts.front().appName(), u"Late"_s);
 }
 
@@ -145,7 +147,7 @@ TEST_F(UpdateSettingsViewTest, TheIntervalPickerWritesHoursAndAStoredStrangePeri
 {
     writeConfig([](TruneUpdateConfig& config) { config.autoCheckIntervalHours = 48; });
     auto model = makeModel();
-    StudioPageFrame<UpdateSettingsView> frame(*model);
+    ViewHost frame(new UpdateSettingsView(*model, studioAccent()));
     auto* picker = frame.find<QComboBox>(u"intervalPicker"_s);
     ASSERT_NE(picker, nullptr);
     EXPECT_EQ(picker->width(), 150);
@@ -172,7 +174,7 @@ TEST_F(UpdateSettingsViewTest, TheIntervalPickerWritesHoursAndAStoredStrangePeri
 TEST_F(UpdateSettingsViewTest, TheLoginToggleWritesTheAutostartEntryAndARefusalSnapsBackWithItsToast)
 {
     auto model = makeModel();
-    StudioPageFrame<UpdateSettingsView> frame(*model);
+    ViewHost frame(new UpdateSettingsView(*model, studioAccent()));
     auto* login = frame.find<QCheckBox>(u"launchAtLoginToggle"_s);
     const QString entry = home.home.configHome() + u"/autostart/com.quorvane.truneupdate.desktop"_s;
     ASSERT_FALSE(login->isChecked());
@@ -198,7 +200,7 @@ TEST_F(UpdateSettingsViewTest, ChoosingTurkishTurnsEveryTextTurkishAtOnceAndStor
 {
     auto model = makeModel();
     model->setLanguage(TruneLanguage::en);
-    StudioPageFrame<UpdateSettingsView> frame(*model);
+    ViewHost frame(new UpdateSettingsView(*model, studioAccent()));
     saveScreenshot(*frame.window, u"settings-empty-en"_s);
     const QStringList english = frame.shownTexts();
     EXPECT_TRUE(english.contains(u"Preferences & Automation"_s));
@@ -208,8 +210,8 @@ TEST_F(UpdateSettingsViewTest, ChoosingTurkishTurnsEveryTextTurkishAtOnceAndStor
     chooseInPicker(picker, picker->findData(u"tr"_s));
     EXPECT_EQ(model->state().language, TruneLanguage::tr);
     EXPECT_EQ(TruneLanguage::storedPreferenceCode(), u"tr"_s);
-    ASSERT_TRUE(spinUntil([&] { return frame.shownTexts().contains(u"Tercihler ve Otomasyon"_s); }));
-    frame.settle();
+    ASSERT_TRUE(waitUntil([&] { return frame.shownTexts().contains(u"Tercihler ve Otomasyon"_s); }));
+    settle();
 
     const QStringList turkish = frame.shownTexts();
     for (const QString& text : {u"Dil"_s, u"Oturum Açıldığında Başlat"_s,
@@ -243,7 +245,7 @@ TEST_F(UpdateSettingsViewTest, ThePreferenceTogglesShowInTheirDisplayOrder)
 {
     auto model = makeModel();
     model->setLanguage(TruneLanguage::en);
-    StudioPageFrame<UpdateSettingsView> frame(*model);
+    ViewHost frame(new UpdateSettingsView(*model, studioAccent()));
     QList<QCheckBox*> toggles = frame.window->findChildren<QCheckBox*>();
     std::ranges::sort(toggles, {}, [&](const QCheckBox* box) { return box->mapTo(frame.window.get(), QPoint()).y(); });
     QStringList shown;
@@ -263,34 +265,34 @@ TEST_F(UpdateSettingsViewTest, TheLanguagePickerFollowsAChoiceMadeElsewhere)
 {
     auto model = makeModel();
     model->setLanguage(TruneLanguage::en);
-    StudioPageFrame<UpdateSettingsView> frame(*model);
+    ViewHost frame(new UpdateSettingsView(*model, studioAccent()));
     auto* picker = frame.find<TruneLanguagePicker>(u"languagePicker"_s);
     chooseInPicker(picker, 0);
     ASSERT_EQ(TruneLanguage::storedPreferenceCode(), u"system"_s);
     ASSERT_EQ(picker->currentIndex(), 0);
 
     model->setLanguage(TruneLanguage::tr);
-    frame.settle();
+    settle();
     EXPECT_EQ(TruneLanguage::storedPreferenceCode(), u"tr"_s);
     EXPECT_EQ(picker->currentData().toString(), u"tr"_s);
 
     model->setLanguage(TruneLanguage::en);
-    frame.settle();
+    settle();
     EXPECT_EQ(picker->currentData().toString(), u"en"_s);
 }
 
 TEST_F(UpdateSettingsViewTest, TheHotkeyCapsShowTheNativeKeysInAColourThatFollowsRegistration)
 {
     auto model = makeModel();
-    StudioPageFrame<UpdateSettingsView> frame(*model);
+    ViewHost frame(new UpdateSettingsView(*model, studioAccent()));
     auto* caps = frame.find<QLabel>(u"hotkeyCaps"_s);
     EXPECT_EQ(caps->text(), QKeySequence(Qt::ALT | Qt::CTRL | Qt::Key_U).toString(QKeySequence::NativeText));
 
     StudioTestAccess::setGlobalHotkeyRegistered(*model, false);
     ASSERT_TRUE(
-        spinUntil([&] { return caps->palette().color(QPalette::WindowText) == TruneGlassTokens::textMuted(); }));
+        waitUntil([&] { return caps->palette().color(QPalette::WindowText) == TruneGlassTokens::textMuted(); }));
     StudioTestAccess::setGlobalHotkeyRegistered(*model, true);
-    ASSERT_TRUE(spinUntil([&] { return caps->palette().color(QPalette::WindowText) == frame.accent(); }));
+    ASSERT_TRUE(waitUntil([&] { return caps->palette().color(QPalette::WindowText) == studioAccent(); }));
     EXPECT_EQ(caps->text(), QKeySequence(Qt::ALT | Qt::CTRL | Qt::Key_U).toString(QKeySequence::NativeText));
 }
 
@@ -300,7 +302,7 @@ TEST_F(UpdateSettingsViewTest, IgnoredIdentifiersShowInStoredOrderAndRestoreTake
         config.ignoredBundleIDs = {u"com.Example.Lumen"_s, u"org.other.Prism"_s, u"com.example.lumen"_s};
     });
     auto model = makeModel();
-    StudioPageFrame<UpdateSettingsView> frame(*model);
+    ViewHost frame(new UpdateSettingsView(*model, studioAccent()));
     const auto shownIDs = [&] {
         QStringList ids;
         for (TruneElidedLabel* label : frame.findAll<TruneElidedLabel>(u"ignoredBundleID"_s))
@@ -309,18 +311,18 @@ TEST_F(UpdateSettingsViewTest, IgnoredIdentifiersShowInStoredOrderAndRestoreTake
     };
     EXPECT_EQ(shownIDs(), (QStringList{u"com.Example.Lumen"_s, u"org.other.Prism"_s, u"com.example.lumen"_s}));
     EXPECT_EQ(textOf(frame.find<QLabel>(u"ignoredCount"_s)), u"3"_s);
-    EXPECT_FALSE(frame.find<QLabel>(u"ignoredHint"_s)->isVisibleTo(frame.page));
+    EXPECT_FALSE(frame.find<QLabel>(u"ignoredHint"_s)->isVisibleTo(frame.view));
     saveScreenshot(*frame.window, u"settings-ignored-en"_s);
 
     frame.findAll<QAbstractButton>(u"restoreButton"_s).at(2)->click();
-    ASSERT_TRUE(spinUntil([&] { return shownIDs() == QStringList{u"org.other.Prism"_s}; }));
+    ASSERT_TRUE(waitUntil([&] { return shownIDs() == QStringList{u"org.other.Prism"_s}; }));
     EXPECT_EQ(textOf(frame.find<QLabel>(u"ignoredCount"_s)), u"1"_s);
     EXPECT_EQ(storedConfig().ignoredBundleIDs, QStringList{u"org.other.Prism"_s});
 
     frame.findAll<QAbstractButton>(u"restoreButton"_s).at(0)->click();
-    ASSERT_TRUE(spinUntil([&] { return shownIDs().isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return shownIDs().isEmpty(); }));
     EXPECT_EQ(textOf(frame.find<QLabel>(u"ignoredCount"_s)), u"0"_s);
-    EXPECT_TRUE(frame.find<QLabel>(u"ignoredHint"_s)->isVisibleTo(frame.page));
+    EXPECT_TRUE(frame.find<QLabel>(u"ignoredHint"_s)->isVisibleTo(frame.view));
     EXPECT_EQ(model->state().toastMessage, std::nullopt) << "restoring says nothing";
 }
 
@@ -333,7 +335,7 @@ TEST_F(UpdateSettingsViewTest, TheCardsShareTheirRowUpToTheIgnoredCardsLimitWith
     auto model = makeModel();
     for (const int width : {900, 1240, 1700}) {
         SCOPED_TRACE(width);
-        StudioPageFrame<UpdateSettingsView> frame(*model, {width, 700});
+        ViewHost frame(new UpdateSettingsView(*model, studioAccent()), ViewPlace::fill, {width, 700});
         const QWidget* preferences = frame.find<QWidget>(u"preferencesCard"_s);
         const QWidget* ignored = frame.find<QWidget>(u"ignoredAppsCard"_s);
         const QWidget* history = frame.find<QWidget>(u"historyLogCard"_s);
@@ -363,7 +365,7 @@ TEST_F(UpdateSettingsViewTest, HistoryShowsTheNewestThirtyWithTransitionsDetails
     }
     auto model = makeModel();
     ASSERT_EQ(model->state().history.size(), 31u);
-    StudioPageFrame<UpdateSettingsView> frame(*model);
+    ViewHost frame(new UpdateSettingsView(*model, studioAccent()));
 
     const QList<QWidget*> rows = frame.findAll<QWidget>(u"historyRow"_s);
     ASSERT_EQ(rows.size(), 30);
@@ -399,12 +401,12 @@ TEST_F(UpdateSettingsViewTest, HistoryShowsTheNewestThirtyWithTransitionsDetails
     auto* longDetails = rows.at(1)->findChild<TruneElidedLabel*>(u"historyDetails"_s);
     EXPECT_TRUE(longDetails->isElided());
     EXPECT_EQ(rows.at(1)->findChild<QLabel*>(u"historyVersionTransition"_s)->palette().color(QPalette::WindowText),
-        frame.accent());
+        studioAccent());
     EXPECT_EQ(rowText(rows.first(), u"historyTimestamp"_s),
         HistoryLogCard::timestampText(clock->addSecs(30 * 60), QLocale(QLocale::English, QLocale::UnitedStates)));
     saveScreenshot(*frame.window, u"settings-history-en"_s);
     model->setLanguage(TruneLanguage::tr);
-    ASSERT_TRUE(spinUntil([&] { return frame.shownTexts().contains(u"Geçmişi Temizle"_s); }));
+    ASSERT_TRUE(waitUntil([&] { return frame.shownTexts().contains(u"Geçmişi Temizle"_s); }));
     saveScreenshot(*frame.window, u"settings-history-tr"_s);
 }
 
@@ -433,11 +435,11 @@ TEST_F(UpdateSettingsViewTest, ClearHistoryAsksFirstWithCancelAsTheDefault)
         writer.appendHistory(entry(u"Prism"_s, 2, UpdateLogStatus::success));
     }
     auto model = makeModel();
-    StudioPageFrame<UpdateSettingsView> frame(*model);
+    ViewHost frame(new UpdateSettingsView(*model, studioAccent()));
     auto* clear = frame.find<QAbstractButton>(u"clearHistoryButton"_s);
     ASSERT_TRUE(clear->isEnabled());
 
-    const auto confirmation = [&] { return frame.page->findChild<QMessageBox*>(u"clearHistoryConfirmation"_s); };
+    const auto confirmation = [&] { return frame.view->findChild<QMessageBox*>(u"clearHistoryConfirmation"_s); };
     clear->click();
     ASSERT_NE(confirmation(), nullptr);
     QMessageBox* box = confirmation();
@@ -449,7 +451,7 @@ TEST_F(UpdateSettingsViewTest, ClearHistoryAsksFirstWithCancelAsTheDefault)
     saveScreenshot(*box, u"settings-clear-confirmation-en"_s);
 
     box->defaultButton()->click();
-    frame.settle();
+    settle();
     EXPECT_EQ(confirmation(), nullptr);
     EXPECT_EQ(model->state().history.size(), 2u);
     EXPECT_EQ(frame.findAll<QWidget>(u"historyRow"_s).size(), 2);
@@ -458,9 +460,9 @@ TEST_F(UpdateSettingsViewTest, ClearHistoryAsksFirstWithCancelAsTheDefault)
     ASSERT_NE(confirmation(), nullptr);
     confirmation()->findChild<QPushButton*>(u"confirmClearHistory"_s)->click();
     EXPECT_TRUE(model->state().history.empty());
-    ASSERT_TRUE(spinUntil([&] { return !clear->isEnabled(); }));
+    ASSERT_TRUE(waitUntil([&] { return !clear->isEnabled(); }));
     EXPECT_TRUE(frame.findAll<QWidget>(u"historyRow"_s).isEmpty());
-    EXPECT_TRUE(frame.find<QLabel>(u"historyEmptyText"_s)->isVisibleTo(frame.page));
+    EXPECT_TRUE(frame.find<QLabel>(u"historyEmptyText"_s)->isVisibleTo(frame.view));
     StudioThreadPools::records().waitForDone();
     EXPECT_TRUE(store().loadHistory().empty());
     EXPECT_EQ(model->state().toastMessage, u"Update history cleared."_s);

@@ -12,6 +12,7 @@
 #include "kit/ui/TruneVersionAndLogsView.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/Screenshots.h"
+#include "tests/support/TestWaits.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -46,7 +47,7 @@ TEST_F(StudioShellTest, TheHeaderSpinsDuringASlowCheckAndThenCountsWhatItFound)
     openStudio(false);
     StudioHeaderBar& header = *view->header();
     TrunePrimaryButton& check = *header.checkButton();
-    ASSERT_TRUE(spinUntil([&] { return !server.requests(u"/feedy.xml"_s).empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !server.requests(u"/feedy.xml"_s).empty(); }));
     EXPECT_EQ(check.text(), u"Checking..."_s);
     EXPECT_TRUE(check.isBusy());
     EXPECT_TRUE(check.busyIndicator()->isVisible());
@@ -125,10 +126,10 @@ TEST_F(StudioShellTest, TheTrashBannerWalksThroughTrashedBundles)
     EXPECT_FALSE(banner.isVisible());
 
     ASSERT_TRUE(TruneTrash::trashItem(lumen).has_value());
-    ASSERT_TRUE(spinUntil([&] { return model->state().trashAlerts.size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return model->state().trashAlerts.size() == 1; }));
     settle();
     ASSERT_TRUE(TruneTrash::trashItem(prism).has_value());
-    ASSERT_TRUE(spinUntil([&] { return model->state().trashAlerts.size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return model->state().trashAlerts.size() == 2; }));
     settle();
     EXPECT_TRUE(banner.isVisible());
     const QLabel& message = *banner.findChild<QLabel*>(u"trashBannerMessage"_s);
@@ -335,7 +336,7 @@ TEST_F(StudioShellTest, TheVersionBadgeOpensTheSheetAndEscapeClosesIt)
         EXPECT_TRUE(model->state().isVersionLogsSheetPresented);
         TruneVersionAndLogsView* sheet = view->versionSheet();
         ASSERT_NE(sheet, nullptr);
-        ASSERT_TRUE(spinUntil([&] { return sheet->isVisible(); }));
+        ASSERT_TRUE(waitUntil([&] { return sheet->isVisible(); }));
         EXPECT_EQ(sheet->size(), MainUpdateStudioView::versionSheetSize);
         if (round == 0) {
             sheet->waitForWork();
@@ -344,7 +345,7 @@ TEST_F(StudioShellTest, TheVersionBadgeOpensTheSheetAndEscapeClosesIt)
         QTest::keyClick(sheet, Qt::Key_Escape);
         settle();
         EXPECT_FALSE(model->state().isVersionLogsSheetPresented);
-        ASSERT_TRUE(spinUntil([&] { return view->versionSheet() == nullptr; }));
+        ASSERT_TRUE(waitUntil([&] { return view->versionSheet() == nullptr; }));
     }
 }
 

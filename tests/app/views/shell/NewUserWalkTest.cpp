@@ -21,9 +21,9 @@ class NewUserWalkTest : public AppsTabTest { };
 TEST_F(NewUserWalkTest, FromTheAppsTabToThePopoverAndBack)
 {
     UpdateStudioViewModel& model = startStudio();
-    const QColor accent = accentColor(TruneProductPalette::deepEmerald);
-    auto* page = new AppsAndUpdatesView(model, accent);
-    std::unique_ptr<QWidget> studio = onStudioGround(page, {1240, 700});
+    ViewHost host(new AppsAndUpdatesView(model, studioAccent()));
+    AppsAndUpdatesView* page = host.view;
+    TruneGroundBackground* studio = host.window.get();
     QListView& list = *page->findChild<QListView*>(u"appsList"_s);
     const auto listed = [&] {
         QStringList names;
@@ -78,7 +78,7 @@ TEST_F(NewUserWalkTest, FromTheAppsTabToThePopoverAndBack)
             studio->raise();
             studio->activateWindow();
         },
-        accent);
+        studioAccent());
     popover.show();
     EXPECT_EQ(popover.findChild<QLabel*>(u"popoverStatusLabel"_s)->text(), u"1 pending"_s);
     QTest::mouseClick(popover.findChild<QWidget*>(u"popoverOpenStudioButton"_s), Qt::LeftButton);

@@ -24,6 +24,7 @@
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/Screenshots.h"
+#include "tests/support/ViewTestHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -50,11 +51,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QColor accent()
-{
-    return accentColor(TruneProductPalette::deepEmerald);
-}
 
 // Close enough to tell the accent (71, 230, 193) from the success green (62, 230, 168).
 bool near(QRgb pixel, const QColor& color, int tolerance = 12)
@@ -93,7 +89,7 @@ protected:
     {
         for (const std::shared_ptr<QSemaphore>& gate : m_gates)
             gate->release(); // a failed test must not leave workers waiting
-        window.reset();
+        host.reset();
         model.reset();
         StudioThreadPools::files().waitForDone();
         TruneLanguage::setFollowSystem();
@@ -170,14 +166,8 @@ protected:
     {
         model = std::make_unique<UpdateStudioViewModel>(std::move(environment));
         ASSERT_TRUE(waitForFirstRefresh(*model));
-        window = std::make_unique<TruneGroundBackground>(TruneProductPalette::deepEmerald);
-        auto* layout = new QVBoxLayout(window.get());
-        layout->setContentsMargins(0, 0, 0, 0);
-        view = new AppUninstallerView(*model, accent(), window.get());
-        layout->addWidget(view);
-        window->resize(1240, 700);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        host = std::make_unique<ViewHost<AppUninstallerView>>(new AppUninstallerView(*model, studioAccent()));
+        view = host->view;
     }
     void start() { start(home.environment()); }
 
@@ -202,18 +192,11 @@ protected:
     // Saves what the window shows where `part` lies, so that the part is seen on its ground.
     void saveShotOf(QWidget& part, const QString& name) const
     {
-        const QRect area(part.mapTo(window.get(), QPoint(0, 0)), part.size());
+        const QRect area(part.mapTo(host->window.get(), QPoint(0, 0)), part.size());
         QLabel shot;
-        shot.setPixmap(window->grab(area));
+        shot.setPixmap(host->window->grab(area));
         shot.resize(area.size());
         saveScreenshot(shot, name);
-    }
-    // Lets the view model announce what changed, and the views follow.
-    // (A second pass lays out what the first one changed.)
-    static void settle()
-    {
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
     }
     // Lets the view model announce what changed, and nothing else happen: no result of a worker
     // reaches the main thread meanwhile, so a race stays where the test put it.
@@ -227,12 +210,7 @@ protected:
         return std::nullopt;
     }
 
-    template <typename T> T& find(const QString& name) const
-    {
-        T* found = view->findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name.toStdString();
-        return *found;
-    }
+    template <typename T> T& find(const QString& name) const { return *findNamed<T>(*view, name); }
     TrunePrimaryButton& moveButton() const { return find<TrunePrimaryButton>(u"moveSelectedToTrash"_s); }
     QCheckBox& bundleCheckbox() const { return find<QCheckBox>(u"bundleCheckbox"_s); }
     QString labelText(const QString& name) const { return find<QLabel>(name).text(); }
@@ -240,7 +218,7 @@ protected:
     bool scanDone() const { return state().uninstallerTargetApp && !state().isScanningLeftovers; }
     bool waitForScan()
     {
-        const bool done = spinUntil([&] { return scanDone(); });
+        const bool done = waitUntil([&] { return scanDone(); });
         settle();
         return done;
     }
@@ -273,22 +251,24 @@ protected:
     void confirmWith(const QString& buttonName)
     {
         QTest::mouseClick(&moveButton(), Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
+        ASSERT_TRUE(waitUntil([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
         auto* button = view->confirmation()->findChild<QPushButton*>(buttonName);
         ASSERT_NE(button, nullptr);
         QTest::mouseClick(button, Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !view->confirmation(); }));
+        // Only the closed box goes: the move it started stays where the test finds it.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_EQ(view->confirmation(), nullptr);
     }
 
     bool moveDone(size_t historyBefore) const
     {
-        return spinUntil([&] { return state().history.size() > historyBefore && !state().isMovingToTrash; });
+        return waitUntil([&] { return state().history.size() > historyBefore && !state().isMovingToTrash; });
     }
 
     NoBrewAnywhere noBrew;
     StudioTestHome home;
     std::unique_ptr<UpdateStudioViewModel> model;
-    std::unique_ptr<TruneGroundBackground> window;
+    std::unique_ptr<ViewHost<AppUninstallerView>> host;
     AppUninstallerView* view = nullptr;
 
 private:
@@ -316,9 +296,9 @@ TEST_F(AppUninstallerViewTest, TheDropZoneTakesOnlyDragsOfLocalFiles)
     const auto scaled = [&](const QRect& rect) {
         return QRect((QPointF(rect.topLeft()) * dpr).toPoint(), (QSizeF(rect.size()) * dpr).toSize());
     };
-    EXPECT_EQ(pixelsLike(image(), scaled(leftEdge), accent()), 0);
+    EXPECT_EQ(pixelsLike(image(), scaled(leftEdge), studioAccent()), 0);
     EXPECT_EQ(pixelsLike(image(), scaled(icon), TruneGlassTokens::success()), 0);
-    EXPECT_GT(pixelsLike(image(), scaled(icon), accent()), 0);
+    EXPECT_GT(pixelsLike(image(), scaled(icon), studioAccent()), 0);
 
     // A drag of files: the targeted look, until the drag leaves.
     std::unique_ptr<QMimeData> files(fileDrag({shouting}));
@@ -326,12 +306,12 @@ TEST_F(AppUninstallerViewTest, TheDropZoneTakesOnlyDragsOfLocalFiles)
     QApplication::sendEvent(&zone, &enter);
     EXPECT_TRUE(enter.isAccepted());
     EXPECT_TRUE(view->uiState().isDropTargeted());
-    EXPECT_GT(pixelsLike(image(), scaled(leftEdge), accent()), 0) << "the dashed accent border";
+    EXPECT_GT(pixelsLike(image(), scaled(leftEdge), studioAccent()), 0) << "the dashed accent border";
     EXPECT_GT(pixelsLike(image(), scaled(icon), TruneGlassTokens::success()), 0);
     QDragLeaveEvent leave;
     QApplication::sendEvent(&zone, &leave);
     EXPECT_FALSE(view->uiState().isDropTargeted());
-    EXPECT_EQ(pixelsLike(image(), scaled(leftEdge), accent()), 0);
+    EXPECT_EQ(pixelsLike(image(), scaled(leftEdge), studioAccent()), 0);
 
     // A text snippet is refused on entering and on dropping, and changes nothing.
     QMimeData text;
@@ -341,7 +321,7 @@ TEST_F(AppUninstallerViewTest, TheDropZoneTakesOnlyDragsOfLocalFiles)
     EXPECT_FALSE(textEnter.isAccepted());
     EXPECT_FALSE(view->uiState().isDropTargeted());
     EXPECT_FALSE(view->handleDrop(text));
-    spinUntil([] { return false; }, 200);
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_EQ(state().toastMessage, std::nullopt);
     EXPECT_EQ(state().uninstallerTargetApp, std::nullopt);
 
@@ -371,13 +351,13 @@ TEST_F(AppUninstallerViewTest, TheDropZoneTakesOnlyDragsOfLocalFiles)
         EXPECT_TRUE(drop.isAccepted());
         EXPECT_FALSE(view->uiState().isDropTargeted());
         if (c.errorToast) {
-            ASSERT_TRUE(spinUntil([&] { return state().toastMessage != u"-"_s; }));
+            ASSERT_TRUE(waitUntil([&] { return state().toastMessage != u"-"_s; }));
             EXPECT_EQ(state().toastMessage, c.errorToast);
             EXPECT_TRUE(state().toastIsError);
             EXPECT_EQ(state().uninstallerTargetApp, before);
             continue;
         }
-        ASSERT_TRUE(spinUntil([&] { return scanDone() && state().uninstallerTargetApp->name == c.targetName; }));
+        ASSERT_TRUE(waitUntil([&] { return scanDone() && state().uninstallerTargetApp->name == c.targetName; }));
         settle();
         EXPECT_EQ(state().selectedTab, UpdateStudioTab::uninstaller);
         EXPECT_EQ(labelText(u"targetName"_s), c.targetName);
@@ -395,7 +375,7 @@ TEST_F(AppUninstallerViewTest, ThePickerSearchesCountsAndSortsWithOneCheckmark)
     const timeval times[2] = {{longAgo, 0}, {longAgo, 0}};
     ASSERT_EQ(::utimes(QFile::encodeName(lumen).constData(), times), 0);
     start();
-    ASSERT_TRUE(spinUntil([&] { return installed(u"Orbit"_s) && installed(u"Orbit"_s)->sizeBytes > 0; }));
+    ASSERT_TRUE(waitUntil([&] { return installed(u"Orbit"_s) && installed(u"Orbit"_s)->sizeBytes > 0; }));
     settle();
     const QString count = u"uninstallerAppCount"_s;
     UninstallerAppListModel& rows = view->picker().listModel();
@@ -485,7 +465,7 @@ TEST_F(AppUninstallerViewTest, TheInspectorGroupsTagsAndAddsUpTheSelection)
     EXPECT_EQ(labelText(u"welcomeTitle"_s), u"Complete Safe App Uninstaller"_s);
     model->inspectAppForUninstall(*installed(u"Lumen"_s), true);
     ASSERT_TRUE(waitForScan());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return bundleCheckbox().isVisible(); }));
 
     LeftoverListModel& rows = view->inspector().listModel();
     QStringList titles;
@@ -596,7 +576,7 @@ TEST_F(AppUninstallerViewTest, ThePrimaryButtonFollowsTheSelectionTheBundleAndTh
         if (c.oneSelected)
             clickLeftoverCheckbox(preferences);
         settle();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible() != c.deleteBundle; }));
+        ASSERT_TRUE(waitUntil([&] { return bundleCheckbox().isVisible() != c.deleteBundle; }));
         EXPECT_EQ(moveButton().isEnabled(), c.enabled);
         EXPECT_EQ(state().includeAppBundleInTrash, c.bundleChosen) << "the option itself is left as it was";
     }
@@ -633,7 +613,7 @@ TEST_F(AppUninstallerViewTest, TheMainRoadMovesWhatTheUserChoseToTheTrashAndNoth
 
     model->inspectAppForUninstall(*installed(u"Lumen"_s), true); // the Apps tab's uninstall button
     ASSERT_TRUE(waitForScan());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return bundleCheckbox().isVisible(); }));
     EXPECT_TRUE(find<QWidget>(u"leftoverList"_s).isVisible());
     const QString preferences = library(u"Preferences/com.example.lumen.plist"_s);
     clickLeftoverCheckbox(preferences);
@@ -653,7 +633,7 @@ TEST_F(AppUninstallerViewTest, TheMainRoadMovesWhatTheUserChoseToTheTrashAndNoth
 
     // Cancel first: the default and escape button, and nothing moves.
     QTest::mouseClick(&moveButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
     QMessageBox& box = *view->confirmation();
     EXPECT_EQ(box.text(), u"Move Selected Items to Trash?"_s);
     EXPECT_EQ(box.informativeText(),
@@ -664,9 +644,9 @@ TEST_F(AppUninstallerViewTest, TheMainRoadMovesWhatTheUserChoseToTheTrashAndNoth
     EXPECT_EQ(box.escapeButton(), box.defaultButton());
     EXPECT_TRUE(view->uiState().confirmTrashSheet());
     QTest::keyClick(&box, Qt::Key_Escape);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->confirmation(); }));
+    ASSERT_TRUE(waitUntil([&] { return !view->confirmation(); }));
     EXPECT_FALSE(view->uiState().confirmTrashSheet());
-    spinUntil([] { return false; }, 200);
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_TRUE(state().history.empty());
     EXPECT_TRUE(QFileInfo::exists(bundle));
 
@@ -684,7 +664,7 @@ TEST_F(AppUninstallerViewTest, TheMainRoadMovesWhatTheUserChoseToTheTrashAndNoth
     }
     EXPECT_EQ(trashed.size(), moved.size());
     EXPECT_TRUE(QFileInfo::exists(preferences));
-    ASSERT_TRUE(spinUntil([&] { return !installed(u"Lumen"_s) && !state().isCheckingUpdates; }));
+    ASSERT_TRUE(waitUntil([&] { return !installed(u"Lumen"_s) && !state().isCheckingUpdates; }));
     settle();
     EXPECT_EQ(view->picker().listModel().rowCount(), 0);
     EXPECT_TRUE(find<QWidget>(u"inspectorWelcome"_s).isVisible());
@@ -696,9 +676,9 @@ TEST_F(AppUninstallerViewTest, TheMainRoadMovesWhatTheUserChoseToTheTrashAndNoth
     QApplication::sendEvent(&zone, &enter);
     QDropEvent drop(QPointF(zone.rect().center()), Qt::CopyAction, dropped.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&zone, &drop);
-    ASSERT_TRUE(spinUntil([&] { return scanDone() && state().uninstallerTargetApp->name == u"Shout"_s; }));
+    ASSERT_TRUE(waitUntil([&] { return scanDone() && state().uninstallerTargetApp->name == u"Shout"_s; }));
     settle();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return bundleCheckbox().isVisible(); }));
     EXPECT_TRUE(bundleCheckbox().isChecked());
     QTest::mouseClick(&bundleCheckbox(), Qt::LeftButton);
     settle();
@@ -742,8 +722,8 @@ TEST_F(AppUninstallerViewTest, NoConfirmationWhileLeftoversAreScanned)
     EXPECT_FALSE(view->uiState().confirmTrashSheet());
 
     // Alpha's scan ends while Beta's still waits; then Beta's.
-    ASSERT_TRUE(spinUntil([] { return StudioThreadPools::files().activeThreadCount() == 1; }));
-    spinUntil([] { return false; }, 200);
+    ASSERT_TRUE(waitUntil([] { return StudioThreadPools::files().activeThreadCount() == 1; }));
+    settle();
     EXPECT_TRUE(state().isScanningLeftovers);
     EXPECT_TRUE(state().leftoverItems.empty());
     EXPECT_FALSE(moveButton().isEnabled());
@@ -770,7 +750,7 @@ TEST_F(AppUninstallerViewTest, NoConfirmationWhileAMoveRuns)
     start(gatedEnvironment(u"Beta"_s, betaGate));
     pickApp(u"Alpha"_s);
     ASSERT_TRUE(waitForScan());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return bundleCheckbox().isVisible(); }));
 
     confirmWith(u"confirmationMove"_s);
     EXPECT_TRUE(state().isMovingToTrash);
@@ -816,7 +796,7 @@ TEST_F(AppUninstallerViewTest, TheConfirmationClosesWhenItsListChangesUnderIt)
     model->setIncludeAppBundleInTrash(false);
     settle();
     QTest::mouseClick(&moveButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
 
     // The tray or a Trash alert starts a new inspection of the same app; a leftover appears meanwhile.
     const QString newcomer = library(u"Logs/com.example.lumen.log"_s);
@@ -825,7 +805,7 @@ TEST_F(AppUninstallerViewTest, TheConfirmationClosesWhenItsListChangesUnderIt)
     lumen.sizeBytes = 0;
     model->inspectAppForUninstall(lumen, false);
     model->setIncludeAppBundleInTrash(false);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->confirmation(); }));
+    ASSERT_TRUE(waitUntil([&] { return !view->confirmation(); }));
     EXPECT_FALSE(view->uiState().confirmTrashSheet());
     *hold = false;
     gate->release(10);
@@ -840,7 +820,7 @@ TEST_F(AppUninstallerViewTest, TheConfirmationClosesWhenItsListChangesUnderIt)
     for (const LeftoverFileItem& item : state().leftoverItems)
         expected += item.sizeBytes;
     QTest::mouseClick(&moveButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
     EXPECT_TRUE(view->confirmation()->informativeText().contains(u"(%1)"_s.arg(TruneByteFormatter::format(expected))));
     QTest::mouseClick(view->confirmation()->findChild<QPushButton*>(u"confirmationMove"_s), Qt::LeftButton);
     ASSERT_TRUE(moveDone(0));
@@ -856,14 +836,12 @@ TEST_F(AppUninstallerViewTest, ATargetInTheTrashOffersOnlyItsLeftovers)
     const QString bundle = makeLumen();
     start();
     ASSERT_TRUE(TruneTrash::trashItem(bundle).has_value());
-    ASSERT_TRUE(spinUntil([&] { return !state().trashAlerts.empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !state().trashAlerts.empty(); }));
     const TrashLeftoverAlert alert = state().trashAlerts.front();
     model->openTrashAlertInUninstaller(alert);
     model->setIncludeAppBundleInTrash(true); // as if something turned it on
     InstalledAppRecord target = *state().uninstallerTargetApp;
-    settle();
-    StudioThreadPools::views().waitForDone();
-    spinUntil([] { return false; }, 100);
+    ASSERT_TRUE(waitForStudioWork());
     EXPECT_FALSE(bundleCheckbox().isVisible());
     EXPECT_EQ(labelText(u"reclaimableTotal"_s), TruneByteFormatter::format(alert.totalSizeBytes()));
     QTest::mouseClick(&find<TruneGlassButton>(u"clearLeftovers"_s), Qt::LeftButton);
@@ -898,13 +876,13 @@ TEST_F(AppUninstallerViewTest, Screenshots)
     };
     truneApplyStudioApplicationStyle();
     start(std::move(environment));
-    ASSERT_TRUE(spinUntil([&] { return installed(u"Lumen"_s)->sizeBytes > 0; }));
+    ASSERT_TRUE(waitUntil([&] { return installed(u"Lumen"_s)->sizeBytes > 0; }));
     settle();
 
     for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr}) {
         model->setLanguage(language);
         settle();
-        saveScreenshot(*window, u"uninstaller-welcome-"_s + (language == TruneLanguage::en ? u"en"_s : u"tr"_s));
+        saveScreenshot(*host->window, u"uninstaller-welcome-"_s + (language == TruneLanguage::en ? u"en"_s : u"tr"_s));
     }
     for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr}) {
         const QString tag = language == TruneLanguage::en ? u"en"_s : u"tr"_s;
@@ -916,31 +894,31 @@ TEST_F(AppUninstallerViewTest, Screenshots)
 
         model->inspectAppForUninstall(*installed(u"Lumen"_s), true);
         ASSERT_TRUE(waitForScan());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible(); }));
+        ASSERT_TRUE(waitUntil([&] { return bundleCheckbox().isVisible(); }));
         clickLeftoverCheckbox(library(u"Preferences/com.example.lumen.plist"_s));
         settle();
-        saveScreenshot(*window, u"uninstaller-grouped-"_s + tag);
+        saveScreenshot(*host->window, u"uninstaller-grouped-"_s + tag);
         saveShotOf(view->inspector(), u"inspector-grouped-"_s + tag);
 
         model->setLeftoverSortOrder(LeftoverSortOrder::sizeDescending);
         model->setUninstallerSortOrder(UninstallerAppSortOrder::newestFirst);
         settle();
-        saveScreenshot(*window, u"uninstaller-flat-"_s + tag);
+        saveScreenshot(*host->window, u"uninstaller-flat-"_s + tag);
 
         // The sort menu in the studio's dark look.
         auto& sortButton = find<SortMenuButton>(u"uninstallerSortMenu"_s);
         QMenu& sortMenu = sortButton.entriesMenu();
         sortMenu.popup(sortButton.mapToGlobal(QPoint(0, sortButton.height() + 2)));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return sortMenu.isVisible(); }));
+        ASSERT_TRUE(waitUntil([&] { return sortMenu.isVisible(); }));
         EXPECT_LT(sortMenu.palette().color(QPalette::Window).lightnessF(), 0.25);
-        saveScreenshotWithPopup(*window, sortMenu, u"menus-dark-sort-"_s + tag);
+        saveScreenshotWithPopup(*host->window, sortMenu, u"menus-dark-sort-"_s + tag);
         sortMenu.close();
 
         QTest::mouseClick(&moveButton(), Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
+        ASSERT_TRUE(waitUntil([&] { return view->confirmation() && view->confirmation()->isVisible(); }));
         saveScreenshot(*view->confirmation(), u"dialog-uninstall-confirm-"_s + tag);
         view->confirmation()->reject();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !view->confirmation(); }));
+        ASSERT_TRUE(waitUntil([&] { return !view->confirmation(); }));
 
         std::unique_ptr<QMimeData> files(fileDrag({home.applications() + u"/Nimbus.app"_s}));
         QDragEnterEvent enter(
@@ -962,7 +940,7 @@ TEST_F(AppUninstallerViewTest, Screenshots)
 
         model->inspectAppForUninstall(*installed(u"Nimbus"_s), false);
         ASSERT_TRUE(waitForScan());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return bundleCheckbox().isVisible(); }));
+        ASSERT_TRUE(waitUntil([&] { return bundleCheckbox().isVisible(); }));
         saveShotOf(view->inspector(), u"inspector-empty-"_s + tag);
     }
 }

@@ -8,6 +8,7 @@
 #include "tests/support/BundleMaker.h"
 #include "tests/support/PrivateSessionBus.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -25,17 +26,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 class ApplicationEndpoint final : public QObject {
     Q_OBJECT

@@ -9,6 +9,7 @@
 #include "tests/support/MultipartForm.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestWaits.h"
 #include "tests/support/TextsOf.h"
 
 #include <QAbstractButton>
@@ -125,7 +126,7 @@ protected:
     }
     static bool waitUntilSent(const TruneFeedbackSheet& sheet)
     {
-        return QTest::qWaitFor([&] { return !sheet.state().isSubmitting; }, 15'000);
+        return waitUntil([&] { return !sheet.state().isSubmitting; });
     }
     static QStringList names(const TruneFeedbackSheet& sheet)
     {
@@ -141,8 +142,7 @@ protected:
 // Lets pending layout and show requests run, then saves what the sheet shows.
 void shoot(TruneFeedbackSheet& sheet, const QString& name)
 {
-    for (int round = 0; round < 3; ++round)
-        QCoreApplication::processEvents();
+    settle();
     saveScreenshot(sheet, name);
 }
 
@@ -216,7 +216,7 @@ TEST_F(FeedbackSheetTest, WhileSendingTheFormStaysUsableAndTheUploadKeepsItsSnap
     EXPECT_FALSE(button(*sheet, u"sendFeedback"_s)->isEnabled());
     EXPECT_EQ(button(*sheet, u"sendFeedback"_s)->text(), u"Sending…"_s);
     button(*sheet, u"sendFeedback"_s)->click(); // disabled: no second upload
-    ASSERT_TRUE(QTest::qWaitFor([&] { return server.requests().size() == 1; }, 10'000));
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1; }));
 
     // Edits while the upload runs stay in the form and never reach the request already sent.
     button(*sheet, u"kindChip-general"_s)->click();
@@ -492,7 +492,7 @@ TEST_F(FeedbackSheetTest, ASheetDestroyedMidUploadDropsTheResult)
     fillIn(*sheet);
     pick(*sheet, {imageFile(u"a.png"_s)});
     button(*sheet, u"sendFeedback"_s)->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return server.requests().size() == 1; }, 10'000));
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1; }));
     sheet.reset();
     held.release();
     TruneFeedbackSheet::waitForUploads();
@@ -521,7 +521,7 @@ TEST_F(FeedbackSheetTest, Screenshots)
         shoot(*sheet, u"feedback-sheet-composing"_s + suffix);
 
         button(*sheet, u"sendFeedback"_s)->click();
-        QTest::qWait(50);
+        ASSERT_TRUE(sheet->state().isSubmitting);
         shoot(*sheet, u"feedback-sheet-sending"_s + suffix);
         held.release();
         ASSERT_TRUE(waitUntilSent(*sheet));

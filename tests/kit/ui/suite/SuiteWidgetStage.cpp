@@ -1,28 +1,16 @@
 #include "tests/kit/ui/suite/SuiteWidgetStage.h"
 
 #include "kit/ui/TruneGroundBackground.h"
-#include "tests/kit/suite/SuitePeer.h"
-#include "tests/support/BundleMaker.h"
 #include "tests/support/Screenshots.h"
-#include "tests/support/TempHome.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QJsonObject>
 #include <QVBoxLayout>
-
-#include <csignal>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr int stageMargin = 24;
-
-QString bundlePath(const TempHome& home, TruneSuiteApp app)
-{
-    return home.filePath(u"Applications/"_s + rawValue(app) + u".app"_s);
-}
 
 } // namespace
 
@@ -69,29 +57,4 @@ QString SuiteStage::shoot(const QString& name)
 QWidget& SuiteStage::window()
 {
     return *m_ground;
-}
-
-QString installStandIn(const TempHome& home, TruneSuiteApp app)
-{
-    return BundleMaker::makeAppBundle(bundlePath(home, app), {.executableName = rawValue(app)});
-}
-
-QString installPeer(const TempHome& home, TruneSuiteApp app, const QString& output)
-{
-    const QString bundle = bundlePath(home, app);
-    BundleMaker::makeAppBundle(bundle, {.info = QVariantMap{{u"CFBundleExecutable"_s, rawValue(app)}}});
-    const QString executable = bundle + u"/Contents/MacOS/"_s + rawValue(app);
-    BundleMaker::writeFile(executable,
-        "#!/bin/sh\nexec '" + QFile::encodeName(SuitePeer::program()) + "' serve " + rawValue(app).toUtf8() + " --out '"
-            + QFile::encodeName(output) + "'\n");
-    QFile::setPermissions(executable, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return bundle;
-}
-
-void stopLaunchedPeer(const QString& output)
-{
-    for (const QJsonObject& line : jsonLinesOfFile(output)) {
-        if (line.value(u"event"_s).toString() == u"ready"_s)
-            ::kill(static_cast<pid_t>(line.value(u"pid"_s).toInteger()), SIGTERM);
-    }
 }

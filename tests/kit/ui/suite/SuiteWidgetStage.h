@@ -1,15 +1,12 @@
 #pragma once
 
-// What the suite widget tests share: the studio's ground to photograph the widgets on, apps of
-// the suite installed in the temporary home, and a suite peer that stands in for one of them.
-
-#include "kit/suite/TruneSuiteApp.h"
+// The studio's ground to photograph the suite widgets on. The apps of the suite installed in the
+// temporary home and the peers that stand in for them are in tests/kit/suite/SuitePeer.h.
 
 #include <QString>
 #include <QWidget>
 
 class QVBoxLayout;
-class TempHome;
 class TruneGroundBackground;
 
 // A window on the deep emerald ground, `width` wide and as tall as what it holds, with the
@@ -41,13 +38,3 @@ private:
     QVBoxLayout* m_layout;
     int m_width;
 };
-
-// "<home>/Applications/<App>.app", a bundle whose executable cannot run.
-QString installStandIn(const TempHome& home, TruneSuiteApp app);
-
-// "<home>/Applications/<App>.app", whose executable starts trune-suite-peer serving the app; the
-// peer appends what happens to it to `output` as JSON lines.
-QString installPeer(const TempHome& home, TruneSuiteApp app, const QString& output);
-
-// Ends the peer that an installed bundle started, once it has said it is ready.
-void stopLaunchedPeer(const QString& output);

@@ -8,6 +8,7 @@
 #include "tests/kit/ui/suite/SuiteWidgetStage.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestWaits.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -76,7 +77,7 @@ QAbstractButton* chipButton(const QWidget& strip, Kind kind)
 
 class QuickActionsStripTest : public ::testing::Test {
 protected:
-    void TearDown() override { TruneSuiteCommandDelivery::waitForDone(10000); }
+    void TearDown() override { TruneSuiteCommandDelivery::waitForDone(int(testDeadline().count())); }
 
     // A strip that sends from `host` through the bus of this test's home, collecting its toasts.
     std::unique_ptr<TruneSuiteQuickActionsStrip> strip(

@@ -11,6 +11,7 @@
 #include "tests/kit/suite/SuitePeer.h"
 #include "tests/kit/ui/suite/SuiteWidgetStage.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestWaits.h"
 
 #include <QFile>
 #include <QHBoxLayout>
@@ -72,7 +73,7 @@ bool shown(const QWidget& card, const QString& name)
 
 class VirtualMemoryWidgetsTest : public ::testing::Test {
 protected:
-    void TearDown() override { TruneSuiteCommandDelivery::waitForDone(10000); }
+    void TearDown() override { TruneSuiteCommandDelivery::waitForDone(int(testDeadline().count())); }
 
     TempHome home;
 };
@@ -316,8 +317,8 @@ TEST_F(VirtualMemoryWidgetsTest, CardButtonsDeliverTheirCommandsToARunningLumbra
     QTest::mouseClick(part<QAbstractButton>(card, u"vmCardDiskLab"_s), Qt::LeftButton);
     ASSERT_TRUE(lumbra.waitForEvent(u"command"_s, 2));
     EXPECT_TRUE(lumbra.waitForEvent(u"activated"_s));
-    TruneSuiteCommandDelivery::waitForDone(10000);
-    waitUntil([] { return false; }, 200);
+    ASSERT_TRUE(TruneSuiteCommandDelivery::waitForDone(int(testDeadline().count())));
+    settle();
     EXPECT_EQ(toasts.size(), 2);
 }
 
@@ -356,7 +357,7 @@ TEST_F(VirtualMemoryWidgetsTest, AFailedCardCommandStaysSilent)
     card.setCommandBus(TruneSuiteCommandBus());
     card.resize(700, card.sizeHint().height());
     QTest::mouseClick(part<QAbstractButton>(card, u"vmCardSmartOffload"_s), Qt::LeftButton);
-    ASSERT_TRUE(TruneSuiteCommandDelivery::waitForDone(10000));
-    waitUntil([] { return false; }, 200);
+    ASSERT_TRUE(TruneSuiteCommandDelivery::waitForDone(int(testDeadline().count())));
+    settle();
     EXPECT_EQ(toasts, 0);
 }
