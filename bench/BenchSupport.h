@@ -21,8 +21,8 @@ struct BenchNumberOption {
 // Reads the command line after the program name into the given options. With `positional`, one
 // argument that is not an option is stored there. Returns false on anything else (an unknown
 // option, a missing or non-positive number), so the caller prints its usage.
-inline bool readBenchOptions(const QStringList& arguments, std::initializer_list<BenchNumberOption> numbers,
-                             QString* positional = nullptr)
+inline bool readBenchOptions(
+    const QStringList& arguments, std::initializer_list<BenchNumberOption> numbers, QString* positional = nullptr)
 {
     for (qsizetype index = 1; index < arguments.size(); ++index) {
         const QString& argument = arguments[index];

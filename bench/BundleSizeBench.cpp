@@ -46,8 +46,10 @@ struct Options {
 std::optional<Options> parseOptions(const QStringList& arguments)
 {
     Options options;
-    if (!readBenchOptions(arguments, {{QLatin1String("--bundles"), &options.bundles}, {QLatin1String("--files"), &options.files},
-                           {QLatin1String("--runs"), &options.runs}}, &options.folder))
+    if (!readBenchOptions(arguments,
+            {{QLatin1String("--bundles"), &options.bundles}, {QLatin1String("--files"), &options.files},
+                {QLatin1String("--runs"), &options.runs}},
+            &options.folder))
         return std::nullopt;
     return options;
 }
@@ -56,7 +58,10 @@ std::optional<Options> parseOptions(const QStringList& arguments)
 // versioned layouts and their symbolic links, and plug-ins.
 class BundleGenerator final {
 public:
-    explicit BundleGenerator(unsigned seed) : m_random(seed) {}
+    explicit BundleGenerator(unsigned seed)
+        : m_random(seed)
+    {
+    }
 
     qint64 filesWritten() const { return m_files; }
 
@@ -76,7 +81,7 @@ public:
         const int frameworks = std::max(1, frameworkBudget / 150);
         for (int index = 0; index < frameworks; ++index)
             makeFramework(contents + QStringLiteral("/Frameworks/Kit%1.framework").arg(index),
-                          QStringLiteral("Kit%1").arg(index), frameworkBudget / frameworks);
+                QStringLiteral("Kit%1").arg(index), frameworkBudget / frameworks);
         const int pluginBudget = budget - budget / 4 - budget / 5 - frameworkBudget;
         const QString plugin = contents + QStringLiteral("/PlugIns/Extension.appex/Contents");
         writeFile(plugin + QStringLiteral("/Info.plist"));
@@ -88,12 +93,16 @@ private:
     void makeLocalizations(const QString& resources, int budget, int languages)
     {
         static const char* const names[] = {"en", "tr", "de", "fr", "es", "it", "ja", "ko", "zh-Hans", "zh-Hant",
-                                            "pt-BR", "pt-PT", "ru", "pl", "nl", "sv", "da", "fi", "nb", "ar"};
+            "pt-BR", "pt-PT", "ru", "pl", "nl", "sv", "da", "fi", "nb", "ar"};
         const int perLanguage = budget / languages;
         for (int language = 0; language < languages; ++language) {
-            const QString folder = resources + QLatin1Char('/') + QLatin1String(names[language]) + QStringLiteral(".lproj");
+            const QString folder
+                = resources + QLatin1Char('/') + QLatin1String(names[language]) + QStringLiteral(".lproj");
             for (int index = 0; index < perLanguage; ++index)
-                writeFile(folder + QStringLiteral("/Strings%1.%2").arg(index).arg(index % 3 ? QStringLiteral("strings") : QStringLiteral("nib")));
+                writeFile(folder
+                    + QStringLiteral("/Strings%1.%2")
+                          .arg(index)
+                          .arg(index % 3 ? QStringLiteral("strings") : QStringLiteral("nib")));
         }
     }
 
@@ -162,7 +171,8 @@ void generateApplicationsFolder(const QString& folder, const Options& options)
         std::printf("reusing %s\n", qPrintable(folder));
         return;
     }
-    std::printf("generating %d bundles with about %d files in %s ...\n", options.bundles, options.files, qPrintable(folder));
+    std::printf(
+        "generating %d bundles with about %d files in %s ...\n", options.bundles, options.files, qPrintable(folder));
     std::fflush(stdout);
     // Bundle sizes spread like real ones: many small apps, a few very large ones.
     std::mt19937 random(2024);
@@ -182,13 +192,15 @@ void generateApplicationsFolder(const QString& folder, const Options& options)
     }
     QFile marker(readyMarker(folder, options));
     marker.open(QIODevice::WriteOnly);
-    std::printf("generated %lld files in %.1f s\n", static_cast<long long>(files), static_cast<double>(timer.elapsed()) / 1000.0);
+    std::printf("generated %lld files in %.1f s\n", static_cast<long long>(files),
+        static_cast<double>(timer.elapsed()) / 1000.0);
 }
 
 QStringList bundlesIn(const QString& folder)
 {
     QStringList bundles;
-    for (const QString& name : QDir(folder).entryList({QStringLiteral("*.app")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+    for (const QString& name :
+        QDir(folder).entryList({QStringLiteral("*.app")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
         bundles.append(folder + QLatin1Char('/') + name);
     return bundles;
 }
@@ -216,7 +228,7 @@ qint64 sumConcurrently(QThreadPool& pool, const QList<Item>& items, Measure meas
 struct Contender {
     const char* label;
     std::function<qint64()> work;
-    std::vector<double> seconds {};
+    std::vector<double> seconds{};
     qint64 bytes = 0;
 
     void run()
@@ -255,7 +267,8 @@ int main(int argc, char** argv)
 
     QThreadPool pool;
     pool.setMaxThreadCount(kConcurrentWalks);
-    const auto measureCached = [](const QString& bundle) { return FastDirectorySizeReader::allocatedSize(bundle, true); };
+    const auto measureCached
+        = [](const QString& bundle) { return FastDirectorySizeReader::allocatedSize(bundle, true); };
     const auto duOne = [](const QString& bundle) { return runDu({bundle}); };
 
     // The strongest du baseline: as many processes as the reader has walks, each over every
@@ -268,17 +281,18 @@ int main(int argc, char** argv)
     // In the order they run within each round; the first two run right after the size cache is
     // emptied, so the first walks every bundle and the second is served by the cache.
     std::vector<Contender> contenders = {
-        {"size reader, 6 walks at a time, cold size cache", [&] { return sumConcurrently(pool, bundles, measureCached); }},
+        {"size reader, 6 walks at a time, cold size cache",
+            [&] { return sumConcurrently(pool, bundles, measureCached); }},
         {"size reader rescan, warm size cache", [&] { return sumConcurrently(pool, bundles, measureCached); }},
         {"du -s, one process per bundle, 6 at a time", [&] { return sumConcurrently(pool, bundles, duOne); }},
         {"du -s, 6 processes at once, each over a sixth", [&] { return sumConcurrently(pool, shares, duShare); }},
         {"du -s, one process per bundle, one after another",
-         [&] {
-             qint64 total = 0;
-             for (const QString& bundle : bundles)
-                 total += runDu({bundle});
-             return total;
-         }},
+            [&] {
+                qint64 total = 0;
+                for (const QString& bundle : bundles)
+                    total += runDu({bundle});
+                return total;
+            }},
         {"du -s, one process over all bundles", [&] { return runDu(bundles); }},
     };
 
@@ -291,12 +305,12 @@ int main(int argc, char** argv)
 
     const double oursSeconds = contenders.front().medianSeconds();
     std::printf("\n%lld bundles, %u hardware threads, page cache warm, medians of %d runs\n",
-                static_cast<long long>(bundles.size()), std::thread::hardware_concurrency(), options->runs);
+        static_cast<long long>(bundles.size()), std::thread::hardware_concurrency(), options->runs);
     std::printf("  %-52s %10s  %8s  %20s\n", "", "time", "vs ours", "total");
     for (const Contender& contender : contenders) {
         const double seconds = contender.medianSeconds();
         std::printf("  %-52s %8.3f s  %7.2fx  %14lld bytes\n", contender.label, seconds, seconds / oursSeconds,
-                    static_cast<long long>(contender.bytes));
+            static_cast<long long>(contender.bytes));
     }
     std::printf("(du counts directory blocks as well and each hard-linked file once; the reader counts files only)\n");
     return 0;

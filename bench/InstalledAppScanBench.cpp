@@ -34,9 +34,9 @@ struct Options {
 std::optional<Options> parseOptions(const QStringList& arguments)
 {
     Options options;
-    if (!readBenchOptions(arguments, {{QLatin1String("--bundles"), &options.bundles},
-                           {QLatin1String("--files"), &options.files},
-                           {QLatin1String("--runs"), &options.runs}}))
+    if (!readBenchOptions(arguments,
+            {{QLatin1String("--bundles"), &options.bundles}, {QLatin1String("--files"), &options.files},
+                {QLatin1String("--runs"), &options.runs}}))
         return std::nullopt;
     return options;
 }
@@ -46,25 +46,25 @@ void generateApplicationsFolder(const QString& folder, const Options& options)
 {
     using namespace BundleMaker;
     const QByteArray executables[] = {thinMachO(kCpuTypeArm64), thinMachO(kCpuTypeX86_64),
-                                      fatMachO({kCpuTypeX86_64, kCpuTypeArm64}), fatMachO({kCpuTypeX86_64, kCpuTypeArm64}, true)};
+        fatMachO({kCpuTypeX86_64, kCpuTypeArm64}), fatMachO({kCpuTypeX86_64, kCpuTypeArm64}, true)};
     for (int index = 0; index < options.bundles; ++index) {
         const QString name = QStringLiteral("App%1").arg(index, 3, 10, QLatin1Char('0'));
         const QString location = index % 10 == 9 ? QStringLiteral("/Utilities/") : QStringLiteral("/");
         QVariantMap info{{QStringLiteral("CFBundleName"), name},
-                         {QStringLiteral("CFBundleIdentifier"), QStringLiteral("com.example.") + name.toLower()},
-                         {QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.%1").arg(index)},
-                         {QStringLiteral("CFBundleVersion"), QString::number(1000 + index)}};
+            {QStringLiteral("CFBundleIdentifier"), QStringLiteral("com.example.") + name.toLower()},
+            {QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.%1").arg(index)},
+            {QStringLiteral("CFBundleVersion"), QString::number(1000 + index)}};
         if (index % 3 == 0)
             info.insert(QStringLiteral("SUFeedURL"), QStringLiteral("https://example.com/%1.xml").arg(name));
         const QString bundle = makeAppBundle(folder + location + name + QStringLiteral(".app"),
-                                             {.info = info,
-                                              .plistFormat = index % 2 ? PlistFormat::binary : PlistFormat::xml,
-                                              .executableName = name,
-                                              .executable = executables[index % 4],
-                                              .appStoreReceipt = index % 7 == 0});
+            {.info = info,
+                .plistFormat = index % 2 ? PlistFormat::binary : PlistFormat::xml,
+                .executableName = name,
+                .executable = executables[index % 4],
+                .appStoreReceipt = index % 7 == 0});
         for (int file = 0; file < options.files; ++file)
             writeFile(bundle + QStringLiteral("/Contents/Resources/%1/resource%2.dat").arg(file % 8).arg(file),
-                      QByteArray(100 + (file * 37) % 4000, 'x'));
+                QByteArray(100 + (file * 37) % 4000, 'x'));
     }
 }
 
@@ -85,7 +85,8 @@ int main(int argc, char** argv)
     std::size_t found = 0;
     qint64 totalBytes = 0;
     const auto scan = [&](bool includeSizes) {
-        const std::vector<InstalledAppRecord> records = InstalledAppScanner::scanInstalledApps(folders, includeSizes, kMaxConcurrency);
+        const std::vector<InstalledAppRecord> records
+            = InstalledAppScanner::scanInstalledApps(folders, includeSizes, kMaxConcurrency);
         found = records.size();
         totalBytes = 0;
         for (const InstalledAppRecord& record : records)
@@ -103,9 +104,10 @@ int main(int argc, char** argv)
 
     std::printf("%zu bundles found of %d, %d resource files each, %d inspections at a time, %u hardware threads, "
                 "page cache warm, medians of %d runs\n",
-                found, options->bundles, options->files, kMaxConcurrency, std::thread::hardware_concurrency(), options->runs);
+        found, options->bundles, options->files, kMaxConcurrency, std::thread::hardware_concurrency(), options->runs);
     const auto report = [&](const char* label, double seconds) {
-        std::printf("  %-44s %8.2f ms  %7.1f us per bundle\n", label, seconds * 1e3, seconds * 1e6 / static_cast<double>(found));
+        std::printf("  %-44s %8.2f ms  %7.1f us per bundle\n", label, seconds * 1e3,
+            seconds * 1e6 / static_cast<double>(found));
     };
     report("scan without sizes", median(withoutSizes));
     report("scan with sizes, cold size cache", median(coldSizes));

@@ -34,9 +34,9 @@ struct Options {
 std::optional<Options> parseOptions(const QStringList& arguments)
 {
     Options options;
-    if (!readBenchOptions(arguments, {{QLatin1String("--apps"), &options.apps},
-                           {QLatin1String("--extra"), &options.extra},
-                           {QLatin1String("--runs"), &options.runs}}))
+    if (!readBenchOptions(arguments,
+            {{QLatin1String("--apps"), &options.apps}, {QLatin1String("--extra"), &options.extra},
+                {QLatin1String("--runs"), &options.runs}}))
         return std::nullopt;
     return options;
 }
@@ -70,7 +70,8 @@ public:
 private:
     void countEntries(const QString& relative)
     {
-        for (qsizetype slash = relative.indexOf(QLatin1Char('/')); slash >= 0; slash = relative.indexOf(QLatin1Char('/'), slash + 1))
+        for (qsizetype slash = relative.indexOf(QLatin1Char('/')); slash >= 0;
+             slash = relative.indexOf(QLatin1Char('/'), slash + 1))
             m_entries.insert(relative.first(slash));
         m_entries.insert(relative);
     }
@@ -106,9 +107,8 @@ void generateApp(LibraryWriter& library, int app)
 void generateExtra(LibraryWriter& library, int count)
 {
     const QString folders[] = {QStringLiteral("Mail/V10/Mailboxes/INBOX.mbox/Messages"),
-                               QStringLiteral("Developer/Xcode/DerivedData/Build/Intermediates"),
-                               QStringLiteral("Fonts"), QStringLiteral("Mobile Documents/iCloud/Documents"),
-                               QStringLiteral("Metadata/CoreSpotlight/index")};
+        QStringLiteral("Developer/Xcode/DerivedData/Build/Intermediates"), QStringLiteral("Fonts"),
+        QStringLiteral("Mobile Documents/iCloud/Documents"), QStringLiteral("Metadata/CoreSpotlight/index")};
     for (int index = 0; index < count; ++index)
         library.file(QStringLiteral("%1/item%2/entry").arg(folders[index % 5]).arg(index / 2));
 }
@@ -142,8 +142,8 @@ int main(int argc, char** argv)
     const int target = options->apps / 20 * 10; // one with a launch agent, so all ten folders hold some
     const QString id = bundleIDOf(target);
     const QString name = nameOf(target);
-    const QStringList findArguments{libraryRoot, QStringLiteral("-maxdepth"), QStringLiteral("3"), QStringLiteral("-iname"),
-                                    QLatin1Char('*') + id + QLatin1Char('*')};
+    const QStringList findArguments{libraryRoot, QStringLiteral("-maxdepth"), QStringLiteral("3"),
+        QStringLiteral("-iname"), QLatin1Char('*') + id + QLatin1Char('*')};
     const QStringList spawnOnlyArguments{home.path(), QStringLiteral("-maxdepth"), QStringLiteral("0")};
 
     std::size_t found = 0;
@@ -171,13 +171,15 @@ int main(int argc, char** argv)
     const double warm = median(warmScans);
     const double findSeconds = median(finds);
     const double spawnSeconds = median(spawns);
-    std::printf("Library of %lld entries (%d apps with leftovers, %d further entries), page cache warm, medians of %d runs\n",
-                static_cast<long long>(library.entryCount()), options->apps, options->extra, options->runs);
+    std::printf(
+        "Library of %lld entries (%d apps with leftovers, %d further entries), page cache warm, medians of %d runs\n",
+        static_cast<long long>(library.entryCount()), options->apps, options->extra, options->runs);
     std::printf("  leftover scan, cold size cache        %8.3f ms  (%zu items, %lld bytes)\n", cold * 1e3, found,
-                static_cast<long long>(totalBytes));
+        static_cast<long long>(totalBytes));
     std::printf("  leftover scan, warm size cache        %8.3f ms\n", warm * 1e3);
     std::printf("  find -maxdepth 3 -iname '*id*'        %8.3f ms  (%lld paths; process start %.3f ms of it)\n",
-                findSeconds * 1e3, static_cast<long long>(findMatches), spawnSeconds * 1e3);
-    std::printf("  find / scan                           %8.1fx cold, %.1fx warm\n", findSeconds / cold, findSeconds / warm);
+        findSeconds * 1e3, static_cast<long long>(findMatches), spawnSeconds * 1e3);
+    std::printf(
+        "  find / scan                           %8.1fx cold, %.1fx warm\n", findSeconds / cold, findSeconds / warm);
     return 0;
 }

@@ -27,8 +27,8 @@ void decodeLargeCatalogue(benchmark::State& state)
         benchmark::DoNotOptimize(decoded->constData());
     }
     state.SetBytesProcessed(state.iterations() * decodedBytes);
-    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(decodedBytes) / 1e6,
-                                                benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["MB/s"]
+        = benchmark::Counter(static_cast<double>(decodedBytes) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 } // namespace

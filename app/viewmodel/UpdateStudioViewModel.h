@@ -199,8 +199,8 @@ private:
     void startBrewCommand(BrewCommand command, std::function<void(UpdateStudioViewModel&, BrewCommandResult)> finish);
     void appendBrewLog(const QString& text);
 
-    void receiveBatchReport(int planSize,
-        const std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError>& outcome);
+    void receiveBatchReport(
+        int planSize, const std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError>& outcome);
     void concludeBatch(int planSize, const std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError>& outcome);
 
     void applyOptimisticBrewUpgrade(const QString& name, bool isCask, const std::optional<QString>& newVersion);

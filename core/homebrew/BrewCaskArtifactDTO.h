@@ -13,7 +13,6 @@ struct BrewCaskArtifactDTO {
     bool operator==(const BrewCaskArtifactDTO&) const = default;
 };
 
-template <>
-struct TruneJsonCoding<BrewCaskArtifactDTO> {
+template <> struct TruneJsonCoding<BrewCaskArtifactDTO> {
     static TruneJsonResult<BrewCaskArtifactDTO> decode(const QJsonValue& json);
 };

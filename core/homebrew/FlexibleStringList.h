@@ -18,7 +18,6 @@ struct FlexibleStringList {
     bool operator==(const FlexibleStringList&) const = default;
 };
 
-template <>
-struct TruneJsonCoding<FlexibleStringList> {
+template <> struct TruneJsonCoding<FlexibleStringList> {
     static TruneJsonResult<FlexibleStringList> decode(const QJsonValue& json);
 };

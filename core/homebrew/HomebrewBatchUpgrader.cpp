@@ -43,8 +43,7 @@ QString failureLine(const HomebrewItem& item, const QString& message)
 }
 
 HomebrewService::CommandResult upgradeWithBrew(const HomebrewBatchUpgradeStep& step,
-                                               const HomebrewService::Cancellation& cancellation,
-                                               const HomebrewService::OutputHandler& onOutput)
+    const HomebrewService::Cancellation& cancellation, const HomebrewService::OutputHandler& onOutput)
 {
     return HomebrewService::upgrade(
         step.item.name, {.isCask = step.item.isCask, .skipAutoUpdate = true}, cancellation, onOutput);
@@ -61,8 +60,8 @@ void skipFrom(const std::vector<HomebrewBatchUpgradeStep>& plan, size_t first, H
 
 namespace HomebrewBatchUpgrader {
 
-std::vector<HomebrewBatchUpgradeStep> buildPlan(const std::vector<HomebrewItem>& items, bool includeDependencies,
-                                                const QLocale& locale)
+std::vector<HomebrewBatchUpgradeStep> buildPlan(
+    const std::vector<HomebrewItem>& items, bool includeDependencies, const QLocale& locale)
 {
     std::vector<HomebrewItem> kept;
     QSet<QString> keys;
@@ -94,10 +93,9 @@ std::vector<HomebrewBatchUpgradeStep> buildPlan(const std::vector<HomebrewItem>&
     return plan;
 }
 
-std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError>
-execute(const std::vector<HomebrewItem>& items, bool includeDependencies, const HomebrewService::Cancellation& cancellation,
-        const StepStartHandler& onStepStart, const StepCompleteHandler& onStepComplete,
-        const HomebrewService::OutputHandler& onOutput, const Executor& executor)
+std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError> execute(const std::vector<HomebrewItem>& items,
+    bool includeDependencies, const HomebrewService::Cancellation& cancellation, const StepStartHandler& onStepStart,
+    const StepCompleteHandler& onStepComplete, const HomebrewService::OutputHandler& onOutput, const Executor& executor)
 {
     const std::vector<HomebrewBatchUpgradeStep> plan = buildPlan(items, includeDependencies);
     HomebrewBatchUpgradeReport report;

@@ -51,19 +51,18 @@ namespace HomebrewBatchUpgrader {
 
 using StepStartHandler = std::function<void(const HomebrewBatchUpgradeStep& step)>;
 // `error` is nullopt for a step that succeeded.
-using StepCompleteHandler =
-    std::function<void(const HomebrewBatchUpgradeStep& step, const std::optional<HomebrewCommandError>& error)>;
+using StepCompleteHandler
+    = std::function<void(const HomebrewBatchUpgradeStep& step, const std::optional<HomebrewCommandError>& error)>;
 // Runs one step to its end.
 using Executor = std::function<HomebrewService::CommandResult(const HomebrewBatchUpgradeStep& step,
-                                                              const HomebrewService::Cancellation& cancellation,
-                                                              const HomebrewService::OutputHandler& onOutput)>;
+    const HomebrewService::Cancellation& cancellation, const HomebrewService::OutputHandler& onOutput)>;
 
 // The outdated items worth upgrading, each once, formulae before casks, by name within a kind.
 // Casks, items not installed and formulae installed on request qualify; a formula installed
 // only as a dependency of another qualifies with `includeDependencies`. Items whose trimmed name
 // is no valid package token, and later items with the same package key, are left out silently.
-std::vector<HomebrewBatchUpgradeStep> buildPlan(const std::vector<HomebrewItem>& items, bool includeDependencies,
-                                                const QLocale& locale = QLocale());
+std::vector<HomebrewBatchUpgradeStep> buildPlan(
+    const std::vector<HomebrewItem>& items, bool includeDependencies, const QLocale& locale = QLocale());
 
 // Runs the plan of `items` step by step on the calling thread (it blocks: call it from a worker
 // thread). Each step started is announced to `onStepStart`, then a header line goes to
@@ -72,10 +71,9 @@ std::vector<HomebrewBatchUpgradeStep> buildPlan(const std::vector<HomebrewItem>&
 // ended, stops the run: that step and all later ones are reported as skipped. Without an
 // `executor` each step runs "brew upgrade" with hints and automatic index updates off; then a
 // missing brew fails the whole run before any step (an empty plan never looks for it).
-std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError>
-execute(const std::vector<HomebrewItem>& items, bool includeDependencies,
-        const HomebrewService::Cancellation& cancellation = nullptr, const StepStartHandler& onStepStart = {},
-        const StepCompleteHandler& onStepComplete = {}, const HomebrewService::OutputHandler& onOutput = {},
-        const Executor& executor = {});
+std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError> execute(const std::vector<HomebrewItem>& items,
+    bool includeDependencies, const HomebrewService::Cancellation& cancellation = nullptr,
+    const StepStartHandler& onStepStart = {}, const StepCompleteHandler& onStepComplete = {},
+    const HomebrewService::OutputHandler& onOutput = {}, const Executor& executor = {});
 
 } // namespace HomebrewBatchUpgrader

@@ -21,8 +21,7 @@ bool isLineBreak(QChar character)
 }
 
 // Pieces of `text` between separators, without empty pieces.
-template <typename IsSeparator>
-QList<QStringView> piecesOf(QStringView text, IsSeparator isSeparator)
+template <typename IsSeparator> QList<QStringView> piecesOf(QStringView text, IsSeparator isSeparator)
 {
     QList<QStringView> pieces;
     qsizetype start = 0;
@@ -44,7 +43,7 @@ bool isListingLine(QStringView line)
 HomebrewItem searchResult(const QString& word, bool isCask, const QSet<QString>& installedTokens)
 {
     return HomebrewItem(word, std::nullopt, isCask, std::nullopt, QString(), false, QString(), std::nullopt,
-                        installedTokens.contains(word.toLower()), {}, true);
+        installedTokens.contains(word.toLower()), {}, true);
 }
 
 // brew ends a search that matched nothing with a non-zero status and "Error: No casks found
@@ -87,10 +86,10 @@ QString normalizeMatchKey(const QString& text)
     QString key;
     key.reserve(lowered.size());
     for (qsizetype index = 0; index < lowered.size();) {
-        const bool isPair = lowered[index].isHighSurrogate() && index + 1 < lowered.size()
-            && lowered[index + 1].isLowSurrogate();
-        const char32_t character =
-            isPair ? QChar::surrogateToUcs4(lowered[index], lowered[index + 1]) : lowered[index].unicode();
+        const bool isPair
+            = lowered[index].isHighSurrogate() && index + 1 < lowered.size() && lowered[index + 1].isLowSurrogate();
+        const char32_t character
+            = isPair ? QChar::surrogateToUcs4(lowered[index], lowered[index + 1]) : lowered[index].unicode();
         const qsizetype length = isPair ? 2 : 1;
         if (QChar::isLetterOrNumber(character))
             key.append(QStringView(lowered).sliced(index, length));
@@ -106,17 +105,16 @@ qsizetype characterCount(const QString& text)
 
 bool installsBundle(const HomebrewItem& cask, const QString& bundleName)
 {
-    return std::any_of(cask.appArtifacts.begin(), cask.appArtifacts.end(), [&](const QString& artifact) {
-        return lastPathComponent(artifact).toLower() == bundleName;
-    });
+    return std::any_of(cask.appArtifacts.begin(), cask.appArtifacts.end(),
+        [&](const QString& artifact) { return lastPathComponent(artifact).toLower() == bundleName; });
 }
 
 } // namespace
 
 namespace HomebrewService {
 
-std::expected<std::vector<HomebrewItem>, HomebrewCommandError>
-search(const QString& query, const std::vector<HomebrewItem>& installedItems, const Cancellation& cancellation)
+std::expected<std::vector<HomebrewItem>, HomebrewCommandError> search(
+    const QString& query, const std::vector<HomebrewItem>& installedItems, const Cancellation& cancellation)
 {
     if (!isValidToken(query))
         return std::unexpected(HomebrewServiceError::invalidPackageToken(query));

@@ -22,8 +22,8 @@ namespace HomebrewService {
 // A half that exits non-zero is left empty; when neither half found anything and one of them
 // failed for another reason than brew's "Error: No ... found" (offline, a broken tap), the search
 // fails with that half's commandFailed.
-std::expected<std::vector<HomebrewItem>, HomebrewCommandError>
-search(const QString& query, const std::vector<HomebrewItem>& installedItems, const Cancellation& cancellation = nullptr);
+std::expected<std::vector<HomebrewItem>, HomebrewCommandError> search(
+    const QString& query, const std::vector<HomebrewItem>& installedItems, const Cancellation& cancellation = nullptr);
 
 // One item per package name in the text `brew search` printed, in order of appearance. Headings
 // ("==> Casks"), warnings, blank lines and words that are no valid package name (such as the

@@ -52,8 +52,8 @@ bool installedIsCurrent(const QString& installed, const QString& latest)
 
 namespace HomebrewStateReconciler {
 
-std::vector<HomebrewItem> applyUpgradeSuccess(const std::vector<HomebrewItem>& items, const QString& name, bool isCask,
-                                              const QLocale& locale)
+std::vector<HomebrewItem> applyUpgradeSuccess(
+    const std::vector<HomebrewItem>& items, const QString& name, bool isCask, const QLocale& locale)
 {
     const QString key = homebrewPackageKey(name, isCask);
     std::vector<HomebrewItem> updated = items;
@@ -83,13 +83,13 @@ std::vector<HomebrewItem> applyAllUpgraded(const std::vector<HomebrewItem>& item
     return changed ? sortedCanonically(std::move(updated), locale) : updated;
 }
 
-std::vector<HomebrewItem> applyInstallSuccess(const std::vector<HomebrewItem>& items, const HomebrewItem& installedItem,
-                                              const QLocale& locale)
+std::vector<HomebrewItem> applyInstallSuccess(
+    const std::vector<HomebrewItem>& items, const HomebrewItem& installedItem, const QLocale& locale)
 {
     const QString key = keyOf(installedItem);
     std::vector<HomebrewItem> updated = items;
-    const auto existing = std::find_if(updated.begin(), updated.end(),
-                                       [&](const HomebrewItem& item) { return keyOf(item) == key; });
+    const auto existing
+        = std::find_if(updated.begin(), updated.end(), [&](const HomebrewItem& item) { return keyOf(item) == key; });
     if (existing != updated.end()) {
         existing->isInstalled = true;
         existing->isOutdated = false;
@@ -107,18 +107,19 @@ std::vector<HomebrewItem> applyInstallSuccess(const std::vector<HomebrewItem>& i
     return sortedCanonically(std::move(updated), locale);
 }
 
-std::vector<HomebrewItem> applyUninstallSuccess(const std::vector<HomebrewItem>& items, const QString& name, bool isCask)
+std::vector<HomebrewItem> applyUninstallSuccess(
+    const std::vector<HomebrewItem>& items, const QString& name, bool isCask)
 {
     const QString key = homebrewPackageKey(name, isCask);
     std::vector<HomebrewItem> remaining;
     remaining.reserve(items.size());
     std::copy_if(items.begin(), items.end(), std::back_inserter(remaining),
-                 [&](const HomebrewItem& item) { return keyOf(item) != key; });
+        [&](const HomebrewItem& item) { return keyOf(item) != key; });
     return remaining;
 }
 
-std::vector<HomebrewItem> syncSearchResults(const std::vector<HomebrewItem>& results,
-                                            const std::vector<HomebrewItem>& installed)
+std::vector<HomebrewItem> syncSearchResults(
+    const std::vector<HomebrewItem>& results, const std::vector<HomebrewItem>& installed)
 {
     QHash<QString, const HomebrewItem*> installedByKey;
     for (const HomebrewItem& item : installed) {
@@ -148,8 +149,8 @@ std::vector<HomebrewItem> syncSearchResults(const std::vector<HomebrewItem>& res
     return synced;
 }
 
-std::vector<InstalledAppRecord> markCaskUpgraded(const std::vector<InstalledAppRecord>& apps, const QString& token,
-                                                 const std::optional<QString>& newVersion)
+std::vector<InstalledAppRecord> markCaskUpgraded(
+    const std::vector<InstalledAppRecord>& apps, const QString& token, const std::optional<QString>& newVersion)
 {
     const QString wanted = token.trimmed().toLower();
     if (wanted.isEmpty())
@@ -169,9 +170,8 @@ std::vector<InstalledAppRecord> markCaskUpgraded(const std::vector<InstalledAppR
     return updated;
 }
 
-std::vector<InstalledAppRecord> applyHomebrewMetadata(const std::vector<InstalledAppRecord>& apps,
-                                                      const std::vector<HomebrewItem>& brewItems,
-                                                      const QDateTime& checkedAt)
+std::vector<InstalledAppRecord> applyHomebrewMetadata(
+    const std::vector<InstalledAppRecord>& apps, const std::vector<HomebrewItem>& brewItems, const QDateTime& checkedAt)
 {
     std::vector<InstalledAppRecord> updated = apps;
     for (InstalledAppRecord& app : updated) {
@@ -183,8 +183,8 @@ std::vector<InstalledAppRecord> applyHomebrewMetadata(const std::vector<Installe
             app.origin = AppOriginKind::homebrewCask;
         if (!cask->latestVersion.isEmpty())
             app.latestVersion = cask->latestVersion;
-        app.updateAvailable =
-            cask->isOutdated && !installedIsCurrent(app.installedVersion.trimmed(), cask->latestVersion.trimmed());
+        app.updateAvailable
+            = cask->isOutdated && !installedIsCurrent(app.installedVersion.trimmed(), cask->latestVersion.trimmed());
         app.lastCheckedAt = checkedAt;
     }
     return updated;
@@ -195,9 +195,8 @@ bool isCaskOutdated(const QString& token, const std::vector<HomebrewItem>& items
     const QString wanted = token.trimmed().toLower();
     if (wanted.isEmpty())
         return false;
-    return std::any_of(items.begin(), items.end(), [&](const HomebrewItem& item) {
-        return item.isCask && item.isOutdated && item.name.toLower() == wanted;
-    });
+    return std::any_of(items.begin(), items.end(),
+        [&](const HomebrewItem& item) { return item.isCask && item.isOutdated && item.name.toLower() == wanted; });
 }
 
 } // namespace HomebrewStateReconciler

@@ -7,7 +7,8 @@ namespace BundleInfoReader {
 
 QVariantMap readInfoDictionary(const QString& bundlePath)
 {
-    const auto data = TruneSafeFile::readRegularFile(bundlePath + QStringLiteral("/Contents/Info.plist"), kInfoPlistSizeLimit);
+    const auto data
+        = TruneSafeFile::readRegularFile(bundlePath + QStringLiteral("/Contents/Info.plist"), kInfoPlistSizeLimit);
     if (!data)
         return {};
     const auto root = TrunePropertyList::parse(*data, kInfoPlistLimits);

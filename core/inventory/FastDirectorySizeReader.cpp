@@ -131,7 +131,7 @@ ModTimeSignature modificationSignature(const QString& path, const struct stat& r
     if (!isDirectory || !path.endsWith(QLatin1String(".app"), Qt::CaseInsensitive))
         return signature;
     for (const QLatin1String inner : {QLatin1String("/Contents"), QLatin1String("/Contents/Info.plist")}) {
-        struct stat info {};
+        struct stat info { };
         if (lstat(QFile::encodeName(path + inner).constData(), &info) == 0)
             signature = std::max(signature, modificationTime(info));
     }
@@ -171,7 +171,7 @@ void countEntry(int directoryFd, const dirent& entry, qint64& totalBytes, std::v
     }
     if (entry.d_type != DT_REG && entry.d_type != DT_UNKNOWN)
         return;
-    struct stat info {};
+    struct stat info { };
     if (fstatat(directoryFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
         return; // gone or unreadable since the listing: passed over
     if (S_ISREG(info.st_mode))
@@ -240,7 +240,7 @@ std::optional<qint64> fastDirectoryAllocatedSize(const QByteArray& encodedPath)
 // over.
 qint64 fallbackAllocatedSize(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     if (lstat(QFile::encodeName(path).constData(), &info) == 0) {
         if (S_ISLNK(info.st_mode))
             return 0;
@@ -249,10 +249,9 @@ qint64 fallbackAllocatedSize(const QString& path)
     }
     qint64 totalBytes = 0;
     // Without FollowSymlinks the iterator does not descend into linked directories.
-    QDirIterator items(path, QDir::Files | QDir::Hidden | QDir::NoSymLinks,
-                       QDirIterator::Subdirectories);
+    QDirIterator items(path, QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDirIterator::Subdirectories);
     while (items.hasNext()) {
-        struct stat item {};
+        struct stat item { };
         if (lstat(QFile::encodeName(items.next()).constData(), &item) == 0 && S_ISREG(item.st_mode))
             addSaturating(totalBytes, allocatedBytes(item));
     }
@@ -289,7 +288,7 @@ qint64 allocatedSize(const QString& path, bool useCache)
     if (canonical.isEmpty())
         return 0;
     const QByteArray encodedPath = QFile::encodeName(canonical);
-    struct stat info {};
+    struct stat info { };
     if (lstat(encodedPath.constData(), &info) != 0 || S_ISLNK(info.st_mode))
         return 0;
     const ModTimeSignature signature = modificationSignature(canonical, info, S_ISDIR(info.st_mode));
@@ -309,7 +308,7 @@ std::optional<qint64> cachedSize(const QString& path)
     const QString canonical = canonicalPath(path);
     if (canonical.isEmpty())
         return std::nullopt;
-    struct stat info {};
+    struct stat info { };
     if (lstat(QFile::encodeName(canonical).constData(), &info) != 0 || S_ISLNK(info.st_mode))
         return std::nullopt;
     return SizeCache::shared().lookup(canonical, modificationSignature(canonical, info, S_ISDIR(info.st_mode)));

@@ -39,7 +39,6 @@ QFileInfoList visibleEntries(const QString& folder)
     return QDir(folder).entryInfoList(kVisibleEntries, QDir::Name);
 }
 
-
 // A text value counts only when it is a string with something besides white space.
 std::optional<QString> nonEmptyString(const QVariantMap& info, const QString& key)
 {
@@ -54,7 +53,7 @@ std::optional<QString> nonEmptyString(const QVariantMap& info, const QString& ke
 
 bool isDirectory(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     return stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -80,8 +79,8 @@ std::optional<QDateTime> modificationDate(const QString& bundlePath)
 
 // Inspects every bundle on a private pool of at most `limit` threads. Each record is kept in the
 // slot of its bundle, so the result follows discovery order whatever order the inspections end in.
-std::vector<std::optional<InstalledAppRecord>> inspectConcurrently(const QStringList& bundles, bool includeSizes,
-                                                                   int limit, const InspectionObserver& observer)
+std::vector<std::optional<InstalledAppRecord>> inspectConcurrently(
+    const QStringList& bundles, bool includeSizes, int limit, const InspectionObserver& observer)
 {
     std::vector<std::optional<InstalledAppRecord>> records(static_cast<std::size_t>(bundles.size()));
     QThreadPool pool;
@@ -130,7 +129,7 @@ QStringList defaultSearchDirectories()
 }
 
 std::vector<InstalledAppRecord> scanInstalledApps(const QStringList& folders, bool includeSizes, int maxConcurrency,
-                                                  const QLocale& locale, const InspectionObserver& observer)
+    const QLocale& locale, const InspectionObserver& observer)
 {
     const QStringList bundles = discoverAppBundlePaths(folders);
     if (bundles.isEmpty())
@@ -138,7 +137,8 @@ std::vector<InstalledAppRecord> scanInstalledApps(const QStringList& folders, bo
     std::vector<InstalledAppRecord> records;
     records.reserve(static_cast<std::size_t>(bundles.size()));
     QSet<QString> seenPaths;
-    for (std::optional<InstalledAppRecord>& record : inspectConcurrently(bundles, includeSizes, std::max(1, maxConcurrency), observer)) {
+    for (std::optional<InstalledAppRecord>& record :
+        inspectConcurrently(bundles, includeSizes, std::max(1, maxConcurrency), observer)) {
         if (!record)
             continue;
         const QString path = standardizedPath(record->path);
@@ -148,9 +148,10 @@ std::vector<InstalledAppRecord> scanInstalledApps(const QStringList& folders, bo
         records.push_back(std::move(*record));
     }
     const LocalizedNameComparison names(locale);
-    truneStableSort(records.begin(), records.end(), [&](const InstalledAppRecord& left, const InstalledAppRecord& right) {
-        return names.compare(left.name, right.name) < 0;
-    });
+    truneStableSort(
+        records.begin(), records.end(), [&](const InstalledAppRecord& left, const InstalledAppRecord& right) {
+            return names.compare(left.name, right.name) < 0;
+        });
     return records;
 }
 
@@ -162,18 +163,19 @@ std::optional<InstalledAppRecord> inspectAppBundle(const QString& bundlePath, bo
         return std::nullopt;
 
     const QVariantMap info = BundleInfoReader::readInfoDictionary(path);
-    const QString name = nonEmptyString(info, QStringLiteral("CFBundleDisplayName"))
-                             .value_or(nonEmptyString(info, QStringLiteral("CFBundleName")).value_or(bundle.completeBaseName()));
+    const QString name
+        = nonEmptyString(info, QStringLiteral("CFBundleDisplayName"))
+              .value_or(nonEmptyString(info, QStringLiteral("CFBundleName")).value_or(bundle.completeBaseName()));
     const QString bundleID = nonEmptyString(info, QStringLiteral("CFBundleIdentifier")).value_or(QString());
     const QString buildVersion = nonEmptyString(info, QStringLiteral("CFBundleVersion")).value_or(QString());
-    const QString installedVersion = nonEmptyString(info, QStringLiteral("CFBundleShortVersionString")).value_or(buildVersion);
+    const QString installedVersion
+        = nonEmptyString(info, QStringLiteral("CFBundleShortVersionString")).value_or(buildVersion);
     const std::optional<QString> sparkleFeedURL = nonEmptyString(info, QStringLiteral("SUFeedURL"));
 
     return InstalledAppRecord(std::nullopt, name, bundleID, path, installedVersion, buildVersion, std::nullopt, false,
-                              std::nullopt, std::nullopt, sparkleFeedURL, std::nullopt,
-                              origin(path, bundleID, sparkleFeedURL), MachOArchitectureReader::detectAppBundle(path),
-                              includeSize ? FastDirectorySizeReader::allocatedSize(path, true) : 0,
-                              modificationDate(path), std::nullopt);
+        std::nullopt, std::nullopt, sparkleFeedURL, std::nullopt, origin(path, bundleID, sparkleFeedURL),
+        MachOArchitectureReader::detectAppBundle(path),
+        includeSize ? FastDirectorySizeReader::allocatedSize(path, true) : 0, modificationDate(path), std::nullopt);
 }
 
 qint64 directorySize(const QString& path)

@@ -34,8 +34,7 @@ struct InspectionObserver {
 // at a time, starting in the order found. Ordered by name under `locale`, case ignored; apps
 // whose names compare the same keep the order in which they were found.
 std::vector<InstalledAppRecord> scanInstalledApps(const QStringList& folders, bool includeSizes, int maxConcurrency,
-                                                  const QLocale& locale = QLocale(),
-                                                  const InspectionObserver& observer = {});
+    const QLocale& locale = QLocale(), const InspectionObserver& observer = {});
 
 // The .app bundles at the top level of `folders` and one level down, in the order found (hidden
 // entries and folders that are symbolic links are not searched): where the inventory looks.

@@ -26,8 +26,8 @@ constexpr quint32 kCpuTypeArm64_32 = 0x0200000C;
 enum class ByteOrder { big, little };
 
 struct HeaderKind {
-    quint32 magic;        // the first four bytes, read big-endian
-    ByteOrder byteOrder;  // of every further word of the header
+    quint32 magic;          // the first four bytes, read big-endian
+    ByteOrder byteOrder;    // of every further word of the header
     qsizetype fatEntrySize; // 0 for a single-architecture header
 };
 
@@ -45,7 +45,8 @@ constexpr std::array kHeaderKinds{
 // Callers only pass offsets whose four bytes lie inside `data`.
 quint32 readUInt32(QByteArrayView data, qsizetype offset, ByteOrder order)
 {
-    const auto byteAt = [&](qsizetype index) { return static_cast<quint32>(static_cast<quint8>(data[offset + index])); };
+    const auto byteAt
+        = [&](qsizetype index) { return static_cast<quint32>(static_cast<quint8>(data[offset + index])); };
     if (order == ByteOrder::big)
         return byteAt(0) << 24 | byteAt(1) << 16 | byteAt(2) << 8 | byteAt(3);
     return byteAt(3) << 24 | byteAt(2) << 16 | byteAt(1) << 8 | byteAt(0);
@@ -98,7 +99,7 @@ std::vector<quint32> fatCpuTypes(QByteArrayView data, const HeaderKind& kind)
 bool isPlainFileName(const QString& name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-           && !name.contains(QLatin1Char('/')) && !name.contains(QChar(u'\0'));
+        && !name.contains(QLatin1Char('/')) && !name.contains(QChar(u'\0'));
 }
 
 } // namespace
@@ -128,15 +129,16 @@ AppArchitecture detectExecutable(const QString& executablePath)
 AppArchitecture detectAppBundle(const QString& bundlePath)
 {
     const QString macOSFolder = bundlePath + QStringLiteral("/Contents/MacOS");
-    const std::optional<QString> executableName =
-        BundleInfoReader::stringValue(BundleInfoReader::readInfoDictionary(bundlePath), QStringLiteral("CFBundleExecutable"));
+    const std::optional<QString> executableName = BundleInfoReader::stringValue(
+        BundleInfoReader::readInfoDictionary(bundlePath), QStringLiteral("CFBundleExecutable"));
     // A hostile Info.plist must not send the read outside the bundle.
     if (executableName && isPlainFileName(*executableName)) {
         const AppArchitecture named = detectExecutable(macOSFolder + QLatin1Char('/') + *executableName);
         if (named != AppArchitecture::unknown)
             return named;
     }
-    const QStringList entries = QDir(macOSFolder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList entries
+        = QDir(macOSFolder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& entry : entries) {
         const AppArchitecture architecture = detectExecutable(macOSFolder + QLatin1Char('/') + entry);
         if (architecture != AppArchitecture::unknown)

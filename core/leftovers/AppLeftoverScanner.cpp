@@ -59,7 +59,7 @@ const std::vector<ProtectedPrefix>& protectedSystemPrefixes()
     static const std::vector<ProtectedPrefix> prefixes = [] {
         std::vector<ProtectedPrefix> list;
         for (const char* prefix : {"com.apple.", "group.com.apple.", "apple.", "system.", ".globalpreferences",
-                                   "loginwindow", "pbs", "com.quorvane.truneupdate"})
+                 "loginwindow", "pbs", "com.quorvane.truneupdate"})
             list.push_back({QString::fromLatin1(prefix), QLatin1Char('.') + QString::fromLatin1(prefix)});
         return list;
     }();
@@ -69,20 +69,39 @@ const std::vector<ProtectedPrefix>& protectedSystemPrefixes()
 const QSet<QString>& protectedExactNames()
 {
     static const QSet<QString> names{
-        QStringLiteral("apple"), QStringLiteral("icloud"), QStringLiteral("cloudkit"), QStringLiteral("mobilesync"),
-        QStringLiteral("addressbook"), QStringLiteral("calendars"), QStringLiteral("mail"), QStringLiteral("safari"),
-        QStringLiteral("messages"), QStringLiteral("keychains"), QStringLiteral("preferences"), QStringLiteral("dock"),
-        QStringLiteral("finder"), QStringLiteral("spotlight"), QStringLiteral("metadata"),
-        QStringLiteral("crashreporter"), QStringLiteral("diagnosticreports"), QStringLiteral("knowledge"),
-        QStringLiteral("biome"), QStringLiteral("group containers"), QStringLiteral("containers"),
+        QStringLiteral("apple"),
+        QStringLiteral("icloud"),
+        QStringLiteral("cloudkit"),
+        QStringLiteral("mobilesync"),
+        QStringLiteral("addressbook"),
+        QStringLiteral("calendars"),
+        QStringLiteral("mail"),
+        QStringLiteral("safari"),
+        QStringLiteral("messages"),
+        QStringLiteral("keychains"),
+        QStringLiteral("preferences"),
+        QStringLiteral("dock"),
+        QStringLiteral("finder"),
+        QStringLiteral("spotlight"),
+        QStringLiteral("metadata"),
+        QStringLiteral("crashreporter"),
+        QStringLiteral("diagnosticreports"),
+        QStringLiteral("knowledge"),
+        QStringLiteral("biome"),
+        QStringLiteral("group containers"),
+        QStringLiteral("containers"),
     };
     return names;
 }
 
 // Cut in this order, so "x.log.plist" loses both and "x.plist.log" only ".log".
 const std::array<QLatin1StringView, 6> kKnownExtensions{
-    QLatin1StringView(".plist"), QLatin1StringView(".savedstate"), QLatin1StringView(".binarycookies"),
-    QLatin1StringView(".log"), QLatin1StringView(".sqlite"), QLatin1StringView(".db"),
+    QLatin1StringView(".plist"),
+    QLatin1StringView(".savedstate"),
+    QLatin1StringView(".binarycookies"),
+    QLatin1StringView(".log"),
+    QLatin1StringView(".sqlite"),
+    QLatin1StringView(".db"),
 };
 
 QString key(const QString& name)
@@ -245,13 +264,13 @@ QStringList childNames(const QString& folder)
 
 bool existsWithoutFollowing(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 bool isAppBundleFolder(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)
         && QFileInfo(path).suffix().compare(QLatin1StringView("app"), Qt::CaseInsensitive) == 0;
 }
@@ -431,9 +450,8 @@ bool isProtectedSystemEntry(const QString& name)
     const QString k = key(name);
     if (k.isEmpty() || protectedExactNames().contains(k))
         return true;
-    return std::ranges::any_of(protectedSystemPrefixes(), [&](const ProtectedPrefix& prefix) {
-        return k.startsWith(prefix.prefix) || k.contains(prefix.dotted);
-    });
+    return std::ranges::any_of(protectedSystemPrefixes(),
+        [&](const ProtectedPrefix& prefix) { return k.startsWith(prefix.prefix) || k.contains(prefix.dotted); });
 }
 
 bool matchesEntry(const QString& entryName, const QString& appName, const QString& bundleID)
@@ -488,8 +506,7 @@ bool fileExistsAtPath(const QString& path)
 }
 
 std::vector<TrashLeftoverAlert> pruneStaleTrashAlerts(const std::vector<TrashLeftoverAlert>& alerts,
-                                                      const std::vector<InstalledAppRecord>& installedApps,
-                                                      const std::function<bool(const QString&)>& fileExists)
+    const std::vector<InstalledAppRecord>& installedApps, const std::function<bool(const QString&)>& fileExists)
 {
     if (alerts.empty())
         return alerts;

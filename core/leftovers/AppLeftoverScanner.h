@@ -71,7 +71,7 @@ bool fileExistsAtPath(const QString& path);
 // The alerts, in their order, whose trashed bundle is still in the Trash (`fileExists`) and whose
 // app is not installed again (by bundle identifier or by bundle file name, case ignored).
 std::vector<TrashLeftoverAlert> pruneStaleTrashAlerts(const std::vector<TrashLeftoverAlert>& alerts,
-                                                      const std::vector<InstalledAppRecord>& installedApps,
-                                                      const std::function<bool(const QString&)>& fileExists = fileExistsAtPath);
+    const std::vector<InstalledAppRecord>& installedApps,
+    const std::function<bool(const QString&)>& fileExists = fileExistsAtPath);
 
 } // namespace AppLeftoverScanner

@@ -13,8 +13,8 @@
 struct HomebrewItem {
     // `fullName` nullopt means `name`.
     HomebrewItem(QString name, std::optional<QString> fullName, bool isCask, std::optional<QString> installedVersion,
-                 QString latestVersion, bool isOutdated, QString description, std::optional<QString> homepage,
-                 bool isInstalled, QStringList appArtifacts, bool installedOnRequest);
+        QString latestVersion, bool isOutdated, QString description, std::optional<QString> homepage, bool isInstalled,
+        QStringList appArtifacts, bool installedOnRequest);
 
     // "cask::<name>" or "formula::<name>", the name unchanged.
     const QString& id() const { return m_id; }
@@ -44,8 +44,7 @@ private:
 size_t qHash(const HomebrewItem& item, size_t seed = 0);
 
 // Decoding keeps the stored id as it is.
-template <>
-struct TruneJsonCoding<HomebrewItem> {
+template <> struct TruneJsonCoding<HomebrewItem> {
     static QJsonValue encode(const HomebrewItem& item);
     static TruneJsonResult<HomebrewItem> decode(const QJsonValue& json);
 };

@@ -25,13 +25,10 @@ QString derivedId(const QString& bundleID, const QString& path)
 } // namespace
 
 InstalledAppRecord::InstalledAppRecord(std::optional<QString> id, QString name, QString bundleID, QString path,
-                                       QString installedVersion, QString buildVersion,
-                                       std::optional<QString> latestVersion, bool updateAvailable,
-                                       std::optional<QString> releaseNotesURL, std::optional<QString> downloadURL,
-                                       std::optional<QString> sparkleFeedURL,
-                                       std::optional<QString> homebrewCaskToken, AppOriginKind origin,
-                                       AppArchitecture architecture, qint64 sizeBytes,
-                                       std::optional<QDateTime> modifiedAt, std::optional<QDateTime> lastCheckedAt)
+    QString installedVersion, QString buildVersion, std::optional<QString> latestVersion, bool updateAvailable,
+    std::optional<QString> releaseNotesURL, std::optional<QString> downloadURL, std::optional<QString> sparkleFeedURL,
+    std::optional<QString> homebrewCaskToken, AppOriginKind origin, AppArchitecture architecture, qint64 sizeBytes,
+    std::optional<QDateTime> modifiedAt, std::optional<QDateTime> lastCheckedAt)
     : name(std::move(name))
     , bundleID(std::move(bundleID))
     , path(std::move(path))
@@ -64,15 +61,13 @@ QString InstalledAppRecord::displayVersion() const
 size_t qHash(const InstalledAppRecord& record, size_t seed)
 {
     return qHashMulti(seed, record.id(), record.name, record.bundleID, record.path, record.installedVersion,
-                      record.buildVersion, record.latestVersion.has_value(), record.latestVersion.value_or(QString()),
-                      record.updateAvailable, record.releaseNotesURL.has_value(),
-                      record.releaseNotesURL.value_or(QString()), record.downloadURL.has_value(),
-                      record.downloadURL.value_or(QString()), record.sparkleFeedURL.has_value(),
-                      record.sparkleFeedURL.value_or(QString()), record.homebrewCaskToken.has_value(),
-                      record.homebrewCaskToken.value_or(QString()), qToUnderlying(record.origin),
-                      qToUnderlying(record.architecture), record.sizeBytes, record.modifiedAt.has_value(),
-                      record.modifiedAt.value_or(QDateTime()), record.lastCheckedAt.has_value(),
-                      record.lastCheckedAt.value_or(QDateTime()));
+        record.buildVersion, record.latestVersion.has_value(), record.latestVersion.value_or(QString()),
+        record.updateAvailable, record.releaseNotesURL.has_value(), record.releaseNotesURL.value_or(QString()),
+        record.downloadURL.has_value(), record.downloadURL.value_or(QString()), record.sparkleFeedURL.has_value(),
+        record.sparkleFeedURL.value_or(QString()), record.homebrewCaskToken.has_value(),
+        record.homebrewCaskToken.value_or(QString()), qToUnderlying(record.origin), qToUnderlying(record.architecture),
+        record.sizeBytes, record.modifiedAt.has_value(), record.modifiedAt.value_or(QDateTime()),
+        record.lastCheckedAt.has_value(), record.lastCheckedAt.value_or(QDateTime()));
 }
 
 QJsonValue TruneJsonCoding<InstalledAppRecord>::encode(const InstalledAppRecord& record)
@@ -103,9 +98,8 @@ TruneJsonResult<InstalledAppRecord> TruneJsonCoding<InstalledAppRecord>::decode(
     return TruneJsonObjectReader::read<InstalledAppRecord>(json, [](TruneJsonObjectReader& in) {
         // Stored ids are taken as they are; the derivation applies only to new records. Braces
         // read the keys in order, so the first bad key is the one reported.
-        return InstalledAppRecord{
-            in.required<QString>("id"), in.required<QString>("name"), in.required<QString>("bundleID"),
-            in.required<QString>("path"), in.required<QString>("installedVersion"),
+        return InstalledAppRecord{in.required<QString>("id"), in.required<QString>("name"),
+            in.required<QString>("bundleID"), in.required<QString>("path"), in.required<QString>("installedVersion"),
             in.required<QString>("buildVersion"), in.optional<QString>("latestVersion"),
             in.required<bool>("updateAvailable"), in.optional<QString>("releaseNotesURL"),
             in.optional<QString>("downloadURL"), in.optional<QString>("sparkleFeedURL"),

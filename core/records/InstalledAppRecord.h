@@ -12,8 +12,7 @@
 // How an app came onto the machine, and so which update path applies to it.
 enum class AppOriginKind { quorvane, homebrewCask, appStore, sparkle, direct };
 
-template <>
-struct TruneRawValues<AppOriginKind> {
+template <> struct TruneRawValues<AppOriginKind> {
     static constexpr std::array cases{
         TruneRawCase{AppOriginKind::quorvane, "quorvane"},
         TruneRawCase{AppOriginKind::homebrewCask, "homebrewCask"},
@@ -26,8 +25,7 @@ struct TruneRawValues<AppOriginKind> {
 // The processors an app's main executable is built for.
 enum class AppArchitecture { appleSilicon, intel, universal, unknown };
 
-template <>
-struct TruneRawValues<AppArchitecture> {
+template <> struct TruneRawValues<AppArchitecture> {
     static constexpr std::array cases{
         TruneRawCase{AppArchitecture::appleSilicon, "appleSilicon"},
         TruneRawCase{AppArchitecture::intel, "intel"},
@@ -45,12 +43,11 @@ struct InstalledAppRecord {
     // A given `id` is kept as it is (even an empty one); nullopt derives it from the bundle:
     // "<bundleID>::<path>", or the path alone when the bundle declares no identifier.
     InstalledAppRecord(std::optional<QString> id, QString name, QString bundleID, QString path,
-                       QString installedVersion, QString buildVersion, std::optional<QString> latestVersion,
-                       bool updateAvailable, std::optional<QString> releaseNotesURL,
-                       std::optional<QString> downloadURL, std::optional<QString> sparkleFeedURL,
-                       std::optional<QString> homebrewCaskToken, AppOriginKind origin,
-                       AppArchitecture architecture, qint64 sizeBytes, std::optional<QDateTime> modifiedAt,
-                       std::optional<QDateTime> lastCheckedAt);
+        QString installedVersion, QString buildVersion, std::optional<QString> latestVersion, bool updateAvailable,
+        std::optional<QString> releaseNotesURL, std::optional<QString> downloadURL,
+        std::optional<QString> sparkleFeedURL, std::optional<QString> homebrewCaskToken, AppOriginKind origin,
+        AppArchitecture architecture, qint64 sizeBytes, std::optional<QDateTime> modifiedAt,
+        std::optional<QDateTime> lastCheckedAt);
 
     const QString& id() const { return m_id; }
 
@@ -58,10 +55,10 @@ struct InstalledAppRecord {
     QString displayVersion() const;
 
     QString name;
-    QString bundleID;          // empty when the bundle declares none
-    QString path;              // absolute path of the .app bundle
-    QString installedVersion;  // may be empty
-    QString buildVersion;      // may be empty
+    QString bundleID;         // empty when the bundle declares none
+    QString path;             // absolute path of the .app bundle
+    QString installedVersion; // may be empty
+    QString buildVersion;     // may be empty
     std::optional<QString> latestVersion;
     bool updateAvailable = false;
     std::optional<QString> releaseNotesURL;
@@ -82,8 +79,7 @@ private:
 
 size_t qHash(const InstalledAppRecord& record, size_t seed = 0);
 
-template <>
-struct TruneJsonCoding<InstalledAppRecord> {
+template <> struct TruneJsonCoding<InstalledAppRecord> {
     static QJsonValue encode(const InstalledAppRecord& record);
     static TruneJsonResult<InstalledAppRecord> decode(const QJsonValue& json);
 };

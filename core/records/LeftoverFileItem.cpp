@@ -2,8 +2,8 @@
 
 #include <limits>
 
-LeftoverFileItem::LeftoverFileItem(std::optional<QString> id, QString path, LeftoverCategory category,
-                                   qint64 sizeBytes, bool isSelected)
+LeftoverFileItem::LeftoverFileItem(
+    std::optional<QString> id, QString path, LeftoverCategory category, qint64 sizeBytes, bool isSelected)
     : path(std::move(path))
     , category(category)
     , sizeBytes(sizeBytes)
@@ -44,13 +44,13 @@ TruneJsonResult<LeftoverFileItem> TruneJsonCoding<LeftoverFileItem>::decode(cons
     return TruneJsonObjectReader::read<LeftoverFileItem>(json, [](TruneJsonObjectReader& in) {
         // Braces read the keys in order, so the first bad key is the one reported.
         return LeftoverFileItem{in.required<QString>("id"), in.required<QString>("path"),
-                                in.required<LeftoverCategory>("category"), in.required<qint64>("sizeBytes"),
-                                in.required<bool>("isSelected")};
+            in.required<LeftoverCategory>("category"), in.required<qint64>("sizeBytes"),
+            in.required<bool>("isSelected")};
     });
 }
 
 TrashLeftoverAlert::TrashLeftoverAlert(QUuid id, QString appName, QString bundleID, QString trashedAppPath,
-                                       QDateTime detectedAt, std::vector<LeftoverFileItem> leftovers)
+    QDateTime detectedAt, std::vector<LeftoverFileItem> leftovers)
     : m_id(id)
     , m_appName(std::move(appName))
     , m_bundleID(std::move(bundleID))
@@ -73,5 +73,5 @@ qint64 TrashLeftoverAlert::totalSizeBytes() const
 size_t qHash(const TrashLeftoverAlert& alert, size_t seed)
 {
     return qHashMulti(seed, alert.id(), alert.appName(), alert.bundleID(), alert.trashedAppPath(), alert.detectedAt(),
-                      qHashRange(alert.leftovers().begin(), alert.leftovers().end()));
+        qHashRange(alert.leftovers().begin(), alert.leftovers().end()));
 }

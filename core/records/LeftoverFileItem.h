@@ -15,8 +15,7 @@
 // which leftover lists are grouped and sorted.
 enum class LeftoverCategory { appSupport, caches, preferences, containers, logs, launchAgents, savedState, other };
 
-template <>
-struct TruneRawValues<LeftoverCategory> {
+template <> struct TruneRawValues<LeftoverCategory> {
     static constexpr std::array cases{
         TruneRawCase{LeftoverCategory::appSupport, "appSupport"},
         TruneRawCase{LeftoverCategory::caches, "caches"},
@@ -32,8 +31,8 @@ struct TruneRawValues<LeftoverCategory> {
 // One file or folder an app left behind. `id` is chosen when the item is made.
 struct LeftoverFileItem {
     // `id` nullopt means the path.
-    LeftoverFileItem(std::optional<QString> id, QString path, LeftoverCategory category, qint64 sizeBytes,
-                     bool isSelected);
+    LeftoverFileItem(
+        std::optional<QString> id, QString path, LeftoverCategory category, qint64 sizeBytes, bool isSelected);
 
     const QString& id() const { return m_id; }
 
@@ -53,8 +52,7 @@ private:
 
 size_t qHash(const LeftoverFileItem& item, size_t seed = 0);
 
-template <>
-struct TruneJsonCoding<LeftoverFileItem> {
+template <> struct TruneJsonCoding<LeftoverFileItem> {
     static QJsonValue encode(const LeftoverFileItem& item);
     static TruneJsonResult<LeftoverFileItem> decode(const QJsonValue& json);
 };
@@ -64,7 +62,7 @@ struct TruneJsonCoding<LeftoverFileItem> {
 class TrashLeftoverAlert final {
 public:
     TrashLeftoverAlert(QUuid id, QString appName, QString bundleID, QString trashedAppPath, QDateTime detectedAt,
-                       std::vector<LeftoverFileItem> leftovers);
+        std::vector<LeftoverFileItem> leftovers);
 
     const QUuid& id() const { return m_id; }
     const QString& appName() const { return m_appName; }

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <compare>
 
-std::vector<LeftoverFileItem> sort(LeftoverSortOrder order, const std::vector<LeftoverFileItem>& items,
-                                   const QLocale& locale)
+std::vector<LeftoverFileItem> sort(
+    LeftoverSortOrder order, const std::vector<LeftoverFileItem>& items, const QLocale& locale)
 {
     const LocalizedNameComparison names(locale);
     const auto byCategory = [](const LeftoverFileItem& left, const LeftoverFileItem& right) {
@@ -39,8 +39,7 @@ std::vector<LeftoverFileItem> sort(LeftoverSortOrder order, const std::vector<Le
         return std::strong_ordering::equal;
     };
     std::vector<LeftoverFileItem> sorted = items;
-    truneStableSort(sorted.begin(), sorted.end(), [&](const LeftoverFileItem& left, const LeftoverFileItem& right) {
-        return comes(left, right) < 0;
-    });
+    truneStableSort(sorted.begin(), sorted.end(),
+        [&](const LeftoverFileItem& left, const LeftoverFileItem& right) { return comes(left, right) < 0; });
     return sorted;
 }

@@ -10,8 +10,7 @@
 // The orders the uninstaller offers for the leftovers of one app.
 enum class LeftoverSortOrder { category, sizeDescending, nameAscending };
 
-template <>
-struct TruneRawValues<LeftoverSortOrder> {
+template <> struct TruneRawValues<LeftoverSortOrder> {
     static constexpr std::array cases{
         TruneRawCase{LeftoverSortOrder::category, "category"},
         TruneRawCase{LeftoverSortOrder::sizeDescending, "sizeDescending"},
@@ -24,5 +23,5 @@ struct TruneRawValues<LeftoverSortOrder> {
 //   category        category order, then larger first, then file names ascending
 //   sizeDescending  larger first, then file names ascending
 //   nameAscending   file names ascending, then larger first
-std::vector<LeftoverFileItem> sort(LeftoverSortOrder order, const std::vector<LeftoverFileItem>& items,
-                                   const QLocale& locale = QLocale());
+std::vector<LeftoverFileItem> sort(
+    LeftoverSortOrder order, const std::vector<LeftoverFileItem>& items, const QLocale& locale = QLocale());

@@ -18,8 +18,7 @@ struct TruneUpdateConfig {
     bool operator==(const TruneUpdateConfig&) const = default;
 };
 
-template <>
-struct TruneJsonCoding<TruneUpdateConfig> {
+template <> struct TruneJsonCoding<TruneUpdateConfig> {
     static QJsonValue encode(const TruneUpdateConfig& config);
     static TruneJsonResult<TruneUpdateConfig> decode(const QJsonValue& json);
 };

@@ -9,8 +9,8 @@
 namespace {
 
 // Missing dates sort after every dated app, whichever direction the dates run.
-std::strong_ordering compareDates(const std::optional<QDateTime>& left, const std::optional<QDateTime>& right,
-                                  bool newestFirst)
+std::strong_ordering compareDates(
+    const std::optional<QDateTime>& left, const std::optional<QDateTime>& right, bool newestFirst)
 {
     if (!left || !right)
         return right.has_value() <=> left.has_value();
@@ -21,8 +21,8 @@ std::strong_ordering compareDates(const std::optional<QDateTime>& left, const st
 
 } // namespace
 
-std::vector<InstalledAppRecord> sort(UninstallerAppSortOrder order, const std::vector<InstalledAppRecord>& records,
-                                     const QLocale& locale)
+std::vector<InstalledAppRecord> sort(
+    UninstallerAppSortOrder order, const std::vector<InstalledAppRecord>& records, const QLocale& locale)
 {
     const LocalizedNameComparison names(locale);
     // The primary rule of the order; ties fall to names ascending unless the rule is a name rule.

@@ -17,8 +17,7 @@ enum class UninstallerAppSortOrder {
     oldestFirst,
 };
 
-template <>
-struct TruneRawValues<UninstallerAppSortOrder> {
+template <> struct TruneRawValues<UninstallerAppSortOrder> {
     static constexpr std::array cases{
         TruneRawCase{UninstallerAppSortOrder::sizeDescending, "sizeDescending"},
         TruneRawCase{UninstallerAppSortOrder::sizeAscending, "sizeAscending"},
@@ -32,5 +31,5 @@ struct TruneRawValues<UninstallerAppSortOrder> {
 // A new list in the given order; records the order does not separate keep their input order.
 // Names compare by `locale` with case ignored. Apps without a modification date come last in
 // both date orders.
-std::vector<InstalledAppRecord> sort(UninstallerAppSortOrder order, const std::vector<InstalledAppRecord>& records,
-                                     const QLocale& locale = QLocale());
+std::vector<InstalledAppRecord> sort(
+    UninstallerAppSortOrder order, const std::vector<InstalledAppRecord>& records, const QLocale& locale = QLocale());

@@ -61,8 +61,7 @@ private:
     int m_fd = -1;
 };
 
-template <typename Document>
-std::optional<Document> readDocument(const QString& path)
+template <typename Document> std::optional<Document> readDocument(const QString& path)
 {
     const std::expected<QByteArray, TruneSafeFileError> bytes = TruneSafeFile::readRegularFile(path, maxDocumentBytes);
     if (!bytes)
@@ -92,8 +91,7 @@ QString setAsideName(const QString& path)
 
 // Whether the file at `path` may be replaced: there is none, it holds a readable Document, or
 // it could be renamed out of the way. Decided from the file as it is now, not from an earlier load.
-template <typename Document>
-bool makeWayForWrite(const QString& path)
+template <typename Document> bool makeWayForWrite(const QString& path)
 {
     if (!isPresent(path) || readDocument<Document>(path))
         return true;

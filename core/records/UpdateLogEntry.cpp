@@ -1,8 +1,7 @@
 #include "core/records/UpdateLogEntry.h"
 
 UpdateLogEntry::UpdateLogEntry(QUuid id, QDateTime timestamp, QString appName, UpdateLogAction action,
-                               std::optional<QString> fromVersion, std::optional<QString> toVersion,
-                               UpdateLogStatus status, QString details)
+    std::optional<QString> fromVersion, std::optional<QString> toVersion, UpdateLogStatus status, QString details)
     : timestamp(std::move(timestamp))
     , appName(std::move(appName))
     , action(action)
@@ -17,8 +16,8 @@ UpdateLogEntry::UpdateLogEntry(QUuid id, QDateTime timestamp, QString appName, U
 size_t qHash(const UpdateLogEntry& entry, size_t seed)
 {
     return qHashMulti(seed, entry.id(), entry.timestamp, entry.appName, qToUnderlying(entry.action),
-                      entry.fromVersion.has_value(), entry.fromVersion.value_or(QString()), entry.toVersion.has_value(),
-                      entry.toVersion.value_or(QString()), qToUnderlying(entry.status), entry.details);
+        entry.fromVersion.has_value(), entry.fromVersion.value_or(QString()), entry.toVersion.has_value(),
+        entry.toVersion.value_or(QString()), qToUnderlying(entry.status), entry.details);
 }
 
 QJsonValue TruneJsonCoding<UpdateLogEntry>::encode(const UpdateLogEntry& entry)
@@ -39,9 +38,9 @@ TruneJsonResult<UpdateLogEntry> TruneJsonCoding<UpdateLogEntry>::decode(const QJ
 {
     return TruneJsonObjectReader::read<UpdateLogEntry>(json, [](TruneJsonObjectReader& in) {
         // Braces read the keys in order, so the first bad key is the one reported.
-        return UpdateLogEntry{in.required<QUuid>("id"),          in.required<QDateTime>("timestamp"),
-                              in.required<QString>("appName"),   in.required<UpdateLogAction>("action"),
-                              in.optional<QString>("fromVersion"), in.optional<QString>("toVersion"),
-                              in.required<UpdateLogStatus>("status"), in.required<QString>("details")};
+        return UpdateLogEntry{in.required<QUuid>("id"), in.required<QDateTime>("timestamp"),
+            in.required<QString>("appName"), in.required<UpdateLogAction>("action"),
+            in.optional<QString>("fromVersion"), in.optional<QString>("toVersion"),
+            in.required<UpdateLogStatus>("status"), in.required<QString>("details")};
     });
 }

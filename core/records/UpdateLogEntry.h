@@ -21,8 +21,7 @@ enum class UpdateLogAction {
     appUninstall,
 };
 
-template <>
-struct TruneRawValues<UpdateLogAction> {
+template <> struct TruneRawValues<UpdateLogAction> {
     static constexpr std::array cases{
         TruneRawCase{UpdateLogAction::brewUpgrade, "brewUpgrade"},
         TruneRawCase{UpdateLogAction::brewInstall, "brewInstall"},
@@ -37,8 +36,7 @@ struct TruneRawValues<UpdateLogAction> {
 // How a recorded operation ended.
 enum class UpdateLogStatus { success, failed, cancelled };
 
-template <>
-struct TruneRawValues<UpdateLogStatus> {
+template <> struct TruneRawValues<UpdateLogStatus> {
     static constexpr std::array cases{
         TruneRawCase{UpdateLogStatus::success, "success"},
         TruneRawCase{UpdateLogStatus::failed, "failed"},
@@ -50,8 +48,7 @@ struct TruneRawValues<UpdateLogStatus> {
 // the operation ended; the id never changes afterwards.
 struct UpdateLogEntry {
     UpdateLogEntry(QUuid id, QDateTime timestamp, QString appName, UpdateLogAction action,
-                   std::optional<QString> fromVersion, std::optional<QString> toVersion, UpdateLogStatus status,
-                   QString details);
+        std::optional<QString> fromVersion, std::optional<QString> toVersion, UpdateLogStatus status, QString details);
 
     const QUuid& id() const { return m_id; }
 
@@ -71,8 +68,7 @@ private:
 
 size_t qHash(const UpdateLogEntry& entry, size_t seed = 0);
 
-template <>
-struct TruneJsonCoding<UpdateLogEntry> {
+template <> struct TruneJsonCoding<UpdateLogEntry> {
     static QJsonValue encode(const UpdateLogEntry& entry);
     static TruneJsonResult<UpdateLogEntry> decode(const QJsonValue& json);
 };

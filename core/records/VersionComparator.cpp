@@ -262,8 +262,8 @@ std::vector<Segment> tokenizeSegments(const Characters& characters, Span span)
     return segments;
 }
 
-void appendPrereleaseIdentifiers(const Characters& characters, Span piece,
-                                 std::vector<PrereleaseIdentifier>& identifiers)
+void appendPrereleaseIdentifiers(
+    const Characters& characters, Span piece, std::vector<PrereleaseIdentifier>& identifiers)
 {
     const QStringView text = characters.slice(piece);
     if (const auto value = parseInteger(text)) {
@@ -336,8 +336,7 @@ ParsedVersion parse(QStringView version)
     }
     parsed.segments = tokenizeSegments(characters, rest);
 
-    if (parsed.prerelease.empty() && !parsed.segments.empty()
-        && parsed.segments.back().kind == Segment::Kind::mixed) {
+    if (parsed.prerelease.empty() && !parsed.segments.empty() && parsed.segments.back().kind == Segment::Kind::mixed) {
         Segment& last = parsed.segments.back();
         auto identifiers = extractInlinePrerelease(last.text);
         if (!identifiers.empty()) {
@@ -441,8 +440,8 @@ ComparisonResult compareIdentifier(const PrereleaseIdentifier& lhs, const Prerel
 }
 
 // When one list is the start of the other, the shorter is older ("alpha" < "alpha.1").
-ComparisonResult comparePrerelease(const std::vector<PrereleaseIdentifier>& lhs,
-                                   const std::vector<PrereleaseIdentifier>& rhs)
+ComparisonResult comparePrerelease(
+    const std::vector<PrereleaseIdentifier>& lhs, const std::vector<PrereleaseIdentifier>& rhs)
 {
     const std::size_t shared = std::min(lhs.size(), rhs.size());
     for (std::size_t i = 0; i < shared; ++i) {

@@ -102,8 +102,8 @@ private:
         };
         if (auto url = attribute(QLatin1StringView("url")))
             m_downloadURL = std::move(url);
-        if (auto shortVersion = attribute(QLatin1StringView("sparkle:shortVersionString"),
-                                          QLatin1StringView("shortVersionString")))
+        if (auto shortVersion
+            = attribute(QLatin1StringView("sparkle:shortVersionString"), QLatin1StringView("shortVersionString")))
             m_shortVersion = std::move(*shortVersion);
         if (auto version = attribute(QLatin1StringView("sparkle:version"), QLatin1StringView("version")))
             m_buildVersion = std::move(*version);
@@ -239,8 +239,8 @@ std::vector<SparkleAppcastItem> parseItems(const QByteArray& data)
     return delegate.takeItems();
 }
 
-std::optional<SparkleAppcastItem> selectHighestCompatible(const std::vector<SparkleAppcastItem>& items,
-                                                          QStringView currentMacOSVersion, bool includePrereleases)
+std::optional<SparkleAppcastItem> selectHighestCompatible(
+    const std::vector<SparkleAppcastItem>& items, QStringView currentMacOSVersion, bool includePrereleases)
 {
     const SparkleAppcastItem* best = nullptr;
     for (const SparkleAppcastItem& item : items) {
@@ -254,8 +254,8 @@ std::optional<SparkleAppcastItem> selectHighestCompatible(const std::vector<Spar
     return *best;
 }
 
-std::optional<SparkleAppcastItem> latestCompatibleItem(const QByteArray& data, QStringView currentMacOSVersion,
-                                                       bool includePrereleases)
+std::optional<SparkleAppcastItem> latestCompatibleItem(
+    const QByteArray& data, QStringView currentMacOSVersion, bool includePrereleases)
 {
     return selectHighestCompatible(parseItems(data), currentMacOSVersion, includePrereleases);
 }
@@ -276,10 +276,10 @@ bool isItemNewer(const SparkleAppcastItem& item, QStringView installedShortVersi
         const QStringView itemBuild = QStringView(item.buildVersion).trimmed();
         const QStringView installedBuild = installedBuildVersion.trimmed();
         return !itemBuild.isEmpty() && !installedBuild.isEmpty()
-               && VersionComparator::isNewer(itemBuild, installedBuild);
+            && VersionComparator::isNewer(itemBuild, installedBuild);
     }
-    return VersionComparator::isNewer(item.effectiveVersion(),
-                                      installedShort.isEmpty() ? installedBuildVersion : installedShort);
+    return VersionComparator::isNewer(
+        item.effectiveVersion(), installedShort.isEmpty() ? installedBuildVersion : installedShort);
 }
 
 } // namespace SparkleAppcastParser

@@ -30,12 +30,12 @@ std::vector<SparkleAppcastItem> parseItems(const QByteArray& data);
 // a minimum system version not above the running one and, unless `includePrereleases`, neither a
 // prerelease version nor a release on a named channel. Versions are compared by
 // VersionComparator, builds break ties; of equal items the earliest in the feed wins.
-std::optional<SparkleAppcastItem> selectHighestCompatible(const std::vector<SparkleAppcastItem>& items,
-                                                          QStringView currentMacOSVersion, bool includePrereleases);
+std::optional<SparkleAppcastItem> selectHighestCompatible(
+    const std::vector<SparkleAppcastItem>& items, QStringView currentMacOSVersion, bool includePrereleases);
 
 // selectHighestCompatible over parseItems(data).
-std::optional<SparkleAppcastItem> latestCompatibleItem(const QByteArray& data, QStringView currentMacOSVersion,
-                                                       bool includePrereleases);
+std::optional<SparkleAppcastItem> latestCompatibleItem(
+    const QByteArray& data, QStringView currentMacOSVersion, bool includePrereleases);
 
 // Whether the item is newer than the installed application with these versions: the short
 // versions decide, the builds break a tie; without two short versions the item's effective

@@ -171,9 +171,8 @@ private:
 
 } // namespace
 
-QHash<QString, SparkleUpdateCheckResult> SparkleUpdateChecker::checkUpdates(const std::vector<InstalledAppRecord>& apps,
-                                                                          bool includePrereleases,
-                                                                          int maxConcurrency) const
+QHash<QString, SparkleUpdateCheckResult> SparkleUpdateChecker::checkUpdates(
+    const std::vector<InstalledAppRecord>& apps, bool includePrereleases, int maxConcurrency) const
 {
     std::vector<Candidate> candidates;
     for (const InstalledAppRecord& app : apps) {

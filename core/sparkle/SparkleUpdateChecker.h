@@ -24,7 +24,10 @@ struct SparkleUpdateCheckResult {
 // reports the newest compatible release it offers. A redirect from https to http is refused: a
 // feed asked for over TLS is never read in the clear. Keeps no state between calls.
 struct SparkleUpdateChecker {
-    explicit SparkleUpdateChecker(double timeoutSeconds) : timeoutSeconds(timeoutSeconds) {}
+    explicit SparkleUpdateChecker(double timeoutSeconds)
+        : timeoutSeconds(timeoutSeconds)
+    {
+    }
 
     // Request time-out of every fetch: the longest wait for the next bytes. A whole fetch may
     // take timeoutSeconds + 5 seconds at most.
@@ -40,8 +43,8 @@ struct SparkleUpdateChecker {
     //
     // Blocks until every fetch has ended, running a local event loop on the calling thread (which
     // needs a QCoreApplication); call it from a worker thread.
-    QHash<QString, SparkleUpdateCheckResult> checkUpdates(const std::vector<InstalledAppRecord>& apps,
-                                                          bool includePrereleases, int maxConcurrency) const;
+    QHash<QString, SparkleUpdateCheckResult> checkUpdates(
+        const std::vector<InstalledAppRecord>& apps, bool includePrereleases, int maxConcurrency) const;
 
     // The request of every fetch of `feed`. Redirects are followed only where they do not lower
     // security (never from https to http) and only to http and https addresses.

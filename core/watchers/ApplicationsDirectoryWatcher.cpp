@@ -72,7 +72,7 @@ struct ModificationTime {
 
 ModificationTime modificationTimeWithoutFollowing(const QByteArray& path)
 {
-    struct stat info {};
+    struct stat info { };
     if (::lstat(path.constData(), &info) != 0)
         return {};
     return {static_cast<qint64>(info.st_mtim.tv_sec), static_cast<qint64>(info.st_mtim.tv_nsec)};
@@ -97,8 +97,8 @@ void ApplicationsDirectoryWatcher::start(std::function<void()> onChange)
     Snapshot snapshot = captureSnapshot();
     // The folders are opened before the baseline is stored, so a change made meanwhile still
     // arrives as an event and is compared against it.
-    auto sources = std::make_unique<TruneFolderWatcher>(m_directories, debounceDuration(m_debounceInterval),
-        [this] { checkForChanges(); });
+    auto sources = std::make_unique<TruneFolderWatcher>(
+        m_directories, debounceDuration(m_debounceInterval), [this] { checkForChanges(); });
     std::lock_guard lock(m_mutex);
     m_lastSnapshot = std::move(snapshot);
     m_onChange = std::move(onChange);

@@ -48,8 +48,8 @@ void TrashAppWatcher::start(AlertHandler onAlert)
 {
     stop();
     QSet<QString> known = currentTrashedAppPaths();
-    auto source = std::make_unique<TruneFolderWatcher>(QStringList{m_trashURL}, kDebounceInterval,
-        [this] { checkForNewTrashedApps(); });
+    auto source = std::make_unique<TruneFolderWatcher>(
+        QStringList{m_trashURL}, kDebounceInterval, [this] { checkForNewTrashedApps(); });
     std::lock_guard lock(m_mutex);
     m_knownTrashedAppPaths = std::move(known);
     m_onAlert = std::move(onAlert);
@@ -99,8 +99,8 @@ std::vector<TrashLeftoverAlert> TrashAppWatcher::checkForNewTrashedApps()
             = AppLeftoverScanner::scanLeftovers(app->name, app->bundleID, m_libraryRootURL, QLocale(), *installedIDs);
         if (leftovers.empty())
             continue;
-        alerts.emplace_back(QUuid::createUuid(), app->name, app->bundleID, path, QDateTime::currentDateTimeUtc(),
-            std::move(leftovers));
+        alerts.emplace_back(
+            QUuid::createUuid(), app->name, app->bundleID, path, QDateTime::currentDateTimeUtc(), std::move(leftovers));
         if (onAlert)
             onAlert(alerts.back());
     }
@@ -110,7 +110,8 @@ std::vector<TrashLeftoverAlert> TrashAppWatcher::checkForNewTrashedApps()
 QSet<QString> TrashAppWatcher::currentTrashedAppPaths() const
 {
     QSet<QString> paths;
-    const QFileInfoList entries = QDir(m_trashURL).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    const QFileInfoList entries
+        = QDir(m_trashURL).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo& entry : entries) {
         if (entry.suffix().compare(QLatin1StringView("app"), Qt::CaseInsensitive) == 0)
             paths.insert(standardizedPath(entry.filePath()));

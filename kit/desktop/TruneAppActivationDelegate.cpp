@@ -21,8 +21,8 @@ bool canBecomeMainWindow(const QWindow* window)
 {
     if (window->type() != Qt::Window)
         return false;
-    return !window->flags().testAnyFlags(Qt::WindowDoesNotAcceptFocus | Qt::BypassWindowManagerHint
-                                         | Qt::WindowTransparentForInput);
+    return !window->flags().testAnyFlags(
+        Qt::WindowDoesNotAcceptFocus | Qt::BypassWindowManagerHint | Qt::WindowTransparentForInput);
 }
 
 } // namespace
@@ -30,11 +30,10 @@ bool canBecomeMainWindow(const QWindow* window)
 void TruneAppActivationDelegate::applicationDidFinishLaunching(const TruneBundle& bundle)
 {
     const QString name = truneApplicationName(bundle);
-    const TruneAppVersion version =
-        TruneAppVersion::current(bundle, QStringLiteral("1.0.0"), QStringLiteral("100"));
+    const TruneAppVersion version = TruneAppVersion::current(bundle, QStringLiteral("1.0.0"), QStringLiteral("100"));
     TruneAppLogger::shared(name).info(name + u' ' + version.detailedDisplay() + QStringLiteral(" launched (")
-                                          + TrunePlatform::operatingSystemDescription() + u')',
-                                      QStringLiteral("lifecycle"));
+            + TrunePlatform::operatingSystemDescription() + u')',
+        QStringLiteral("lifecycle"));
     // Every application with windows is a regular one here: there is no activation policy to set,
     // and activating the application means activating its window, which the next step does.
     QTimer::singleShot(activationDelay, this, &TruneAppActivationDelegate::bringStudioWindowToFront);
@@ -58,7 +57,7 @@ bool TruneAppActivationDelegate::hasVisibleWindows()
 {
     const QWindowList windows = QGuiApplication::topLevelWindows();
     return std::any_of(windows.cbegin(), windows.cend(),
-                       [](const QWindow* window) { return canBecomeMainWindow(window) && window->isVisible(); });
+        [](const QWindow* window) { return canBecomeMainWindow(window) && window->isVisible(); });
 }
 
 void TruneAppActivationDelegate::bringStudioWindowToFront()

@@ -20,8 +20,8 @@ std::optional<quint32> TruneGlobalHotkeyManager::registerHotkey(const TruneHotke
     if (m_nextID == 0)
         return std::nullopt;
     const quint32 id = m_nextID++;
-    const std::optional<TruneHotkeyBackend::Reference> reference =
-        m_backend->registerHotKey(descriptor, TruneHotkeyIdentity{signature, id});
+    const std::optional<TruneHotkeyBackend::Reference> reference
+        = m_backend->registerHotKey(descriptor, TruneHotkeyIdentity{signature, id});
     if (!reference)
         return std::nullopt;
     m_hotKeyRefs[id] = *reference;
@@ -52,7 +52,8 @@ bool TruneGlobalHotkeyManager::handlePressed(const TruneHotkeyIdentity& identity
 {
     if (identity.signature != signature)
         return false;
-    QMetaObject::invokeMethod(&m_mainThreadContext, [this, id = identity.id] { runAction(id); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &m_mainThreadContext, [this, id = identity.id] { runAction(id); }, Qt::QueuedConnection);
     return true;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "kit/foundation/TruneHotkeyDescriptor.h"
 #include "kit/desktop/TruneHotkeyBackend.h"
+#include "kit/foundation/TruneHotkeyDescriptor.h"
 
 #include <QObject>
 
@@ -19,7 +19,8 @@ public:
     using Action = std::function<void()>;
 
     // "TRUN", its four ASCII bytes read as a big-endian number.
-    static constexpr quint32 signature = (quint32('T') << 24) | (quint32('R') << 16) | (quint32('U') << 8) | quint32('N');
+    static constexpr quint32 signature
+        = (quint32('T') << 24) | (quint32('R') << 16) | (quint32('U') << 8) | quint32('N');
 
     // Uses the backend of the current session (TruneHotkeyBackend::forCurrentSession()).
     TruneGlobalHotkeyManager();

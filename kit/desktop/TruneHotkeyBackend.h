@@ -37,8 +37,9 @@ public:
 
     // The live shortcut's reference, or nothing when the desktop refuses it (the key is taken,
     // the key code or a modifier has no counterpart here, or there is no desktop to ask).
-    virtual std::optional<Reference> registerHotKey(const TruneHotkeyDescriptor& descriptor,
-                                                    const TruneHotkeyIdentity& identity) = 0;
+    virtual std::optional<Reference> registerHotKey(
+        const TruneHotkeyDescriptor& descriptor, const TruneHotkeyIdentity& identity)
+        = 0;
     virtual void unregisterHotKey(Reference reference) = 0;
 
 private:

@@ -37,9 +37,7 @@ constexpr quint64 minimumReadLimit = 64 * 1024 * 1024;
 
 TruneAppLogger::VersionProvider mainBundleVersionProvider()
 {
-    return [] {
-        return TruneAppVersion::current(TruneBundle::main(), QStringLiteral("1.0.0"), QStringLiteral("100"));
-    };
+    return [] { return TruneAppVersion::current(TruneBundle::main(), QStringLiteral("1.0.0"), QStringLiteral("100")); };
 }
 
 QString slugFor(const QString& appName)
@@ -61,7 +59,7 @@ QString pathComponent(QString name)
 QString defaultLogDirectory(const QString& appName)
 {
     return TrunePaths::applicationSupportDirectory() + QStringLiteral("/Quorvane/") + pathComponent(appName)
-           + QStringLiteral("/logs");
+        + QStringLiteral("/logs");
 }
 
 QString currentTimestamp()
@@ -93,10 +91,10 @@ void moveUnlessTargetExists(const QString& from, const QString& to)
 std::expected<int, TruneFileError> openForAppending(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
+        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
     if (fd < 0)
         return std::unexpected(TruneFileError::fromErrno(path, errno));
-    struct stat status {};
+    struct stat status { };
     if (::fstat(fd, &status) == 0 && (status.st_mode & 0077) != 0)
         ::fchmod(fd, status.st_mode & 0700);
     return fd;
@@ -138,7 +136,7 @@ const std::array<RedactionRule, 7>& redactionRules()
                           R"((?:(?:basic|bearer|digest|token|negotiate|ntlm|dpop|hoba|mutual|)"
                           R"(aws4-hmac-sha256|scram-sha-1|scram-sha-256|vapid)\h+)?))"
                           R"((?(2)(?:\\.|(?!\2)[^\\\r\n])+|\S[^\r\n]*))"),
-         u"\\1[REDACTED]"_s},
+            u"\\1[REDACTED]"_s},
         // The password of a URL's user information; the user name and the host stay. The password
         // runs to the last "@" before the path, as a raw "@" inside it is not unheard of.
         {redactionPattern(R"((?i)\b([a-z][a-z0-9+.\-]*://[^\s/?#@:]*:)[^\s/?#]+(?=@))"), u"\\1[REDACTED]"_s},
@@ -156,7 +154,7 @@ const std::array<RedactionRule, 7>& redactionRules()
         {redactionPattern(R"((?i)((?:api[_-]?key|token|secret[_-]?access[_-]?key|secret|passwd|password|pwd))"
                           R"(["']?\s*[=:]\s*(["'])?)(?!\[REDACTED))"
                           R"((?(2)(?:\\.|(?!\2)[^\\\r\n])+|[^\s,;"']+))"),
-         QStringLiteral("\\1[REDACTED]")},
+            QStringLiteral("\\1[REDACTED]")},
     }};
     return rules;
 }
@@ -171,14 +169,14 @@ TruneAppLogger& TruneAppLogger::shared(const QString& appName, VersionProvider v
     const std::lock_guard guard(registryLock);
     std::unique_ptr<TruneAppLogger>& logger = (*registry)[appName];
     if (!logger) {
-        logger = std::make_unique<TruneAppLogger>(appName, std::nullopt, sharedMaxFileBytes, sharedMaxRotatedFiles,
-                                                  std::move(versionProvider));
+        logger = std::make_unique<TruneAppLogger>(
+            appName, std::nullopt, sharedMaxFileBytes, sharedMaxRotatedFiles, std::move(versionProvider));
     }
     return *logger;
 }
 
 TruneAppLogger::TruneAppLogger(QString appName, std::optional<QString> directory, quint64 maxFileBytes,
-                               int maxRotatedFiles, VersionProvider versionProvider)
+    int maxRotatedFiles, VersionProvider versionProvider)
     : m_appName(std::move(appName))
     , m_logDirectory(directory ? *directory : defaultLogDirectory(m_appName))
     , m_currentLogFile(m_logDirectory + QLatin1Char('/') + pathComponent(slugFor(m_appName)) + QStringLiteral(".log"))
@@ -193,8 +191,8 @@ TruneAppLogger::TruneAppLogger(QString appName, std::optional<QString> directory
 void TruneAppLogger::log(TruneLogLevel level, const QString& category, const QString& message)
 {
     const TruneAppVersion version = m_versionProvider();
-    const TruneLogEntry entry{newEntryId(),         currentTimestamp(),   level, category, redactSecrets(message),
-                              version.shortVersion, version.buildNumber};
+    const TruneLogEntry entry{newEntryId(), currentTimestamp(), level, category, redactSecrets(message),
+        version.shortVersion, version.buildNumber};
     mirrorToSystemLog(entry);
     const QByteArray line = entry.jsonLine() + '\n';
 
@@ -271,7 +269,7 @@ std::optional<TruneFileError> TruneAppLogger::appendLocked(const QByteArray& lin
 
 void TruneAppLogger::rotateIfNeededLocked()
 {
-    struct stat attributes {};
+    struct stat attributes { };
     if (::lstat(QFile::encodeName(m_currentLogFile).constData(), &attributes) != 0)
         return;
     if (quint64(attributes.st_size) < m_maxFileBytes)
@@ -289,10 +287,9 @@ QString TruneAppLogger::rotatedCopyPath(int number) const
 
 void TruneAppLogger::reportWriteFailure(const TruneFileError& failure) const
 {
-    const QByteArray line =
-        (QStringLiteral("[TruneAppLogger:") + m_appName + QStringLiteral("] write failed: ") + failure.description()
-         + QLatin1Char('\n'))
-            .toUtf8();
+    const QByteArray line = (QStringLiteral("[TruneAppLogger:") + m_appName + QStringLiteral("] write failed: ")
+        + failure.description() + QLatin1Char('\n'))
+                                .toUtf8();
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
@@ -302,8 +299,8 @@ std::vector<TruneLogEntry> TruneAppLogger::recentEntries(int limit, TruneLogLeve
     if (limit <= 0)
         return entries;
     const std::lock_guard guard(m_lock);
-    const std::expected<QByteArray, TruneSafeFileError> text =
-        TruneSafeFile::readRegularFile(m_currentLogFile, qint64(std::max(minimumReadLimit, 2 * m_maxFileBytes)));
+    const std::expected<QByteArray, TruneSafeFileError> text
+        = TruneSafeFile::readRegularFile(m_currentLogFile, qint64(std::max(minimumReadLimit, 2 * m_maxFileBytes)));
     if (!text)
         return entries;
     // Each line is decoded on its own, so a line cut off inside a multi-byte character by a crash
@@ -329,8 +326,8 @@ QString TruneAppLogger::exportPlainText(int limit, TruneLogLevel minimumLevel)
     lines.reserve(std::ssize(entries));
     for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
         lines.append(QLatin1Char('[') + entry->timestamp + QStringLiteral("] [") + label(entry->level)
-                     + QStringLiteral("] [v") + entry->version + QLatin1Char('#') + entry->build
-                     + QStringLiteral("] [") + entry->category + QStringLiteral("] ") + entry->message);
+            + QStringLiteral("] [v") + entry->version + QLatin1Char('#') + entry->build + QStringLiteral("] [")
+            + entry->category + QStringLiteral("] ") + entry->message);
     }
     return lines.join(QLatin1Char('\n'));
 }

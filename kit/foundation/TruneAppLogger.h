@@ -30,7 +30,7 @@ public:
     // the log lives in <Application Support>/Quorvane/<appName>/logs. Touches nothing on disk.
     // An empty provider stands for the main bundle's version.
     TruneAppLogger(QString appName, std::optional<QString> directory, quint64 maxFileBytes, int maxRotatedFiles,
-                   VersionProvider versionProvider);
+        VersionProvider versionProvider);
     TruneAppLogger(const TruneAppLogger&) = delete;
     TruneAppLogger& operator=(const TruneAppLogger&) = delete;
 
@@ -75,7 +75,7 @@ private:
     QString m_currentLogFile;
     quint64 m_maxFileBytes;
     int m_maxRotatedFiles;
-    std::mutex m_lock; // serializes the file work of this logger
+    std::mutex m_lock;         // serializes the file work of this logger
     QByteArray m_categoryName; // QLoggingCategory keeps only a pointer to its name
     QLoggingCategory m_osLogger;
     VersionProvider m_versionProvider;

@@ -27,8 +27,8 @@ std::optional<TruneSemVer> TruneAppVersion::semVer() const
     return TruneSemVer::parsing(shortVersion);
 }
 
-TruneAppVersion TruneAppVersion::current(const TruneBundle& bundle, const QString& fallbackVersion,
-                                         const QString& fallbackBuild)
+TruneAppVersion TruneAppVersion::current(
+    const TruneBundle& bundle, const QString& fallbackVersion, const QString& fallbackBuild)
 {
     return {
         trimmedTextOr(bundle.infoValue(QStringLiteral("CFBundleShortVersionString")), fallbackVersion),

@@ -23,8 +23,7 @@ struct TruneAppVersion {
     // The bundle's "CFBundleShortVersionString" and "CFBundleVersion", trimmed; a missing,
     // non-text or blank value falls back to the given text unchanged. Never fails.
     static TruneAppVersion current(const TruneBundle& bundle = TruneBundle::main(),
-                                   const QString& fallbackVersion = QStringLiteral("1.0.0"),
-                                   const QString& fallbackBuild = QStringLiteral("100"));
+        const QString& fallbackVersion = QStringLiteral("1.0.0"), const QString& fallbackBuild = QStringLiteral("100"));
 
     bool operator==(const TruneAppVersion&) const = default;
 };

@@ -2,7 +2,6 @@
 
 #include "kit/platform/TrunePlatform.h"
 
-
 #include <optional>
 
 namespace {

@@ -27,7 +27,7 @@ QStringList searchDirectories(
 bool isExecutableFile(const QString& path)
 {
     const QByteArray encoded = QFile::encodeName(path);
-    struct stat info {};
+    struct stat info { };
     return ::stat(encoded.constData(), &info) == 0 && S_ISREG(info.st_mode) && ::access(encoded.constData(), X_OK) == 0;
 }
 

@@ -19,13 +19,13 @@ QString TruneBookmarkError::description(TruneLanguage language) const
     switch (errorCase) {
     case Case::notAFileURL:
         return truneText(QStringLiteral("Only files and folders can be bookmarked, not ") + quoted + QLatin1Char('.'),
-                         QStringLiteral("Yalnızca dosya ve klasörler yer imine eklenebilir; ") + quoted
-                             + QStringLiteral(" eklenemez."),
-                         language);
+            QStringLiteral("Yalnızca dosya ve klasörler yer imine eklenebilir; ") + quoted
+                + QStringLiteral(" eklenemez."),
+            language);
     case Case::unreachable: {
         const QString reason = QStringLiteral(": ") + TrunePlatform::systemErrorText(code);
         return truneText(QStringLiteral("No bookmark could be created for ") + quoted + reason,
-                         quoted + QStringLiteral(" için yer imi oluşturulamadı") + reason, language);
+            quoted + QStringLiteral(" için yer imi oluşturulamadı") + reason, language);
     }
     }
     return {};

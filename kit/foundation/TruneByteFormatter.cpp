@@ -18,8 +18,8 @@ QString fixed(double value, int precision)
 {
     // Wide enough for any finite double in fixed notation (up to 309 integer digits).
     std::array<char, 400> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, precision);
+    const auto result
+        = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, precision);
     return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
 }
 

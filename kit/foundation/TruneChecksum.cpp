@@ -48,7 +48,7 @@ public:
     // The size of the file that is open, not of whatever the path names by now.
     std::expected<qint64, TruneFileError> size() const
     {
-        struct stat info {};
+        struct stat info { };
         if (::fstat(m_fd, &info) != 0)
             return std::unexpected(error());
         return static_cast<qint64>(info.st_size);

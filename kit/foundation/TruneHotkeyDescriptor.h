@@ -27,8 +27,7 @@ inline size_t qHash(const TruneHotkeyDescriptor& descriptor, size_t seed = 0) no
 
 // {"keyCode": 32, "carbonModifiers": 2304}: both keys required, both whole numbers that fit an
 // unsigned 32-bit value.
-template <>
-struct TruneJsonCoding<TruneHotkeyDescriptor> {
+template <> struct TruneJsonCoding<TruneHotkeyDescriptor> {
     static QJsonValue encode(const TruneHotkeyDescriptor& descriptor);
     static TruneJsonResult<TruneHotkeyDescriptor> decode(const QJsonValue& json);
 };

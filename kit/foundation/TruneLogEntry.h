@@ -9,8 +9,7 @@
 // Severity of a runtime log line, ordered debug < info < warn < error.
 enum class TruneLogLevel { debug, info, warn, error };
 
-template <>
-struct TruneRawValues<TruneLogLevel> {
+template <> struct TruneRawValues<TruneLogLevel> {
     static constexpr std::array cases{
         TruneRawCase{TruneLogLevel::debug, "debug"},
         TruneRawCase{TruneLogLevel::info, "info"},
@@ -40,8 +39,7 @@ struct TruneLogEntry {
 };
 
 // All seven keys are required and must be text (the level one of its four raw values).
-template <>
-struct TruneJsonCoding<TruneLogEntry> {
+template <> struct TruneJsonCoding<TruneLogEntry> {
     static QJsonValue encode(const TruneLogEntry& entry);
     static TruneJsonResult<TruneLogEntry> decode(const QJsonValue& json);
 };

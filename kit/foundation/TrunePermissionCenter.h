@@ -10,8 +10,7 @@
 // The privacy permissions the program's audit lists, identified by their raw values.
 enum class TruneSystemPermissionKind { accessibility, screenRecording, systemAudio };
 
-template <>
-struct TruneRawValues<TruneSystemPermissionKind> {
+template <> struct TruneRawValues<TruneSystemPermissionKind> {
     static constexpr std::array cases{
         TruneRawCase{TruneSystemPermissionKind::accessibility, "accessibility"},
         TruneRawCase{TruneSystemPermissionKind::screenRecording, "screenRecording"},

@@ -17,7 +17,7 @@ constexpr mode_t othersAccess = 0077;
 
 bool isDirectory(const QByteArray& path)
 {
-    struct stat status {};
+    struct stat status { };
     return ::stat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
@@ -68,9 +68,9 @@ std::optional<TruneFileError> makePath(const QString& path)
 
 bool isPrivate(const QString& path)
 {
-    struct stat status {};
+    struct stat status { };
     return QDir::isAbsolutePath(path) && ::lstat(QFile::encodeName(path).constData(), &status) == 0
-           && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() && (status.st_mode & othersAccess) == 0;
+        && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() && (status.st_mode & othersAccess) == 0;
 }
 
 std::optional<TruneFileError> ensure(const QString& path)
@@ -81,7 +81,7 @@ std::optional<TruneFileError> ensure(const QString& path)
     const FolderDescriptor folder(QFile::encodeName(QDir::cleanPath(path)));
     if (folder.get() < 0)
         return TruneFileError::fromErrno(path, errno); // ENOTDIR for a link
-    struct stat status {};
+    struct stat status { };
     if (::fstat(folder.get(), &status) != 0)
         return TruneFileError::fromErrno(path, errno);
     if (status.st_uid != ::geteuid())

@@ -50,7 +50,7 @@ QString TruneProcessError::description(TruneLanguage language) const
     switch (errorCase) {
     case Case::binaryNotFound:
         return truneText(QStringLiteral("Required executable '") + name + QStringLiteral("' was not found."),
-                         QStringLiteral("Gerekli '") + name + QStringLiteral("' aracı bulunamadı."), language);
+            QStringLiteral("Gerekli '") + name + QStringLiteral("' aracı bulunamadı."), language);
     case Case::nonZeroExit: {
         const QString message = stderr.trimmed();
         if (!message.isEmpty())

@@ -12,9 +12,9 @@ struct TruneProcessError {
     enum class Case { binaryNotFound, nonZeroExit, cancelled, nulCharacter, outputTooLarge };
 
     Case errorCase = Case::cancelled;
-    QString name;   // binaryNotFound, nulCharacter, outputTooLarge: the tool's name
-    int code = 0;   // nonZeroExit: the exit code
-    QString stderr; // nonZeroExit: the tool's standard-error text
+    QString name;     // binaryNotFound, nulCharacter, outputTooLarge: the tool's name
+    int code = 0;     // nonZeroExit: the exit code
+    QString stderr;   // nonZeroExit: the tool's standard-error text
     qint64 limit = 0; // outputTooLarge: the most bytes of standard output the run would keep
 
     static TruneProcessError binaryNotFound(const QString& name);

@@ -36,8 +36,14 @@ constexpr qsizetype readSize = 64 * 1024;
 class UniqueFd final {
 public:
     UniqueFd() = default;
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    explicit UniqueFd(int fd)
+        : m_fd(fd)
+    {
+    }
+    UniqueFd(UniqueFd&& other) noexcept
+        : m_fd(std::exchange(other.m_fd, -1))
+    {
+    }
     UniqueFd& operator=(UniqueFd&& other) noexcept
     {
         if (this != &other) {
@@ -153,7 +159,8 @@ struct SpawnedTool {
 QString failedLaunchPath(const QString& executable, const std::optional<QString>& workingDirectory)
 {
     if (workingDirectory
-        && (!QFileInfo(*workingDirectory).isDir() || ::access(QFile::encodeName(*workingDirectory).constData(), X_OK) != 0))
+        && (!QFileInfo(*workingDirectory).isDir()
+            || ::access(QFile::encodeName(*workingDirectory).constData(), X_OK) != 0))
         return *workingDirectory;
     return executable;
 }
@@ -162,8 +169,8 @@ QString failedLaunchPath(const QString& executable, const std::optional<QString>
 // standard output and error into fresh pipes, no other descriptor of ours, and every signal at
 // its default action and unblocked, whatever this process ignores or blocks.
 int spawnInto(pid_t& pid, const QString& executable, const QStringList& arguments,
-              const std::optional<QString>& workingDirectory, const std::optional<QMap<QString, QString>>& environment,
-              const Pipe& out, const Pipe& err)
+    const std::optional<QString>& workingDirectory, const std::optional<QMap<QString, QString>>& environment,
+    const Pipe& out, const Pipe& err)
 {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
@@ -190,7 +197,8 @@ int spawnInto(pid_t& pid, const QString& executable, const QStringList& argument
     if (rc == 0 && workingDirectory)
         rc = posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
     if (rc == 0)
-        rc = posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+        rc = posix_spawnattr_setflags(
+            &attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     if (rc == 0)
         rc = posix_spawnattr_setpgroup(&attributes, 0);
     if (rc == 0)
@@ -215,8 +223,7 @@ int spawnInto(pid_t& pid, const QString& executable, const QStringList& argument
 }
 
 std::expected<SpawnedTool, TruneFileError> spawnTool(const QString& executable, const QStringList& arguments,
-                                                     const std::optional<QString>& workingDirectory,
-                                                     const std::optional<QMap<QString, QString>>& environment)
+    const std::optional<QString>& workingDirectory, const std::optional<QMap<QString, QString>>& environment)
 {
     auto out = makePipe();
     if (!out)

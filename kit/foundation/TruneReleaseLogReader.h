@@ -11,8 +11,8 @@
 namespace TruneReleaseLogReader {
 
 // The bundle's "release-log.jsonl" resource.
-std::vector<TruneReleaseLogRecord> loadBundled(const std::optional<QString>& app,
-                                               const TruneBundle& bundle = TruneBundle::main());
+std::vector<TruneReleaseLogRecord> loadBundled(
+    const std::optional<QString>& app, const TruneBundle& bundle = TruneBundle::main());
 
 // Records of `app` (any letter case), or of every app without one, last line first.
 std::vector<TruneReleaseLogRecord> load(const QString& path, const std::optional<QString>& app);

@@ -40,8 +40,7 @@ struct TruneReleaseLogRecord {
 
 // Every key is optional (absent or null takes the default); a present key of the wrong type
 // fails the whole record.
-template <>
-struct TruneJsonCoding<TruneReleaseLogRecord> {
+template <> struct TruneJsonCoding<TruneReleaseLogRecord> {
     static QJsonValue encode(const TruneReleaseLogRecord& record);
     static TruneJsonResult<TruneReleaseLogRecord> decode(const QJsonValue& json);
 };

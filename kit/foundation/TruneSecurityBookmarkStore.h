@@ -39,8 +39,7 @@ public:
     // Runs `body` with access to the URL started, stopping it afterwards if the start succeeded;
     // the body runs also when the start is refused. Returns what the body returns, so a body that
     // fails with a std::expected error passes that error on.
-    template <typename Body>
-    std::invoke_result_t<Body&> withScopedAccess(const QUrl& url, Body&& body) const
+    template <typename Body> std::invoke_result_t<Body&> withScopedAccess(const QUrl& url, Body&& body) const
     {
         const TruneSecurityScope::Access access(url);
         return body();

@@ -21,7 +21,7 @@ int lookUp(const QString& path)
     // A NUL would end the name early and look up another path.
     if (name.contains('\0'))
         return EINVAL;
-    struct stat status {};
+    struct stat status { };
     return ::lstat(name.constData(), &status) == 0 ? 0 : errno;
 }
 

@@ -72,8 +72,8 @@ TruneSemVerError TruneSemVerError::multiStepJumpBlocked(const QString& from, con
     return error;
 }
 
-TruneSemVerError TruneSemVerError::unexpectedBumpKind(TruneVersionBumpKind expected, const QString& from,
-                                                      const QString& to)
+TruneSemVerError TruneSemVerError::unexpectedBumpKind(
+    TruneVersionBumpKind expected, const QString& from, const QString& to)
 {
     TruneSemVerError error = downgradeNotAllowed(from, to);
     error.errorCase = Case::unexpectedBumpKind;
@@ -85,15 +85,16 @@ QString TruneSemVerError::description() const
 {
     switch (errorCase) {
     case Case::invalidFormat:
-        return QStringLiteral("Invalid SemVer 2.0.0 string: '") + input + QStringLiteral("' (expected MAJOR.MINOR.PATCH).");
+        return QStringLiteral("Invalid SemVer 2.0.0 string: '") + input
+            + QStringLiteral("' (expected MAJOR.MINOR.PATCH).");
     case Case::downgradeNotAllowed:
         return QStringLiteral("Version downgrade blocked: ") + from + QStringLiteral(" -> ") + to + QStringLiteral(".");
     case Case::multiStepJumpBlocked:
-        return QStringLiteral("Multi-step version jump blocked by Quorvane policy: ") + from + QStringLiteral(" -> ") + to
-            + QStringLiteral(". Only +1 increments are permitted.");
+        return QStringLiteral("Multi-step version jump blocked by Quorvane policy: ") + from + QStringLiteral(" -> ")
+            + to + QStringLiteral(". Only +1 increments are permitted.");
     case Case::unexpectedBumpKind:
-        return QStringLiteral("Transition ") + from + QStringLiteral(" -> ") + to + QStringLiteral(" does not match requested '")
-            + rawValue(expected) + QStringLiteral("' bump.");
+        return QStringLiteral("Transition ") + from + QStringLiteral(" -> ") + to
+            + QStringLiteral(" does not match requested '") + rawValue(expected) + QStringLiteral("' bump.");
     }
     return {};
 }
@@ -153,8 +154,8 @@ std::optional<TruneSemVer> TruneSemVer::bumped(TruneVersionBumpKind kind) const
     return std::nullopt;
 }
 
-std::expected<void, TruneSemVerError> TruneSemVer::validateTransition(const TruneSemVer& from, const TruneSemVer& to,
-                                                                      TruneVersionBumpKind kind)
+std::expected<void, TruneSemVerError> TruneSemVer::validateTransition(
+    const TruneSemVer& from, const TruneSemVer& to, TruneVersionBumpKind kind)
 {
     if (to < from)
         return std::unexpected(TruneSemVerError::downgradeNotAllowed(from.description(), to.description()));

@@ -15,8 +15,7 @@
 // One step of a release.
 enum class TruneVersionBumpKind { build, patch, minor, major };
 
-template <>
-struct TruneRawValues<TruneVersionBumpKind> {
+template <> struct TruneRawValues<TruneVersionBumpKind> {
     static constexpr std::array cases{
         TruneRawCase{TruneVersionBumpKind::build, "build"},
         TruneRawCase{TruneVersionBumpKind::patch, "patch"},
@@ -31,8 +30,8 @@ struct TruneSemVerError {
     enum class Case { invalidFormat, downgradeNotAllowed, multiStepJumpBlocked, unexpectedBumpKind };
 
     Case errorCase = Case::invalidFormat;
-    QString input;                                             // invalidFormat: the text, untrimmed
-    QString from;                                              // the transition's versions, as text
+    QString input; // invalidFormat: the text, untrimmed
+    QString from;  // the transition's versions, as text
     QString to;
     TruneVersionBumpKind expected = TruneVersionBumpKind::build; // unexpectedBumpKind
 
@@ -69,8 +68,8 @@ struct TruneSemVer {
     std::optional<TruneSemVer> bumped(TruneVersionBumpKind kind) const;
 
     // Accepts `to` only when it is exactly one step of `kind` above `from`.
-    static std::expected<void, TruneSemVerError> validateTransition(const TruneSemVer& from, const TruneSemVer& to,
-                                                                    TruneVersionBumpKind kind);
+    static std::expected<void, TruneSemVerError> validateTransition(
+        const TruneSemVer& from, const TruneSemVer& to, TruneVersionBumpKind kind);
 
     // "1.10.0"
     QString description() const;
@@ -87,8 +86,7 @@ inline size_t qHash(const TruneSemVer& version, size_t seed = 0)
 
 // {"major": 1, "minor": 2, "patch": 3}; decoded as the integers stand, without raising
 // negative ones.
-template <>
-struct TruneJsonCoding<TruneSemVer> {
+template <> struct TruneJsonCoding<TruneSemVer> {
     static QJsonValue encode(const TruneSemVer& version);
     static TruneJsonResult<TruneSemVer> decode(const QJsonValue& json);
 };

@@ -40,8 +40,7 @@ public:
     explicit ClaimLock(const QString& path)
         : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600))
     {
-        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
-        }
+        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) { }
     }
 
     ~ClaimLock()
@@ -97,8 +96,7 @@ bool askRunningInstanceToReopen(const QString& path)
     // cannot be delivered; replacing the socket would leave two copies running.
     socket.write(reopenRequest);
     if (!socket.waitForBytesWritten(writeTimeoutMs))
-        std::fprintf(stderr, "Could not ask the running program to reopen: %s\n",
-                     qPrintable(socket.errorString()));
+        std::fprintf(stderr, "Could not ask the running program to reopen: %s\n", qPrintable(socket.errorString()));
     socket.disconnectFromServer();
     return true;
 }

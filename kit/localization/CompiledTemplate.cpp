@@ -30,7 +30,7 @@ QString fillPlaceholders(const QString& target, const QStringList& captures)
         filled.append(QStringView(target).sliced(position, brace - position));
         const QStringView rest = QStringView(target).sliced(brace);
         const auto hit = std::find_if(placeholders.cbegin(), placeholders.cend(),
-                                      [rest](const QString& candidate) { return rest.startsWith(candidate); });
+            [rest](const QString& candidate) { return rest.startsWith(candidate); });
         if (hit == placeholders.cend()) {
             filled.append(QLatin1Char('{'));
             position = brace + 1;

@@ -10,8 +10,8 @@ namespace {
 constexpr qsizetype kBucketKeyLength = 3;
 constexpr qsizetype kShortestBucketKey = 2;
 
-std::optional<QString> firstApplying(const LoadedLanguageCatalog::TemplateBuckets& buckets, const QString& key,
-                                     const QString& text)
+std::optional<QString> firstApplying(
+    const LoadedLanguageCatalog::TemplateBuckets& buckets, const QString& key, const QString& text)
 {
     const auto bucket = buckets.constFind(key);
     if (bucket == buckets.cend())
@@ -33,8 +33,8 @@ std::optional<QString> nonEmptyEntry(const QHash<QString, QString>& strings, con
 
 } // namespace
 
-LoadedLanguageCatalog::LoadedLanguageCatalog(const QMap<QString, QString>& strings,
-                                             const QMap<QString, QString>& templates)
+LoadedLanguageCatalog::LoadedLanguageCatalog(
+    const QMap<QString, QString>& strings, const QMap<QString, QString>& templates)
 {
     auto index = std::make_shared<Index>();
     for (auto entry = strings.cbegin(); entry != strings.cend(); ++entry)
@@ -54,9 +54,8 @@ LoadedLanguageCatalog::LoadedLanguageCatalog(const QMap<QString, QString>& strin
             index->bySuffix[last.suffix(kBucketKeyLength)].append(std::move(*compiled));
     }
 
-    const auto heaviestFirst = [](const CompiledTemplate& a, const CompiledTemplate& b) {
-        return a.literalWeight() > b.literalWeight();
-    };
+    const auto heaviestFirst
+        = [](const CompiledTemplate& a, const CompiledTemplate& b) { return a.literalWeight() > b.literalWeight(); };
     for (TemplateBuckets* buckets : {&index->byPrefix, &index->bySuffix}) {
         for (QList<CompiledTemplate>& bucket : *buckets)
             truneStableSort(bucket.begin(), bucket.end(), heaviestFirst);

@@ -39,7 +39,10 @@ private:
         TemplateBuckets bySuffix;
     };
 
-    explicit LoadedLanguageCatalog(std::shared_ptr<const Index> index) : m_index(std::move(index)) {}
+    explicit LoadedLanguageCatalog(std::shared_ptr<const Index> index)
+        : m_index(std::move(index))
+    {
+    }
 
     std::shared_ptr<const Index> m_index;
 };

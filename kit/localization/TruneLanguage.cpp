@@ -150,8 +150,8 @@ std::optional<TruneLanguage> matchPrimarySubtag(const QString& tag)
 
 void postLanguageDidChange(TruneLanguage language)
 {
-    TruneNotifier::instance().post(TruneNotificationName::languageDidChange,
-                                   {{TruneLanguage::languageDidChangeKey, language.rawValue()}});
+    TruneNotifier::instance().post(
+        TruneNotificationName::languageDidChange, {{TruneLanguage::languageDidChangeKey, language.rawValue()}});
 }
 
 std::function<QStringList()>& systemLanguagesProvider()

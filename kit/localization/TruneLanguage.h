@@ -21,8 +21,43 @@ class TruneLanguage final {
 public:
     // Declaration order is the order of allCases() and of every search over the cases.
     enum Case : unsigned char {
-        ar, az, bg, ca, cs, da, de, el, en, es, fa, fi, fr, he, hi, hr, hu, id, it, ja, ko, ms, nb,
-        nl, pl, ptBR, ptPT, ro, ru, sk, sv, th, tr, uk, vi, zhHans, zhHant
+        ar,
+        az,
+        bg,
+        ca,
+        cs,
+        da,
+        de,
+        el,
+        en,
+        es,
+        fa,
+        fi,
+        fr,
+        he,
+        hi,
+        hr,
+        hu,
+        id,
+        it,
+        ja,
+        ko,
+        ms,
+        nb,
+        nl,
+        pl,
+        ptBR,
+        ptPT,
+        ro,
+        ru,
+        sk,
+        sv,
+        th,
+        tr,
+        uk,
+        vi,
+        zhHans,
+        zhHant
     };
 
     // The user-defaults key of the stored choice, and the stored value meaning "follow the system".
@@ -33,7 +68,10 @@ public:
 
     // English, so that containers and widgets can hold a language before one is chosen.
     constexpr TruneLanguage() noexcept = default;
-    constexpr TruneLanguage(Case value) noexcept : m_case(value) {}
+    constexpr TruneLanguage(Case value) noexcept
+        : m_case(value)
+    {
+    }
     // Lets a language take part in switch statements and compare with == like its case.
     constexpr operator Case() const noexcept { return m_case; }
 
@@ -83,15 +121,16 @@ private:
 
 size_t qHash(TruneLanguage language, size_t seed = 0) noexcept;
 
-template <>
-struct std::hash<TruneLanguage> {
-    size_t operator()(TruneLanguage language) const noexcept { return static_cast<size_t>(TruneLanguage::Case(language)); }
+template <> struct std::hash<TruneLanguage> {
+    size_t operator()(TruneLanguage language) const noexcept
+    {
+        return static_cast<size_t>(TruneLanguage::Case(language));
+    }
 };
 
 // Written as the raw value. Read leniently: a tag that only matches ("pt_pt"), and anything
 // unreadable, blank or "system" gives the system's language; decoding itself never fails.
-template <>
-struct TruneJsonCoding<TruneLanguage> {
+template <> struct TruneJsonCoding<TruneLanguage> {
     static QJsonValue encode(TruneLanguage language);
     static TruneJsonResult<TruneLanguage> decode(const QJsonValue& json);
 };
@@ -125,14 +164,16 @@ public:
     bool operator==(const TruneLanguageSelection& other) const { return m_language == other.m_language; }
 
 private:
-    explicit TruneLanguageSelection(std::optional<TruneLanguage> language) : m_language(language) {}
+    explicit TruneLanguageSelection(std::optional<TruneLanguage> language)
+        : m_language(language)
+    {
+    }
 
     std::optional<TruneLanguage> m_language;
 };
 
 size_t qHash(const TruneLanguageSelection& selection, size_t seed = 0) noexcept;
 
-template <>
-struct std::hash<TruneLanguageSelection> {
+template <> struct std::hash<TruneLanguageSelection> {
     size_t operator()(const TruneLanguageSelection& selection) const noexcept { return qHash(selection); }
 };

@@ -22,8 +22,7 @@ struct TruneLocalizationPack {
     static TruneJsonResult<QMap<QString, QString>> decodeFlatMap(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<TruneLocalizationPack> {
+template <> struct TruneJsonCoding<TruneLocalizationPack> {
     static QJsonValue encode(const TruneLocalizationPack& pack);
     static TruneJsonResult<TruneLocalizationPack> decode(const QJsonValue& json);
 };

@@ -122,13 +122,13 @@ QString TruneLocalizationPackError::description(TruneLanguage language) const
     switch (errorCase) {
     case Case::readFailed:
         return truneText(QStringLiteral("The language file could not be read: ") + path,
-                         QStringLiteral("Dil dosyası okunamadı: ") + path, language);
+            QStringLiteral("Dil dosyası okunamadı: ") + path, language);
     case Case::decompressionFailed:
         return truneText(QStringLiteral("The language file could not be decompressed: ") + path,
-                         QStringLiteral("Dil dosyasının sıkıştırması açılamadı: ") + path, language);
+            QStringLiteral("Dil dosyasının sıkıştırması açılamadı: ") + path, language);
     case Case::decodingFailed:
         return truneText(QStringLiteral("The language file is not a valid language pack: ") + path,
-                         QStringLiteral("Dil dosyası geçerli bir dil paketi değil: ") + path, language);
+            QStringLiteral("Dil dosyası geçerli bir dil paketi değil: ") + path, language);
     }
     return {};
 }
@@ -146,8 +146,8 @@ TruneLocalizationStore& TruneLocalizationStore::shared()
     return *store;
 }
 
-QString TruneLocalizationStore::resolve(const std::optional<QString>& key, const QString& en, const QString& tr,
-                                        TruneLanguage language)
+QString TruneLocalizationStore::resolve(
+    const std::optional<QString>& key, const QString& en, const QString& tr, TruneLanguage language)
 {
     {
         const std::lock_guard locker(m_lock);

@@ -73,7 +73,7 @@ private:
     QStringList candidateDirectories() const;
     LoadedLanguageCatalog loadCatalogFromDisk(const QString& code) const;
 
-    mutable std::mutex m_lock; // guards the three fields below
+    mutable std::mutex m_lock;                 // guards the three fields below
     QHash<QString, QString> m_customOverrides; // keys in NFC
     QHash<QString, LoadedLanguageCatalog> m_loadedCatalogs;
     QStringList m_extraSearchDirectories;

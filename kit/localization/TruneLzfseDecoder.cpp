@@ -18,11 +18,11 @@ using Case = TruneLzfseError::Case;
 using Bytes = std::span<const unsigned char>;
 
 // Block magics, read as little-endian 32-bit words.
-constexpr std::uint32_t rawBlockMagic = 0x2d787662;         // "bvx-"
-constexpr std::uint32_t lzvnBlockMagic = 0x6e787662;        // "bvxn"
-constexpr std::uint32_t plainHeaderBlockMagic = 0x31787662; // "bvx1"
+constexpr std::uint32_t rawBlockMagic = 0x2d787662;          // "bvx-"
+constexpr std::uint32_t lzvnBlockMagic = 0x6e787662;         // "bvxn"
+constexpr std::uint32_t plainHeaderBlockMagic = 0x31787662;  // "bvx1"
 constexpr std::uint32_t packedHeaderBlockMagic = 0x32787662; // "bvx2"
-constexpr std::uint32_t endOfStreamMagic = 0x24787662;      // "bvx$"
+constexpr std::uint32_t endOfStreamMagic = 0x24787662;       // "bvx$"
 
 constexpr std::size_t rawHeaderBytes = 8;   // magic, decoded size
 constexpr std::size_t lzvnHeaderBytes = 12; // magic, decoded size, payload size
@@ -48,8 +48,7 @@ constexpr std::uint32_t maxLiteralsPerBlock = 4 * maxMatchesPerBlock;
 
 // An L, M or D symbol stands for a base value plus that many extra bits read from the stream;
 // each symbol's base follows the previous one's whole range.
-template <std::size_t N>
-constexpr std::array<std::int32_t, N> baseValues(const std::array<std::uint8_t, N>& extraBits)
+template <std::size_t N> constexpr std::array<std::int32_t, N> baseValues(const std::array<std::uint8_t, N>& extraBits)
 {
     std::array<std::int32_t, N> bases{};
     for (std::size_t i = 1; i < N; ++i)
@@ -57,10 +56,8 @@ constexpr std::array<std::int32_t, N> baseValues(const std::array<std::uint8_t, 
     return bases;
 }
 
-constexpr std::array<std::uint8_t, lSymbols> lExtraBits{0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                        0, 0, 0, 0, 0, 0, 2, 3, 5, 8};
-constexpr std::array<std::uint8_t, mSymbols> mExtraBits{0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                        0, 0, 0, 0, 0, 0, 3, 5, 8, 11};
+constexpr std::array<std::uint8_t, lSymbols> lExtraBits{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 3, 5, 8};
+constexpr std::array<std::uint8_t, mSymbols> mExtraBits{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 5, 8, 11};
 constexpr std::array<std::uint8_t, dSymbols> dExtraBits = [] {
     std::array<std::uint8_t, dSymbols> bits{};
     for (std::size_t i = 0; i < bits.size(); ++i)
@@ -130,10 +127,7 @@ struct CompressedBlockHeader {
         return std::span(frequencies).subspan<lSymbols + mSymbols + dSymbols, literalSymbols>();
     }
 
-    std::uint64_t blockBytes() const
-    {
-        return std::uint64_t{headerBytes} + literalPayloadBytes + lmdPayloadBytes;
-    }
+    std::uint64_t blockBytes() const { return std::uint64_t{headerBytes} + literalPayloadBytes + lmdPayloadBytes; }
 
     bool hasSoundCountsAndStates() const
     {
@@ -316,8 +310,7 @@ private:
 // one of them yields the symbol, then the next state is `stateBase` plus `stateBits` fresh bits.
 // Calls fill(state, symbol, stateBits, stateBase) for each owned state; false if the frequencies
 // add up to more than the states there are. States left over keep the table's zero entry.
-template <typename Fill>
-bool spreadStates(std::span<const std::uint16_t> frequencies, int stateCount, Fill fill)
+template <typename Fill> bool spreadStates(std::span<const std::uint16_t> frequencies, int stateCount, Fill fill)
 {
     const int stateLog = std::countr_zero(static_cast<unsigned>(stateCount));
     int state = 0;
@@ -358,20 +351,21 @@ struct ValueEntry {
 bool buildLiteralTable(std::array<LiteralEntry, literalStateCount>& table, std::span<const std::uint16_t> frequencies)
 {
     table.fill({});
-    return spreadStates(frequencies, literalStateCount, [&](int state, std::size_t symbol, int stateBits, int stateBase) {
-        table[state] = {static_cast<std::uint8_t>(symbol), static_cast<std::uint8_t>(stateBits),
-                        static_cast<std::uint16_t>(stateBase)};
-    });
+    return spreadStates(
+        frequencies, literalStateCount, [&](int state, std::size_t symbol, int stateBits, int stateBase) {
+            table[state] = {static_cast<std::uint8_t>(symbol), static_cast<std::uint8_t>(stateBits),
+                static_cast<std::uint16_t>(stateBase)};
+        });
 }
 
 template <std::size_t States, std::size_t Symbols>
 bool buildValueTable(std::array<ValueEntry, States>& table, std::span<const std::uint16_t, Symbols> frequencies,
-                     const std::array<std::uint8_t, Symbols>& extraBits, const std::array<std::int32_t, Symbols>& bases)
+    const std::array<std::uint8_t, Symbols>& extraBits, const std::array<std::int32_t, Symbols>& bases)
 {
     table.fill({});
     return spreadStates(frequencies, States, [&](int state, std::size_t symbol, int stateBits, int stateBase) {
         table[state] = {static_cast<std::uint8_t>(stateBits + extraBits[symbol]), extraBits[symbol],
-                        static_cast<std::uint16_t>(stateBase), bases[symbol]};
+            static_cast<std::uint16_t>(stateBase), bases[symbol]};
     });
 }
 
@@ -522,8 +516,8 @@ private:
     }
 
     // The literal stream follows the header, the match stream follows the literal stream.
-    std::expected<std::size_t, Case> decodeCompressedBlock(Bytes block,
-                                                           const std::expected<CompressedBlockHeader, Case>& header)
+    std::expected<std::size_t, Case> decodeCompressedBlock(
+        Bytes block, const std::expected<CompressedBlockHeader, Case>& header)
     {
         if (!header)
             return std::unexpected(header.error());
@@ -535,8 +529,8 @@ private:
         if (!out)
             return std::unexpected(out.error());
         const Bytes literalStream = block.subspan(header->headerBytes, header->literalPayloadBytes);
-        const Bytes matchStream = block.subspan(header->headerBytes + header->literalPayloadBytes,
-                                                header->lmdPayloadBytes);
+        const Bytes matchStream
+            = block.subspan(header->headerBytes + header->literalPayloadBytes, header->lmdPayloadBytes);
         if (!m_compressed.decodeLiterals(*header, literalStream)
             || !m_compressed.decodeMatches(*header, matchStream, *out) || !out->isComplete())
             return std::unexpected(Case::corrupt);

@@ -44,7 +44,6 @@ inline constexpr qsizetype defaultMaxOutput = 32 * 1024 * 1024;
 
 // The decoded bytes of a whole stream, or why it can't be decoded. Never more than maxOutput
 // bytes: a stream that would decode to more fails with outputTooLarge.
-std::expected<QByteArray, TruneLzfseError> decode(QByteArrayView compressed,
-                                                  qsizetype maxOutput = defaultMaxOutput);
+std::expected<QByteArray, TruneLzfseError> decode(QByteArrayView compressed, qsizetype maxOutput = defaultMaxOutput);
 
 } // namespace TruneLzfse

@@ -17,7 +17,7 @@ enum class Opcode : unsigned char {
     smallLiteral,     // 1110LLLL                     L 1-15
     largeLiteral,     // 11100000 LLLLLLLL            L 16-271
     nop,
-    endOfStream,      // 00000110 and seven more bytes
+    endOfStream, // 00000110 and seven more bytes
     undefined,
 };
 

@@ -40,10 +40,9 @@ TruneBundle::TruneBundle(QVariantMap infoDictionary, QString resourcesPath)
 
 const TruneBundle& TruneBundle::main()
 {
-    static const TruneBundle bundle(
-        mainInfoDictionary(),
-        QDir::cleanPath(executableDirectory() + QStringLiteral("/../share/")
-                        + QString::fromUtf8(TruneBuildInfo::dataFolderName)));
+    static const TruneBundle bundle(mainInfoDictionary(),
+        QDir::cleanPath(
+            executableDirectory() + QStringLiteral("/../share/") + QString::fromUtf8(TruneBuildInfo::dataFolderName)));
     return bundle;
 }
 

@@ -27,8 +27,8 @@
 // No callback runs once stop() or the destructor has returned, except the one that called it.
 class TruneFolderWatcher final {
 public:
-    TruneFolderWatcher(const QStringList& folders, std::chrono::nanoseconds debounceInterval,
-        std::function<void()> onSettled);
+    TruneFolderWatcher(
+        const QStringList& folders, std::chrono::nanoseconds debounceInterval, std::function<void()> onSettled);
     ~TruneFolderWatcher();
     TruneFolderWatcher(const TruneFolderWatcher&) = delete;
     TruneFolderWatcher& operator=(const TruneFolderWatcher&) = delete;

@@ -79,8 +79,8 @@ std::optional<QDateTime> parseShapedDate(const QString& text, const QRegularExpr
 
 std::optional<QDateTime> parseDate(const QString& text)
 {
-    static const QRegularExpression shape(QStringLiteral(
-        R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}(\.\d{1,9})?(Z|[+-]\d{2}:\d{2})$)"));
+    static const QRegularExpression shape(
+        QStringLiteral(R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}(\.\d{1,9})?(Z|[+-]\d{2}:\d{2})$)"));
     return parseShapedDate(text, shape);
 }
 
@@ -210,7 +210,9 @@ TruneJsonResult<QJsonValue> truneJsonParse(const QByteArray& text)
     const QJsonDocument document = QJsonDocument::fromJson(wrapped, &error);
     if (error.error != QJsonParseError::NoError || !document.isArray() || document.array().size() != 1) {
         const QString reason = error.error != QJsonParseError::NoError
-            ? QStringLiteral("invalid JSON at offset %1: %2").arg(std::max(0, error.offset - 1)).arg(error.errorString())
+            ? QStringLiteral("invalid JSON at offset %1: %2")
+                  .arg(std::max(0, error.offset - 1))
+                  .arg(error.errorString())
             : QStringLiteral("invalid JSON: expected exactly one value");
         return std::unexpected(TruneJsonError{{}, reason});
     }
@@ -235,7 +237,8 @@ QByteArray truneJsonSerialize(const QJsonValue& json, QJsonDocument::JsonFormat 
 TruneJsonResult<QByteArray> truneJsonSerializeFinite(const QJsonValue& json, QJsonDocument::JsonFormat format)
 {
     if (auto keyPath = TruneJson::firstNonFiniteNumber(json))
-        return std::unexpected(TruneJsonError{*keyPath, QStringLiteral("a number that is not finite cannot be written")});
+        return std::unexpected(
+            TruneJsonError{*keyPath, QStringLiteral("a number that is not finite cannot be written")});
     return truneJsonSerialize(json, format);
 }
 

@@ -62,11 +62,9 @@ struct TruneJsonError {
     bool operator==(const TruneJsonError&) const = default;
 };
 
-template <typename T>
-struct TruneJsonCoding; // specialize for each coded type
+template <typename T> struct TruneJsonCoding; // specialize for each coded type
 
-template <typename T>
-using TruneJsonResult = std::expected<T, TruneJsonError>;
+template <typename T> using TruneJsonResult = std::expected<T, TruneJsonError>;
 
 namespace TruneJson {
 
@@ -91,14 +89,12 @@ std::optional<QString> firstNonFiniteNumber(const QJsonValue& json);
 
 } // namespace TruneJson
 
-template <typename T>
-QJsonValue truneJsonEncode(const T& value)
+template <typename T> QJsonValue truneJsonEncode(const T& value)
 {
     return TruneJsonCoding<T>::encode(value);
 }
 
-template <typename T>
-TruneJsonResult<T> truneJsonDecode(const QJsonValue& json)
+template <typename T> TruneJsonResult<T> truneJsonDecode(const QJsonValue& json)
 {
     return TruneJsonCoding<T>::decode(json);
 }
@@ -106,8 +102,7 @@ TruneJsonResult<T> truneJsonDecode(const QJsonValue& json)
 // Parses UTF-8 JSON text and decodes it; a syntax error is a TruneJsonError too.
 TruneJsonResult<QJsonValue> truneJsonParse(const QByteArray& text);
 
-template <typename T>
-TruneJsonResult<T> truneJsonDecode(const QByteArray& text)
+template <typename T> TruneJsonResult<T> truneJsonDecode(const QByteArray& text)
 {
     const TruneJsonResult<QJsonValue> json = truneJsonParse(text);
     if (!json)
@@ -126,13 +121,13 @@ QByteArray truneJsonSerialize(const T& value, QJsonDocument::JsonFormat format =
 
 // As truneJsonSerialize, but a number that is not finite anywhere in the value is an error:
 // JSON cannot hold it, and Qt would silently write null in its place.
-TruneJsonResult<QByteArray> truneJsonSerializeFinite(const QJsonValue& json,
-                                                     QJsonDocument::JsonFormat format = QJsonDocument::Compact);
+TruneJsonResult<QByteArray> truneJsonSerializeFinite(
+    const QJsonValue& json, QJsonDocument::JsonFormat format = QJsonDocument::Compact);
 
 template <typename T>
-    requires(!std::is_convertible_v<T, QJsonValue> || std::is_arithmetic_v<T>)
-TruneJsonResult<QByteArray> truneJsonSerializeFinite(const T& value,
-                                                     QJsonDocument::JsonFormat format = QJsonDocument::Compact)
+requires(!std::is_convertible_v<T, QJsonValue> || std::is_arithmetic_v<T>)
+    TruneJsonResult<QByteArray> truneJsonSerializeFinite(
+        const T& value, QJsonDocument::JsonFormat format = QJsonDocument::Compact)
 {
     return truneJsonSerializeFinite(truneJsonEncode(value), format);
 }
@@ -155,8 +150,7 @@ public:
     }
 
     // Missing, null or of the wrong type: an error (the returned value is then meaningless).
-    template <typename T>
-    T required(const char* key)
+    template <typename T> T required(const char* key)
     {
         const QJsonValue json = m_object.value(QLatin1String(key));
         if (json.isUndefined())
@@ -165,8 +159,7 @@ public:
     }
 
     // Missing or null: nullopt. Present with the wrong type: an error.
-    template <typename T>
-    std::optional<T> optional(const char* key)
+    template <typename T> std::optional<T> optional(const char* key)
     {
         const QJsonValue json = m_object.value(QLatin1String(key));
         if (json.isUndefined() || json.isNull())
@@ -175,8 +168,7 @@ public:
     }
 
     // Missing, null or undecodable: the fallback, never an error.
-    template <typename T>
-    T lenient(const char* key, T fallback)
+    template <typename T> T lenient(const char* key, T fallback)
     {
         auto decoded = TruneJsonCoding<T>::decode(m_object.value(QLatin1String(key)));
         return decoded ? std::move(*decoded) : std::move(fallback);
@@ -186,16 +178,14 @@ public:
     bool failed() const { return m_error.has_value(); }
 
 private:
-    template <typename T>
-    T take(const char* key, TruneJsonResult<T> decoded)
+    template <typename T> T take(const char* key, TruneJsonResult<T> decoded)
     {
         if (!decoded)
             return fail<T>(key, decoded.error());
         return std::move(*decoded);
     }
 
-    template <typename T>
-    T fail(const char* key, const TruneJsonError& error)
+    template <typename T> T fail(const char* key, const TruneJsonError& error)
     {
         if (!m_error)
             m_error = error.inKey(QLatin1String(key));
@@ -208,15 +198,13 @@ private:
 
 class TruneJsonObjectWriter final {
 public:
-    template <typename T>
-    void write(const char* key, const T& value)
+    template <typename T> void write(const char* key, const T& value)
     {
         m_object.insert(QLatin1String(key), TruneJsonCoding<T>::encode(value));
     }
 
     // An absent optional writes no key at all.
-    template <typename T>
-    void write(const char* key, const std::optional<T>& value)
+    template <typename T> void write(const char* key, const std::optional<T>& value)
     {
         if (value)
             write(key, *value);
@@ -230,53 +218,45 @@ private:
 
 // ---- built-in codings ----
 
-template <>
-struct TruneJsonCoding<bool> {
+template <> struct TruneJsonCoding<bool> {
     static QJsonValue encode(bool value) { return value; }
     static TruneJsonResult<bool> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<qint64> {
+template <> struct TruneJsonCoding<qint64> {
     static QJsonValue encode(qint64 value) { return value; }
     static TruneJsonResult<qint64> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<int> {
+template <> struct TruneJsonCoding<int> {
     static QJsonValue encode(int value) { return value; }
     static TruneJsonResult<int> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<double> {
+template <> struct TruneJsonCoding<double> {
     static QJsonValue encode(double value) { return value; }
     static TruneJsonResult<double> decode(const QJsonValue& json);
 };
 
 // A 32-bit float: written as its shortest decimal text (0.1f as 0.1); a number outside the
 // float range fails to decode.
-template <>
-struct TruneJsonCoding<float> {
+template <> struct TruneJsonCoding<float> {
     static QJsonValue encode(float value);
     static TruneJsonResult<float> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<QString> {
+template <> struct TruneJsonCoding<QString> {
     static QJsonValue encode(const QString& value) { return value; }
     static TruneJsonResult<QString> decode(const QJsonValue& json);
 };
 
 // Canonical upper-case hyphenated form, without braces; either letter case is read.
-template <>
-struct TruneJsonCoding<QUuid> {
+template <> struct TruneJsonCoding<QUuid> {
     static QJsonValue encode(const QUuid& value);
     static TruneJsonResult<QUuid> decode(const QJsonValue& json);
 };
 
-template <>
-struct TruneJsonCoding<QDateTime> {
+template <> struct TruneJsonCoding<QDateTime> {
     static QJsonValue encode(const QDateTime& value) { return TruneJson::formatDate(value); }
     static TruneJsonResult<QDateTime> decode(const QJsonValue& json);
 };
@@ -288,14 +268,12 @@ struct TruneInternetDate {
     QDateTime value;
 };
 
-template <>
-struct TruneJsonCoding<TruneInternetDate> {
+template <> struct TruneJsonCoding<TruneInternetDate> {
     static QJsonValue encode(const TruneInternetDate& date) { return TruneJson::formatDate(date.value); }
     static TruneJsonResult<TruneInternetDate> decode(const QJsonValue& json);
 };
 
-template <typename T>
-struct TruneJsonCoding<std::vector<T>> {
+template <typename T> struct TruneJsonCoding<std::vector<T>> {
     static QJsonValue encode(const std::vector<T>& values)
     {
         QJsonArray array;
@@ -322,8 +300,7 @@ struct TruneJsonCoding<std::vector<T>> {
 };
 
 // A JSON object whose values all decode as T.
-template <typename T>
-struct TruneJsonCoding<QMap<QString, T>> {
+template <typename T> struct TruneJsonCoding<QMap<QString, T>> {
     static QJsonValue encode(const QMap<QString, T>& values)
     {
         QJsonObject object;
@@ -348,14 +325,12 @@ struct TruneJsonCoding<QMap<QString, T>> {
     }
 };
 
-template <>
-struct TruneJsonCoding<QStringList> {
+template <> struct TruneJsonCoding<QStringList> {
     static QJsonValue encode(const QStringList& values) { return QJsonArray::fromStringList(values); }
     static TruneJsonResult<QStringList> decode(const QJsonValue& json);
 };
 
-template <TruneRawValueEnum E>
-struct TruneJsonCoding<E> {
+template <TruneRawValueEnum E> struct TruneJsonCoding<E> {
     static QJsonValue encode(E value) { return rawValue(value); }
 
     static TruneJsonResult<E> decode(const QJsonValue& json)

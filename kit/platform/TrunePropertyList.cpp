@@ -138,7 +138,7 @@ private:
         const quint64 trailerStart = m_bytes.size() - trailerSize;
         const bool sizesValid = m_offsetSize >= 1 && m_offsetSize <= 8 && m_referenceSize >= 1 && m_referenceSize <= 8;
         const bool tableValid = m_offsetTable >= headerSize && m_offsetTable <= trailerStart
-                                && m_objectCount <= (trailerStart - m_offsetTable) / (sizesValid ? m_offsetSize : 1);
+            && m_objectCount <= (trailerStart - m_offsetTable) / (sizesValid ? m_offsetSize : 1);
         if (!sizesValid || !tableValid || m_objectCount == 0 || m_topObject >= m_objectCount)
             return malformed(QStringLiteral("binary property list has an invalid trailer"));
         return std::nullopt;
@@ -418,7 +418,8 @@ QVariant dateValue(plist_t node)
     int32_t seconds = 0;
     int32_t microseconds = 0; // libplist gives its magnitude; the sign is that of `seconds`
     plist_get_date_val(node, &seconds, &microseconds);
-    const bool secondsFit = seconds != std::numeric_limits<int32_t>::min() && seconds != std::numeric_limits<int32_t>::max();
+    const bool secondsFit
+        = seconds != std::numeric_limits<int32_t>::min() && seconds != std::numeric_limits<int32_t>::max();
     if (secondsFit) {
         const qint64 milliseconds = (qint64(microseconds) + 500) / 1000;
         return referenceDate.addMSecs(qint64(seconds) * 1000 + (seconds < 0 ? -milliseconds : milliseconds));

@@ -21,20 +21,20 @@
 #include <string_view>
 #include <vector>
 
-template <typename E>
-struct TruneRawCase {
+template <typename E> struct TruneRawCase {
     E value;
     std::string_view raw; // UTF-8
 };
 
-template <typename E>
-struct TruneRawValues; // specialize with `static constexpr std::array cases{...}`
+template <typename E> struct TruneRawValues; // specialize with `static constexpr std::array cases{...}`
 
 template <typename E>
-concept TruneRawValueEnum = std::is_enum_v<E> && requires { TruneRawValues<E>::cases; };
+concept TruneRawValueEnum = std::is_enum_v<E> && requires
+{
+    TruneRawValues<E>::cases;
+};
 
-template <TruneRawValueEnum E>
-QString rawValue(E value)
+template <TruneRawValueEnum E> QString rawValue(E value)
 {
     for (const auto& c : TruneRawValues<E>::cases) {
         if (c.value == value)
@@ -44,8 +44,7 @@ QString rawValue(E value)
 }
 
 // Exact, case-sensitive match; nullopt for any other text.
-template <TruneRawValueEnum E>
-std::optional<E> fromRawValue(QStringView raw)
+template <TruneRawValueEnum E> std::optional<E> fromRawValue(QStringView raw)
 {
     const QByteArray utf8 = raw.toUtf8();
     const std::string_view wanted(utf8.constData(), static_cast<size_t>(utf8.size()));
@@ -56,8 +55,7 @@ std::optional<E> fromRawValue(QStringView raw)
     return std::nullopt;
 }
 
-template <TruneRawValueEnum E>
-std::vector<E> allCases()
+template <TruneRawValueEnum E> std::vector<E> allCases()
 {
     std::vector<E> values;
     values.reserve(TruneRawValues<E>::cases.size());
@@ -67,8 +65,7 @@ std::vector<E> allCases()
 }
 
 // Position of the case in the declared order; lets enums order "by case order".
-template <TruneRawValueEnum E>
-int caseIndex(E value)
+template <TruneRawValueEnum E> int caseIndex(E value)
 {
     int index = 0;
     for (const auto& c : TruneRawValues<E>::cases) {

@@ -40,7 +40,10 @@ TruneSafeFileError errnoFailure(const QString& path, int errorNumber)
 // Closes the descriptor on every way out.
 class Descriptor final {
 public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
+    explicit Descriptor(int fd)
+        : m_fd(fd)
+    {
+    }
     ~Descriptor() { ::close(m_fd); }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
@@ -114,7 +117,7 @@ template <typename Read> ReadResult withRegularFile(const QString& path, Rules r
     if (raw < 0)
         return std::unexpected(errnoFailure(path, errno));
     const Descriptor fd(raw);
-    struct stat status {};
+    struct stat status { };
     if (::fstat(fd.get(), &status) != 0)
         return std::unexpected(errnoFailure(path, errno));
     if (!S_ISREG(status.st_mode))

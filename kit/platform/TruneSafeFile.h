@@ -51,7 +51,7 @@ std::expected<QByteArray, TruneSafeFileError> readPrefix(const QString& path, qi
 // Puts a file holding exactly `bytes` at `path` in one rename; true when that happened. On any
 // failure (no room, no permission, no folder) the file that was there stays as it was.
 // With `permissions` the new file has exactly those, whatever the file it replaces had.
-bool writeAtomically(const QString& path, const QByteArray& bytes,
-                     std::optional<QFileDevice::Permissions> permissions = std::nullopt);
+bool writeAtomically(
+    const QString& path, const QByteArray& bytes, std::optional<QFileDevice::Permissions> permissions = std::nullopt);
 
 } // namespace TruneSafeFile

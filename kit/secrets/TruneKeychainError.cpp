@@ -5,7 +5,8 @@
 
 QString TruneKeychainError::description(TruneLanguage language) const
 {
-    const QString reason = QStringLiteral(" (") + domain + QLatin1Char(' ') + truneDecimal(status) + QStringLiteral(").");
+    const QString reason
+        = QStringLiteral(" (") + domain + QLatin1Char(' ') + truneDecimal(status) + QStringLiteral(").");
     return truneText(QStringLiteral("The secret could not be stored in the keychain") + reason,
-                     QStringLiteral("Gizli bilgi anahtar zincirine kaydedilemedi") + reason, language);
+        QStringLiteral("Gizli bilgi anahtar zincirine kaydedilemedi") + reason, language);
 }

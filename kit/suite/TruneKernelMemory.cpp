@@ -140,7 +140,8 @@ qint64 zramMemoryUsed(const QString& sysRoot)
     qint64 total = 0;
     const QDir block(sysRoot + QStringLiteral("/block"));
     for (const QString& device : block.entryList({QStringLiteral("zram*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QList<QByteArray> stats = readWhole(block.filePath(device) + QStringLiteral("/mm_stat")).simplified().split(' ');
+        const QList<QByteArray> stats
+            = readWhole(block.filePath(device) + QStringLiteral("/mm_stat")).simplified().split(' ');
         bool ok = false;
         const qint64 used = stats.value(2).toLongLong(&ok);
         if (ok && used > 0)
@@ -192,7 +193,7 @@ struct VolumeCapacity {
 
 std::optional<VolumeCapacity> capacityOf(const QString& mountPoint)
 {
-    struct statvfs figures {};
+    struct statvfs figures { };
     if (::statvfs(QFile::encodeName(mountPoint).constData(), &figures) != 0)
         return std::nullopt;
     const auto bytes = [&](unsigned long long blocks) {
@@ -242,7 +243,8 @@ TruneKernelMemoryReading readKernelMemoryAndSwap(const TruneKernelMemoryRoots& r
     const qint64 available = meminfo.contains("MemAvailable")
         ? meminfo.value("MemAvailable")
         : TruneSuiteRanges::saturatedSum(
-            TruneSuiteRanges::saturatedSum(meminfo.value("MemFree"), meminfo.value("Buffers")), meminfo.value("Cached"));
+            TruneSuiteRanges::saturatedSum(meminfo.value("MemFree"), meminfo.value("Buffers")),
+            meminfo.value("Cached"));
     reading.physicalUsed = std::clamp<qint64>(reading.physicalTotal - available, 0, reading.physicalTotal);
     reading.compressed = TruneSuiteRanges::saturatedSum(meminfo.value("Zswap"), zramMemoryUsed(roots.sys));
 

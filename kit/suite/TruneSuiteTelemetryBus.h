@@ -6,11 +6,11 @@
 #include "kit/suite/HaltrixLiveStatus.h"
 #include "kit/suite/LumbraLiveStatus.h"
 #include "kit/suite/StilloLiveStatus.h"
-#include "kit/suite/TruneLiveActivityTile.h"
 #include "kit/suite/TruneKernelMemory.h"
+#include "kit/suite/TruneLiveActivityTile.h"
 #include "kit/suite/TruneSuiteApp.h"
-#include "kit/suite/TuneloLiveStatus.h"
 #include "kit/suite/TruneVirtualMemorySummary.h"
+#include "kit/suite/TuneloLiveStatus.h"
 #include "kit/suite/VantorLiveStatus.h"
 
 #include <QDateTime>

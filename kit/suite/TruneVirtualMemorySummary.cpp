@@ -66,8 +66,8 @@ qint64 TruneVirtualMemorySummary::totalVirtualAllocatedBytes() const
 
 qint64 TruneVirtualMemorySummary::totalVirtualUsedBytes() const
 {
-    return saturatedSum(saturatedSum(saturatedSum(swapUsedBytes, diskPoolActualDiskBytes), sparseDiskActualBytes),
-        ramDiskTotalBytes);
+    return saturatedSum(
+        saturatedSum(saturatedSum(swapUsedBytes, diskPoolActualDiskBytes), sparseDiskActualBytes), ramDiskTotalBytes);
 }
 
 qint64 TruneVirtualMemorySummary::totalEffectiveMemoryCapacityBytes() const

@@ -308,8 +308,8 @@ bool hitButton(const QAbstractButton& button, const QPoint& pos)
     return insideShape(button, primaryLook, pos);
 }
 
-void paint(QPainter& painter, const QAbstractButton& button, qreal pressProgress, const QString& symbol,
-    bool paintsSymbol)
+void paint(
+    QPainter& painter, const QAbstractButton& button, qreal pressProgress, const QString& symbol, bool paintsSymbol)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

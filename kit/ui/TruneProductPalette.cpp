@@ -57,7 +57,7 @@ std::array<TruneRgbStop, 3> rgbStops(TruneProductPalette palette)
     std::array<TruneRgbStop, 3> result;
     const auto& stops = valuesOf(palette).stops;
     for (std::size_t index = 0; index < stops.size(); ++index)
-        result[index] = {roundedComponent(stops[index], 16), roundedComponent(stops[index], 8),
-            roundedComponent(stops[index], 0)};
+        result[index] = {
+            roundedComponent(stops[index], 16), roundedComponent(stops[index], 8), roundedComponent(stops[index], 0)};
     return result;
 }

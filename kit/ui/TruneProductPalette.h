@@ -21,8 +21,7 @@ enum class TruneProductPalette {
     deepCyan,
 };
 
-template <>
-struct TruneRawValues<TruneProductPalette> {
+template <> struct TruneRawValues<TruneProductPalette> {
     static constexpr std::array cases{
         TruneRawCase{TruneProductPalette::deepViolet, "deepViolet"},
         TruneRawCase{TruneProductPalette::deepCrimson, "deepCrimson"},

@@ -57,8 +57,8 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF bounds = QRectF(rect());
-        TruneGlassShapes::paintGlassShape(
-            painter, bounds, TruneGlassShapes::capsuleRadius, truneColor(0x000000, capsuleOpacity), TruneGlassTokens::borderSubtle());
+        TruneGlassShapes::paintGlassShape(painter, bounds, TruneGlassShapes::capsuleRadius,
+            truneColor(0x000000, capsuleOpacity), TruneGlassTokens::borderSubtle());
         const TruneToastBanner::Symbol shown = TruneToastBanner::symbol(m_banner.isError());
         const QRectF symbolRect = symbolRectIn(bounds);
         TruneSymbols::paint(painter, symbolRect, shown.name, shown.color);

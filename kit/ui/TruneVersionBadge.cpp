@@ -36,7 +36,7 @@ QSize TruneVersionBadge::sizeHint() const
 {
     const QFontMetricsF metrics(font());
     return {static_cast<int>(std::ceil(metrics.horizontalAdvance(text()) + 2 * horizontalPadding)),
-            static_cast<int>(std::ceil(metrics.height() + 2 * verticalPadding))};
+        static_cast<int>(std::ceil(metrics.height() + 2 * verticalPadding))};
 }
 
 QSize TruneVersionBadge::minimumSizeHint() const

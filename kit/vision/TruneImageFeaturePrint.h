@@ -18,7 +18,10 @@ public:
     bool operator==(const TruneImageFeaturePrint&) const = default;
 
 private:
-    explicit TruneImageFeaturePrint(std::vector<float> values) : m_values(std::move(values)) {}
+    explicit TruneImageFeaturePrint(std::vector<float> values)
+        : m_values(std::move(values))
+    {
+    }
 
     std::vector<float> m_values;
 };

@@ -90,7 +90,7 @@ std::optional<Grid> preparedGrid(const QImage& image, double scaleX, double scal
 {
     // Only the part that lands on the grid is resampled, however large the image is.
     const QImage visible = image.copy(0, 0, std::min(image.width(), static_cast<int>(std::ceil(width / scaleX))),
-                                      std::min(image.height(), static_cast<int>(std::ceil(height / scaleY))));
+        std::min(image.height(), static_cast<int>(std::ceil(height / scaleY))));
     const int sampleWidth = std::clamp(static_cast<int>(std::lround(visible.width() * scaleX)), 1, width);
     const int sampleHeight = std::clamp(static_cast<int>(std::lround(visible.height() * scaleY)), 1, height);
     const std::vector<double> samples = truneGreySamples(visible, sampleWidth, sampleHeight);
@@ -104,9 +104,8 @@ std::optional<Grid> preparedGrid(const QImage& image, double scaleX, double scal
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             // Beyond the image's own samples the grid holds its mean: no content.
-            const double sample = x < sampleWidth && y < sampleHeight
-                                      ? samples[static_cast<std::size_t>(y * sampleWidth + x)]
-                                      : mean;
+            const double sample
+                = x < sampleWidth && y < sampleHeight ? samples[static_cast<std::size_t>(y * sampleWidth + x)] : mean;
             const double value = (sample - mean) * hannWeight(x, width) * hannWeight(y, height);
             grid.at(x, y) = value;
             energy += value * value;
@@ -139,8 +138,10 @@ std::optional<TruneVector> TruneImageRegistration::translation(const QImage& ref
 {
     if (reference.isNull() || floating.isNull())
         return std::nullopt;
-    const int width = std::min(maximumGridSide, static_cast<int>(std::bit_ceil(static_cast<unsigned>(reference.width()))));
-    const int height = std::min(maximumGridSide, static_cast<int>(std::bit_ceil(static_cast<unsigned>(reference.height()))));
+    const int width
+        = std::min(maximumGridSide, static_cast<int>(std::bit_ceil(static_cast<unsigned>(reference.width()))));
+    const int height
+        = std::min(maximumGridSide, static_cast<int>(std::bit_ceil(static_cast<unsigned>(reference.height()))));
     const double scaleX = double(width) / reference.width();
     const double scaleY = double(height) / reference.height();
 
@@ -167,9 +168,9 @@ std::optional<TruneVector> TruneImageRegistration::translation(const QImage& ref
             }
     const double peak = spectrum->realAt(peakX, peakY);
     const double shiftX = signedShift(peakX, width)
-                          + subsampleOffset(spectrum->realAt(peakX - 1, peakY), peak, spectrum->realAt(peakX + 1, peakY));
+        + subsampleOffset(spectrum->realAt(peakX - 1, peakY), peak, spectrum->realAt(peakX + 1, peakY));
     const double shiftY = signedShift(peakY, height)
-                          + subsampleOffset(spectrum->realAt(peakX, peakY - 1), peak, spectrum->realAt(peakX, peakY + 1));
+        + subsampleOffset(spectrum->realAt(peakX, peakY - 1), peak, spectrum->realAt(peakX, peakY + 1));
 
     // The peak is where the content of `floating` moved to, with y downward; moving it back
     // onto `reference` is the opposite shift, and y upward turns the vertical sign once more.

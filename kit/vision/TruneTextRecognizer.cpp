@@ -105,9 +105,8 @@ QString TruneTextRecognizer::dataFolder()
     return fromEnvironment.isEmpty() ? QStringLiteral(TRUNE_TESSDATA_DIR) : fromEnvironment;
 }
 
-std::expected<std::vector<TruneOCRLine>, TruneVisionError> TruneTextRecognizer::recognize(const QImage& image,
-                                                                                          const QStringList& languages,
-                                                                                          TruneRecognitionLevel level)
+std::expected<std::vector<TruneOCRLine>, TruneVisionError> TruneTextRecognizer::recognize(
+    const QImage& image, const QStringList& languages, TruneRecognitionLevel level)
 {
     if (image.isNull())
         return std::unexpected(TruneVisionError::invalidImage());

@@ -25,7 +25,7 @@ QString dataFolder();
 // "en-US", "tr") or names of the recognizer's data files ("eng"); English when empty. Fails
 // when the image is null, when the data of a language is missing or unreadable, or when the
 // recognizer gives up on the image.
-std::expected<std::vector<TruneOCRLine>, TruneVisionError> recognize(const QImage& image, const QStringList& languages,
-                                                                     TruneRecognitionLevel level);
+std::expected<std::vector<TruneOCRLine>, TruneVisionError> recognize(
+    const QImage& image, const QStringList& languages, TruneRecognitionLevel level);
 
 } // namespace TruneTextRecognizer

@@ -39,13 +39,13 @@ QString TruneVisionError::description(TruneLanguage uiLanguage) const
         return truneText(QStringLiteral("The image is empty."), QStringLiteral("Görüntü boş."), uiLanguage);
     case Case::recognizerUnavailable:
         return truneText(QStringLiteral("The text recognition data for '") + language
-                             + QStringLiteral("' could not be loaded from ") + dataFolder + QStringLiteral("."),
-                         QStringLiteral("'") + language + QStringLiteral("' için metin tanıma verisi ") + dataFolder
-                             + QStringLiteral(" klasöründen yüklenemedi."),
-                         uiLanguage);
+                + QStringLiteral("' could not be loaded from ") + dataFolder + QStringLiteral("."),
+            QStringLiteral("'") + language + QStringLiteral("' için metin tanıma verisi ") + dataFolder
+                + QStringLiteral(" klasöründen yüklenemedi."),
+            uiLanguage);
     case Case::recognitionFailed:
-        return truneText(QStringLiteral("Text recognition failed."), QStringLiteral("Metin tanıma başarısız oldu."),
-                         uiLanguage);
+        return truneText(
+            QStringLiteral("Text recognition failed."), QStringLiteral("Metin tanıma başarısız oldu."), uiLanguage);
     }
     return {};
 }

@@ -1,7 +1,7 @@
 #include "kit/vision/TruneVisionServices.h"
 
-std::expected<TruneOCRResult, TruneVisionError> TruneVisionServices::recognizeTextWithFallback(bool accurate,
-                                                                                             const RecognitionPass& pass)
+std::expected<TruneOCRResult, TruneVisionError> TruneVisionServices::recognizeTextWithFallback(
+    bool accurate, const RecognitionPass& pass)
 {
     const TruneRecognitionLevel level = accurate ? TruneRecognitionLevel::accurate : TruneRecognitionLevel::fast;
     auto lines = pass(level, false);
@@ -14,9 +14,8 @@ std::expected<TruneOCRResult, TruneVisionError> TruneVisionServices::recognizeTe
     return TruneOCRResult{std::move(*lines)};
 }
 
-std::expected<TruneOCRResult, TruneVisionError> TruneVisionServices::recognizeText(const QImage& image,
-                                                                                 const QStringList& languages,
-                                                                                 bool accurate)
+std::expected<TruneOCRResult, TruneVisionError> TruneVisionServices::recognizeText(
+    const QImage& image, const QStringList& languages, bool accurate)
 {
     return recognizeTextWithFallback(accurate, [&](TruneRecognitionLevel level, bool /*cpuOnly*/) {
         // The recognizer has no device but the CPU, so a CPU-only pass is a plain retry.
@@ -32,8 +31,8 @@ std::expected<TruneImageFeaturePrint, TruneVisionError> TruneVisionServices::fea
     return std::move(*print);
 }
 
-std::expected<TruneVector, TruneVisionError> TruneVisionServices::translationalOffset(const QImage& from,
-                                                                                    const QImage& to)
+std::expected<TruneVector, TruneVisionError> TruneVisionServices::translationalOffset(
+    const QImage& from, const QImage& to)
 {
     if (from.isNull() || to.isNull())
         return std::unexpected(TruneVisionError::invalidImage());

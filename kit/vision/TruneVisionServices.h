@@ -20,8 +20,8 @@ namespace TruneVisionServices {
 // The text in `image`, line by line. `languages` are language codes (may be empty: English).
 // When a pass of the recognizer fails it is retried, as described at recognizeTextWithFallback;
 // only the last pass's failure reaches the caller.
-std::expected<TruneOCRResult, TruneVisionError> recognizeText(const QImage& image, const QStringList& languages,
-                                                              bool accurate);
+std::expected<TruneOCRResult, TruneVisionError> recognizeText(
+    const QImage& image, const QStringList& languages, bool accurate);
 
 // The feature print of `image`, to compare it with others through TruneImageFeaturePrint::distance.
 // Fails with featurePrintUnavailable when the image yields none (a null image).
@@ -32,8 +32,8 @@ std::expected<TruneImageFeaturePrint, TruneVisionError> featurePrint(const QImag
 std::expected<TruneVector, TruneVisionError> translationalOffset(const QImage& from, const QImage& to);
 
 // One recognition pass at a level, optionally restricted to the CPU.
-using RecognitionPass
-    = std::function<std::expected<std::vector<TruneOCRLine>, TruneVisionError>(TruneRecognitionLevel level, bool cpuOnly)>;
+using RecognitionPass = std::function<std::expected<std::vector<TruneOCRLine>, TruneVisionError>(
+    TruneRecognitionLevel level, bool cpuOnly)>;
 
 // Runs `pass` at the requested level; when it fails, again at that level on the CPU only; when
 // that fails too, once more at the fast level on the CPU only, whose result or error is final.

@@ -29,7 +29,7 @@ QByteArray thinMachO(quint32 cpuType, ByteOrder order = ByteOrder::little, bool 
 // A universal header with one fat_arch entry per CPU type (fat_arch_64 when `wide`).
 // `declaredCount` overrides the entry count written in the header.
 QByteArray fatMachO(const QList<quint32>& cpuTypes, bool wide = false, ByteOrder order = ByteOrder::big,
-                    std::optional<quint32> declaredCount = std::nullopt);
+    std::optional<quint32> declaredCount = std::nullopt);
 
 // `value` serialized as a property list; strings, booleans, integers, reals, data, lists and
 // maps are supported.

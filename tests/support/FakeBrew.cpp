@@ -163,7 +163,8 @@ std::vector<FakeBrew::Run> FakeBrew::runs() const
         for (const QByteArray& entry : nulSeparatedFields(fileContents(run.filePath(QStringLiteral("environment"))))) {
             const qsizetype equals = entry.indexOf('=');
             if (equals > 0)
-                recorded.environment.insert(QString::fromUtf8(entry.left(equals)), QString::fromUtf8(entry.mid(equals + 1)));
+                recorded.environment.insert(
+                    QString::fromUtf8(entry.left(equals)), QString::fromUtf8(entry.mid(equals + 1)));
         }
         runs.push_back(std::move(recorded));
     }

@@ -24,7 +24,7 @@ public:
         // it wants to hold.
         qint64 stdoutPadding = 0;
         QByteArrayList stdoutPieces = {}; // written one after another
-        double pauseAfterPiece = 0;  // seconds after each piece, so a reader sees them arrive apart
+        double pauseAfterPiece = 0;       // seconds after each piece, so a reader sees them arrive apart
         QByteArray stderr = {};
         double sleepBeforeExit = 0; // seconds, e.g. to be cancelled while running
         int exitCode = 0;

@@ -24,15 +24,24 @@ constexpr qint64 kSendBufferLimit = 256 * 1024;
 QByteArray reasonPhrase(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 204: return "No Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 304: return "Not Modified";
-    case 307: return "Temporary Redirect";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 204:
+        return "No Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 304:
+        return "Not Modified";
+    case 307:
+        return "Temporary Redirect";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Status";
     }
 }
 
@@ -80,7 +89,9 @@ std::optional<QByteArray> LoopbackHttpServer::Request::header(QByteArrayView nam
 class LoopbackHttpServer::Connection final : public QObject {
 public:
     Connection(LoopbackHttpServer& server, QTcpSocket* socket, QObject* parent)
-        : QObject(parent), m_server(server), m_socket(socket)
+        : QObject(parent)
+        , m_server(server)
+        , m_socket(socket)
     {
         m_socket->setParent(this);
         m_server.connectionOpened();
@@ -199,8 +210,8 @@ private:
 
     QByteArray responseHead() const
     {
-        QByteArray head = "HTTP/1.1 " + QByteArray::number(m_response.status) + ' ' + reasonPhrase(m_response.status)
-                          + "\r\n";
+        QByteArray head
+            = "HTTP/1.1 " + QByteArray::number(m_response.status) + ' ' + reasonPhrase(m_response.status) + "\r\n";
         for (const auto& [name, value] : m_response.headers)
             head += name + ": " + value + "\r\n";
         switch (m_response.framing) {
@@ -288,7 +299,8 @@ private:
     qint64 m_bodySent = 0;
 };
 
-LoopbackHttpServer::LoopbackHttpServer() : m_context(std::make_unique<QObject>())
+LoopbackHttpServer::LoopbackHttpServer()
+    : m_context(std::make_unique<QObject>())
 {
     m_thread.setObjectName(QStringLiteral("LoopbackHttpServer"));
     m_context->moveToThread(&m_thread);

@@ -38,10 +38,10 @@ public:
         Framing framing = Framing::contentLength;
         std::optional<qint64> declaredLength; // a Content-Length that need not be the true length
         std::function<bool()> holdUntil;      // answer only once this holds (called on the server's thread)
-        int delayMs = 0;         // wait before the status line
-        int stallMs = 0;         // wait between the header and the body
-        int pieceBytes = 65536;  // the body is written in pieces of this size
-        int pieceIntervalMs = 0; // wait between pieces: a slow trickle
+        int delayMs = 0;                      // wait before the status line
+        int stallMs = 0;                      // wait between the header and the body
+        int pieceBytes = 65536;               // the body is written in pieces of this size
+        int pieceIntervalMs = 0;              // wait between pieces: a slow trickle
 
         static Response ok(QByteArray body);
         static Response withStatus(int status, QByteArray body = {});
@@ -52,10 +52,10 @@ public:
         QByteArray method;
         QByteArray path;
         QList<std::pair<QByteArray, QByteArray>> headers; // as received
-        QByteArray body;          // the request's own body, as received
-        qint64 bodyBytesSent = 0; // of `body` + filler, framing not counted
-        bool completed = false;   // the whole response was handed to the socket
-        bool clientHungUp = false; // the client closed the connection before that
+        QByteArray body;                                  // the request's own body, as received
+        qint64 bodyBytesSent = 0;                         // of `body` + filler, framing not counted
+        bool completed = false;                           // the whole response was handed to the socket
+        bool clientHungUp = false;                        // the client closed the connection before that
 
         // The value of the first header with this name (any letter case); nullopt when absent.
         std::optional<QByteArray> header(QByteArrayView name) const;

@@ -27,24 +27,23 @@ constexpr QByteArrayView loginPassword("private keyring");
 // A daemon must not outlive a test process that crashes or is killed by a time-out.
 void dieWithParent(QProcess& process)
 {
-    process.setChildProcessModifier([] {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    });
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
 }
 
 // The password of every collection here, as a secret sent in a plain session.
 GVariant* passwordSecret(const QByteArray& session)
 {
     GVariant* parameters = g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, nullptr, 0, 1);
-    GVariant* password = g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, loginPassword.data(), gsize(loginPassword.size()), 1);
+    GVariant* password
+        = g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, loginPassword.data(), gsize(loginPassword.size()), 1);
     return g_variant_new("(o@ay@ays)", session.constData(), parameters, password, "text/plain");
 }
 
 GVariant* callSecrets(GDBusConnection* connection, const char* path, const char* interface, const char* method,
-                      GVariant* parameters, const char* replyType)
+    GVariant* parameters, const char* replyType)
 {
     return g_dbus_connection_call_sync(connection, secretsName, path, interface, method, parameters,
-                                       G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE, 10000, nullptr, nullptr);
+        G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE, 10000, nullptr, nullptr);
 }
 
 bool succeeds(GVariant* reply)
@@ -92,9 +91,9 @@ PrivateSecretService::~PrivateSecretService()
 bool PrivateSecretService::connectToBus(const QString& address)
 {
     GError* error = nullptr;
-    m_connection = g_dbus_connection_new_for_address_sync(
-        address.toUtf8().constData(),
-        GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+    m_connection = g_dbus_connection_new_for_address_sync(address.toUtf8().constData(),
+        GDBusConnectionFlags(
+            G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
         nullptr, nullptr, &error);
     if (!m_connection) {
         m_failure = u"cannot connect to the private bus: "_s + QString::fromUtf8(error->message);
@@ -123,7 +122,7 @@ bool PrivateSecretService::startKeyring(const QString& busAddress)
     m_keyring.setStandardOutputFile(m_home.filePath(QStringLiteral("keyring.log")));
     m_keyring.setStandardErrorFile(m_home.filePath(QStringLiteral("keyring.log")), QIODevice::Append);
     m_keyring.start(QStringLiteral("gnome-keyring-daemon"),
-                    {QStringLiteral("--foreground"), QStringLiteral("--unlock"), QStringLiteral("--components=secrets")});
+        {QStringLiteral("--foreground"), QStringLiteral("--unlock"), QStringLiteral("--components=secrets")});
     if (!m_keyring.waitForStarted(startTimeoutMs)) {
         m_failure = QStringLiteral("gnome-keyring-daemon did not start: ") + m_keyring.errorString();
         return false;
@@ -155,8 +154,8 @@ bool PrivateSecretService::waitForDefaultCollection()
 
 QString PrivateSecretService::defaultCollectionPath() const
 {
-    GVariant* reply = callSecrets(m_connection, secretsPath, serviceInterface, "ReadAlias",
-                                  g_variant_new("(s)", "default"), "(o)");
+    GVariant* reply
+        = callSecrets(m_connection, secretsPath, serviceInterface, "ReadAlias", g_variant_new("(s)", "default"), "(o)");
     if (!reply)
         return {};
     const gchar* path = nullptr;
@@ -173,7 +172,7 @@ bool PrivateSecretService::lockDefaultCollection()
         return false;
     const gchar* objects[] = {collection.constData()};
     return succeeds(callSecrets(m_connection, secretsPath, serviceInterface, "Lock",
-                                g_variant_new("(@ao)", g_variant_new_objv(objects, 1)), "(aoo)"));
+        g_variant_new("(@ao)", g_variant_new_objv(objects, 1)), "(aoo)"));
 }
 
 bool PrivateSecretService::unlockDefaultCollection()
@@ -183,7 +182,7 @@ bool PrivateSecretService::unlockDefaultCollection()
     if (collection.isEmpty() || session.isEmpty())
         return false;
     return succeeds(callSecrets(m_connection, secretsPath, keyringInterface, "UnlockWithMasterPassword",
-                                g_variant_new("(o@(oayays))", collection.constData(), passwordSecret(session)), "()"));
+        g_variant_new("(o@(oayays))", collection.constData(), passwordSecret(session)), "()"));
 }
 
 bool PrivateSecretService::addDefaultCollection()
@@ -193,15 +192,16 @@ bool PrivateSecretService::addDefaultCollection()
         return false;
     GVariantBuilder properties;
     g_variant_builder_init(&properties, G_VARIANT_TYPE("a{sv}"));
-    g_variant_builder_add(&properties, "{sv}", "org.freedesktop.Secret.Collection.Label", g_variant_new_string("added"));
+    g_variant_builder_add(
+        &properties, "{sv}", "org.freedesktop.Secret.Collection.Label", g_variant_new_string("added"));
     GVariant* created = callSecrets(m_connection, secretsPath, keyringInterface, "CreateWithMasterPassword",
-                                    g_variant_new("(a{sv}@(oayays))", &properties, passwordSecret(session)), "(o)");
+        g_variant_new("(a{sv}@(oayays))", &properties, passwordSecret(session)), "(o)");
     if (!created)
         return false;
     const gchar* collection = nullptr;
     g_variant_get(created, "(&o)", &collection);
-    const bool aliased = succeeds(callSecrets(m_connection, secretsPath, serviceInterface, "SetAlias",
-                                              g_variant_new("(so)", "default", collection), "()"));
+    const bool aliased = succeeds(callSecrets(
+        m_connection, secretsPath, serviceInterface, "SetAlias", g_variant_new("(so)", "default", collection), "()"));
     g_variant_unref(created);
     return aliased;
 }
@@ -211,7 +211,7 @@ bool PrivateSecretService::addDefaultCollection()
 QByteArray PrivateSecretService::openPlainSession() const
 {
     GVariant* opened = callSecrets(m_connection, secretsPath, serviceInterface, "OpenSession",
-                                   g_variant_new("(sv)", "plain", g_variant_new_string("")), "(vo)");
+        g_variant_new("(sv)", "plain", g_variant_new_string("")), "(vo)");
     if (!opened)
         return {};
     const gchar* session = nullptr;

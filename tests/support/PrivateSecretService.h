@@ -39,6 +39,6 @@ private:
     QTemporaryDir m_home;
     QProcess m_keyring;
     QString m_failure;
-    GDBusConnection* m_connection = nullptr;  // the test's own line to the service
-    GDBusConnection* m_sessionBus = nullptr;  // the process's shared session-bus connection
+    GDBusConnection* m_connection = nullptr; // the test's own line to the service
+    GDBusConnection* m_sessionBus = nullptr; // the process's shared session-bus connection
 };

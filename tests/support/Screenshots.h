@@ -6,7 +6,8 @@ class QWidget;
 
 // Saves what `widget` shows as "<name>.png" in $TRUNE_SCREENSHOT_DIR (default: the build's
 // screenshots/ folder), so a person can look at every screen a test drew. Names read
-// "<area>-<state>-<lang>", with "@2x" added at a device pixel ratio above 1. Returns the file's path; fails the test when it cannot be written.
+// "<area>-<state>-<lang>", with "@2x" added at a device pixel ratio above 1. Returns the file's path; fails the test
+// when it cannot be written.
 QString saveScreenshot(QWidget& widget, const QString& name);
 
 // Saves `window` with `popup` (an open menu, a tooltip, a dialog: a window of its own) drawn over

@@ -7,8 +7,7 @@
 
 // One text field of every item, in order, so a test can compare a list of records by that field:
 //     textsOf(records, &InstalledAppRecord::name)
-template <typename Items, typename Member>
-QStringList textsOf(const Items& items, Member member)
+template <typename Items, typename Member> QStringList textsOf(const Items& items, Member member)
 {
     QStringList texts;
     for (const auto& item : items)

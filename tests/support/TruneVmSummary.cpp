@@ -7,8 +7,8 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const TruneVirtualMemorySummary s =
-        TruneSuiteTelemetryBus::shared().readVirtualMemorySummary(QDateTime::currentDateTimeUtc());
+    const TruneVirtualMemorySummary s
+        = TruneSuiteTelemetryBus::shared().readVirtualMemorySummary(QDateTime::currentDateTimeUtc());
     QTextStream out(stdout);
     const auto line = [&](const char* name, const auto& value) { out << name << ": " << value << '\n'; };
     line("physicalTotalBytes", s.physicalTotalBytes);

@@ -2,9 +2,9 @@
 
 #include "app/viewmodel/StudioDerived.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
-#include "app/views/settings/PermissionsAuditSection.h"
-#include "app/views/parts/StudioPageParts.h"
 #include "app/views/hub/SuiteHubAppCard.h"
+#include "app/views/parts/StudioPageParts.h"
+#include "app/views/settings/PermissionsAuditSection.h"
 #include "kit/ui/TruneBrandMark.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassCard.h"

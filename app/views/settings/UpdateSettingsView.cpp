@@ -1,9 +1,9 @@
 #include "app/views/settings/UpdateSettingsView.h"
 
+#include "app/views/parts/StudioPageParts.h"
 #include "app/views/settings/HistoryLogCard.h"
 #include "app/views/settings/IgnoredAppsCard.h"
 #include "app/views/settings/SettingsPreferencesCard.h"
-#include "app/views/parts/StudioPageParts.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

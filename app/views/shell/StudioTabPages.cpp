@@ -1,10 +1,10 @@
 #include "app/views/shell/StudioTabPages.h"
 
-#include "app/views/uninstaller/AppUninstallerView.h"
 #include "app/views/apps/AppsAndUpdatesView.h"
 #include "app/views/homebrew/HomebrewManagerView.h"
 #include "app/views/hub/QuorvaneSuiteHubView.h"
 #include "app/views/settings/UpdateSettingsView.h"
+#include "app/views/uninstaller/AppUninstallerView.h"
 
 QWidget* makeStudioTabPage(UpdateStudioTab tab, UpdateStudioViewModel& viewModel, const QColor& accent, QWidget* parent)
 {

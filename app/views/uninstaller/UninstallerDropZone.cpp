@@ -1,7 +1,7 @@
 #include "app/views/uninstaller/UninstallerDropZone.h"
 
-#include "app/views/uninstaller/DroppedFileUrl.h"
 #include "app/views/parts/FitWrappedLabel.h"
+#include "app/views/uninstaller/DroppedFileUrl.h"
 #include "app/views/uninstaller/UninstallerViewState.h"
 #include "kit/localization/TruneText.h"
 #include "kit/ui/TruneFont.h"

@@ -19,34 +19,78 @@ struct KeyTranslation {
 };
 
 constexpr std::array keyTranslations{
-    KeyTranslation{0x00, 'a'}, KeyTranslation{0x01, 's'}, KeyTranslation{0x02, 'd'},
-    KeyTranslation{0x03, 'f'}, KeyTranslation{0x04, 'h'}, KeyTranslation{0x05, 'g'},
-    KeyTranslation{0x06, 'z'}, KeyTranslation{0x07, 'x'}, KeyTranslation{0x08, 'c'},
-    KeyTranslation{0x09, 'v'}, KeyTranslation{0x0B, 'b'}, KeyTranslation{0x0C, 'q'},
-    KeyTranslation{0x0D, 'w'}, KeyTranslation{0x0E, 'e'}, KeyTranslation{0x0F, 'r'},
-    KeyTranslation{0x10, 'y'}, KeyTranslation{0x11, 't'}, KeyTranslation{0x12, '1'},
-    KeyTranslation{0x13, '2'}, KeyTranslation{0x14, '3'}, KeyTranslation{0x15, '4'},
-    KeyTranslation{0x16, '6'}, KeyTranslation{0x17, '5'}, KeyTranslation{0x18, '='},
-    KeyTranslation{0x19, '9'}, KeyTranslation{0x1A, '7'}, KeyTranslation{0x1B, '-'},
-    KeyTranslation{0x1C, '8'}, KeyTranslation{0x1D, '0'}, KeyTranslation{0x1E, ']'},
-    KeyTranslation{0x1F, 'o'}, KeyTranslation{0x20, 'u'}, KeyTranslation{0x21, '['},
-    KeyTranslation{0x22, 'i'}, KeyTranslation{0x23, 'p'}, KeyTranslation{0x24, 0xff0d /* Return */},
-    KeyTranslation{0x25, 'l'}, KeyTranslation{0x26, 'j'}, KeyTranslation{0x27, '\''},
-    KeyTranslation{0x28, 'k'}, KeyTranslation{0x29, ';'}, KeyTranslation{0x2A, '\\'},
-    KeyTranslation{0x2B, ','}, KeyTranslation{0x2C, '/'}, KeyTranslation{0x2D, 'n'},
-    KeyTranslation{0x2E, 'm'}, KeyTranslation{0x2F, '.'}, KeyTranslation{0x30, 0xff09 /* Tab */},
-    KeyTranslation{0x31, ' '}, KeyTranslation{0x32, '`'}, KeyTranslation{0x33, 0xff08 /* BackSpace */},
+    KeyTranslation{0x00, 'a'},
+    KeyTranslation{0x01, 's'},
+    KeyTranslation{0x02, 'd'},
+    KeyTranslation{0x03, 'f'},
+    KeyTranslation{0x04, 'h'},
+    KeyTranslation{0x05, 'g'},
+    KeyTranslation{0x06, 'z'},
+    KeyTranslation{0x07, 'x'},
+    KeyTranslation{0x08, 'c'},
+    KeyTranslation{0x09, 'v'},
+    KeyTranslation{0x0B, 'b'},
+    KeyTranslation{0x0C, 'q'},
+    KeyTranslation{0x0D, 'w'},
+    KeyTranslation{0x0E, 'e'},
+    KeyTranslation{0x0F, 'r'},
+    KeyTranslation{0x10, 'y'},
+    KeyTranslation{0x11, 't'},
+    KeyTranslation{0x12, '1'},
+    KeyTranslation{0x13, '2'},
+    KeyTranslation{0x14, '3'},
+    KeyTranslation{0x15, '4'},
+    KeyTranslation{0x16, '6'},
+    KeyTranslation{0x17, '5'},
+    KeyTranslation{0x18, '='},
+    KeyTranslation{0x19, '9'},
+    KeyTranslation{0x1A, '7'},
+    KeyTranslation{0x1B, '-'},
+    KeyTranslation{0x1C, '8'},
+    KeyTranslation{0x1D, '0'},
+    KeyTranslation{0x1E, ']'},
+    KeyTranslation{0x1F, 'o'},
+    KeyTranslation{0x20, 'u'},
+    KeyTranslation{0x21, '['},
+    KeyTranslation{0x22, 'i'},
+    KeyTranslation{0x23, 'p'},
+    KeyTranslation{0x24, 0xff0d /* Return */},
+    KeyTranslation{0x25, 'l'},
+    KeyTranslation{0x26, 'j'},
+    KeyTranslation{0x27, '\''},
+    KeyTranslation{0x28, 'k'},
+    KeyTranslation{0x29, ';'},
+    KeyTranslation{0x2A, '\\'},
+    KeyTranslation{0x2B, ','},
+    KeyTranslation{0x2C, '/'},
+    KeyTranslation{0x2D, 'n'},
+    KeyTranslation{0x2E, 'm'},
+    KeyTranslation{0x2F, '.'},
+    KeyTranslation{0x30, 0xff09 /* Tab */},
+    KeyTranslation{0x31, ' '},
+    KeyTranslation{0x32, '`'},
+    KeyTranslation{0x33, 0xff08 /* BackSpace */},
     KeyTranslation{0x35, 0xff1b /* Escape */},
-    KeyTranslation{0x7A, 0xffbe /* F1 */}, KeyTranslation{0x78, 0xffbf /* F2 */},
-    KeyTranslation{0x63, 0xffc0 /* F3 */}, KeyTranslation{0x76, 0xffc1 /* F4 */},
-    KeyTranslation{0x60, 0xffc2 /* F5 */}, KeyTranslation{0x61, 0xffc3 /* F6 */},
-    KeyTranslation{0x62, 0xffc4 /* F7 */}, KeyTranslation{0x64, 0xffc5 /* F8 */},
-    KeyTranslation{0x65, 0xffc6 /* F9 */}, KeyTranslation{0x6D, 0xffc7 /* F10 */},
-    KeyTranslation{0x67, 0xffc8 /* F11 */}, KeyTranslation{0x6F, 0xffc9 /* F12 */},
-    KeyTranslation{0x73, 0xff50 /* Home */}, KeyTranslation{0x74, 0xff55 /* Page_Up */},
-    KeyTranslation{0x75, 0xffff /* Delete */}, KeyTranslation{0x77, 0xff57 /* End */},
-    KeyTranslation{0x79, 0xff56 /* Page_Down */}, KeyTranslation{0x7B, 0xff51 /* Left */},
-    KeyTranslation{0x7C, 0xff53 /* Right */}, KeyTranslation{0x7D, 0xff54 /* Down */},
+    KeyTranslation{0x7A, 0xffbe /* F1 */},
+    KeyTranslation{0x78, 0xffbf /* F2 */},
+    KeyTranslation{0x63, 0xffc0 /* F3 */},
+    KeyTranslation{0x76, 0xffc1 /* F4 */},
+    KeyTranslation{0x60, 0xffc2 /* F5 */},
+    KeyTranslation{0x61, 0xffc3 /* F6 */},
+    KeyTranslation{0x62, 0xffc4 /* F7 */},
+    KeyTranslation{0x64, 0xffc5 /* F8 */},
+    KeyTranslation{0x65, 0xffc6 /* F9 */},
+    KeyTranslation{0x6D, 0xffc7 /* F10 */},
+    KeyTranslation{0x67, 0xffc8 /* F11 */},
+    KeyTranslation{0x6F, 0xffc9 /* F12 */},
+    KeyTranslation{0x73, 0xff50 /* Home */},
+    KeyTranslation{0x74, 0xff55 /* Page_Up */},
+    KeyTranslation{0x75, 0xffff /* Delete */},
+    KeyTranslation{0x77, 0xff57 /* End */},
+    KeyTranslation{0x79, 0xff56 /* Page_Down */},
+    KeyTranslation{0x7B, 0xff51 /* Left */},
+    KeyTranslation{0x7C, 0xff53 /* Right */},
+    KeyTranslation{0x7D, 0xff54 /* Down */},
     KeyTranslation{0x7E, 0xff52 /* Up */},
 };
 
@@ -63,15 +107,15 @@ std::optional<xcb_keysym_t> keysymFor(quint32 keyCode)
 constexpr uint16_t numLockMask = XCB_MOD_MASK_2;
 constexpr std::array<uint16_t, 4> lockCombinations{0, XCB_MOD_MASK_LOCK, numLockMask, XCB_MOD_MASK_LOCK | numLockMask};
 // The modifiers that tell shortcuts apart: everything but the locks and the mouse buttons.
-constexpr uint16_t significantModifiers = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1
-                                          | XCB_MOD_MASK_3 | XCB_MOD_MASK_4 | XCB_MOD_MASK_5;
+constexpr uint16_t significantModifiers
+    = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_3 | XCB_MOD_MASK_4 | XCB_MOD_MASK_5;
 
 // Command → Control, Shift → Shift, Option → Alt (Mod1). A mask with any other flag (Control,
 // Caps Lock ...) has no counterpart that would not collide with these.
 std::optional<uint16_t> x11Modifiers(quint32 carbonModifiers)
 {
-    constexpr quint32 known = TruneHotkeyDescriptor::commandFlag | TruneHotkeyDescriptor::shiftFlag
-                              | TruneHotkeyDescriptor::optionFlag;
+    constexpr quint32 known
+        = TruneHotkeyDescriptor::commandFlag | TruneHotkeyDescriptor::shiftFlag | TruneHotkeyDescriptor::optionFlag;
     if (carbonModifiers & ~known)
         return std::nullopt;
     uint16_t modifiers = 0;
@@ -93,8 +137,7 @@ std::set<std::pair<xcb_keycode_t, uint16_t>>& combinationsHeldByThisProcess()
     return held;
 }
 
-template <typename Reply>
-using ReplyPointer = std::unique_ptr<Reply, decltype(&std::free)>;
+template <typename Reply> using ReplyPointer = std::unique_ptr<Reply, decltype(&std::free)>;
 
 std::vector<xcb_window_t> rootWindows(xcb_connection_t* connection)
 {
@@ -174,8 +217,8 @@ std::optional<xcb_keycode_t> TruneX11HotkeyBackend::keycodeFor(xcb_keysym_t keys
 {
     const xcb_setup_t* setup = xcb_get_setup(m_connection);
     const int keyCount = setup->max_keycode - setup->min_keycode + 1;
-    const xcb_get_keyboard_mapping_cookie_t cookie =
-        xcb_get_keyboard_mapping(m_connection, setup->min_keycode, static_cast<uint8_t>(keyCount));
+    const xcb_get_keyboard_mapping_cookie_t cookie
+        = xcb_get_keyboard_mapping(m_connection, setup->min_keycode, static_cast<uint8_t>(keyCount));
     xcb_generic_error_t* error = nullptr;
     const ReplyPointer<xcb_get_keyboard_mapping_reply_t> mapping(
         xcb_get_keyboard_mapping_reply(m_connection, cookie, &error), &std::free);
@@ -201,8 +244,8 @@ bool TruneX11HotkeyBackend::grab(xcb_keycode_t keycode, uint16_t modifiers)
     std::vector<xcb_void_cookie_t> cookies;
     for (const xcb_window_t root : rootWindows(m_connection)) {
         for (const uint16_t locks : lockCombinations) {
-            cookies.push_back(xcb_grab_key_checked(m_connection, 0, root, modifiers | locks, keycode,
-                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+            cookies.push_back(xcb_grab_key_checked(
+                m_connection, 0, root, modifiers | locks, keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
         }
     }
     bool refused = false;

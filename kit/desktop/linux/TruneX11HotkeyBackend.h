@@ -21,8 +21,8 @@ public:
     TruneX11HotkeyBackend& operator=(const TruneX11HotkeyBackend&) = delete;
 
     void setPressedHandler(PressedHandler handler) override;
-    std::optional<Reference> registerHotKey(const TruneHotkeyDescriptor& descriptor,
-                                            const TruneHotkeyIdentity& identity) override;
+    std::optional<Reference> registerHotKey(
+        const TruneHotkeyDescriptor& descriptor, const TruneHotkeyIdentity& identity) override;
     void unregisterHotKey(Reference reference) override;
 
 private:

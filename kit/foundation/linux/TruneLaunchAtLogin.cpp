@@ -81,11 +81,20 @@ QString escapedValue(const QString& text)
     escaped.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case u'\\': escaped += QStringLiteral("\\\\"); break;
-        case u'\n': escaped += QStringLiteral("\\n"); break;
-        case u'\t': escaped += QStringLiteral("\\t"); break;
-        case u'\r': escaped += QStringLiteral("\\r"); break;
-        default: escaped += c;
+        case u'\\':
+            escaped += QStringLiteral("\\\\");
+            break;
+        case u'\n':
+            escaped += QStringLiteral("\\n");
+            break;
+        case u'\t':
+            escaped += QStringLiteral("\\t");
+            break;
+        case u'\r':
+            escaped += QStringLiteral("\\r");
+            break;
+        default:
+            escaped += c;
         }
     }
     return escaped;
@@ -165,9 +174,9 @@ bool isEnabled(const TruneBundle& runningApp)
 {
     const std::optional<QHash<QString, QString>> keys = desktopEntryKeys(entryPath(runningApp));
     return keys && keys->value(QStringLiteral("Type")) == QStringLiteral("Application")
-           && keys->value(QStringLiteral("Hidden")) != QStringLiteral("true")
-           && keys->value(QStringLiteral("X-GNOME-Autostart-enabled")) != QStringLiteral("false")
-           && keys->value(QStringLiteral("Exec")) == execValue(launchedProgram(runningApp));
+        && keys->value(QStringLiteral("Hidden")) != QStringLiteral("true")
+        && keys->value(QStringLiteral("X-GNOME-Autostart-enabled")) != QStringLiteral("false")
+        && keys->value(QStringLiteral("Exec")) == execValue(launchedProgram(runningApp));
 }
 
 bool setEnabled(bool enabled, const TruneBundle& runningApp)

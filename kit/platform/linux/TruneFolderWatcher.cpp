@@ -18,8 +18,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Changes to the folder's own entries and direct children, and the folder itself going away.
-constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MODIFY
-    | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MODIFY | IN_ATTRIB
+    | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
 // No check is pending. An interval of "practically forever" saturates to the same point, which
 // behaves alike: nothing settles until the next event.
@@ -115,8 +115,8 @@ struct TruneFolderWatcher::Channel {
     std::atomic<bool> stopRequested = false;
 };
 
-TruneFolderWatcher::TruneFolderWatcher(const QStringList& folders, std::chrono::nanoseconds debounceInterval,
-    std::function<void()> onSettled)
+TruneFolderWatcher::TruneFolderWatcher(
+    const QStringList& folders, std::chrono::nanoseconds debounceInterval, std::function<void()> onSettled)
 {
     auto channel = std::make_shared<Channel>(debounceInterval, std::move(onSettled));
     channel->inotifyDescriptor = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);

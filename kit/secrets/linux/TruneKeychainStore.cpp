@@ -48,8 +48,7 @@ struct ItemListFree {
 using AttributesPtr = std::unique_ptr<GHashTable, HashTableUnref>;
 using SecretValuePtr = std::unique_ptr<SecretValue, SecretValueUnref>;
 using ItemListPtr = std::unique_ptr<GList, ItemListFree>;
-template <typename T>
-using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
+template <typename T> using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
 
 TruneKeychainError takeError(GError* error)
 {
@@ -82,7 +81,8 @@ AttributesPtr itemAttributes(const QString& service, const QString& account)
 // nothing when they are not UTF-8.
 std::optional<QString> strictUtf8(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder decoder(
+        QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder(bytes);
     if (decoder.hasError())
         return std::nullopt;
@@ -94,8 +94,8 @@ std::optional<QString> strictUtf8(QByteArrayView bytes)
 // to unlock their collection.
 void deleteOtherItems(SecretService* secretService, GHashTable* attributes, SecretItem* kept)
 {
-    const ItemListPtr items(secret_service_search_sync(secretService, &genericPasswordSchema, attributes,
-                                                       SECRET_SEARCH_ALL, nullptr, nullptr));
+    const ItemListPtr items(secret_service_search_sync(
+        secretService, &genericPasswordSchema, attributes, SECRET_SEARCH_ALL, nullptr, nullptr));
     const gchar* keptPath = g_dbus_proxy_get_object_path(G_DBUS_PROXY(kept));
     for (GList* entry = items.get(); entry; entry = entry->next) {
         auto* item = static_cast<SecretItem*>(entry->data);
@@ -106,14 +106,15 @@ void deleteOtherItems(SecretService* secretService, GHashTable* attributes, Secr
 
 } // namespace
 
-std::expected<void, TruneKeychainError> TruneKeychainStore::save(const QString& secret, const QString& service,
-                                                                 const QString& account)
+std::expected<void, TruneKeychainError> TruneKeychainStore::save(
+    const QString& secret, const QString& service, const QString& account)
 {
     if (!isUsableName(service) || !isUsableName(account))
         return std::unexpected(errorOf(G_IO_ERROR, G_IO_ERROR_INVALID_ARGUMENT));
 
     GError* error = nullptr;
-    const GObjectPtr<SecretService> secretService(secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, nullptr, &error));
+    const GObjectPtr<SecretService> secretService(
+        secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, nullptr, &error));
     if (!secretService)
         return std::unexpected(takeError(error));
     const GObjectPtr<SecretCollection> collection(secret_collection_for_alias_sync(
@@ -128,9 +129,8 @@ std::expected<void, TruneKeychainError> TruneKeychainStore::save(const QString& 
     const AttributesPtr attributes = itemAttributes(service, account);
     // Replacing inside the service, rather than deleting and adding, keeps the old secret when
     // the new one is refused.
-    const GObjectPtr<SecretItem> item(secret_item_create_sync(collection.get(), &genericPasswordSchema, attributes.get(),
-                                                              service.toUtf8().constData(), value.get(),
-                                                              SECRET_ITEM_CREATE_REPLACE, nullptr, &error));
+    const GObjectPtr<SecretItem> item(secret_item_create_sync(collection.get(), &genericPasswordSchema,
+        attributes.get(), service.toUtf8().constData(), value.get(), SECRET_ITEM_CREATE_REPLACE, nullptr, &error));
     if (!item)
         return std::unexpected(error ? takeError(error) : errorOf(SECRET_ERROR, SECRET_ERROR_PROTOCOL));
     deleteOtherItems(secretService.get(), attributes.get(), item.get());
@@ -143,7 +143,8 @@ std::optional<QString> TruneKeychainStore::load(const QString& service, const QS
         return std::nullopt;
     const AttributesPtr attributes = itemAttributes(service, account);
     GError* error = nullptr;
-    const SecretValuePtr value(secret_password_lookupv_binary_sync(&genericPasswordSchema, attributes.get(), nullptr, &error));
+    const SecretValuePtr value(
+        secret_password_lookupv_binary_sync(&genericPasswordSchema, attributes.get(), nullptr, &error));
     g_clear_error(&error);
     if (!value)
         return std::nullopt;

@@ -4,8 +4,8 @@
 #include "kit/foundation/TruneAppVersion.h"
 #include "kit/localization/TruneLanguage.h"
 #include "kit/platform/TruneBundle.h"
-#include "kit/ui/feedback/TruneFeedbackScreenshotIntake.h"
 #include "kit/ui/TruneProductPalette.h"
+#include "kit/ui/feedback/TruneFeedbackScreenshotIntake.h"
 
 #include <QHash>
 #include <QImage>

@@ -12,8 +12,8 @@
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneProgressTrack.h"
 #include "kit/ui/TruneSpinner.h"
-#include "kit/ui/suite/TruneSuiteAccents.h"
 #include "kit/ui/TruneSymbols.h"
+#include "kit/ui/suite/TruneSuiteAccents.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -494,6 +494,6 @@ void TruneOffloadProgressBanner::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QColor accent = accentColor(m_progress);
-    TruneGlassShapes::paintGlassShape(
-        painter, QRectF(rect()), metricsFor(m_compact).cornerRadius, truneWithOpacity(accent, 0.12), truneWithOpacity(accent, 0.4));
+    TruneGlassShapes::paintGlassShape(painter, QRectF(rect()), metricsFor(m_compact).cornerRadius,
+        truneWithOpacity(accent, 0.12), truneWithOpacity(accent, 0.4));
 }

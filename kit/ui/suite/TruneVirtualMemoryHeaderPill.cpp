@@ -4,9 +4,9 @@
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassShapes.h"
 #include "kit/ui/TruneGlassTokens.h"
+#include "kit/ui/TruneSymbols.h"
 #include "kit/ui/suite/TruneSuiteAccents.h"
 #include "kit/ui/suite/TruneSuiteCommandDelivery.h"
-#include "kit/ui/TruneSymbols.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -128,8 +128,8 @@ void TruneVirtualMemoryHeaderPill::paintEvent(QPaintEvent*)
         painter.setOpacity(0.78);
     const QRectF bounds(rect());
     const QColor color = tint(m_summary);
-    TruneGlassShapes::paintGlassShape(painter, bounds, TruneGlassShapes::capsuleRadius, truneWithOpacity(color, fillOpacity),
-        truneWithOpacity(color, borderOpacity));
+    TruneGlassShapes::paintGlassShape(painter, bounds, TruneGlassShapes::capsuleRadius,
+        truneWithOpacity(color, fillOpacity), truneWithOpacity(color, borderOpacity));
 
     const qreal centreY = bounds.center().y();
     qreal left = bounds.left() + horizontalPadding;

@@ -51,7 +51,7 @@ struct ScriptedExecutor {
     HomebrewBatchUpgrader::Executor executor()
     {
         return [this](const HomebrewBatchUpgradeStep& step, const HomebrewService::Cancellation& cancellation,
-                      const HomebrewService::OutputHandler& onOutput) -> HomebrewService::CommandResult {
+                   const HomebrewService::OutputHandler& onOutput) -> HomebrewService::CommandResult {
             ran.push_back(step.index);
             if (onOutput)
                 onOutput(u"output of "_s + step.item.name + u'\n');
@@ -75,7 +75,8 @@ struct RunLog {
     HomebrewBatchUpgrader::StepCompleteHandler onComplete()
     {
         return [this](const HomebrewBatchUpgradeStep& step, const std::optional<HomebrewCommandError>& error) {
-            events << (error ? u"failed "_s + step.item.name + u": "_s + error->description() : u"done "_s + step.item.name);
+            events << (error ? u"failed "_s + step.item.name + u": "_s + error->description()
+                             : u"done "_s + step.item.name);
         };
     }
 };
@@ -101,9 +102,9 @@ TEST(HomebrewBatchPlanTest, PlansEachOutdatedPackageOnceInKindAndNameOrder)
 
     const auto plan = buildPlan(items, false);
     EXPECT_EQ(displayCommands(plan),
-              (QStringList{u"brew upgrade Apple-tool"_s, u"brew upgrade pkgconf"_s, u"brew upgrade wget"_s,
-                           u"brew upgrade --cask alpha"_s, u"brew upgrade --cask dep-cask"_s,
-                           u"brew upgrade --cask wget"_s, u"brew upgrade --cask Zed"_s}));
+        (QStringList{u"brew upgrade Apple-tool"_s, u"brew upgrade pkgconf"_s, u"brew upgrade wget"_s,
+            u"brew upgrade --cask alpha"_s, u"brew upgrade --cask dep-cask"_s, u"brew upgrade --cask wget"_s,
+            u"brew upgrade --cask Zed"_s}));
     ASSERT_EQ(plan.size(), 7u);
     for (size_t index = 0; index < plan.size(); ++index) {
         EXPECT_EQ(plan[index].index, int(index) + 1);
@@ -133,8 +134,8 @@ TEST(HomebrewBatchUpgraderTest, GoesOnAfterFailuresAndReportsEachStep)
         HomebrewItemBuilder(u"example-app"_s).cask().outdated().installedVersion(u"3.0"_s).build(),
     };
 
-    const auto report = execute(items, false, nullptr, log.onStart(), log.onComplete(), log.transcript.handler(),
-                                scripted.executor());
+    const auto report = execute(
+        items, false, nullptr, log.onStart(), log.onComplete(), log.transcript.handler(), scripted.executor());
 
     ASSERT_TRUE(report);
     EXPECT_EQ(names(report->succeeded), QStringList{u"beta"_s});
@@ -145,17 +146,18 @@ TEST(HomebrewBatchUpgraderTest, GoesOnAfterFailuresAndReportsEachStep)
     EXPECT_FALSE(report->wasCancelled);
     EXPECT_EQ(report->totalAttempted(), 3);
     EXPECT_FALSE(report->isFullSuccess());
-    EXPECT_EQ(log.events, (QStringList{u"start alpha"_s, u"failed alpha: Error: No such keg"_s, u"start beta"_s,
-                                       u"done beta"_s, u"start example-app"_s,
-                                       u"failed example-app: Homebrew exited with status 1."_s}));
-    EXPECT_EQ(log.transcript.text(), u"\n==> [1/3] brew upgrade alpha (1.0 \u2192 1.1)\n"
-                                     u"output of alpha\n"
-                                     u"\u26A0\uFE0F Failed alpha: Error: No such keg\n"
-                                     u"\n==> [2/3] brew upgrade beta\n"
-                                     u"output of beta\n"
-                                     u"\n==> [3/3] brew upgrade --cask example-app\n"
-                                     u"output of example-app\n"
-                                     u"\u26A0\uFE0F Failed example-app: Homebrew exited with status 1.\n"_s);
+    EXPECT_EQ(log.events,
+        (QStringList{u"start alpha"_s, u"failed alpha: Error: No such keg"_s, u"start beta"_s, u"done beta"_s,
+            u"start example-app"_s, u"failed example-app: Homebrew exited with status 1."_s}));
+    EXPECT_EQ(log.transcript.text(),
+        u"\n==> [1/3] brew upgrade alpha (1.0 \u2192 1.1)\n"
+        u"output of alpha\n"
+        u"\u26A0\uFE0F Failed alpha: Error: No such keg\n"
+        u"\n==> [2/3] brew upgrade beta\n"
+        u"output of beta\n"
+        u"\n==> [3/3] brew upgrade --cask example-app\n"
+        u"output of example-app\n"
+        u"\u26A0\uFE0F Failed example-app: Homebrew exited with status 1.\n"_s);
 }
 
 TEST(HomebrewBatchUpgraderTest, ATokenCancelledBeforehandSkipsEverythingQuietly)
@@ -197,7 +199,8 @@ TEST(HomebrewBatchUpgraderTest, CancellingDuringAStepSkipsItAndTheRest)
         SCOPED_TRACE(row.label);
         const auto token = std::make_shared<TruneProcessCancellation>();
         ScriptedExecutor scripted;
-        scripted.outcomes[2] = [&](const HomebrewService::Cancellation& cancellation) -> HomebrewService::CommandResult {
+        scripted.outcomes[2]
+            = [&](const HomebrewService::Cancellation& cancellation) -> HomebrewService::CommandResult {
             cancellation->cancel();
             if (row.stepTwoFinishes)
                 return {};
@@ -205,8 +208,8 @@ TEST(HomebrewBatchUpgraderTest, CancellingDuringAStepSkipsItAndTheRest)
         };
         RunLog log;
 
-        const auto report = execute(items, false, token, log.onStart(), log.onComplete(), log.transcript.handler(),
-                                    scripted.executor());
+        const auto report = execute(
+            items, false, token, log.onStart(), log.onComplete(), log.transcript.handler(), scripted.executor());
 
         ASSERT_TRUE(report);
         EXPECT_EQ(names(report->succeeded), row.succeeded);
@@ -257,8 +260,7 @@ TEST(HomebrewBatchUpgraderTest, TheDefaultExecutorUpgradesEachPackageWithBrew)
     InstalledFakeBrew brew;
     brew.fake.respond({u"upgrade"_s, u"wget"_s}, {.stdoutPieces = {"==> Upgrading wget\n"}});
     brew.fake.respond({u"upgrade"_s, u"--cask"_s, u"firefox"_s},
-                      {.stderr = "Error: It seems there is already an App at '/Applications/Firefox.app'.\n",
-                       .exitCode = 1});
+        {.stderr = "Error: It seems there is already an App at '/Applications/Firefox.app'.\n", .exitCode = 1});
     OutputTranscript transcript;
 
     const auto report = execute({outdatedItem(u"firefox"_s).cask().build(), outdatedItem(u" wget "_s).build()}, false,
@@ -267,8 +269,8 @@ TEST(HomebrewBatchUpgraderTest, TheDefaultExecutorUpgradesEachPackageWithBrew)
     ASSERT_TRUE(report);
     EXPECT_EQ(names(report->succeeded), QStringList{u" wget "_s});
     ASSERT_EQ(report->failed.size(), 1u);
-    EXPECT_EQ(report->failed[0].errorMessage,
-              u"Error: It seems there is already an App at '/Applications/Firefox.app'."_s);
+    EXPECT_EQ(
+        report->failed[0].errorMessage, u"Error: It seems there is already an App at '/Applications/Firefox.app'."_s);
     const auto runs = brew.fake.runs();
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_EQ(runs[0].arguments, (QStringList{u"upgrade"_s, u"wget"_s}));
@@ -278,11 +280,11 @@ TEST(HomebrewBatchUpgraderTest, TheDefaultExecutorUpgradesEachPackageWithBrew)
         EXPECT_EQ(run.environment.value(u"HOMEBREW_NO_AUTO_UPDATE"_s), u"1"_s);
     }
     EXPECT_EQ(transcript.text(),
-              u"\n==> [1/2] brew upgrade wget (1.0 \u2192 1.1)\n"
-              u"==> Upgrading wget\n"
-              u"\n==> [2/2] brew upgrade --cask firefox (1.0 \u2192 1.1)\n"
-              u"Error: It seems there is already an App at '/Applications/Firefox.app'.\n"
-              u"\u26A0\uFE0F Failed firefox: Error: It seems there is already an App at '/Applications/Firefox.app'.\n"_s);
+        u"\n==> [1/2] brew upgrade wget (1.0 \u2192 1.1)\n"
+        u"==> Upgrading wget\n"
+        u"\n==> [2/2] brew upgrade --cask firefox (1.0 \u2192 1.1)\n"
+        u"Error: It seems there is already an App at '/Applications/Firefox.app'.\n"
+        u"\u26A0\uFE0F Failed firefox: Error: It seems there is already an App at '/Applications/Firefox.app'.\n"_s);
 }
 
 TEST(HomebrewBatchUpgraderTest, CancellingStopsTheRunningBrew)

@@ -24,20 +24,19 @@ TEST(HomebrewSearchParseTest, ReadsPackageNamesFromTheListing)
     };
     const Case cases[] = {
         {"a heading, then names beside a check mark", u"==> Casks\nfirefox \u2714 firefox-nightly\n"_s,
-         {u"firefox"_s, u"firefox-nightly"_s}},
+            {u"firefox"_s, u"firefox-nightly"_s}},
         {"one name a line, tap-qualified names kept",
-         u"==> Formulae\nwget\nwget2\nhomebrew/core/wget@1\nuser/tap/wget-ng\n"_s,
-         {u"wget"_s, u"wget2"_s, u"homebrew/core/wget@1"_s, u"user/tap/wget-ng"_s}},
+            u"==> Formulae\nwget\nwget2\nhomebrew/core/wget@1\nuser/tap/wget-ng\n"_s,
+            {u"wget"_s, u"wget2"_s, u"homebrew/core/wget@1"_s, u"user/tap/wget-ng"_s}},
         {"blank lines, padding, tabs and every kind of line break",
-         u"\n\n  lumen  \r\nlumen-beta\tlumen@3\rprism\u2028quill\u2029rune\u0085sable\vtorch\fumber\n   \n"_s,
-         {u"lumen"_s, u"lumen-beta"_s, u"lumen@3"_s, u"prism"_s, u"quill"_s, u"rune"_s, u"sable"_s, u"torch"_s,
-          u"umber"_s}},
-        {"a name twice, in any case, counts once as first printed", u"Foo\nbar foo\nFOO Bar\n"_s,
-         {u"Foo"_s, u"bar"_s}},
+            u"\n\n  lumen  \r\nlumen-beta\tlumen@3\rprism\u2028quill\u2029rune\u0085sable\vtorch\fumber\n   \n"_s,
+            {u"lumen"_s, u"lumen-beta"_s, u"lumen@3"_s, u"prism"_s, u"quill"_s, u"rune"_s, u"sable"_s, u"torch"_s,
+                u"umber"_s}},
+        {"a name twice, in any case, counts once as first printed", u"Foo\nbar foo\nFOO Bar\n"_s, {u"Foo"_s, u"bar"_s}},
         {"warning lines say nothing, headings wherever they are",
-         u"Warning: lumen is deprecated\n  ==> Formulae\nlumen\nWarning:\n"_s, {u"lumen"_s}},
+            u"Warning: lumen is deprecated\n  ==> Formulae\nlumen\nWarning:\n"_s, {u"lumen"_s}},
         {"words outside the package alphabet vanish", u"f\u00f6o libc++ -v a;b ok_2.0 (tap) ./rel /abs ok\n"_s,
-         {u"libc++"_s, u"ok_2.0"_s, u"ok"_s}},
+            {u"libc++"_s, u"ok_2.0"_s, u"ok"_s}},
         {"nothing at all", QString(), {}},
     };
     for (const Case& row : cases) {
@@ -49,8 +48,8 @@ TEST(HomebrewSearchParseTest, ReadsPackageNamesFromTheListing)
 TEST(HomebrewSearchParseTest, ResultsCarryTheirKindAndInstalledMark)
 {
     const QSet<QString> installed{u"wget"_s, u"node@20"_s};
-    const std::vector<HomebrewItem> formulae =
-        HomebrewService::parseSearchOutput(u"==> Formulae\nWGet\nnode@20 node@22\n"_s, false, installed);
+    const std::vector<HomebrewItem> formulae
+        = HomebrewService::parseSearchOutput(u"==> Formulae\nWGet\nnode@20 node@22\n"_s, false, installed);
     const std::vector<HomebrewItem> expected{
         HomebrewItemBuilder(u"WGet"_s).build(),
         HomebrewItemBuilder(u"node@20"_s).build(),
@@ -148,8 +147,8 @@ TEST_F(HomebrewSearchTest, SearchesCasksThenFormulaeForTheTrimmedQuery)
 
     const auto results = HomebrewService::search(u"  wget\n"_s, installed);
     ASSERT_TRUE(results) << results.error().description().toStdString();
-    EXPECT_EQ(idsOf(*results),
-              (QStringList{u"cask::wgetgui"_s, u"cask::WGet"_s, u"formula::wget"_s, u"formula::wget2"_s}));
+    EXPECT_EQ(
+        idsOf(*results), (QStringList{u"cask::wgetgui"_s, u"cask::WGet"_s, u"formula::wget"_s, u"formula::wget2"_s}));
     // An installed formula marks only the formula of its name.
     const std::vector<bool> marks{true, false, true, false};
     for (size_t index = 0; index < marks.size(); ++index)

@@ -320,8 +320,12 @@ TEST(HomebrewReconcilerTest, TellsWhetherACaskIsOutdated)
         bool outdated;
     };
     const Case cases[] = {
-        {u" lumen\n"_s, true}, {u"LUMEN"_s, true}, {u"prism"_s, false},
-        {u"wget"_s, false},    {u"  "_s, false},   {u"quill"_s, false},
+        {u" lumen\n"_s, true},
+        {u"LUMEN"_s, true},
+        {u"prism"_s, false},
+        {u"wget"_s, false},
+        {u"  "_s, false},
+        {u"quill"_s, false},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.token.toStdString());

@@ -21,7 +21,8 @@ const QLocale english(QLocale::English, QLocale::UnitedStates);
 
 QByteArray fixture(const char* name)
 {
-    const QByteArray bytes = FakeBrew::fileContents(QStringLiteral(TRUNE_HOMEBREW_FIXTURE_DIR "/") + QLatin1String(name));
+    const QByteArray bytes
+        = FakeBrew::fileContents(QStringLiteral(TRUNE_HOMEBREW_FIXTURE_DIR "/") + QLatin1String(name));
     if (bytes.isEmpty())
         ADD_FAILURE() << "missing fixture " << name;
     return bytes;
@@ -50,14 +51,15 @@ QByteArray caskDocument(const QByteArray& extraKeys)
 
 QByteArray formulaDocument(const QByteArray& installed, const QByteArray& extraKeys = {})
 {
-    return R"({"formulae": [{"name": "zstd", "installed": )" + installed
-        + (extraKeys.isEmpty() ? "" : ", " + extraKeys) + "}]}";
+    return R"({"formulae": [{"name": "zstd", "installed": )" + installed + (extraKeys.isEmpty() ? "" : ", " + extraKeys)
+        + "}]}";
 }
 
-HomebrewOutdatedEntry entry(const QString& name, bool isCask, QStringList installed, const QString& current,
-                            bool pinned = false)
+HomebrewOutdatedEntry entry(
+    const QString& name, bool isCask, QStringList installed, const QString& current, bool pinned = false)
 {
-    return {.name = name, .isCask = isCask, .installedVersions = installed, .currentVersion = current, .isPinned = pinned};
+    return {
+        .name = name, .isCask = isCask, .installedVersions = installed, .currentVersion = current, .isPinned = pinned};
 }
 
 TEST(HomebrewStateTest, ReadsTheInstalledPackagesOfARealDocumentInHomebrewsOrder)
@@ -179,12 +181,12 @@ TEST(HomebrewStateTest, ReadsTheOutdatedPackagesOfARealDocument)
     ASSERT_TRUE(snapshot) << snapshot.error().description().toStdString();
     const HomebrewOutdatedSnapshot expected{
         .formulae = {entry(u"node"_s, false, {u"21.7.1"_s}, u"22.1.0"_s),
-                     entry(u"postgresql@14"_s, false, {u"14.10_1"_s}, u"14.11_1"_s, true),
-                     entry(u"python@3.12"_s, false, {u"3.12.2_1"_s, u"3.12.3"_s}, u"3.12.4"_s)},
+            entry(u"postgresql@14"_s, false, {u"14.10_1"_s}, u"14.11_1"_s, true),
+            entry(u"python@3.12"_s, false, {u"3.12.2_1"_s, u"3.12.3"_s}, u"3.12.4"_s)},
         // One cask prints its installed version as text, the others as a list.
         .casks = {entry(u"firefox"_s, true, {u"124.0.2"_s}, u"125.0.3"_s),
-                  entry(u"visual-studio-code"_s, true, {u"1.88.1"_s}, u"1.89.0"_s),
-                  entry(u"docker"_s, true, {u"4.28.0,139021"_s}, u"4.29.0,145265"_s)},
+            entry(u"visual-studio-code"_s, true, {u"1.88.1"_s}, u"1.89.0"_s),
+            entry(u"docker"_s, true, {u"4.28.0,139021"_s}, u"4.29.0,145265"_s)},
     };
     EXPECT_EQ(*snapshot, expected);
 }
@@ -199,11 +201,10 @@ TEST(HomebrewStateTest, MergingTheRealDocumentsGivesTheCanonicalList)
     // Outdated first: docker takes its installed version from `brew outdated`, and is installed
     // although `brew info` says "installed": null; python@3.12 its newer version. The pinned
     // postgresql@14 and terraform, which `brew outdated` leaves out, are current.
-    EXPECT_EQ(idsOf(trusted), (QStringList{u"cask::docker"_s, u"cask::firefox"_s, u"formula::node"_s,
-                                           u"formula::python@3.12"_s, u"cask::visual-studio-code"_s,
-                                           u"cask::firefox@developer-edition"_s, u"cask::iterm2"_s,
-                                           u"formula::openssl@3"_s, u"formula::postgresql@14"_s,
-                                           u"formula::terraform"_s, u"formula::wget"_s}));
+    EXPECT_EQ(idsOf(trusted),
+        (QStringList{u"cask::docker"_s, u"cask::firefox"_s, u"formula::node"_s, u"formula::python@3.12"_s,
+            u"cask::visual-studio-code"_s, u"cask::firefox@developer-edition"_s, u"cask::iterm2"_s,
+            u"formula::openssl@3"_s, u"formula::postgresql@14"_s, u"formula::terraform"_s, u"formula::wget"_s}));
     EXPECT_EQ(trusted[0].installedVersion, u"4.28.0,139021"_s);
     EXPECT_TRUE(trusted[0].isInstalled);
     EXPECT_EQ(trusted[3].latestVersion, u"3.12.4"_s);
@@ -212,11 +213,10 @@ TEST(HomebrewStateTest, MergingTheRealDocumentsGivesTheCanonicalList)
 
     // Without a readable `brew outdated`, the flags of `brew info` stand.
     const std::vector<HomebrewItem> untrusted = HomebrewService::merge(*installed, {}, false, english);
-    EXPECT_EQ(idsOf(untrusted), (QStringList{u"cask::firefox"_s, u"formula::node"_s, u"formula::postgresql@14"_s,
-                                             u"formula::terraform"_s, u"cask::docker"_s,
-                                             u"cask::firefox@developer-edition"_s, u"cask::iterm2"_s,
-                                             u"formula::openssl@3"_s, u"formula::python@3.12"_s,
-                                             u"cask::visual-studio-code"_s, u"formula::wget"_s}));
+    EXPECT_EQ(idsOf(untrusted),
+        (QStringList{u"cask::firefox"_s, u"formula::node"_s, u"formula::postgresql@14"_s, u"formula::terraform"_s,
+            u"cask::docker"_s, u"cask::firefox@developer-edition"_s, u"cask::iterm2"_s, u"formula::openssl@3"_s,
+            u"formula::python@3.12"_s, u"cask::visual-studio-code"_s, u"formula::wget"_s}));
 }
 
 TEST(HomebrewStateTest, FormulaVersionsAndRequestFlagsFollowTheirKegs)
@@ -231,23 +231,22 @@ TEST(HomebrewStateTest, FormulaVersionsAndRequestFlagsFollowTheirKegs)
         bool onRequest;
     };
     const Case cases[] = {
-        {"the last keg is the installed version", R"([{"version": "1.0"}, {"version": "1.1"}])", {}, u"1.1"_s,
-         u"1.1"_s, true, true},
+        {"the last keg is the installed version", R"([{"version": "1.0"}, {"version": "1.1"}])", {}, u"1.1"_s, u"1.1"_s,
+            true, true},
         {"the stable version is the latest", R"([{"version": "1.5.5_1"}])", R"("versions": {"stable": "1.5.6"})",
-         u"1.5.5_1"_s, u"1.5.6"_s, true, true},
+            u"1.5.5_1"_s, u"1.5.6"_s, true, true},
         {"no kegs: not installed, latest the stable version", "[]", R"("versions": {"stable": "1.5.6", "head": null})",
-         std::nullopt, u"1.5.6"_s, false, true},
+            std::nullopt, u"1.5.6"_s, false, true},
         {"no kegs and no stable version", "null", R"("versions": {"stable": null})", std::nullopt, QString(), false,
-         true},
-        {"no keg carries the flag", R"([{"version": "1.0"}, {"version": "1.1"}])", {}, u"1.1"_s, u"1.1"_s, true,
-         true},
+            true},
+        {"no keg carries the flag", R"([{"version": "1.0"}, {"version": "1.1"}])", {}, u"1.1"_s, u"1.1"_s, true, true},
         {"false and absent: a dependency", R"([{"version": "1.0", "installed_on_request": false}, {"version": "1.1"}])",
-         {}, u"1.1"_s, u"1.1"_s, true, false},
+            {}, u"1.1"_s, u"1.1"_s, true, false},
         {"false and true: asked for",
-         R"([{"version": "1.0", "installed_on_request": false}, {"version": "1.1", "installed_on_request": true}])", {},
-         u"1.1"_s, u"1.1"_s, true, true},
-        {"null flag counts as absent", R"([{"version": "1.0", "installed_on_request": null}])", {}, u"1.0"_s,
-         u"1.0"_s, true, true},
+            R"([{"version": "1.0", "installed_on_request": false}, {"version": "1.1", "installed_on_request": true}])",
+            {}, u"1.1"_s, u"1.1"_s, true, true},
+        {"null flag counts as absent", R"([{"version": "1.0", "installed_on_request": null}])", {}, u"1.0"_s, u"1.0"_s,
+            true, true},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -262,8 +261,8 @@ TEST(HomebrewStateTest, FormulaVersionsAndRequestFlagsFollowTheirKegs)
 
 TEST(HomebrewStateTest, AFormulaWithoutOptionalKeysFallsBackToItsName)
 {
-    const HomebrewItem formula =
-        onlyItemOf(R"({"formulae": [{"name": "zstd", "full_name": null, "desc": null, "outdated": null}]})");
+    const HomebrewItem formula
+        = onlyItemOf(R"({"formulae": [{"name": "zstd", "full_name": null, "desc": null, "outdated": null}]})");
     EXPECT_EQ(formula, HomebrewItemBuilder(u"zstd"_s).installed(false).build());
 }
 
@@ -286,18 +285,18 @@ TEST(HomebrewStateTest, ACasksInstalledVersionAndAppsAreReadFromAnyShape)
         {"installed an object", R"("installed": {"version": "1.0"})", std::nullopt, {}},
         {"installed a list holding a number", R"("installed": ["1.0", 2])", std::nullopt, {}},
         {"app with a target object", R"("artifacts": [{"app": ["Lumen.app", {"target": "Lumen Pro.app"}]}])",
-         std::nullopt, {u"Lumen.app"_s}},
+            std::nullopt, {u"Lumen.app"_s}},
         {"app as one string", R"("artifacts": [{"app": "Lumen.app"}])", std::nullopt, {u"Lumen.app"_s}},
         {"nested lists give their first string",
-         R"("artifacts": [{"app": [["Lumen.app", "ignored.app"], null, 7, [3, "no.app"], [], "Helper.app"]}])",
-         std::nullopt, {u"Lumen.app"_s, u"Helper.app"_s}},
+            R"("artifacts": [{"app": [["Lumen.app", "ignored.app"], null, 7, [3, "no.app"], [], "Helper.app"]}])",
+            std::nullopt, {u"Lumen.app"_s, u"Helper.app"_s}},
         {"apps of every artifact in order",
-         R"("artifacts": [{"app": ["One.app"]}, {"zap": [{"trash": ["~/x"]}]}, {"app": ["Two.app", "Three.app"]}])",
-         std::nullopt, {u"One.app"_s, u"Two.app"_s, u"Three.app"_s}},
+            R"("artifacts": [{"app": ["One.app"]}, {"zap": [{"trash": ["~/x"]}]}, {"app": ["Two.app", "Three.app"]}])",
+            std::nullopt, {u"One.app"_s, u"Two.app"_s, u"Three.app"_s}},
         {"artifacts without apps",
-         R"("artifacts": ["Lumen.app", ["Lumen.app"], null, 4, {"app": null}, {"app": 5}, {"app": {"target": "x.app"}},
+            R"("artifacts": ["Lumen.app", ["Lumen.app"], null, 4, {"app": null}, {"app": 5}, {"app": {"target": "x.app"}},
                          {"App": ["Lumen.app"]}, {"binary": ["$APPDIR/Lumen.app/lumen"]}])",
-         std::nullopt, {}},
+            std::nullopt, {}},
         {"artifacts null", R"("artifacts": null)", std::nullopt, {}},
     };
     for (const Case& row : cases) {
@@ -341,7 +340,7 @@ TEST(HomebrewStateTest, ACaskWithoutVersionsHasAnEmptyLatestVersion)
 TEST(HomebrewStateTest, EmptyListsAndMissingListsReadAsNoPackages)
 {
     for (const QByteArray& document : {QByteArray("{}"), QByteArray(R"({"formulae": null, "casks": []})"),
-                                      QByteArray(R"({"formulae": [], "casks": null, "unknown": 1})")}) {
+             QByteArray(R"({"formulae": [], "casks": null, "unknown": 1})")}) {
         SCOPED_TRACE(document.toStdString());
         const auto installed = HomebrewService::parseInstalledInfoJSON(document);
         ASSERT_TRUE(installed);
@@ -360,8 +359,8 @@ TEST(HomebrewStateTest, OneMalformedPackageFailsTheWholeInfoDocument)
     };
     // Each document holds a valid formula first: no partial list comes back.
     const auto withGoodFormula = [](const QByteArray& formulaeTail, const QByteArray& casks = "[]") {
-        return R"({"formulae": [{"name": "wget", "installed": [{"version": "1.0"}]})" + formulaeTail
-            + R"(], "casks": )" + casks + "}";
+        return R"({"formulae": [{"name": "wget", "installed": [{"version": "1.0"}]})" + formulaeTail + R"(], "casks": )"
+            + casks + "}";
     };
     const Case cases[] = {
         {"", {}},
@@ -380,15 +379,14 @@ TEST(HomebrewStateTest, OneMalformedPackageFailsTheWholeInfoDocument)
         {withGoodFormula(R"(, {"name": "x", "installed": [{"version": 1}]})"), u"formulae[1].installed[0].version"_s},
         {withGoodFormula(R"(, {"name": "x", "installed": [{"time": 1}]})"), u"formulae[1].installed[0].version"_s},
         {withGoodFormula(R"(, {"name": "x", "installed": [{"version": "1", "installed_on_request": "true"}]})"),
-         u"formulae[1].installed[0].installed_on_request"_s},
+            u"formulae[1].installed[0].installed_on_request"_s},
         {withGoodFormula(R"(, {"name": "x", "installed": "1.0"})"), u"formulae[1].installed"_s},
         {withGoodFormula({}, R"([{"name": ["Lumen"]}])"), u"casks[0].token"_s},
         {withGoodFormula({}, R"([{"token": "lumen", "version": 2.0}])"), u"casks[0].version"_s},
         {withGoodFormula({}, R"([{"token": "lumen", "name": "Lumen"}])"), u"casks[0].name"_s},
         {withGoodFormula({}, R"([{"token": "lumen", "name": ["Lumen", 1]}])"), u"casks[0].name[1]"_s},
         {withGoodFormula({}, R"([{"token": "lumen", "homepage": false}])"), u"casks[0].homepage"_s},
-        {withGoodFormula({}, R"([{"token": "lumen", "artifacts": {"app": ["Lumen.app"]}}])"),
-         u"casks[0].artifacts"_s},
+        {withGoodFormula({}, R"([{"token": "lumen", "artifacts": {"app": ["Lumen.app"]}}])"), u"casks[0].artifacts"_s},
         {withGoodFormula({}, R"([{"token": "lumen", "outdated": 1}])"), u"casks[0].outdated"_s},
     };
     for (const Case& row : cases) {
@@ -460,27 +458,27 @@ TEST(HomebrewMergeTest, OutdatedEntriesUpdateTheItemsOfTheirOwnKind)
         = HomebrewItemBuilder(u"wget"_s).outdated().installedVersion(u"1.0"_s).latestVersion(u"1.1"_s).build();
     const HomebrewItem lumen = HomebrewItemBuilder(u"lumen"_s).cask().latestVersion(u"2.0"_s).build();
     const Case cases[] = {
-        {"names match ignoring case", wget, {entry(u"wget"_s, false, {u"1.0"_s}, u"1.2"_s)}, true, u"1.0"_s,
-         u"1.2"_s, true},
-        {"an empty current version keeps brew info's", wget, {entry(u"WGET"_s, false, {}, QString())}, true,
-         u"1.0"_s, u"1.1"_s, true},
-        {"a pinned formula is not outdated", flaggedWget, {entry(u"wget"_s, false, {u"1.0"_s}, u"1.2"_s, true)},
-         true, u"1.0"_s, u"1.1"_s, false},
+        {"names match ignoring case", wget, {entry(u"wget"_s, false, {u"1.0"_s}, u"1.2"_s)}, true, u"1.0"_s, u"1.2"_s,
+            true},
+        {"an empty current version keeps brew info's", wget, {entry(u"WGET"_s, false, {}, QString())}, true, u"1.0"_s,
+            u"1.1"_s, true},
+        {"a pinned formula is not outdated", flaggedWget, {entry(u"wget"_s, false, {u"1.0"_s}, u"1.2"_s, true)}, true,
+            u"1.0"_s, u"1.1"_s, false},
         {"a cask entry does not touch a formula", flaggedWget, {entry(u"wget"_s, true, {u"1.0"_s}, u"1.2"_s)}, true,
-         u"1.0"_s, u"1.1"_s, false},
+            u"1.0"_s, u"1.1"_s, false},
         {"unlisted, trusted: current", flaggedWget, {}, true, u"1.0"_s, u"1.1"_s, false},
         {"unlisted, untrusted: brew info's flag stands", flaggedWget, {}, false, u"1.0"_s, u"1.1"_s, true},
         {"listed while untrusted still counts", wget, {entry(u"wget"_s, false, {}, u"1.3"_s)}, false, u"1.0"_s,
-         u"1.3"_s, true},
+            u"1.3"_s, true},
         {"an item without an installed version takes the entry's last", lumen,
-         {entry(u"lumen"_s, true, {u"1.8"_s, u"1.9"_s}, u"2.1"_s)}, true, u"1.9"_s, u"2.1"_s, true},
+            {entry(u"lumen"_s, true, {u"1.8"_s, u"1.9"_s}, u"2.1"_s)}, true, u"1.9"_s, u"2.1"_s, true},
         {"an entry without installed versions leaves it absent", lumen, {entry(u"Lumen"_s, true, {}, u"2.1"_s)}, true,
-         std::nullopt, u"2.1"_s, true},
+            std::nullopt, u"2.1"_s, true},
         {"an installed version is kept", wget, {entry(u"wget"_s, false, {u"0.9"_s}, u"1.2"_s)}, true, u"1.0"_s,
-         u"1.2"_s, true},
+            u"1.2"_s, true},
         {"a name listed twice: the first entry counts", wget,
-         {entry(u"WGet"_s, false, {}, u"1.2"_s), entry(u"wget"_s, false, {}, u"1.3"_s, true)}, true, u"1.0"_s,
-         u"1.2"_s, true},
+            {entry(u"WGet"_s, false, {}, u"1.2"_s), entry(u"wget"_s, false, {}, u"1.3"_s, true)}, true, u"1.0"_s,
+            u"1.2"_s, true},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -503,8 +501,8 @@ TEST(HomebrewMergeTest, OutdatedEntriesUpdateTheItemsOfTheirOwnKind)
 TEST(HomebrewMergeTest, NeverAddsPackagesThatAreNotInstalled)
 {
     const HomebrewInstalledSnapshot installed{.formulae = {HomebrewItemBuilder(u"wget"_s).build()}, .casks = {}};
-    const HomebrewOutdatedSnapshot outdated{.formulae = {entry(u"node"_s, false, {u"21"_s}, u"22"_s)},
-                                            .casks = {entry(u"wget"_s, true, {u"1"_s}, u"2"_s)}};
+    const HomebrewOutdatedSnapshot outdated{
+        .formulae = {entry(u"node"_s, false, {u"21"_s}, u"22"_s)}, .casks = {entry(u"wget"_s, true, {u"1"_s}, u"2"_s)}};
     EXPECT_EQ(idsOf(HomebrewService::merge(installed, outdated, true, english)), QStringList{u"formula::wget"_s});
     EXPECT_TRUE(HomebrewService::merge({}, outdated, true, english).empty());
 }
@@ -606,10 +604,10 @@ TEST_F(HomebrewFetchTest, AFailedOrUnreadableInfoFailsTheFetch)
     ASSERT_FALSE(failed);
     ASSERT_TRUE(failed.error().serviceError());
     EXPECT_EQ(*failed.error().serviceError(),
-              HomebrewServiceError::commandFailed(1, u"Error: Permission denied @ rb_sysopen\n"_s));
+        HomebrewServiceError::commandFailed(1, u"Error: Permission denied @ rb_sysopen\n"_s));
 
     for (const QByteArray& output : {QByteArray(), QByteArray("==> Formulae\nwget\n"),
-                                    QByteArray(R"({"casks": [{"token": "lumen", "version": 2}]})")}) {
+             QByteArray(R"({"casks": [{"token": "lumen", "version": 2}]})")}) {
         SCOPED_TRACE(output.toStdString());
         fake.respond(infoArguments, {.stdoutPieces = {output}});
         const auto unreadable = HomebrewService::fetchInstalledAndOutdated();

@@ -16,8 +16,8 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <ctime>
 #include <cstring>
+#include <ctime>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -40,14 +40,16 @@ QByteArray encoded(const QString& path)
 // checked against.
 qint64 blocksOnDisk(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     EXPECT_EQ(lstat(encoded(path).constData(), &info), 0) << path.toStdString();
     return static_cast<qint64>(info.st_blocks) * 512;
 }
 
 qsizetype openDescriptorCount()
 {
-    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+    return QDir(QStringLiteral("/proc/self/fd"))
+        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+        .size();
 }
 
 void setModificationTime(const QString& path, time_t seconds)
@@ -64,7 +66,8 @@ public:
     {
         getrlimit(RLIMIT_NOFILE, &m_saved);
         int highest = 0;
-        for (const QString& name : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        for (const QString& name :
+            QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
             highest = std::max(highest, name.toInt());
         for (int fd = open("/dev/null", O_RDONLY | O_CLOEXEC); fd >= 0; fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) {
             if (fd > highest) {
@@ -87,7 +90,7 @@ public:
     DescriptorBudget& operator=(const DescriptorBudget&) = delete;
 
 private:
-    rlimit m_saved {};
+    rlimit m_saved{};
     std::vector<int> m_fillers;
 };
 
@@ -131,7 +134,7 @@ protected:
         EXPECT_GE(fd, 0);
         EXPECT_EQ(ftruncate(fd, length), 0);
         close(fd);
-        struct stat info {};
+        struct stat info { };
         EXPECT_EQ(lstat(encoded(path(relative)).constData(), &info), 0);
         return info.st_blocks;
     }
@@ -145,7 +148,7 @@ protected:
 
     void makeSocket(const QString& relative) const
     {
-        sockaddr_un address {};
+        sockaddr_un address{};
         address.sun_family = AF_UNIX;
         const QByteArray socketPath = encoded(path(relative));
         ASSERT_LT(static_cast<size_t>(socketPath.size()), sizeof(address.sun_path));
@@ -272,10 +275,12 @@ TEST_F(FastDirectorySizeReaderTest, EveryHardLinkMetCountsItsFileAgain)
 {
     const qint64 fileSize = writeFile(QStringLiteral("tree/original"), 40000);
     ASSERT_EQ(link(encoded(path(QStringLiteral("tree/original"))).constData(),
-                   encoded(path(QStringLiteral("tree/second-name"))).constData()), 0);
+                  encoded(path(QStringLiteral("tree/second-name"))).constData()),
+        0);
     makeDirectory(QStringLiteral("tree/sub"));
     ASSERT_EQ(link(encoded(path(QStringLiteral("tree/original"))).constData(),
-                   encoded(path(QStringLiteral("tree/sub/third-name"))).constData()), 0);
+                  encoded(path(QStringLiteral("tree/sub/third-name"))).constData()),
+        0);
 
     EXPECT_EQ(allocatedSize(path(QStringLiteral("tree")), false), 3 * fileSize);
     EXPECT_EQ(allocatedSize(path(QStringLiteral("tree/sub")), false), fileSize);
@@ -416,7 +421,8 @@ TEST_F(FastDirectorySizeReaderTest, ConcurrentMeasurementsAgreeAndLeaveNoDescrip
         const QString name = QStringLiteral("app%1.app").arg(tree);
         makeBundle(name);
         for (int file = 0; file <= tree * 3; ++file)
-            writeFile(name + QStringLiteral("/Contents/Frameworks/F.framework/Versions/A/part%1").arg(file), 1000 * (file + 1));
+            writeFile(name + QStringLiteral("/Contents/Frameworks/F.framework/Versions/A/part%1").arg(file),
+                1000 * (file + 1));
         makeSymlink(QStringLiteral("A"), name + QStringLiteral("/Contents/Frameworks/F.framework/Versions/Current"));
         makeFifo(name + QStringLiteral("/Contents/pipe"));
         roots.push_back(path(name));
@@ -527,7 +533,7 @@ TEST_F(UnreadableFolderTest, UnreadableFoldersAreLeftOutOfTheTotal)
         SCOPED_TRACE(row.name);
         const QString tree = QStringLiteral("tree%1").arg(++round);
         const qint64 readable = writeFile(tree + QStringLiteral("/visible.bin"), 7000)
-                                + writeFile(tree + QStringLiteral("/open/visible.bin"), 9000);
+            + writeFile(tree + QStringLiteral("/open/visible.bin"), 9000);
         writeFile(tree + QStringLiteral("/closed/hidden.bin"), 30000);
         writeFile(tree + QStringLiteral("/closed/inner/hidden.bin"), 30000);
         setMode(tree + QStringLiteral("/closed"), row.mode);

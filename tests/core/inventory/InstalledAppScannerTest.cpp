@@ -1,5 +1,5 @@
-#include "core/inventory/FastDirectorySizeReader.h"
 #include "core/inventory/InstalledAppScanner.h"
+#include "core/inventory/FastDirectorySizeReader.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/TextsOf.h"
@@ -46,8 +46,8 @@ class InstalledAppScannerTest : public ::testing::Test {
 protected:
     QString applications() const { return m_home.filePath(QStringLiteral("Applications")); }
     QString app(const QString& relative) const { return applications() + QLatin1Char('/') + relative; }
-    std::vector<InstalledAppRecord> scan(const QStringList& folders, int maxConcurrency = 8,
-                                         const QLocale& locale = kEnglish) const
+    std::vector<InstalledAppRecord> scan(
+        const QStringList& folders, int maxConcurrency = 8, const QLocale& locale = kEnglish) const
     {
         return scanInstalledApps(folders, false, maxConcurrency, locale);
     }
@@ -58,7 +58,7 @@ protected:
 TEST_F(InstalledAppScannerTest, DefaultFoldersAreTheSystemAndTheUserApplicationsFolders)
 {
     EXPECT_EQ(InstalledAppScanner::defaultSearchDirectories(),
-              QStringList({QStringLiteral("/Applications"), applications()}));
+        QStringList({QStringLiteral("/Applications"), applications()}));
 }
 
 TEST_F(InstalledAppScannerTest, BundlesAreFoundAtTheTopLevelAndOneFolderDown)
@@ -81,8 +81,9 @@ TEST_F(InstalledAppScannerTest, BundlesAreFoundAtTheTopLevelAndOneFolderDown)
 
     QStringList found = pathsOf(scan({applications()}));
     found.sort();
-    EXPECT_EQ(found, QStringList({app(QStringLiteral("Editor.app")), app(QStringLiteral("Link.app")),
-                                  app(QStringLiteral("Shouting.APP")), app(QStringLiteral("Utilities/Tool.app"))}));
+    EXPECT_EQ(found,
+        QStringList({app(QStringLiteral("Editor.app")), app(QStringLiteral("Link.app")),
+            app(QStringLiteral("Shouting.APP")), app(QStringLiteral("Utilities/Tool.app"))}));
 }
 
 TEST_F(InstalledAppScannerTest, FoldersWithoutBundlesGiveNothing)
@@ -114,7 +115,8 @@ TEST_F(InstalledAppScannerTest, BundleReachedTwiceIsListedOnce)
     };
     for (const QStringList& folders : folderLists) {
         SCOPED_TRACE(folders.join(QLatin1Char(',')).toStdString());
-        EXPECT_EQ(pathsOf(scan(folders)), QStringList({app(QStringLiteral("Editor.app")), app(QStringLiteral("Utilities/Tool.app"))}));
+        EXPECT_EQ(pathsOf(scan(folders)),
+            QStringList({app(QStringLiteral("Editor.app")), app(QStringLiteral("Utilities/Tool.app"))}));
     }
 }
 
@@ -136,43 +138,52 @@ TEST_F(InstalledAppScannerTest, InfoValuesCountOnlyAsNonBlankText)
     const QString feed = QStringLiteral("https://example.com/appcast.xml");
     const FieldCase cases[] = {
         {"display name preferred and trimmed", QStringLiteral("A.app"),
-         info({{QStringLiteral("CFBundleDisplayName"), QStringLiteral(" Editor Pro\n")}, {QStringLiteral("CFBundleName"), QStringLiteral("Editor")}}),
-         false, QStringLiteral("Editor Pro")},
+            info({{QStringLiteral("CFBundleDisplayName"), QStringLiteral(" Editor Pro\n")},
+                {QStringLiteral("CFBundleName"), QStringLiteral("Editor")}}),
+            false, QStringLiteral("Editor Pro")},
         {"blank display name falls through to the name", QStringLiteral("B.app"),
-         info({{QStringLiteral("CFBundleDisplayName"), QStringLiteral(" \t\n")}, {QStringLiteral("CFBundleName"), QStringLiteral("Editor")}}),
-         false, QStringLiteral("Editor")},
+            info({{QStringLiteral("CFBundleDisplayName"), QStringLiteral(" \t\n")},
+                {QStringLiteral("CFBundleName"), QStringLiteral("Editor")}}),
+            false, QStringLiteral("Editor")},
         {"names that are not text give the file name", QStringLiteral("My.Tool.app"),
-         info({{QStringLiteral("CFBundleDisplayName"), 42}, {QStringLiteral("CFBundleName"), QVariantList{QStringLiteral("x")}}}),
-         false, QStringLiteral("My.Tool")},
-        {"no names give the file name untrimmed", QStringLiteral(" Spaced .app"), info({}), false, QStringLiteral(" Spaced ")},
+            info({{QStringLiteral("CFBundleDisplayName"), 42},
+                {QStringLiteral("CFBundleName"), QVariantList{QStringLiteral("x")}}}),
+            false, QStringLiteral("My.Tool")},
+        {"no names give the file name untrimmed", QStringLiteral(" Spaced .app"), info({}), false,
+            QStringLiteral(" Spaced ")},
         {"identifier and both versions", QStringLiteral("C.app"),
-         info({{QStringLiteral("CFBundleIdentifier"), QStringLiteral(" com.example.editor ")},
-               {QStringLiteral("CFBundleShortVersionString"), QStringLiteral("2.1")},
-               {QStringLiteral("CFBundleVersion"), QStringLiteral("412")}}),
-         false, QStringLiteral("C"), QStringLiteral("com.example.editor"), QStringLiteral("2.1"), QStringLiteral("412")},
+            info({{QStringLiteral("CFBundleIdentifier"), QStringLiteral(" com.example.editor ")},
+                {QStringLiteral("CFBundleShortVersionString"), QStringLiteral("2.1")},
+                {QStringLiteral("CFBundleVersion"), QStringLiteral("412")}}),
+            false, QStringLiteral("C"), QStringLiteral("com.example.editor"), QStringLiteral("2.1"),
+            QStringLiteral("412")},
         {"build version stands in for a missing short version", QStringLiteral("D.app"),
-         info({{QStringLiteral("CFBundleVersion"), QStringLiteral("1234")}}),
-         false, QStringLiteral("D"), QString(), QStringLiteral("1234"), QStringLiteral("1234")},
+            info({{QStringLiteral("CFBundleVersion"), QStringLiteral("1234")}}), false, QStringLiteral("D"), QString(),
+            QStringLiteral("1234"), QStringLiteral("1234")},
         {"build version stands in for a blank short version", QStringLiteral("E.app"),
-         info({{QStringLiteral("CFBundleShortVersionString"), QStringLiteral("  ")}, {QStringLiteral("CFBundleVersion"), QStringLiteral("7")}}),
-         false, QStringLiteral("E"), QString(), QStringLiteral("7"), QStringLiteral("7")},
+            info({{QStringLiteral("CFBundleShortVersionString"), QStringLiteral("  ")},
+                {QStringLiteral("CFBundleVersion"), QStringLiteral("7")}}),
+            false, QStringLiteral("E"), QString(), QStringLiteral("7"), QStringLiteral("7")},
         {"numeric version counts as absent", QStringLiteral("F.app"),
-         info({{QStringLiteral("CFBundleShortVersionString"), 3}, {QStringLiteral("CFBundleVersion"), 3}}),
-         false, QStringLiteral("F")},
+            info({{QStringLiteral("CFBundleShortVersionString"), 3}, {QStringLiteral("CFBundleVersion"), 3}}), false,
+            QStringLiteral("F")},
         {"own identifier wins over receipt and feed", QStringLiteral("G.app"),
-         info({{QStringLiteral("CFBundleIdentifier"), QStringLiteral("COM.QUORVANE.Tool")}, {QStringLiteral("SUFeedURL"), feed}}),
-         true, QStringLiteral("G"), QStringLiteral("COM.QUORVANE.Tool"), QString(), QString(), feed, AppOriginKind::quorvane},
+            info({{QStringLiteral("CFBundleIdentifier"), QStringLiteral("COM.QUORVANE.Tool")},
+                {QStringLiteral("SUFeedURL"), feed}}),
+            true, QStringLiteral("G"), QStringLiteral("COM.QUORVANE.Tool"), QString(), QString(), feed,
+            AppOriginKind::quorvane},
         {"identifier that only looks like ours", QStringLiteral("H.app"),
-         info({{QStringLiteral("CFBundleIdentifier"), QStringLiteral("com.quorvaneapps.tool")}}),
-         false, QStringLiteral("H"), QStringLiteral("com.quorvaneapps.tool")},
-        {"receipt wins over feed", QStringLiteral("I.app"), info({{QStringLiteral("SUFeedURL"), feed}}),
-         true, QStringLiteral("I"), QString(), QString(), QString(), feed, AppOriginKind::appStore},
-        {"feed makes it sparkle", QStringLiteral("J.app"), info({{QStringLiteral("SUFeedURL"), QStringLiteral(" ") + feed}}),
-         false, QStringLiteral("J"), QString(), QString(), QString(), feed, AppOriginKind::sparkle},
+            info({{QStringLiteral("CFBundleIdentifier"), QStringLiteral("com.quorvaneapps.tool")}}), false,
+            QStringLiteral("H"), QStringLiteral("com.quorvaneapps.tool")},
+        {"receipt wins over feed", QStringLiteral("I.app"), info({{QStringLiteral("SUFeedURL"), feed}}), true,
+            QStringLiteral("I"), QString(), QString(), QString(), feed, AppOriginKind::appStore},
+        {"feed makes it sparkle", QStringLiteral("J.app"),
+            info({{QStringLiteral("SUFeedURL"), QStringLiteral(" ") + feed}}), false, QStringLiteral("J"), QString(),
+            QString(), QString(), feed, AppOriginKind::sparkle},
         {"blank feed is no feed", QStringLiteral("K.app"), info({{QStringLiteral("SUFeedURL"), QStringLiteral("\n")}}),
-         false, QStringLiteral("K")},
+            false, QStringLiteral("K")},
         {"no Info.plist with a receipt", QStringLiteral("L.app"), std::nullopt, true, QStringLiteral("L"), QString(),
-         QString(), QString(), std::nullopt, AppOriginKind::appStore},
+            QString(), QString(), std::nullopt, AppOriginKind::appStore},
         {"no Info.plist", QStringLiteral("M.app"), std::nullopt, false, QStringLiteral("M")},
     };
     for (const PlistFormat format : {PlistFormat::xml, PlistFormat::binary}) {
@@ -180,7 +191,7 @@ TEST_F(InstalledAppScannerTest, InfoValuesCountOnlyAsNonBlankText)
             SCOPED_TRACE(std::string(row.label) + (format == PlistFormat::xml ? " (XML)" : " (binary)"));
             const QString folder = format == PlistFormat::xml ? QStringLiteral("xml/") : QStringLiteral("binary/");
             const QString bundle = makeAppBundle(app(folder + row.bundleName),
-                                                 {.info = row.info, .plistFormat = format, .appStoreReceipt = row.receipt});
+                {.info = row.info, .plistFormat = format, .appStoreReceipt = row.receipt});
             const std::optional<InstalledAppRecord> record = inspectAppBundle(bundle, false);
             ASSERT_TRUE(record.has_value());
             EXPECT_EQ(record->name, row.name);
@@ -192,8 +203,8 @@ TEST_F(InstalledAppScannerTest, InfoValuesCountOnlyAsNonBlankText)
             EXPECT_EQ(record->path, bundle);
             EXPECT_EQ(record->id(), row.bundleID.isEmpty() ? bundle : row.bundleID + QStringLiteral("::") + bundle);
             EXPECT_EQ(record->sizeBytes, 0);
-            EXPECT_FALSE(record->latestVersion || record->updateAvailable || record->releaseNotesURL || record->downloadURL
-                         || record->homebrewCaskToken || record->lastCheckedAt);
+            EXPECT_FALSE(record->latestVersion || record->updateAvailable || record->releaseNotesURL
+                || record->downloadURL || record->homebrewCaskToken || record->lastCheckedAt);
         }
     }
 }
@@ -201,8 +212,7 @@ TEST_F(InstalledAppScannerTest, InfoValuesCountOnlyAsNonBlankText)
 TEST_F(InstalledAppScannerTest, RecordCarriesArchitectureAndModificationDate)
 {
     const QString bundle = makeAppBundle(app(QStringLiteral("Editor.app")),
-                                         {.executableName = QStringLiteral("Editor"),
-                                          .executable = fatMachO({kCpuTypeX86_64, kCpuTypeArm64})});
+        {.executableName = QStringLiteral("Editor"), .executable = fatMachO({kCpuTypeX86_64, kCpuTypeArm64})});
     const QDateTime modified = QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC);
     const timespec times[2] = {{modified.toSecsSinceEpoch(), 0}, {modified.toSecsSinceEpoch(), 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(bundle).constData(), times, 0), 0);
@@ -250,30 +260,37 @@ TEST_F(InstalledAppScannerTest, OnlyFoldersNamedAppAreInspected)
 TEST_F(InstalledAppScannerTest, BrokenBundlesAreListedWithFallbacks)
 {
     const QVariantMap named = info({{QStringLiteral("CFBundleName"), QStringLiteral("Named")},
-                                    {QStringLiteral("CFBundleExecutable"), QStringLiteral("Tool")}});
-    makeFifo(makeAppBundle(app(QStringLiteral("FifoInfo.app")), {.info = std::nullopt}) + QStringLiteral("/Contents/Info.plist"));
+        {QStringLiteral("CFBundleExecutable"), QStringLiteral("Tool")}});
+    makeFifo(makeAppBundle(app(QStringLiteral("FifoInfo.app")), {.info = std::nullopt})
+        + QStringLiteral("/Contents/Info.plist"));
     makeSymlink(QStringLiteral("/dev/zero"),
-                makeAppBundle(app(QStringLiteral("ZeroInfo.app")), {.info = std::nullopt}) + QStringLiteral("/Contents/Info.plist"));
-    makeFifo(makeAppBundle(app(QStringLiteral("FifoTool.app")), {.info = named}) + QStringLiteral("/Contents/MacOS/Tool"));
+        makeAppBundle(app(QStringLiteral("ZeroInfo.app")), {.info = std::nullopt})
+            + QStringLiteral("/Contents/Info.plist"));
+    makeFifo(
+        makeAppBundle(app(QStringLiteral("FifoTool.app")), {.info = named}) + QStringLiteral("/Contents/MacOS/Tool"));
     makeSymlink(QStringLiteral("/dev/zero"),
-                makeAppBundle(app(QStringLiteral("ZeroTool.app")), {.info = named}) + QStringLiteral("/Contents/MacOS/Tool"));
-    writeFile(makeAppBundle(app(QStringLiteral("Garbage.app")), {.info = std::nullopt}) + QStringLiteral("/Contents/Info.plist"),
-              QByteArrayLiteral("<?xml version=\"1.0\"?><plist><dict><key>CFBundleName"));
-    writeFile(makeAppBundle(app(QStringLiteral("ArrayInfo.app")), {.info = std::nullopt}) + QStringLiteral("/Contents/Info.plist"),
-              propertyList(QVariantList{QStringLiteral("CFBundleName"), QStringLiteral("Named")}));
+        makeAppBundle(app(QStringLiteral("ZeroTool.app")), {.info = named}) + QStringLiteral("/Contents/MacOS/Tool"));
+    writeFile(makeAppBundle(app(QStringLiteral("Garbage.app")), {.info = std::nullopt})
+            + QStringLiteral("/Contents/Info.plist"),
+        QByteArrayLiteral("<?xml version=\"1.0\"?><plist><dict><key>CFBundleName"));
+    writeFile(makeAppBundle(app(QStringLiteral("ArrayInfo.app")), {.info = std::nullopt})
+            + QStringLiteral("/Contents/Info.plist"),
+        propertyList(QVariantList{QStringLiteral("CFBundleName"), QStringLiteral("Named")}));
     // Larger than any real Info.plist may be: left unread.
     QVariantMap oversized = named;
     oversized.insert(QStringLiteral("Padding"), QString(8 * 1024 * 1024, QLatin1Char('x')));
     makeAppBundle(app(QStringLiteral("Oversized.app")), {.info = oversized, .executableName = QStringLiteral("Tool")});
 
     const std::vector<InstalledAppRecord> records = scan({applications()});
-    EXPECT_EQ(namesOf(records), QStringList({QStringLiteral("ArrayInfo"), QStringLiteral("FifoInfo"), QStringLiteral("Garbage"),
-                                             QStringLiteral("Named"), QStringLiteral("Named"), QStringLiteral("Oversized"),
-                                             QStringLiteral("ZeroInfo")}));
+    EXPECT_EQ(namesOf(records),
+        QStringList({QStringLiteral("ArrayInfo"), QStringLiteral("FifoInfo"), QStringLiteral("Garbage"),
+            QStringLiteral("Named"), QStringLiteral("Named"), QStringLiteral("Oversized"),
+            QStringLiteral("ZeroInfo")}));
     for (const InstalledAppRecord& record : records) {
         SCOPED_TRACE(record.path.toStdString());
         const bool hasExecutable = record.path.endsWith(QLatin1String("Oversized.app"));
-        EXPECT_EQ(rawValue(record.architecture), rawValue(hasExecutable ? AppArchitecture::appleSilicon : AppArchitecture::unknown));
+        EXPECT_EQ(rawValue(record.architecture),
+            rawValue(hasExecutable ? AppArchitecture::appleSilicon : AppArchitecture::unknown));
         EXPECT_EQ(rawValue(record.origin), rawValue(AppOriginKind::direct));
         EXPECT_TRUE(record.bundleID.isEmpty() && record.installedVersion.isEmpty() && record.buildVersion.isEmpty());
     }
@@ -281,7 +298,8 @@ TEST_F(InstalledAppScannerTest, BrokenBundlesAreListedWithFallbacks)
 
 TEST_F(InstalledAppScannerTest, SizeIsMeasuredThroughTheCacheOnlyWhenAsked)
 {
-    const QString bundle = makeAppBundle(app(QStringLiteral("Editor.app")), {.executableName = QStringLiteral("Editor")});
+    const QString bundle
+        = makeAppBundle(app(QStringLiteral("Editor.app")), {.executableName = QStringLiteral("Editor")});
     writeFile(bundle + QStringLiteral("/Contents/Resources/data"), QByteArray(100'000, 'x'));
     FastDirectorySizeReader::invalidateCache(bundle);
 
@@ -304,7 +322,11 @@ TEST_F(InstalledAppScannerTest, SizeIsMeasuredThroughTheCacheOnlyWhenAsked)
 // to start), so the highest count seen is the scan's real bound.
 class InspectionGate final {
 public:
-    InspectionGate(int expectedInFlight, int total) : m_expectedInFlight(expectedInFlight), m_total(total) {}
+    InspectionGate(int expectedInFlight, int total)
+        : m_expectedInFlight(expectedInFlight)
+        , m_total(total)
+    {
+    }
 
     InstalledAppScanner::InspectionObserver observer()
     {
@@ -314,9 +336,8 @@ public:
                 m_startOrder.append(bundle);
                 m_highest = std::max(m_highest, ++m_inFlight);
                 m_changed.notify_all();
-                m_changed.wait_for(lock, std::chrono::seconds(5), [this] {
-                    return m_inFlight >= m_expectedInFlight || m_startOrder.size() == m_total;
-                });
+                m_changed.wait_for(lock, std::chrono::seconds(5),
+                    [this] { return m_inFlight >= m_expectedInFlight || m_startOrder.size() == m_total; });
             },
             [this](const QString&) {
                 std::lock_guard lock(m_mutex);
@@ -352,8 +373,8 @@ TEST_F(InstalledAppScannerTest, InspectionsRunAtMostMaxConcurrencyAtOnceInDiscov
     for (const auto& row : cases) {
         SCOPED_TRACE(row.maxConcurrency);
         InspectionGate gate(row.bound, kBundles);
-        const std::vector<InstalledAppRecord> records =
-            scanInstalledApps({applications()}, false, row.maxConcurrency, kEnglish, gate.observer());
+        const std::vector<InstalledAppRecord> records
+            = scanInstalledApps({applications()}, false, row.maxConcurrency, kEnglish, gate.observer());
         EXPECT_EQ(records.size(), static_cast<std::size_t>(kBundles));
         EXPECT_EQ(gate.highest(), row.bound);
         if (row.bound == 1) {
@@ -369,19 +390,22 @@ TEST_F(InstalledAppScannerTest, RecordsAreSortedByNameIgnoringCaseUnderTheGivenL
     const struct {
         const char* file;
         const char* name;
-    } bundles[] = {{"a.app", "Zebra"}, {"b.app", "beta"}, {"c.app", "Öl"}, {"d.app", "alpha"}, {"e.app", "Alpha"}, {"f.app", "Oz"}};
+    } bundles[] = {{"a.app", "Zebra"}, {"b.app", "beta"}, {"c.app", "Öl"}, {"d.app", "alpha"}, {"e.app", "Alpha"},
+        {"f.app", "Oz"}};
     for (const auto& bundle : bundles)
         makeAppBundle(app(QLatin1String(bundle.file)),
-                      {.info = info({{QStringLiteral("CFBundleName"), QString::fromUtf8(bundle.name)}})});
+            {.info = info({{QStringLiteral("CFBundleName"), QString::fromUtf8(bundle.name)}})});
 
     const struct {
         QLocale locale;
         QStringList order;
     } cases[] = {
-        {kEnglish, {QStringLiteral("alpha"), QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("Öl"),
-                    QStringLiteral("Oz"), QStringLiteral("Zebra")}},
-        {QLocale(QLocale::Swedish, QLocale::Sweden), {QStringLiteral("alpha"), QStringLiteral("Alpha"), QStringLiteral("beta"),
-                                                      QStringLiteral("Oz"), QStringLiteral("Zebra"), QStringLiteral("Öl")}},
+        {kEnglish,
+            {QStringLiteral("alpha"), QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("Öl"),
+                QStringLiteral("Oz"), QStringLiteral("Zebra")}},
+        {QLocale(QLocale::Swedish, QLocale::Sweden),
+            {QStringLiteral("alpha"), QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("Oz"),
+                QStringLiteral("Zebra"), QStringLiteral("Öl")}},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.locale.name().toStdString());

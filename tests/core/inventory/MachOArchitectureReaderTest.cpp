@@ -28,26 +28,37 @@ TEST(MachOArchitectureReaderTest, HeaderBytesTellTheArchitecture)
         {"thin 64-bit little-endian x86-64", thinMachO(kCpuTypeX86_64), AppArchitecture::intel},
         {"thin 64-bit big-endian arm64", thinMachO(kCpuTypeArm64, ByteOrder::big), AppArchitecture::appleSilicon},
         {"thin 32-bit little-endian x86", thinMachO(kCpuTypeX86, ByteOrder::little, false), AppArchitecture::intel},
-        {"thin 32-bit big-endian arm64_32", thinMachO(kCpuTypeArm64_32, ByteOrder::big, false), AppArchitecture::appleSilicon},
+        {"thin 32-bit big-endian arm64_32", thinMachO(kCpuTypeArm64_32, ByteOrder::big, false),
+            AppArchitecture::appleSilicon},
         {"thin big-endian PowerPC", thinMachO(kCpuTypePowerPC, ByteOrder::big, false), AppArchitecture::unknown},
         {"thin header of exactly 8 bytes", thinMachO(kCpuTypeX86_64).left(8), AppArchitecture::intel},
         {"fat x86-64 and arm64", fatMachO({kCpuTypeX86_64, kCpuTypeArm64}), AppArchitecture::universal},
-        {"fat stored little-endian", fatMachO({kCpuTypeX86_64, kCpuTypeArm64}, false, ByteOrder::little), AppArchitecture::universal},
+        {"fat stored little-endian", fatMachO({kCpuTypeX86_64, kCpuTypeArm64}, false, ByteOrder::little),
+            AppArchitecture::universal},
         {"fat 64-bit steps 32 bytes", fatMachO({kCpuTypeX86_64, kCpuTypeArm64}, true), AppArchitecture::universal},
-        {"fat 64-bit stored little-endian", fatMachO({kCpuTypePowerPC, kCpuTypeArm64}, true, ByteOrder::little), AppArchitecture::appleSilicon},
+        {"fat 64-bit stored little-endian", fatMachO({kCpuTypePowerPC, kCpuTypeArm64}, true, ByteOrder::little),
+            AppArchitecture::appleSilicon},
         {"fat with x86 only", fatMachO({kCpuTypeX86, kCpuTypeX86_64}), AppArchitecture::intel},
         {"fat of PowerPC only", fatMachO({kCpuTypePowerPC}), AppArchitecture::unknown},
         {"fat with 64 entries", fatMachO(sixtyFourEntries), AppArchitecture::appleSilicon},
         {"fat with 65 entries", fatMachO(sixtyFiveEntries), AppArchitecture::unknown},
         {"fat with no entries", fatMachO({}), AppArchitecture::unknown},
-        {"fat declaring 4294967295 entries", fatMachO({kCpuTypeArm64}, false, ByteOrder::big, 0xFFFFFFFF), AppArchitecture::unknown},
-        {"fat declaring 64 entries but holding one", fatMachO({kCpuTypeArm64}, true, ByteOrder::big, 64), AppArchitecture::appleSilicon},
-        {"fat cut short after its first entry", fatMachO({kCpuTypeX86_64, kCpuTypeArm64}).left(28), AppArchitecture::intel},
-        {"fat 64-bit cut inside the second CPU type", fatMachO({kCpuTypeArm64, kCpuTypeX86_64}, true).left(43), AppArchitecture::appleSilicon},
+        {"fat declaring 4294967295 entries", fatMachO({kCpuTypeArm64}, false, ByteOrder::big, 0xFFFFFFFF),
+            AppArchitecture::unknown},
+        {"fat declaring 64 entries but holding one", fatMachO({kCpuTypeArm64}, true, ByteOrder::big, 64),
+            AppArchitecture::appleSilicon},
+        {"fat cut short after its first entry", fatMachO({kCpuTypeX86_64, kCpuTypeArm64}).left(28),
+            AppArchitecture::intel},
+        {"fat 64-bit cut inside the second CPU type", fatMachO({kCpuTypeArm64, kCpuTypeX86_64}, true).left(43),
+            AppArchitecture::appleSilicon},
         {"fat header without room for an entry", fatMachO({kCpuTypeArm64}).left(11), AppArchitecture::unknown},
         {"7 bytes", thinMachO(kCpuTypeArm64).left(7), AppArchitecture::unknown},
         {"nothing", QByteArray(), AppArchitecture::unknown},
-        {"ELF header", QByteArray("\x7f" "ELF\x02\x01\x01\x00\x00\x00\x00\x00", 12), AppArchitecture::unknown},
+        {"ELF header",
+            QByteArray("\x7f"
+                       "ELF\x02\x01\x01\x00\x00\x00\x00\x00",
+                12),
+            AppArchitecture::unknown},
         {"shell script", QByteArrayLiteral("#!/bin/sh\nexec true\n"), AppArchitecture::unknown},
         {"zeros", QByteArray(4096, '\0'), AppArchitecture::unknown},
     };
@@ -99,18 +110,19 @@ TEST_F(MachOFileTest, BundleTriesItsNamedExecutableThenEveryFileOfMacOSInNameOrd
 {
     const QByteArray script = QByteArrayLiteral("#!/bin/sh\nexec true\n");
     const QString named = makeAppBundle(path(QStringLiteral("Named.app")),
-                                        {.plistFormat = PlistFormat::binary, .executableName = QStringLiteral("Tool"),
-                                         .executable = thinMachO(kCpuTypeX86_64)});
+        {.plistFormat = PlistFormat::binary,
+            .executableName = QStringLiteral("Tool"),
+            .executable = thinMachO(kCpuTypeX86_64)});
     writeFile(named + QStringLiteral("/Contents/MacOS/Another"), thinMachO(kCpuTypeArm64));
 
     const QString missing = makeAppBundle(path(QStringLiteral("Missing.app")),
-                                          {.info = QVariantMap{{QStringLiteral("CFBundleExecutable"), QStringLiteral("Gone")}}});
+        {.info = QVariantMap{{QStringLiteral("CFBundleExecutable"), QStringLiteral("Gone")}}});
     writeFile(missing + QStringLiteral("/Contents/MacOS/a-launcher"), script);
     writeFile(missing + QStringLiteral("/Contents/MacOS/b-tool"), fatMachO({kCpuTypeX86_64, kCpuTypeArm64}));
     writeFile(missing + QStringLiteral("/Contents/MacOS/c-tool"), thinMachO(kCpuTypeX86_64));
 
-    const QString scripted = makeAppBundle(path(QStringLiteral("Scripted.app")),
-                                           {.executableName = QStringLiteral("z-launcher"), .executable = script});
+    const QString scripted = makeAppBundle(
+        path(QStringLiteral("Scripted.app")), {.executableName = QStringLiteral("z-launcher"), .executable = script});
     writeFile(scripted + QStringLiteral("/Contents/MacOS/helper"), thinMachO(kCpuTypeX86_64));
 
     const QString withoutInfo = makeAppBundle(path(QStringLiteral("WithoutInfo.app")), {.info = std::nullopt});
@@ -122,7 +134,7 @@ TEST_F(MachOFileTest, BundleTriesItsNamedExecutableThenEveryFileOfMacOSInNameOrd
 
     const QString noMacOS = path(QStringLiteral("NoMacOS.app"));
     writeFile(noMacOS + QStringLiteral("/Contents/Info.plist"),
-              propertyList(QVariantMap{{QStringLiteral("CFBundleExecutable"), QStringLiteral("Tool")}}));
+        propertyList(QVariantMap{{QStringLiteral("CFBundleExecutable"), QStringLiteral("Tool")}}));
 
     const struct {
         QString bundle;
@@ -149,11 +161,11 @@ TEST_F(MachOFileTest, HostileBundleGivesUnknownWithoutBlockingOrLeavingTheBundle
     writeFile(outside, thinMachO(kCpuTypeArm64));
 
     const QString fifoExecutable = makeAppBundle(path(QStringLiteral("FifoExecutable.app")),
-                                                 {.info = QVariantMap{{QStringLiteral("CFBundleExecutable"), QStringLiteral("Tool")}}});
+        {.info = QVariantMap{{QStringLiteral("CFBundleExecutable"), QStringLiteral("Tool")}}});
     makeFifo(fifoExecutable + QStringLiteral("/Contents/MacOS/Tool"));
 
     const QString zeroExecutable = makeAppBundle(path(QStringLiteral("ZeroExecutable.app")),
-                                                 {.info = QVariantMap{{QStringLiteral("CFBundleExecutable"), QStringLiteral("Tool")}}});
+        {.info = QVariantMap{{QStringLiteral("CFBundleExecutable"), QStringLiteral("Tool")}}});
     makeSymlink(QStringLiteral("/dev/zero"), zeroExecutable + QStringLiteral("/Contents/MacOS/Tool"));
 
     const QString fifoInfo = makeAppBundle(path(QStringLiteral("FifoInfo.app")), {.info = std::nullopt});
@@ -162,16 +174,17 @@ TEST_F(MachOFileTest, HostileBundleGivesUnknownWithoutBlockingOrLeavingTheBundle
     const QString zeroInfo = makeAppBundle(path(QStringLiteral("ZeroInfo.app")), {.info = std::nullopt});
     makeSymlink(QStringLiteral("/dev/zero"), zeroInfo + QStringLiteral("/Contents/Info.plist"));
 
-    const QString fifoInfoWithTool = makeAppBundle(path(QStringLiteral("FifoInfoWithTool.app")), {.info = std::nullopt});
+    const QString fifoInfoWithTool
+        = makeAppBundle(path(QStringLiteral("FifoInfoWithTool.app")), {.info = std::nullopt});
     makeFifo(fifoInfoWithTool + QStringLiteral("/Contents/Info.plist"));
     writeFile(fifoInfoWithTool + QStringLiteral("/Contents/MacOS/tool"), thinMachO(kCpuTypeX86_64));
 
-    const QStringList escapingNames = {QStringLiteral("../../../outside"), QStringLiteral("../Resources/tool"),
-                                       outside, QStringLiteral(".."), QString()};
+    const QStringList escapingNames = {QStringLiteral("../../../outside"), QStringLiteral("../Resources/tool"), outside,
+        QStringLiteral(".."), QString()};
     QStringList escaping;
     for (qsizetype index = 0; index < escapingNames.size(); ++index) {
         const QString bundle = makeAppBundle(path(QStringLiteral("Escaping%1.app").arg(index)),
-                                             {.info = QVariantMap{{QStringLiteral("CFBundleExecutable"), escapingNames[index]}}});
+            {.info = QVariantMap{{QStringLiteral("CFBundleExecutable"), escapingNames[index]}}});
         writeFile(bundle + QStringLiteral("/Contents/Resources/tool"), thinMachO(kCpuTypeArm64));
         escaping.append(bundle);
     }

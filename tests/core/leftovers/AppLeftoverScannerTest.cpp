@@ -28,15 +28,15 @@ using AppLeftoverScanner::moveToTrash;
 using AppLeftoverScanner::scanLeftovers;
 
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
-const QString kOutsideLibrary =
-    QStringLiteral("Only items found in the Library folders searched for leftovers can be moved to the Trash.");
-const QString kNotABundle =
-    QStringLiteral("Only an application bundle (a folder whose name ends in .app) can be moved to the Trash.");
+const QString kOutsideLibrary
+    = QStringLiteral("Only items found in the Library folders searched for leftovers can be moved to the Trash.");
+const QString kNotABundle
+    = QStringLiteral("Only an application bundle (a folder whose name ends in .app) can be moved to the Trash.");
 const QString kProtected = QStringLiteral("Protected system file cannot be removed.");
 
 bool existsWithoutFollowing(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
@@ -143,7 +143,8 @@ TEST(AppLeftoverScannerMatching, EntriesBelongToAnAppByIdentifierOrByName)
         {QStringLiteral("pbs"), QStringLiteral("pbs"), QStringLiteral("pbs"), false},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE((row.entry + QStringLiteral(" | ") + row.appName + QStringLiteral(" | ") + row.bundleID).toStdString());
+        SCOPED_TRACE(
+            (row.entry + QStringLiteral(" | ") + row.appName + QStringLiteral(" | ") + row.bundleID).toStdString());
         EXPECT_EQ(matchesEntry(row.entry, row.appName, row.bundleID), row.matches);
     }
 }
@@ -160,10 +161,12 @@ protected:
         writeFile(library(QStringLiteral("Caches/com.example.foobar/Cache.db")), QByteArray(9000, 'c'));
         writeFile(library(QStringLiteral("Preferences/com.example.foobar.plist")), QByteArray(10, 'p'));
         makeFolder(library(QStringLiteral("Containers/com.example.foobar/Data")));
-        writeFile(library(QStringLiteral("Group Containers/ABCDE12345.com.example.foobar/shared")), QByteArray(5000, 'g'));
+        writeFile(
+            library(QStringLiteral("Group Containers/ABCDE12345.com.example.foobar/shared")), QByteArray(5000, 'g'));
         writeFile(library(QStringLiteral("Logs/a.foobar.log")), QByteArray(10, 'l'));
         writeFile(library(QStringLiteral("Logs/B.foobar.log")), QByteArray(10, 'l'));
-        writeFile(library(QStringLiteral("Saved Application State/com.example.foobar.savedState/window")), QByteArray(10, 's'));
+        writeFile(library(QStringLiteral("Saved Application State/com.example.foobar.savedState/window")),
+            QByteArray(10, 's'));
         writeFile(library(QStringLiteral("HTTPStorages/com.example.foobar.binarycookies")), QByteArray(10, 'h'));
         makeFolder(library(QStringLiteral("WebKit/com.example.foobar")));
         writeFile(library(QStringLiteral("LaunchAgents/com.example.foobar.agent.plist")), QByteArray(10, 'a'));
@@ -209,7 +212,7 @@ protected:
                 || !lines[2].startsWith("DeletionDate="))
                 continue;
             originals.insert(QFile::decodeName(QByteArray::fromPercentEncoding(lines[1].sliced(5))),
-                             trashFiles(infoName.chopped(QStringLiteral(".trashinfo").size())));
+                trashFiles(infoName.chopped(QStringLiteral(".trashinfo").size())));
         }
         return originals;
     }
@@ -303,8 +306,9 @@ TEST_F(AppLeftoverScannerTest, LargerItemsComeFirstAndEqualSizesByPathIgnoringCa
         EXPECT_GE(items[index - 1].sizeBytes, items[index].sizeBytes) << items[index].path.toStdString();
     const QStringList paths = pathsOf(items);
     ASSERT_EQ(FastDirectorySizeReader::allocatedSize(library(QStringLiteral("Logs/a.foobar.log")), false),
-              FastDirectorySizeReader::allocatedSize(library(QStringLiteral("Logs/B.foobar.log")), false));
-    EXPECT_LT(paths.indexOf(library(QStringLiteral("Logs/a.foobar.log"))), paths.indexOf(library(QStringLiteral("Logs/B.foobar.log"))));
+        FastDirectorySizeReader::allocatedSize(library(QStringLiteral("Logs/B.foobar.log")), false));
+    EXPECT_LT(paths.indexOf(library(QStringLiteral("Logs/a.foobar.log"))),
+        paths.indexOf(library(QStringLiteral("Logs/B.foobar.log"))));
 }
 
 TEST_F(AppLeftoverScannerTest, AppNamesAreTakenWithoutATrailingAppSuffix)
@@ -374,8 +378,9 @@ TEST_F(AppLeftoverScannerTest, MovesTheScannedItemsAndTheBundleToTheTrashAndCoun
         ASSERT_TRUE(inTrash.contains(path));
         EXPECT_TRUE(existsWithoutFollowing(inTrash.value(path)));
     }
-    EXPECT_EQ(contents(inTrash.value(library(QStringLiteral("Application Support/Foo Bar"))) + QStringLiteral("/data/store.bin")),
-              QByteArray(20000, 'a'));
+    EXPECT_EQ(contents(inTrash.value(library(QStringLiteral("Application Support/Foo Bar")))
+                  + QStringLiteral("/data/store.bin")),
+        QByteArray(20000, 'a'));
     EXPECT_TRUE(existsWithoutFollowing(kept->path));
     EXPECT_TRUE(existsWithoutFollowing(library(QStringLiteral("Preferences/com.example.other.plist"))));
 }
@@ -479,7 +484,8 @@ TEST_F(AppLeftoverScannerTest, TheBundleMustBeAnAppFolder)
         SCOPED_TRACE(row.bundle.toStdString());
         const TrashRemovalReport report = moveFooBar({}, row.bundle, true);
         EXPECT_TRUE(report.trashedPaths.isEmpty());
-        EXPECT_EQ(report.failedPaths, (row.refused ? QMap<QString, QString>{{row.bundle, kNotABundle}} : QMap<QString, QString>{}));
+        EXPECT_EQ(report.failedPaths,
+            (row.refused ? QMap<QString, QString>{{row.bundle, kNotABundle}} : QMap<QString, QString>{}));
     }
     EXPECT_TRUE(QFileInfo(home.filePath(QStringLiteral("Documents/Project"))).isDir());
     EXPECT_TRUE(QFileInfo(home.filePath(QStringLiteral("Applications/Plain.app"))).isFile());
@@ -497,8 +503,8 @@ TEST_F(AppLeftoverScannerTest, FailedMovesAreReportedAndTheRestGoesOn)
     writeFile(outside, "precious");
     const QString preferences = library(QStringLiteral("Preferences/com.example.foobar.plist"));
     const QString caches = library(QStringLiteral("Caches/com.example.foobar"));
-    const std::vector<LeftoverFileItem> items{selected(gone, 100), selected(outside, 200), selected(preferences, 300),
-                                              selected(caches, 400)};
+    const std::vector<LeftoverFileItem> items{
+        selected(gone, 100), selected(outside, 200), selected(preferences, 300), selected(caches, 400)};
 
     // A file where the Trash's info folder should be: no item can be moved.
     writeFile(home.filePath(QStringLiteral(".local/share/Trash/info")), "in the way");
@@ -598,12 +604,12 @@ TEST(AppLeftoverScannerAlerts, StaleAlertsAreDropped)
 {
     const auto alert = [](const QString& bundleID, const QString& trashedPath) {
         return TrashLeftoverAlert(QUuid::createUuid(), QStringLiteral("App"), bundleID, trashedPath,
-                                  QDateTime::currentDateTimeUtc(), {selected(QStringLiteral("/l/x"), 1)});
+            QDateTime::currentDateTimeUtc(), {selected(QStringLiteral("/l/x"), 1)});
     };
     const auto installed = [](const QString& bundleID, const QString& path) {
-        return InstalledAppRecord(std::nullopt, QStringLiteral("App"), bundleID, path, QString(), QString(), std::nullopt,
-                                  false, std::nullopt, std::nullopt, std::nullopt, std::nullopt, AppOriginKind::direct,
-                                  AppArchitecture::unknown, 0, std::nullopt, std::nullopt);
+        return InstalledAppRecord(std::nullopt, QStringLiteral("App"), bundleID, path, QString(), QString(),
+            std::nullopt, false, std::nullopt, std::nullopt, std::nullopt, std::nullopt, AppOriginKind::direct,
+            AppArchitecture::unknown, 0, std::nullopt, std::nullopt);
     };
     const std::vector<TrashLeftoverAlert> alerts{
         alert(QStringLiteral("com.example.kept"), QStringLiteral("/T/Kept.app")),
@@ -625,7 +631,8 @@ TEST(AppLeftoverScannerAlerts, StaleAlertsAreDropped)
     EXPECT_EQ(kept[1], alerts[4]);
 
     int calls = 0;
-    EXPECT_TRUE(AppLeftoverScanner::pruneStaleTrashAlerts({}, apps, [&](const QString&) { return ++calls > 0; }).empty());
+    EXPECT_TRUE(
+        AppLeftoverScanner::pruneStaleTrashAlerts({}, apps, [&](const QString&) { return ++calls > 0; }).empty());
     EXPECT_EQ(calls, 0);
 }
 

@@ -87,9 +87,9 @@ TEST(HomebrewItemTest, JsonKeyRules)
 {
     const HomebrewItem cask = firefoxCask();
     RecordJsonChecks::expectKeyRules(cask,
-                                     {"id", "name", "fullName", "isCask", "latestVersion", "isOutdated", "description",
-                                      "isInstalled", "appArtifacts", "installedOnRequest"},
-                                     {"installedVersion", "homepage"});
+        {"id", "name", "fullName", "isCask", "latestVersion", "isOutdated", "description", "isInstalled",
+            "appArtifacts", "installedOnRequest"},
+        {"installedVersion", "homepage"});
 
     QJsonObject json = truneJsonEncode(cask).toObject();
     json.insert(QStringLiteral("appArtifacts"), QJsonArray{QStringLiteral("Firefox.app"), 2});

@@ -46,10 +46,10 @@ TEST(InstalledAppRecordTest, IdComesFromBundleAndPathUnlessGiven)
     };
     const Case cases[] = {
         {"bundle identifier and path", std::nullopt, QStringLiteral("com.example.editor"),
-         QStringLiteral("com.example.editor::/Applications/Editor.app")},
+            QStringLiteral("com.example.editor::/Applications/Editor.app")},
         {"no bundle identifier", std::nullopt, QString(), QStringLiteral("/Applications/Editor.app")},
         {"blank bundle identifier is not empty", std::nullopt, QStringLiteral(" "),
-         QStringLiteral(" ::/Applications/Editor.app")},
+            QStringLiteral(" ::/Applications/Editor.app")},
         {"given id", QStringLiteral("custom"), QStringLiteral("com.example.editor"), QStringLiteral("custom")},
         {"given empty id", QString(), QStringLiteral("com.example.editor"), QString()},
     };
@@ -84,9 +84,9 @@ TEST(InstalledAppRecordTest, DisplayVersionFallsBackToBuildThenDash)
 
 TEST(InstalledAppRecordTest, EnumerationsHaveTheirRawValuesAndLabels)
 {
-    EXPECT_EQ(allCases<AppOriginKind>(), (std::vector{AppOriginKind::quorvane, AppOriginKind::homebrewCask,
-                                                      AppOriginKind::appStore, AppOriginKind::sparkle,
-                                                      AppOriginKind::direct}));
+    EXPECT_EQ(allCases<AppOriginKind>(),
+        (std::vector{AppOriginKind::quorvane, AppOriginKind::homebrewCask, AppOriginKind::appStore,
+            AppOriginKind::sparkle, AppOriginKind::direct}));
     EXPECT_EQ(rawValue(AppOriginKind::homebrewCask), QStringLiteral("homebrewCask"));
     EXPECT_EQ(fromRawValue<AppOriginKind>(u"appStore"), AppOriginKind::appStore);
     EXPECT_EQ(fromRawValue<AppOriginKind>(u"AppStore"), std::nullopt);

@@ -12,15 +12,14 @@ namespace {
 LeftoverFileItem makeItem(qint64 size, std::optional<QString> id = std::nullopt)
 {
     return LeftoverFileItem(std::move(id), QStringLiteral("/home/me/Library/Caches/com.example.editor"),
-                            LeftoverCategory::caches, size, true);
+        LeftoverCategory::caches, size, true);
 }
 
 TrashLeftoverAlert makeAlert(std::vector<LeftoverFileItem> leftovers)
 {
     return TrashLeftoverAlert(QUuid::fromString(QStringLiteral("0E4F0C2A-6B1D-4E59-9C3B-2F1A7D5E8B40")),
-                              QStringLiteral("Editor"), QStringLiteral("com.example.editor"),
-                              QStringLiteral("/home/me/.Trash/Editor.app"),
-                              QDateTime(QDate(2025, 3, 1), QTime(8, 30), Qt::UTC), std::move(leftovers));
+        QStringLiteral("Editor"), QStringLiteral("com.example.editor"), QStringLiteral("/home/me/.Trash/Editor.app"),
+        QDateTime(QDate(2025, 3, 1), QTime(8, 30), Qt::UTC), std::move(leftovers));
 }
 
 } // namespace
@@ -28,10 +27,14 @@ TrashLeftoverAlert makeAlert(std::vector<LeftoverFileItem> leftovers)
 TEST(LeftoverFileItemTest, CategoriesInTheirOrderWithRawValues)
 {
     const std::pair<LeftoverCategory, const char*> expected[] = {
-        {LeftoverCategory::appSupport, "appSupport"},   {LeftoverCategory::caches, "caches"},
-        {LeftoverCategory::preferences, "preferences"}, {LeftoverCategory::containers, "containers"},
-        {LeftoverCategory::logs, "logs"},               {LeftoverCategory::launchAgents, "launchAgents"},
-        {LeftoverCategory::savedState, "savedState"},   {LeftoverCategory::other, "other"},
+        {LeftoverCategory::appSupport, "appSupport"},
+        {LeftoverCategory::caches, "caches"},
+        {LeftoverCategory::preferences, "preferences"},
+        {LeftoverCategory::containers, "containers"},
+        {LeftoverCategory::logs, "logs"},
+        {LeftoverCategory::launchAgents, "launchAgents"},
+        {LeftoverCategory::savedState, "savedState"},
+        {LeftoverCategory::other, "other"},
     };
     const std::vector<LeftoverCategory> all = allCases<LeftoverCategory>();
     ASSERT_EQ(all.size(), std::size(expected));
@@ -75,8 +78,8 @@ TEST(LeftoverFileItemTest, FileNameIsTheLastPathComponent)
 
 TEST(LeftoverFileItemTest, JsonKeyRules)
 {
-    RecordJsonChecks::expectKeyRules(makeItem(4096, QStringLiteral("id-1")),
-                                     {"id", "path", "category", "sizeBytes", "isSelected"}, {});
+    RecordJsonChecks::expectKeyRules(
+        makeItem(4096, QStringLiteral("id-1")), {"id", "path", "category", "sizeBytes", "isSelected"}, {});
     RecordJsonChecks::expectRejectedTexts(makeItem(4096), QStringLiteral("category"), {"Caches", "cache", ""});
 }
 
@@ -89,8 +92,8 @@ TEST(LeftoverFileItemTest, EqualityAndHashingSeeEveryField)
     moved.path += QStringLiteral("2");
     LeftoverFileItem recategorized = original;
     recategorized.category = LeftoverCategory::logs;
-    const QSet<LeftoverFileItem> all{original, deselected, moved, recategorized, makeItem(11),
-                                     makeItem(10, QStringLiteral("other"))};
+    const QSet<LeftoverFileItem> all{
+        original, deselected, moved, recategorized, makeItem(11), makeItem(10, QStringLiteral("other"))};
     EXPECT_EQ(all.size(), 6);
     EXPECT_EQ(qHash(makeItem(10), 3), qHash(original, 3));
 }

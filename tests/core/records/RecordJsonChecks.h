@@ -23,8 +23,7 @@ inline QJsonValue wrongTypeFor(const QJsonValue& value)
     return value.isString() ? QJsonValue(1) : QJsonValue(QStringLiteral("1"));
 }
 
-template <typename T>
-void expectFailureAtKey(const QJsonObject& json, const QString& key)
+template <typename T> void expectFailureAtKey(const QJsonObject& json, const QString& key)
 {
     const TruneJsonResult<T> decoded = truneJsonDecode<T>(QJsonValue(json));
     ASSERT_FALSE(decoded.has_value());
@@ -85,8 +84,7 @@ void expectKeyRules(const T& full, const QStringList& requiredKeys, const QStrin
 }
 
 // `key` set to each of `texts` fails the record: none of them is a raw value.
-template <typename T>
-void expectRejectedTexts(const T& full, const QString& key, const QStringList& texts)
+template <typename T> void expectRejectedTexts(const T& full, const QString& key, const QStringList& texts)
 {
     for (const QString& text : texts) {
         SCOPED_TRACE(key.toStdString() + " = " + text.toStdString());

@@ -59,7 +59,7 @@ TEST(UninstallerAppSortOrderTest, NamesFollowTheGivenLocale)
     const std::vector<InstalledAppRecord> apps{AppRecordBuilder(u"Zebra"_s).build(), AppRecordBuilder(u"Öl"_s).build()};
     EXPECT_EQ(namesOf(sort(UninstallerAppSortOrder::nameAscending, apps, english)), QStringList({"Öl", "Zebra"}));
     EXPECT_EQ(namesOf(sort(UninstallerAppSortOrder::nameAscending, apps, QLocale(QLocale::Swedish, QLocale::Sweden))),
-              QStringList({"Zebra", "Öl"}));
+        QStringList({"Zebra", "Öl"}));
 }
 
 TEST(UninstallerAppSortOrderTest, RawValuesAreTheCaseNames)
@@ -67,8 +67,9 @@ TEST(UninstallerAppSortOrderTest, RawValuesAreTheCaseNames)
     QStringList raw;
     for (UninstallerAppSortOrder order : allCases<UninstallerAppSortOrder>())
         raw.append(rawValue(order));
-    EXPECT_EQ(raw, QStringList({"sizeDescending", "sizeAscending", "nameAscending", "nameDescending", "newestFirst",
-                                "oldestFirst"}));
+    EXPECT_EQ(raw,
+        QStringList(
+            {"sizeDescending", "sizeAscending", "nameAscending", "nameDescending", "newestFirst", "oldestFirst"}));
     EXPECT_EQ(fromRawValue<UninstallerAppSortOrder>(u"NewestFirst"), std::nullopt);
 }
 
@@ -91,14 +92,14 @@ TEST(LeftoverSortOrderTest, EachOrderWithItsTieBreaks)
     };
     const Case cases[] = {
         {LeftoverSortOrder::category,
-         {"/L/Application Support/Zed", "/L/Application Support/a/", "/L/Caches/big", "/L/Caches/A", "/L/Caches/b",
-          "/L/Logs/a"}},
+            {"/L/Application Support/Zed", "/L/Application Support/a/", "/L/Caches/big", "/L/Caches/A", "/L/Caches/b",
+                "/L/Logs/a"}},
         {LeftoverSortOrder::sizeDescending,
-         {"/L/Caches/big", "/L/Caches/A", "/L/Logs/a", "/L/Caches/b", "/L/Application Support/Zed",
-          "/L/Application Support/a/"}},
+            {"/L/Caches/big", "/L/Caches/A", "/L/Logs/a", "/L/Caches/b", "/L/Application Support/Zed",
+                "/L/Application Support/a/"}},
         {LeftoverSortOrder::nameAscending,
-         {"/L/Caches/A", "/L/Logs/a", "/L/Application Support/a/", "/L/Caches/b", "/L/Caches/big",
-          "/L/Application Support/Zed"}},
+            {"/L/Caches/A", "/L/Logs/a", "/L/Application Support/a/", "/L/Caches/b", "/L/Caches/big",
+                "/L/Application Support/Zed"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(rawValue(c.order).toStdString());

@@ -22,10 +22,9 @@ TruneUpdateConfig makeConfig()
 TEST(TruneUpdateConfigTest, JsonKeyRules)
 {
     RecordJsonChecks::expectKeyRules(makeConfig(),
-                                     {"ignoredBundleIDs", "autoCheckIntervalHours", "watchTrashForLeftovers",
-                                      "includePrereleases", "autoCleanupAfterBrewUpgrade",
-                                      "includeHomebrewFormulaeInBadge"},
-                                     {});
+        {"ignoredBundleIDs", "autoCheckIntervalHours", "watchTrashForLeftovers", "includePrereleases",
+            "autoCleanupAfterBrewUpgrade", "includeHomebrewFormulaeInBadge"},
+        {});
 }
 
 TEST(TruneUpdateConfigTest, DecodingCases)
@@ -40,26 +39,26 @@ TEST(TruneUpdateConfigTest, DecodingCases)
     };
     const Case cases[] = {
         {"interval 0 means only when asked",
-         QByteArray("{") + allKeys + R"(,"ignoredBundleIDs":["com.b","com.a","com.b"]})",
-         TruneUpdateConfig{.ignoredBundleIDs = {u"com.b"_s, u"com.a"_s, u"com.b"_s}, .autoCheckIntervalHours = 0}},
+            QByteArray("{") + allKeys + R"(,"ignoredBundleIDs":["com.b","com.a","com.b"]})",
+            TruneUpdateConfig{.ignoredBundleIDs = {u"com.b"_s, u"com.a"_s, u"com.b"_s}, .autoCheckIntervalHours = 0}},
         {"interval beyond 32 bits",
-         QByteArray(R"({"autoCheckIntervalHours":8589934592,"autoCleanupAfterBrewUpgrade":false,)"
-                    R"("includeHomebrewFormulaeInBadge":false,"includePrereleases":false,)"
-                    R"("watchTrashForLeftovers":true,"ignoredBundleIDs":[]})"),
-         TruneUpdateConfig{.autoCheckIntervalHours = 8589934592LL}},
+            QByteArray(R"({"autoCheckIntervalHours":8589934592,"autoCleanupAfterBrewUpgrade":false,)"
+                       R"("includeHomebrewFormulaeInBadge":false,"includePrereleases":false,)"
+                       R"("watchTrashForLeftovers":true,"ignoredBundleIDs":[]})"),
+            TruneUpdateConfig{.autoCheckIntervalHours = 8589934592LL}},
         {"only the interval", R"({"autoCheckIntervalHours":12})", std::nullopt},
         {"interval as text",
-         QByteArray(R"({"autoCheckIntervalHours":"6","autoCleanupAfterBrewUpgrade":false,)"
-                    R"("includeHomebrewFormulaeInBadge":false,"includePrereleases":false,)"
-                    R"("watchTrashForLeftovers":true,"ignoredBundleIDs":[]})"),
-         std::nullopt},
+            QByteArray(R"({"autoCheckIntervalHours":"6","autoCleanupAfterBrewUpgrade":false,)"
+                       R"("includeHomebrewFormulaeInBadge":false,"includePrereleases":false,)"
+                       R"("watchTrashForLeftovers":true,"ignoredBundleIDs":[]})"),
+            std::nullopt},
         {"fractional interval",
-         QByteArray(R"({"autoCheckIntervalHours":1.5,"autoCleanupAfterBrewUpgrade":false,)"
-                    R"("includeHomebrewFormulaeInBadge":false,"includePrereleases":false,)"
-                    R"("watchTrashForLeftovers":true,"ignoredBundleIDs":[]})"),
-         std::nullopt},
+            QByteArray(R"({"autoCheckIntervalHours":1.5,"autoCleanupAfterBrewUpgrade":false,)"
+                       R"("includeHomebrewFormulaeInBadge":false,"includePrereleases":false,)"
+                       R"("watchTrashForLeftovers":true,"ignoredBundleIDs":[]})"),
+            std::nullopt},
         {"ignored id that is no string", QByteArray("{") + allKeys + R"(,"ignoredBundleIDs":["com.a",7]})",
-         std::nullopt},
+            std::nullopt},
         {"not an object", "[]", std::nullopt},
     };
     for (const Case& c : cases) {

@@ -28,8 +28,7 @@ const QDateTime march1(QDate(2025, 3, 1), QTime(8, 30), Qt::UTC);
 UpdateLogEntry entry(int n)
 {
     return UpdateLogEntry(QUuid::createUuid(), march1.addSecs(n), QStringLiteral("app-%1").arg(n),
-                          UpdateLogAction::brewUpgrade, std::nullopt, QStringLiteral("2.0"), UpdateLogStatus::success,
-                          QString());
+        UpdateLogAction::brewUpgrade, std::nullopt, QStringLiteral("2.0"), UpdateLogStatus::success, QString());
 }
 
 QStringList namesOf(const std::vector<UpdateLogEntry>& history)
@@ -78,8 +77,8 @@ protected:
     // The copies the store set aside for `name`, oldest name first.
     QStringList setAside(const QString& name) const
     {
-        return QDir(directory()).entryList({name + QStringLiteral(".bad-*")}, QDir::AllEntries | QDir::System,
-                                           QDir::Name);
+        return QDir(directory())
+            .entryList({name + QStringLiteral(".bad-*")}, QDir::AllEntries | QDir::System, QDir::Name);
     }
 
     // `count` entries written by the store itself, newest (0) first.
@@ -198,8 +197,7 @@ TEST_F(UpdateConfigStoreTest, DetailsAreCutBetweenCharacters)
     const std::vector<Case> cases{
         {"an emoji across the cut", as + u"\U0001F600zz"_s, as},
         {"a letter with two accents across the cut", as + u"e\u0301\u0323tail"_s, as},
-        {"one endless cluster", u"x"_s + QString(3 * limit, QChar(0x0301)),
-            u"x"_s + QString(limit - 2, QChar(0x0301))},
+        {"one endless cluster", u"x"_s + QString(3 * limit, QChar(0x0301)), u"x"_s + QString(limit - 2, QChar(0x0301))},
         // U+E0100, a variation selector outside the BMP, extends the cluster like the accents.
         {"a surrogate pair in an endless cluster",
             u"x"_s + QString(limit - 3, QChar(0x0301)) + u"\U000E0100"_s + QString(10, QChar(0x0301)),
@@ -275,26 +273,27 @@ TEST_F(UpdateConfigStoreTest, ConfigIsWrittenPrettyWithSortedKeys)
         .autoCleanupAfterBrewUpgrade = true,
         .includeHomebrewFormulaeInBadge = true};
     store.saveConfig(config);
-    EXPECT_EQ(readFile(QStringLiteral("config.json")), QByteArray("{\n"
-                                                                  "    \"autoCheckIntervalHours\": 0,\n"
-                                                                  "    \"autoCleanupAfterBrewUpgrade\": true,\n"
-                                                                  "    \"ignoredBundleIDs\": [\n"
-                                                                  "        \"com.b\",\n"
-                                                                  "        \"com.a\"\n"
-                                                                  "    ],\n"
-                                                                  "    \"includeHomebrewFormulaeInBadge\": true,\n"
-                                                                  "    \"includePrereleases\": true,\n"
-                                                                  "    \"watchTrashForLeftovers\": false\n"
-                                                                  "}\n"));
+    EXPECT_EQ(readFile(QStringLiteral("config.json")),
+        QByteArray("{\n"
+                   "    \"autoCheckIntervalHours\": 0,\n"
+                   "    \"autoCleanupAfterBrewUpgrade\": true,\n"
+                   "    \"ignoredBundleIDs\": [\n"
+                   "        \"com.b\",\n"
+                   "        \"com.a\"\n"
+                   "    ],\n"
+                   "    \"includeHomebrewFormulaeInBadge\": true,\n"
+                   "    \"includePrereleases\": true,\n"
+                   "    \"watchTrashForLeftovers\": false\n"
+                   "}\n"));
     EXPECT_EQ(store.loadConfig(), config);
 }
 
 TEST_F(UpdateConfigStoreTest, ExtraKeyIsReadAndDroppedOnSave)
 {
     writeFile(QStringLiteral("config.json"),
-              R"({"autoCheckIntervalHours":24,"autoCleanupAfterBrewUpgrade":false,"ignoredBundleIDs":["com.x"],)"
-              R"("includeHomebrewFormulaeInBadge":false,"includePrereleases":false,"watchTrashForLeftovers":true,)"
-              R"("theme":"dark"})");
+        R"({"autoCheckIntervalHours":24,"autoCleanupAfterBrewUpgrade":false,"ignoredBundleIDs":["com.x"],)"
+        R"("includeHomebrewFormulaeInBadge":false,"includePrereleases":false,"watchTrashForLeftovers":true,)"
+        R"("theme":"dark"})");
     UpdateConfigStore store(directory(), 10);
     const TruneUpdateConfig loaded = store.loadConfig();
     EXPECT_EQ(loaded, (TruneUpdateConfig{.ignoredBundleIDs = {u"com.x"_s}, .autoCheckIntervalHours = 24}));

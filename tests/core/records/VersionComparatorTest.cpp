@@ -283,13 +283,13 @@ TEST(VersionComparatorTest, TellsWhetherACandidateIsNewer)
 
 TEST(VersionComparatorTest, TellsPrereleases)
 {
-    for (const QString& version : {u"2.0b3"_s, u"1.0-1"_s, u"1.0rc"_s, u"1.0-beta"_s, u"1.0a"_s,
-                                  u"2.0preview2"_s, u"1.0-rc.1+build5"_s, u"3.1_2-beta"_s}) {
+    for (const QString& version : {u"2.0b3"_s, u"1.0-1"_s, u"1.0rc"_s, u"1.0-beta"_s, u"1.0a"_s, u"2.0preview2"_s,
+             u"1.0-rc.1+build5"_s, u"3.1_2-beta"_s}) {
         SCOPED_TRACE(version.toStdString());
         EXPECT_TRUE(VersionComparator::isPrerelease(version));
     }
-    for (const QString& version : {u"2.0"_s, u"1.0 beta 2"_s, u"1.0_3"_s, u"1.0devel"_s, u"1.0c"_s,
-                                  u"1.0-"_s, u""_s, u"1.0+beta"_s, u"1.0,beta"_s, u"1.5a.2"_s}) {
+    for (const QString& version : {u"2.0"_s, u"1.0 beta 2"_s, u"1.0_3"_s, u"1.0devel"_s, u"1.0c"_s, u"1.0-"_s, u""_s,
+             u"1.0+beta"_s, u"1.0,beta"_s, u"1.5a.2"_s}) {
         SCOPED_TRACE(version.toStdString());
         EXPECT_FALSE(VersionComparator::isPrerelease(version));
     }
@@ -300,13 +300,34 @@ TEST(VersionComparatorTest, TellsPrereleases)
 QStringList hostileTexts()
 {
     QStringList texts{
-        u"1.\u0301"_s,           u"\u0301"_s,           u"v\u0301 1"_s,        u"ver \u0301 1"_s,
-        u"1.0-\u0301"_s,         u"1_\u0301"_s,         u"\u06001.0"_s,        u"1.\u0600-2"_s,
-        u"👨‍👩‍👧.1"_s,              u"🇹🇷🇩🇪"_s,               u"1.0-İ"_s,            u"1.0-ß.ǅ"_s,
-        u"\u200F1.0\u200E"_s,    u"1\u200D.0"_s,        u"²³.¼"_s,             u"Ⅻ.1"_s,
-        u"1.0-١"_s,              u"1.0_١"_s,            u"1.0,١"_s,            u"1.0b١"_s,
-        u"+-1"_s,                u"1,-"_s,              u"1,+"_s,              u"1.0,--1"_s,
-        u"1.0-é"_s,              u"1.0-e\u0301"_s,      u"1.0\r\n2"_s,         u"v\r\n1"_s,
+        u"1.\u0301"_s,
+        u"\u0301"_s,
+        u"v\u0301 1"_s,
+        u"ver \u0301 1"_s,
+        u"1.0-\u0301"_s,
+        u"1_\u0301"_s,
+        u"\u06001.0"_s,
+        u"1.\u0600-2"_s,
+        u"👨‍👩‍👧.1"_s,
+        u"🇹🇷🇩🇪"_s,
+        u"1.0-İ"_s,
+        u"1.0-ß.ǅ"_s,
+        u"\u200F1.0\u200E"_s,
+        u"1\u200D.0"_s,
+        u"²³.¼"_s,
+        u"Ⅻ.1"_s,
+        u"1.0-١"_s,
+        u"1.0_١"_s,
+        u"1.0,١"_s,
+        u"1.0b١"_s,
+        u"+-1"_s,
+        u"1,-"_s,
+        u"1,+"_s,
+        u"1.0,--1"_s,
+        u"1.0-é"_s,
+        u"1.0-e\u0301"_s,
+        u"1.0\r\n2"_s,
+        u"v\r\n1"_s,
         QString(u"1.0\0002"_s),
     };
     texts << withCodeUnit(u"1."_s, 0xD800, u""_s) << withCodeUnit(u"v"_s, 0xDC00, u"1"_s)
@@ -336,10 +357,9 @@ TEST(VersionComparatorTest, AcceptsAnyUnicodeText)
 // Versions built from the pieces that steer parsing, each compared against every other.
 QStringList generatedVersions()
 {
-    const QStringList pieces{u"1"_s, u"0"_s, u"2"_s, u"10"_s, u"b"_s, u"a"_s, u"rc"_s, u"beta"_s,
-                             u"dev"_s, u"x"_s, u"."_s, u"."_s, u"-"_s, u"_"_s, u","_s, u"+"_s,
-                             u" "_s, u"v"_s, u"٣"_s, u"😀"_s, u"\u0301"_s,
-                             u"99999999999999999999"_s};
+    const QStringList pieces{u"1"_s, u"0"_s, u"2"_s, u"10"_s, u"b"_s, u"a"_s, u"rc"_s, u"beta"_s, u"dev"_s, u"x"_s,
+        u"."_s, u"."_s, u"-"_s, u"_"_s, u","_s, u"+"_s, u" "_s, u"v"_s, u"٣"_s, u"😀"_s, u"\u0301"_s,
+        u"99999999999999999999"_s};
     std::mt19937 random(20240515);
     std::uniform_int_distribution<qsizetype> pieceIndex(0, pieces.size() - 1);
     std::uniform_int_distribution<int> length(1, 7);
@@ -377,8 +397,8 @@ TEST(VersionComparatorTest, OlderIsTransitiveAndSamenessIsWithoutSecondaryParts)
                 << versions[qsizetype(i)].toStdString() << " / " << versions[qsizetype(j)].toStdString();
             for (std::size_t k = 0; k < count; ++k) {
                 const bool olderChain = at(i, j) == older && at(j, k) == older;
-                const bool sameChain = at(i, j) == same && at(j, k) == same && !hasSecondary(i)
-                    && !hasSecondary(j) && !hasSecondary(k);
+                const bool sameChain
+                    = at(i, j) == same && at(j, k) == same && !hasSecondary(i) && !hasSecondary(j) && !hasSecondary(k);
                 if ((olderChain && at(i, k) != older) || (sameChain && at(i, k) != same)) {
                     FAIL() << versions[qsizetype(i)].toStdString() << " / " << versions[qsizetype(j)].toStdString()
                            << " / " << versions[qsizetype(k)].toStdString();

@@ -41,14 +41,14 @@ inline QByteArray feedWithItems(const QByteArray& items)
     return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
            "<rss version=\"2.0\" xmlns:sparkle=\"https://example.com/xml-namespaces/sparkle\">\n"
            "<channel><title>Feed</title>\n"
-           + items + "\n</channel></rss>\n";
+        + items + "\n</channel></rss>\n";
 }
 
 // A feed with one release of the given version.
 inline QByteArray feedOffering(const QByteArray& version)
 {
     return feedWithItems("<item><title>Version " + version + "</title><enclosure url=\"https://downloads.example.com/"
-                         + "app-" + version + ".zip\" sparkle:version=\"" + version + "\" length=\"1000\"/></item>");
+        + "app-" + version + ".zip\" sparkle:version=\"" + version + "\" length=\"1000\"/></item>");
 }
 
 // feedOffering(version) padded with white space to exactly `size` bytes.

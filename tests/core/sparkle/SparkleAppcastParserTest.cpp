@@ -26,8 +26,8 @@ SparkleAppcastItem release(const QString& shortVersion, const QString& build = {
     return SparkleAppcastItem{.title = title, .shortVersionString = shortVersion, .buildVersion = build};
 }
 
-std::optional<QString> chosenTitle(const std::vector<SparkleAppcastItem>& items, QStringView running,
-                                   bool includePrereleases)
+std::optional<QString> chosenTitle(
+    const std::vector<SparkleAppcastItem>& items, QStringView running, bool includePrereleases)
 {
     const auto chosen = SparkleAppcastParser::selectHighestCompatible(items, running, includePrereleases);
     if (!chosen)
@@ -132,70 +132,77 @@ TEST(SparkleAppcastParserTest, ReadsTheFieldsOfOneItem)
     };
     const std::vector<Row> rows{
         {"a build version element alone is also the short version",
-         "<item><sparkle:version>512</sparkle:version></item>", release(u"512"_s, u"512"_s)},
+            "<item><sparkle:version>512</sparkle:version></item>", release(u"512"_s, u"512"_s)},
         {"a build version attribute alone is also the short version",
-         R"(<item><enclosure url="https://x.example/a.zip" sparkle:version="77"/></item>)",
-         SparkleAppcastItem{.shortVersionString = u"77"_s, .buildVersion = u"77"_s,
-                            .downloadURL = u"https://x.example/a.zip"_s}},
+            R"(<item><enclosure url="https://x.example/a.zip" sparkle:version="77"/></item>)",
+            SparkleAppcastItem{
+                .shortVersionString = u"77"_s, .buildVersion = u"77"_s, .downloadURL = u"https://x.example/a.zip"_s}},
         {"unprefixed attributes stand in for missing or blank prefixed ones",
-         R"(<item><enclosure sparkle:shortVersionString=" " shortVersionString="1.0" version="3")"
-         R"( sparkle:os="" os="macos"/></item>)",
-         SparkleAppcastItem{.shortVersionString = u"1.0"_s, .buildVersion = u"3"_s, .operatingSystem = u"macos"_s}},
+            R"(<item><enclosure sparkle:shortVersionString=" " shortVersionString="1.0" version="3")"
+            R"( sparkle:os="" os="macos"/></item>)",
+            SparkleAppcastItem{.shortVersionString = u"1.0"_s, .buildVersion = u"3"_s, .operatingSystem = u"macos"_s}},
         {"an item without any version is dropped",
-         R"(<item><title>Version 9</title><enclosure url="https://x.example/9.zip"/></item>)", std::nullopt},
+            R"(<item><title>Version 9</title><enclosure url="https://x.example/9.zip"/></item>)", std::nullopt},
         {"element names match in any letter case",
-         "<ITEM><TITLE>T</TITLE><Sparkle:ShortVersionString>1.1</Sparkle:ShortVersionString>"
-         "<SPARKLE:VERSION>11</SPARKLE:VERSION><PubDate>d</PubDate><LINK>l</LINK>"
-         "<Sparkle:ReleaseNotesLink>n</Sparkle:ReleaseNotesLink>"
-         "<Sparkle:MinimumSystemVersion>13.1</Sparkle:MinimumSystemVersion></ITEM>",
-         SparkleAppcastItem{.title = u"T"_s, .shortVersionString = u"1.1"_s, .buildVersion = u"11"_s,
-                            .releaseNotesURL = u"n"_s, .minimumSystemVersion = u"13.1"_s, .pubDate = u"d"_s}},
+            "<ITEM><TITLE>T</TITLE><Sparkle:ShortVersionString>1.1</Sparkle:ShortVersionString>"
+            "<SPARKLE:VERSION>11</SPARKLE:VERSION><PubDate>d</PubDate><LINK>l</LINK>"
+            "<Sparkle:ReleaseNotesLink>n</Sparkle:ReleaseNotesLink>"
+            "<Sparkle:MinimumSystemVersion>13.1</Sparkle:MinimumSystemVersion></ITEM>",
+            SparkleAppcastItem{.title = u"T"_s,
+                .shortVersionString = u"1.1"_s,
+                .buildVersion = u"11"_s,
+                .releaseNotesURL = u"n"_s,
+                .minimumSystemVersion = u"13.1"_s,
+                .pubDate = u"d"_s}},
         {"attribute names match only as written",
-         R"(<item><enclosure url="u" sparkle:Version="9" SPARKLE:shortVersionString="9.0" Url="v"/></item>)",
-         std::nullopt},
+            R"(<item><enclosure url="u" sparkle:Version="9" SPARKLE:shortVersionString="9.0" Url="v"/></item>)",
+            std::nullopt},
         {"blank values keep the earlier ones",
-         "<item><title>First</title><title>   </title><sparkle:version>5</sparkle:version>"
-         "<sparkle:version>\n</sparkle:version><enclosure url=\"a\" sparkle:version=\"  \"/><enclosure url=\" \"/>"
-         "<pubDate>p</pubDate><pubDate/></item>",
-         SparkleAppcastItem{.title = u"First"_s, .shortVersionString = u"5"_s, .buildVersion = u"5"_s,
-                            .downloadURL = u"a"_s, .pubDate = u"p"_s}},
+            "<item><title>First</title><title>   </title><sparkle:version>5</sparkle:version>"
+            "<sparkle:version>\n</sparkle:version><enclosure url=\"a\" sparkle:version=\"  \"/><enclosure url=\" \"/>"
+            "<pubDate>p</pubDate><pubDate/></item>",
+            SparkleAppcastItem{.title = u"First"_s,
+                .shortVersionString = u"5"_s,
+                .buildVersion = u"5"_s,
+                .downloadURL = u"a"_s,
+                .pubDate = u"p"_s}},
         {"text in CDATA blocks is not collected",
-         "<item><title><![CDATA[Version 2.0]]></title><sparkle:version><![CDATA[200]]></sparkle:version>"
-         "<sparkle:shortVersionString>2.0</sparkle:shortVersionString></item>",
-         release(u"2.0"_s)},
+            "<item><title><![CDATA[Version 2.0]]></title><sparkle:version><![CDATA[200]]></sparkle:version>"
+            "<sparkle:shortVersionString>2.0</sparkle:shortVersionString></item>",
+            release(u"2.0"_s)},
         {"entities and character references are text",
-         "<item><title>Fish &amp; Chips &#8211; 2</title><sparkle:version>2</sparkle:version></item>",
-         release(u"2"_s, u"2"_s, u"Fish & Chips \u2013 2"_s)},
+            "<item><title>Fish &amp; Chips &#8211; 2</title><sparkle:version>2</sparkle:version></item>",
+            release(u"2"_s, u"2"_s, u"Fish & Chips \u2013 2"_s)},
         {"the link stands in for a missing release-notes link",
-         "<item><link> https://x.example/r </link><sparkle:version>1</sparkle:version></item>",
-         SparkleAppcastItem{.shortVersionString = u"1"_s, .buildVersion = u"1"_s,
-                            .releaseNotesURL = u"https://x.example/r"_s}},
+            "<item><link> https://x.example/r </link><sparkle:version>1</sparkle:version></item>",
+            SparkleAppcastItem{
+                .shortVersionString = u"1"_s, .buildVersion = u"1"_s, .releaseNotesURL = u"https://x.example/r"_s}},
         {"a release-notes link wins over the link, in either order",
-         "<item><sparkle:releaseNotesLink>n</sparkle:releaseNotesLink><link>l</link>"
-         "<sparkle:version>1</sparkle:version></item>",
-         SparkleAppcastItem{.shortVersionString = u"1"_s, .buildVersion = u"1"_s, .releaseNotesURL = u"n"_s}},
+            "<item><sparkle:releaseNotesLink>n</sparkle:releaseNotesLink><link>l</link>"
+            "<sparkle:version>1</sparkle:version></item>",
+            SparkleAppcastItem{.shortVersionString = u"1"_s, .buildVersion = u"1"_s, .releaseNotesURL = u"n"_s}},
         {"later values override earlier ones",
-         "<item><sparkle:version>1</sparkle:version><enclosure url=\"first\" sparkle:version=\"2\" "
-         "sparkle:shortVersionString=\"1.0\"/><enclosure url=\"second\"/>"
-         "<sparkle:shortVersionString>1.1</sparkle:shortVersionString></item>",
-         SparkleAppcastItem{.shortVersionString = u"1.1"_s, .buildVersion = u"2"_s, .downloadURL = u"second"_s}},
+            "<item><sparkle:version>1</sparkle:version><enclosure url=\"first\" sparkle:version=\"2\" "
+            "sparkle:shortVersionString=\"1.0\"/><enclosure url=\"second\"/>"
+            "<sparkle:shortVersionString>1.1</sparkle:shortVersionString></item>",
+            SparkleAppcastItem{.shortVersionString = u"1.1"_s, .buildVersion = u"2"_s, .downloadURL = u"second"_s}},
         {"enclosures of delta updates do not replace the release's own",
-         "<item><enclosure url=\"full.zip\" sparkle:version=\"5\"/><sparkle:deltas>"
-         "<enclosure url=\"5-4.delta\" sparkle:version=\"6\" sparkle:shortVersionString=\"6.0\" "
-         "sparkle:minimumSystemVersion=\"15\" sparkle:os=\"windows\"/></sparkle:deltas></item>",
-         SparkleAppcastItem{.shortVersionString = u"5"_s, .buildVersion = u"5"_s, .downloadURL = u"full.zip"_s}},
+            "<item><enclosure url=\"full.zip\" sparkle:version=\"5\"/><sparkle:deltas>"
+            "<enclosure url=\"5-4.delta\" sparkle:version=\"6\" sparkle:shortVersionString=\"6.0\" "
+            "sparkle:minimumSystemVersion=\"15\" sparkle:os=\"windows\"/></sparkle:deltas></item>",
+            SparkleAppcastItem{.shortVersionString = u"5"_s, .buildVersion = u"5"_s, .downloadURL = u"full.zip"_s}},
         {"versions inside other sparkle elements do not replace the release's own",
-         "<item><sparkle:version>5</sparkle:version><sparkle:informationalUpdate>"
-         "<sparkle:version>4</sparkle:version><sparkle:shortVersionString>4.0</sparkle:shortVersionString>"
-         "<title>Other</title></sparkle:informationalUpdate></item>",
-         release(u"5"_s, u"5"_s)},
+            "<item><sparkle:version>5</sparkle:version><sparkle:informationalUpdate>"
+            "<sparkle:version>4</sparkle:version><sparkle:shortVersionString>4.0</sparkle:shortVersionString>"
+            "<title>Other</title></sparkle:informationalUpdate></item>",
+            release(u"5"_s, u"5"_s)},
         {"a nested element alone gives the release no version",
-         "<item><sparkle:informationalUpdate><sparkle:version>4</sparkle:version>"
-         "</sparkle:informationalUpdate></item>",
-         std::nullopt},
+            "<item><sparkle:informationalUpdate><sparkle:version>4</sparkle:version>"
+            "</sparkle:informationalUpdate></item>",
+            std::nullopt},
         {"the release channel is kept, trimmed",
-         "<item><sparkle:channel> beta </sparkle:channel><sparkle:version>7</sparkle:version></item>",
-         SparkleAppcastItem{.shortVersionString = u"7"_s, .buildVersion = u"7"_s, .channel = u"beta"_s}},
+            "<item><sparkle:channel> beta </sparkle:channel><sparkle:version>7</sparkle:version></item>",
+            SparkleAppcastItem{.shortVersionString = u"7"_s, .buildVersion = u"7"_s, .channel = u"beta"_s}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -232,14 +239,19 @@ TEST(SparkleAppcastParserTest, NeverLoadsExternalEntitiesOrExpandsABomb)
     LoopbackHttpServer server;
     const QByteArray remote = server.url(u"/entity"_s).toUtf8();
     server.setResponse(u"/entity"_s, LoopbackHttpServer::Response::ok("<!ENTITY injected \"9.9\">"));
-    const QByteArray external = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss SYSTEM \"" + remote + "\" [\n"
-                                "  <!ENTITY local \"Local\">\n"
-                                "  <!ENTITY ext SYSTEM \"" + remote + "\">\n"
-                                "  <!ENTITY % remote SYSTEM \"" + remote + "\">\n"
-                                "  %remote;\n"
-                                "]>\n"
-                                "<rss><channel><item><title>&local; &ext;</title>"
-                                "<sparkle:version>1.0</sparkle:version></item></channel></rss>";
+    const QByteArray external = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss SYSTEM \"" + remote
+        + "\" [\n"
+          "  <!ENTITY local \"Local\">\n"
+          "  <!ENTITY ext SYSTEM \""
+        + remote
+        + "\">\n"
+          "  <!ENTITY % remote SYSTEM \""
+        + remote
+        + "\">\n"
+          "  %remote;\n"
+          "]>\n"
+          "<rss><channel><item><title>&local; &ext;</title>"
+          "<sparkle:version>1.0</sparkle:version></item></channel></rss>";
     QByteArray bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss [\n  <!ENTITY l0 \"lol\">\n";
     for (int level = 1; level < 10; ++level) {
         const QByteArray previous = "&l" + QByteArray::number(level - 1) + ';';
@@ -300,9 +312,9 @@ TEST(SparkleAppcastSelectionTest, AcceptsOnlyItemsThisSystemMayInstall)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(SparkleAppcastParser::selectHighestCompatible({row.item}, kSonoma, false).has_value(),
-                  row.withoutPrereleases);
-        EXPECT_EQ(SparkleAppcastParser::selectHighestCompatible({row.item}, kSonoma, true).has_value(),
-                  row.withPrereleases);
+            row.withoutPrereleases);
+        EXPECT_EQ(
+            SparkleAppcastParser::selectHighestCompatible({row.item}, kSonoma, true).has_value(), row.withPrereleases);
     }
 }
 
@@ -317,25 +329,25 @@ TEST(SparkleAppcastSelectionTest, PicksTheNewestVersionThenTheNewestBuildThenThe
     const std::vector<Row> rows{
         {"nothing to choose from", {}, true, std::nullopt},
         {"not in version order",
-         {release(u"1.2"_s, {}, u"a"_s), release(u"3.0"_s, {}, u"b"_s), release(u"2.5"_s, {}, u"c"_s)},
-         false, u"b"_s},
+            {release(u"1.2"_s, {}, u"a"_s), release(u"3.0"_s, {}, u"b"_s), release(u"2.5"_s, {}, u"c"_s)}, false,
+            u"b"_s},
         {"1.10 after 1.9", {release(u"1.10"_s, {}, u"a"_s), release(u"1.9"_s, {}, u"b"_s)}, false, u"a"_s},
-        {"a release after its prerelease",
-         {release(u"2.0-beta.1"_s, {}, u"a"_s), release(u"2.0"_s, {}, u"b"_s)}, true, u"b"_s},
+        {"a release after its prerelease", {release(u"2.0-beta.1"_s, {}, u"a"_s), release(u"2.0"_s, {}, u"b"_s)}, true,
+            u"b"_s},
         {"a release after its prerelease, listed first",
-         {release(u"2.0"_s, {}, u"a"_s), release(u"2.0-beta.1"_s, {}, u"b"_s)}, true, u"a"_s},
+            {release(u"2.0"_s, {}, u"a"_s), release(u"2.0-beta.1"_s, {}, u"b"_s)}, true, u"a"_s},
         {"the prerelease is skipped without prereleases",
-         {release(u"2.0-beta.1"_s, {}, u"a"_s), release(u"1.9"_s, {}, u"b"_s)}, false, u"b"_s},
+            {release(u"2.0-beta.1"_s, {}, u"a"_s), release(u"1.9"_s, {}, u"b"_s)}, false, u"b"_s},
         {"the newer build of the same version",
-         {release(u"1.4"_s, u"200"_s, u"a"_s), release(u"1.4"_s, u"201"_s, u"b"_s)}, false, u"b"_s},
+            {release(u"1.4"_s, u"200"_s, u"a"_s), release(u"1.4"_s, u"201"_s, u"b"_s)}, false, u"b"_s},
         {"the newer build of the same version, listed first",
-         {release(u"1.4"_s, u"201"_s, u"a"_s), release(u"1.4"_s, u"200"_s, u"b"_s)}, false, u"a"_s},
-        {"builds count only when both have one",
-         {release(u"1.4"_s, {}, u"a"_s), release(u"1.4"_s, u"201"_s, u"b"_s)}, false, u"a"_s},
-        {"equal items: the first",
-         {release(u"1.4"_s, u"200"_s, u"a"_s), release(u"1.4"_s, u"200"_s, u"b"_s)}, false, u"a"_s},
-        {"versions that compare the same: the first",
-         {release(u"1.4"_s, {}, u"a"_s), release(u"1.4.0"_s, {}, u"b"_s)}, false, u"a"_s},
+            {release(u"1.4"_s, u"201"_s, u"a"_s), release(u"1.4"_s, u"200"_s, u"b"_s)}, false, u"a"_s},
+        {"builds count only when both have one", {release(u"1.4"_s, {}, u"a"_s), release(u"1.4"_s, u"201"_s, u"b"_s)},
+            false, u"a"_s},
+        {"equal items: the first", {release(u"1.4"_s, u"200"_s, u"a"_s), release(u"1.4"_s, u"200"_s, u"b"_s)}, false,
+            u"a"_s},
+        {"versions that compare the same: the first", {release(u"1.4"_s, {}, u"a"_s), release(u"1.4.0"_s, {}, u"b"_s)},
+            false, u"a"_s},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -371,7 +383,7 @@ TEST(SparkleAppcastNewerTest, ComparesShortVersionsThenBuilds)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(("item " + row.itemShort + "/" + row.itemBuild + " installed " + row.installedShort + "/"
-                      + row.installedBuild)
+            + row.installedBuild)
                          .toStdString());
         const SparkleAppcastItem item = release(row.itemShort, row.itemBuild);
         EXPECT_EQ(SparkleAppcastParser::isItemNewer(item, row.installedShort, row.installedBuild), row.newer);

@@ -64,8 +64,7 @@ QStringList sortedKeys(const QHash<QString, SparkleUpdateCheckResult>& results)
 }
 
 QHash<QString, SparkleUpdateCheckResult> check(const std::vector<InstalledAppRecord>& apps,
-                                               bool includePrereleases = false, int maxConcurrency = 6,
-                                               double timeoutSeconds = 10)
+    bool includePrereleases = false, int maxConcurrency = 6, double timeoutSeconds = 10)
 {
     return SparkleUpdateChecker(timeoutSeconds).checkUpdates(apps, includePrereleases, maxConcurrency);
 }
@@ -142,9 +141,9 @@ TEST(SparkleUpdateCheckerTest, ResolvesLinksAgainstTheFeedAndKeepsOnlyWebAddress
     for (std::size_t index = 0; index < rows.size(); ++index) {
         const QString path = u"/feeds/"_s + QString::number(index);
         const QByteArray& link = rows[index].link;
-        server.setResponse(path, Response::ok(feedWithItems(
-                                     "<item><sparkle:version>2.0</sparkle:version><sparkle:releaseNotesLink>" + link
-                                     + "</sparkle:releaseNotesLink><enclosure url=\"" + link + "\"/></item>")));
+        server.setResponse(path,
+            Response::ok(feedWithItems("<item><sparkle:version>2.0</sparkle:version><sparkle:releaseNotesLink>" + link
+                + "</sparkle:releaseNotesLink><enclosure url=\"" + link + "\"/></item>")));
         apps.push_back(app(QString::number(index), server.url(path)).build());
     }
 
@@ -199,23 +198,24 @@ TEST(SparkleUpdateCheckerTest, EachFailureLeavesOutOnlyItsOwnApp)
     server.setResponse(u"/gone"_s, Response::withStatus(410, feed));
     server.setResponse(u"/broken"_s, Response::withStatus(500, feed));
     server.setResponse(u"/not-xml"_s, Response::ok("{\"version\": \"2.0\"}"));
-    server.setResponse(u"/windows-only"_s, Response::ok(feedWithItems(
-        "<item><enclosure url=\"https://x.example/a.exe\" sparkle:version=\"2.0\" sparkle:os=\"windows\"/></item>")));
+    server.setResponse(u"/windows-only"_s,
+        Response::ok(feedWithItems("<item><enclosure url=\"https://x.example/a.exe\" sparkle:version=\"2.0\" "
+                                   "sparkle:os=\"windows\"/></item>")));
     server.setResponse(u"/moved"_s, Response::redirect(302, "/ok"));
     server.setResponse(u"/moved-twice"_s, Response::redirect(301, "/moved"));
     server.setResponse(u"/to-file"_s, Response::redirect(302, "file:///etc/hostname"));
     server.setResponse(u"/loop"_s, Response::redirect(307, "/loop"));
-    std::vector<InstalledAppRecord> apps = appsFor(
-        server, {u"/ok"_s, u"/created"_s, u"/partial"_s, u"/not-modified"_s, u"/missing"_s, u"/gone"_s,
-                 u"/broken"_s, u"/not-xml"_s, u"/windows-only"_s, u"/unknown"_s, u"/moved"_s,
-                 u"/moved-twice"_s, u"/to-file"_s, u"/loop"_s});
+    std::vector<InstalledAppRecord> apps = appsFor(server,
+        {u"/ok"_s, u"/created"_s, u"/partial"_s, u"/not-modified"_s, u"/missing"_s, u"/gone"_s, u"/broken"_s,
+            u"/not-xml"_s, u"/windows-only"_s, u"/unknown"_s, u"/moved"_s, u"/moved-twice"_s, u"/to-file"_s,
+            u"/loop"_s});
     {
         LoopbackHttpServer closed;
         apps.push_back(app(u"unreachable"_s, closed.url(u"/feed"_s)).build());
     }
 
-    EXPECT_EQ(sortedKeys(check(apps)),
-              QStringList({u"created"_s, u"moved"_s, u"moved-twice"_s, u"ok"_s, u"partial"_s}));
+    EXPECT_EQ(
+        sortedKeys(check(apps)), QStringList({u"created"_s, u"moved"_s, u"moved-twice"_s, u"ok"_s, u"partial"_s}));
 }
 
 TEST(SparkleUpdateCheckerTest, FollowsRedirectsOnlyToWebAddresses)
@@ -284,11 +284,10 @@ TEST(SparkleUpdateCheckerTest, ParsesAtMostFiveMebibytesOfBody)
     lying.declaredLength = kLimit + 1;
     server.setResponse(u"/declared-over"_s, lying);
 
-    const QStringList paths{u"/exact"_s, u"/exact-chunked"_s, u"/exact-until-close"_s, u"/exact-deflated"_s,
-                            u"/over"_s, u"/over-chunked"_s, u"/over-until-close"_s, u"/over-deflated"_s,
-                            u"/declared-over"_s};
+    const QStringList paths{u"/exact"_s, u"/exact-chunked"_s, u"/exact-until-close"_s, u"/exact-deflated"_s, u"/over"_s,
+        u"/over-chunked"_s, u"/over-until-close"_s, u"/over-deflated"_s, u"/declared-over"_s};
     EXPECT_EQ(sortedKeys(check(appsFor(server, paths))),
-              QStringList({u"exact"_s, u"exact-chunked"_s, u"exact-deflated"_s, u"exact-until-close"_s}));
+        QStringList({u"exact"_s, u"exact-chunked"_s, u"exact-deflated"_s, u"exact-until-close"_s}));
 }
 
 TEST(SparkleUpdateCheckerTest, StopsReadingAnEndlessBodyAtTheLimit)
@@ -407,8 +406,8 @@ TEST(SparkleUpdateCheckerTest, GivesUpOnSilentStalledAndEndlesslySlowFeeds)
     server.setResponse(u"/trickling"_s, trickling);
     server.setResponse(u"/prompt"_s, Response::ok(feed));
 
-    const auto results = check(appsFor(server, {u"/silent"_s, u"/stalled"_s, u"/trickling"_s, u"/prompt"_s}),
-                               false, 6, 0.3);
+    const auto results
+        = check(appsFor(server, {u"/silent"_s, u"/stalled"_s, u"/trickling"_s, u"/prompt"_s}), false, 6, 0.3);
     EXPECT_EQ(sortedKeys(results), QStringList({u"prompt"_s}));
     ASSERT_TRUE(server.waitUntilSettled());
     for (const QString& path : {u"/silent"_s, u"/stalled"_s, u"/trickling"_s}) {

@@ -1,5 +1,5 @@
-#include "core/leftovers/AppLeftoverScanner.h"
 #include "core/watchers/TrashAppWatcher.h"
+#include "core/leftovers/AppLeftoverScanner.h"
 #include "kit/platform/TruneTrash.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/CallbackCounter.h"
@@ -34,10 +34,7 @@ public:
     QString downloads(const QString& relative) const { return home.filePath(QStringLiteral("Downloads/") + relative); }
     QString trash() const { return TruneTrash::filesDirectory(); }
 
-    TrashAppWatcher makeWatcher() const
-    {
-        return TrashAppWatcher(trash(), library(), {applications()});
-    }
+    TrashAppWatcher makeWatcher() const { return TrashAppWatcher(trash(), library(), {applications()}); }
 
     static QString makeApp(const QString& path, const QString& name, const QString& bundleID)
     {
@@ -93,16 +90,19 @@ private:
 TEST(TrashAppWatcherTest, RaisesOneAlertPerAppTrashedWithLeftovers)
 {
     TrashWatcherHome home;
-    for (const char* id : {"com.example.old", "com.example.foo", "com.example.bar", "com.example.baz", "com.example.qux"})
+    for (const char* id :
+        {"com.example.old", "com.example.foo", "com.example.bar", "com.example.baz", "com.example.qux"})
         home.makeLeftovers(QString::fromLatin1(id));
-    home.moveToTrash(home.makeApp(home.downloads(QStringLiteral("Old.app")), QStringLiteral("Old"), QStringLiteral("com.example.old")));
+    home.moveToTrash(home.makeApp(
+        home.downloads(QStringLiteral("Old.app")), QStringLiteral("Old"), QStringLiteral("com.example.old")));
 
     TrashAppWatcher watcher = home.makeWatcher();
     AlertLog log;
     watcher.start(log.handler());
 
     const QDateTime before = QDateTime::currentDateTimeUtc();
-    const QString foo = home.moveToTrash(home.makeApp(home.applications(QStringLiteral("Foo.app")), QStringLiteral("Foo"), QStringLiteral("com.example.foo")));
+    const QString foo = home.moveToTrash(home.makeApp(
+        home.applications(QStringLiteral("Foo.app")), QStringLiteral("Foo"), QStringLiteral("com.example.foo")));
     ASSERT_TRUE(log.counter.waitForAtLeast(1));
     std::this_thread::sleep_for(kQuietPeriod);
     ASSERT_EQ(log.counter.count(), 1);
@@ -110,14 +110,17 @@ TEST(TrashAppWatcherTest, RaisesOneAlertPerAppTrashedWithLeftovers)
     EXPECT_EQ(alert.appName(), QStringLiteral("Foo"));
     EXPECT_EQ(alert.bundleID(), QStringLiteral("com.example.foo"));
     EXPECT_EQ(alert.trashedAppPath(), foo);
-    EXPECT_EQ(alert.leftovers(), AppLeftoverScanner::scanLeftovers(QStringLiteral("Foo"), QStringLiteral("com.example.foo"), home.library()));
+    EXPECT_EQ(alert.leftovers(),
+        AppLeftoverScanner::scanLeftovers(QStringLiteral("Foo"), QStringLiteral("com.example.foo"), home.library()));
     EXPECT_EQ(alert.leftovers().size(), 2u);
     EXPECT_GE(alert.detectedAt(), before);
     EXPECT_FALSE(alert.id().isNull());
 
     // Two apps trashed together: one alert each, in path order.
-    home.moveToTrash(home.makeApp(home.downloads(QStringLiteral("Baz.app")), QStringLiteral("Baz"), QStringLiteral("com.example.baz")));
-    home.moveToTrash(home.makeApp(home.downloads(QStringLiteral("Bar.app")), QStringLiteral("Bar"), QStringLiteral("com.example.bar")));
+    home.moveToTrash(home.makeApp(
+        home.downloads(QStringLiteral("Baz.app")), QStringLiteral("Baz"), QStringLiteral("com.example.baz")));
+    home.moveToTrash(home.makeApp(
+        home.downloads(QStringLiteral("Bar.app")), QStringLiteral("Bar"), QStringLiteral("com.example.bar")));
     ASSERT_TRUE(log.counter.waitForAtLeast(3));
     std::this_thread::sleep_for(kQuietPeriod);
     ASSERT_EQ(log.counter.count(), 3);
@@ -126,7 +129,8 @@ TEST(TrashAppWatcherTest, RaisesOneAlertPerAppTrashedWithLeftovers)
 
     // Nothing once stopped.
     watcher.stop();
-    home.moveToTrash(home.makeApp(home.downloads(QStringLiteral("Qux.app")), QStringLiteral("Qux"), QStringLiteral("com.example.qux")));
+    home.moveToTrash(home.makeApp(
+        home.downloads(QStringLiteral("Qux.app")), QStringLiteral("Qux"), QStringLiteral("com.example.qux")));
     std::this_thread::sleep_for(kQuietPeriod);
     EXPECT_EQ(log.counter.count(), 3);
 }
@@ -144,19 +148,42 @@ TEST(TrashAppWatcherTest, AnAppStillInstalledWhereTheInventoryLooksRaisesNothing
         {"installed nowhere", [](const TrashWatcherHome&) {}, true, 1},
         {"no leftovers", [](const TrashWatcherHome&) {}, false, 0},
         {"same name at the top level",
-            [](const TrashWatcherHome& home) { TrashWatcherHome::makeApp(home.applications(QStringLiteral("Foo.app")), QStringLiteral("Other"), QString()); }},
+            [](const TrashWatcherHome& home) {
+                TrashWatcherHome::makeApp(
+                    home.applications(QStringLiteral("Foo.app")), QStringLiteral("Other"), QString());
+            }},
         {"same name in other case at the top level",
-            [](const TrashWatcherHome& home) { TrashWatcherHome::makeApp(home.applications(QStringLiteral("FOO.APP")), QStringLiteral("Other"), QStringLiteral("com.example.other")); }},
+            [](const TrashWatcherHome& home) {
+                TrashWatcherHome::makeApp(home.applications(QStringLiteral("FOO.APP")), QStringLiteral("Other"),
+                    QStringLiteral("com.example.other"));
+            }},
         {"same identifier under another name",
-            [&](const TrashWatcherHome& home) { TrashWatcherHome::makeApp(home.applications(QStringLiteral("Foo Pro.app")), QStringLiteral("Foo Pro"), id); }},
+            [&](const TrashWatcherHome& home) {
+                TrashWatcherHome::makeApp(
+                    home.applications(QStringLiteral("Foo Pro.app")), QStringLiteral("Foo Pro"), id);
+            }},
         {"same name one folder down",
-            [](const TrashWatcherHome& home) { TrashWatcherHome::makeApp(home.applications(QStringLiteral("Tools/Foo.app")), QStringLiteral("Foo"), QString()); }},
+            [](const TrashWatcherHome& home) {
+                TrashWatcherHome::makeApp(
+                    home.applications(QStringLiteral("Tools/Foo.app")), QStringLiteral("Foo"), QString());
+            }},
         {"same identifier one folder down",
-            [](const TrashWatcherHome& home) { TrashWatcherHome::makeApp(home.applications(QStringLiteral("Tools/Foo Pro.app")), QStringLiteral("Foo Pro"), QStringLiteral(" COM.Example.FOO\n")); }},
+            [](const TrashWatcherHome& home) {
+                TrashWatcherHome::makeApp(home.applications(QStringLiteral("Tools/Foo Pro.app")),
+                    QStringLiteral("Foo Pro"), QStringLiteral(" COM.Example.FOO\n"));
+            }},
         {"two folders down is not installed",
-            [&](const TrashWatcherHome& home) { TrashWatcherHome::makeApp(home.applications(QStringLiteral("Tools/Old/Foo.app")), QStringLiteral("Foo"), id); }, true, 1},
+            [&](const TrashWatcherHome& home) {
+                TrashWatcherHome::makeApp(
+                    home.applications(QStringLiteral("Tools/Old/Foo.app")), QStringLiteral("Foo"), id);
+            },
+            true, 1},
         {"another app installed",
-            [](const TrashWatcherHome& home) { TrashWatcherHome::makeApp(home.applications(QStringLiteral("Tools/Bar.app")), QStringLiteral("Bar"), QStringLiteral("com.example.bar")); }, true, 1},
+            [](const TrashWatcherHome& home) {
+                TrashWatcherHome::makeApp(home.applications(QStringLiteral("Tools/Bar.app")), QStringLiteral("Bar"),
+                    QStringLiteral("com.example.bar"));
+            },
+            true, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.description);
@@ -165,7 +192,8 @@ TEST(TrashAppWatcherTest, AnAppStillInstalledWhereTheInventoryLooksRaisesNothing
             home.makeLeftovers(id);
         row.install(home);
         TrashAppWatcher watcher = home.makeWatcher();
-        home.moveToTrash(TrashWatcherHome::makeApp(home.downloads(QStringLiteral("Foo.app")), QStringLiteral("Foo"), id));
+        home.moveToTrash(
+            TrashWatcherHome::makeApp(home.downloads(QStringLiteral("Foo.app")), QStringLiteral("Foo"), id));
         EXPECT_EQ(watcher.checkForNewTrashedApps().size(), row.expectedAlerts);
     }
 }
@@ -174,7 +202,8 @@ TEST(TrashAppWatcherTest, OnlyAppsNewToTheTrashCount)
 {
     TrashWatcherHome home;
     home.makeLeftovers(QStringLiteral("com.example.old"));
-    const QString original = TrashWatcherHome::makeApp(home.downloads(QStringLiteral("Old.app")), QStringLiteral("Old"), QStringLiteral("com.example.old"));
+    const QString original = TrashWatcherHome::makeApp(
+        home.downloads(QStringLiteral("Old.app")), QStringLiteral("Old"), QStringLiteral("com.example.old"));
     const QString trashed = home.moveToTrash(original);
     writeFile(home.trash() + QStringLiteral("/notes.txt"), "not an app");
 

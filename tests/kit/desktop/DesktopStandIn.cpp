@@ -11,9 +11,9 @@
 //
 // Each line is flushed at once. Every mode that keeps running ends when its standard input closes.
 
-#include "kit/foundation/TruneSingleInstance.h"
 #include "kit/desktop/TruneAppActivationDelegate.h"
 #include "kit/desktop/TruneGlobalHotkeyManager.h"
+#include "kit/foundation/TruneSingleInstance.h"
 #include "kit/platform/TruneNotifier.h"
 
 #include <QGuiApplication>
@@ -38,8 +38,7 @@ void waitForCue()
 {
     say(QStringLiteral("ready"));
     char c = 0;
-    while (::read(STDIN_FILENO, &c, 1) == 1 && c != '\n') {
-    }
+    while (::read(STDIN_FILENO, &c, 1) == 1 && c != '\n') { }
 }
 
 int runProgram(QGuiApplication& app, bool cued)
@@ -52,10 +51,9 @@ int runProgram(QGuiApplication& app, bool cued)
         return EXIT_SUCCESS;
     }
     TruneAppActivationDelegate delegate;
-    QObject::connect(&instance, &TruneSingleInstance::reopenRequested, &delegate,
-                     &TruneAppActivationDelegate::handleReopenRequest);
-    QObject::connect(&TruneNotifier::instance(), &TruneNotifier::posted, &app,
-                     [](const QString& name) { say(name); });
+    QObject::connect(
+        &instance, &TruneSingleInstance::reopenRequested, &delegate, &TruneAppActivationDelegate::handleReopenRequest);
+    QObject::connect(&TruneNotifier::instance(), &TruneNotifier::posted, &app, [](const QString& name) { say(name); });
     delegate.applicationDidFinishLaunching();
     say(QStringLiteral("running"));
     return app.exec();
@@ -64,8 +62,8 @@ int runProgram(QGuiApplication& app, bool cued)
 int runHotkey(QGuiApplication& app, quint32 keyCode)
 {
     TruneGlobalHotkeyManager manager;
-    const auto id = manager.registerHotkey({keyCode, TruneHotkeyDescriptor::cmdOptionFlag},
-                                           [] { say(QStringLiteral("pressed")); });
+    const auto id = manager.registerHotkey(
+        {keyCode, TruneHotkeyDescriptor::cmdOptionFlag}, [] { say(QStringLiteral("pressed")); });
     say(id ? QStringLiteral("registered") : QStringLiteral("refused"));
     return app.exec();
 }

@@ -52,23 +52,23 @@ TEST(TruneAppActivationDelegateTest, LaunchLogsOneLineThenBringsTheStudioWindowF
 {
     const TempHome home;
     const TruneBundle bundle({{QStringLiteral("CFBundleDisplayName"), QStringLiteral("Launch Probe")},
-                              {QStringLiteral("CFBundleName"), QStringLiteral("LaunchProbe")},
-                              {QStringLiteral("CFBundleShortVersionString"), QStringLiteral("2.3.4")},
-                              {QStringLiteral("CFBundleVersion"), QStringLiteral("56")}},
-                             QString());
+                                 {QStringLiteral("CFBundleName"), QStringLiteral("LaunchProbe")},
+                                 {QStringLiteral("CFBundleShortVersionString"), QStringLiteral("2.3.4")},
+                                 {QStringLiteral("CFBundleVersion"), QStringLiteral("56")}},
+        QString());
     const auto studio = makeWindow(Qt::Window);
     TruneAppActivationDelegate delegate;
 
     delegate.applicationDidFinishLaunching(bundle);
     EXPECT_FALSE(studio->isVisible()) << "the window comes forward once launching has finished";
 
-    const std::vector<TruneLogEntry> entries =
-        TruneAppLogger::shared(QStringLiteral("Launch Probe")).recentEntries(10, TruneLogLevel::debug);
+    const std::vector<TruneLogEntry> entries
+        = TruneAppLogger::shared(QStringLiteral("Launch Probe")).recentEntries(10, TruneLogLevel::debug);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].level, TruneLogLevel::info);
     EXPECT_EQ(entries[0].category, QStringLiteral("lifecycle"));
     EXPECT_EQ(entries[0].message,
-              QStringLiteral("Launch Probe v2.3.4 (56) launched (Linux %1)").arg(QSysInfo::prettyProductName()));
+        QStringLiteral("Launch Probe v2.3.4 (56) launched (Linux %1)").arg(QSysInfo::prettyProductName()));
 
     EXPECT_TRUE(waitUntil([&] { return studio->isVisible(); }));
     EXPECT_TRUE(isActive(*studio));

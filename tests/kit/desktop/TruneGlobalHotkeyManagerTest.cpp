@@ -178,11 +178,11 @@ TEST(TruneGlobalHotkeyManagerTest, AnActionMayUnregisterItsOwnShortcut)
     std::vector<QString> ran;
     const QString name = QStringLiteral("studio shortcut");
     ASSERT_EQ(manager.registerHotkey(commandOption(keyU),
-                                     [&manager, &ran, name] {
-                                         manager.unregisterAll();
-                                         ran.push_back(name);
-                                     }),
-              1u);
+                  [&manager, &ran, name] {
+                      manager.unregisterAll();
+                      ran.push_back(name);
+                  }),
+        1u);
 
     press("ctrl+alt+u");
     EXPECT_TRUE(waitUntil([&] { return !ran.empty(); }));

@@ -68,13 +68,13 @@ private:
 // Whether `path` is a folder of this user, not a link, that no one else may enter.
 ::testing::AssertionResult isPrivateFolder(const QString& path)
 {
-    struct stat status {};
+    struct stat status { };
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
         return ::testing::AssertionFailure() << path.toStdString() << " is missing";
     if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() || (status.st_mode & 07777) != 0700) {
-        return ::testing::AssertionFailure() << path.toStdString() << " has mode "
-                                             << QString::number(status.st_mode & 07777, 8).toStdString()
-                                             << " and owner " << status.st_uid;
+        return ::testing::AssertionFailure()
+            << path.toStdString() << " has mode " << QString::number(status.st_mode & 07777, 8).toStdString()
+            << " and owner " << status.st_uid;
     }
     return ::testing::AssertionSuccess();
 }
@@ -122,8 +122,8 @@ TEST(TruneSingleInstanceTest, ASecondLaunchAsksTheRunningOneToReopenItsStudioAnd
     const std::vector<TruneLogEntry> entries = log.recentEntries(10, TruneLogLevel::debug);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].category, QStringLiteral("lifecycle"));
-    EXPECT_TRUE(entries[0].message.startsWith(QStringLiteral("TruneUpdate ") + TruneAppVersion::current().detailedDisplay()
-                                              + QStringLiteral(" launched (Linux ")))
+    EXPECT_TRUE(entries[0].message.startsWith(QStringLiteral("TruneUpdate ")
+        + TruneAppVersion::current().detailedDisplay() + QStringLiteral(" launched (Linux ")))
         << entries[0].message.toStdString();
 }
 
@@ -133,7 +133,8 @@ TEST(TruneSingleInstanceTest, LaunchesAtTheSameMomentLeaveExactlyOneRunning)
     const RuntimeFolder runtime;
     std::vector<std::unique_ptr<StandInProgram>> launches;
     for (int i = 0; i < 8; ++i)
-        launches.push_back(std::make_unique<StandInProgram>(QStringList{QStringLiteral("program"), QStringLiteral("cued")}));
+        launches.push_back(
+            std::make_unique<StandInProgram>(QStringList{QStringLiteral("program"), QStringLiteral("cued")}));
     for (const auto& launch : launches)
         ASSERT_EQ(launch->nextLine(), QStringLiteral("ready"));
     for (const auto& launch : launches)
@@ -181,8 +182,8 @@ TEST(TruneSingleInstanceTest, OnlyAReopenRequestReopens)
     int reopenRequests = 0;
     QObject::connect(&running, &TruneSingleInstance::reopenRequested, [&] { ++reopenRequests; });
 
-    const QByteArray messages[] = {"reopen", "open\n", "reopen now\n", QByteArray(4096, 'x') + "\nreopen\n",
-                                   "reopen\n"};
+    const QByteArray messages[]
+        = {"reopen", "open\n", "reopen now\n", QByteArray(4096, 'x') + "\nreopen\n", "reopen\n"};
     for (const QByteArray& message : messages) {
         QLocalSocket peer;
         peer.connectToServer(TruneSingleInstance::serverPath());

@@ -60,7 +60,8 @@ TEST(TruneAppIdentityTest, AliasesNameFourProductsAndNoSlug)
         const char* slug;
         int position;
     };
-    const Alias aliases[] = {{"signalbar", 50}, {"tallyracalc", 2}, {"tallyrapro", 2}, {"marrow", 1}, {"glimmetlite", 9}};
+    const Alias aliases[]
+        = {{"signalbar", 50}, {"tallyracalc", 2}, {"tallyrapro", 2}, {"marrow", 1}, {"glimmetlite", 9}};
     for (const Alias& alias : aliases) {
         SCOPED_TRACE(alias.slug);
         const std::optional<TruneAppIdentity> identity = TruneAppIdentityCatalog::resolve(QLatin1String(alias.slug));
@@ -131,12 +132,10 @@ TEST(TruneAppIdentityTest, CurrentTriesIdentifierNamesThenProcessName)
     const QString displayName = QStringLiteral("CFBundleDisplayName");
     const QString bundleName = QStringLiteral("CFBundleName");
     const Case cases[] = {
-        {"identifier first",
-         {{id, "com.quorvane.vantor"}, {displayName, "Dovel"}, {bundleName, "Stillo"}},
-         "lumbra",
-         TruneAppIdentity::vantor},
+        {"identifier first", {{id, "com.quorvane.vantor"}, {displayName, "Dovel"}, {bundleName, "Stillo"}}, "lumbra",
+            TruneAppIdentity::vantor},
         {"display name", {{id, "com.example.other"}, {displayName, "Dovel"}, {bundleName, "Stillo"}}, "lumbra",
-         TruneAppIdentity::dovel},
+            TruneAppIdentity::dovel},
         {"bundle name", {{displayName, 42}, {bundleName, "Stillo"}}, "lumbra", TruneAppIdentity::stillo},
         {"process name", {{id, 7}, {bundleName, QStringList{"Stillo"}}}, "Lumbra", TruneAppIdentity::lumbra},
         {"nothing resolves", {{displayName, "Other"}}, "test_kit_foundation", std::nullopt},
@@ -157,8 +156,8 @@ TEST(TruneAppIdentityTest, CurrentOfThisProgramIsTruneUpdate)
 TEST(TruneAppIdentityTest, JsonIsTheExactSlug)
 {
     EXPECT_EQ(truneJsonSerialize(std::vector{TruneAppIdentity::truneUpdate}), QByteArray(R"(["truneupdate"])"));
-    EXPECT_EQ(truneJsonDecode<TruneAppIdentity>(QJsonValue(QStringLiteral("truneupdate"))),
-              TruneAppIdentity::truneUpdate);
+    EXPECT_EQ(
+        truneJsonDecode<TruneAppIdentity>(QJsonValue(QStringLiteral("truneupdate"))), TruneAppIdentity::truneUpdate);
     EXPECT_FALSE(truneJsonDecode<TruneAppIdentity>(QJsonValue(QStringLiteral("TruneUpdate"))));
     EXPECT_FALSE(truneJsonDecode<TruneAppIdentity>(QJsonValue(QStringLiteral("signalbar"))));
 }

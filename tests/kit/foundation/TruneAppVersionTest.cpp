@@ -50,9 +50,9 @@ TEST(TruneAppVersionTest, CurrentReadsTrimmedTextOrFallsBack)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(TruneAppVersion::current(bundleWith(c.shortVersion, c.build), QStringLiteral("9.9"),
-                                           QStringLiteral("1")),
-                  c.expected);
+        EXPECT_EQ(
+            TruneAppVersion::current(bundleWith(c.shortVersion, c.build), QStringLiteral("9.9"), QStringLiteral("1")),
+            c.expected);
     }
 }
 

@@ -13,9 +13,16 @@ TEST(TruneApplicationNameTest, DisplayNameThenBundleNameThenProcessName)
     };
     const QString processName = QCoreApplication::applicationName();
     const Case cases[] = {
-        {"both", {{QStringLiteral("CFBundleDisplayName"), QStringLiteral("Trune Update")}, {QStringLiteral("CFBundleName"), QStringLiteral("TruneUpdate")}}, QStringLiteral("Trune Update")},
-        {"bundle name only", {{QStringLiteral("CFBundleName"), QStringLiteral("TruneUpdate")}}, QStringLiteral("TruneUpdate")},
-        {"display name not text", {{QStringLiteral("CFBundleDisplayName"), 7}, {QStringLiteral("CFBundleName"), QStringLiteral("TruneUpdate")}}, QStringLiteral("TruneUpdate")},
+        {"both",
+            {{QStringLiteral("CFBundleDisplayName"), QStringLiteral("Trune Update")},
+                {QStringLiteral("CFBundleName"), QStringLiteral("TruneUpdate")}},
+            QStringLiteral("Trune Update")},
+        {"bundle name only", {{QStringLiteral("CFBundleName"), QStringLiteral("TruneUpdate")}},
+            QStringLiteral("TruneUpdate")},
+        {"display name not text",
+            {{QStringLiteral("CFBundleDisplayName"), 7},
+                {QStringLiteral("CFBundleName"), QStringLiteral("TruneUpdate")}},
+            QStringLiteral("TruneUpdate")},
         {"neither", {{QStringLiteral("CFBundleName"), QStringList{QStringLiteral("TruneUpdate")}}}, processName},
     };
     for (const Case& c : cases) {

@@ -88,9 +88,11 @@ TEST(TruneBinaryLocator, TakesTheFirstPlaceInSearchOrder)
         for (const QString& holder : holders)
             folders.addTool(holder);
         // Empty entries, also doubled ones, are skipped.
-        const PathVariable path((QStringLiteral("::") + folders.path(pathA) + QStringLiteral("::")
-                                 + folders.path(pathB) + QLatin1Char(':')).toUtf8());
-        const auto found = TruneBinaryLocator::locate(tool, folders.bundle(), {folders.path(extraA), folders.path(extraB)});
+        const PathVariable path(
+            (QStringLiteral("::") + folders.path(pathA) + QStringLiteral("::") + folders.path(pathB) + QLatin1Char(':'))
+                .toUtf8());
+        const auto found
+            = TruneBinaryLocator::locate(tool, folders.bundle(), {folders.path(extraA), folders.path(extraB)});
         ASSERT_TRUE(found.has_value());
         EXPECT_EQ(*found, folders.path(holders.first()) + QLatin1Char('/') + tool);
     }
@@ -105,9 +107,11 @@ TEST(TruneBinaryLocator, FixedSystemFoldersComeBeforePathButAfterExtraFolders)
 
     const auto system = TruneBinaryLocator::locate(QStringLiteral("sh"), folders.bundle(), {});
     ASSERT_TRUE(system.has_value());
-    EXPECT_TRUE(*system == QStringLiteral("/usr/bin/sh") || *system == QStringLiteral("/bin/sh")) << system->toStdString();
+    EXPECT_TRUE(*system == QStringLiteral("/usr/bin/sh") || *system == QStringLiteral("/bin/sh"))
+        << system->toStdString();
 
-    const auto extra = TruneBinaryLocator::locate(QStringLiteral("sh"), folders.bundle(), {folders.path(QStringLiteral("path"))});
+    const auto extra
+        = TruneBinaryLocator::locate(QStringLiteral("sh"), folders.bundle(), {folders.path(QStringLiteral("path"))});
     EXPECT_EQ(extra, folders.path(QStringLiteral("path/sh")));
     EXPECT_EQ(TruneBinaryLocator::locate(tool, folders.bundle(), {}), inPath);
 }
@@ -133,8 +137,8 @@ TEST(TruneBinaryLocator, GivenPlacesOnlyLeavesOutSystemFoldersAndPath)
 TEST(TruneBinaryLocator, PassesOverWhatCannotBeStarted)
 {
     Folders folders;
-    folders.addTool(QStringLiteral("resources/bin"), false);                     // not executable
-    QDir().mkpath(folders.path(QStringLiteral("resources/") + tool));             // a directory
+    folders.addTool(QStringLiteral("resources/bin"), false);          // not executable
+    QDir().mkpath(folders.path(QStringLiteral("resources/") + tool)); // a directory
     QDir().mkpath(folders.path(QStringLiteral("extra")));
     QFile::link(folders.path(QStringLiteral("nowhere")), folders.path(QStringLiteral("extra/") + tool)); // dangling
     const QString target = folders.addTool(QStringLiteral("real"));
@@ -163,7 +167,8 @@ TEST(TruneBinaryLocator, FindsNothingWhenNoPlaceHoldsTheTool)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const PathVariable path(row.path);
-        EXPECT_EQ(TruneBinaryLocator::locate(tool, folders.bundle(), {folders.path(QStringLiteral("missing"))}), std::nullopt);
+        EXPECT_EQ(TruneBinaryLocator::locate(tool, folders.bundle(), {folders.path(QStringLiteral("missing"))}),
+            std::nullopt);
     }
 }
 

@@ -55,9 +55,9 @@ QByteArray littleEndian64(qint64 value)
 TEST_F(TruneChecksumTest, Sha256KnownAnswers)
 {
     EXPECT_EQ(TruneChecksum::sha256(writeFile("empty", {}), 4096),
-              QStringLiteral("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
+        QStringLiteral("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
     EXPECT_EQ(TruneChecksum::sha256(writeFile("abc", "abc"), 4096),
-              QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+        QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
 }
 
 TEST_F(TruneChecksumTest, Sha256IsTheSameForEveryChunkSize)
@@ -66,8 +66,8 @@ TEST_F(TruneChecksumTest, Sha256IsTheSameForEveryChunkSize)
     const QString path = writeFile("data.bin", content);
     const QString expected = sha256Hex(content);
     // 0 and below fall back to a default chunk; a huge one must not allocate its size.
-    for (const qint64 chunk : {qint64(1), qint64(7), qint64(4096), qint64(65'536), qint64(200'003),
-                               qint64(1) << 40, qint64(0), qint64(-1)}) {
+    for (const qint64 chunk :
+        {qint64(1), qint64(7), qint64(4096), qint64(65'536), qint64(200'003), qint64(1) << 40, qint64(0), qint64(-1)}) {
         SCOPED_TRACE(chunk);
         EXPECT_EQ(TruneChecksum::sha256(path, chunk), expected);
     }
@@ -77,10 +77,10 @@ TEST_F(TruneChecksumTest, PartialFingerprintKnownAnswerPinsTheByteLayout)
 {
     // little-endian 6, "abcd", then the last four bytes "cdef"
     EXPECT_EQ(TruneChecksum::partialFingerprint(writeFile("six", "abcdef"), 4),
-              QStringLiteral("6d67e75d831e14e0ce90131d39483a3cea9b0a718d2e91bdce4faf8bd8d3b9e4"));
+        QStringLiteral("6d67e75d831e14e0ce90131d39483a3cea9b0a718d2e91bdce4faf8bd8d3b9e4"));
     // no longer than the sample: size and whole content, once
     EXPECT_EQ(TruneChecksum::partialFingerprint(writeFile("six", "abcdef"), 6),
-              QStringLiteral("35559eef22569cc6abfd2a3be0c7f818785428c1b0e543fafeef04574066c822"));
+        QStringLiteral("35559eef22569cc6abfd2a3be0c7f818785428c1b0e543fafeef04574066c822"));
 }
 
 TEST_F(TruneChecksumTest, PartialFingerprintCoversSizeHeadAndTail)

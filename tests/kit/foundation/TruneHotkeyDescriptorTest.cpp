@@ -25,7 +25,8 @@ TEST(TruneHotkeyDescriptorTest, JsonRoundTripKeepsEqualityAndHash)
         EXPECT_EQ(*decoded, descriptor);
         EXPECT_EQ(qHash(*decoded, 7), qHash(descriptor, 7));
     }
-    EXPECT_EQ(truneJsonSerialize(TruneHotkeyDescriptor{32, 2304}), QByteArray(R"({"carbonModifiers":2304,"keyCode":32})"));
+    EXPECT_EQ(
+        truneJsonSerialize(TruneHotkeyDescriptor{32, 2304}), QByteArray(R"({"carbonModifiers":2304,"keyCode":32})"));
 
     // The fields are told apart: swapping them is another shortcut.
     const QSet<TruneHotkeyDescriptor> set{{32, 2304}, {2304, 32}};

@@ -6,20 +6,15 @@ namespace {
 
 TruneLogEntry entryWithMessage(const QString& message)
 {
-    return {QStringLiteral("0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D"),
-            QStringLiteral("2025-03-01T08:30:00.123Z"),
-            TruneLogLevel::info,
-            QStringLiteral("lifecycle"),
-            message,
-            QStringLiteral("2.0.1"),
-            QStringLiteral("214")};
+    return {QStringLiteral("0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D"), QStringLiteral("2025-03-01T08:30:00.123Z"),
+        TruneLogLevel::info, QStringLiteral("lifecycle"), message, QStringLiteral("2.0.1"), QStringLiteral("214")};
 }
 
 QByteArray lineWithMessage(const QByteArray& escapedMessage)
 {
     return R"({"build":"214","category":"lifecycle","id":"0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D","level":"info",)"
            R"("message":")"
-           + escapedMessage + R"(","timestamp":"2025-03-01T08:30:00.123Z","version":"2.0.1"})";
+        + escapedMessage + R"(","timestamp":"2025-03-01T08:30:00.123Z","version":"2.0.1"})";
 }
 
 } // namespace
@@ -67,7 +62,9 @@ TEST(TruneLogEntryTest, LineHasSortedKeysAndStandardEscapes)
         {"short escapes", QStringLiteral("\b\f\n\r\t"), R"(\b\f\n\r\t)"},
         {"other controls", QString::fromLatin1("\x01\x1f\x00", 3), R"(\u0001\u001f\u0000)"},
         {"delete stays raw", QStringLiteral("\x7f"), "\x7f"},
-        {"non-ASCII raw", QStringLiteral("Türkçe ğ €"), "T\xc3\xbcrk\xc3\xa7" "e \xc4\x9f \xe2\x82\xac"},
+        {"non-ASCII raw", QStringLiteral("Türkçe ğ €"),
+            "T\xc3\xbcrk\xc3\xa7"
+            "e \xc4\x9f \xe2\x82\xac"},
         {"surrogate pair", QString(highSurrogate) + lowSurrogate, "\xf0\x9f\x98\x80"},
         {"lone high surrogate", QString(highSurrogate) + QLatin1Char('x'), "\xef\xbf\xbdx"},
         {"lone low surrogate", QString(lowSurrogate) + QLatin1Char('x'), "\xef\xbf\xbdx"},

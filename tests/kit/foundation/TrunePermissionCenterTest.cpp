@@ -48,8 +48,8 @@ private:
 TEST(TrunePermissionCenterTest, KindsAreListedInOrderByTheirRawValues)
 {
     EXPECT_EQ(allCases<TruneSystemPermissionKind>(),
-              (std::vector{TruneSystemPermissionKind::accessibility, TruneSystemPermissionKind::screenRecording,
-                           TruneSystemPermissionKind::systemAudio}));
+        (std::vector{TruneSystemPermissionKind::accessibility, TruneSystemPermissionKind::screenRecording,
+            TruneSystemPermissionKind::systemAudio}));
     EXPECT_EQ(rawValue(TruneSystemPermissionKind::screenRecording), QStringLiteral("screenRecording"));
     EXPECT_EQ(fromRawValue<TruneSystemPermissionKind>(u"systemAudio"), TruneSystemPermissionKind::systemAudio);
 }

@@ -20,7 +20,7 @@ namespace {
 
 mode_t modeOf(const QString& path)
 {
-    struct stat status {};
+    struct stat status { };
     return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
 }
 
@@ -106,8 +106,8 @@ TEST(TrunePrivateFolderTest, EnsureRefusesAnotherUsersFolder)
     const QString foreign = root.filePath(u"foreign"_s);
     makeFolder(foreign, 0777);
     ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), nobody ? nobody->pw_uid : 65534,
-                      nobody ? nobody->pw_gid : 65534),
-              0);
+                  nobody ? nobody->pw_gid : 65534),
+        0);
 
     const std::optional<TruneFileError> failure = TrunePrivateFolder::ensure(foreign);
     ASSERT_TRUE(failure.has_value());

@@ -169,10 +169,16 @@ TEST(TruneProcessRunner, ReportsExitStatusAndBothStreams)
 TEST(TruneProcessRunner, PassesArgumentsUnchangedWithoutAShell)
 {
     const QStringList arguments{
-        QStringLiteral("two words"), QString(), QStringLiteral("$HOME"), QStringLiteral("*"),
-        QStringLiteral("'quoted' \"too\""), QStringLiteral("a;b|c&&d"), QStringLiteral("çağ €"),
+        QStringLiteral("two words"),
+        QString(),
+        QStringLiteral("$HOME"),
+        QStringLiteral("*"),
+        QStringLiteral("'quoted' \"too\""),
+        QStringLiteral("a;b|c&&d"),
+        QStringLiteral("çağ €"),
     };
-    const auto result = TruneProcessRunner::run(shell, script(QStringLiteral("for a; do printf '[%s]' \"$a\"; done"), arguments));
+    const auto result
+        = TruneProcessRunner::run(shell, script(QStringLiteral("for a; do printf '[%s]' \"$a\"; done"), arguments));
     ASSERT_TRUE(result.has_value());
     QString expected;
     for (const QString& argument : arguments)
@@ -423,8 +429,9 @@ TEST(TruneProcessRunner, EnvironmentOverlayReplacesAndAddsButRemovesNothing)
 {
     qputenv("TRUNE_RUNNER_INHERITED", "kept");
     qputenv("TRUNE_RUNNER_REPLACED", "old");
-    const QString body = QStringLiteral("printf '%s|%s|%s|%s' \"$PATH\" \"$TRUNE_RUNNER_INHERITED\" \"$TRUNE_RUNNER_REPLACED\" "
-                                        "\"${TRUNE_RUNNER_ADDED-unset}\"");
+    const QString body
+        = QStringLiteral("printf '%s|%s|%s|%s' \"$PATH\" \"$TRUNE_RUNNER_INHERITED\" \"$TRUNE_RUNNER_REPLACED\" "
+                         "\"${TRUNE_RUNNER_ADDED-unset}\"");
 
     const auto inherited = TruneProcessRunner::run(shell, script(body));
     ASSERT_TRUE(inherited.has_value());
@@ -504,7 +511,8 @@ TEST(TruneProcessRunner, LaunchFailuresCarryTheSystemError)
         QString path;
     };
     const Row rows[] = {
-        {"missing executable", dir.filePath(QStringLiteral("absent")), std::nullopt, ENOENT, dir.filePath(QStringLiteral("absent"))},
+        {"missing executable", dir.filePath(QStringLiteral("absent")), std::nullopt, ENOENT,
+            dir.filePath(QStringLiteral("absent"))},
         {"not executable", notExecutable, std::nullopt, EACCES, notExecutable},
         {"directory", dir.path(), std::nullopt, EACCES, dir.path()},
         {"missing working directory", shell, missingFolder, ENOENT, missingFolder},

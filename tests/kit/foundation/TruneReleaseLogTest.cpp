@@ -74,7 +74,7 @@ TEST(TruneReleaseLogTest, ShortDateCountsWholeCharacters)
         {u""_s, u""_s},
         // outside the Basic Multilingual Plane: two UTF-16 units per character
         {u"\U0001D7DA\U0001D7D8\U0001D7DA\U0001D7DD-\U0001D7D8\U0001D7DB-\U0001D7D8\U0001D7DAT10:00Z"_s,
-         u"\U0001D7DA\U0001D7D8\U0001D7DA\U0001D7DD-\U0001D7D8\U0001D7DB-\U0001D7D8\U0001D7DA"_s},
+            u"\U0001D7DA\U0001D7D8\U0001D7DA\U0001D7DD-\U0001D7D8\U0001D7DB-\U0001D7D8\U0001D7DA"_s},
         {u"\U0001F5D3\U0001F5D3\U0001F5D3"_s, u"\U0001F5D3\U0001F5D3\U0001F5D3"_s},
         // a combining mark belongs to the character before it
         {u"2025-03-02\u0301T10:00Z"_s, u"2025-03-02\u0301"_s},
@@ -121,7 +121,7 @@ TEST(TruneReleaseLogTest, BundledLogIsReadFromTheResourcesFolder)
     TempHome home;
     writeLog(home, R"({"app":"TruneUpdate","summary":"first"})");
     EXPECT_EQ(summaries(TruneReleaseLogReader::loadBundled(std::nullopt, TruneBundle({}, home.path()))),
-              QStringList{QStringLiteral("first")});
+        QStringList{QStringLiteral("first")});
     EXPECT_TRUE(TruneReleaseLogReader::loadBundled(std::nullopt, TruneBundle({}, home.filePath("none"))).empty());
     // The program ships its own history in its data folder.
     EXPECT_FALSE(TruneReleaseLogReader::loadBundled(QStringLiteral("TruneUpdate")).empty());

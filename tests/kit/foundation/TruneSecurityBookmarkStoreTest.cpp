@@ -107,11 +107,11 @@ TEST(TruneBookmarkError, DescribesItselfInEnglishAndTurkish)
     };
     const Row rows[] = {
         {"notAFileURL", TruneBookmarkError::notAFileURL(QUrl(QStringLiteral("https://example.com/file"))),
-         QStringLiteral("Only files and folders can be bookmarked, not 'https://example.com/file'."),
-         QStringLiteral("Yalnızca dosya ve klasörler yer imine eklenebilir; 'https://example.com/file' eklenemez.")},
+            QStringLiteral("Only files and folders can be bookmarked, not 'https://example.com/file'."),
+            QStringLiteral("Yalnızca dosya ve klasörler yer imine eklenebilir; 'https://example.com/file' eklenemez.")},
         {"unreachable", TruneBookmarkError::unreachable(QStringLiteral("/data/missing"), ENOENT),
-         QStringLiteral("No bookmark could be created for '/data/missing': No such file or directory"),
-         QStringLiteral("'/data/missing' için yer imi oluşturulamadı: No such file or directory")},
+            QStringLiteral("No bookmark could be created for '/data/missing': No such file or directory"),
+            QStringLiteral("'/data/missing' için yer imi oluşturulamadı: No such file or directory")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -82,7 +82,7 @@ TEST(TruneSemVerTest, ParseErrorCarriesTheUntrimmedInput)
     ASSERT_FALSE(parsed.has_value());
     EXPECT_EQ(parsed.error().input, QStringLiteral(" 1.2 "));
     EXPECT_EQ(parsed.error().description(),
-              QStringLiteral("Invalid SemVer 2.0.0 string: ' 1.2 ' (expected MAJOR.MINOR.PATCH)."));
+        QStringLiteral("Invalid SemVer 2.0.0 string: ' 1.2 ' (expected MAJOR.MINOR.PATCH)."));
 }
 
 TEST(TruneSemVerTest, InitializerRaisesNegativeFieldsToZero)
@@ -123,7 +123,7 @@ TEST(TruneSemVerTest, BumpedStepsOneFieldAndResetsTheLowerOnes)
         {TruneSemVer(1, int64Max, 3), TruneVersionBumpKind::minor, std::nullopt},
         {TruneSemVer(int64Max, 2, 3), TruneVersionBumpKind::major, std::nullopt},
         {TruneSemVer(int64Max, int64Max, int64Max), TruneVersionBumpKind::build,
-         TruneSemVer(int64Max, int64Max, int64Max)},
+            TruneSemVer(int64Max, int64Max, int64Max)},
         {TruneSemVer(1, 2, int64Max), TruneVersionBumpKind::minor, TruneSemVer(1, 3, 0)},
     };
     for (const Case& c : cases) {
@@ -187,17 +187,19 @@ TEST(TruneSemVerTest, PolicyErrorsDescribeTheTransitionInEnglish)
         return TruneSemVer::validateTransition(from, to, kind).error();
     };
 
-    const TruneSemVerError sameVersion = refusal(TruneSemVer(1, 4, 7), TruneSemVer(1, 4, 7), TruneVersionBumpKind::patch);
-    EXPECT_EQ(sameVersion, TruneSemVerError::unexpectedBumpKind(TruneVersionBumpKind::patch, QStringLiteral("1.4.7"),
-                                                                QStringLiteral("1.4.7")));
-    EXPECT_EQ(sameVersion.description(),
-              QStringLiteral("Transition 1.4.7 -> 1.4.7 does not match requested 'patch' bump."));
+    const TruneSemVerError sameVersion
+        = refusal(TruneSemVer(1, 4, 7), TruneSemVer(1, 4, 7), TruneVersionBumpKind::patch);
+    EXPECT_EQ(sameVersion,
+        TruneSemVerError::unexpectedBumpKind(
+            TruneVersionBumpKind::patch, QStringLiteral("1.4.7"), QStringLiteral("1.4.7")));
+    EXPECT_EQ(
+        sameVersion.description(), QStringLiteral("Transition 1.4.7 -> 1.4.7 does not match requested 'patch' bump."));
 
     EXPECT_EQ(refusal(TruneSemVer(2, 0, 0), TruneSemVer(1, 9, 9), TruneVersionBumpKind::major).description(),
-              QStringLiteral("Version downgrade blocked: 2.0.0 -> 1.9.9."));
+        QStringLiteral("Version downgrade blocked: 2.0.0 -> 1.9.9."));
     EXPECT_EQ(refusal(TruneSemVer(1, 2, 3), TruneSemVer(1, 2, 5), TruneVersionBumpKind::patch).description(),
-              QStringLiteral("Multi-step version jump blocked by Quorvane policy: 1.2.3 -> 1.2.5. "
-                             "Only +1 increments are permitted."));
+        QStringLiteral("Multi-step version jump blocked by Quorvane policy: 1.2.3 -> 1.2.5. "
+                       "Only +1 increments are permitted."));
 }
 
 TEST(TruneSemVerTest, ErrorsCompareByCaseAndPayload)
@@ -208,7 +210,8 @@ TEST(TruneSemVerTest, ErrorsCompareByCaseAndPayload)
     EXPECT_EQ(TruneSemVerError::downgradeNotAllowed(b, a), TruneSemVerError::downgradeNotAllowed(b, a));
     EXPECT_NE(TruneSemVerError::downgradeNotAllowed(b, a), TruneSemVerError::multiStepJumpBlocked(b, a));
     EXPECT_NE(TruneSemVerError::downgradeNotAllowed(b, a), TruneSemVerError::downgradeNotAllowed(a, b));
-    EXPECT_NE(TruneSemVerError::unexpectedBumpKind(Kind::patch, a, b), TruneSemVerError::unexpectedBumpKind(Kind::minor, a, b));
+    EXPECT_NE(TruneSemVerError::unexpectedBumpKind(Kind::patch, a, b),
+        TruneSemVerError::unexpectedBumpKind(Kind::minor, a, b));
     EXPECT_NE(TruneSemVerError::invalidFormat(a), TruneSemVerError::invalidFormat(b));
 }
 

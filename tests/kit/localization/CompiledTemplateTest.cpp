@@ -18,7 +18,7 @@ TEST(CompiledTemplateTest, CompilesPlaceholdersInOrderAndRejectsWhatCannotMatch)
         {"Hello {1}", std::nullopt},
         {"Hello", std::nullopt},
         {"{0}", std::nullopt},
-        {"a{0}", std::nullopt},    // one literal character is too unspecific
+        {"a{0}", std::nullopt}, // one literal character is too unspecific
         {"{0}x{1}", std::nullopt},
     };
     for (const Row& row : rows) {
@@ -51,7 +51,7 @@ TEST(CompiledTemplateTest, AppliesToTextsBuiltFromTheTemplate)
         {"Updated {0} apps", "{0} Apps aktualisiert", "Updated 12 app", std::nullopt},
         {"Updated {0} apps", "{0} Apps aktualisiert", "Removed 12 apps", std::nullopt},
         {"Copied {0} of {1} files", "{1} Dateien, davon {0} kopiert", "Copied 3 of 10 files",
-         "10 Dateien, davon 3 kopiert"},
+            "10 Dateien, davon 3 kopiert"},
         // The first occurrence of a middle literal ends a capture.
         {"{0} of {1} left", "{0} / {1}", "a of b of c left", "a / b of c"},
         {"Copied {0} of {1} files", "x", "Copied  of 10 files", std::nullopt},
@@ -80,12 +80,14 @@ TEST(CompiledTemplateTest, AppliesToTextsBuiltFromTheTemplate)
 
 TEST(CompiledTemplateTest, CapturedValuesThatLookLikePlaceholdersAreNotFilledAgain)
 {
-    const auto rename = CompiledTemplate::compile(QStringLiteral("Rename {0} to {1}"), QStringLiteral("{0} wird zu {1}"));
+    const auto rename
+        = CompiledTemplate::compile(QStringLiteral("Rename {0} to {1}"), QStringLiteral("{0} wird zu {1}"));
     ASSERT_TRUE(rename.has_value());
     EXPECT_EQ(rename->apply(QStringLiteral("Rename {1} to Backup")), QStringLiteral("{1} wird zu Backup"));
     EXPECT_EQ(rename->apply(QStringLiteral("Rename Notes to {0}")), QStringLiteral("Notes wird zu {0}"));
 
-    const auto swapped = CompiledTemplate::compile(QStringLiteral("Move {0} before {1}"), QStringLiteral("{1} nach {0}"));
+    const auto swapped
+        = CompiledTemplate::compile(QStringLiteral("Move {0} before {1}"), QStringLiteral("{1} nach {0}"));
     ASSERT_TRUE(swapped.has_value());
     EXPECT_EQ(swapped->apply(QStringLiteral("Move {1} before {0}")), QStringLiteral("{0} nach {1}"));
 }

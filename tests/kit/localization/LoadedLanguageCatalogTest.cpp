@@ -16,14 +16,15 @@ QStringList targetsIn(const LoadedLanguageCatalog::TemplateBuckets& buckets, con
 
 TEST(LoadedLanguageCatalogTest, FilesTemplatesByTheirLongerLiteralEnd)
 {
-    const LoadedLanguageCatalog catalog({}, {
-        {QStringLiteral("Version {0}"), QStringLiteral("Version {0}")},
-        {QStringLiteral("{0} left"), QStringLiteral("noch {0}")},
-        {QStringLiteral("ab{0}"), QStringLiteral("AB {0}")},
-        {QStringLiteral("{0} of {1}"), QStringLiteral("{0} von {1}")}, // both ends empty: dropped
-        {QStringLiteral("Hello {1}"), QStringLiteral("Hallo {1}")},    // no {0}: not a template
-        {QStringLiteral("Blank {0}"), QString()},                      // no translation
-    });
+    const LoadedLanguageCatalog catalog({},
+        {
+            {QStringLiteral("Version {0}"), QStringLiteral("Version {0}")},
+            {QStringLiteral("{0} left"), QStringLiteral("noch {0}")},
+            {QStringLiteral("ab{0}"), QStringLiteral("AB {0}")},
+            {QStringLiteral("{0} of {1}"), QStringLiteral("{0} von {1}")}, // both ends empty: dropped
+            {QStringLiteral("Hello {1}"), QStringLiteral("Hallo {1}")},    // no {0}: not a template
+            {QStringLiteral("Blank {0}"), QString()},                      // no translation
+        });
     EXPECT_EQ(targetsIn(catalog.byPrefix(), QStringLiteral("Ver")), QStringList{QStringLiteral("Version {0}")});
     EXPECT_EQ(targetsIn(catalog.byPrefix(), QStringLiteral("ab")), QStringList{QStringLiteral("AB {0}")});
     EXPECT_EQ(targetsIn(catalog.bySuffix(), QStringLiteral("eft")), QStringList{QStringLiteral("noch {0}")});

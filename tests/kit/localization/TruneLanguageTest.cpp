@@ -20,7 +20,10 @@ protected:
         TruneSystemLanguages::setProvider([tags] { return tags; });
     }
 
-    static void storeRaw(const QVariant& value) { TruneUserDefaults::standard().setValue(TruneLanguage::defaultsKey, value); }
+    static void storeRaw(const QVariant& value)
+    {
+        TruneUserDefaults::standard().setValue(TruneLanguage::defaultsKey, value);
+    }
     static QVariant stored() { return TruneUserDefaults::standard().value(TruneLanguage::defaultsKey); }
 
     TempHome m_home;
@@ -32,12 +35,12 @@ public:
     LanguageChangeRecorder()
     {
         m_connection = QObject::connect(&TruneNotifier::instance(), &TruneNotifier::posted,
-                                        [this](const QString& name, const QVariantMap& userInfo) {
-                                            if (name != TruneNotificationName::languageDidChange)
-                                                return;
-                                            announced.append(userInfo.value(TruneLanguage::languageDidChangeKey).toString());
-                                            storedWhenAnnounced.append(stored());
-                                        });
+            [this](const QString& name, const QVariantMap& userInfo) {
+                if (name != TruneNotificationName::languageDidChange)
+                    return;
+                announced.append(userInfo.value(TruneLanguage::languageDidChangeKey).toString());
+                storedWhenAnnounced.append(stored());
+            });
     }
     ~LanguageChangeRecorder() { QObject::disconnect(m_connection); }
 
@@ -103,8 +106,9 @@ TEST(TruneLanguageTest, DerivedNamesCodesAndDirection)
             parents.emplace_back(language, *parent);
     }
     EXPECT_EQ(rightToLeft, (std::vector<TruneLanguage>{TruneLanguage::ar, TruneLanguage::fa, TruneLanguage::he}));
-    EXPECT_EQ(parents, (std::vector<std::pair<TruneLanguage, TruneLanguage>>{
-                           {TruneLanguage::ptPT, TruneLanguage::ptBR}, {TruneLanguage::zhHant, TruneLanguage::zhHans}}));
+    EXPECT_EQ(parents,
+        (std::vector<std::pair<TruneLanguage, TruneLanguage>>{
+            {TruneLanguage::ptPT, TruneLanguage::ptBR}, {TruneLanguage::zhHant, TruneLanguage::zhHans}}));
     EXPECT_EQ(TruneLanguage(TruneLanguage::ptBR).locale().language(), QLocale::Portuguese);
     EXPECT_EQ(TruneLanguage(TruneLanguage::ptBR).locale().territory(), QLocale::Brazil);
 }
@@ -119,8 +123,9 @@ TEST(TruneLanguageTest, MenusListLanguagesByEnglishName)
     QLocale::setDefault(previous);
 
     ASSERT_EQ(names.size(), 37);
-    EXPECT_EQ(names.mid(0, 8), (QStringList{"Arabic", "Azerbaijani", "Bulgarian", "Catalan", "Chinese (Simplified)",
-                                            "Chinese (Traditional)", "Croatian", "Czech"}));
+    EXPECT_EQ(names.mid(0, 8),
+        (QStringList{"Arabic", "Azerbaijani", "Bulgarian", "Catalan", "Chinese (Simplified)", "Chinese (Traditional)",
+            "Croatian", "Czech"}));
     EXPECT_EQ(names.mid(33), (QStringList{"Thai", "Turkish", "Ukrainian", "Vietnamese"}));
     EXPECT_LT(names.indexOf(QStringLiteral("Norwegian Bokmål")), names.indexOf(QStringLiteral("Persian")));
 }

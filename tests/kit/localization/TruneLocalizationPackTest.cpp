@@ -46,10 +46,12 @@ TEST(TruneLocalizationPackTest, RoundTripsAllSixKeys)
 
 TEST(TruneLocalizationPackTest, FlatMapAcceptsOnlyTextValues)
 {
-    const auto flat = TruneLocalizationPack::decodeFlatMap(QJsonDocument::fromJson(R"({"Settings": "Réglages"})").object());
+    const auto flat
+        = TruneLocalizationPack::decodeFlatMap(QJsonDocument::fromJson(R"({"Settings": "Réglages"})").object());
     ASSERT_TRUE(flat.has_value());
     EXPECT_EQ(flat->value(QStringLiteral("Settings")), QStringLiteral("Réglages"));
     // A catalogue with its descriptive fields is not a flat map.
-    EXPECT_FALSE(TruneLocalizationPack::decodeFlatMap(QJsonDocument::fromJson(R"({"code": "fr", "isRTL": false})").object()));
+    EXPECT_FALSE(
+        TruneLocalizationPack::decodeFlatMap(QJsonDocument::fromJson(R"({"code": "fr", "isRTL": false})").object()));
     EXPECT_FALSE(TruneLocalizationPack::decodeFlatMap(QJsonArray{}));
 }

@@ -103,7 +103,7 @@ TEST_F(CatalogueStoreTest, CatalogueNamedPipeIsSkippedWithoutBlocking)
     writeFile(inDirectory(QStringLiteral("de.json")), R"json({"Settings": "Einstellungen"})json");
     EXPECT_EQ(german(QStringLiteral("Settings")), QStringLiteral("Einstellungen"));
     EXPECT_EQ(m_store.loadJSONPack(inDirectory(QStringLiteral("de.json.lzfse"))).error().errorCase,
-              TruneLocalizationPackError::Case::readFailed);
+        TruneLocalizationPackError::Case::readFailed);
 }
 
 TEST_F(CatalogueStoreTest, EarlierDirectoriesWinAndEmptyTranslationsHideNothing)
@@ -117,7 +117,7 @@ TEST_F(CatalogueStoreTest, EarlierDirectoriesWinAndEmptyTranslationsHideNothing)
         "Settings": "Einstellungen (suite)", "Trash": "Papierkorb (suite)", "History": "Verlauf (suite)",
         "Homebrew": "Homebrew (suite)"}})json");
     writeFile(custom + QStringLiteral("/de.json"),
-              R"json({"Settings": "Einstellungen (custom)", "Trash": "", "History": "Verlauf (custom)"})json");
+        R"json({"Settings": "Einstellungen (custom)", "Trash": "", "History": "Verlauf (custom)"})json");
     writeFile(inDirectory(QStringLiteral("de.json")), R"json({"History": "Verlauf (registered)"})json");
 
     EXPECT_EQ(german(QStringLiteral("Settings")), QStringLiteral("Einstellungen (custom)"));
@@ -150,7 +150,8 @@ TEST_F(CatalogueStoreTest, CataloguesAreReadOnceUntilTheCacheIsDropped)
 
 TEST_F(CatalogueStoreTest, RegionalVariantsBorrowFromTheirParentOnly)
 {
-    writeFile(inDirectory(QStringLiteral("pt-BR.json")), R"json({"Settings": "Configurações", "Trash": "Lixeira"})json");
+    writeFile(
+        inDirectory(QStringLiteral("pt-BR.json")), R"json({"Settings": "Configurações", "Trash": "Lixeira"})json");
     writeFile(inDirectory(QStringLiteral("pt-PT.json")), R"json({"Trash": "Reciclagem", "History": "Histórico"})json");
     const auto text = [this](const char* en, TruneLanguage language) {
         return m_store.resolve(std::nullopt, QString::fromUtf8(en), QString(), language);
@@ -165,41 +166,44 @@ TEST_F(CatalogueStoreTest, EnglishAndTurkishCataloguesAreNeverRead)
     writeFile(inDirectory(QStringLiteral("en.json")), R"json({"Settings": "Preferences"})json");
     writeFile(inDirectory(QStringLiteral("tr.json")), R"json({"Settings": "Tercihler"})json");
     EXPECT_EQ(m_store.resolve(std::nullopt, QStringLiteral("Settings"), QStringLiteral("Ayarlar"), TruneLanguage::en),
-              QStringLiteral("Settings"));
+        QStringLiteral("Settings"));
     EXPECT_EQ(m_store.resolve(std::nullopt, QStringLiteral("Settings"), QStringLiteral("Ayarlar"), TruneLanguage::tr),
-              QStringLiteral("Ayarlar"));
+        QStringLiteral("Ayarlar"));
 }
 
 TEST_F(CatalogueStoreTest, CatalogueKeysAreLookedUpBeforeTheEnglishText)
 {
-    writeFile(inDirectory(QStringLiteral("fr.json")), R"json({"menu.settings": "Réglages…", "Settings": "Réglages"})json");
+    writeFile(
+        inDirectory(QStringLiteral("fr.json")), R"json({"menu.settings": "Réglages…", "Settings": "Réglages"})json");
     EXPECT_EQ(m_store.string(QStringLiteral("menu.settings"), QStringLiteral("Settings"), QString(), TruneLanguage::fr),
-              QStringLiteral("Réglages…"));
+        QStringLiteral("Réglages…"));
     EXPECT_EQ(m_store.string(QStringLiteral("menu.other"), QStringLiteral("Settings"), QString(), TruneLanguage::fr),
-              QStringLiteral("Réglages"));
+        QStringLiteral("Réglages"));
 }
 
 TEST_F(CatalogueStoreTest, OverridesWinInEveryLanguageAndAreReplacedAsAWhole)
 {
-    writeFile(inDirectory(QStringLiteral("de.json")), R"json({"Settings": "Einstellungen", "Trash": "Papierkorb"})json");
+    writeFile(
+        inDirectory(QStringLiteral("de.json")), R"json({"Settings": "Einstellungen", "Trash": "Papierkorb"})json");
     const QString first = inDirectory(QStringLiteral("first.json"));
     writeFile(first, R"json({"Settings": "My Settings", "Trash": ""})json");
     ASSERT_TRUE(m_store.loadJSONPack(first).has_value());
     for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr, TruneLanguage::de}) {
         SCOPED_TRACE(language.rawValue().toStdString());
         EXPECT_EQ(m_store.resolve(std::nullopt, QStringLiteral("Settings"), QStringLiteral("Ayarlar"), language),
-                  QStringLiteral("My Settings"));
+            QStringLiteral("My Settings"));
     }
     EXPECT_EQ(german(QStringLiteral("Trash")), QStringLiteral("Papierkorb"));
 
     // A catalogue contributes its strings only; the first file's entries are gone.
     const QString second = inDirectory(QStringLiteral("second.json"));
-    writeFile(second, R"json({"code": "xx", "isRTL": false, "strings": {"Trash": "Bin"}, "templates": {"Updated {0}": "Fresh {0}"}})json");
+    writeFile(second,
+        R"json({"code": "xx", "isRTL": false, "strings": {"Trash": "Bin"}, "templates": {"Updated {0}": "Fresh {0}"}})json");
     ASSERT_TRUE(m_store.loadJSONPack(second).has_value());
     EXPECT_EQ(german(QStringLiteral("Settings")), QStringLiteral("Einstellungen"));
     EXPECT_EQ(german(QStringLiteral("Trash")), QStringLiteral("Bin"));
     EXPECT_EQ(m_store.resolve(std::nullopt, QStringLiteral("Updated 3"), QString(), TruneLanguage::en),
-              QStringLiteral("Updated 3"));
+        QStringLiteral("Updated 3"));
 
     m_store.clearCustomPack();
     EXPECT_EQ(german(QStringLiteral("Trash")), QStringLiteral("Papierkorb"));
@@ -235,7 +239,7 @@ TEST_F(CatalogueStoreTest, LoadingOverridesReportsTheFirstFailingStepAndKeepsThe
         EXPECT_EQ(loaded.error().path, path);
         EXPECT_TRUE(loaded.error().description(TruneLanguage::en).contains(path));
         EXPECT_EQ(m_store.resolve(std::nullopt, QStringLiteral("Settings"), QString(), TruneLanguage::en),
-                  QStringLiteral("Mine"));
+            QStringLiteral("Mine"));
     }
 }
 
@@ -245,21 +249,22 @@ TEST_F(CatalogueStoreTest, CompressedOverrideFilesAreReadWhateverTheExtensionCas
     writeFile(path, fixture(QStringLiteral("de.json.lzfse")));
     ASSERT_TRUE(m_store.loadJSONPack(path).has_value());
     EXPECT_EQ(m_store.resolve(std::nullopt, QStringLiteral("Move to Trash"), QString(), TruneLanguage::en),
-              QStringLiteral("In den Papierkorb legen"));
+        QStringLiteral("In den Papierkorb legen"));
 }
 
 TEST_F(CatalogueStoreTest, CanonicallyEquivalentSpellingsAreOneText)
 {
     // The suite folder spells the key with a composed é, the registered directory decomposed.
     writeFile(TruneLocalizationStore::sharedSuiteLocalizationsDirectory() + QStringLiteral("/fr.json"),
-              QStringLiteral(R"json({"Caf\u00e9": "Café (suite)"})json").toUtf8());
-    writeFile(inDirectory(QStringLiteral("fr.json")), QStringLiteral(R"json({"Cafe\u0301": "Café (registered)"})json").toUtf8());
+        QStringLiteral(R"json({"Caf\u00e9": "Café (suite)"})json").toUtf8());
+    writeFile(inDirectory(QStringLiteral("fr.json")),
+        QStringLiteral(R"json({"Cafe\u0301": "Café (registered)"})json").toUtf8());
     EXPECT_EQ(m_store.resolve(std::nullopt, QStringLiteral("Caf\u00e9"), QString(), TruneLanguage::fr),
-              QStringLiteral("Café (registered)"));
+        QStringLiteral("Café (registered)"));
 
     const QString overrides = inDirectory(QStringLiteral("overrides.json"));
     writeFile(overrides, QStringLiteral(R"json({"Cafe\u0301": "Coffee"})json").toUtf8());
     ASSERT_TRUE(m_store.loadJSONPack(overrides).has_value());
     EXPECT_EQ(m_store.resolve(std::nullopt, QStringLiteral("Caf\u00e9"), QString(), TruneLanguage::en),
-              QStringLiteral("Coffee"));
+        QStringLiteral("Coffee"));
 }

@@ -81,9 +81,9 @@ struct PlainHeaderBlock {
         put(block, 4, rawBytes, 4);
         put(block, 8, 14, 4);
         put(block, 12, literalCount, 4);
-        put(block, 16, 1, 4);  // matches
-        put(block, 20, 7, 4);  // literal stream bytes
-        put(block, 24, 7, 4);  // match stream bytes
+        put(block, 16, 1, 4); // matches
+        put(block, 20, 7, 4); // literal stream bytes
+        put(block, 24, 7, 4); // match stream bytes
         put(block, 32, firstLiteralState, 2);
         put(block, 50 + 2 * lSymbol, 64, 2);
         put(block, 90 + 2 * mSymbol, 64, 2);
@@ -146,36 +146,88 @@ TEST(TruneLzfseDecoder, HandMadeStreams)
     const StreamCase rows[] = {
         {"empty stored block", rawBlock({}) + endBlock, QByteArray()},
         {"bytes after the end block are ignored", rawBlock("{}") + endBlock + "trailing", QByteArray("{}")},
-        {"LZVN overlapping match", lzvnBlock(4, "\x40\x01" "a" + lzvnEnd) + endBlock, QByteArray("aaaa")},
+        {"LZVN overlapping match",
+            lzvnBlock(4,
+                "\x40\x01"
+                "a" + lzvnEnd)
+                + endBlock,
+            QByteArray("aaaa")},
         // Long literal run (16), medium distance (M 20, D 16), large distance (M 3, D 36), long
         // match repeating D 36 (M 16), a nop.
         {"LZVN long forms",
-         lzvnBlock(55, QByteArray("\xe0\x00" "abcdefghijklmnop" "\xa4\x41\x00" "\x07\x24\x00" "\xf0\x00" "\x0e", 27) + lzvnEnd)
-             + endBlock,
-         QByteArray("abcdefghijklmnop" "abcdefghijklmnopabcd" "abc" "defghijklmnopabc")},
-        {"LZVN match into the previous block", rawBlock("ab") + lzvnBlock(3, QByteArray("\x00\x02", 2) + lzvnEnd) + endBlock,
-         QByteArray("ababa")},
-        {"LZVN match reaching before the start", rawBlock("ab") + lzvnBlock(3, QByteArray("\x00\x03", 2) + lzvnEnd) + endBlock,
-         Case::corrupt},
-        {"LZVN repeat of a distance never set", lzvnBlock(3, "\xe1" "a" "\xf2" + lzvnEnd) + endBlock, Case::corrupt},
-        {"LZVN output shorter than declared", lzvnBlock(5, "\x40\x01" "a" + lzvnEnd) + endBlock, Case::corrupt},
-        {"LZVN output longer than declared", lzvnBlock(3, "\x40\x01" "a" + lzvnEnd) + endBlock, Case::corrupt},
+            lzvnBlock(55,
+                QByteArray("\xe0\x00"
+                           "abcdefghijklmnop"
+                           "\xa4\x41\x00"
+                           "\x07\x24\x00"
+                           "\xf0\x00"
+                           "\x0e",
+                    27)
+                    + lzvnEnd)
+                + endBlock,
+            QByteArray("abcdefghijklmnop"
+                       "abcdefghijklmnopabcd"
+                       "abc"
+                       "defghijklmnopabc")},
+        {"LZVN match into the previous block",
+            rawBlock("ab") + lzvnBlock(3, QByteArray("\x00\x02", 2) + lzvnEnd) + endBlock, QByteArray("ababa")},
+        {"LZVN match reaching before the start",
+            rawBlock("ab") + lzvnBlock(3, QByteArray("\x00\x03", 2) + lzvnEnd) + endBlock, Case::corrupt},
+        {"LZVN repeat of a distance never set",
+            lzvnBlock(3,
+                "\xe1"
+                "a"
+                "\xf2"
+                    + lzvnEnd)
+                + endBlock,
+            Case::corrupt},
+        {"LZVN output shorter than declared",
+            lzvnBlock(5,
+                "\x40\x01"
+                "a" + lzvnEnd)
+                + endBlock,
+            Case::corrupt},
+        {"LZVN output longer than declared",
+            lzvnBlock(3,
+                "\x40\x01"
+                "a" + lzvnEnd)
+                + endBlock,
+            Case::corrupt},
         {"LZVN undefined opcode", lzvnBlock(1, "\x70" + lzvnEnd) + endBlock, Case::corrupt},
-        {"LZVN literals past the payload", lzvnBlock(3, "\xe3" "ab") + endBlock, Case::corrupt},
+        {"LZVN literals past the payload",
+            lzvnBlock(3,
+                "\xe3"
+                "ab")
+                + endBlock,
+            Case::corrupt},
         {"LZVN end opcode cut short", lzvnBlock(0, QByteArray("\x06\0\0", 3)) + endBlock, Case::corrupt},
-        {"LZVN bytes after the end opcode", lzvnBlock(4, "\x40\x01" "a" + lzvnEnd + "\xe1" "x") + endBlock, Case::corrupt},
-        {"LZVN payload past the input", lzvnBlock(4, "\x40\x01" "a" + lzvnEnd).chopped(2), Case::truncated},
+        {"LZVN bytes after the end opcode",
+            lzvnBlock(4,
+                "\x40\x01"
+                "a" + lzvnEnd
+                    + "\xe1"
+                      "x")
+                + endBlock,
+            Case::corrupt},
+        {"LZVN payload past the input",
+            lzvnBlock(4,
+                "\x40\x01"
+                "a" + lzvnEnd)
+                .chopped(2),
+            Case::truncated},
         {"plain header block", PlainHeaderBlock{}.bytes() + endBlock, QByteArray(9, 'A')},
         {"plain header block after a stored one", rawBlock("xy") + PlainHeaderBlock{}.bytes() + endBlock,
-         QByteArray("xyAAAAAAAAA")},
-        {"plain header match reaching before the start", PlainHeaderBlock{.lSymbol = 0}.bytes() + endBlock, Case::corrupt},
-        {"plain header match past the declared size", PlainHeaderBlock{.rawBytes = 8}.bytes() + endBlock, Case::corrupt},
-        {"plain header frequencies over the state count", PlainHeaderBlock{.extraLiteralSymbol = 'B'}.bytes() + endBlock,
-         Case::corrupt},
+            QByteArray("xyAAAAAAAAA")},
+        {"plain header match reaching before the start", PlainHeaderBlock{.lSymbol = 0}.bytes() + endBlock,
+            Case::corrupt},
+        {"plain header match past the declared size", PlainHeaderBlock{.rawBytes = 8}.bytes() + endBlock,
+            Case::corrupt},
+        {"plain header frequencies over the state count",
+            PlainHeaderBlock{.extraLiteralSymbol = 'B'}.bytes() + endBlock, Case::corrupt},
         {"plain header literal state out of range", PlainHeaderBlock{.firstLiteralState = 1024}.bytes() + endBlock,
-         Case::corrupt},
+            Case::corrupt},
         {"plain header literal count over the block limit", PlainHeaderBlock{.literalCount = 40001}.bytes() + endBlock,
-         Case::corrupt},
+            Case::corrupt},
         {"plain header block cut short", PlainHeaderBlock{}.bytes().first(500), Case::truncated},
     };
     for (const StreamCase& row : rows)
@@ -310,7 +362,8 @@ TEST(TruneLzfseDecoder, ReasonNamesTheBlockAndTheCap)
     ASSERT_FALSE(tooLarge);
     EXPECT_EQ(tooLarge.error().reason(), "the LZFSE block at byte 0 would take the decoded data past 1000 bytes");
 
-    const auto corrupt = TruneLzfse::decode(rawBlock("ab") + lzvnBlock(3, QByteArray("\x00\x03", 2) + lzvnEnd) + endBlock);
+    const auto corrupt
+        = TruneLzfse::decode(rawBlock("ab") + lzvnBlock(3, QByteArray("\x00\x03", 2) + lzvnEnd) + endBlock);
     ASSERT_FALSE(corrupt);
     EXPECT_EQ(corrupt.error().reason(), "the LZFSE block at byte 10 is corrupt");
 }

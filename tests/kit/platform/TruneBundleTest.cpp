@@ -16,7 +16,7 @@ TEST(TruneBundleTest, MainBundleCarriesTheBuildTimeIdentityAndDataFolder)
     // Tests run from <build>/bin, so the data folder is <build>/share/truneupdate.
     EXPECT_TRUE(bundle.resourcesPath().endsWith(QStringLiteral("/share/truneupdate")));
     EXPECT_EQ(QFileInfo(bundle.resourcesPath() + QStringLiteral("/../../bin")).canonicalFilePath(),
-              QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath());
+        QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath());
 }
 
 TEST(TruneBundleTest, BundleIdentifierIsEmptyWhenNotText)

@@ -18,11 +18,15 @@ TEST(TruneCollationTest, NamesOrderAlikeInEveryLocaleIncludingC)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.locale) + ": " + c.first + " < " + c.second);
         const QLocale locale(QString::fromLatin1(c.locale));
-        EXPECT_LT(TruneCollation::localizedCaseInsensitive(locale).compare(QString::fromUtf8(c.first),
-                                                                           QString::fromUtf8(c.second)), 0);
-        EXPECT_LT(TruneCollation::localizedStandard(locale).compare(QString::fromUtf8(c.first),
-                                                                    QString::fromUtf8(c.second)), 0);
+        EXPECT_LT(TruneCollation::localizedCaseInsensitive(locale).compare(
+                      QString::fromUtf8(c.first), QString::fromUtf8(c.second)),
+            0);
+        EXPECT_LT(
+            TruneCollation::localizedStandard(locale).compare(QString::fromUtf8(c.first), QString::fromUtf8(c.second)),
+            0);
     }
-    EXPECT_EQ(TruneCollation::localizedCaseInsensitive(QLocale::c()).compare(QStringLiteral("ABC"), QStringLiteral("abc")), 0);
+    EXPECT_EQ(
+        TruneCollation::localizedCaseInsensitive(QLocale::c()).compare(QStringLiteral("ABC"), QStringLiteral("abc")),
+        0);
     EXPECT_LT(TruneCollation::localizedStandard(QLocale::c()).compare(QStringLiteral("a9"), QStringLiteral("a10")), 0);
 }

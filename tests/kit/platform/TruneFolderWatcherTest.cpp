@@ -53,8 +53,8 @@ protected:
         return folder;
     }
 
-    std::unique_ptr<TruneFolderWatcher> startWatching(const QStringList& folders,
-        std::chrono::milliseconds interval = kInterval)
+    std::unique_ptr<TruneFolderWatcher> startWatching(
+        const QStringList& folders, std::chrono::milliseconds interval = kInterval)
     {
         auto watcher = std::make_unique<TruneFolderWatcher>(folders, interval, [this] { counter.record(); });
         watcher->start();
@@ -86,9 +86,9 @@ TEST_F(TruneFolderWatcherTest, NoticesEveryKindOfChangeToTheFolder)
     };
     const std::vector<Row> rows = {
         {"entry created", [](const QString& f, const QString&) { writeFile(f + "/new.txt"); }},
-        {"entry deleted",
-            [](const QString& f, const QString&) { ASSERT_TRUE(QFile::remove(f + "/existing.txt")); }},
-        {"entry renamed", [](const QString& f, const QString&) { renamePath(f + "/existing.txt", f + "/renamed.txt"); }},
+        {"entry deleted", [](const QString& f, const QString&) { ASSERT_TRUE(QFile::remove(f + "/existing.txt")); }},
+        {"entry renamed",
+            [](const QString& f, const QString&) { renamePath(f + "/existing.txt", f + "/renamed.txt"); }},
         {"entry moved in",
             [](const QString& f, const QString& outside) {
                 writeFile(outside);

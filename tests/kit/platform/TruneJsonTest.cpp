@@ -22,13 +22,11 @@ struct Sample {
 
 } // namespace
 
-template <>
-struct TruneRawValues<Flavour> {
+template <> struct TruneRawValues<Flavour> {
     static constexpr std::array cases{TruneRawCase{Flavour::plain, "plain"}, TruneRawCase{Flavour::spicy, "spicy"}};
 };
 
-template <>
-struct TruneJsonCoding<Sample> {
+template <> struct TruneJsonCoding<Sample> {
     static QJsonValue encode(const Sample& sample)
     {
         TruneJsonObjectWriter out;
@@ -57,7 +55,7 @@ struct TruneJsonCoding<Sample> {
 TEST(TruneJsonTest, RecordRoundTripWritesNoKeyForAbsentOptionals)
 {
     const Sample sample{QStringLiteral("Ünïcode / app"), std::numeric_limits<qint64>::max(), std::nullopt,
-                        Flavour::spicy, {QDateTime(QDate(2025, 3, 1), QTime(8, 30), Qt::UTC)}};
+        Flavour::spicy, {QDateTime(QDate(2025, 3, 1), QTime(8, 30), Qt::UTC)}};
     const QByteArray text = truneJsonSerialize(sample);
     EXPECT_FALSE(text.contains("note"));
     EXPECT_TRUE(text.contains("9223372036854775807"));
@@ -86,7 +84,7 @@ TEST(TruneJsonTest, DecodingFailuresNameTheKey)
         {R"({"name":"a","size":1,"flavour":"Plain","seen":[]})", "flavour: unknown value \"Plain\""},
         {R"({"name":"a","size":1,"flavour":"plain","seen":[],"note":5})", "note: expected string, found number"},
         {R"({"name":"a","size":1,"flavour":"plain","seen":["2025-03-01T08:30:00Z","yesterday"]})",
-         "seen[1]: invalid ISO 8601 date \"yesterday\""},
+            "seen[1]: invalid ISO 8601 date \"yesterday\""},
         {R"([1])", "expected object, found array"},
         {R"({"name":)", "invalid JSON"},
     };
@@ -211,7 +209,7 @@ TEST(TruneJsonTest, DatesAreIso8601InUtc)
         }
     }
     EXPECT_EQ(TruneJson::formatDate(QDateTime(QDate(2025, 3, 1), QTime(10, 30, 5, 999), Qt::OffsetFromUTC, 7200)),
-              QStringLiteral("2025-03-01T08:30:05Z"));
+        QStringLiteral("2025-03-01T08:30:05Z"));
 }
 
 TEST(TruneJsonTest, UuidsAreUpperCaseAndReadInEitherCase)
@@ -237,8 +235,8 @@ TEST(TruneJsonTest, MapsDecodeEveryValueOrNameTheFailingKey)
     using Lines = QMap<QString, QStringList>;
     const auto decoded = truneJsonDecode<Lines>(QByteArray(R"({"de":["a","b"],"en":[]})"));
     ASSERT_TRUE(decoded.has_value());
-    EXPECT_EQ(*decoded, (Lines{{QStringLiteral("de"), {QStringLiteral("a"), QStringLiteral("b")}},
-                               {QStringLiteral("en"), {}}}));
+    EXPECT_EQ(*decoded,
+        (Lines{{QStringLiteral("de"), {QStringLiteral("a"), QStringLiteral("b")}}, {QStringLiteral("en"), {}}}));
     const auto wrong = truneJsonDecode<Lines>(QByteArray(R"({"de":["a",1]})"));
     ASSERT_FALSE(wrong.has_value());
     EXPECT_EQ(wrong.error().description(), QStringLiteral("de[1]: expected string, found number"));

@@ -25,12 +25,13 @@ TEST(TruneNotifierTest, ReceiverInThePostingThreadHearsBeforePostReturns)
     QObject receiver;
     std::vector<Received> heard;
     QObject::connect(&TruneNotifier::instance(), &TruneNotifier::posted, &receiver,
-                     [&](const QString& name, const QVariantMap& userInfo) {
-                         heard.push_back({name, userInfo, QThread::currentThread()});
-                     });
+        [&](const QString& name, const QVariantMap& userInfo) {
+            heard.push_back({name, userInfo, QThread::currentThread()});
+        });
 
     TruneNotifier::instance().post(TruneNotificationName::reopenStudioWindow);
-    TruneNotifier::instance().post(TruneNotificationName::languageDidChange, {{QStringLiteral("language"), QStringLiteral("tr")}});
+    TruneNotifier::instance().post(
+        TruneNotificationName::languageDidChange, {{QStringLiteral("language"), QStringLiteral("tr")}});
 
     ASSERT_EQ(heard.size(), 2u);
     EXPECT_EQ(heard[0].name, QStringLiteral("com.quorvane.reopenStudioWindow"));
@@ -44,13 +45,12 @@ TEST(TruneNotifierTest, PostFromAWorkerReachesTheMainThreadReceiver)
     QObject receiver;
     std::optional<Received> heard;
     QObject::connect(&TruneNotifier::instance(), &TruneNotifier::posted, &receiver,
-                     [&](const QString& name, const QVariantMap& userInfo) {
-                         heard = Received{name, userInfo, QThread::currentThread()};
-                     });
+        [&](const QString& name, const QVariantMap& userInfo) {
+            heard = Received{name, userInfo, QThread::currentThread()};
+        });
 
     std::thread worker([] {
-        TruneNotifier::instance().post(QStringLiteral("com.quorvane.test.fromWorker"),
-                                       {{QStringLiteral("count"), 3}});
+        TruneNotifier::instance().post(QStringLiteral("com.quorvane.test.fromWorker"), {{QStringLiteral("count"), 3}});
     });
     worker.join();
 

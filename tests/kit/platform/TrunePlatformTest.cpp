@@ -9,7 +9,8 @@
 TEST(TrunePlatformTest, OperatingSystemVersionHasThreeNumbers)
 {
     const QString version = TrunePlatform::operatingSystemVersion();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch()) << version.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch())
+        << version.toStdString();
 #if !defined(Q_OS_MACOS)
     EXPECT_EQ(version, QStringLiteral("14.0.0"));
 #endif

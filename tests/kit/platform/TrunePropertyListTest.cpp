@@ -111,8 +111,8 @@ QVariantMap everyTypeExpected()
         {QStringLiteral("date"), utc(2024, 1, 2, 3, 4, 5)},
         {QStringLiteral("beforeEpoch"), utc(1999, 12, 31, 23, 0, 0)},
         {QStringLiteral("list"),
-         QVariantList{QVariantMap{{QStringLiteral("CFBundleName"), QStringLiteral("Foo")}}, QVariantList{},
-                      QStringLiteral("last")}},
+            QVariantList{QVariantMap{{QStringLiteral("CFBundleName"), QStringLiteral("Foo")}}, QVariantList{},
+                QStringLiteral("last")}},
         {QStringLiteral("emptyDictionary"), QVariantMap{}},
     };
 }
@@ -272,8 +272,7 @@ QByteArray layeredChains(quint32 layers, quint32 length)
 // smallest stack a parse may run on. pthread_join also waits for the thread's thread-local
 // destructors (googletest keeps a trace list per thread), so the process cannot end before
 // they have freed what they hold.
-template <typename Work>
-void onSmallStack(Work work)
+template <typename Work> void onSmallStack(Work work)
 {
     pthread_attr_t attributes;
     ASSERT_EQ(pthread_attr_init(&attributes), 0);
@@ -292,7 +291,7 @@ void onSmallStack(Work work)
 QByteArray nestedXmlArrays(int levels)
 {
     return "<plist>" + QByteArray("<array>").repeated(levels) + "<true/>" + QByteArray("</array>").repeated(levels)
-           + "</plist>";
+        + "</plist>";
 }
 
 } // namespace
@@ -360,9 +359,9 @@ TEST(TrunePropertyListTest, BinaryDatesKeepMillisecondsAndUidsKeepTheirValue)
     const auto parsed = TrunePropertyList::parse(serialize(list.get(), Format::binary));
     ASSERT_TRUE(parsed.has_value()) << parsed.error().reason.toStdString();
     expectSameValue(*parsed,
-                    QVariantList{utc(2024, 1, 2, 3, 4, 5, 250), utc(2000, 12, 31, 23, 59, 54, 750),
-                                 QVariant::fromValue(TrunePropertyListUid{7})},
-                    QStringLiteral("root"));
+        QVariantList{utc(2024, 1, 2, 3, 4, 5, 250), utc(2000, 12, 31, 23, 59, 54, 750),
+            QVariant::fromValue(TrunePropertyListUid{7})},
+        QStringLiteral("root"));
 }
 
 TEST(TrunePropertyListTest, TopLevelNeedNotBeADictionary)
@@ -372,7 +371,8 @@ TEST(TrunePropertyListTest, TopLevelNeedNotBeADictionary)
     expectSameValue(*text, QStringLiteral("only"), QStringLiteral("root"));
 
     // A byte-order mark and blank lines before the document and NUL padding after it are allowed.
-    const auto marked = TrunePropertyList::parse(QByteArray("\xEF\xBB\xBF\n  <plist><array><false/></array></plist>\0\0", 46));
+    const auto marked
+        = TrunePropertyList::parse(QByteArray("\xEF\xBB\xBF\n  <plist><array><false/></array></plist>\0\0", 46));
     ASSERT_TRUE(marked.has_value()) << marked.error().reason.toStdString();
     expectSameValue(*marked, QVariantList{false}, QStringLiteral("root"));
 }
@@ -399,7 +399,8 @@ TEST(TrunePropertyListTest, MalformedOrEmptyInputIsAnErrorNotACrash)
         {"unclosed XML", "<plist><dict><key>a</key><string>b</string>", Kind::malformed},
         {"dictionary entry without a key", "<plist><dict><string>a</string></dict></plist>", Kind::malformed},
         {"empty plist element", "<plist></plist>", Kind::malformed},
-        {"internal DTD subset", "<!DOCTYPE plist [ <!ENTITY a \"x\"> ]><plist><string>&a;</string></plist>", Kind::malformed},
+        {"internal DTD subset", "<!DOCTYPE plist [ <!ENTITY a \"x\"> ]><plist><string>&a;</string></plist>",
+            Kind::malformed},
         {"binary magic alone", "bplist00", Kind::malformed},
         {"binary magic and junk", "bplist00" + QByteArray(64, '\x7F'), Kind::malformed},
         {"binary cut short", truncatedBinary, Kind::malformed},
@@ -447,7 +448,7 @@ TEST(TrunePropertyListTest, HostileNestingAndSharingAreRefusedBeforeTheyAreBuilt
         {"XML nested 300000 deep", nestedXmlArrays(300'000)},
         {"XML nested 300000 deep, never closed", "<plist>" + QByteArray("<array>").repeated(300'000)},
         {"XML with closing tags hidden in character data",
-         "<plist>" + QByteArray("<array><string><![CDATA[</array>]]></string><!-- </array> -->").repeated(100'000)},
+            "<plist>" + QByteArray("<array><string><![CDATA[</array>]]></string><!-- </array> -->").repeated(100'000)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -243,7 +243,8 @@ TEST(TruneSafeFileTest, AtomicWriteCanNarrowThePermissionsOfTheFileItReplaces)
     ASSERT_TRUE(TruneSafeFile::writeAtomically(path, "open"));
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
     ASSERT_TRUE(TruneSafeFile::writeAtomically(path, "closed", QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-    EXPECT_EQ(QFileInfo(path).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
-              QFileDevice::Permissions());
+    EXPECT_EQ(
+        QFileInfo(path).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
+        QFileDevice::Permissions());
     EXPECT_TRUE(QFileInfo(path).permissions().testFlag(QFileDevice::WriteOwner));
 }

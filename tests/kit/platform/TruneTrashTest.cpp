@@ -37,13 +37,13 @@ QByteArray contents(const QString& path)
 
 bool existsWithoutFollowing(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 mode_t permissions(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
     return info.st_mode & 07777;
 }
@@ -55,7 +55,10 @@ QStringList entries(const QString& folder)
 
 class TrashTest : public ::testing::Test {
 protected:
-    QString trashFolder(const QString& name) const { return home.filePath(QStringLiteral(".local/share/Trash/") + name); }
+    QString trashFolder(const QString& name) const
+    {
+        return home.filePath(QStringLiteral(".local/share/Trash/") + name);
+    }
     QString infoFileOf(const QString& pathInTrash) const
     {
         return trashFolder(QStringLiteral("info/")) + QFileInfo(pathInTrash).fileName() + QStringLiteral(".trashinfo");
@@ -71,11 +74,14 @@ protected:
         EXPECT_EQ(lines[0], "[Trash Info]");
         ASSERT_TRUE(lines[1].startsWith("Path="));
         const QByteArray encodedPath = lines[1].sliced(5);
-        EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9/%._~-]+$")).match(QString::fromLatin1(encodedPath)).hasMatch())
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9/%._~-]+$"))
+                        .match(QString::fromLatin1(encodedPath))
+                        .hasMatch())
             << encodedPath.toStdString();
         EXPECT_EQ(QFile::decodeName(QByteArray::fromPercentEncoding(encodedPath)), original);
         ASSERT_TRUE(lines[2].startsWith("DeletionDate="));
-        const QDateTime deleted = QDateTime::fromString(QString::fromLatin1(lines[2].sliced(13)), QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+        const QDateTime deleted
+            = QDateTime::fromString(QString::fromLatin1(lines[2].sliced(13)), QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
         ASSERT_TRUE(deleted.isValid()) << lines[2].toStdString();
         EXPECT_LE(qAbs(deleted.secsTo(QDateTime::currentDateTime())), 120);
         EXPECT_EQ(lines[3], "");
@@ -179,7 +185,9 @@ TEST_F(TrashTest, SameNamesTrashedAtOnceAllArriveUnderDistinctNames)
     std::vector<std::expected<QString, TruneTrashError>> results(kCount);
     std::vector<std::thread> threads;
     for (int index = 0; index < kCount; ++index)
-        threads.emplace_back([&, index] { results[index] = TruneTrash::trashItem(home.filePath(QStringLiteral("from%1/Foo.app").arg(index))); });
+        threads.emplace_back([&, index] {
+            results[index] = TruneTrash::trashItem(home.filePath(QStringLiteral("from%1/Foo.app").arg(index)));
+        });
     for (std::thread& thread : threads)
         thread.join();
 
@@ -231,7 +239,8 @@ TEST_F(TrashTest, FailuresLeaveTheItemWhereItIs)
 TEST_F(TrashTest, AnItemOnAnotherFileSystemIsNeverCopiedAndItsInfoIsWithdrawn)
 {
     QTemporaryDir other(QStringLiteral("/dev/shm/trune-trash-XXXXXX"));
-    struct stat homeInfo {}, otherInfo {};
+    struct stat homeInfo {
+    }, otherInfo{};
     if (!other.isValid() || ::stat(QFile::encodeName(home.path()).constData(), &homeInfo) != 0
         || ::stat(QFile::encodeName(other.path()).constData(), &otherInfo) != 0 || homeInfo.st_dev == otherInfo.st_dev)
         GTEST_SKIP() << "no second file system to move from";

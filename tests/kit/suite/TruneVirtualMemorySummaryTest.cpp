@@ -1,7 +1,7 @@
+#include "kit/suite/TruneVirtualMemorySummary.h"
 #include "kit/suite/TruneKernelMemory.h"
 #include "kit/suite/TruneSuiteFiles.h"
 #include "kit/suite/TruneSuiteTelemetryBus.h"
-#include "kit/suite/TruneVirtualMemorySummary.h"
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -93,18 +93,17 @@ TEST(TruneVirtualMemorySummaryTest, EachKernelGivesItsPinnedFiguresAndTexts)
 TEST(TruneVirtualMemorySummaryTest, UnreadableProcGivesZerosAndNormalPressure)
 {
     QTemporaryDir empty;
-    const TruneKernelMemoryReading reading =
-        TruneKernelMemory::readKernelMemoryAndSwap({empty.path(), empty.path(), empty.path()});
+    const TruneKernelMemoryReading reading
+        = TruneKernelMemory::readKernelMemoryAndSwap({empty.path(), empty.path(), empty.path()});
     EXPECT_EQ(reading, (TruneKernelMemoryReading{0, 0, 0, 0, 0, false, u"normal"_s}));
 }
 
 TEST(TruneVirtualMemorySummaryTest, KernelWithoutMemAvailableCountsFreeAndPageCacheAsAvailable)
 {
     QTemporaryDir root;
-    writeFile(root.filePath(u"proc/meminfo"_s),
-        "MemTotal: 1000 kB\nMemFree: 30 kB\nBuffers: 10 kB\nCached: 60 kB\n");
-    const TruneKernelMemoryReading reading =
-        TruneKernelMemory::readKernelMemoryAndSwap({root.filePath(u"proc"_s), root.path(), root.path()});
+    writeFile(root.filePath(u"proc/meminfo"_s), "MemTotal: 1000 kB\nMemFree: 30 kB\nBuffers: 10 kB\nCached: 60 kB\n");
+    const TruneKernelMemoryReading reading
+        = TruneKernelMemory::readKernelMemoryAndSwap({root.filePath(u"proc"_s), root.path(), root.path()});
     EXPECT_EQ(reading.physicalTotal, 1'024'000);
     EXPECT_EQ(reading.physicalUsed, 921'600);
     EXPECT_EQ(reading.pressureLevel, u"warning"_s); // 10 % available
@@ -131,7 +130,11 @@ TEST(TruneVirtualMemorySummaryTest, PressureFollowsPsiElseTheAvailableShare)
         qint64 total;
         const char* level;
     } ratioCases[] = {
-        {15, 100, "normal"}, {14, 100, "warning"}, {5, 100, "warning"}, {4, 100, "critical"}, {-1, 100, "critical"},
+        {15, 100, "normal"},
+        {14, 100, "warning"},
+        {5, 100, "warning"},
+        {4, 100, "critical"},
+        {-1, 100, "critical"},
         {0, 0, "normal"},
     };
     for (const auto& c : ratioCases)
@@ -177,9 +180,14 @@ TEST(TruneVirtualMemorySummaryTest, SparseDisksCountOnlyMountedVolumesOnceEach)
     // Beta is a plain folder under the volumes folder; Delta is mounted but no pool names it.
     writeFile(root.filePath(u"proc/self/mountinfo"_s),
         "22 1 8:2 / / rw - ext4 /dev/sda2 rw\n"
-        "40 22 7:0 / " + volumes.toUtf8() + "/Alpha rw - hfsplus /dev/loop0 rw\n"
-        "41 22 7:1 / " + volumes.toUtf8() + "/Gam\\040ma rw - hfsplus /dev/loop1 rw\n"
-        "42 22 7:2 / " + volumes.toUtf8() + "/Delta rw - hfsplus /dev/loop2 rw\n");
+        "40 22 7:0 / "
+            + volumes.toUtf8()
+            + "/Alpha rw - hfsplus /dev/loop0 rw\n"
+              "41 22 7:1 / "
+            + volumes.toUtf8()
+            + "/Gam\\040ma rw - hfsplus /dev/loop1 rw\n"
+              "42 22 7:2 / "
+            + volumes.toUtf8() + "/Delta rw - hfsplus /dev/loop2 rw\n");
 
     const QString pools = home.filePath(u".cache/Lumbra/Pools"_s);
     for (const QString& entry : {u"Alpha.sparsebundle"_s, u"Beta.sparsebundle"_s, u".Delta.sparsebundle"_s})
@@ -188,7 +196,8 @@ TEST(TruneVirtualMemorySummaryTest, SparseDisksCountOnlyMountedVolumesOnceEach)
     const QString custom = root.filePath(u"custom"_s);
     QDir().mkpath(custom + u"/Alpha.SPARSEBUNDLE"_s);
     QDir().mkpath(custom + u"/Gam ma.SparseBundle"_s);
-    writeFile(home.dataHome() + u"/Lumbra/config.json"_s, "{\"customPoolDirectory\": \"  " + custom.toUtf8() + "\\n\"}");
+    writeFile(
+        home.dataHome() + u"/Lumbra/config.json"_s, "{\"customPoolDirectory\": \"  " + custom.toUtf8() + "\\n\"}");
 
     const TruneMountedSparseDisks disks = TruneKernelMemory::detectMountedLumbraSparseDisks(roots);
     const qint64 volumeTotal = QStorageInfo(volumes).bytesTotal();
@@ -212,14 +221,15 @@ TEST(TruneVirtualMemorySummaryTest, BlankCustomPoolSettingAddsNoFolder)
     QTemporaryDir root;
     const QString volumes = root.filePath(u"Volumes"_s);
     QDir().mkpath(volumes + u"/Alpha"_s);
-    writeFile(root.filePath(u"proc/self/mountinfo"_s), "40 22 7:0 / " + volumes.toUtf8() + "/Alpha rw - hfsplus /dev/loop0 rw\n");
+    writeFile(root.filePath(u"proc/self/mountinfo"_s),
+        "40 22 7:0 / " + volumes.toUtf8() + "/Alpha rw - hfsplus /dev/loop0 rw\n");
     // A blank setting must not fall back to the working directory.
     QDir().mkpath(root.filePath(u"work/Alpha.sparsebundle"_s));
     const QString previous = QDir::currentPath();
     QDir::setCurrent(root.filePath(u"work"_s));
     writeFile(home.dataHome() + u"/Lumbra/config.json"_s, "{\"customPoolDirectory\": \" \\n\\t \"}");
-    const TruneMountedSparseDisks disks =
-        TruneKernelMemory::detectMountedLumbraSparseDisks({root.filePath(u"proc"_s), root.path(), volumes});
+    const TruneMountedSparseDisks disks
+        = TruneKernelMemory::detectMountedLumbraSparseDisks({root.filePath(u"proc"_s), root.path(), volumes});
     QDir::setCurrent(previous);
     EXPECT_EQ(disks, TruneMountedSparseDisks{});
 }
@@ -299,8 +309,8 @@ TEST(TruneVirtualMemorySummaryTest, FreshLumbraFileIsMergedAndStaleOneIsNot)
     EXPECT_EQ(merged.physicalUsedBytes, 40'000'000'000);
     EXPECT_DOUBLE_EQ(merged.physicalUsedPercent(), 100);
     EXPECT_EQ(merged.compressedBytes, 1);
-    EXPECT_EQ(merged.swapTotalBytes, 6'442'450'944);       // the kernel's is larger
-    EXPECT_EQ(merged.swapUsedBytes, 1'000'000'000);        // the file's is larger
+    EXPECT_EQ(merged.swapTotalBytes, 6'442'450'944); // the kernel's is larger
+    EXPECT_EQ(merged.swapUsedBytes, 1'000'000'000);  // the file's is larger
     EXPECT_EQ(merged.swapFileCount, 3);
     EXPECT_FALSE(merged.swapEncrypted);
     EXPECT_EQ(merged.pressureLevel, u"Elevated"_s);
@@ -343,8 +353,8 @@ TEST(TruneVirtualMemorySummaryTest, FreshFileSwapIsTheLargerOfTheKernelsAndTheFi
         qint64 total;
         qint64 used;
     } cases[] = {
-        {"the kernel's used swap is larger: 1 GB against 2 GB gives 2 GB", 1'000'000'000, 1'000'000'000,
-            4'294'967'296, 2'000'000'000},
+        {"the kernel's used swap is larger: 1 GB against 2 GB gives 2 GB", 1'000'000'000, 1'000'000'000, 4'294'967'296,
+            2'000'000'000},
         {"the file's figures are larger", 8'000'000'000, 3'000'000'000, 8'000'000'000, 3'000'000'000},
     };
     for (const auto& c : cases) {

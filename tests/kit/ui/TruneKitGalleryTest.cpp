@@ -14,12 +14,12 @@
 #include "kit/ui/TruneGlassInputField.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneGroundBackground.h"
-#include "kit/ui/menus/TruneLanguageMenuButton.h"
 #include "kit/ui/TruneLanguagePicker.h"
 #include "kit/ui/TruneSpinner.h"
 #include "kit/ui/TruneSymbols.h"
 #include "kit/ui/TruneToastBanner.h"
 #include "kit/ui/TruneVersionBadge.h"
+#include "kit/ui/menus/TruneLanguageMenuButton.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TempHome.h"
 
@@ -98,7 +98,7 @@ QWidget* chips(TruneLanguage language)
     flow->setContentsMargins(0, 0, 0, 0);
     const QStringList words = language == TruneLanguage::tr
         ? QStringList{u"Tümü"_s, u"Güncellemeler"_s, u"Homebrew"_s, u"App Store"_s, u"Sparkle"_s, u"Doğrudan"_s,
-              u"Yok sayılanlar"_s}
+            u"Yok sayılanlar"_s}
         : QStringList{u"All"_s, u"Updates"_s, u"Homebrew"_s, u"App Store"_s, u"Sparkle"_s, u"Direct"_s, u"Ignored"_s};
     for (const QString& word : words)
         flow->addWidget(new TruneGlassButton(word, word == words.first()));
@@ -160,10 +160,10 @@ TEST_P(TruneKitGalleryTest, ShowsEveryComponentSymbolAndTheProgramsEmblem)
     auto* layout = new QVBoxLayout(&ground);
     layout->setContentsMargins(24, 24, 24, 24);
     layout->setSpacing(14);
-    layout->addWidget(row({new TruneBrandMark(40, TruneBrandMarkStyle::currentApp()),
-        caption(u"TruneUpdate"_s, TruneTextStyle::title2),
-        new TruneVersionBadge(TruneAppVersion{u"1.0.0"_s, u"100"_s}, true),
-        new TruneLanguagePicker(language, {.showTitle = false}), new TruneLanguageMenuButton(language)}));
+    layout->addWidget(row(
+        {new TruneBrandMark(40, TruneBrandMarkStyle::currentApp()), caption(u"TruneUpdate"_s, TruneTextStyle::title2),
+            new TruneVersionBadge(TruneAppVersion{u"1.0.0"_s, u"100"_s}, true),
+            new TruneLanguagePicker(language, {.showTitle = false}), new TruneLanguageMenuButton(language)}));
     layout->addWidget(caption(truneText(u"Buttons and spinners"_s, u"Düğmeler ve dönen göstergeler"_s, language)));
     layout->addWidget(buttons(language));
     layout->addWidget(row({card(language), chips(language)}, 24));
@@ -180,7 +180,8 @@ TEST_P(TruneKitGalleryTest, ShowsEveryComponentSymbolAndTheProgramsEmblem)
     EXPECT_FALSE(QImage(path).isNull());
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLanguages, TruneKitGalleryTest, ::testing::Values(TruneLanguage(TruneLanguage::en), TruneLanguage(TruneLanguage::tr)),
+INSTANTIATE_TEST_SUITE_P(BothLanguages, TruneKitGalleryTest,
+    ::testing::Values(TruneLanguage(TruneLanguage::en), TruneLanguage(TruneLanguage::tr)),
     [](const auto& info) { return info.param.rawValue().toStdString(); });
 
 } // namespace

@@ -6,9 +6,9 @@
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneLanguageLayout.h"
-#include "kit/ui/menus/TruneLanguageMenuButton.h"
 #include "kit/ui/TruneLanguagePickerState.h"
 #include "kit/ui/TruneProductPalette.h"
+#include "kit/ui/menus/TruneLanguageMenuButton.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TempHome.h"
 

@@ -15,7 +15,6 @@ using GlassPixels::alphaOver;
 
 namespace {
 
-
 // The colour of the most strongly coloured pixel inside `area`, scaled so its largest channel
 // is 1: the glyph's hue, whatever its antialiasing over the dark capsule.
 std::array<double, 3> glyphHue(const QImage& image, const QRect& area)

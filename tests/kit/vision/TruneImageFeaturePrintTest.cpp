@@ -33,8 +33,9 @@ QImage brightened(const QImage& image, int amount)
     for (int y = 0; y < copy.height(); ++y)
         for (int x = 0; x < copy.width(); ++x) {
             const QColor colour = copy.pixelColor(x, y);
-            copy.setPixelColor(x, y, QColor(std::min(255, colour.red() + amount), std::min(255, colour.green() + amount),
-                                            std::min(255, colour.blue() + amount)));
+            copy.setPixelColor(x, y,
+                QColor(std::min(255, colour.red() + amount), std::min(255, colour.green() + amount),
+                    std::min(255, colour.blue() + amount)));
         }
     return copy;
 }

@@ -20,9 +20,9 @@ TEST(TruneOCRResult, FullTextJoinsTheLinesWithLineFeedsInTheirOrder)
         {"no lines", {}, QString()},
         {"one line, no trailing feed", {line(QStringLiteral("Only"))}, QStringLiteral("Only")},
         {"two lines in order", {line(QStringLiteral("First")), line(QStringLiteral("Second"))},
-         QStringLiteral("First\nSecond")},
+            QStringLiteral("First\nSecond")},
         {"an empty line keeps its place", {line(QStringLiteral("a")), line(QString()), line(QStringLiteral("b"))},
-         QStringLiteral("a\n\nb")},
+            QStringLiteral("a\n\nb")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -93,7 +93,8 @@ TEST(TruneTextRecognition, TransparentGroundReadsAsPaper)
 
 TEST(TruneTextRecognition, ImageWithoutTextGivesNoLines)
 {
-    for (const QImage& image : {VisionTestImages::plain({400, 300}, Qt::white), VisionTestImages::plain({3, 2}, Qt::black)}) {
+    for (const QImage& image :
+        {VisionTestImages::plain({400, 300}, Qt::white), VisionTestImages::plain({3, 2}, Qt::black)}) {
         SCOPED_TRACE(image.width());
         const auto result = TruneVisionServices::recognizeText(image, {}, true);
 
@@ -152,8 +153,8 @@ TEST(TruneTextRecognition, MissingOrDamagedEnglishDataIsAnError)
     ASSERT_FALSE(withoutData);
     EXPECT_EQ(withoutData.error(), TruneVisionError::recognizerUnavailable(QStringLiteral("eng"), folder.path()));
     EXPECT_EQ(withoutData.error().description(TruneLanguage::en),
-              QStringLiteral("The text recognition data for 'eng' could not be loaded from ") + folder.path()
-                  + QStringLiteral("."));
+        QStringLiteral("The text recognition data for 'eng' could not be loaded from ") + folder.path()
+            + QStringLiteral("."));
 
     QFile damaged(folder.filePath(QStringLiteral("eng.traineddata")));
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
@@ -213,21 +214,22 @@ TEST(TruneTextRecognitionFallback, RetriesOnTheCpuThenFastAndKeepsOnlyTheLastOut
         {"fast succeeds at once", false, 0, {{Level::fast, false}}},
         {"accurate succeeds on the CPU", true, 1, {{Level::accurate, false}, {Level::accurate, true}}},
         {"accurate falls back to fast on the CPU", true, 2,
-         {{Level::accurate, false}, {Level::accurate, true}, {Level::fast, true}}},
+            {{Level::accurate, false}, {Level::accurate, true}, {Level::fast, true}}},
         {"fast retries twice on the CPU", false, 2, {{Level::fast, false}, {Level::fast, true}, {Level::fast, true}}},
         {"every pass fails", true, 3, {{Level::accurate, false}, {Level::accurate, true}, {Level::fast, true}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         std::vector<Pass> passes;
-        const auto result = TruneVisionServices::recognizeTextWithFallback(
-            row.accurate, [&](TruneRecognitionLevel level, bool cpuOnly)
-                              -> std::expected<std::vector<TruneOCRLine>, TruneVisionError> {
+        const auto result = TruneVisionServices::recognizeTextWithFallback(row.accurate,
+            [&](TruneRecognitionLevel level,
+                bool cpuOnly) -> std::expected<std::vector<TruneOCRLine>, TruneVisionError> {
                 passes.push_back({level, cpuOnly});
                 if (int(passes.size()) > row.failingPasses)
                     return std::vector<TruneOCRLine>{found};
                 // Each failure tells which pass it came from.
-                return std::unexpected(TruneVisionError::recognizerUnavailable(QString::number(passes.size()), QString()));
+                return std::unexpected(
+                    TruneVisionError::recognizerUnavailable(QString::number(passes.size()), QString()));
             });
 
         EXPECT_EQ(passes, row.expectedPasses);

@@ -16,14 +16,16 @@ TEST(TruneVisionError, DescribesItselfInEveryLanguageWithItsDomainAndCode)
     const Row rows[] = {
         // The feature-print failure has one fixed text.
         {"featurePrintUnavailable", TruneVisionError::featurePrintUnavailable(), 1,
-         QStringLiteral("Could not compute image feature print."), QStringLiteral("Could not compute image feature print.")},
+            QStringLiteral("Could not compute image feature print."),
+            QStringLiteral("Could not compute image feature print.")},
         {"invalidImage", TruneVisionError::invalidImage(), 2, QStringLiteral("The image is empty."),
-         QStringLiteral("Görüntü boş.")},
-        {"recognizerUnavailable", TruneVisionError::recognizerUnavailable(QStringLiteral("eng"), QStringLiteral("/data")), 3,
-         QStringLiteral("The text recognition data for 'eng' could not be loaded from /data."),
-         QStringLiteral("'eng' için metin tanıma verisi /data klasöründen yüklenemedi.")},
+            QStringLiteral("Görüntü boş.")},
+        {"recognizerUnavailable",
+            TruneVisionError::recognizerUnavailable(QStringLiteral("eng"), QStringLiteral("/data")), 3,
+            QStringLiteral("The text recognition data for 'eng' could not be loaded from /data."),
+            QStringLiteral("'eng' için metin tanıma verisi /data klasöründen yüklenemedi.")},
         {"recognitionFailed", TruneVisionError::recognitionFailed(), 4, QStringLiteral("Text recognition failed."),
-         QStringLiteral("Metin tanıma başarısız oldu.")},
+            QStringLiteral("Metin tanıma başarısız oldu.")},
     };
     EXPECT_EQ(QString(TruneVisionError::domain), QStringLiteral("TruneVisionServices"));
     for (const Row& row : rows) {

@@ -15,7 +15,8 @@ namespace {
 QString dejaVuFamily()
 {
     static const QString family = [] {
-        const int id = QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
+        const int id
+            = QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
         EXPECT_GE(id, 0) << "the DejaVu Sans font (fonts-dejavu-core) is missing";
         return id < 0 ? QString() : QFontDatabase::applicationFontFamilies(id).value(0);
     }();

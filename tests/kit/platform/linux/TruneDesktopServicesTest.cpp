@@ -33,7 +33,10 @@ class FakeFileManager final : public QObject, protected QDBusContext {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
 
 public:
-    explicit FakeFileManager(bool failing) : m_failing(failing) {}
+    explicit FakeFileManager(bool failing)
+        : m_failing(failing)
+    {
+    }
 
     std::vector<ShowItemsCall> calls() const
     {
@@ -68,7 +71,7 @@ public:
         m_fileManager->moveToThread(&m_thread);
         m_thread.start();
         m_registered = m_connection.registerService(fileManagerService)
-                       && m_connection.registerObject(fileManagerPath, m_fileManager.get(), QDBusConnection::ExportAllSlots);
+            && m_connection.registerObject(fileManagerPath, m_fileManager.get(), QDBusConnection::ExportAllSlots);
     }
 
     ~FileManagerOnBus()
@@ -116,7 +119,8 @@ protected:
         QDir().mkpath(m_home.filePath(QStringLiteral("Library/Logs")));
         QFile log(m_home.filePath(QStringLiteral("Library/Logs/app 1.log")));
         ASSERT_TRUE(log.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(QFile::link(m_home.filePath(QStringLiteral("gone")), m_home.filePath(QStringLiteral("Library/dangling"))));
+        ASSERT_TRUE(
+            QFile::link(m_home.filePath(QStringLiteral("gone")), m_home.filePath(QStringLiteral("Library/dangling"))));
     }
 
     static const QString& busAddress() { return PrivateSessionBus::instance().address(); }
@@ -131,10 +135,11 @@ protected:
 TEST_F(DesktopServicesTest, OpenUrlHandsTheEncodedUrlToTheDesktopOpener)
 {
     const std::vector<std::pair<QUrl, QString>> cases{
-        {QUrl(QStringLiteral("https://example.com/notes?v=1.2&x=a b")), QStringLiteral("https://example.com/notes?v=1.2&x=a%20b")},
+        {QUrl(QStringLiteral("https://example.com/notes?v=1.2&x=a b")),
+            QStringLiteral("https://example.com/notes?v=1.2&x=a%20b")},
         {QUrl::fromLocalFile(QStringLiteral("/tmp/My Apps/Foo.app")), QStringLiteral("file:///tmp/My%20Apps/Foo.app")},
         {QUrl(QStringLiteral("mailto:feedback@example.com?subject=Hello there")),
-         QStringLiteral("mailto:feedback@example.com?subject=Hello%20there")},
+            QStringLiteral("mailto:feedback@example.com?subject=Hello%20there")},
     };
     for (const auto& [url, expected] : cases) {
         SCOPED_TRACE(expected.toStdString());
@@ -145,7 +150,8 @@ TEST_F(DesktopServicesTest, OpenUrlHandsTheEncodedUrlToTheDesktopOpener)
 
 TEST_F(DesktopServicesTest, OpenUrlRefusesUrlsTheOpenerCouldTakeForOptions)
 {
-    for (const QString& text : {QString(), QStringLiteral("-h"), QStringLiteral("--version"), QStringLiteral("notes.html")}) {
+    for (const QString& text :
+        {QString(), QStringLiteral("-h"), QStringLiteral("--version"), QStringLiteral("notes.html")}) {
         SCOPED_TRACE(text.toStdString());
         EXPECT_FALSE(TruneDesktopServices::openUrl(QUrl(text)));
     }
@@ -163,7 +169,8 @@ TEST_F(DesktopServicesTest, RevealWithoutAFileManagerOpensTheFolderHoldingTheIte
     const std::vector<Case> cases{
         {"file", QStringLiteral("Library/Logs/app 1.log"), QStringLiteral("Library/Logs")},
         {"app bundle", QStringLiteral("Applications/My Tool.app"), QStringLiteral("Applications")},
-        {"folder written with a final slash", QStringLiteral("Applications/My Tool.app/"), QStringLiteral("Applications")},
+        {"folder written with a final slash", QStringLiteral("Applications/My Tool.app/"),
+            QStringLiteral("Applications")},
         {"dangling symbolic link", QStringLiteral("Library/dangling"), QStringLiteral("Library")},
     };
     for (const Case& c : cases) {

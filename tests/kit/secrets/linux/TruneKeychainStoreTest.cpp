@@ -32,8 +32,8 @@ private:
     static inline std::unique_ptr<PrivateSecretService> s_service;
 };
 
-[[maybe_unused]] const ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new SecretServiceEnvironment);
+[[maybe_unused]] const ::testing::Environment* const environment
+    = ::testing::AddGlobalTestEnvironment(new SecretServiceEnvironment);
 
 // The stored form other writers (and earlier versions) share: items are found by this schema.
 const SecretSchema storedSchema = {
@@ -97,14 +97,14 @@ int itemCount(const QString& service, const QString& account)
 void addForeignItem(const QString& service, const QString& account, const QByteArray& bytes)
 {
     SecretService* connection = secretService();
-    SecretCollection* collection = secret_collection_for_alias_sync(connection, SECRET_COLLECTION_DEFAULT,
-                                                                    SECRET_COLLECTION_NONE, nullptr, nullptr);
+    SecretCollection* collection = secret_collection_for_alias_sync(
+        connection, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, nullptr, nullptr);
     ASSERT_NE(collection, nullptr);
     SecretValue* value = secret_value_new(bytes.constData(), bytes.size(), "application/octet-stream");
     GHashTable* attributes = attributesOf(service, account);
     GError* error = nullptr;
-    SecretItem* item = secret_item_create_sync(collection, &storedSchema, attributes, "foreign", value,
-                                               SECRET_ITEM_CREATE_NONE, nullptr, &error);
+    SecretItem* item = secret_item_create_sync(
+        collection, &storedSchema, attributes, "foreign", value, SECRET_ITEM_CREATE_NONE, nullptr, &error);
     EXPECT_NE(item, nullptr) << (error ? error->message : "");
     g_clear_error(&error);
     if (item)
@@ -274,7 +274,8 @@ TEST(TruneKeychainStore, WorksFromManyThreadsAtOnce)
             const QString account = QStringLiteral("account-") + QString::number(thread);
             for (int round = 0; round < 5; ++round) {
                 const QString secret = account + QStringLiteral("/") + QString::number(round);
-                if (!TruneKeychainStore::save(secret, service, account) || TruneKeychainStore::load(service, account) != secret)
+                if (!TruneKeychainStore::save(secret, service, account)
+                    || TruneKeychainStore::load(service, account) != secret)
                     ++mismatches[size_t(thread)];
             }
         });
@@ -287,8 +288,10 @@ TEST(TruneKeychainStore, WorksFromManyThreadsAtOnce)
 TEST(TruneKeychainError, NamesTheServicesStatusInEnglishAndTurkish)
 {
     const TruneKeychainError error{QStringLiteral("secret-error"), 2};
-    EXPECT_EQ(error.description(TruneLanguage::en), QStringLiteral("The secret could not be stored in the keychain (secret-error 2)."));
-    EXPECT_EQ(error.description(TruneLanguage::tr), QStringLiteral("Gizli bilgi anahtar zincirine kaydedilemedi (secret-error 2)."));
+    EXPECT_EQ(error.description(TruneLanguage::en),
+        QStringLiteral("The secret could not be stored in the keychain (secret-error 2)."));
+    EXPECT_EQ(error.description(TruneLanguage::tr),
+        QStringLiteral("Gizli bilgi anahtar zincirine kaydedilemedi (secret-error 2)."));
 }
 
 } // namespace

@@ -1,8 +1,8 @@
+#include "kit/ui/TruneGlassCard.h"
+#include "kit/ui/TruneGroundBackground.h"
 #include "kit/ui/panels/TruneDraggableFloatingPanel.h"
 #include "kit/ui/panels/TruneFirstClickHostingView.h"
 #include "kit/ui/panels/TruneFloatingPanelController.h"
-#include "kit/ui/TruneGlassCard.h"
-#include "kit/ui/TruneGroundBackground.h"
 #include "kit/ui/panels/TruneTearOffDragRegion.h"
 
 #include "tests/support/Screenshots.h"
