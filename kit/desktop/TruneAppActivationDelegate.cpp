@@ -6,8 +6,9 @@
 #include "kit/platform/TruneNotifier.h"
 #include "kit/platform/TrunePlatform.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QTimer>
+#include <QWidget>
 #include <QWindow>
 
 #include <algorithm>
@@ -23,6 +24,22 @@ bool canBecomeMainWindow(const QWindow* window)
         return false;
     return !window->flags().testAnyFlags(
         Qt::WindowDoesNotAcceptFocus | Qt::BypassWindowManagerHint | Qt::WindowTransparentForInput);
+}
+
+// A window that carries a widget is shown through the widget. Shown on its own, the window comes
+// back while the widget still counts itself hidden, and closing the two later (as Quit does) never
+// finishes.
+void showWindowOrItsWidget(QWindow* window)
+{
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->windowHandle() == window) {
+                widget->show();
+                return;
+            }
+        }
+    }
+    window->show();
 }
 
 } // namespace
@@ -67,7 +84,7 @@ void TruneAppActivationDelegate::bringStudioWindowToFront()
             continue;
         if (window->windowStates().testFlag(Qt::WindowMinimized))
             window->setWindowStates(window->windowStates() & ~Qt::WindowMinimized);
-        window->show();
+        showWindowOrItsWidget(window);
         window->raise();
         window->requestActivate();
         return;

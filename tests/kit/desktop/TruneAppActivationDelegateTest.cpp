@@ -9,6 +9,7 @@
 
 #include <QGuiApplication>
 #include <QSysInfo>
+#include <QWidget>
 #include <QWindow>
 
 #include <memory>
@@ -98,6 +99,26 @@ TEST(TruneAppActivationDelegateTest, OnlyTheFirstWindowThatCanBeMainComesForward
     for (const auto& window : passedOver)
         EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(isActive(*studio));
+}
+
+// A closed studio window that a widget carries comes back as a whole: afterwards it closes again
+// (with the window left half-shown, Quit would close it forever without end).
+TEST(TruneAppActivationDelegateTest, AClosedWidgetWindowComesBackThroughItsWidget)
+{
+    QWidget studio;
+    studio.resize(320, 200);
+    studio.show();
+    ASSERT_TRUE(waitUntil([&] { return studio.windowHandle() && studio.windowHandle()->isExposed(); }));
+    ASSERT_TRUE(studio.close());
+    ASSERT_FALSE(studio.isVisible());
+
+    TruneAppActivationDelegate::bringStudioWindowToFront();
+    EXPECT_TRUE(studio.isVisible());
+    EXPECT_FALSE(studio.isHidden());
+    EXPECT_TRUE(isActive(*studio.windowHandle()));
+
+    EXPECT_TRUE(studio.close());
+    EXPECT_FALSE(studio.isVisible());
 }
 
 TEST(TruneAppActivationDelegateTest, AMinimisedStudioWindowIsRestoredAndActivated)
