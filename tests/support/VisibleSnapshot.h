@@ -18,10 +18,10 @@ class QWidget;
 using WidgetFacts = std::function<QStringList(const QWidget&)>;
 
 // Every widget a root shows, by its path from the root: each step is the widget's object name
-// (or its class when it has none) and, when siblings share it, its place among them from top
-// left to bottom right. For each: its kind and what it shows — texts, tooltips, a disabled or
-// checked state, line-edit texts and placeholders, combo-box choices, and a list's rows by their
-// roles, current row and selection. A hidden widget and what lies in it are absent.
+// (or its class when it has none) and, when siblings share it, its place among them from top to
+// bottom, then left to right. For each: its kind and what it shows — texts and their colour,
+// tooltips, a disabled or checked state, line-edit texts and placeholders, combo-box choices, and
+// a list's rows by their roles and selection. A hidden widget and what lies in it are absent.
 struct VisibleSnapshot {
     QMap<QString, QString> widgets; // path -> what it shows
 
