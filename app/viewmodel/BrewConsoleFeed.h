@@ -24,7 +24,7 @@ public:
     bool put(const QString& text);
     // All that waits, in order; the next put asks again.
     QString take();
-    // Units waiting: at most pendingUnits plus the last piece put.
+    // Units waiting: fewer than pendingUnits plus one piece.
     qsizetype waitingUnits() const;
 
 private:

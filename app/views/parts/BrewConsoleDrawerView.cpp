@@ -17,6 +17,8 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -194,12 +196,13 @@ void BrewConsoleDrawerView::showLog()
 
 // Setting the whole text anew would hold up the window for as long as the log is long; a change
 // at both ends costs only what changed. False when the log is not what was shown with some units
-// gone from its front and some added at its end.
+// gone from its front (all of it, and more, when brew printed more than the log keeps in a frame)
+// and some added at its end.
 bool BrewConsoleDrawerView::followLog(const QString& log, qint64 logStart)
 {
-    const qint64 removed = logStart - m_shownStart;
-    if (removed < 0 || removed > m_shownLog.size())
+    if (logStart < m_shownStart)
         return false;
+    const qsizetype removed = qsizetype(std::min<qint64>(logStart - m_shownStart, m_shownLog.size()));
     const QStringView kept = QStringView(m_shownLog).sliced(removed);
     if (!QStringView(log).startsWith(kept))
         return false;
