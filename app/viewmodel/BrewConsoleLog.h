@@ -20,7 +20,7 @@ inline constexpr qsizetype keptUnits = 4 * keptCharacters;
 
 // Appends `chunk` to `log`; when that makes it longer than maxCharacters characters or maxUnits
 // units, keeps only its last keptCharacters characters, and of those no more than keptUnits
-// units.
-void append(QString& log, const QString& chunk);
+// units. Returns how many units went from the front of `log`.
+qsizetype append(QString& log, const QString& chunk);
 
 } // namespace BrewConsoleLog

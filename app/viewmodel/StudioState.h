@@ -41,6 +41,10 @@ struct StudioState {
     QString activeBrewCommandTitle;
     std::optional<BatchUpgradeProgress> batchUpgradeProgress;
     QString brewConsoleLog;
+    // How many units of the console's output have left the front of brewConsoleLog (trims and
+    // clears), so a view can follow the log by what left its front and what joined its end. It
+    // changes only with brewConsoleLog, under that field.
+    qint64 brewConsoleLogStart = 0;
     bool showBrewConsole = false;
     std::optional<InstalledAppRecord> uninstallerTargetApp;
     std::vector<LeftoverFileItem> leftoverItems;

@@ -29,6 +29,8 @@ constexpr qint64 kMaxHistoryCount = 500;
 constexpr double kFeedTimeoutSeconds = 10;
 constexpr double kApplicationsDebounceSeconds = 1.5;
 constexpr std::chrono::milliseconds kToastDuration{3600};
+// One frame of the screen: brew's output reaches the console at most this often.
+constexpr std::chrono::milliseconds kConsoleFrame{16};
 constexpr std::chrono::milliseconds kHomebrewRetryDelay{400};
 constexpr int kMaxBundlesScannedAtOnce = 8;
 constexpr int kMaxFeedsFetchedAtOnce = 6;
@@ -68,6 +70,10 @@ UpdateStudioViewModel::UpdateStudioViewModel(UpdateStudioEnvironment environment
     d->toastTimer.setInterval(kToastDuration);
     connect(&d->toastTimer, &QTimer::timeout, this,
         [this] { assign(StudioField::toastMessage, &StudioState::toastMessage, std::optional<QString>()); });
+
+    d->brewOutputFrame.setSingleShot(true);
+    d->brewOutputFrame.setInterval(kConsoleFrame);
+    connect(&d->brewOutputFrame, &QTimer::timeout, this, [this] { appendBrewLog(QString()); });
 
     registerGlobalHotkey();
     configureTrashWatcher();

@@ -197,6 +197,10 @@ private:
     // Runs `command` on the Homebrew pool with the running command's token, its output going to
     // the console; `finish` gets the result on the main thread after the last output.
     void startBrewCommand(BrewCommand command, std::function<void(UpdateStudioViewModel&, BrewCommandResult)> finish);
+    // Where a worker passes brew's output for the console.
+    std::function<void(const QString&)> brewConsoleOutput();
+    void showBrewOutputNextFrame();
+    // Adds `text` to the console after the brew output that waits for it.
     void appendBrewLog(const QString& text);
 
     void receiveBatchReport(

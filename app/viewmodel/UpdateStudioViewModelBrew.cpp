@@ -163,6 +163,8 @@ void UpdateStudioViewModel::cancelBrewCommand()
 
 void UpdateStudioViewModel::clearBrewConsole()
 {
+    assign(StudioField::brewConsoleLog, &StudioState::brewConsoleLogStart,
+        m_state.brewConsoleLogStart + m_state.brewConsoleLog.size());
     assign(StudioField::brewConsoleLog, &StudioState::brewConsoleLog, QString());
 }
 
@@ -241,15 +243,31 @@ void UpdateStudioViewModel::runBrewOperation(BrewOperation operation)
 void UpdateStudioViewModel::startBrewCommand(
     BrewCommand command, std::function<void(UpdateStudioViewModel&, HomebrewService::CommandResult)> finish)
 {
-    // Every chunk and then the result are posted from this one worker, so the result arrives
-    // after the last chunk and the console reads in brew's own order.
-    StudioThreadPools::homebrew().start([self = QPointer(this), cancellation = d->brewCancellation,
-                                            command = std::move(command), finish = std::move(finish)] {
-        HomebrewService::CommandResult result = command(cancellation, [self](const QString& chunk) {
-            post(self, [chunk](UpdateStudioViewModel& model) { model.appendBrewLog(chunk); });
+    // The result is posted after the last output was put in the feed, and takes that output in
+    // before it, so the console reads in brew's own order.
+    StudioThreadPools::homebrew().start(
+        [self = QPointer(this), cancellation = d->brewCancellation, command = std::move(command),
+            output = brewConsoleOutput(), finish = std::move(finish)] {
+            HomebrewService::CommandResult result = command(cancellation, output);
+            post(self, [finish, result = std::move(result)](UpdateStudioViewModel& model) {
+                model.appendBrewLog(QString());
+                finish(model, result);
+            });
         });
-        post(self, [finish, result = std::move(result)](UpdateStudioViewModel& model) { finish(model, result); });
-    });
+}
+
+std::function<void(const QString&)> UpdateStudioViewModel::brewConsoleOutput()
+{
+    return [self = QPointer(this), feed = d->brewOutput](const QString& chunk) {
+        if (feed->put(chunk))
+            post(self, [](UpdateStudioViewModel& model) { model.showBrewOutputNextFrame(); });
+    };
+}
+
+void UpdateStudioViewModel::showBrewOutputNextFrame()
+{
+    if (!d->brewOutputFrame.isActive())
+        d->brewOutputFrame.start();
 }
 
 void UpdateStudioViewModel::finishBrewCommand(
@@ -313,9 +331,10 @@ void UpdateStudioViewModel::concludeBrewOperation(
 // In place: the console is long and grows a line at a time.
 void UpdateStudioViewModel::appendBrewLog(const QString& text)
 {
-    if (text.isEmpty())
+    const QString output = d->brewOutput->take() + text;
+    if (output.isEmpty())
         return;
-    BrewConsoleLog::append(m_state.brewConsoleLog, text);
+    m_state.brewConsoleLogStart += BrewConsoleLog::append(m_state.brewConsoleLog, output);
     markChanged(StudioField::brewConsoleLog);
 }
 
@@ -352,34 +371,32 @@ void UpdateStudioViewModel::upgradeAllBrew()
     m_environment.logger->info(
         u"Starting batch Homebrew upgrade for %1 outdated package(s)"_s.arg(planSize), kUpgradeCategory);
 
-    StudioThreadPools::homebrew().start(
-        [self = QPointer(this), cancellation = d->brewCancellation, selection = std::move(selection), planSize] {
-            const auto stepStarted = [self](const HomebrewBatchUpgradeStep& step) {
-                post(self, [step](UpdateStudioViewModel& model) {
-                    model.assign(StudioField::activeBrewCommandTitle, &StudioState::activeBrewCommandTitle,
-                        u"[%1/%2] %3"_s.arg(count(step.index), count(step.total), step.displayCommand));
-                    model.assign(StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress,
-                        std::optional(BatchUpgradeProgress{
-                            .current = step.index, .total = step.total, .currentPackageName = step.item.fullName}));
-                });
-            };
-            const auto stepCompleted
-                = [self](const HomebrewBatchUpgradeStep& step, const std::optional<HomebrewCommandError>& error) {
-                      if (error)
-                          return;
-                      post(self, [item = step.item](UpdateStudioViewModel& model) {
-                          model.applyOptimisticBrewUpgrade(item.name, item.isCask, item.latestVersion);
-                      });
-                  };
-            const auto output = [self](const QString& chunk) {
-                post(self, [chunk](UpdateStudioViewModel& model) { model.appendBrewLog(chunk); });
-            };
-            auto outcome
-                = HomebrewBatchUpgrader::execute(selection, false, cancellation, stepStarted, stepCompleted, output);
-            post(self, [planSize, outcome = std::move(outcome)](UpdateStudioViewModel& model) {
-                model.receiveBatchReport(planSize, outcome);
+    StudioThreadPools::homebrew().start([self = QPointer(this), cancellation = d->brewCancellation,
+                                            output = brewConsoleOutput(), selection = std::move(selection), planSize] {
+        const auto stepStarted = [self](const HomebrewBatchUpgradeStep& step) {
+            post(self, [step](UpdateStudioViewModel& model) {
+                model.assign(StudioField::activeBrewCommandTitle, &StudioState::activeBrewCommandTitle,
+                    u"[%1/%2] %3"_s.arg(count(step.index), count(step.total), step.displayCommand));
+                model.assign(StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress,
+                    std::optional(BatchUpgradeProgress{
+                        .current = step.index, .total = step.total, .currentPackageName = step.item.fullName}));
             });
+        };
+        const auto stepCompleted
+            = [self](const HomebrewBatchUpgradeStep& step, const std::optional<HomebrewCommandError>& error) {
+                  if (error)
+                      return;
+                  post(self, [item = step.item](UpdateStudioViewModel& model) {
+                      model.applyOptimisticBrewUpgrade(item.name, item.isCask, item.latestVersion);
+                  });
+              };
+        auto outcome
+            = HomebrewBatchUpgrader::execute(selection, false, cancellation, stepStarted, stepCompleted, output);
+        post(self, [planSize, outcome = std::move(outcome)](UpdateStudioViewModel& model) {
+            model.appendBrewLog(QString());
+            model.receiveBatchReport(planSize, outcome);
         });
+    });
 }
 
 void UpdateStudioViewModel::receiveBatchReport(

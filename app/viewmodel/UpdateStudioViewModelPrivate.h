@@ -4,6 +4,7 @@
 // the view model's own source files include this; views see the view model's header alone.
 
 #include "app/viewmodel/AppUpdateFacts.h"
+#include "app/viewmodel/BrewConsoleFeed.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "core/homebrew/HomebrewBatchUpgrader.h"
 #include "core/homebrew/HomebrewService.h"
@@ -73,6 +74,9 @@ struct UpdateStudioViewModel::Private {
     HomebrewService::Cancellation homebrewQueryCancellation;
 
     HomebrewService::Cancellation brewCancellation;
+    // Brew's output on its way to the console, which takes it in once a frame.
+    std::shared_ptr<BrewConsoleFeed> brewOutput = std::make_shared<BrewConsoleFeed>();
+    QTimer brewOutputFrame;
     quint64 latestBrewSearch = 0;
 
     QTimer toastTimer;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <QTextBoundaryFinder>
 
 using namespace Qt::StringLiterals;
 
@@ -80,17 +81,21 @@ TEST(BrewConsoleLog, StaysBoundedWhateverBrewPrints)
         {"one endless run of combining accents", u"e"_s, u"\u0301"_s},
         {"one endless chain of joined emoji", u"\U0001F469"_s, u"\u200D\U0001F469"_s},
         {"an odd-sized chain that ends chunks mid-pair", u"x"_s, u"\u200D\U0001F469\U0001F3FD"_s},
+        {"one endless run of combining marks, some of them surrogate pairs", u"e"_s, u"\u0301\U0001D167"_s},
         {"plain lines", u"$ brew upgrade\n"_s, u"==> Pouring bottle\n"_s},
     };
     for (const auto& flood : floods) {
         SCOPED_TRACE(flood.what);
         const QString chunk = flood.piece.repeated(4'099);
         QString log = flood.first;
+        qsizetype removed = 0;
         for (int count = 0; count < 300; ++count) {
-            BrewConsoleLog::append(log, chunk);
+            removed += BrewConsoleLog::append(log, chunk);
             ASSERT_LE(log.size(), BrewConsoleLog::maxUnits);
+            ASSERT_FALSE(log.front().isLowSurrogate());
         }
         EXPECT_GE(log.size(), BrewConsoleLog::keptCharacters);
+        EXPECT_EQ(removed + log.size(), flood.first.size() + 300 * chunk.size()) << "it says what it removed";
         EXPECT_FALSE(log.front().isLowSurrogate());
         // What is kept is the end of everything printed, untouched.
         EXPECT_EQ(log, (flood.first + chunk.repeated(300)).right(log.size()));
@@ -103,4 +108,33 @@ TEST(BrewConsoleLog, CutsAtACharacterBoundaryWhenOneLiesWithinTheKeptUnits)
     const QString endless = u"e"_s + u"\u0301"_s.repeated(BrewConsoleLog::maxUnits);
     const QString lines = u"==> done\n"_s.repeated(100);
     EXPECT_EQ(appending(endless, lines), lines);
+}
+
+// Most of brew's output is ASCII, walked without segmentation; text where grapheme rules join an
+// ASCII unit to its neighbour must still be cut where the full segmentation puts a character.
+TEST(BrewConsoleLog, CutsWhereTheWholeTextsSegmentationStartsACharacter)
+{
+    const struct {
+        const char* what;
+        QString line;
+    } texts[] = {
+        {"CR LF line ends", u"==> Pouring bottle\r\n"_s},
+        {"a prepended mark before ASCII digits", u"\u0600123 \u0600x\n"_s},
+        {"flags between ASCII", u"a\U0001F1F9\U0001F1F7\U0001F1F9b\n"_s},
+        {"accents on ASCII letters", u"cafe\u0301 nai\u0308ve\n"_s},
+        {"Hangul jamo", u"\u1100\u1161\u11A8 ok\n"_s},
+    };
+    for (const auto& text : texts) {
+        SCOPED_TRACE(text.what);
+        const QString everything = text.line.repeated(70'000 / text.line.size() + 7'000);
+        QString log;
+        for (qsizetype at = 0; at < everything.size(); at += 997)
+            BrewConsoleLog::append(log, everything.mid(at, 997));
+
+        ASSERT_TRUE(everything.endsWith(log));
+        const qsizetype cut = everything.size() - log.size();
+        QTextBoundaryFinder whole(QTextBoundaryFinder::Grapheme, everything);
+        whole.setPosition(cut);
+        EXPECT_TRUE(whole.isAtBoundary()) << "cut at " << cut;
+    }
 }

@@ -17,6 +17,8 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -185,17 +187,48 @@ void BrewConsoleDrawerView::showStatus()
 
 void BrewConsoleDrawerView::showLog()
 {
-    const QString& log = m_viewModel.state().brewConsoleLog;
-    if (log == m_shownLog)
-        return;
-    if (!m_shownLog.isEmpty() && log.startsWith(m_shownLog)) {
+    const StudioState& state = m_viewModel.state();
+    if (!followLog(state.brewConsoleLog, state.brewConsoleLogStart))
+        m_log->setPlainText(state.brewConsoleLog);
+    m_shownLog = state.brewConsoleLog;
+    m_shownStart = state.brewConsoleLogStart;
+}
+
+// Setting the whole text anew would hold up the window for as long as the log is long; a change
+// at both ends costs only what changed. False when the log is not what was shown with some units
+// gone from its front (all of it, and more, when brew printed more than the log keeps in a frame)
+// and some added at its end.
+bool BrewConsoleDrawerView::followLog(const QString& log, qint64 logStart)
+{
+    if (logStart < m_shownStart)
+        return false;
+    const qsizetype removed = qsizetype(std::min<qint64>(logStart - m_shownStart, m_shownLog.size()));
+    const QStringView kept = QStringView(m_shownLog).sliced(removed);
+    if (!QStringView(log).startsWith(kept))
+        return false;
+    const QStringView added = QStringView(log).sliced(kept.size());
+    // The document makes one line break of CR LF: a pair that the cut or the join splits would
+    // leave the view a line apart from the log.
+    if ((removed > 0 && m_shownLog[removed - 1] == u'\r' && kept.startsWith(u'\n'))
+        || (kept.endsWith(u'\r') && added.startsWith(u'\n')))
+        return false;
+    removeShownHead(removed);
+    if (!added.isEmpty()) {
         QTextCursor end(m_log->document());
         end.movePosition(QTextCursor::End);
-        end.insertText(log.sliced(m_shownLog.size()));
-    } else {
-        m_log->setPlainText(log);
+        end.insertText(added.toString());
     }
-    m_shownLog = log;
+    return true;
+}
+
+void BrewConsoleDrawerView::removeShownHead(qsizetype units)
+{
+    if (units == 0)
+        return;
+    const QStringView head = QStringView(m_shownLog).first(units);
+    QTextCursor cursor(m_log->document());
+    cursor.setPosition(int(units - head.count(u"\r\n")), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
 }
 
 void BrewConsoleDrawerView::scrollToEnd()

@@ -24,13 +24,17 @@ private:
     QPlainTextEdit* buildLogView();
     void resync(StudioFields fields);
     void showStatus();
-    // Puts the log in the view: only the new tail when the log grew, the whole text otherwise.
+    // Puts the log in the view by its changes: what left the log's front leaves the view's, what
+    // joined its end is added; the whole text only when the log was replaced.
     void showLog();
+    bool followLog(const QString& log, qint64 logStart);
+    void removeShownHead(qsizetype units);
     void scrollToEnd();
     void copyLog();
 
     UpdateStudioViewModel& m_viewModel;
     QString m_shownLog;
+    qint64 m_shownStart = 0;
 
     QWidget* m_titleBar = nullptr;
     TruneSpinner* m_spinner = nullptr;

@@ -156,6 +156,40 @@ TEST_F(ConsoleTest, ATrimmedLogIsShownWholeAndStillEndsInView)
     EXPECT_TRUE(endInView());
 }
 
+// Each trim takes the log's head out of the view and each frame adds the new end; the text is
+// never laid out anew, and the view always reads as the log, emoji (two units each) included.
+TEST_F(ConsoleTest, TrimsTakeOnlyTheHeadOutOfTheViewWhichKeepsShowingTheLog)
+{
+    const auto beerLines = [](int first) { return lines(first, 800).replace("==>", "🍺"); };
+    brew.fake.respond(kUpdate,
+        {.stdoutPieces = {beerLines(1), beerLines(801), beerLines(1601), beerLines(2401)}, .pauseAfterPiece = 0.3});
+    UpdateStudioViewModel& model = start();
+    show(model);
+    int headRemovals = 0;
+    int otherChanges = 0;
+    QObject::connect(logView().document(), &QTextDocument::contentsChange, drawer, [&](int at, int removed, int added) {
+        const bool atEnd = at + added + 1 == logView().document()->characterCount();
+        if (removed > 0 && at == 0 && added == 0)
+            ++headRemovals;
+        else if (removed > 0 || !atEnd)
+            ++otherChanges;
+    });
+
+    model.runBrewUpdateMetadata();
+    for (const char* lastLine : {"part 800 of", "part 1600 of", "part 2400 of", "part 3200 of"}) {
+        ASSERT_TRUE(waitForConsole(QString::fromLatin1(lastLine)));
+        settle();
+        EXPECT_EQ(logView().toPlainText(), state().brewConsoleLog) << lastLine;
+    }
+    ASSERT_TRUE(waitUntilIdle());
+    settle();
+    ASSERT_GT(state().brewConsoleLogStart, 0) << "the view model trimmed the log";
+    EXPECT_EQ(logView().toPlainText(), state().brewConsoleLog);
+    EXPECT_GE(headRemovals, 2);
+    EXPECT_EQ(otherChanges, 0);
+    EXPECT_TRUE(endInView());
+}
+
 // Closing the drawer drops it; opening it again builds it over the whole log, which it shows from
 // its end, as it left it.
 TEST_F(ConsoleTest, AReopenedDrawerOpensAtTheEndOfItsLog)
