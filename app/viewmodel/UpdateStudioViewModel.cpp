@@ -43,11 +43,15 @@ QString boolText(bool value)
 
 } // namespace
 
-UpdateStudioViewModel::Private::Private(const UpdateStudioEnvironment& environment)
-    : store(environment.configFolder, kMaxHistoryCount)
+UpdateStudioViewModel::Private::Private(UpdateStudioViewModel& model)
+    : host(model)
+    , desk(host, model.m_environment)
+    , inspection(host, model.m_environment)
+    , store(model.m_environment.configFolder, kMaxHistoryCount)
     , sparkleChecker(kFeedTimeoutSeconds)
-    , trashWatcher(environment.trashFolder, environment.libraryRoot, environment.searchDirectories)
-    , applicationsWatcher(environment.searchDirectories, kApplicationsDebounceSeconds)
+    , trashWatcher(
+          model.m_environment.trashFolder, model.m_environment.libraryRoot, model.m_environment.searchDirectories)
+    , applicationsWatcher(model.m_environment.searchDirectories, kApplicationsDebounceSeconds)
     , homebrewQueryCancellation(std::make_shared<TruneProcessCancellation>())
 {
 }
@@ -55,7 +59,7 @@ UpdateStudioViewModel::Private::Private(const UpdateStudioEnvironment& environme
 UpdateStudioViewModel::UpdateStudioViewModel(UpdateStudioEnvironment environment, QObject* parent)
     : QObject(parent)
     , m_environment(std::move(environment))
-    , d(std::make_unique<Private>(m_environment))
+    , d(std::make_unique<Private>(*this))
 {
     m_state.brewExecutablePath = HomebrewService::brewExecutableURL();
     m_state.language = TruneLanguage::current();
@@ -99,8 +103,6 @@ UpdateStudioViewModel::~UpdateStudioViewModel()
     d->toastTimer.stop();
     d->sizeScan.request_stop();
     d->homebrewQueryCancellation->cancel();
-    if (d->brewCancellation)
-        d->brewCancellation->cancel();
 }
 
 const QTimer& UpdateStudioViewModel::autoCheckTimer() const
@@ -468,13 +470,10 @@ void UpdateStudioViewModel::applySizeMeasurements(const std::vector<AppSizeMeasu
         indexByID.insert(m_state.installedApps[index].id(), index);
 
     std::vector<InstalledAppRecord> apps = m_state.installedApps;
-    std::optional<InstalledAppRecord> target = m_state.uninstallerTargetApp;
     for (const AppSizeMeasurement& measurement : measurements) {
         if (const auto found = indexByID.constFind(measurement.id); found != indexByID.constEnd())
             apps[*found].sizeBytes = measurement.sizeBytes;
-        if (target && target->id() == measurement.id)
-            target->sizeBytes = measurement.sizeBytes;
     }
     assign(StudioField::installedApps, &StudioState::installedApps, std::move(apps));
-    assign(StudioField::uninstallerTargetApp, &StudioState::uninstallerTargetApp, std::move(target));
+    d->inspection.applySizeMeasurements(measurements);
 }

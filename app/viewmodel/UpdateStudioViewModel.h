@@ -19,12 +19,8 @@
 #include <vector>
 
 class QTimer;
-class TruneProcessCancellation;
-struct HomebrewBatchUpgradeReport;
 struct HomebrewCommandError;
-struct HomebrewServiceError;
 struct SparkleUpdateCheckResult;
-struct TrashRemovalReport;
 
 // The studio's one state object, on the main thread: every view reads state() and calls the
 // operations below. `changed` names the fields that changed, at most once per event-loop turn.
@@ -174,38 +170,23 @@ private:
     // The services, timers, tasks and bookkeeping behind the state; only the view model's own
     // source files see them.
     struct Private;
-    struct BrewOperation;
+    struct PartsHost;
     struct HomebrewOutcome;
     struct RefreshPass;
-    struct OwnTrashedBundle;
-    using BrewCommandResult = std::expected<void, HomebrewCommandError>;
-    using BrewCommand = std::function<BrewCommandResult(
-        const std::shared_ptr<TruneProcessCancellation>&, const std::function<void(const QString&)>&)>;
 
-    void runBrewOperation(BrewOperation operation);
-    void finishBrewCommand(const BrewOperation& operation, const BrewCommandResult& result);
-    void concludeBrewOperation(const BrewOperation& operation, const BrewCommandResult& result);
-    bool refuseWhileBrewCommandRuns();
-    void beginBrewCommand(const QString& title);
-    void endBrewCommand();
+    // What the Homebrew command desk reports of its job, published into the state.
+    void brewJobStarted();
+    void publishBrewJob();
+    void brewJobEnded();
     // Keeps the rows of the apps and package lists in place while a batch runs.
     void holdRowOrder();
     bool holdsRowOrder() const;
     void releaseRowOrder();
-    // Runs the automatic cleanup when it is switched on, then `then`; its failure is ignored.
-    void runAutomaticCleanup(std::function<void(UpdateStudioViewModel&)> then);
-    // Runs `command` on the Homebrew pool with the running command's token, its output going to
-    // the console; `finish` gets the result on the main thread after the last output.
-    void startBrewCommand(BrewCommand command, std::function<void(UpdateStudioViewModel&, BrewCommandResult)> finish);
     // Where a worker passes brew's output for the console.
     std::function<void(const QString&)> brewConsoleOutput();
     void showBrewOutputNextFrame();
     // Adds `text` to the console after the brew output that waits for it.
     void appendBrewLog(const QString& text);
-
-    void receiveBatchReport(
-        int planSize, const std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError>& outcome);
-    void concludeBatch(int planSize, const std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError>& outcome);
 
     void applyOptimisticBrewUpgrade(const QString& name, bool isCask, const std::optional<QString>& newVersion);
     void applyOptimisticAllBrewUpgraded();
@@ -251,16 +232,8 @@ private:
     static void deliver(
         QPointer<UpdateStudioViewModel> self, quint64 generation, std::function<void(UpdateStudioViewModel&)> apply);
 
-    void rememberOwnTrashedBundle(const InstalledAppRecord& target);
-    void forgetOwnTrashedBundle(const InstalledAppRecord& target);
-    bool isOwnTrashedBundle(const TrashLeftoverAlert& alert);
-
-    // The uninstaller's helpers.
-    void abandonInspection();
-    void applyInspection(quint64 generation, const QString& targetID, const QString& name,
-        std::vector<LeftoverFileItem> leftovers, std::optional<qint64> measuredSize);
-    void applyTrashRemoval(const InstalledAppRecord& target, bool includedBundle, const QString& fromVersion,
-        const TrashRemovalReport& report);
+    // The uninstall inspection's state, published into the state.
+    void publishInspection();
     void registerGlobalHotkey();
     void startApplicationsWatcher();
 

@@ -4,11 +4,11 @@
 // the view model's own source files include this; views see the view model's header alone.
 
 #include "app/viewmodel/AppUpdateFacts.h"
+#include "app/viewmodel/BrewCommandDesk.h"
 #include "app/viewmodel/BrewConsoleFeed.h"
+#include "app/viewmodel/UninstallInspection.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
-#include "core/homebrew/HomebrewBatchUpgrader.h"
 #include "core/homebrew/HomebrewService.h"
-#include "core/leftovers/TrashRemovalReport.h"
 #include "core/records/UpdateConfigStore.h"
 #include "core/sparkle/SparkleUpdateChecker.h"
 #include "core/watchers/ApplicationsDirectoryWatcher.h"
@@ -19,17 +19,6 @@
 #include <QTimer>
 
 #include <stop_token>
-
-// One Homebrew command as the runner takes it.
-struct UpdateStudioViewModel::BrewOperation {
-    QString title;
-    QString appName;
-    UpdateLogAction action = UpdateLogAction::brewUpgrade;
-    std::optional<QString> fromVersion = {};
-    std::optional<QString> toVersion = {};
-    std::function<void(UpdateStudioViewModel&)> onSuccessOptimisticUpdate = {};
-    BrewCommand command;
-};
 
 // What the Homebrew query of one pass found.
 struct UpdateStudioViewModel::HomebrewOutcome {
@@ -49,16 +38,45 @@ struct UpdateStudioViewModel::RefreshPass {
     std::optional<QHash<QString, SparkleUpdateCheckResult>> feeds;
 };
 
-// A bundle this program moved to the Trash: the Trash watcher sees it arrive, but it is no news
-// to the user, who just asked for it.
-struct UpdateStudioViewModel::OwnTrashedBundle {
-    QString bundleID;
-    QString name;
-    QDateTime movedAt;
+// The view model as the host of its command desk and its uninstall inspection: what they read of
+// the state, and how what they report reaches the state, the console, the toasts and the history.
+struct UpdateStudioViewModel::PartsHost final : BrewCommandDesk::Host, UninstallInspection::Host {
+    explicit PartsHost(UpdateStudioViewModel& model)
+        : model(model)
+    {
+    }
+
+    const StudioState& studioState() const override { return model.m_state; }
+    void showToast(const QString& message, bool isError) override { model.showToast(message, isError); }
+    void recordHistory(UpdateLogEntry entry) override { model.recordHistory(std::move(entry)); }
+
+    void brewJobStarted() override { model.brewJobStarted(); }
+    void brewJobChanged() override { model.publishBrewJob(); }
+    void brewJobEnded() override { model.brewJobEnded(); }
+    void appendBrewLog(const QString& text) override { model.appendBrewLog(text); }
+    std::function<void(const QString&)> brewConsoleOutput() override { return model.brewConsoleOutput(); }
+    void brewPackageUpgraded(const HomebrewItem& item) override
+    {
+        model.applyOptimisticBrewUpgrade(item.name, item.isCask, item.latestVersion);
+    }
+
+    void inspectionChanged() override { model.publishInspection(); }
+    void showUninstaller() override { model.setSelectedTab(UpdateStudioTab::uninstaller); }
+    void applySizeMeasurements(const std::vector<AppSizeMeasurement>& measurements) override
+    {
+        model.applySizeMeasurements(measurements);
+    }
+    void appBundleTrashed() override { model.refreshAllAndCheckUpdates(); }
+
+    UpdateStudioViewModel& model;
 };
 
 struct UpdateStudioViewModel::Private {
-    explicit Private(const UpdateStudioEnvironment& environment);
+    explicit Private(UpdateStudioViewModel& model);
+
+    PartsHost host;
+    BrewCommandDesk desk;
+    UninstallInspection inspection;
 
     UpdateConfigStore store;
     SparkleUpdateChecker sparkleChecker;
@@ -73,7 +91,6 @@ struct UpdateStudioViewModel::Private {
     std::stop_source sizeScan;
     HomebrewService::Cancellation homebrewQueryCancellation;
 
-    HomebrewService::Cancellation brewCancellation;
     // Brew's output on its way to the console, which takes it in once a frame.
     std::shared_ptr<BrewConsoleFeed> brewOutput = std::make_shared<BrewConsoleFeed>();
     QTimer brewOutputFrame;
@@ -83,8 +100,6 @@ struct UpdateStudioViewModel::Private {
     std::function<void()> studioWindowOpener;
     QMetaObject::Connection reopenWindowObserver;
 
-    quint64 inspectionGeneration = 0;
-    std::vector<OwnTrashedBundle> ownTrashedBundles;
     QTimer autoCheckTimer;
     QMetaObject::Connection appActiveObserver;
     std::optional<QDateTime> externalUpdateWatchUntil;
