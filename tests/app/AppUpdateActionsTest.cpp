@@ -145,7 +145,11 @@ TEST_F(AppUpdateActionsTest, UpdateTakesTheFirstRouteThatApplies)
         }
         const QStringList infoLines = home.logMessages(TruneLogLevel::info, u"upgrade"_s);
         EXPECT_EQ(infoLines.mid(infoLinesBefore), c.logLine.isEmpty() ? QStringList() : QStringList{c.logLine});
-        waitUntil([&] { return !toasts.shown().empty(); });
+        // A silent route is read once the work it started has ended, never by waiting out the deadline.
+        if (c.toast)
+            ASSERT_TRUE(waitUntil([&] { return !toasts.shown().empty(); }));
+        else
+            ASSERT_TRUE(waitForStudioWork());
         EXPECT_EQ(lastToast(), c.toast);
     }
     ASSERT_TRUE(waitForStudioWork());
