@@ -71,9 +71,15 @@ UpdateStudioViewModel::UpdateStudioViewModel(UpdateStudioEnvironment environment
 
     d->toastTimer.setSingleShot(true);
     d->toastTimer.setTimerType(Qt::PreciseTimer); // a coarse timer may end a toast 5 % early
-    d->toastTimer.setInterval(kToastDuration);
-    connect(&d->toastTimer, &QTimer::timeout, this,
-        [this] { assign(StudioField::toastMessage, &StudioState::toastMessage, std::optional<QString>()); });
+    // The toast ends by the environment's clock; the timer only says when to look. A clock set
+    // back while a toast shows ends it at once instead of holding it until the clock catches up.
+    connect(&d->toastTimer, &QTimer::timeout, this, [this] {
+        const qint64 left = m_environment.now().msecsTo(d->toastEndsAt);
+        if (left > 0 && left <= kToastDuration.count())
+            d->toastTimer.start(std::chrono::milliseconds(left));
+        else
+            assign(StudioField::toastMessage, &StudioState::toastMessage, std::optional<QString>());
+    });
 
     d->brewOutputFrame.setSingleShot(true);
     d->brewOutputFrame.setInterval(kConsoleFrame);
@@ -124,7 +130,8 @@ void UpdateStudioViewModel::showToast(const QString& message, bool isError)
 {
     assign(StudioField::toastMessage, &StudioState::toastMessage, std::optional<QString>(message));
     assign(StudioField::toastIsError, &StudioState::toastIsError, isError);
-    d->toastTimer.start();
+    d->toastEndsAt = m_environment.now().addMSecs(kToastDuration.count());
+    d->toastTimer.start(kToastDuration);
     emit toastShown(message, isError);
 }
 

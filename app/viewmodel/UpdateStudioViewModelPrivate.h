@@ -97,6 +97,7 @@ struct UpdateStudioViewModel::Private {
     quint64 latestBrewSearch = 0;
 
     QTimer toastTimer;
+    QDateTime toastEndsAt; // on the environment's clock
     std::function<void()> studioWindowOpener;
     QMetaObject::Connection reopenWindowObserver;
 

@@ -290,7 +290,7 @@ TEST_F(BrewBatchUpgradeTest, WithNothingToPlanItFallsBackOrSaysAllIsCurrent)
     EXPECT_FALSE(upgradeAllIsEnabled());
     model.upgradeAllBrew();
     EXPECT_FALSE(state().isBrewCommandRunning);
-    EXPECT_EQ(state().toastMessage, u"All Homebrew packages are already up to date."_s);
-    EXPECT_FALSE(state().toastIsError);
+    EXPECT_EQ(toasts.lastMessage(), u"All Homebrew packages are already up to date."_s);
+    EXPECT_FALSE(toasts.lastIsError());
     EXPECT_EQ(commandRuns().size(), 1u);
 }

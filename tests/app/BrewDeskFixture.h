@@ -3,6 +3,7 @@
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "core/records/UpdateConfigStore.h"
 #include "tests/app/StudioTestHome.h"
+#include "tests/app/ToastLog.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/TestWaits.h"
 
@@ -77,12 +78,7 @@ protected:
     UpdateStudioViewModel& start(std::optional<UpdateStudioEnvironment> environment = std::nullopt)
     {
         model = std::make_unique<UpdateStudioViewModel>(environment.value_or(home.environment()));
-        // A toast lasts a few seconds, less than a command and its refresh may take on a busy
-        // machine: every toast shown is kept here as it is shown.
-        QObject::connect(
-            model.get(), &UpdateStudioViewModel::toastShown, model.get(), [this](const QString& message, bool isError) {
-                toasts.push_back({message, isError});
-            });
+        toasts.follow(*model);
         EXPECT_TRUE(waitForFirstRefresh(*model));
         return *model;
     }
@@ -116,16 +112,11 @@ protected:
         return runs;
     }
 
-    struct Toast {
-        QString message;
-        bool isError = false;
-        bool operator==(const Toast&) const = default;
-    };
-
-    std::optional<Toast> lastToast() const { return toasts.empty() ? std::nullopt : std::optional(toasts.back()); }
+    using Toast = ToastLog::Toast;
+    std::optional<Toast> lastToast() const { return toasts.last(); }
 
     StudioTestHome home;
     InstalledFakeBrew brew;
-    std::vector<Toast> toasts;
+    ToastLog toasts;
     std::unique_ptr<UpdateStudioViewModel> model;
 };

@@ -284,8 +284,8 @@ TEST_F(BrewOperationsTest, OneCommandAtATime)
     for (const auto& refused : refusedStarts) {
         model.showToast(QString(), false);
         refused();
-        EXPECT_EQ(state().toastMessage, u"A Homebrew command is already running."_s);
-        EXPECT_TRUE(state().toastIsError);
+        EXPECT_EQ(toasts.lastMessage(), u"A Homebrew command is already running."_s);
+        EXPECT_TRUE(toasts.lastIsError());
         EXPECT_EQ(state().activeBrewCommandTitle, u"brew upgrade wget"_s);
         EXPECT_EQ(state().brewConsoleLog, console);
     }
@@ -302,7 +302,7 @@ TEST_F(BrewOperationsTest, CancelWithNothingRunningOnlySaysSoAndClearingEmptiesT
     model.cancelBrewCommand();
     EXPECT_EQ(state().brewConsoleLog, u"\n[TruneUpdate] Cancelling command...\n"_s);
     EXPECT_FALSE(state().isBrewCommandRunning);
-    EXPECT_FALSE(state().toastMessage);
+    EXPECT_TRUE(toasts.shown().empty());
 
     model.clearBrewConsole();
     EXPECT_EQ(state().brewConsoleLog, QString());
@@ -366,8 +366,8 @@ TEST_F(BrewOperationsTest, SearchTrimsTheQueryAndRefusesWhatBrewWouldMisread)
         SCOPED_TRACE(query.toStdString());
         model.setBrewSearchQuery(query);
         model.performBrewSearch();
-        EXPECT_EQ(state().toastMessage, u"Search query contains invalid characters."_s);
-        EXPECT_TRUE(state().toastIsError);
+        EXPECT_EQ(toasts.lastMessage(), u"Search query contains invalid characters."_s);
+        EXPECT_TRUE(toasts.lastIsError());
         EXPECT_FALSE(state().isSearchingBrew);
     }
     EXPECT_EQ(commandRuns().size(), 2u);
@@ -379,7 +379,7 @@ TEST_F(BrewOperationsTest, SearchTrimsTheQueryAndRefusesWhatBrewWouldMisread)
     model.performBrewSearch();
     EXPECT_TRUE(state().brewSearchResults.empty());
     EXPECT_EQ(state().homebrewSubTab, HomebrewSubTab::casks);
-    EXPECT_EQ(state().toastMessage, QString());
+    EXPECT_EQ(toasts.lastMessage(), QString());
 }
 
 // A search that fails, however it fails, says why and keeps what the last search found; one
@@ -423,12 +423,12 @@ TEST_F(BrewOperationsTest, AFailedSearchSaysWhyAndKeepsTheOldResultsAndSubTab)
     // The test's own brew again, for the refreshes and searches still to come.
     HomebrewService::overrideSearchBundle(TruneBundle({}, brew.fake.folder()));
 
-    const size_t toastsBefore = toasts.size();
+    const size_t toastsBefore = toasts.shown().size();
     ASSERT_TRUE(search(u"zzz"_s));
     EXPECT_TRUE(state().brewSearchResults.empty());
     EXPECT_EQ(state().searchedBrewQuery, u"zzz"_s);
     EXPECT_EQ(state().homebrewSubTab, HomebrewSubTab::search);
-    EXPECT_EQ(toasts.size(), toastsBefore) << "finding nothing is no error";
+    EXPECT_EQ(toasts.shown().size(), toastsBefore) << "finding nothing is no error";
 
     ASSERT_TRUE(search(u"  "_s));
     EXPECT_EQ(state().searchedBrewQuery, std::nullopt);
@@ -436,9 +436,10 @@ TEST_F(BrewOperationsTest, AFailedSearchSaysWhyAndKeepsTheOldResultsAndSubTab)
 
 TEST_F(BrewOperationsTest, OverlappingSearchesPublishOnlyTheLatest)
 {
-    brew.fake.respond({u"search"_s, u"--cask"_s, u"slow"_s}, {.stdoutPieces = {"slow-app\n"}, .sleepBeforeExit = 2});
+    // Each search waits for the test's word, so the earlier one ends later however the machine runs.
+    brew.fake.respond({u"search"_s, u"--cask"_s, u"slow"_s}, {.stdoutPieces = {"slow-app\n"}, .gate = u"slow"_s});
     brew.fake.respond({u"search"_s, u"--formula"_s, u"slow"_s}, {.stdoutPieces = {"slow\n"}});
-    brew.fake.respond({u"search"_s, u"--cask"_s, u"fast"_s}, {.stdoutPieces = {"fast-app\n"}, .sleepBeforeExit = 0.5});
+    brew.fake.respond({u"search"_s, u"--cask"_s, u"fast"_s}, {.stdoutPieces = {"fast-app\n"}, .gate = u"fast"_s});
     brew.fake.respond({u"search"_s, u"--formula"_s, u"fast"_s}, {.stdoutPieces = {"fast\n"}});
     UpdateStudioViewModel& model = startWithPackages();
     const qsizetype runsBefore = brew.fake.runs().size();
@@ -453,6 +454,7 @@ TEST_F(BrewOperationsTest, OverlappingSearchesPublishOnlyTheLatest)
     ASSERT_TRUE(brew.fake.waitForRuns(runsBefore + 2));
     QCoreApplication::processEvents();
     EXPECT_TRUE(state().isSearchingBrew);
+    brew.fake.release(u"fast"_s);
     ASSERT_TRUE(waitUntil([&] { return !state().isSearchingBrew; }));
     const auto names = [&] {
         QStringList names;
@@ -463,6 +465,7 @@ TEST_F(BrewOperationsTest, OverlappingSearchesPublishOnlyTheLatest)
     EXPECT_EQ(names(), (QStringList{u"fast-app"_s, u"fast"_s}));
 
     // The earlier search ends later and changes nothing.
+    brew.fake.release(u"slow"_s);
     ASSERT_TRUE(brew.fake.waitForRuns(runsBefore + 4));
     ASSERT_TRUE(waitForStudioWork());
     EXPECT_EQ(names(), (QStringList{u"fast-app"_s, u"fast"_s}));

@@ -5,6 +5,7 @@
 #include "kit/platform/TruneTrash.h"
 #include "tests/app/StudioTestAccess.h"
 #include "tests/app/StudioTestHome.h"
+#include "tests/app/ToastLog.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -60,6 +61,7 @@ protected:
         UpdateStudioEnvironment environment = home.environment();
         environment.now = [clock = clock] { return *clock; };
         auto model = std::make_unique<UpdateStudioViewModel>(std::move(environment));
+        toasts.follow(*model);
         EXPECT_TRUE(waitForFirstRefresh(*model));
         return model;
     }
@@ -83,6 +85,7 @@ protected:
 
     NoBrewAnywhere noBrew;
     StudioTestHome home;
+    ToastLog toasts; // of every model makeModel() made
     std::shared_ptr<QDateTime> clock
         = std::make_shared<QDateTime>(QDateTime::fromSecsSinceEpoch(1'900'000'000, QTimeZone::utc()));
 };
@@ -211,8 +214,8 @@ TEST_F(SettingsAndHooksTest, ClearingTheHistoryEmptiesTheFileAndSaysSo)
     StudioThreadPools::records().waitForDone();
     EXPECT_TRUE(store.loadHistory().empty());
     EXPECT_TRUE(QFileInfo::exists(store.historyURL()));
-    EXPECT_EQ(model->state().toastMessage, u"Update history cleared."_s);
-    EXPECT_FALSE(model->state().toastIsError);
+    EXPECT_EQ(toasts.lastMessage(), u"Update history cleared."_s);
+    EXPECT_FALSE(toasts.lastIsError());
 }
 
 TEST_F(SettingsAndHooksTest, TheLoginItemFollowsTheAutostartEntryAndARefusalSnapsBack)
@@ -224,7 +227,7 @@ TEST_F(SettingsAndHooksTest, TheLoginItemFollowsTheAutostartEntryAndARefusalSnap
     model->toggleLaunchAtLogin(true);
     EXPECT_TRUE(QFileInfo(entry).isFile());
     EXPECT_TRUE(state.launchAtLogin);
-    EXPECT_EQ(state.toastMessage, std::nullopt);
+    EXPECT_TRUE(toasts.shown().empty());
 
     model->toggleLaunchAtLogin(false);
     EXPECT_FALSE(QFileInfo::exists(entry));
@@ -235,8 +238,8 @@ TEST_F(SettingsAndHooksTest, TheLoginItemFollowsTheAutostartEntryAndARefusalSnap
     BundleMaker::writeFile(home.home.configHome() + u"/autostart"_s, "not a folder");
     model->toggleLaunchAtLogin(true);
     EXPECT_FALSE(state.launchAtLogin);
-    EXPECT_EQ(state.toastMessage, u"Could not update Login Item registration."_s);
-    EXPECT_TRUE(state.toastIsError);
+    EXPECT_EQ(toasts.lastMessage(), u"Could not update Login Item registration."_s);
+    EXPECT_TRUE(toasts.lastIsError());
 }
 
 } // namespace

@@ -32,6 +32,7 @@
 #include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -42,6 +43,7 @@
 #include <QTest>
 
 #include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -163,7 +165,10 @@ protected:
 
     void startApp()
     {
-        app = std::make_unique<TruneUpdateApp>(home.environment());
+        UpdateStudioEnvironment environment = home.environment();
+        // Held still, so a toast stays for as long as the test looks at it.
+        environment.now = [now = QDateTime::currentDateTimeUtc()] { return now; };
+        app = std::make_unique<TruneUpdateApp>(environment);
         app->viewModel().setLanguage(TruneLanguage::en);
         app->openStudio();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&app->studioWindow()));
@@ -359,12 +364,18 @@ TEST_F(TruneUpdateAppTest, TheTrayItemRegistersCountsAndOpensThePopup)
 
 TEST_F(TruneUpdateAppTest, TrayIconScreenshots)
 {
+    std::vector<QImage> shown;
     for (const int count : {0, 3, 128}) {
         QLabel icon;
         icon.setPixmap(menuBarTrayIcon(count).pixmap(QSize(44, 44)));
         icon.resize(44, 44);
         saveScreenshot(icon, u"tray-icon-%1-en"_s.arg(count));
+        EXPECT_EQ(icon.pixmap().deviceIndependentSize(), QSizeF(44, 44)) << count;
+        shown.push_back(icon.pixmap().toImage());
     }
+    // No badge, a badge with its figure, and the badge of a count too big to spell out.
+    EXPECT_NE(shown[0], shown[1]);
+    EXPECT_NE(shown[1], shown[2]);
 }
 
 // A new user's first minutes with the real application object: the window fills after the first

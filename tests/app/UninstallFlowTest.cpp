@@ -4,6 +4,7 @@
 #include "kit/foundation/TruneByteFormatter.h"
 #include "kit/platform/TruneTrash.h"
 #include "tests/app/StudioTestHome.h"
+#include "tests/app/ToastLog.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/TestWaits.h"
@@ -92,6 +93,7 @@ protected:
     std::unique_ptr<UpdateStudioViewModel> makeModel(UpdateStudioEnvironment environment)
     {
         auto model = std::make_unique<UpdateStudioViewModel>(std::move(environment));
+        toasts.follow(*model);
         EXPECT_TRUE(waitForFirstRefresh(*model));
         return model;
     }
@@ -121,6 +123,7 @@ protected:
 
     NoBrewAnywhere noBrew;
     StudioTestHome home;
+    ToastLog toasts; // of every model makeModel() made
 };
 
 TEST_F(UninstallFlowTest, UninstallingMovesBundleAndLeftoversIntoTheHomeTrashUnchanged)
@@ -169,8 +172,8 @@ TEST_F(UninstallFlowTest, UninstallingMovesBundleAndLeftoversIntoTheHomeTrashUnc
     EXPECT_EQ(entry.status, UpdateLogStatus::success);
     EXPECT_EQ(entry.details, u"Moved 4 item(s) to Trash (%1)"_s.arg(size));
     EXPECT_EQ(UpdateConfigStore(home.configFolder(), 500).loadHistory().front().id(), entry.id());
-    EXPECT_EQ(state.toastMessage, u"Safely moved 4 items (%1) to Trash."_s.arg(size));
-    EXPECT_FALSE(state.toastIsError);
+    EXPECT_EQ(toasts.lastMessage(), u"Safely moved 4 items (%1) to Trash."_s.arg(size));
+    EXPECT_FALSE(toasts.lastIsError());
     EXPECT_EQ(home.logMessages(TruneLogLevel::info, u"uninstall"_s).last(),
         u"Moved 4 item(s) (%1) to Trash for Lumen (includeBundle=true)"_s.arg(size));
 
@@ -219,7 +222,7 @@ TEST_F(UninstallFlowTest, NothingSelectedStillWritesAnEmptyMoveEntry)
     EXPECT_EQ(entry.action, UpdateLogAction::leftoverTrash);
     EXPECT_EQ(entry.status, UpdateLogStatus::success);
     EXPECT_EQ(entry.details, u"Moved 0 item(s) to Trash (0 B)"_s);
-    EXPECT_EQ(model->state().toastMessage, u"Safely moved 0 items (0 B) to Trash."_s);
+    EXPECT_EQ(toasts.lastMessage(), u"Safely moved 0 items (0 B) to Trash."_s);
     EXPECT_EQ(QDir(home.home.dataHome() + u"/Trash/files"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
         QStringList());
 }
@@ -230,7 +233,7 @@ TEST_F(UninstallFlowTest, WithoutATargetNothingIsMovedOrRecorded)
     model->trashSelectedLeftovers();
     ASSERT_TRUE(waitForStudioWork());
     EXPECT_TRUE(model->state().history.empty());
-    EXPECT_EQ(model->state().toastMessage, std::nullopt);
+    EXPECT_TRUE(toasts.shown().empty());
     EXPECT_FALSE(model->state().isMovingToTrash);
 }
 
@@ -257,8 +260,8 @@ TEST_F(UninstallFlowTest, APartialFailureIsRecordedWarnedAndRescanned)
     EXPECT_EQ(state.history.front().status, UpdateLogStatus::failed);
     EXPECT_EQ(state.history.front().action, UpdateLogAction::leftoverTrash);
     EXPECT_EQ(state.history.front().fromVersion, u"Trashed"_s);
-    EXPECT_EQ(state.toastMessage, u"1 öğe Çöp Sepetine taşındı; 1 öğede hata oluştu."_s);
-    EXPECT_TRUE(state.toastIsError);
+    EXPECT_EQ(toasts.lastMessage(), u"1 öğe Çöp Sepetine taşındı; 1 öğede hata oluştu."_s);
+    EXPECT_TRUE(toasts.lastIsError());
     EXPECT_EQ(home.logMessages(TruneLogLevel::warn, u"uninstall"_s),
         QStringList{u"Uninstall trash for Lumen moved 1 item(s) with 1 failure(s) (includeBundle=false)"_s});
     EXPECT_TRUE(QFileInfo::exists(outside));
@@ -269,7 +272,7 @@ TEST_F(UninstallFlowTest, APartialFailureIsRecordedWarnedAndRescanned)
     model->setLanguage(TruneLanguage::en);
     model->openTrashAlertInUninstaller(alert);
     ASSERT_TRUE(moveAndWait(*model));
-    EXPECT_EQ(state.toastMessage,
+    EXPECT_EQ(toasts.lastMessage(),
         u"Moved 0 items to Trash; 1 failed (Only items found in the Library folders searched for leftovers can be "
         "moved to the Trash.)."_s);
     TruneLanguage::setFollowSystem();
@@ -306,9 +309,9 @@ TEST_F(UninstallFlowTest, DroppedBundlesAreReadOrRefusedWithAReason)
         model->showToast(u"-"_s, false);
         model->inspectDroppedAppURL(c.url);
         if (c.errorToast) {
-            ASSERT_TRUE(waitUntil([&] { return state.toastMessage != u"-"_s; }));
-            EXPECT_EQ(state.toastMessage, c.errorToast);
-            EXPECT_TRUE(state.toastIsError);
+            ASSERT_TRUE(waitUntil([&] { return toasts.lastMessage() != u"-"_s; }));
+            EXPECT_EQ(toasts.lastMessage(), c.errorToast);
+            EXPECT_TRUE(toasts.lastIsError());
             EXPECT_EQ(state.uninstallerTargetApp, std::nullopt);
             EXPECT_EQ(state.selectedTab, UpdateStudioTab::settings);
         } else {
@@ -341,7 +344,7 @@ TEST_F(UninstallFlowTest, TheTrashWatcherFilesAnAlertThatOpensInTheUninstaller)
     ASSERT_EQ(alert.leftovers().size(), 3u);
     EXPECT_EQ(state.trashAlerts.back(), older);
     const QString size = TruneByteFormatter::format(alert.totalSizeBytes());
-    EXPECT_EQ(state.toastMessage, u"Lumen moved to Trash — 3 leftovers found (%1)."_s.arg(size));
+    EXPECT_EQ(toasts.lastMessage(), u"Lumen moved to Trash — 3 leftovers found (%1)."_s.arg(size));
     EXPECT_EQ(home.logMessages(TruneLogLevel::info, u"uninstall"_s).last(),
         u"Trash watcher detected Lumen with 3 leftover(s)"_s);
 
@@ -350,7 +353,7 @@ TEST_F(UninstallFlowTest, TheTrashWatcherFilesAnAlertThatOpensInTheUninstaller)
     model->receiveTrashAlert(TrashLeftoverAlert(QUuid::createUuid(), u"Lumen"_s, u"com.example.lumen"_s,
         alert.trashedAppPath(), QDateTime::currentDateTimeUtc(), {}));
     EXPECT_EQ(state.trashAlerts.size(), 2u);
-    EXPECT_EQ(state.toastMessage, u"-"_s);
+    EXPECT_EQ(toasts.lastMessage(), u"-"_s);
 
     std::vector<LeftoverFileItem> shown = alert.leftovers();
     model->openTrashAlertInUninstaller(alert);
@@ -384,17 +387,14 @@ TEST_F(UninstallFlowTest, TheTrashWatcherPassesOverABundleThisProgramJustMoved)
     environment.now = [clockOffset] { return QDateTime::currentDateTimeUtc().addSecs(*clockOffset); };
     auto model = makeModel(environment);
     const StudioState& state = model->state();
-    std::vector<QString> toasts;
-    QObject::connect(model.get(), &UpdateStudioViewModel::changed, [&](StudioFields fields) {
-        if (fields.testFlag(StudioField::toastMessage) && state.toastMessage)
-            toasts.push_back(*state.toastMessage);
-    });
+    toasts.clear();
 
     ASSERT_TRUE(inspectAndWait(*model, *installed(*model, u"Lumen"_s)));
     model->toggleLeftoverSelection(library(u"Preferences/com.example.lumen.plist"_s));
     ASSERT_TRUE(moveAndWait(*model));
     ASSERT_EQ(state.history.front().action, UpdateLogAction::appUninstall);
-    const QString moved = *state.toastMessage;
+    ASSERT_TRUE(toasts.lastMessage());
+    const QString moved = *toasts.lastMessage();
     EXPECT_TRUE(moved.startsWith(u"Safely moved 3 items"_s));
 
     // Quill goes to the Trash after Lumen, so its alert comes after anything Lumen's arrival raised.
@@ -403,8 +403,10 @@ TEST_F(UninstallFlowTest, TheTrashWatcherPassesOverABundleThisProgramJustMoved)
     QCoreApplication::processEvents();
     ASSERT_EQ(state.trashAlerts.size(), 1u);
     EXPECT_EQ(state.trashAlerts.front().appName(), u"Quill"_s);
-    EXPECT_EQ(toasts.front(), moved);
-    EXPECT_EQ(std::ranges::count_if(toasts, [](const QString& toast) { return toast.startsWith(u"Lumen"_s); }), 0);
+    EXPECT_EQ(toasts.shown().front().message, moved);
+    EXPECT_EQ(std::ranges::count_if(
+                  toasts.shown(), [](const ToastLog::Toast& toast) { return toast.message.startsWith(u"Lumen"_s); }),
+        0);
 
     *clockOffset = 61;
     model->receiveTrashAlert(TrashLeftoverAlert(QUuid::createUuid(), u"Lumen"_s, u"com.example.lumen"_s,

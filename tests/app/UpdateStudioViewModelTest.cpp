@@ -132,24 +132,30 @@ TEST_F(UpdateStudioViewModelTest, ChangesAreAnnouncedOncePerTurnNamingEveryField
 TEST_F(UpdateStudioViewModelTest, ANewerToastGetsItsOwnFullTimeAndTheErrorFlagStays)
 {
     const NoBrewAnywhere noBrew;
-    UpdateStudioViewModel model(home.environment());
+    const QDateTime start = QDateTime::currentDateTimeUtc();
+    const auto clock = std::make_shared<QDateTime>(start);
+    UpdateStudioEnvironment environment = home.environment();
+    environment.now = [clock] { return *clock; };
+    UpdateStudioViewModel model(environment);
     ASSERT_TRUE(waitForFirstRefresh(model));
 
-    // The toast's own timer is what is tested here: time passes on purpose.
-    QElapsedTimer sinceFirst;
-    sinceFirst.start();
     model.showToast(u"First"_s, false);
-    ASSERT_TRUE(waitUntil([&] { return sinceFirst.hasExpired(1000); }));
-    QElapsedTimer sinceSecond;
-    sinceSecond.start();
+    *clock = start.addMSecs(1000);
     model.showToast(u"Second"_s, true);
     EXPECT_EQ(model.state().toastMessage, u"Second"_s);
     EXPECT_TRUE(model.state().toastIsError);
 
-    // The second ends no sooner than its own full time after it was shown, so past the moment
-    // the first would have ended.
+    // Past the moment the first would have ended, short of the second's own full time: when its
+    // 3.6 s are up the toast's timer looks at the clock and keeps the toast.
+    *clock = start.addMSecs(4500);
+    QElapsedTimer sinceSecond;
+    sinceSecond.start();
+    ASSERT_TRUE(waitUntil([&] { return sinceSecond.hasExpired(3700); }));
+    EXPECT_EQ(model.state().toastMessage, u"Second"_s);
+
+    // Its full time on the clock ends it; the error flag stays for the fade.
+    *clock = start.addMSecs(4600);
     ASSERT_TRUE(waitUntil([&] { return !model.state().toastMessage; }));
-    EXPECT_GE(sinceSecond.elapsed(), 3600);
     EXPECT_TRUE(model.state().toastIsError);
 }
 

@@ -46,6 +46,10 @@ while [ -f "$response/stdout.$piece" ]; do
     piece=$((piece + 1))
 done
 cat "$response/stderr" >&2
+gate=$(cat "$response/gate")
+if [ -n "$gate" ]; then
+    while [ -d "$root" ] && [ ! -e "$root/released/$gate" ]; do sleep 0.05; done
+fi
 sleep "$(cat "$response/sleep")"
 exit "$(cat "$response/exit")"
 )script";
@@ -86,7 +90,7 @@ FakeBrew::FakeBrew()
 {
     if (!m_dir.isValid())
         qFatal("FakeBrew cannot create its folder");
-    for (const char* folder : {"bin", "runs", "responses", "default-response"})
+    for (const char* folder : {"bin", "runs", "responses", "default-response", "released"})
         QDir().mkpath(path(QString::fromLatin1(folder)));
     writeFile(executablePath(), "#!/bin/sh\nroot=" + shellQuoted(folder()) + '\n' + scriptBody);
     QFile::setPermissions(executablePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -147,7 +151,13 @@ void FakeBrew::writeResponses(
         writeFile(step.filePath(QStringLiteral("stderr")), response.stderr);
         writeFile(step.filePath(QStringLiteral("sleep")), QByteArray::number(response.sleepBeforeExit, 'f', 3));
         writeFile(step.filePath(QStringLiteral("exit")), QByteArray::number(response.exitCode));
+        writeFile(step.filePath(QStringLiteral("gate")), QFile::encodeName(response.gate));
     }
+}
+
+void FakeBrew::release(const QString& gate)
+{
+    writeFile(path(QStringLiteral("released/") + gate), {});
 }
 
 std::vector<FakeBrew::Run> FakeBrew::runs() const

@@ -27,6 +27,9 @@ public:
         double pauseAfterPiece = 0;       // seconds after each piece, so a reader sees them arrive apart
         QByteArray stderr = {};
         double sleepBeforeExit = 0; // seconds, e.g. to be cancelled while running
+        // Before that sleep, waits until release(gate) (or the fake's end), when not empty: a run
+        // that cannot end before the test says so.
+        QString gate = {};
         int exitCode = 0;
     };
 
@@ -46,6 +49,8 @@ public:
     // end get the last one. Replaces what was set for `arguments` and starts counting anew.
     void respondInTurn(const QStringList& arguments, const std::vector<Response>& responses);
     void setDefaultResponse(const Response& response);
+    // Lets every run held at `gate`, and every later one, go on.
+    void release(const QString& gate);
 
     // The runs that have started so far, in start order.
     std::vector<Run> runs() const;

@@ -42,3 +42,26 @@ QString saveScreenshotWithPopup(QWidget& window, QWidget& popup, const QString& 
     EXPECT_TRUE(saved) << "could not save the screenshot " << path.toStdString();
     return path;
 }
+
+void expectEveryWidgetShownWhole(const QWidget& ground)
+{
+    for (const QWidget* widget : ground.findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(&ground) || widget->isWindow())
+            continue;
+        const QRect placed(widget->mapTo(&ground, QPoint()), widget->size());
+        const std::string name = widget->metaObject()->className() + (" " + widget->objectName().toStdString());
+        EXPECT_FALSE(placed.isEmpty()) << name << " has no size";
+        EXPECT_TRUE(ground.rect().contains(placed))
+            << name << " at " << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height()
+            << " lies outside its " << ground.width() << "x" << ground.height() << " ground";
+    }
+}
+
+void expectNoneOverlap(const QList<QWidget*>& widgets)
+{
+    for (qsizetype first = 0; first < widgets.size(); ++first) {
+        for (qsizetype second = first + 1; second < widgets.size(); ++second)
+            EXPECT_FALSE(widgets[first]->geometry().intersects(widgets[second]->geometry()))
+                << "widgets " << first << " and " << second << " overlap";
+    }
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class QWidget;
@@ -13,3 +14,11 @@ QString saveScreenshot(QWidget& widget, const QString& name);
 // Saves `window` with `popup` (an open menu, a tooltip, a dialog: a window of its own) drawn over
 // it where the screen shows it, as "<name>.png" like saveScreenshot.
 QString saveScreenshotWithPopup(QWidget& window, QWidget& popup, const QString& name);
+
+// What every screenshot of a ground with widgets laid out on it must show: each widget that is
+// not hidden has a size and lies wholly inside `ground`, so nothing is cut off or left out.
+void expectEveryWidgetShownWhole(const QWidget& ground);
+
+// No two of `widgets` (children of one parent) cover the same pixel, so each is seen whole beside
+// the others.
+void expectNoneOverlap(const QList<QWidget*>& widgets);

@@ -111,7 +111,10 @@ protected:
     // The view model and its studio in a window of the program's size.
     void openStudio(bool waitForRefresh = true)
     {
-        model = std::make_unique<UpdateStudioViewModel>(home.environment());
+        UpdateStudioEnvironment environment = home.environment();
+        // Held still, so a toast stays for as long as the test looks at it.
+        environment.now = [now = QDateTime::currentDateTimeUtc()] { return now; };
+        model = std::make_unique<UpdateStudioViewModel>(environment);
         model->setLanguage(TruneLanguage::en);
         view = std::make_unique<MainUpdateStudioView>(*model, accentColor(TruneProductPalette::deepEmerald));
         view->resize(windowSize);

@@ -2,6 +2,7 @@
 #include "tests/support/BundleMaker.h"
 #include "tests/support/CallbackCounter.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -15,20 +16,16 @@
 #include <functional>
 #include <limits>
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace {
 
-using namespace std::chrono_literals;
 using BundleMaker::makeAppBundle;
 using BundleMaker::makeFolder;
 using BundleMaker::makeSymlink;
 using BundleMaker::writeFile;
 
 constexpr double kInterval = 0.1;
-// Long enough for a wrongly delivered handler call to show up.
-constexpr auto kQuietPeriod = 300ms;
 
 void setModificationTime(const QString& path, time_t seconds, long nanoseconds = 0)
 {
@@ -165,9 +162,10 @@ TEST_F(ApplicationsDirectoryWatcherTest, ReportsAnInstalledAppOnceAfterTheFolder
     install(folder + QStringLiteral("/New.app"));
 
     ASSERT_TRUE(counter.waitForAtLeast(1));
-    std::this_thread::sleep_for(kQuietPeriod);
-    EXPECT_EQ(counter.count(), 1);
+    // The handler runs only on a difference from the last snapshot: with none left, no later
+    // check can call it again for this install.
     EXPECT_FALSE(watcher.checkForChanges());
+    EXPECT_EQ(counter.count(), 1);
 }
 
 // However a change arrives, it reaches the handler, and once things have settled the watcher's
@@ -198,9 +196,10 @@ TEST_F(ApplicationsDirectoryWatcherTest, ReportsRemovedRenamedAndReplacedApps)
 
         row.make(folder);
 
+        // A change made in two steps may arrive in two bursts; the watcher's own checks reach the
+        // folder's final state, after which a direct look finds nothing new.
         EXPECT_TRUE(rowCounter.waitForAtLeast(1));
-        std::this_thread::sleep_for(kQuietPeriod);
-        EXPECT_FALSE(watcher.checkForChanges());
+        EXPECT_TRUE(waitUntil([&] { return !watcher.checkForChanges(); }));
     }
 }
 
@@ -216,9 +215,10 @@ TEST_F(ApplicationsDirectoryWatcherTest, ChangesOutsideTheBundleSetNeverReachThe
     install(folder + QStringLiteral("/Utilities/Nested.app"));
     writeFile(folder + QStringLiteral("/Existing.app/Contents/MacOS/extra"), "x");
 
-    std::this_thread::sleep_for(kQuietPeriod);
-    EXPECT_EQ(counter.count(), 0);
+    // The snapshot taken at start still holds, so no check of the watcher's can have found a
+    // difference to report; and none was reported.
     EXPECT_FALSE(watcher.checkForChanges());
+    EXPECT_EQ(counter.count(), 0);
 }
 
 TEST_F(ApplicationsDirectoryWatcherTest, AStoppedWatcherKeepsItsSnapshotButCallsNothing)
@@ -231,9 +231,8 @@ TEST_F(ApplicationsDirectoryWatcherTest, AStoppedWatcherKeepsItsSnapshotButCalls
     watcher.stop();
 
     install(folder + QStringLiteral("/New.app"));
-    std::this_thread::sleep_for(kQuietPeriod);
-    EXPECT_EQ(counter.count(), 0);
 
+    // No check ran meanwhile: the install is still new to a direct look, which calls nothing.
     EXPECT_TRUE(watcher.checkForChanges());
     EXPECT_FALSE(watcher.checkForChanges());
     EXPECT_EQ(counter.count(), 0);
@@ -255,7 +254,7 @@ TEST_F(ApplicationsDirectoryWatcherTest, StartingAgainTakesANewBaselineAndHandle
 
     install(folder + QStringLiteral("/New.app"));
     ASSERT_TRUE(counter.waitForAtLeast(1));
-    std::this_thread::sleep_for(kQuietPeriod);
+    EXPECT_FALSE(watcher.checkForChanges()); // nothing left that a later check could report
     EXPECT_EQ(counter.count(), 1);
     EXPECT_EQ(replaced.count(), 0);
 }
@@ -269,10 +268,9 @@ TEST_F(ApplicationsDirectoryWatcherTest, AFolderMissingAtStartIsNeverWatched)
 
     makeFolder(missing);
     install(missing + QStringLiteral("/Late.app"));
-    std::this_thread::sleep_for(kQuietPeriod);
-    EXPECT_EQ(counter.count(), 0);
 
-    // Its bundles are still part of a snapshot once it can be listed.
+    // No check ran on the folder's events, so the late bundle is still new to a direct look: its
+    // bundles are part of a snapshot once it can be listed.
     EXPECT_TRUE(watcher.checkForChanges());
     EXPECT_EQ(counter.count(), 1);
 
@@ -307,7 +305,10 @@ TEST_F(ApplicationsDirectoryWatcherTest, TheHandlerMayStopTheWatcher)
     install(folder + QStringLiteral("/First.app"));
     ASSERT_TRUE(counter.waitForAtLeast(1));
     install(folder + QStringLiteral("/Second.app"));
-    std::this_thread::sleep_for(kQuietPeriod);
+
+    // No check ran after the handler stopped the watcher: the second install is still new to a
+    // direct look, and the dropped handler is not called for it.
+    EXPECT_TRUE(watcher.checkForChanges());
     EXPECT_EQ(counter.count(), 1);
 }
 
@@ -322,7 +323,7 @@ TEST_F(ApplicationsDirectoryWatcherTest, ReleasingAWatcherWithAPendingCheckIsSaf
     const int callsAtRelease = counter.count();
     install(folder + QStringLiteral("/After.app"));
 
-    std::this_thread::sleep_for(kQuietPeriod);
+    // The release joined the watcher's thread: nothing is left that could call the handler.
     EXPECT_EQ(counter.count(), callsAtRelease);
 }
 

@@ -71,8 +71,12 @@ TEST(TruneAppEmblemTest, ScreenshotsOfTheOwnEmblemFrom16To256Pixels)
         ground.setPalette(palette);
         auto* layout = new QHBoxLayout(&ground);
         layout->setContentsMargins(8, 8, 8, 8);
-        layout->addWidget(new TruneAppEmblem(own, size));
+        auto* emblem = new TruneAppEmblem(own, size);
+        layout->addWidget(emblem);
         ground.adjustSize();
         saveScreenshot(ground, u"kit-emblem-truneupdate-%1"_s.arg(size));
+
+        EXPECT_EQ(emblem->size(), QSize(size, size));
+        expectEveryWidgetShownWhole(ground);
     }
 }

@@ -21,8 +21,6 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr std::chrono::milliseconds kInterval = 100ms;
-// Long enough for a wrongly delivered callback to show up.
-constexpr std::chrono::milliseconds kQuietPeriod = 3 * kInterval;
 
 void writeFile(const QString& path, const QByteArray& bytes = "x")
 {
@@ -34,6 +32,15 @@ void writeFile(const QString& path, const QByteArray& bytes = "x")
 void renamePath(const QString& from, const QString& to)
 {
     ASSERT_TRUE(QFile::rename(from, to)) << from.toStdString() << " -> " << to.toStdString();
+}
+
+// Brings a new entry into `folder` in one step (made elsewhere, then moved in), so it is one
+// event however slowly the test runs.
+void moveInNewEntry(const QString& folder, const QString& name)
+{
+    const QString staging = folder + QStringLiteral("-staging-") + name;
+    writeFile(staging);
+    renamePath(staging, folder + QLatin1Char('/') + name);
 }
 
 qsizetype openDescriptorCount()
@@ -65,16 +72,36 @@ protected:
     CallbackCounter counter;
 };
 
+// A second watcher over the folder where the changes a test makes land: once it has settled
+// after them, the events have reached every watcher and their quiet period has passed, so a
+// watcher that wrongly reports them has had its chance to.
+class Witness final {
+public:
+    explicit Witness(const QString& folder)
+        : m_watcher({folder}, kInterval, [this] { m_settled.record(); })
+    {
+        m_watcher.start();
+    }
+
+    bool waitUntilSettled() const { return m_settled.waitForAtLeast(1); }
+
+private:
+    CallbackCounter m_settled;
+    TruneFolderWatcher m_watcher;
+};
+
 TEST_F(TruneFolderWatcherTest, ReportsANewEntryOnceAfterTheFolderSettles)
 {
     const QString folder = makeFolder(QStringLiteral("watched"));
     const auto watcher = startWatching({folder});
     ASSERT_EQ(watcher->watchedFolderCount(), 1);
 
-    writeFile(folder + QStringLiteral("/new.txt"));
+    const Witness witness(folder);
+
+    moveInNewEntry(folder, QStringLiteral("new.txt"));
 
     ASSERT_TRUE(counter.waitForAtLeast(1));
-    std::this_thread::sleep_for(kQuietPeriod);
+    ASSERT_TRUE(witness.waitUntilSettled());
     EXPECT_EQ(counter.count(), 1);
 }
 
@@ -146,21 +173,27 @@ TEST_F(TruneFolderWatcherTest, SettlesOnceAfterAStreamOfChanges)
     }
 
     ASSERT_TRUE(counter.waitForAtLeast(1));
-    std::this_thread::sleep_for(3 * interval);
-    EXPECT_GE(counter.count(), 1);
-    EXPECT_LE(counter.count(), 1 + stalls);
+    // One more change after the stream: its report comes after every report of the stream (or
+    // joins a late one, which only lowers the count).
+    const int reportsBeforeMarker = counter.count();
+    moveInNewEntry(folder, QStringLiteral("marker.txt"));
+    ASSERT_TRUE(counter.waitForAtLeast(reportsBeforeMarker + 1));
+    const int streamReports = counter.count() - 1;
+    EXPECT_GE(streamReports, 1);
+    EXPECT_LE(streamReports, 1 + stalls);
 }
 
 TEST_F(TruneFolderWatcherTest, ChangesInsideSubFoldersAreNotReported)
 {
     const QString folder = makeFolder(QStringLiteral("watched"));
     const auto watcher = startWatching({folder});
+    const Witness subFolder(folder + QStringLiteral("/sub"));
 
     writeFile(folder + QStringLiteral("/sub/inner.txt"));
     ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/sub/deeper")));
     ASSERT_EQ(chmod(QFile::encodeName(folder + QStringLiteral("/sub/inner.txt")).constData(), 0600), 0);
 
-    std::this_thread::sleep_for(kQuietPeriod);
+    ASSERT_TRUE(subFolder.waitUntilSettled());
     EXPECT_EQ(counter.count(), 0);
 }
 
@@ -176,6 +209,7 @@ TEST_F(TruneFolderWatcherTest, NoCallbackRunsAfterStopReturns)
         CallbackCounter rowCounter;
         TruneFolderWatcher watcher({folder}, kInterval, [&] { rowCounter.record(); });
         watcher.start();
+        const Witness witness(folder);
 
         if (row.changeBeforeStop)
             writeFile(folder + QStringLiteral("/before.txt"));
@@ -186,7 +220,7 @@ TEST_F(TruneFolderWatcherTest, NoCallbackRunsAfterStopReturns)
         watcher.start();
         writeFile(folder + QStringLiteral("/after-restart.txt"));
 
-        std::this_thread::sleep_for(kQuietPeriod);
+        ASSERT_TRUE(witness.waitUntilSettled());
         EXPECT_EQ(rowCounter.count(), reportsAtStop);
         EXPECT_LE(reportsAtStop, 1);
     }
@@ -196,13 +230,14 @@ TEST_F(TruneFolderWatcherTest, DestroyingAWatcherWithAPendingReportIsSafe)
 {
     const QString folder = makeFolder(QStringLiteral("watched"));
     auto watcher = startWatching({folder});
+    const Witness witness(folder);
 
     writeFile(folder + QStringLiteral("/new.txt"));
     watcher.reset();
     const int reportsAtDestruction = counter.count();
     writeFile(folder + QStringLiteral("/after.txt"));
 
-    std::this_thread::sleep_for(kQuietPeriod);
+    ASSERT_TRUE(witness.waitUntilSettled());
     EXPECT_EQ(counter.count(), reportsAtDestruction);
 }
 
@@ -226,11 +261,12 @@ TEST_F(TruneFolderWatcherTest, TheCallbackMayStopOrDestroyItsWatcher)
         });
         watcher->start();
 
-        writeFile(folder + QStringLiteral("/first.txt"));
+        moveInNewEntry(folder, QStringLiteral("first.txt"));
         ASSERT_TRUE(rowCounter.waitForAtLeast(1));
+        const Witness witness(folder);
         writeFile(folder + QStringLiteral("/second.txt"));
 
-        std::this_thread::sleep_for(kQuietPeriod);
+        ASSERT_TRUE(witness.waitUntilSettled());
         EXPECT_EQ(rowCounter.count(), 1);
         EXPECT_EQ(watcher == nullptr, row.destroy);
     }
@@ -246,8 +282,9 @@ TEST_F(TruneFolderWatcherTest, FoldersThatCannotBeWatchedAreSkippedSilently)
 
     // A folder that appears later stays unwatched.
     ASSERT_TRUE(QDir().mkpath(missing));
+    const Witness appeared(missing);
     writeFile(missing + QStringLiteral("/new.txt"));
-    std::this_thread::sleep_for(kQuietPeriod);
+    ASSERT_TRUE(appeared.waitUntilSettled());
     EXPECT_EQ(counter.count(), 0);
 
     writeFile(watched + QStringLiteral("/new.txt"));

@@ -189,5 +189,9 @@ TEST(TruneAdaptiveGridLayoutTest, Screenshots)
         host.window.setGeometry(0, 0, shot.width, host.layout->heightForWidth(shot.width));
         ground.resize(host.window.size());
         saveScreenshot(ground, u"kit-widgets-grid-"_s + QString::fromLatin1(shot.state));
+
+        // Every box shown whole in its cell, none over another.
+        expectEveryWidgetShownWhole(ground);
+        expectNoneOverlap(QList<QWidget*>(host.boxes.begin(), host.boxes.end()));
     }
 }

@@ -466,8 +466,12 @@ TEST_F(AppMenuControllerTest, Screenshots)
         window.setCentralWidget(new QWidget);
         window.resize(520, 120);
         window.show();
-        const QString lang = shown == TruneLanguage::tr ? u"tr"_s : u"en"_s;
+        const bool turkish = shown == TruneLanguage::tr;
+        const QString lang = turkish ? u"tr"_s : u"en"_s;
         saveScreenshot(window, u"menus-menubar-"_s + lang);
+        EXPECT_EQ(menuBarTitles(*window.menuBar()),
+            turkish ? (QStringList{u"Probe"_s, u"Dosya"_s, u"Düzen"_s, u"View"_s, u"Pencere"_s})
+                    : (QStringList{u"Probe"_s, u"File"_s, u"Edit"_s, u"View"_s, u"Window"_s}));
 
         for (QAction* top : window.menuBar()->actions()) {
             QMenu& menu = *top->menu();
@@ -475,10 +479,19 @@ TEST_F(AppMenuControllerTest, Screenshots)
             menu.ensurePolished();
             menu.adjustSize();
             saveScreenshot(menu, u"menus-%1-%2"_s.arg(window.menuBar()->actions().indexOf(top)).arg(lang));
+            // Each picture shows a menu with items, wide enough for its longest one.
+            EXPECT_FALSE(menu.actions().isEmpty()) << shownText(*top).toStdString();
+            EXPECT_GE(menu.width(), menu.sizeHint().width()) << shownText(*top).toStdString();
         }
+        const QMenu* file = menuTitled(*window.menuBar(), turkish ? u"Dosya"_s : u"File"_s);
+        ASSERT_NE(file, nullptr);
+        ASSERT_FALSE(file->actions().isEmpty());
+        EXPECT_EQ(shownText(*file->actions().first()), turkish ? u"Yeni"_s : u"New"_s);
         QMenu& languages = *menuTitled(*window.menuBar(), u"View"_s)->actions().first()->menu();
         open(languages);
         languages.adjustSize();
         saveScreenshot(languages, u"menus-language-"_s + lang);
+        EXPECT_FALSE(languages.actions().isEmpty());
+        EXPECT_GE(languages.width(), languages.sizeHint().width());
     }
 }

@@ -144,9 +144,20 @@ TEST(TruneBrandMarkTest, Screenshots)
     auto* row = new QHBoxLayout(&ground);
     row->setContentsMargins(20, 20, 20, 20);
     row->setSpacing(20);
-    for (const qreal size : {16.0, 32.0, 64.0, 128.0})
-        row->addWidget(new TruneBrandMark(size, TruneBrandMarkStyle::quorvaneSuite()), 0, Qt::AlignCenter);
+    QList<QWidget*> marks;
+    for (const qreal size : {16.0, 32.0, 64.0, 128.0}) {
+        marks.append(new TruneBrandMark(size, TruneBrandMarkStyle::quorvaneSuite()));
+        row->addWidget(marks.last(), 0, Qt::AlignCenter);
+    }
     ground.resize(360, 170);
     ground.layout()->activate();
     saveScreenshot(ground, u"kit-glass-brandmark-suite"_s);
+
+    // Four marks at their own sizes, growing from left to right.
+    for (const QWidget* mark : marks)
+        EXPECT_EQ(mark->size(), mark->sizeHint());
+    for (qsizetype index = 1; index < marks.size(); ++index)
+        EXPECT_GT(marks[index]->width(), marks[index - 1]->width());
+    expectEveryWidgetShownWhole(ground);
+    expectNoneOverlap(marks);
 }

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -170,6 +171,8 @@ TEST(TruneElidedLabelTest, Screenshot)
         ground.setPalette(palette);
         auto* column = new QVBoxLayout(&ground);
         column->setContentsMargins(12, 12, 12, 12);
+        std::vector<TruneElidedLabel*> names;
+        std::vector<TruneElidedLabel*> folders;
         for (const int width : {400, 220, 120}) {
             auto* name = new TruneElidedLabel(language.name, Qt::ElideRight);
             name->setFont(truneFont(TruneTextStyle::headline));
@@ -179,8 +182,24 @@ TEST(TruneElidedLabelTest, Screenshot)
             folder->setFixedWidth(width);
             column->addWidget(name);
             column->addWidget(folder);
+            names.push_back(name);
+            folders.push_back(folder);
         }
         ground.adjustSize();
         saveScreenshot(ground, u"kit-widgets-elided-"_s + QString::fromLatin1(language.code));
+
+        // The narrowest rows are cut: names at their end, folders in their middle, so a folder
+        // keeps both its first folder and the bundle's name; every shown text fits its row.
+        const QString ellipsis(QChar(0x2026));
+        EXPECT_TRUE(names.back()->isElided());
+        EXPECT_TRUE(names.back()->displayedText().endsWith(ellipsis));
+        EXPECT_TRUE(folders.back()->isElided());
+        EXPECT_TRUE(folders.back()->displayedText().contains(ellipsis));
+        EXPECT_TRUE(folders.back()->displayedText().startsWith(language.folder.left(2)));
+        EXPECT_TRUE(folders.back()->displayedText().endsWith(language.folder.right(4)));
+        for (const auto* label : {names.front(), names[1], names.back(), folders.front(), folders[1], folders.back()})
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->displayedText()), label->width())
+                << label->displayedText().toStdString();
+        expectEveryWidgetShownWhole(ground);
     }
 }

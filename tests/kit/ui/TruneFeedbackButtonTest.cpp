@@ -142,10 +142,22 @@ TEST(TruneFeedbackButtonTest, Screenshots)
         auto* layout = new QHBoxLayout(&ground);
         layout->setContentsMargins(16, 12, 16, 12);
         layout->setSpacing(12);
-        layout->addWidget(new TruneFeedbackButton(target(language), Style::compactIcon));
-        layout->addWidget(new TruneFeedbackButton(target(language), Style::labeledPill));
+        auto* compact = new TruneFeedbackButton(target(language), Style::compactIcon);
+        auto* pill = new TruneFeedbackButton(target(language), Style::labeledPill);
+        layout->addWidget(compact);
+        layout->addWidget(pill);
         ground.resize(ground.sizeHint());
         ground.show();
         saveScreenshot(ground, u"feedback-button-both-"_s + language.rawValue());
+
+        // The icon alone beside the pill with its title in the language shown, both enabled.
+        EXPECT_TRUE(compact->text().isEmpty());
+        EXPECT_EQ(pill->text(), TruneFeedbackButton::title(language));
+        for (const TruneFeedbackButton* button : {compact, pill}) {
+            EXPECT_TRUE(button->isEnabled());
+            EXPECT_GE(button->width(), button->sizeHint().width());
+        }
+        expectEveryWidgetShownWhole(ground);
+        expectNoneOverlap({compact, pill});
     }
 }

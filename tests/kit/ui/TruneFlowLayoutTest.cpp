@@ -147,11 +147,28 @@ TEST(TruneFlowLayoutTest, Screenshots)
         TruneGroundBackground ground(TruneProductPalette::deepEmerald);
         auto* flow = new TruneFlowLayout(8, 8, &ground);
         flow->setContentsMargins(16, 16, 16, 16);
-        for (const QString& title : titles)
-            flow->addWidget(new TruneGlassButton(title, title == titles.first()));
+        QList<QWidget*> buttons;
+        for (const QString& title : titles) {
+            buttons.append(new TruneGlassButton(title, title == titles.first()));
+            flow->addWidget(buttons.last());
+        }
         ground.resize(340, flow->heightForWidth(340));
         flow->activate();
         saveScreenshot(ground, u"kit-glass-flow-%1"_s.arg(QString::fromLatin1(lang)));
+
+        // Every chip at its full size, in reading order, wrapped onto more than one line.
+        for (const QWidget* button : buttons)
+            EXPECT_EQ(button->size(), button->sizeHint())
+                << static_cast<const QAbstractButton*>(button)->text().toStdString();
+        for (qsizetype index = 1; index < buttons.size(); ++index) {
+            const QRect before = buttons[index - 1]->geometry();
+            const QRect after = buttons[index]->geometry();
+            EXPECT_TRUE(after.top() > before.top() || (after.top() == before.top() && after.left() > before.right()))
+                << "chip " << index << " is not after the one before it";
+        }
+        EXPECT_GT(buttons.last()->y(), buttons.first()->y());
+        expectEveryWidgetShownWhole(ground);
+        expectNoneOverlap(buttons);
     }
     TruneAnimations::setEnabled(true);
 }

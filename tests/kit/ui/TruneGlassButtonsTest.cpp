@@ -238,6 +238,20 @@ TEST_F(GlassButtonsTest, Screenshots)
             ground.layout()->activate();
             saveScreenshot(ground,
                 u"kit-glass-buttons-%1-%2"_s.arg(held ? u"held"_s : u"rest"_s, QString::fromLatin1(labels.lang)));
+
+            // The three kinds with their labels, pressed or at rest as the name says, none cut.
+            EXPECT_EQ(primary->text(), labels.primary);
+            EXPECT_EQ(active->text(), labels.active);
+            EXPECT_EQ(inactive->text(), labels.inactive);
+            EXPECT_TRUE(active->isActive());
+            EXPECT_FALSE(inactive->isActive());
+            for (const QAbstractButton* button :
+                std::initializer_list<const QAbstractButton*>{primary, active, inactive}) {
+                EXPECT_EQ(button->isDown(), held);
+                EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
+            }
+            expectEveryWidgetShownWhole(ground);
+            expectNoneOverlap({primary, active, inactive});
         }
     }
 }

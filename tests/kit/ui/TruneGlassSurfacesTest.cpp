@@ -205,4 +205,15 @@ TEST(TruneGlassSurfacesTest, Screenshots)
     ground.resize(360, 220);
     ground.layout()->activate();
     saveScreenshot(ground, u"kit-glass-card-en"_s);
+
+    // The card holds the title, the empty field with its hint and the filled one, one under
+    // another, none squeezed below its height.
+    EXPECT_EQ(title->text(), u"Search apps"_s);
+    EXPECT_TRUE(field->text().isEmpty());
+    EXPECT_EQ(field->placeholderText(), u"Name or bundle id"_s);
+    EXPECT_EQ(filled->text(), u"TruneUpdate"_s);
+    for (const QWidget* shown : std::initializer_list<const QWidget*>{title, field, filled})
+        EXPECT_GE(shown->height(), shown->sizeHint().height());
+    expectEveryWidgetShownWhole(ground);
+    expectNoneOverlap({title, field, filled});
 }

@@ -431,15 +431,22 @@ TEST_F(LanguagePickerTest, Screenshots)
         const QString lang = language.rawValue();
         store(lang);
         GroundWindow window;
-        window.add(new TruneLanguagePicker(language, {.showTitle = false}));
+        auto* picker = new TruneLanguagePicker(language, {.showTitle = false});
+        window.add(picker);
         auto* button = new TruneLanguageMenuButton(language);
         window.add(button);
         window.show();
         saveScreenshot(window, u"kit-language-picker-closed-"_s + lang);
+        // Closed, the picker shows the chosen language beside the button, both whole.
+        EXPECT_EQ(picker->currentIndex(), indexOf(*picker, language));
+        expectEveryWidgetShownWhole(window);
 
         store(u"system"_s);
         button->menu()->popup(button->mapToGlobal(button->rect().bottomLeft()));
         saveScreenshot(*button->menu(), u"kit-language-picker-menu-button-open-"_s + lang);
+        // Open, the button's menu lists the system entry and the languages.
+        EXPECT_TRUE(button->menu()->isVisible());
+        EXPECT_GT(button->menu()->actions().size(), 2);
         button->menu()->hide();
     }
 }

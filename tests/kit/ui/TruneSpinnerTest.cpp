@@ -109,8 +109,10 @@ TEST_F(TruneSpinnerTest, Screenshot)
     auto* row = new QHBoxLayout(&ground);
     row->setContentsMargins(12, 12, 12, 12);
     row->setSpacing(12);
-    row->addWidget(new TruneSpinner(TruneSpinnerSize::small));
-    row->addWidget(new TruneSpinner(TruneSpinnerSize::regular));
+    auto* small = new TruneSpinner(TruneSpinnerSize::small);
+    auto* regular = new TruneSpinner(TruneSpinnerSize::regular);
+    row->addWidget(small);
+    row->addWidget(regular);
     auto* accent = new TruneSpinner(TruneSpinnerSize::regular);
     QPalette accentPalette = accent->palette();
     accentPalette.setColor(QPalette::WindowText, accentColor(TruneProductPalette::deepEmerald));
@@ -118,4 +120,12 @@ TEST_F(TruneSpinnerTest, Screenshot)
     row->addWidget(accent);
     ground.adjustSize();
     saveScreenshot(ground, u"kit-widgets-spinners"_s);
+
+    // A small spinner beside two regular ones, each at its control size.
+    for (const TruneSpinner* spinner : {small, regular, accent})
+        EXPECT_EQ(spinner->size(), spinner->sizeHint());
+    EXPECT_LT(small->width(), regular->width());
+    EXPECT_EQ(regular->size(), accent->size());
+    expectEveryWidgetShownWhole(ground);
+    expectNoneOverlap({small, regular, accent});
 }

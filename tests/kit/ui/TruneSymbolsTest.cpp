@@ -329,6 +329,9 @@ TEST(TruneSymbolsTest, SheetOfAllSymbols)
         small->setPixmap(TruneSymbols::pixmap(name, 16, Qt::white, 1));
         auto* large = new QLabel;
         large->setPixmap(TruneSymbols::pixmap(name, 24, Qt::white, 1));
+        // Every row shows a glyph, not an empty square.
+        EXPECT_GT(summarize(small->pixmap().toImage(), Qt::white).inkedPixels, 0) << name.toStdString();
+        EXPECT_GT(summarize(large->pixmap().toImage(), Qt::white).inkedPixels, 0) << name.toStdString();
         auto* label = new QLabel(name);
         label->setTextFormat(Qt::PlainText);
         grid->addWidget(small, row, column);
@@ -337,4 +340,5 @@ TEST(TruneSymbolsTest, SheetOfAllSymbols)
     }
     sheet.adjustSize();
     saveScreenshot(sheet, u"kit-symbols-sheet"_s);
+    expectEveryWidgetShownWhole(sheet);
 }

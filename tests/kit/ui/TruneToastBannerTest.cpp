@@ -128,9 +128,18 @@ TEST(TruneToastBannerTest, Screenshots)
         TruneGroundBackground ground(TruneProductPalette::deepEmerald);
         auto* column = new QVBoxLayout(&ground);
         column->setContentsMargins(16, 16, 16, 16);
-        column->addWidget(new TruneToastBanner(shot.message, shot.isError), 0, Qt::AlignCenter);
+        auto* banner = new TruneToastBanner(shot.message, shot.isError);
+        column->addWidget(banner, 0, Qt::AlignCenter);
         ground.resize(360, 90);
         ground.layout()->activate();
         saveScreenshot(ground, QString::fromLatin1(shot.name));
+
+        // The whole message with the glyph of its kind, the capsule and glyph inside the banner.
+        EXPECT_EQ(banner->message(), shot.message);
+        EXPECT_EQ(banner->isError(), shot.isError);
+        EXPECT_GE(banner->width(), banner->sizeHint().width());
+        EXPECT_TRUE(QRectF(banner->rect()).contains(banner->capsuleRect()));
+        EXPECT_TRUE(banner->capsuleRect().contains(banner->symbolRect()));
+        expectEveryWidgetShownWhole(ground);
     }
 }

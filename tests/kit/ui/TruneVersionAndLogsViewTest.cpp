@@ -326,12 +326,25 @@ TEST_F(VersionSheetTest, BadgeButtonTooltipCarriesTheBuildAndOpensTheSheet)
 TEST_F(VersionSheetTest, Screenshots)
 {
     writeEntries();
+    // Appended oldest first, as releases are.
     writeReleaseLog(
-        R"({"timestamp":"2026-12-09T09:00:00Z","app":"TruneUpdate","toVersion":"2.3.0","toBuild":230,"bumpKind":"minor","section":"Added","summary":"Version and logs sheet","summary_i18n":{"tr":"Sürüm ve log sayfası"},"details":["Release history from the bundle","Level filter and copy"],"details_i18n":{"tr":["Paketten sürüm geçmişi","Seviye filtresi ve kopyalama"]}}
-{"timestamp":"2026-11-30T10:00:00Z","app":"TruneUpdate","toVersion":"2.2.0","toBuild":220,"bumpKind":"patch","section":"Fixed","summary":"Quieter refresh"}
+        R"({"timestamp":"2026-11-30T10:00:00Z","app":"TruneUpdate","toVersion":"2.2.0","toBuild":220,"bumpKind":"patch","section":"Fixed","summary":"Quieter refresh"}
+{"timestamp":"2026-12-09T09:00:00Z","app":"TruneUpdate","toVersion":"2.3.0","toBuild":230,"bumpKind":"minor","section":"Added","summary":"Version and logs sheet","summary_i18n":{"tr":"Sürüm ve log sayfası"},"details":["Release history from the bundle","Level filter and copy"],"details_i18n":{"tr":["Paketten sürüm geçmişi","Seviye filtresi ve kopyalama"]}}
 )");
     for (const TruneLanguage language : {TruneLanguage::en, TruneLanguage::tr}) {
         auto sheet = openSheet(language, {}, [] {});
         saveScreenshot(*sheet, u"version-sheet-"_s + language.rawValue());
+
+        // The picture shows the newest release with its texts in the sheet's language, and the
+        // log rows newest first.
+        const bool turkish = language == TruneLanguage::tr;
+        EXPECT_EQ(texts(*sheet, u"releaseVersion"_s), (QStringList{u"v2.3.0"_s, u"v2.2.0"_s}));
+        EXPECT_EQ(texts(*sheet, u"releaseSummary"_s).value(0),
+            turkish ? u"Sürüm ve log sayfası"_s : u"Version and logs sheet"_s);
+        EXPECT_EQ(texts(*sheet, u"releaseDetail"_s).value(0),
+            turkish ? u"• Paketten sürüm geçmişi"_s : u"• Release history from the bundle"_s);
+        EXPECT_EQ(texts(*sheet, u"logMessage"_s).value(0), u"error one"_s);
+        EXPECT_EQ(texts(*sheet, u"logCardTitle"_s),
+            QStringList{turkish ? u"Uygulama Çalışma Logları"_s : u"Rotating Runtime Logs"_s});
     }
 }

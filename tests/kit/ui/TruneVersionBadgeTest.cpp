@@ -116,8 +116,18 @@ TEST(TruneVersionBadgeTest, ScreenshotOnTheGround)
     ground.setPalette(palette);
     ground.setAutoFillBackground(true);
     auto* layout = new QHBoxLayout(&ground);
-    layout->addWidget(new TruneVersionBadge(version, false));
-    layout->addWidget(new TruneVersionBadge(version, true));
+    auto* tag = new TruneVersionBadge(version, false);
+    auto* detailed = new TruneVersionBadge(version, true);
+    layout->addWidget(tag);
+    layout->addWidget(detailed);
     ground.adjustSize();
     saveScreenshot(ground, u"kit-versionbadge-tagandbuild"_s);
+
+    // The tag and the detailed form side by side, each at its full width.
+    EXPECT_EQ(tag->text(), u"v1.0.0"_s);
+    EXPECT_EQ(detailed->text(), u"v1.0.0 (100)"_s);
+    for (const TruneVersionBadge* badge : {tag, detailed})
+        EXPECT_EQ(badge->size(), badge->sizeHint()) << badge->text().toStdString();
+    expectEveryWidgetShownWhole(ground);
+    expectNoneOverlap({tag, detailed});
 }

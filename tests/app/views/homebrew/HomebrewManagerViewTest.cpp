@@ -360,8 +360,9 @@ TEST_F(HomebrewManagerViewTest, ReturnDuringASearchSearchesAgainWhileTheButtonIs
 TEST_F(HomebrewManagerViewTest, ToolbarCommandsRunBrewAndDisableTheToolbarAndRowsMeanwhile)
 {
     answerWithPackages(brew.fake, kShelf);
-    brew.fake.respond({u"update"_s}, {.stdoutPieces = {"Already up-to-date.\n"}, .sleepBeforeExit = 1});
-    brew.fake.respond({u"cleanup"_s, u"--prune=all"_s}, {.sleepBeforeExit = 1});
+    // Each command runs until the test has looked at the toolbar and rows meanwhile.
+    brew.fake.respond({u"update"_s}, {.stdoutPieces = {"Already up-to-date.\n"}, .gate = u"update"_s});
+    brew.fake.respond({u"cleanup"_s, u"--prune=all"_s}, {.gate = u"cleanup"_s});
     startStudio();
     showView();
     auto* update = find<QAbstractButton>(u"homebrewUpdateButton"_s);
@@ -373,8 +374,10 @@ TEST_F(HomebrewManagerViewTest, ToolbarCommandsRunBrewAndDisableTheToolbarAndRow
     struct Run {
         QAbstractButton* button;
         QString arguments;
+        QString gate;
     };
-    for (const Run& run : {Run{update, u"update"_s}, Run{cleanup, u"cleanup --prune=all"_s}}) {
+    for (const Run& run :
+        {Run{update, u"update"_s, u"update"_s}, Run{cleanup, u"cleanup --prune=all"_s, u"cleanup"_s}}) {
         SCOPED_TRACE(qPrintable(run.arguments));
         const size_t before = commandRuns().size();
         click(run.button);
@@ -386,6 +389,7 @@ TEST_F(HomebrewManagerViewTest, ToolbarCommandsRunBrewAndDisableTheToolbarAndRow
         EXPECT_FALSE(upgrade->enabled);
         if (run.button == update)
             saveScreenshot(*host->window, u"homebrew-running-en"_s);
+        brew.fake.release(run.gate);
         ASSERT_TRUE(waitUntilIdle());
         EXPECT_TRUE(update->isEnabled());
         EXPECT_TRUE(cleanup->isEnabled());
@@ -590,12 +594,14 @@ TEST_F(HomebrewManagerViewTest, OnlyAWebHomePageGetsAButtonAndItsTooltipIsEscape
     EXPECT_EQ(QToolTip::text(), u"Uninstall via Homebrew"_s);
 
     // The home page opens while a command runs, too.
-    brew.fake.respond({u"update"_s}, {.sleepBeforeExit = 1});
+    brew.fake.respond({u"update"_s}, {.gate = u"update"_s});
     model->runBrewUpdateMetadata();
     settle();
+    ASSERT_TRUE(state().isBrewCommandRunning);
     clickRowButton(u"webby"_s, RowButton::homePage);
     ASSERT_TRUE(xdgOpen.waitForCalls(1));
     EXPECT_EQ(xdgOpen.calls(), std::vector<QStringList>{{QUrl(page).toString(QUrl::FullyEncoded)}});
+    brew.fake.release(u"update"_s);
     ASSERT_TRUE(waitUntilIdle());
 }
 
@@ -660,9 +666,22 @@ TEST_F(HomebrewManagerViewTest, Screenshots)
     startStudio();
     showView();
     click(subTab(u"formulae"_s));
-    click(find<QAbstractButton>(u"homebrewDependencyToggle"_s));
+    auto* toggle = find<TruneGlassButton>(u"homebrewDependencyToggle"_s);
+    click(toggle);
     saveScreenshot(*host->window, u"homebrew-formulae-en"_s);
+    // The formulae with their dependencies shown, the toggle on.
+    EXPECT_EQ(state().homebrewSubTab, HomebrewSubTab::formulae);
+    EXPECT_TRUE(toggle->isVisible());
+    EXPECT_TRUE(toggle->isActive());
+    EXPECT_EQ(toggle->text(), u"Dependencies (+3)"_s);
+    EXPECT_EQ(rows().size(), 5);
+
     setLanguage(TruneLanguage::tr);
     click(subTab(u"casks"_s));
     saveScreenshot(*host->window, u"homebrew-casks-tr"_s);
+    // The casks in Turkish, without the formulae's toggle.
+    EXPECT_EQ(state().homebrewSubTab, HomebrewSubTab::casks);
+    EXPECT_EQ(subTab(u"casks"_s)->text(), u"Cask (2)"_s);
+    EXPECT_FALSE(toggle->isVisible());
+    EXPECT_EQ(rows(), (QStringList{u"firefox"_s, u"iterm2"_s}));
 }

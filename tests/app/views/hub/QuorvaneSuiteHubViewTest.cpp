@@ -6,6 +6,7 @@
 #include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "tests/app/StudioTestHome.h"
+#include "tests/app/ToastLog.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/FakeXdgOpen.h"
@@ -38,6 +39,7 @@ protected:
     std::unique_ptr<UpdateStudioViewModel> makeModel()
     {
         auto model = std::make_unique<UpdateStudioViewModel>(home.environment());
+        toasts.follow(*model);
         EXPECT_TRUE(waitForFirstRefresh(*model));
         return model;
     }
@@ -85,6 +87,7 @@ protected:
 
     NoBrewAnywhere noBrew;
     StudioTestHome home;
+    ToastLog toasts; // of every model makeModel() made
 };
 
 TEST(SuiteHubAppCardTest, TheBuildShowsOnlyWhenItSaysMoreThanTheVersion)
@@ -186,8 +189,8 @@ TEST_F(QuorvaneSuiteHubViewTest, LaunchShowsTheSystemsErrorWhileRevealAndInspect
     ASSERT_NE(card, nullptr);
 
     card->findChild<QAbstractButton*>(u"launchButton"_s)->click();
-    EXPECT_EQ(model->state().toastMessage, u"macOS applications cannot be opened on this system."_s);
-    EXPECT_TRUE(model->state().toastIsError);
+    EXPECT_EQ(toasts.lastMessage(), u"macOS applications cannot be opened on this system."_s);
+    EXPECT_TRUE(toasts.lastIsError());
 
     FakeXdgOpen opener;
     card->findChild<QAbstractButton*>(u"revealButton"_s)->click();
@@ -281,8 +284,8 @@ TEST_F(QuorvaneSuiteHubViewTest, PermissionRowsFollowTheSessionAndRefreshSaysSo)
         EXPECT_EQ(rowStatus("accessibility"), std::pair(u"Granted"_s, TruneGlassTokens::success()));
         EXPECT_EQ(rowStatus("screenRecording"), std::pair(u"Granted"_s, TruneGlassTokens::success()));
         EXPECT_EQ(rowStatus("systemAudio"), systemManaged);
-        EXPECT_EQ(model->state().toastMessage, u"Permissions refreshed."_s);
-        EXPECT_FALSE(model->state().toastIsError);
+        EXPECT_EQ(toasts.lastMessage(), u"Permissions refreshed."_s);
+        EXPECT_FALSE(toasts.lastIsError());
         showAudit(frame);
         saveScreenshot(*frame.window, u"permissions-x11-en"_s);
     }
@@ -294,7 +297,7 @@ TEST_F(QuorvaneSuiteHubViewTest, PermissionRowsFollowTheSessionAndRefreshSaysSo)
         EXPECT_EQ(rowStatus("accessibility"), std::pair(u"Verilmedi"_s, TruneGlassTokens::warning()));
         EXPECT_EQ(rowStatus("screenRecording"), std::pair(u"Verilmedi"_s, TruneGlassTokens::warning()));
         EXPECT_EQ(rowStatus("systemAudio"), std::pair(u"Sistem Yönetimli"_s, systemManaged.second));
-        EXPECT_EQ(model->state().toastMessage, u"İzin durumu yenilendi."_s);
+        EXPECT_EQ(toasts.lastMessage(), u"İzin durumu yenilendi."_s);
         // No system pane grants these here: the buttons say so instead of doing nothing.
         for (QAbstractButton* button : frame.findAll<QAbstractButton>(u"openSettingsButton"_s)) {
             EXPECT_FALSE(button->isEnabled());

@@ -5,6 +5,7 @@
 
 #include "kit/ui/TruneLanguagePicker.h"
 #include "tests/app/StudioTestHome.h"
+#include "tests/app/ToastLog.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/Screenshots.h"
@@ -51,6 +52,7 @@ TEST(SettingsNewUserWalkTest, FromAnUninstallToLaunchingAMakersApp)
         UpdateConfigStore(home.configFolder(), 500).saveConfig(config);
     }
     UpdateStudioViewModel model(home.environment());
+    const ToastLog toasts(model);
     ASSERT_TRUE(waitForFirstRefresh(model));
     model.setLanguage(TruneLanguage::en);
     ViewHost settings(new UpdateSettingsView(model, studioAccent()));
@@ -103,7 +105,7 @@ TEST(SettingsNewUserWalkTest, FromAnUninstallToLaunchingAMakersApp)
     ASSERT_TRUE(waitUntil([&] { return settings.find<QLabel>(u"historyEmptyText"_s)->isVisibleTo(settings.view); }));
     EXPECT_EQ(
         settings.find<QLabel>(u"historyEmptyText"_s)->text(), u"Henüz kayıtlı güncelleme veya kaldırma işlemi yok."_s);
-    EXPECT_EQ(model.state().toastMessage, u"Güncelleme geçmişi temizlendi."_s);
+    EXPECT_EQ(toasts.lastMessage(), u"Güncelleme geçmişi temizlendi."_s);
 
     // Launches Prism from the hub; this system says in Turkish why it cannot.
     const QList<SuiteHubAppCard*> cards = hub.findAll<SuiteHubAppCard>();
@@ -111,8 +113,8 @@ TEST(SettingsNewUserWalkTest, FromAnUninstallToLaunchingAMakersApp)
     auto* launch = cards.front()->findChild<QAbstractButton*>(u"launchButton"_s);
     EXPECT_EQ(launch->text(), u"Aç"_s);
     launch->click();
-    EXPECT_EQ(model.state().toastMessage, u"macOS uygulamaları bu sistemde açılamaz."_s);
-    EXPECT_TRUE(model.state().toastIsError);
+    EXPECT_EQ(toasts.lastMessage(), u"macOS uygulamaları bu sistemde açılamaz."_s);
+    EXPECT_TRUE(toasts.lastIsError());
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "kit/ui/TruneLanguagePicker.h"
 #include "tests/app/StudioTestAccess.h"
 #include "tests/app/StudioTestHome.h"
+#include "tests/app/ToastLog.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/Screenshots.h"
@@ -39,6 +40,7 @@ protected:
         UpdateStudioEnvironment environment = home.environment();
         environment.now = [clock = clock] { return *clock; };
         auto model = std::make_unique<UpdateStudioViewModel>(std::move(environment));
+        toasts.follow(*model);
         EXPECT_TRUE(waitForFirstRefresh(*model));
         return model;
     }
@@ -89,6 +91,7 @@ protected:
 
     NoBrewAnywhere noBrew;
     StudioTestHome home;
+    ToastLog toasts; // of every model makeModel() made
     std::shared_ptr<QDateTime> clock
         = std::make_shared<QDateTime>(QDateTime::fromSecsSinceEpoch(1'900'000'000, QTimeZone::utc()));
 };
@@ -191,8 +194,8 @@ TEST_F(UpdateSettingsViewTest, TheLoginToggleWritesTheAutostartEntryAndARefusalS
     BundleMaker::writeFile(home.home.configHome() + u"/autostart"_s, "not a folder");
     login->click();
     EXPECT_FALSE(login->isChecked());
-    EXPECT_EQ(model->state().toastMessage, u"Could not update Login Item registration."_s);
-    EXPECT_TRUE(model->state().toastIsError);
+    EXPECT_EQ(toasts.lastMessage(), u"Could not update Login Item registration."_s);
+    EXPECT_TRUE(toasts.lastIsError());
     EXPECT_EQ(storedConfig(), model->state().config) << "the login item is not a setting of the file";
 }
 
@@ -323,7 +326,7 @@ TEST_F(UpdateSettingsViewTest, IgnoredIdentifiersShowInStoredOrderAndRestoreTake
     ASSERT_TRUE(waitUntil([&] { return shownIDs().isEmpty(); }));
     EXPECT_EQ(textOf(frame.find<QLabel>(u"ignoredCount"_s)), u"0"_s);
     EXPECT_TRUE(frame.find<QLabel>(u"ignoredHint"_s)->isVisibleTo(frame.view));
-    EXPECT_EQ(model->state().toastMessage, std::nullopt) << "restoring says nothing";
+    EXPECT_TRUE(toasts.shown().empty()) << "restoring says nothing";
 }
 
 TEST_F(UpdateSettingsViewTest, TheCardsShareTheirRowUpToTheIgnoredCardsLimitWithTopsAligned)
@@ -465,7 +468,7 @@ TEST_F(UpdateSettingsViewTest, ClearHistoryAsksFirstWithCancelAsTheDefault)
     EXPECT_TRUE(frame.find<QLabel>(u"historyEmptyText"_s)->isVisibleTo(frame.view));
     StudioThreadPools::records().waitForDone();
     EXPECT_TRUE(store().loadHistory().empty());
-    EXPECT_EQ(model->state().toastMessage, u"Update history cleared."_s);
+    EXPECT_EQ(toasts.lastMessage(), u"Update history cleared."_s);
 }
 
 } // namespace

@@ -107,4 +107,18 @@ TEST_F(SegmentedStudioTabTest, Screenshots)
     strip.show();
     hover(*hovered, true);
     saveScreenshot(strip, u"header-tabs-states-en"_s);
+
+    // One tab of each state: active with a one, a four-figure count, hovered, plain.
+    EXPECT_TRUE(active->isActive());
+    EXPECT_EQ(active->badgeText(), u"1"_s);
+    EXPECT_EQ(counted->badgeText(), u"1234"_s);
+    EXPECT_TRUE(hovered->hover().isHovered());
+    for (const SegmentedStudioTab* tab : {counted, hovered, plain})
+        EXPECT_FALSE(tab->isActive()) << tab->icon().toStdString();
+    EXPECT_TRUE(plain->badgeText().isEmpty());
+    EXPECT_FALSE(plain->hover().isHovered());
+    for (const SegmentedStudioTab* tab : {active, counted, hovered, plain})
+        EXPECT_GE(tab->width(), tab->sizeHint().width()) << tab->icon().toStdString();
+    expectEveryWidgetShownWhole(strip);
+    expectNoneOverlap({active, counted, hovered, plain});
 }

@@ -21,6 +21,7 @@
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneGroundBackground.h"
 #include "tests/app/StudioTestHome.h"
+#include "tests/app/ToastLog.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/Screenshots.h"
@@ -165,6 +166,7 @@ protected:
     void start(UpdateStudioEnvironment environment)
     {
         model = std::make_unique<UpdateStudioViewModel>(std::move(environment));
+        toasts.follow(*model);
         ASSERT_TRUE(waitForFirstRefresh(*model));
         host = std::make_unique<ViewHost<AppUninstallerView>>(new AppUninstallerView(*model, studioAccent()));
         view = host->view;
@@ -267,6 +269,7 @@ protected:
 
     NoBrewAnywhere noBrew;
     StudioTestHome home;
+    ToastLog toasts;
     std::unique_ptr<UpdateStudioViewModel> model;
     std::unique_ptr<ViewHost<AppUninstallerView>> host;
     AppUninstallerView* view = nullptr;
@@ -322,7 +325,7 @@ TEST_F(AppUninstallerViewTest, TheDropZoneTakesOnlyDragsOfLocalFiles)
     EXPECT_FALSE(view->uiState().isDropTargeted());
     EXPECT_FALSE(view->handleDrop(text));
     ASSERT_TRUE(waitForStudioWork());
-    EXPECT_EQ(state().toastMessage, std::nullopt);
+    EXPECT_TRUE(toasts.shown().empty());
     EXPECT_EQ(state().uninstallerTargetApp, std::nullopt);
 
     // Dropped files: the first is inspected, whatever it is; the view model judges it.
@@ -351,9 +354,9 @@ TEST_F(AppUninstallerViewTest, TheDropZoneTakesOnlyDragsOfLocalFiles)
         EXPECT_TRUE(drop.isAccepted());
         EXPECT_FALSE(view->uiState().isDropTargeted());
         if (c.errorToast) {
-            ASSERT_TRUE(waitUntil([&] { return state().toastMessage != u"-"_s; }));
-            EXPECT_EQ(state().toastMessage, c.errorToast);
-            EXPECT_TRUE(state().toastIsError);
+            ASSERT_TRUE(waitUntil([&] { return toasts.lastMessage() != u"-"_s; }));
+            EXPECT_EQ(toasts.lastMessage(), c.errorToast);
+            EXPECT_TRUE(toasts.lastIsError());
             EXPECT_EQ(state().uninstallerTargetApp, before);
             continue;
         }
@@ -362,7 +365,7 @@ TEST_F(AppUninstallerViewTest, TheDropZoneTakesOnlyDragsOfLocalFiles)
         EXPECT_EQ(state().selectedTab, UpdateStudioTab::uninstaller);
         EXPECT_EQ(labelText(u"targetName"_s), c.targetName);
         EXPECT_EQ(find<TruneElidedLabel>(u"targetIdentifier"_s).text(), c.identifier);
-        EXPECT_EQ(state().toastMessage, u"-"_s);
+        EXPECT_EQ(toasts.lastMessage(), u"-"_s);
     }
 }
 
@@ -652,8 +655,8 @@ TEST_F(AppUninstallerViewTest, TheMainRoadMovesWhatTheUserChoseToTheTrashAndNoth
 
     confirmWith(u"confirmationMove"_s);
     ASSERT_TRUE(moveDone(0));
-    EXPECT_EQ(state().toastMessage, u"Safely moved 3 items (%1) to Trash."_s.arg(size));
-    EXPECT_FALSE(state().toastIsError);
+    EXPECT_EQ(toasts.lastMessage(), u"Safely moved 3 items (%1) to Trash."_s.arg(size));
+    EXPECT_FALSE(toasts.lastIsError());
     EXPECT_EQ(state().history.front().action, UpdateLogAction::appUninstall);
     const QMap<QString, QString> trashed = trashedOriginals();
     for (const QString& original : moved) {
