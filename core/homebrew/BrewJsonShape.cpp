@@ -7,11 +7,38 @@
 
 #include <algorithm>
 #include <optional>
+#include <type_traits>
 
 namespace {
 
 namespace ondemand = simdjson::ondemand;
 using simdjson::error_code;
+
+// Unescaping copies each string into the parser's string buffer, which is never reused within a
+// document and so grows with every key and kept string of it. A string without an escape is read in
+// the text itself instead: `token` is its raw token (quotes and any white space after it included)
+// and the text between its quotes is the string. nullopt when the string holds an escape.
+std::optional<std::string_view> unescapedInPlace(std::string_view token)
+{
+    const size_t closingQuote = token.find('"', 1);
+    const std::string_view text = token.substr(1, closingQuote - 1);
+    if (text.find('\\') != std::string_view::npos)
+        return std::nullopt;
+    return text;
+}
+
+// A key as unescapedInPlace reads a string: in place without an escape, otherwise unescaped (which
+// also checks the escapes). The text is checked already, so the key ends at the next quote.
+simdjson::simdjson_result<std::string_view> keyOf(ondemand::field& field)
+{
+    const char* const begin = field.key().raw();
+    const char* end = begin;
+    while (*end != '"' && *end != '\\')
+        ++end;
+    if (*end == '"')
+        return std::string_view(begin, static_cast<size_t>(end - begin));
+    return field.unescaped_key();
+}
 
 // Nested values are freed recursively, so a deeper document is refused rather than risking the
 // stack; the parser itself must never be led past its own limit of 1024 levels.
@@ -104,7 +131,7 @@ private:
             if (const error_code error = std::move(member).get(field))
                 return error;
             std::string_view key;
-            if (const error_code error = field.unescaped_key().get(key))
+            if (const error_code error = keyOf(field).get(key))
                 return error;
             const std::optional<const BrewJsonShape*> childShape = shapeOfKey(shape, key);
             const bool keepChild = keep && childShape.has_value();
@@ -145,6 +172,17 @@ private:
 
     template <typename Value> error_code readString(Value& value, QJsonValue* out)
     {
+        // A string inside the document is passed over when its parent moves on; the root document's
+        // own string must be read through, or the check for text after it would find it again.
+        if constexpr (!std::is_same_v<Value, ondemand::document>) {
+            std::string_view token;
+            if (const error_code error = rawTokenOf(value).get(token))
+                return error;
+            if (const std::optional<std::string_view> text = unescapedInPlace(token)) {
+                *out = textOf(*text);
+                return simdjson::SUCCESS;
+            }
+        }
         std::string_view text;
         if (const error_code error = value.get_string().get(text))
             return error;
@@ -157,13 +195,18 @@ private:
     template <typename Value> error_code checkString(Value& value)
     {
         std::string_view token;
-        // A value hands its token over as it is, the root document as a result.
-        if (const error_code error = simdjson::simdjson_result<std::string_view>(value.raw_json_token()).get(token))
+        if (const error_code error = rawTokenOf(value).get(token))
             return error;
-        if (token.find('\\') == std::string_view::npos)
+        if (unescapedInPlace(token))
             return simdjson::SUCCESS;
         std::string_view text;
         return value.get_string().get(text);
+    }
+
+    // A value hands its token over as it is, the root document as a result.
+    template <typename Value> static simdjson::simdjson_result<std::string_view> rawTokenOf(Value& value)
+    {
+        return simdjson::simdjson_result<std::string_view>(value.raw_json_token());
     }
 
     struct DepthGuard {
@@ -178,6 +221,51 @@ private:
     size_t m_depth = 0;
 };
 
+bool isJsonWhiteSpace(char byte)
+{
+    return byte == ' ' || byte == '\n' || byte == '\r' || byte == '\t';
+}
+
+bool isJsonPunctuation(char byte)
+{
+    return byte == '{' || byte == '}' || byte == '[' || byte == ']' || byte == ',' || byte == ':';
+}
+
+// brew indents its JSON: about a third of the text is white space between tokens. Where a bracket,
+// comma or colon stands on either side (or the text begins or ends) the white space separates
+// nothing and is dropped, in place; elsewhere one space stays, so two tokens that were apart stay
+// apart and a faulty text stays as faulty. Strings, escapes included, are copied as they are.
+void dropSeparatedWhiteSpace(QByteArray& json)
+{
+    char* const begin = json.data();
+    const char* const end = begin + json.size();
+    const char* in = begin;
+    char* out = begin;
+    while (in < end) {
+        if (*in == '"') {
+            *out++ = *in++;
+            while (in < end) {
+                const char byte = *in++;
+                *out++ = byte;
+                if (byte == '\\' && in < end)
+                    *out++ = *in++;
+                else if (byte == '"')
+                    break;
+            }
+        } else if (isJsonWhiteSpace(*in)) {
+            const char* next = in;
+            while (next < end && isJsonWhiteSpace(*next))
+                ++next;
+            if (out != begin && next != end && !isJsonPunctuation(out[-1]) && !isJsonPunctuation(*next))
+                *out++ = ' ';
+            in = next;
+        } else {
+            *out++ = *in++;
+        }
+    }
+    json.truncate(out - begin);
+}
+
 TruneJsonError syntaxError(error_code error)
 {
     return TruneJsonError{{}, QStringLiteral("invalid JSON: %1").arg(QLatin1String(simdjson::error_message(error)))};
@@ -187,14 +275,16 @@ TruneJsonError syntaxError(error_code error)
 
 TruneJsonResult<QJsonValue> parseBrewJson(QByteArray json, const BrewJsonShape& shape)
 {
-    const auto size = static_cast<size_t>(json.size());
-    // The parser reads a little past the text; room already allocated behind it serves.
-    if (static_cast<size_t>(json.capacity()) < size + simdjson::SIMDJSON_PADDING)
-        json.reserve(json.size() + static_cast<qsizetype>(simdjson::SIMDJSON_PADDING));
+    dropSeparatedWhiteSpace(json);
+    // Pages the text no longer needs go back before the parser indexes it; the parser reads a
+    // little past the text, so that much room stays behind it.
+    json.squeeze();
+    json.reserve(json.size() + static_cast<qsizetype>(simdjson::SIMDJSON_PADDING));
     ondemand::parser parser;
     ondemand::document document;
     if (const error_code error
-        = parser.iterate(json.constData(), size, static_cast<size_t>(json.capacity())).get(document))
+        = parser.iterate(json.constData(), static_cast<size_t>(json.size()), static_cast<size_t>(json.capacity()))
+              .get(document))
         return std::unexpected(syntaxError(error));
     QJsonValue value;
     PrunedReader reader;

@@ -4,11 +4,64 @@
 #include "kit/platform/TrunePlatform.h"
 
 #include <QLatin1StringView>
-#include <QXmlStreamAttributes>
-#include <QXmlStreamReader>
+
+#include <libxml/SAX2.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/tree.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
 
 namespace SparkleAppcastParser {
 namespace {
+
+std::string_view utf8View(const xmlChar* text)
+{
+    return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
+}
+
+std::string_view utf8View(const xmlChar* begin, const xmlChar* end)
+{
+    return {reinterpret_cast<const char*>(begin), static_cast<size_t>(end - begin)};
+}
+
+QString textOf(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+char asciiLower(char byte)
+{
+    return byte >= 'A' && byte <= 'Z' ? char(byte - 'A' + 'a') : byte;
+}
+
+// A name as written in the document: the parser hands the prefix and the local part apart.
+struct XmlName {
+    std::string_view prefix;
+    std::string_view local;
+
+    bool equals(std::string_view name) const
+    {
+        if (prefix.empty())
+            return local == name;
+        return name.size() == prefix.size() + 1 + local.size() && name.starts_with(prefix) && name[prefix.size()] == ':'
+            && name.ends_with(local);
+    }
+
+    bool isAscii() const
+    {
+        const auto ascii = [](char byte) { return static_cast<unsigned char>(byte) < 0x80; };
+        return std::ranges::all_of(prefix, ascii) && std::ranges::all_of(local, ascii);
+    }
+
+    QString toString() const
+    {
+        return prefix.empty() ? textOf(local) : textOf(prefix) + QLatin1Char(':') + textOf(local);
+    }
+};
 
 // Element names match in any letter case: `name`, lower-cased character by character, must equal
 // the lower-case ASCII `target`. U+0130 lower-cases to two characters, so it never matches "i".
@@ -24,38 +77,114 @@ bool lowercasedEquals(QStringView name, QLatin1StringView target)
     return true;
 }
 
-std::optional<QString> nonEmptyTrimmed(QStringView text)
+// A name as the parser reads it (UTF-8), lower-cased once for lowercasedEquals against several
+// targets. A name beyond ASCII is longer in UTF-8 than in UTF-16, and a few such names lower-case
+// to ASCII letters (the Kelvin sign to "k"), so those are compared as strings.
+class FoldedName {
+public:
+    explicit FoldedName(const XmlName& name)
+        : m_name(name)
+        , m_length(name.prefix.empty() ? name.local.size() : name.prefix.size() + 1 + name.local.size())
+    {
+        if (m_length > m_folded.size())
+            return;
+        char* out = m_folded.data();
+        if (!name.prefix.empty()) {
+            out = std::ranges::transform(name.prefix, out, asciiLower).out;
+            *out++ = ':';
+        }
+        std::ranges::transform(name.local, out, asciiLower);
+    }
+
+    bool equals(QLatin1StringView target) const
+    {
+        if (m_length > size_t(target.size()))
+            return !m_name.isAscii() && lowercasedEquals(m_name.toString(), target);
+        return std::string_view(m_folded.data(), m_length) == std::string_view(target.data(), target.size());
+    }
+
+private:
+    XmlName m_name;
+    size_t m_length;
+    std::array<char, 32> m_folded; // longer names match no target as ASCII
+};
+
+std::optional<QString> nonEmptyTrimmed(QString text)
 {
-    const QStringView trimmed = text.trimmed();
-    if (trimmed.isEmpty())
+    text = std::move(text).trimmed();
+    if (text.isEmpty())
         return std::nullopt;
-    return trimmed.toString();
+    return text;
 }
 
-// Collects the items of one feed from the reader's element and text events. Only what sits
+// The attributes of one element as the parser hands them over: name parts and the value's bounds,
+// five pointers to each. Entities declared in the document stay references in the value (the
+// parser substitutes none), so a value holding one is expanded here the way the document defines
+// it; the parser has refused references to external entities in values already.
+class XmlAttributes {
+public:
+    XmlAttributes(xmlDoc* document, const xmlChar** fields, int count)
+        : m_document(document)
+        , m_fields(fields)
+        , m_count(count)
+    {
+    }
+
+    // The value of the attribute named exactly `name`; an empty string when there is none.
+    QString value(std::string_view name) const
+    {
+        for (int index = 0; index < m_count; ++index) {
+            const xmlChar* const* field = m_fields + 5 * index;
+            if (XmlName{utf8View(field[1]), utf8View(field[0])}.equals(name))
+                return expanded(utf8View(field[3], field[4]));
+        }
+        return {};
+    }
+
+private:
+    QString expanded(std::string_view value) const
+    {
+        if (value.find('&') == std::string_view::npos)
+            return textOf(value);
+        xmlNode* nodes
+            = xmlStringLenGetNodeList(m_document, reinterpret_cast<const xmlChar*>(value.data()), int(value.size()));
+        xmlChar* text = xmlNodeListGetString(m_document, nodes, 1);
+        QString result = textOf(utf8View(text));
+        xmlFree(text);
+        xmlFreeNodeList(nodes);
+        return result;
+    }
+
+    xmlDoc* m_document;
+    const xmlChar** m_fields;
+    int m_count;
+};
+
+// Collects the items of one feed from the parser's element and text events. Only what sits
 // directly inside an "item" element counts: enclosures and versions nested in other elements
 // describe delta or informational updates, not the item's own release.
 class SparkleXMLDelegate final {
 public:
-    void startElement(QStringView name, const QXmlStreamAttributes& attributes)
+    void startElement(const XmlName& name, const XmlAttributes& attributes)
     {
         ++m_depth;
         m_currentText.clear();
-        if (lowercasedEquals(name, QLatin1StringView("item"))) {
+        const FoldedName folded(name);
+        if (folded.equals(QLatin1StringView("item"))) {
             startItem();
             return;
         }
-        if (isDirectChildOfItem() && lowercasedEquals(name, QLatin1StringView("enclosure")))
+        if (isDirectChildOfItem() && folded.equals(QLatin1StringView("enclosure")))
             readEnclosure(attributes);
     }
 
-    void characters(QStringView text)
+    void characters(std::string_view text)
     {
         if (m_inItem)
             m_currentText += text;
     }
 
-    void endElement(QStringView name)
+    void endElement(const XmlName& name)
     {
         const bool itemEnds = m_inItem && m_depth == m_itemDepth;
         const bool directChild = isDirectChildOfItem();
@@ -72,6 +201,18 @@ public:
     std::vector<SparkleAppcastItem> takeItems() { return std::move(m_items); }
 
 private:
+    enum class TextField {
+        none,
+        title,
+        shortVersion,
+        buildVersion,
+        releaseNotes,
+        minimumSystem,
+        link,
+        pubDate,
+        channel
+    };
+
     bool isDirectChildOfItem() const { return m_inItem && m_depth == m_itemDepth + 1; }
 
     void startItem()
@@ -92,48 +233,83 @@ private:
 
     // Attribute names are matched exactly as written. Where two names are given, the second is
     // read only when the first is missing or blank.
-    void readEnclosure(const QXmlStreamAttributes& attributes)
+    void readEnclosure(const XmlAttributes& attributes)
     {
-        const auto attribute = [&](QLatin1StringView name, QLatin1StringView fallback = {}) {
+        const auto attribute = [&](std::string_view name, std::string_view fallback = {}) {
             std::optional<QString> value = nonEmptyTrimmed(attributes.value(name));
-            if (!value && !fallback.isEmpty())
+            if (!value && !fallback.empty())
                 value = nonEmptyTrimmed(attributes.value(fallback));
             return value;
         };
-        if (auto url = attribute(QLatin1StringView("url")))
+        if (auto url = attribute("url"))
             m_downloadURL = std::move(url);
-        if (auto shortVersion
-            = attribute(QLatin1StringView("sparkle:shortVersionString"), QLatin1StringView("shortVersionString")))
+        if (auto shortVersion = attribute("sparkle:shortVersionString", "shortVersionString"))
             m_shortVersion = std::move(*shortVersion);
-        if (auto version = attribute(QLatin1StringView("sparkle:version"), QLatin1StringView("version")))
+        if (auto version = attribute("sparkle:version", "version"))
             m_buildVersion = std::move(*version);
-        if (auto system = attribute(QLatin1StringView("sparkle:os"), QLatin1StringView("os")))
+        if (auto system = attribute("sparkle:os", "os"))
             m_operatingSystem = std::move(system);
-        if (auto minimum = attribute(QLatin1StringView("sparkle:minimumSystemVersion")))
+        if (auto minimum = attribute("sparkle:minimumSystemVersion"))
             m_minimumSystemVersion = std::move(minimum);
     }
 
-    void storeElementText(QStringView name, QStringView text)
+    static TextField textFieldNamed(const XmlName& name)
     {
-        std::optional<QString> value = nonEmptyTrimmed(text);
+        const FoldedName folded(name);
+        static constexpr std::pair<QLatin1StringView, TextField> fields[] = {
+            {QLatin1StringView("title"), TextField::title},
+            {QLatin1StringView("sparkle:shortversionstring"), TextField::shortVersion},
+            {QLatin1StringView("sparkle:version"), TextField::buildVersion},
+            {QLatin1StringView("sparkle:releasenoteslink"), TextField::releaseNotes},
+            {QLatin1StringView("sparkle:minimumsystemversion"), TextField::minimumSystem},
+            {QLatin1StringView("link"), TextField::link},
+            {QLatin1StringView("pubdate"), TextField::pubDate},
+            {QLatin1StringView("sparkle:channel"), TextField::channel},
+        };
+        for (const auto& [fieldName, field] : fields) {
+            if (folded.equals(fieldName))
+                return field;
+        }
+        return TextField::none;
+    }
+
+    // Only the text of a known element is decoded.
+    void storeElementText(const XmlName& name, std::string_view text)
+    {
+        const TextField field = textFieldNamed(name);
+        if (field == TextField::none)
+            return;
+        std::optional<QString> value = nonEmptyTrimmed(textOf(text));
         if (!value)
             return;
-        if (lowercasedEquals(name, QLatin1StringView("title")))
+        switch (field) {
+        case TextField::title:
             m_itemTitle = std::move(*value);
-        else if (lowercasedEquals(name, QLatin1StringView("sparkle:shortversionstring")))
+            break;
+        case TextField::shortVersion:
             m_shortVersion = std::move(*value);
-        else if (lowercasedEquals(name, QLatin1StringView("sparkle:version")))
+            break;
+        case TextField::buildVersion:
             m_buildVersion = std::move(*value);
-        else if (lowercasedEquals(name, QLatin1StringView("sparkle:releasenoteslink")))
+            break;
+        case TextField::releaseNotes:
             m_releaseNotesURL = std::move(value);
-        else if (lowercasedEquals(name, QLatin1StringView("sparkle:minimumsystemversion")))
+            break;
+        case TextField::minimumSystem:
             m_minimumSystemVersion = std::move(value);
-        else if (lowercasedEquals(name, QLatin1StringView("link")))
+            break;
+        case TextField::link:
             m_linkFallbackURL = std::move(value);
-        else if (lowercasedEquals(name, QLatin1StringView("pubdate")))
+            break;
+        case TextField::pubDate:
             m_pubDate = std::move(value);
-        else if (lowercasedEquals(name, QLatin1StringView("sparkle:channel")))
+            break;
+        case TextField::channel:
             m_channel = std::move(value);
+            break;
+        case TextField::none:
+            break;
+        }
     }
 
     void finishItem()
@@ -159,7 +335,7 @@ private:
     bool m_inItem = false;
     int m_depth = 0;     // of the element being read; the document element is at 1
     int m_itemDepth = 0; // of the open item
-    QString m_currentText;
+    std::string m_currentText;
     QString m_itemTitle;
     QString m_shortVersion;
     QString m_buildVersion;
@@ -171,6 +347,69 @@ private:
     std::optional<QString> m_pubDate;
     std::optional<QString> m_channel;
 };
+
+// The callbacks receive the parser's context (libxml2's own handlers, kept for the document type,
+// need it), and the delegate rides along as its private data. Entities are parsed in a context of
+// their own that shares the private data and the document.
+xmlParserCtxt* contextOf(void* userData)
+{
+    return static_cast<xmlParserCtxt*>(userData);
+}
+
+SparkleXMLDelegate& delegateOf(void* userData)
+{
+    return *static_cast<SparkleXMLDelegate*>(contextOf(userData)->_private);
+}
+
+void onStartElement(void* userData, const xmlChar* localName, const xmlChar* prefix, const xmlChar*, int,
+    const xmlChar**, int attributeCount, int, const xmlChar** attributes)
+{
+    delegateOf(userData).startElement(XmlName{utf8View(prefix), utf8View(localName)},
+        XmlAttributes(contextOf(userData)->myDoc, attributes, attributeCount));
+}
+
+void onEndElement(void* userData, const xmlChar* localName, const xmlChar* prefix, const xmlChar*)
+{
+    delegateOf(userData).endElement(XmlName{utf8View(prefix), utf8View(localName)});
+}
+
+void onCharacters(void* userData, const xmlChar* text, int length)
+{
+    delegateOf(userData).characters(utf8View(text, text + length));
+}
+
+void ignoreCDATA(void*, const xmlChar*, int)
+{
+}
+
+// A malformed document ends the parse at its first error, silently.
+void ignoreError(void*, xmlError*)
+{
+}
+
+// Elements, text and CDATA go to the delegate; entity declarations go to libxml2's own handlers,
+// which keep them in the document's internal subset so references to them expand as text. The
+// external subset and external entities are never loaded.
+void useFeedHandler(xmlSAXHandler& handler)
+{
+    xmlSAXVersion(&handler, 2);
+    handler.startElementNs = onStartElement;
+    handler.endElementNs = onEndElement;
+    handler.characters = onCharacters;
+    handler.ignorableWhitespace = onCharacters;
+    handler.cdataBlock = ignoreCDATA;
+    handler.reference = nullptr;
+    handler.comment = nullptr;
+    handler.processingInstruction = nullptr;
+    handler.externalSubset = nullptr;
+    handler.resolveEntity = nullptr;
+    handler.serror = ignoreError;
+}
+
+// No entity substitution (declared entities reach the delegate as text through the handler's
+// events, bounded by libxml2's checks against entity loops and amplification), no document type
+// loaded or validated, no network, no messages on standard error.
+constexpr int parseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
 bool runsOnThisSystem(const std::optional<QString>& operatingSystem)
 {
@@ -215,27 +454,20 @@ std::vector<SparkleAppcastItem> parseItems(const QByteArray& data)
 {
     if (data.isEmpty() || data.size() > maxFeedBytes)
         return {};
+    // libxml2 sets up its shared tables once per process, before any thread parses.
+    static const bool parserReady = (xmlInitParser(), true);
+    Q_UNUSED(parserReady);
+    xmlParserCtxt* context = xmlCreateMemoryParserCtxt(data.constData(), int(data.size()));
+    if (!context)
+        return {};
     SparkleXMLDelegate delegate;
-    // Names arrive as written, prefix included. The reader never loads external entities (no
-    // entity resolver is set), so a document type or entity pointing elsewhere fetches nothing.
-    QXmlStreamReader reader(data);
-    reader.setNamespaceProcessing(false);
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::StartElement:
-            delegate.startElement(reader.qualifiedName(), reader.attributes());
-            break;
-        case QXmlStreamReader::EndElement:
-            delegate.endElement(reader.qualifiedName());
-            break;
-        case QXmlStreamReader::Characters:
-            if (!reader.isCDATA())
-                delegate.characters(reader.text());
-            break;
-        default:
-            break;
-        }
-    }
+    useFeedHandler(*context->sax);
+    context->_private = &delegate;
+    xmlCtxtUseOptions(context, parseOptions);
+    xmlParseDocument(context);
+    // The document holds only the declarations of its internal subset.
+    xmlFreeDoc(context->myDoc);
+    xmlFreeParserCtxt(context);
     return delegate.takeItems();
 }
 

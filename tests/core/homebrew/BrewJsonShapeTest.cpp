@@ -59,6 +59,10 @@ TEST(BrewJsonShapeTest, ScalarsAndDuplicateKeysReadAsQtsParserReadsThem)
         {R"({"formulae": [{"name": -9007199254740993}, {"name": 1.5}, {"name": null}, {"name": false}]})",
             R"([{"formulae":[{"name":-9007199254740993},{"name":1.5},{"name":null},{"name":false}]}])"},
         {R"( "a lone text" )", R"(["a lone text"])"},
+        // White space between tokens goes, inside strings it stays.
+        {"\r\n{ \"formulae\" :\t[ { \"name\" : \" a \\\" , b \\\\\" } ]\n}\n",
+            R"([{"formulae":[{"name":" a \" , b \\"}]}])"},
+        {R"({"formulae": [{"na\u006de": "escaped key"}]})", R"([{"formulae":[{"name":"escaped key"}]}])"},
         {"[]", "[[]]"},
     };
     for (const auto& row : rows)
@@ -87,6 +91,9 @@ TEST(BrewJsonShapeTest, AnyFaultInTheTextFailsItEvenWhereNothingIsKept)
         R"({"formulae": []} trailing)",
         R"({"formulae": []}])",
         R"("one" "two")",
+        R"({"formulae": [], "caveats": [1 2]})",
+        R"({"formulae": [], "caveats": tr ue})",
+        R"({"formulae": [], "caveats": "a" "b"})",
         "{\"formulae\": [], \"caveats\": " + nestedArrays(1100) + "}",
         "{\"formulae\": [{\"artifacts\": " + nestedArrays(1100) + "}]}",
     };

@@ -154,6 +154,9 @@ TEST(SparkleAppcastParserTest, ReadsTheFieldsOfOneItem)
                 .releaseNotesURL = u"n"_s,
                 .minimumSystemVersion = u"13.1"_s,
                 .pubDate = u"d"_s}},
+        {"a name beyond ASCII matches where it lower-cases letter by letter to the name",
+            "<item><LIN\u212A>l</LIN\u212A><T\u0130TLE>t</T\u0130TLE><sparkle:version>1</sparkle:version></item>",
+            SparkleAppcastItem{.shortVersionString = u"1"_s, .buildVersion = u"1"_s, .releaseNotesURL = u"l"_s}},
         {"attribute names match only as written",
             R"(<item><enclosure url="u" sparkle:Version="9" SPARKLE:shortVersionString="9.0" Url="v"/></item>)",
             std::nullopt},
@@ -228,10 +231,30 @@ TEST(SparkleAppcastParserTest, KeepsTheItemsCompletedBeforeADocumentBreaks)
     const QByteArray cut = feedWithItems(two + "<item><sparkle:version>3</sparkle:version><enclosure url=\"htt");
     const QByteArray mismatched = feedWithItems(two + "<item><sparkle:version>3</sparkle:version></channel></item>");
     const QByteArray garbage = feedWithItems(two + "<item><sparkle:version>3</sparkle:version>&nbsp;</item>");
-    for (const QByteArray& broken : {cut, mismatched, garbage}) {
+    // Nesting that deep is refused rather than followed.
+    const QByteArray deep = feedWithItems(two + "<item><sparkle:version>3</sparkle:version>"
+        + QByteArray("<x>").repeated(300) + QByteArray("</x>").repeated(300) + "</item>");
+    for (const QByteArray& broken : {cut, mismatched, garbage, deep}) {
         SCOPED_TRACE(broken.right(60).toStdString());
         EXPECT_EQ(parseItems(broken), expected);
     }
+}
+
+TEST(SparkleAppcastParserTest, ExpandsTheDocumentsOwnEntitiesInTextAndAttributes)
+{
+    const QByteArray feed = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss [\n"
+                            "  <!ENTITY host \"downloads.example.com\">\n"
+                            "  <!ENTITY maker \"Lumen &amp; Co\">\n"
+                            "  <!ENTITY zip \"&maker; &#8211; archive\">\n"
+                            "]>\n<rss xmlns:sparkle=\"https://example.com/xml-namespaces/sparkle\"><channel><item>"
+                            "<title>&maker; 2</title><enclosure url=\"https://&host;/a.zip?x=1&amp;y=2&#38;z=3\" "
+                            "sparkle:version=\"&#50;\" sparkle:shortVersionString=\"&zip;\"/>"
+                            "</item></channel></rss>";
+    const SparkleAppcastItem expected{.title = u"Lumen & Co 2"_s,
+        .shortVersionString = u"Lumen & Co \u2013 archive"_s,
+        .buildVersion = u"2"_s,
+        .downloadURL = u"https://downloads.example.com/a.zip?x=1&y=2&z=3"_s};
+    EXPECT_EQ(parseItems(feed), std::vector{expected});
 }
 
 TEST(SparkleAppcastParserTest, NeverLoadsExternalEntitiesOrExpandsABomb)
@@ -252,20 +275,24 @@ TEST(SparkleAppcastParserTest, NeverLoadsExternalEntitiesOrExpandsABomb)
           "]>\n"
           "<rss><channel><item><title>&local; &ext;</title>"
           "<sparkle:version>1.0</sparkle:version></item></channel></rss>";
-    QByteArray bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss [\n  <!ENTITY l0 \"lol\">\n";
+    QByteArray bombs = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss [\n  <!ENTITY l0 \"lol\">\n";
     for (int level = 1; level < 10; ++level) {
         const QByteArray previous = "&l" + QByteArray::number(level - 1) + ';';
-        bomb += "  <!ENTITY l" + QByteArray::number(level) + " \"" + previous.repeated(10) + "\">\n";
+        bombs += "  <!ENTITY l" + QByteArray::number(level) + " \"" + previous.repeated(10) + "\">\n";
     }
-    bomb += "]>\n<rss><channel><item><sparkle:version>1</sparkle:version></item>"
-            "<item><title>&l9;</title><sparkle:version>2</sparkle:version></item></channel></rss>";
+    bombs += "]>\n<rss><channel><item><sparkle:version>1</sparkle:version></item>";
+    const QByteArray inText
+        = bombs + "<item><title>&l9;</title><sparkle:version>2</sparkle:version></item></channel></rss>";
+    const QByteArray inAttribute
+        = bombs + "<item><enclosure url=\"&l9;\" sparkle:version=\"2\"/></item></channel></rss>";
 
     // The external entity stays unexpanded; the internal one is text.
     EXPECT_EQ(parseItems(external), std::vector{release(u"1.0"_s, u"1.0"_s, u"Local"_s)});
     EXPECT_TRUE(server.requests().empty());
     EXPECT_EQ(server.maxOpenConnections(), 0);
     // A billion copies of "lol" are refused as the document's error: the items before it remain.
-    EXPECT_EQ(parseItems(bomb), std::vector{release(u"1"_s, u"1"_s)});
+    for (const QByteArray& bomb : {inText, inAttribute})
+        EXPECT_EQ(parseItems(bomb), std::vector{release(u"1"_s, u"1"_s)});
 }
 
 TEST(SparkleAppcastSelectionTest, AcceptsOnlyItemsThisSystemMayInstall)

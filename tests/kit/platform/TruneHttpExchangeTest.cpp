@@ -144,16 +144,20 @@ TEST(TruneHttpExchangeTest, AFastEndlessStreamIsHeldToTheLimitWhateverItsFraming
 
 TEST(TruneHttpExchangeTest, ASmallReplyCostsMemoryInProportionToItsSize)
 {
-    LoopbackHttpServer server;
-    Response small = Response::ok(QByteArray(500, 'x'));
-    small.framing = LoopbackHttpServer::Framing::chunked;
-    server.setResponse(u"/small"_s, small);
-    TruneHttpRequest request = postTo(server, u"/small"_s);
-    request.maxReplyBytes = 5 * 1024 * 1024;
-    const auto reply = TruneHttpExchange::post(request);
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(reply->body, QByteArray(500, 'x'));
-    EXPECT_LT(reply->body.capacity(), 64 * 1024) << "the body was read with a buffer the size of the limit";
+    using Framing = LoopbackHttpServer::Framing;
+    for (const Framing framing : {Framing::contentLength, Framing::chunked, Framing::untilClose}) {
+        SCOPED_TRACE(int(framing));
+        LoopbackHttpServer server;
+        Response small = Response::ok(QByteArray(500, 'x'));
+        small.framing = framing;
+        server.setResponse(u"/small"_s, small);
+        TruneHttpRequest request = postTo(server, u"/small"_s);
+        request.maxReplyBytes = 5 * 1024 * 1024;
+        const auto reply = TruneHttpExchange::post(request);
+        ASSERT_TRUE(reply.has_value());
+        EXPECT_EQ(reply->body, QByteArray(500, 'x'));
+        EXPECT_LT(reply->body.capacity(), 64 * 1024) << "the body was read with a buffer the size of the limit";
+    }
 }
 
 TEST(TruneHttpExchangeTest, AnExchangeEndsAtItsDeadlineHoweverSteadilyBytesArrive)
