@@ -60,6 +60,10 @@ struct UpdateStudioViewModel::Private {
     explicit Private(const UpdateStudioEnvironment& environment);
 
     UpdateConfigStore store;
+    bool storedFilesLoaded = false;
+    // What the user changed before the stored files were read, made again on them once read.
+    std::vector<std::function<void(TruneUpdateConfig&)>> configChangesBeforeLoad;
+    bool historyClearedBeforeLoad = false;
     SparkleUpdateChecker sparkleChecker;
     TrashAppWatcher trashWatcher;
     ApplicationsDirectoryWatcher applicationsWatcher;
