@@ -15,7 +15,7 @@ std::vector<AppsListRow> AppsListModel::rowsFor(const StudioState& state, const 
     std::vector<AppsListRow> rows;
     for (InstalledAppRecord& app : StudioDerived::filteredApps(state, locale)) {
         AppsListRow row{.app = std::move(app)};
-        row.ignored = !row.app.bundleID.isEmpty() && ignoredSet.contains(row.app.bundleID.toLower());
+        row.ignored = StudioDerived::isIgnored(row.app, ignoredSet);
         row.actionable = row.app.updateAvailable && !row.ignored;
         row.brewable = row.actionable && StudioDerived::canUpgradeAppViaHomebrew(state, row.app);
         rows.push_back(std::move(row));

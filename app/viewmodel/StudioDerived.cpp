@@ -40,7 +40,7 @@ public:
 
     bool operator()(const InstalledAppRecord& app) const
     {
-        return app.updateAvailable && (app.bundleID.isEmpty() || !m_ignored.contains(app.bundleID.toLower()));
+        return app.updateAvailable && !StudioDerived::isIgnored(app, m_ignored);
     }
 
 private:
@@ -116,14 +116,9 @@ QSet<QString> ignoredBundleSet(const TruneUpdateConfig& config)
     return ignored;
 }
 
-bool isIgnored(const InstalledAppRecord& app, const TruneUpdateConfig& config)
+bool isIgnored(const InstalledAppRecord& app, const QSet<QString>& ignoredSet)
 {
-    return !app.bundleID.isEmpty() && ignoredBundleSet(config).contains(app.bundleID.toLower());
-}
-
-bool isActionableUpdate(const InstalledAppRecord& app, const TruneUpdateConfig& config)
-{
-    return ActionableUpdateTest(config)(app);
+    return !app.bundleID.isEmpty() && ignoredSet.contains(app.bundleID.toLower());
 }
 
 std::vector<InstalledAppRecord> outdatedApps(const StudioState& state)

@@ -16,12 +16,11 @@
 // updatesAvailable filter and the ranking of filteredApps.
 namespace StudioDerived {
 
-// The ignored bundle identifiers, lower-cased (not trimmed).
+// The ignored bundle identifiers, lower-cased (not trimmed). Build it once for a pass over many
+// apps: the list may hold many thousands.
 QSet<QString> ignoredBundleSet(const TruneUpdateConfig& config);
-// False for an app without a bundle identifier.
-bool isIgnored(const InstalledAppRecord& app, const TruneUpdateConfig& config);
-// An update the user has not chosen to ignore.
-bool isActionableUpdate(const InstalledAppRecord& app, const TruneUpdateConfig& config);
+// Whether the app is in `ignoredSet` (from ignoredBundleSet); false without a bundle identifier.
+bool isIgnored(const InstalledAppRecord& app, const QSet<QString>& ignoredSet);
 
 std::vector<InstalledAppRecord> outdatedApps(const StudioState& state);
 

@@ -64,8 +64,6 @@ UpdateStudioViewModel::UpdateStudioViewModel(UpdateStudioEnvironment environment
     m_state.brewExecutablePath = HomebrewService::brewExecutableURL();
     m_state.language = TruneLanguage::current();
     m_state.launchAtLogin = TruneLaunchAtLogin::isEnabled();
-    m_state.config = d->store.loadConfig();
-    m_state.history = d->store.loadHistory();
     m_state.accessibilityGranted = TrunePermissionCenter::isAccessibilityGranted(false);
     m_state.screenRecordingGranted = TrunePermissionCenter::isScreenRecordingGranted();
 
@@ -86,20 +84,54 @@ UpdateStudioViewModel::UpdateStudioViewModel(UpdateStudioEnvironment environment
     connect(&d->brewOutputFrame, &QTimer::timeout, this, [this] { appendBrewLog(QString()); });
 
     registerGlobalHotkey();
-    configureTrashWatcher();
     startApplicationsWatcher();
     registerAppActivationObserver();
     connect(&d->autoCheckTimer, &QTimer::timeout, this, [this] { refreshAllAndCheckUpdates(); });
-    scheduleAutoCheckTimer();
+    loadStoredFiles();
+}
 
+bool UpdateStudioViewModel::hasLoadedStoredFiles() const
+{
+    return d->storedFilesLoaded;
+}
+
+// A long history or a hand-edited settings file may take a while to read, so the window comes up
+// with the defaults meanwhile. The records pool runs one task at a time in order, so the files are
+// read before any write asked for afterwards lands.
+void UpdateStudioViewModel::loadStoredFiles()
+{
+    StudioThreadPools::records().start([self = QPointer(this), store = d->store]() mutable {
+        TruneUpdateConfig config = store.loadConfig();
+        std::vector<UpdateLogEntry> history = store.loadHistory();
+        post(self, [config = std::move(config), history = std::move(history)](UpdateStudioViewModel& model) mutable {
+            model.applyStoredFiles(std::move(config), std::move(history));
+        });
+    });
+}
+
+// A history written meanwhile comes back after this with the stored entries and its own; one
+// cleared meanwhile stays clear.
+void UpdateStudioViewModel::applyStoredFiles(TruneUpdateConfig config, std::vector<UpdateLogEntry> history)
+{
+    for (const auto& change : d->configChangesBeforeLoad)
+        change(config);
+    const bool changedBeforeLoad = !d->configChangesBeforeLoad.empty();
+    d->configChangesBeforeLoad.clear();
+    d->storedFilesLoaded = true;
+    assign(StudioField::config, &StudioState::config, std::move(config));
+    if (changedBeforeLoad)
+        saveConfig();
+    if (!d->historyClearedBeforeLoad)
+        assign(StudioField::history, &StudioState::history, std::move(history));
+
+    configureTrashWatcher();
+    scheduleAutoCheckTimer();
     m_environment.logger->info(
         u"TruneUpdate initialized (brewAvailable=%1, watchTrash=%2, autoCheckHours=%3)"_s.arg(
             boolText(m_state.brewExecutablePath.has_value()), boolText(m_state.config.watchTrashForLeftovers),
             QString::number(m_state.config.autoCheckIntervalHours)),
         u"lifecycle"_s);
-
-    QMetaObject::invokeMethod(
-        this, [this] { refreshAllAndCheckUpdates(); }, Qt::QueuedConnection);
+    refreshAllAndCheckUpdates();
 }
 
 UpdateStudioViewModel::~UpdateStudioViewModel()

@@ -40,6 +40,10 @@ public:
     ~UpdateStudioViewModel() override;
 
     const StudioState& state() const { return m_state; }
+    // Whether the stored settings and history have been read. They are read off the main thread
+    // when the view model is made; until then the state holds the defaults, and the first refresh,
+    // the Trash watcher and the check timer wait for them.
+    bool hasLoadedStoredFiles() const;
     const UpdateStudioEnvironment& environment() const { return m_environment; }
 
     // The text for the view model's language.
@@ -105,7 +109,9 @@ public:
     void receiveTrashAlert(const TrashLeftoverAlert& alert);
 
     // --- Settings, watchers, timers and system hooks ---
-    // Changes the settings in place, saves them, restarts the Trash watcher and the timer.
+    // Changes the settings in place, saves them, restarts the Trash watcher and the timer. Before
+    // the stored settings are read, `change` is kept and made again on them, so it must own what
+    // it uses.
     void updateConfig(const std::function<void(TruneUpdateConfig&)>& change);
     // Starts (or restarts) the Trash watcher when the setting is on, else stops it.
     void configureTrashWatcher();
@@ -197,6 +203,11 @@ private:
     void receiveSearchResults(quint64 search, const QString& query,
         const std::expected<std::vector<HomebrewItem>, HomebrewCommandError>& outcome);
 
+    void loadStoredFiles();
+    void applyStoredFiles(TruneUpdateConfig config, std::vector<UpdateLogEntry> history);
+    // Shows the changed settings and saves them; returns false while the stored settings are still
+    // being read, when the change is kept for them instead.
+    bool changeConfig(std::function<void(TruneUpdateConfig&)> change);
     void recordHistory(UpdateLogEntry entry);
     void saveConfig();
 

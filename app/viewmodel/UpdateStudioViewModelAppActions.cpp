@@ -12,6 +12,8 @@
 
 #include <QUuid>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -99,29 +101,30 @@ void UpdateStudioViewModel::toggleIgnoreApp(const InstalledAppRecord& app)
 {
     if (app.bundleID.isEmpty())
         return;
-    TruneUpdateConfig config = m_state.config;
-    QStringList& ignored = config.ignoredBundleIDs;
-    const auto found = std::find_if(
-        ignored.begin(), ignored.end(), [&](const QString& entry) { return sameBundleID(entry, app.bundleID); });
-    if (found != ignored.end()) {
-        ignored.erase(found);
+    const auto isEntry = [bundleID = app.bundleID](const QString& entry) { return sameBundleID(entry, bundleID); };
+    const bool ignore = std::ranges::none_of(m_state.config.ignoredBundleIDs, isEntry);
+    // The change names its outcome rather than a toggle, for it may be made again on the stored list.
+    changeConfig([isEntry, ignore, bundleID = app.bundleID](TruneUpdateConfig& config) {
+        QStringList& ignored = config.ignoredBundleIDs;
+        const auto found = std::ranges::find_if(ignored, isEntry);
+        if (ignore && found == ignored.end())
+            ignored.append(bundleID);
+        else if (!ignore && found != ignored.end())
+            ignored.erase(found);
+    });
+    if (ignore)
+        showToast(t(u"Ignored updates for "_s + app.name + u"."_s, app.name + u" güncellemeleri yoksayıldı."_s), false);
+    else
         showToast(t(u"Restored "_s + app.name + u" to update checks."_s,
                       app.name + u" güncelleme kontrollerine geri alındı."_s),
             false);
-    } else {
-        ignored.append(app.bundleID);
-        showToast(t(u"Ignored updates for "_s + app.name + u"."_s, app.name + u" güncellemeleri yoksayıldı."_s), false);
-    }
-    assign(StudioField::config, &StudioState::config, std::move(config));
-    saveConfig();
 }
 
 void UpdateStudioViewModel::removeIgnoredBundleID(const QString& bundleID)
 {
-    TruneUpdateConfig config = m_state.config;
-    config.ignoredBundleIDs.removeIf([&](const QString& entry) { return sameBundleID(entry, bundleID); });
-    assign(StudioField::config, &StudioState::config, std::move(config));
-    saveConfig();
+    changeConfig([bundleID](TruneUpdateConfig& config) {
+        config.ignoredBundleIDs.removeIf([&](const QString& entry) { return sameBundleID(entry, bundleID); });
+    });
 }
 
 // The store waits for a lock another copy of the program may hold, so it is written off the

@@ -79,6 +79,10 @@ struct UpdateStudioViewModel::Private {
     UninstallInspection inspection;
 
     UpdateConfigStore store;
+    bool storedFilesLoaded = false;
+    // What the user changed before the stored files were read, made again on them once read.
+    std::vector<std::function<void(TruneUpdateConfig&)>> configChangesBeforeLoad;
+    bool historyClearedBeforeLoad = false;
     SparkleUpdateChecker sparkleChecker;
     TrashAppWatcher trashWatcher;
     ApplicationsDirectoryWatcher applicationsWatcher;

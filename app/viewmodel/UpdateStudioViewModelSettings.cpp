@@ -31,12 +31,24 @@ bool somethingOutdated(const StudioState& state)
 
 void UpdateStudioViewModel::updateConfig(const std::function<void(TruneUpdateConfig&)>& change)
 {
-    TruneUpdateConfig config = m_state.config;
-    change(config);
-    assign(StudioField::config, &StudioState::config, config);
-    saveConfig();
+    if (!changeConfig(change))
+        return;
     configureTrashWatcher();
     scheduleAutoCheckTimer();
+}
+
+// Saving before the stored settings are read would write the defaults over them.
+bool UpdateStudioViewModel::changeConfig(std::function<void(TruneUpdateConfig&)> change)
+{
+    TruneUpdateConfig config = m_state.config;
+    change(config);
+    assign(StudioField::config, &StudioState::config, std::move(config));
+    if (!d->storedFilesLoaded) {
+        d->configChangesBeforeLoad.push_back(std::move(change));
+        return false;
+    }
+    saveConfig();
+    return true;
 }
 
 void UpdateStudioViewModel::configureTrashWatcher()
@@ -65,6 +77,7 @@ void UpdateStudioViewModel::clearHistory()
 {
     // Queued behind any history write still pending, so nothing written before survives the clear.
     StudioThreadPools::records().start([store = d->store]() mutable { store.clearHistory(); });
+    d->historyClearedBeforeLoad = !d->storedFilesLoaded;
     assign(StudioField::history, &StudioState::history, std::vector<UpdateLogEntry>());
     showToast(t(u"Update history cleared."_s, u"Güncelleme geçmişi temizlendi."_s), false);
 }

@@ -60,7 +60,7 @@ TEST(StudioDerivedTest, TheIgnoreListFoldsCaseButTrimsNothing)
         state.installedApps = {outdatedApp(u"Lumen"_s, row.bundleID)};
         const InstalledAppRecord& app = state.installedApps.front();
 
-        EXPECT_EQ(StudioDerived::isIgnored(app, state.config), row.ignored);
+        EXPECT_EQ(StudioDerived::isIgnored(app, StudioDerived::ignoredBundleSet(state.config)), row.ignored);
         EXPECT_EQ(StudioDerived::outdatedApps(state).size(), row.ignored ? 0u : 1u);
         state.selectedFilter = AppFilterKind::updatesAvailable;
         EXPECT_EQ(StudioDerived::filteredApps(state, english).size(), row.ignored ? 0u : 1u);

@@ -28,6 +28,12 @@ struct StudioTestAccess {
     // Stands in for the Applications watcher reporting a change that has settled.
     static void reportApplicationsChanged(UpdateStudioViewModel& model) { model.handleApplicationsChanged(); }
 
+    // Stands in for an operation that ends by writing its entry into the history.
+    static void recordHistory(UpdateStudioViewModel& model, UpdateLogEntry entry)
+    {
+        model.recordHistory(std::move(entry));
+    }
+
     // Stands in for a desktop that took (or refused) the studio's global hot key.
     static void setGlobalHotkeyRegistered(UpdateStudioViewModel& model, bool registered)
     {

@@ -1,18 +1,25 @@
 #include "app/viewmodel/UpdateStudioViewModel.h"
 
+#include "app/viewmodel/StudioThreadPools.h"
 #include "kit/platform/TruneNotifier.h"
+#include "tests/app/StudioTestAccess.h"
 #include "tests/app/StudioTestHome.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
+#include "tests/support/RecordBuilders.h"
 #include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTimeZone>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -20,7 +27,36 @@ namespace {
 
 class UpdateStudioViewModelTest : public ::testing::Test {
 protected:
+    UpdateLogEntry historyEntry(const QString& appName, qint64 secondsSinceEpoch) const
+    {
+        return UpdateLogEntry(QUuid::createUuid(), QDateTime::fromSecsSinceEpoch(secondsSinceEpoch, QTimeZone::utc()),
+            appName, UpdateLogAction::brewUpgrade, std::nullopt, std::nullopt, UpdateLogStatus::success, {});
+    }
+
     StudioTestHome home;
+};
+
+// Holds the records pool, which reads and writes the stored files one task at a time, until
+// released: what a view model asks of it meanwhile waits behind the hold.
+class RecordsPoolHold final {
+public:
+    RecordsPoolHold()
+    {
+        StudioThreadPools::records().start([gate = m_gate] { gate->acquire(); });
+    }
+    ~RecordsPoolHold() { release(); }
+    RecordsPoolHold(const RecordsPoolHold&) = delete;
+    RecordsPoolHold& operator=(const RecordsPoolHold&) = delete;
+
+    void release()
+    {
+        if (std::exchange(m_held, false))
+            m_gate->release();
+    }
+
+private:
+    std::shared_ptr<QSemaphore> m_gate = std::make_shared<QSemaphore>();
+    bool m_held = true;
 };
 
 TEST_F(UpdateStudioViewModelTest, StartsFromTheDefaultsAndLogsWhatItFound)
@@ -68,6 +104,7 @@ TEST_F(UpdateStudioViewModelTest, StartsFromTheDefaultsAndLogsWhatItFound)
     EXPECT_FALSE(state.config.includeHomebrewFormulaeInBadge);
     EXPECT_TRUE(state.history.empty());
     EXPECT_EQ(state.language, TruneLanguage::current());
+    ASSERT_TRUE(waitUntil([&] { return model.hasLoadedStoredFiles(); }));
     EXPECT_FALSE(state.launchAtLogin);
     EXPECT_FALSE(state.isVersionLogsSheetPresented);
     EXPECT_EQ(state.toastMessage, std::nullopt);
@@ -97,12 +134,88 @@ TEST_F(UpdateStudioViewModelTest, ReadsStoredSettingsHistoryAndBrew)
     store.appendHistory(entry);
 
     UpdateStudioViewModel model(home.environment());
+    ASSERT_TRUE(waitUntil([&] { return model.hasLoadedStoredFiles(); }));
     EXPECT_EQ(model.state().config, config);
     EXPECT_EQ(model.state().history, std::vector{entry});
     EXPECT_EQ(model.state().brewExecutablePath, brew.fake.executablePath());
     EXPECT_EQ(home.logMessages(TruneLogLevel::info, u"lifecycle"_s),
         QStringList{u"TruneUpdate initialized (brewAvailable=true, watchTrash=false, autoCheckHours=12)"_s});
     ASSERT_TRUE(waitForFirstRefresh(model));
+}
+
+TEST_F(UpdateStudioViewModelTest, TheStoredFilesAreReadOffTheMainThreadAndShownWhenRead)
+{
+    const NoBrewAnywhere noBrew;
+    UpdateConfigStore store(home.configFolder(), 500);
+    const TruneUpdateConfig config{.ignoredBundleIDs = {u"com.example.quiet"_s}, .autoCheckIntervalHours = 0};
+    store.saveConfig(config);
+    const UpdateLogEntry entry = historyEntry(u"Lumen"_s, 1'700'000'000);
+    store.appendHistory(entry);
+
+    RecordsPoolHold hold;
+    UpdateStudioViewModel model(home.environment());
+    settle();
+    EXPECT_FALSE(model.hasLoadedStoredFiles());
+    EXPECT_EQ(model.state().config, TruneUpdateConfig());
+    EXPECT_TRUE(model.state().history.empty());
+    EXPECT_FALSE(model.state().isCheckingUpdates) << "the first refresh waits for the settings";
+    EXPECT_FALSE(model.autoCheckTimer().isActive());
+
+    hold.release();
+    ASSERT_TRUE(waitUntil([&] { return model.hasLoadedStoredFiles(); }));
+    EXPECT_EQ(model.state().config, config);
+    EXPECT_EQ(model.state().history, std::vector{entry});
+    EXPECT_FALSE(model.autoCheckTimer().isActive()) << "the stored settings check only when asked";
+    ASSERT_TRUE(waitForFirstRefresh(model));
+}
+
+TEST_F(UpdateStudioViewModelTest, WhatIsWrittenBeforeTheStoredFilesAreReadKeepsThemAndItself)
+{
+    const NoBrewAnywhere noBrew;
+    const UpdateLogEntry stored = historyEntry(u"Stored"_s, 1'700'000'000);
+    const UpdateLogEntry added = historyEntry(u"Added"_s, 1'700'000'100);
+    const InstalledAppRecord quiet = AppRecordBuilder(u"Quiet"_s).bundleID(u"com.example.quiet"_s).build();
+    const struct {
+        const char* label;
+        std::function<void(UpdateStudioViewModel&)> write;
+        std::vector<UpdateLogEntry> history;
+        QStringList ignored;
+        qint64 hours;
+    } cases[] = {
+        {"a history entry", [&](UpdateStudioViewModel& model) { StudioTestAccess::recordHistory(model, added); },
+            {added, stored}, {u"com.example.kept"_s}, 12},
+        {"a cleared history", [](UpdateStudioViewModel& model) { model.clearHistory(); }, {}, {u"com.example.kept"_s},
+            12},
+        {"an ignored app", [&](UpdateStudioViewModel& model) { model.toggleIgnoreApp(quiet); }, {stored},
+            {u"com.example.kept"_s, u"com.example.quiet"_s}, 12},
+        {"a restored app", [](UpdateStudioViewModel& model) { model.removeIgnoredBundleID(u"COM.example.KEPT"_s); },
+            {stored}, {}, 12},
+        {"a setting",
+            [](UpdateStudioViewModel& model) {
+                model.updateConfig([](TruneUpdateConfig& config) { config.autoCheckIntervalHours = 24; });
+            },
+            {stored}, {u"com.example.kept"_s}, 24},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        StudioTestHome caseHome;
+        UpdateConfigStore store(caseHome.configFolder(), 500);
+        store.saveConfig({.ignoredBundleIDs = {u"com.example.kept"_s}, .autoCheckIntervalHours = 12});
+        store.appendHistory(stored);
+
+        RecordsPoolHold hold;
+        UpdateStudioViewModel model(caseHome.environment());
+        c.write(model);
+        hold.release();
+        ASSERT_TRUE(waitUntil([&] { return model.hasLoadedStoredFiles(); }));
+        ASSERT_TRUE(waitForStudioWork());
+        EXPECT_EQ(model.state().history, c.history);
+        EXPECT_EQ(store.loadHistory(), c.history);
+        EXPECT_EQ(model.state().config.ignoredBundleIDs, c.ignored);
+        EXPECT_EQ(store.loadConfig().ignoredBundleIDs, c.ignored);
+        EXPECT_EQ(store.loadConfig().autoCheckIntervalHours, c.hours);
+        EXPECT_EQ(model.autoCheckTimer().intervalAsDuration(), std::chrono::hours(c.hours));
+    }
 }
 
 TEST_F(UpdateStudioViewModelTest, ChangesAreAnnouncedOncePerTurnNamingEveryField)

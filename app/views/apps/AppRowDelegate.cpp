@@ -1,6 +1,5 @@
 #include "app/views/apps/AppRowDelegate.h"
 
-#include "app/viewmodel/StudioDerived.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/parts/AppIconThumbnail.h"
 #include "app/views/parts/ArchitectureBadge.h"
@@ -511,12 +510,12 @@ void AppRowDelegate::activate(const QModelIndex& index, AppRowButton button)
         m_viewModel.inspectAppForUninstall(app, true);
         break;
     case AppRowButton::menu:
-        showMenu(app, m_view.viewport()->mapToGlobal(buttonRect(index, button).bottomLeft()));
+        showMenu(app, row->ignored, m_view.viewport()->mapToGlobal(buttonRect(index, button).bottomLeft()));
         break;
     }
 }
 
-void AppRowDelegate::showMenu(const InstalledAppRecord& app, const QPoint& globalPos)
+void AppRowDelegate::showMenu(const InstalledAppRecord& app, bool ignored, const QPoint& globalPos)
 {
     if (m_menu)
         m_menu->close();
@@ -530,7 +529,6 @@ void AppRowDelegate::showMenu(const InstalledAppRecord& app, const QPoint& globa
         model.t(reveal.english, reveal.turkish), &model, [&model, path = app.path] { model.revealInFinder(path); });
     if (!app.bundleID.isEmpty()) {
         menu->addSeparator();
-        const bool ignored = StudioDerived::isIgnored(app, model.state().config);
         menu->addAction(ignored ? model.t(u"Stop Ignoring Updates"_s, u"Güncellemeleri Tekrar Takip Et"_s)
                                 : model.t(u"Ignore Updates"_s, u"Güncellemeleri Yoksay"_s),
             &model, [&model, app] { model.toggleIgnoreApp(app); });

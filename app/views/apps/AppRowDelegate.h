@@ -69,7 +69,7 @@ private:
         QPainter& painter, const RowLayout& layout, const AppsListRow& row, const QModelIndex& index) const;
 
     void activate(const QModelIndex& index, AppRowButton button);
-    void showMenu(const InstalledAppRecord& app, const QPoint& globalPos);
+    void showMenu(const InstalledAppRecord& app, bool ignored, const QPoint& globalPos);
     bool handleKey(QKeyEvent& event);
     void setPressed(const QModelIndex& index, std::optional<AppRowButton> button);
 

@@ -1,15 +1,18 @@
 #include "app/views/settings/IgnoredAppsCard.h"
 
+#include "app/models/IgnoredAppsListModel.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/views/parts/StudioListViewStyle.h"
 #include "app/views/parts/StudioPageParts.h"
-#include "kit/ui/TruneElidedLabel.h"
+#include "app/views/settings/IgnoredAppRowDelegate.h"
 #include "kit/ui/TruneFont.h"
-#include "kit/ui/TruneGlassButtons.h"
 #include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassTokens.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -22,14 +25,24 @@ IgnoredAppsCard::IgnoredAppsCard(UpdateStudioViewModel& viewModel, QWidget* pare
     , m_count(label(truneFont(11, QFont::DemiBold, TruneFontDesign::monospaced), TruneGlassTokens::textSecondary(),
           u"ignoredCount"_s))
     , m_hint(label(truneFont(12), TruneGlassTokens::textSecondary(), u"ignoredHint"_s, true))
-    , m_list(new QWidget)
-    , m_rows(new QVBoxLayout(m_list))
+    , m_list(new QListView)
+    , m_model(new IgnoredAppsListModel(this))
+    , m_delegate(new IgnoredAppRowDelegate(*m_list))
 {
     setObjectName(u"ignoredAppsCard"_s);
     setMaximumWidth(maximumCardWidth);
     m_hint->setContentsMargins(0, 12, 0, 12);
-    m_rows->setContentsMargins(0, 0, 0, 0);
-    m_rows->setSpacing(6);
+
+    m_list->setObjectName(u"ignoredList"_s);
+    styleStudioListView(*m_list);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_list->setUniformItemSizes(true);
+    m_list->setModel(m_model);
+    m_list->setItemDelegate(m_delegate);
+    m_list->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    m_list->installEventFilter(this);
+    connect(m_delegate, &IgnoredAppRowDelegate::restoreRequested, &m_viewModel,
+        &UpdateStudioViewModel::removeIgnoredBundleID);
 
     auto* content = new QWidget;
     auto* column = new QVBoxLayout(content);
@@ -56,50 +69,49 @@ IgnoredAppsCard::IgnoredAppsCard(UpdateStudioViewModel& viewModel, QWidget* pare
 
 void IgnoredAppsCard::sync(StudioFields fields)
 {
-    const StudioState& state = m_viewModel.state();
     if (fields.testFlag(StudioField::language)) {
         syncText(m_title, m_viewModel.t(u"Ignored Applications"_s, u"Yoksayılan Uygulamalar"_s));
         syncText(m_hint,
             m_viewModel.t(
                 u"No apps are currently ignored. You can ignore updates for any app from the Apps & Updates menu."_s,
                 u"Şu anda yoksayılan uygulama yok. Uygulamalar ekranındaki menüden herhangi bir uygulamayı yoksayabilirsiniz."_s));
+        m_delegate->setRestoreText(m_viewModel.t(u"Restore"_s, u"Geri Al"_s));
+        m_list->viewport()->update();
     }
-    if (fields.testFlag(StudioField::language) || state.config.ignoredBundleIDs != m_shownIDs)
-        rebuildRows();
+    if (fields.testAnyFlags(StudioField::language | StudioField::config))
+        syncRows();
 }
 
-void IgnoredAppsCard::rebuildRows()
+void IgnoredAppsCard::syncRows()
 {
-    m_shownIDs = m_viewModel.state().config.ignoredBundleIDs;
-    while (QLayoutItem* item = m_rows->takeAt(0)) {
-        // A row may be the sender of the click that removed it.
-        item->widget()->hide();
-        item->widget()->deleteLater();
-        delete item;
+    const QStringList& ids = m_viewModel.state().config.ignoredBundleIDs;
+    if (ids != m_shownIDs) {
+        m_shownIDs = ids;
+        m_model->replaceRows(IgnoredAppsListModel::rowsFor(m_shownIDs));
     }
-    for (const QString& bundleID : m_shownIDs)
-        m_rows->addWidget(makeRow(bundleID));
     syncText(m_count, QString::number(m_shownIDs.size()));
     m_hint->setVisible(m_shownIDs.isEmpty());
     m_list->setVisible(!m_shownIDs.isEmpty());
+    // As tall as its rows (the button's text sets their height), up to the limit.
+    const auto rows = static_cast<int>(std::min<qsizetype>(m_shownIDs.size(), maximumVisibleRows));
+    m_list->setFixedHeight(rows * (m_delegate->rowHeight() + IgnoredAppRowDelegate::rowGap));
 }
 
-QWidget* IgnoredAppsCard::makeRow(const QString& bundleID)
+bool IgnoredAppsCard::eventFilter(QObject* watched, QEvent* event)
 {
-    auto* row = new QWidget;
-    row->setObjectName(u"ignoredRow"_s);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 4, 0, 4);
-    // A long identifier keeps both ends readable; the whole of it is the tooltip.
-    auto* identifier = new TruneElidedLabel(bundleID, Qt::ElideMiddle);
-    identifier->setObjectName(u"ignoredBundleID"_s);
-    identifier->setFont(truneFont(12, QFont::Normal, TruneFontDesign::monospaced));
-    syncColor(identifier, TruneGlassTokens::textPrimary());
-    auto* restore = new TruneGlassButton(m_viewModel.t(u"Restore"_s, u"Geri Al"_s));
-    restore->setObjectName(u"restoreButton"_s);
-    connect(
-        restore, &QAbstractButton::clicked, this, [this, bundleID] { m_viewModel.removeIgnoredBundleID(bundleID); });
-    layout->addWidget(identifier, 1);
-    layout->addWidget(restore);
-    return row;
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            restoreCurrentRow();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void IgnoredAppsCard::restoreCurrentRow()
+{
+    const QModelIndex current = m_list->currentIndex();
+    if (current.isValid())
+        m_viewModel.removeIgnoredBundleID(current.data().toString());
 }

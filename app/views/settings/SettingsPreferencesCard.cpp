@@ -109,7 +109,8 @@ SettingsPreferencesCard::Toggle SettingsPreferencesCard::settingToggle(
         .turkish = turkish,
         .value = [field](const StudioState& state) { return state.config.*field; },
         .change
-        = [this, field](bool on) { m_viewModel.updateConfig([&](TruneUpdateConfig& config) { config.*field = on; }); },
+        = [this, field](
+              bool on) { m_viewModel.updateConfig([field, on](TruneUpdateConfig& config) { config.*field = on; }); },
     };
 }
 

@@ -6,6 +6,7 @@
 #include "kit/ui/TruneLanguagePicker.h"
 #include "tests/app/StudioTestHome.h"
 #include "tests/app/ToastLog.h"
+#include "tests/app/views/settings/IgnoredRestoreClick.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/Screenshots.h"
@@ -17,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -68,7 +70,9 @@ TEST(SettingsNewUserWalkTest, FromAnUninstallToLaunchingAMakersApp)
     EXPECT_EQ(settings.find<QLabel>(u"historyAppName"_s)->text(), u"Lumen"_s);
 
     // Restores the app ignored long ago.
-    settings.findAll<QAbstractButton>(u"restoreButton"_s).value(0)->click();
+    auto* ignored = settings.find<QListView>(u"ignoredList"_s);
+    ASSERT_NE(ignored, nullptr);
+    clickIgnoredRestore(*ignored, 0);
     ASSERT_TRUE(waitUntil([&] { return settings.find<QLabel>(u"ignoredHint"_s)->isVisibleTo(settings.view); }));
     EXPECT_TRUE(model.state().config.ignoredBundleIDs.isEmpty());
 

@@ -3,6 +3,8 @@
 #include "app/viewmodel/StudioThreadPools.h"
 #include "app/views/parts/StudioPageParts.h"
 #include "app/views/settings/HistoryLogCard.h"
+#include "app/views/settings/IgnoredAppRowDelegate.h"
+#include "app/views/settings/IgnoredAppsCard.h"
 #include "app/views/settings/SettingsPreferencesCard.h"
 #include "kit/platform/TruneTrash.h"
 #include "kit/ui/TruneElidedLabel.h"
@@ -11,6 +13,7 @@
 #include "tests/app/StudioTestAccess.h"
 #include "tests/app/StudioTestHome.h"
 #include "tests/app/ToastLog.h"
+#include "tests/app/views/settings/IgnoredRestoreClick.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
 #include "tests/support/BundleMaker.h"
 #include "tests/support/Screenshots.h"
@@ -22,8 +25,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
 #include <QTimeZone>
 #include <QTimer>
 
@@ -88,6 +94,14 @@ protected:
     }
 
     static QString textOf(const QLabel* label) { return label ? label->text() : u"<missing>"_s; }
+
+    static QStringList ignoredRows(const QListView& list)
+    {
+        QStringList ids;
+        for (int row = 0; row < list.model()->rowCount(); ++row)
+            ids.append(list.model()->index(row, 0).data().toString());
+        return ids;
+    }
 
     NoBrewAnywhere noBrew;
     StudioTestHome home;
@@ -306,27 +320,66 @@ TEST_F(UpdateSettingsViewTest, IgnoredIdentifiersShowInStoredOrderAndRestoreTake
     });
     auto model = makeModel();
     ViewHost frame(new UpdateSettingsView(*model, studioAccent()));
-    const auto shownIDs = [&] {
-        QStringList ids;
-        for (TruneElidedLabel* label : frame.findAll<TruneElidedLabel>(u"ignoredBundleID"_s))
-            ids.append(label->text());
-        return ids;
-    };
-    EXPECT_EQ(shownIDs(), (QStringList{u"com.Example.Lumen"_s, u"org.other.Prism"_s, u"com.example.lumen"_s}));
+    auto* list = frame.find<QListView>(u"ignoredList"_s);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(ignoredRows(*list), (QStringList{u"com.Example.Lumen"_s, u"org.other.Prism"_s, u"com.example.lumen"_s}));
     EXPECT_EQ(textOf(frame.find<QLabel>(u"ignoredCount"_s)), u"3"_s);
     EXPECT_FALSE(frame.find<QLabel>(u"ignoredHint"_s)->isVisibleTo(frame.view));
+    EXPECT_EQ(list->verticalScrollBar()->maximum(), 0) << "a short list shows every row";
     saveScreenshot(*frame.window, u"settings-ignored-en"_s);
+    model->setLanguage(TruneLanguage::tr);
+    ASSERT_TRUE(waitUntil([&] { return frame.shownTexts().contains(u"Yoksayılan Uygulamalar"_s); }));
+    saveScreenshot(*frame.window, u"settings-ignored-tr"_s);
+    model->setLanguage(TruneLanguage::en);
 
-    frame.findAll<QAbstractButton>(u"restoreButton"_s).at(2)->click();
-    ASSERT_TRUE(waitUntil([&] { return shownIDs() == QStringList{u"org.other.Prism"_s}; }));
+    clickIgnoredRestore(*list, 2);
+    ASSERT_TRUE(waitUntil([&] { return ignoredRows(*list) == QStringList{u"org.other.Prism"_s}; }));
     EXPECT_EQ(textOf(frame.find<QLabel>(u"ignoredCount"_s)), u"1"_s);
     EXPECT_EQ(storedConfig().ignoredBundleIDs, QStringList{u"org.other.Prism"_s});
 
-    frame.findAll<QAbstractButton>(u"restoreButton"_s).at(0)->click();
-    ASSERT_TRUE(waitUntil([&] { return shownIDs().isEmpty(); }));
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(0, 0));
+    QTest::keyClick(list, Qt::Key_Space);
+    ASSERT_TRUE(waitUntil([&] { return ignoredRows(*list).isEmpty(); }));
     EXPECT_EQ(textOf(frame.find<QLabel>(u"ignoredCount"_s)), u"0"_s);
     EXPECT_TRUE(frame.find<QLabel>(u"ignoredHint"_s)->isVisibleTo(frame.view));
+    EXPECT_FALSE(list->isVisibleTo(frame.view));
     EXPECT_TRUE(toasts.shown().empty()) << "restoring says nothing";
+}
+
+// A hand-edited settings file may ignore tens of thousands of identifiers: the card shows them
+// all in one list of bounded height, and a restore deep in it leaves the list where it was.
+TEST_F(UpdateSettingsViewTest, ManyIgnoredIdentifiersShowInOrderAndOneDeepInTheListCanBeRestored)
+{
+    constexpr int count = 20'000;
+    QStringList ids;
+    for (int index = 0; index < count; ++index)
+        ids.append(u"com.example.app%1"_s.arg(index));
+    writeConfig([&](TruneUpdateConfig& config) { config.ignoredBundleIDs = ids; });
+    auto model = makeModel();
+    ViewHost frame(new UpdateSettingsView(*model, studioAccent()));
+    auto* list = frame.find<QListView>(u"ignoredList"_s);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(ignoredRows(*list), ids);
+    EXPECT_EQ(textOf(frame.find<QLabel>(u"ignoredCount"_s)), u"20000"_s);
+    const auto* delegate = qobject_cast<IgnoredAppRowDelegate*>(list->itemDelegate());
+    ASSERT_NE(delegate, nullptr);
+    EXPECT_EQ(
+        list->height(), IgnoredAppsCard::maximumVisibleRows * (delegate->rowHeight() + IgnoredAppRowDelegate::rowGap))
+        << "the list scrolls within the card";
+    EXPECT_GT(list->verticalScrollBar()->maximum(), 0);
+
+    const int deep = 12'345;
+    list->scrollTo(list->model()->index(deep, 0), QAbstractItemView::PositionAtCenter);
+    const int scrolled = list->verticalScrollBar()->value();
+    clickIgnoredRestore(*list, deep);
+    ids.removeAt(deep);
+    ASSERT_TRUE(waitUntil([&] { return list->model()->rowCount() == count - 1; }));
+    EXPECT_EQ(ignoredRows(*list), ids);
+    EXPECT_EQ(model->state().config.ignoredBundleIDs, ids);
+    EXPECT_EQ(storedConfig().ignoredBundleIDs, ids);
+    EXPECT_EQ(textOf(frame.find<QLabel>(u"ignoredCount"_s)), u"19999"_s);
+    EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
 }
 
 TEST_F(UpdateSettingsViewTest, TheCardsShareTheirRowUpToTheIgnoredCardsLimitWithTopsAligned)
