@@ -1,12 +1,13 @@
 #include "app/views/settings/IgnoredAppsCard.h"
 
 #include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/views/parts/StudioGlassCard.h"
 #include "app/views/parts/StudioPageParts.h"
 #include "kit/ui/TruneElidedLabel.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassButtons.h"
-#include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassTokens.h"
+#include "kit/ui/TruneSheetParts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -31,10 +32,7 @@ IgnoredAppsCard::IgnoredAppsCard(UpdateStudioViewModel& viewModel, QWidget* pare
     m_rows->setContentsMargins(0, 0, 0, 0);
     m_rows->setSpacing(6);
 
-    auto* content = new QWidget;
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(12);
+    QVBoxLayout* column = installStudioGlassCard(*this, 16, 12);
     auto* header = new QHBoxLayout;
     header->addWidget(m_title);
     header->addStretch(1);
@@ -44,12 +42,6 @@ IgnoredAppsCard::IgnoredAppsCard(UpdateStudioViewModel& viewModel, QWidget* pare
     column->addWidget(m_list);
     column->addStretch(1);
 
-    auto* card = new TruneGlassCard(16, 14);
-    card->setContent(content);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(card);
-
     sync(StudioField::language | StudioField::config);
     connect(&m_viewModel, &UpdateStudioViewModel::changed, this, &IgnoredAppsCard::sync);
 }
@@ -58,8 +50,8 @@ void IgnoredAppsCard::sync(StudioFields fields)
 {
     const StudioState& state = m_viewModel.state();
     if (fields.testFlag(StudioField::language)) {
-        syncText(m_title, m_viewModel.t(u"Ignored Applications"_s, u"Yoksayılan Uygulamalar"_s));
-        syncText(m_hint,
+        truneSetTextIfChanged(*m_title, m_viewModel.t(u"Ignored Applications"_s, u"Yoksayılan Uygulamalar"_s));
+        truneSetTextIfChanged(*m_hint,
             m_viewModel.t(
                 u"No apps are currently ignored. You can ignore updates for any app from the Apps & Updates menu."_s,
                 u"Şu anda yoksayılan uygulama yok. Uygulamalar ekranındaki menüden herhangi bir uygulamayı yoksayabilirsiniz."_s));
@@ -79,7 +71,7 @@ void IgnoredAppsCard::rebuildRows()
     }
     for (const QString& bundleID : m_shownIDs)
         m_rows->addWidget(makeRow(bundleID));
-    syncText(m_count, QString::number(m_shownIDs.size()));
+    truneSetTextIfChanged(*m_count, QString::number(m_shownIDs.size()));
     m_hint->setVisible(m_shownIDs.isEmpty());
     m_list->setVisible(!m_shownIDs.isEmpty());
 }
