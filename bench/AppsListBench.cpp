@@ -2,10 +2,8 @@
 // first fill, and a batch of measured sizes that changes eight rows), and how long one frame of
 // the scrolled list takes to paint. Goal: a scroll frame paints in under 4 ms.
 #include "app/models/AppsListModel.h"
-#include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/apps/AppRowDelegate.h"
 #include "kit/ui/TruneProductPalette.h"
-#include "tests/app/StudioTestHome.h"
 #include "tests/support/RecordBuilders.h"
 
 #include <benchmark/benchmark.h>
@@ -86,14 +84,12 @@ BENCHMARK(followABatchOfSizes)->Unit(benchmark::kMillisecond);
 // One frame of the list scrolled to its middle, painted as the viewport paints it.
 void paintAScrolledFrame(benchmark::State& run)
 {
-    StudioTestHome home;
-    UpdateStudioViewModel viewModel(home.environment());
     QListView list;
     auto* model = new AppsListModel(&list);
     list.setModel(model);
     list.setUniformItemSizes(true);
     list.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    list.setItemDelegate(new AppRowDelegate(viewModel, accentColor(TruneProductPalette::deepEmerald), list));
+    list.setItemDelegate(new AppRowDelegate(accentColor(TruneProductPalette::deepEmerald), list));
     model->sync(manyApps(), english);
     list.resize(1204, 540);
     list.show();

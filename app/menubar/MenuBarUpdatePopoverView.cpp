@@ -39,19 +39,6 @@ constexpr int rowIconSize = 22;
 constexpr int footerSpacing = 8;
 constexpr qreal footerFontPx = 11.5;
 
-void setTextIfChanged(QLabel& label, const QString& text)
-{
-    if (label.text() != text)
-        label.setText(text);
-}
-
-QLabel* symbolLabel(const QString& symbol, int px, const QColor& color)
-{
-    auto* label = new QLabel;
-    label->setPixmap(TruneSymbols::pixmap(symbol, px, color, qApp->devicePixelRatio()));
-    return label;
-}
-
 QHBoxLayout* rowLayout(QWidget* owner, int spacing)
 {
     auto* layout = new QHBoxLayout(owner);
@@ -120,7 +107,7 @@ MenuBarUpdatePopoverView::MenuBarUpdatePopoverView(
     m_allCurrentLine->setObjectName(u"popoverAllCurrent"_s);
     QHBoxLayout* allCurrent = rowLayout(m_allCurrentLine, 8);
     allCurrent->setContentsMargins(0, 6, 0, 6);
-    allCurrent->addWidget(symbolLabel(u"checkmark.seal.fill"_s, 13, TruneGlassTokens::success()));
+    allCurrent->addWidget(truneSymbolIcon(u"checkmark.seal.fill"_s, 13, TruneGlassTokens::success()));
     m_allCurrentLabel
         = truneSheetLabel(QString(), truneFont(12), TruneGlassTokens::textSecondary(), u"popoverAllCurrentLabel"_s);
     m_allCurrentLabel->setWordWrap(true);
@@ -170,7 +157,7 @@ QWidget* MenuBarUpdatePopoverView::buildTrashAlert()
     button->setObjectName(u"popoverTrashAlert"_s);
     QHBoxLayout* layout = rowLayout(button, 8);
     layout->setContentsMargins(8, 8, 8, 8);
-    QLabel* icon = symbolLabel(u"trash.slash.fill"_s, 14, TruneGlassTokens::warning());
+    QLabel* icon = truneSymbolIcon(u"trash.slash.fill"_s, 14, TruneGlassTokens::warning());
     layout->addWidget(icon);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(1);
@@ -280,7 +267,7 @@ void MenuBarUpdatePopoverView::syncHeader()
     m_statusLabel->setVisible(!busy);
     const int pending = StudioDerived::menuBarBadgeCount(state);
     const QString count = QString::number(pending);
-    setTextIfChanged(*m_statusLabel,
+    truneSetTextIfChanged(*m_statusLabel,
         pending > 0 ? m_viewModel.t(count + u" pending"_s, count + u" bekliyor"_s)
                     : m_viewModel.t(u"Up to date"_s, u"Güncel"_s));
     StudioPageParts::syncColor(m_statusLabel, pending > 0 ? TruneGlassTokens::warning() : TruneGlassTokens::success());
@@ -295,8 +282,8 @@ void MenuBarUpdatePopoverView::syncTrashAlert()
     const TrashLeftoverAlert& alert = alerts.front();
     const QString title
         = m_viewModel.t(u"Leftovers for "_s + alert.appName(), alert.appName() + u" artıkları bulundu"_s);
-    setTextIfChanged(*m_trashAlertTitle, title);
-    setTextIfChanged(*m_trashAlertDetail,
+    truneSetTextIfChanged(*m_trashAlertTitle, title);
+    truneSetTextIfChanged(*m_trashAlertDetail,
         QString::number(alert.leftovers().size()) + u" items · "_s
             + TruneByteFormatter::format(alert.totalSizeBytes()));
     m_trashAlertButton->setAccessibleName(title);
@@ -324,7 +311,7 @@ void MenuBarUpdatePopoverView::syncAppRows()
     m_appRows->setVisible(!m_shownRows.empty());
     m_allCurrentLine->setVisible(m_shownRows.empty());
     const QString count = QString::number(state.installedApps.size());
-    setTextIfChanged(*m_allCurrentLabel,
+    truneSetTextIfChanged(*m_allCurrentLabel,
         m_viewModel.t(u"All "_s + count + u" scanned apps are up to date."_s,
             u"Taranan "_s + count + u" uygulamanın tümü güncel."_s));
     syncRowButtons();

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QColor whiteAt(double opacity)
@@ -26,6 +28,11 @@ QColor truneWithOpacity(QColor color, double opacity)
 {
     color.setAlphaF(static_cast<float>(color.alphaF() * std::fmax(0.0, std::fmin(opacity, 1.0))));
     return color;
+}
+
+QString truneCssColor(const QColor& color)
+{
+    return u"rgba(%1, %2, %3, %4)"_s.arg(color.red()).arg(color.green()).arg(color.blue()).arg(color.alphaF());
 }
 
 namespace TruneGlassTokens {

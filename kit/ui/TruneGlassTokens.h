@@ -3,6 +3,7 @@
 #include "kit/ui/TruneProductPalette.h"
 
 #include <QColor>
+#include <QString>
 
 class QWidget;
 
@@ -12,6 +13,9 @@ QColor truneColor(quint32 hex, double opacity = 1.0);
 
 // `color` with its own opacity multiplied by `opacity` (a translucent token made fainter still).
 QColor truneWithOpacity(QColor color, double opacity);
+
+// `color` as a style sheet writes it: "rgba(red, green, blue, opacity)".
+QString truneCssColor(const QColor& color);
 
 // Colours of the kit's glass design system, drawn over a palette's ground. Each token is created
 // once, on first use, and may be read from any thread.

@@ -3,10 +3,12 @@
 #include "kit/ui/TruneGlassShapes.h"
 #include "kit/ui/TruneSymbols.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScrollArea>
@@ -49,6 +51,34 @@ QLabel* truneSheetLabel(const QString& text, const QFont& font, const QColor& co
     return label;
 }
 
+QLabel* truneSymbolIcon(const QString& symbol, int px, const QColor& color)
+{
+    auto* icon = new QLabel;
+    icon->setPixmap(TruneSymbols::pixmap(symbol, px, color, qApp->devicePixelRatio()));
+    icon->setAlignment(Qt::AlignCenter);
+    return icon;
+}
+
+void truneSetTextIfChanged(QLabel& label, const QString& text)
+{
+    if (label.text() != text)
+        label.setText(text);
+}
+
+void truneSetTextIfChanged(QAbstractButton& button, const QString& text)
+{
+    if (button.text() != text) {
+        button.setText(text);
+        button.updateGeometry();
+    }
+}
+
+void truneSetTextIfChanged(QLineEdit& field, const QString& text)
+{
+    if (field.text() != text)
+        field.setText(text);
+}
+
 QWidget* truneSymbolLabel(
     const QString& symbol, const QString& text, const QFont& font, const QColor& color, const QString& objectName)
 {
@@ -56,10 +86,7 @@ QWidget* truneSymbolLabel(
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(5);
-    auto* icon = new QLabel;
-    const int px = QFontMetrics(font).ascent();
-    icon->setPixmap(TruneSymbols::pixmap(symbol, px, color, qApp->devicePixelRatio()));
-    layout->addWidget(icon);
+    layout->addWidget(truneSymbolIcon(symbol, QFontMetrics(font).ascent(), color));
     layout->addWidget(truneSheetLabel(text, font, color, objectName));
     layout->addStretch(1);
     return row;

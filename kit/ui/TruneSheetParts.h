@@ -5,14 +5,25 @@
 #include <QString>
 #include <QWidget>
 
+class QAbstractButton;
 class QLabel;
+class QLineEdit;
 class QMessageBox;
 class QScrollArea;
 
-// Small pieces the kit's sheets are built from.
+// Small pieces the kit's sheets, and the screens of the programs that use the kit, are built from.
 
 // A plain-text label in the given font and colour.
 QLabel* truneSheetLabel(const QString& text, const QFont& font, const QColor& color, const QString& objectName = {});
+
+// One symbol, `px` square in `color`, centred in its label.
+QLabel* truneSymbolIcon(const QString& symbol, int px, const QColor& color);
+
+// Set the text only when it differs, so an unchanged text is not laid out again. A button's
+// size hint follows its new text.
+void truneSetTextIfChanged(QLabel& label, const QString& text);
+void truneSetTextIfChanged(QAbstractButton& button, const QString& text);
+void truneSetTextIfChanged(QLineEdit& field, const QString& text);
 
 // A symbol followed by a text, as a label with an icon reads; the text label carries `objectName`.
 QWidget* truneSymbolLabel(

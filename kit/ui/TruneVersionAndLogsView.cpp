@@ -92,12 +92,6 @@ QColor levelColor(TruneLogLevel level)
     return TruneGlassTokens::textMuted();
 }
 
-QColor withOpacity(QColor color, double opacity)
-{
-    color.setAlphaF(color.alphaF() * opacity);
-    return color;
-}
-
 void clearLayout(QLayout& layout)
 {
     while (QLayoutItem* item = layout.takeAt(0)) {
@@ -509,9 +503,9 @@ void TruneVersionAndLogsView::showEntries()
         empty->setContentsMargins(0, 8, 0, 8);
         m_logList->addWidget(empty);
     }
-    const QColor category = withOpacity(accentColor(m_options.palette), 0.9);
+    const QColor category = truneWithOpacity(accentColor(m_options.palette), 0.9);
     for (const TruneLogEntry& entry : m_entries) {
-        auto* row = new TruneRoundedPanel(6, withOpacity(TruneGlassTokens::surface1(), 0.65));
+        auto* row = new TruneRoundedPanel(6, truneWithOpacity(TruneGlassTokens::surface1(), 0.65));
         row->setObjectName(u"logRow"_s);
         auto* layout = new QHBoxLayout(row);
         layout->setContentsMargins(6, 3, 6, 3);

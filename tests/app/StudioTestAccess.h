@@ -4,10 +4,11 @@
 
 // Lets tests stand in for what the view model learns from outside.
 struct StudioTestAccess {
-    // Stands in for the Homebrew operations, which set the running flag while a command runs.
+    // Stands in for the Homebrew operations, which set and announce the running flag while a
+    // command runs.
     static void setBrewCommandRunning(UpdateStudioViewModel& model, bool running)
     {
-        model.m_state.isBrewCommandRunning = running;
+        model.assign(StudioField::isBrewCommandRunning, &StudioState::isBrewCommandRunning, running);
     }
 
     // Publishes the state a running command (or batch step) gives, as the operations do, so views

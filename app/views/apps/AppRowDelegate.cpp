@@ -1,12 +1,11 @@
 #include "app/views/apps/AppRowDelegate.h"
 
-#include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/parts/AppIconThumbnail.h"
 #include "app/views/parts/ArchitectureBadge.h"
 #include "app/views/parts/OriginPillBadge.h"
 #include "app/views/parts/StudioListViewStyle.h"
-#include "app/views/parts/StudioPlatformTexts.h"
 #include "kit/foundation/TruneByteFormatter.h"
+#include "kit/localization/TruneText.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassButtons.h"
 #include "kit/ui/TruneGlassShapes.h"
@@ -17,7 +16,6 @@
 #include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextDocument>
@@ -136,9 +134,8 @@ struct AppRowDelegate::RowLayout {
     const QRectF& button(AppRowButton which) const { return buttons[static_cast<size_t>(which)]; }
 };
 
-AppRowDelegate::AppRowDelegate(UpdateStudioViewModel& viewModel, const QColor& accent, QAbstractItemView& view)
+AppRowDelegate::AppRowDelegate(const QColor& accent, QAbstractItemView& view)
     : QStyledItemDelegate(&view)
-    , m_viewModel(viewModel)
     , m_accent(accent)
     , m_view(view)
     , m_fonts(std::make_unique<Fonts>())
@@ -156,6 +153,16 @@ AppRowDelegate::AppRowDelegate(UpdateStudioViewModel& viewModel, const QColor& a
 
 AppRowDelegate::~AppRowDelegate() = default;
 
+void AppRowDelegate::setLanguage(TruneLanguage language)
+{
+    m_language = language;
+}
+
+void AppRowDelegate::setBrewCommandRunning(bool running)
+{
+    m_brewCommandRunning = running;
+}
+
 const AppsListRow* AppRowDelegate::rowAt(const QModelIndex& index) const
 {
     const auto* model = qobject_cast<const AppsListModel*>(index.model());
@@ -164,9 +171,19 @@ const AppsListRow* AppRowDelegate::rowAt(const QModelIndex& index) const
     return &model->row(index.row());
 }
 
+QString AppRowDelegate::text(const QString& english, const QString& turkish) const
+{
+    return truneText(english, turkish, m_language);
+}
+
+QString AppRowDelegate::ignoredText() const
+{
+    return text(u"Ignored"_s, u"Yoksayıldı"_s);
+}
+
 QString AppRowDelegate::updateTitle(const AppsListRow& row) const
 {
-    return row.brewable ? m_viewModel.t(u"Update"_s, u"Güncelle"_s) : m_viewModel.t(u"Download"_s, u"İndir"_s);
+    return row.brewable ? text(u"Update"_s, u"Güncelle"_s) : text(u"Download"_s, u"İndir"_s);
 }
 
 QString AppRowDelegate::updateSymbol(const AppsListRow& row) const
@@ -176,19 +193,24 @@ QString AppRowDelegate::updateSymbol(const AppsListRow& row) const
 
 bool AppRowDelegate::isEnabled(const AppsListRow& row, AppRowButton button) const
 {
-    return button != AppRowButton::update || !(row.brewable && m_viewModel.state().isBrewCommandRunning);
+    return button != AppRowButton::update || !(row.brewable && m_brewCommandRunning);
 }
 
 AppRowDelegate::RowLayout AppRowDelegate::layout(const QRectF& rect, const AppsListRow& row) const
 {
-    const Fonts& fonts = *m_fonts;
-    const TruneLanguage language = m_viewModel.state().language;
     RowLayout out;
     out.row = rect.adjusted(0, 0, 0, -hairlineHeight);
     const QRectF content = out.row.adjusted(horizontalPadding, verticalPadding, -horizontalPadding, -verticalPadding);
-    const qreal centreY = content.center().y();
+    const qreal buttonsLeft = placeButtons(out, content, row);
+    placeVersion(out, content, buttonsLeft - rowSpacing, row);
+    placeIdentity(out, content, out.version.left() - rowSpacing - minimumVersionGap - rowSpacing, row);
+    return out;
+}
 
-    // The actions, from the trailing edge.
+// Places the buttons from the trailing edge of `content`; returns the left edge of the leftmost.
+qreal AppRowDelegate::placeButtons(RowLayout& out, const QRectF& content, const AppsListRow& row) const
+{
+    const qreal centreY = content.center().y();
     qreal right = content.right();
     const auto placeTrailing = [&](AppRowButton which, QSizeF size) {
         out.button(which) = centredRect(right - size.width(), centreY, size);
@@ -204,9 +226,13 @@ AppRowDelegate::RowLayout AppRowDelegate::layout(const QRectF& rect, const AppsL
         m_primaryStamp->setText(updateTitle(row));
         placeTrailing(AppRowButton::update, TrunePrimaryButtonLook::sizeHint(*m_primaryStamp, updateSymbol(row)));
     }
-    right += actionSpacing - rowSpacing;
+    return right + actionSpacing;
+}
 
-    // The version column.
+// Places the version column against `right`, as wide as its texts up to its share of the row.
+void AppRowDelegate::placeVersion(RowLayout& out, const QRectF& content, qreal right, const AppsListRow& row) const
+{
+    const Fonts& fonts = *m_fonts;
     const QString shownVersion = row.app.displayVersion();
     qreal versionWidth = 0;
     if (showsVersionArrow(row)) {
@@ -217,48 +243,62 @@ AppRowDelegate::RowLayout AppRowDelegate::layout(const QRectF& rect, const AppsL
     }
     versionWidth = std::min(versionWidth, content.width() * versionColumnShare);
     out.version = QRectF(right - versionWidth, content.top(), versionWidth, content.height());
-    right = out.version.left() - rowSpacing - minimumVersionGap - rowSpacing;
+}
 
-    // The icon and the identity column.
+// Places the icon at the leading edge and, between it and `right`, the identity column: the name
+// line over the detail line, centred together.
+void AppRowDelegate::placeIdentity(RowLayout& out, const QRectF& content, qreal right, const AppsListRow& row) const
+{
+    const qreal centreY = content.center().y();
     out.icon = centredRect(content.left(), centreY, {iconSize, iconSize});
     const qreal identityLeft = out.icon.right() + rowSpacing;
-    const qreal nameLine = fonts.nameLineHeight();
-    const qreal detailLine = fonts.detailLineHeight();
-    const qreal identityTop = centreY - (nameLine + identitySpacing + detailLine) / 2;
     out.identity = QRectF(identityLeft, content.top(), std::max<qreal>(0, right - identityLeft), content.height());
+    const qreal nameLine = m_fonts->nameLineHeight();
+    const qreal identityTop = centreY - (nameLine + identitySpacing + m_fonts->detailLineHeight()) / 2;
+    placeNameLine(out, identityTop + nameLine / 2, row);
+    placeDetailLine(out, identityTop + nameLine + identitySpacing, row);
+}
 
-    const QSizeF origin = OriginPillBadge::badgeSize(row.app.origin, language);
+// The name, cut short to leave room for what follows it: the origin and architecture badges and,
+// for an ignored app, the Ignored tag; all centred on `centreY`.
+void AppRowDelegate::placeNameLine(RowLayout& out, qreal centreY, const AppsListRow& row) const
+{
+    const Fonts& fonts = *m_fonts;
+    const qreal left = out.identity.left();
+    const QSizeF origin = OriginPillBadge::badgeSize(row.app.origin, m_language);
     const QSizeF architecture = ArchitectureBadge::badgeSize(row.app.architecture);
     const QFontMetricsF tagMetrics(fonts.tag);
-    const QString tagText = m_viewModel.t(u"Ignored"_s, u"Yoksayıldı"_s);
-    const QSizeF tag(tagMetrics.horizontalAdvance(tagText) + 12, tagMetrics.height() + 4);
+    const QSizeF tag(tagMetrics.horizontalAdvance(ignoredText()) + 12, tagMetrics.height() + 4);
     const qreal badgesWidth
         = origin.width() + nameLineSpacing + architecture.width() + (row.ignored ? nameLineSpacing + tag.width() : 0);
     const QFontMetricsF nameMetrics(fonts.name);
     out.shownName = nameMetrics.elidedText(
         row.app.name, Qt::ElideRight, std::max<qreal>(0, out.identity.width() - nameLineSpacing - badgesWidth));
-    const qreal nameCentre = identityTop + nameLine / 2;
-    out.nameBaseline = QPointF(identityLeft, nameCentre - nameMetrics.height() / 2 + nameMetrics.ascent());
-    qreal x = identityLeft + nameMetrics.horizontalAdvance(out.shownName) + nameLineSpacing;
-    out.originBadge = QPointF(x, nameCentre - origin.height() / 2);
+    out.nameBaseline = QPointF(left, centreY - nameMetrics.height() / 2 + nameMetrics.ascent());
+    qreal x = left + nameMetrics.horizontalAdvance(out.shownName) + nameLineSpacing;
+    out.originBadge = QPointF(x, centreY - origin.height() / 2);
     x += origin.width() + nameLineSpacing;
-    out.architectureBadge = QPointF(x, nameCentre - architecture.height() / 2);
+    out.architectureBadge = QPointF(x, centreY - architecture.height() / 2);
     x += architecture.width() + nameLineSpacing;
     if (row.ignored)
-        out.ignoredTag = centredRect(x, nameCentre, tag);
+        out.ignoredTag = centredRect(x, centreY, tag);
+}
 
-    const QFontMetricsF detailMetrics(fonts.detail);
-    const QFontMetricsF separatorMetrics(fonts.separator);
-    out.detailTop = identityTop + nameLine + identitySpacing;
+// The identifier, cut short to leave room for a separating dot and the size, from `top`.
+void AppRowDelegate::placeDetailLine(RowLayout& out, qreal top, const AppsListRow& row) const
+{
+    const QFontMetricsF detailMetrics(m_fonts->detail);
+    const QFontMetricsF separatorMetrics(m_fonts->separator);
+    const qreal left = out.identity.left();
+    out.detailTop = top;
     out.size = sizeText(row.app.sizeBytes);
     const qreal tail = detailLineSpacing + separatorMetrics.horizontalAdvance(u"·"_s) + detailLineSpacing
         + detailMetrics.horizontalAdvance(out.size);
     out.shownIdentifier = detailMetrics.elidedText(identifierText(row.app),
         row.app.bundleID.isEmpty() ? Qt::ElideMiddle : Qt::ElideRight, std::max<qreal>(0, out.identity.width() - tail));
-    out.identifierLeft = identityLeft;
-    out.separatorLeft = identityLeft + detailMetrics.horizontalAdvance(out.shownIdentifier) + detailLineSpacing;
+    out.identifierLeft = left;
+    out.separatorLeft = left + detailMetrics.horizontalAdvance(out.shownIdentifier) + detailLineSpacing;
     out.sizeLeft = out.separatorLeft + separatorMetrics.horizontalAdvance(u"·"_s) + detailLineSpacing;
-    return out;
 }
 
 QSize AppRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
@@ -297,13 +337,13 @@ void AppRowDelegate::paintIdentity(QPainter& painter, const RowLayout& rowLayout
     painter.setFont(fonts.name);
     painter.setPen(TruneGlassTokens::textPrimary());
     painter.drawText(rowLayout.nameBaseline, rowLayout.shownName);
-    OriginPillBadge::paint(painter, rowLayout.originBadge, row.app.origin, m_viewModel.state().language);
+    OriginPillBadge::paint(painter, rowLayout.originBadge, row.app.origin, m_language);
     ArchitectureBadge::paint(painter, rowLayout.architectureBadge, row.app.architecture);
     if (row.ignored) {
         painter.fillPath(TruneGlassShapes::capsule(rowLayout.ignoredTag), truneColor(0xFFFFFF, 0.06));
         painter.setFont(fonts.tag);
         painter.setPen(TruneGlassTokens::textMuted());
-        painter.drawText(rowLayout.ignoredTag, Qt::AlignCenter, m_viewModel.t(u"Ignored"_s, u"Yoksayıldı"_s));
+        painter.drawText(rowLayout.ignoredTag, Qt::AlignCenter, ignoredText());
     }
 
     const qreal detailHeight = fonts.detailLineHeight();
@@ -411,7 +451,7 @@ QStringList AppRowDelegate::paintedTexts(const QModelIndex& index) const
         version += u" → "_s + *row->app.latestVersion;
     QStringList texts{rowLayout.shownName, rowLayout.shownIdentifier, rowLayout.size, version};
     if (row->ignored)
-        texts.append(m_viewModel.t(u"Ignored"_s, u"Yoksayıldı"_s));
+        texts.append(ignoredText());
     if (row->actionable)
         texts.append(updateTitle(*row));
     return texts;
@@ -429,10 +469,10 @@ bool AppRowDelegate::helpEvent(
     QRectF area;
     if (rowLayout.button(AppRowButton::releaseNotes).contains(pos)) {
         area = rowLayout.button(AppRowButton::releaseNotes);
-        tip = m_viewModel.t(u"Open Release Notes"_s, u"Sürüm Notlarını Aç"_s);
+        tip = text(u"Open Release Notes"_s, u"Sürüm Notlarını Aç"_s);
     } else if (rowLayout.button(AppRowButton::uninstall).contains(pos)) {
         area = rowLayout.button(AppRowButton::uninstall);
-        tip = m_viewModel.t(u"Inspect Leftovers & Uninstall"_s, u"Artıkları İncele ve Kaldır"_s);
+        tip = text(u"Inspect Leftovers & Uninstall"_s, u"Artıkları İncele ve Kaldır"_s);
     } else if (rowLayout.identity.contains(pos) && pos.y() >= rowLayout.detailTop
         && rowLayout.shownIdentifier != identifierText(row->app)) {
         area = rowLayout.identity;
@@ -492,49 +532,11 @@ void AppRowDelegate::setPressed(const QModelIndex& index, std::optional<AppRowBu
     m_view.viewport()->update();
 }
 
-// The row is copied first: the operation may change the list the row came from.
 void AppRowDelegate::activate(const QModelIndex& index, AppRowButton button)
 {
     const AppsListRow* row = rowAt(index);
-    if (!row || !isEnabled(*row, button))
-        return;
-    const InstalledAppRecord app = row->app;
-    switch (button) {
-    case AppRowButton::update:
-        m_viewModel.updateApp(app);
-        break;
-    case AppRowButton::releaseNotes:
-        m_viewModel.openReleaseNotes(app);
-        break;
-    case AppRowButton::uninstall:
-        m_viewModel.inspectAppForUninstall(app, true);
-        break;
-    case AppRowButton::menu:
-        showMenu(app, row->ignored, m_view.viewport()->mapToGlobal(buttonRect(index, button).bottomLeft()));
-        break;
-    }
-}
-
-void AppRowDelegate::showMenu(const InstalledAppRecord& app, bool ignored, const QPoint& globalPos)
-{
-    if (m_menu)
-        m_menu->close();
-    auto* menu = new QMenu(m_view.viewport());
-    menu->setObjectName(u"appRowMenu"_s);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    UpdateStudioViewModel& model = m_viewModel;
-    menu->addAction(model.t(u"Launch App"_s, u"Uygulamayı Aç"_s), &model, [&model, app] { model.launchApp(app); });
-    const StudioPlatformTexts::Text reveal = StudioPlatformTexts::revealInFileManager();
-    menu->addAction(
-        model.t(reveal.english, reveal.turkish), &model, [&model, path = app.path] { model.revealInFinder(path); });
-    if (!app.bundleID.isEmpty()) {
-        menu->addSeparator();
-        menu->addAction(ignored ? model.t(u"Stop Ignoring Updates"_s, u"Güncellemeleri Tekrar Takip Et"_s)
-                                : model.t(u"Ignore Updates"_s, u"Güncellemeleri Yoksay"_s),
-            &model, [&model, app] { model.toggleIgnoreApp(app); });
-    }
-    m_menu = menu;
-    menu->popup(globalPos);
+    if (row && isEnabled(*row, button))
+        emit buttonClicked(button, index.row());
 }
 
 bool AppRowDelegate::handleKey(QKeyEvent& event)

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/models/AppsListModel.h"
+#include "kit/localization/TruneLanguage.h"
 
 #include <QColor>
-#include <QMenu>
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QStyledItemDelegate>
@@ -15,23 +15,27 @@ class QAbstractItemView;
 
 class TruneGlassButton;
 class TrunePrimaryButton;
-class UpdateStudioViewModel;
 
 // The buttons of an app row, from leading to trailing.
 enum class AppRowButton { update, releaseNotes, uninstall, menu };
 
-// Paints the rows of the Apps tab's list (an AppsListModel) and acts on their buttons: the icon,
-// name, badges, identifier and size, the version (or installed → latest for an actionable
-// update), Update or Download, release notes, uninstall, and the "..." menu, which opens as a
-// QMenu at its button. With the keyboard, Left and Right pick a button of the current row and
-// Return or Space presses it.
+// Paints the rows of the Apps tab's list (an AppsListModel): the icon, name, badges, identifier
+// and size, the version (or installed → latest for an actionable update), Update or Download,
+// release notes, uninstall, and the "..." menu button. A click released on the button it pressed
+// is announced through buttonClicked, for the view to act on. With the keyboard, Left and Right
+// pick a button of the current row and Return or Space presses it.
 class AppRowDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
     // Installed on `view`, whose model must be an AppsListModel; `accent` tints actionable rows.
-    AppRowDelegate(UpdateStudioViewModel& viewModel, const QColor& accent, QAbstractItemView& view);
+    AppRowDelegate(const QColor& accent, QAbstractItemView& view);
     ~AppRowDelegate() override;
+
+    // What the rows show besides their own data, set by the view from its state: the language of
+    // their texts, and whether a Homebrew command runs (Update of a cask then waits).
+    void setLanguage(TruneLanguage language);
+    void setBrewCommandRunning(bool running);
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
@@ -43,10 +47,11 @@ public:
     QRect buttonRect(const QModelIndex& index, AppRowButton button) const;
     // Whether `button` of the row takes presses: Update waits while a Homebrew command runs.
     bool isButtonEnabled(const QModelIndex& index, AppRowButton button) const;
-    // The "..." menu while it is open.
-    QMenu* openMenu() const { return m_menu; }
     // The row's texts as painted, for checks: name, identifier, size, version column.
     QStringList paintedTexts(const QModelIndex& index) const;
+
+signals:
+    void buttonClicked(AppRowButton button, int row);
 
 protected:
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
@@ -59,6 +64,13 @@ private:
 
     const AppsListRow* rowAt(const QModelIndex& index) const;
     RowLayout layout(const QRectF& rect, const AppsListRow& row) const;
+    qreal placeButtons(RowLayout& out, const QRectF& content, const AppsListRow& row) const;
+    void placeVersion(RowLayout& out, const QRectF& content, qreal right, const AppsListRow& row) const;
+    void placeIdentity(RowLayout& out, const QRectF& content, qreal right, const AppsListRow& row) const;
+    void placeNameLine(RowLayout& out, qreal centreY, const AppsListRow& row) const;
+    void placeDetailLine(RowLayout& out, qreal top, const AppsListRow& row) const;
+    QString text(const QString& english, const QString& turkish) const;
+    QString ignoredText() const;
     QString updateTitle(const AppsListRow& row) const;
     QString updateSymbol(const AppsListRow& row) const;
     bool isEnabled(const AppsListRow& row, AppRowButton button) const;
@@ -69,12 +81,12 @@ private:
         QPainter& painter, const RowLayout& layout, const AppsListRow& row, const QModelIndex& index) const;
 
     void activate(const QModelIndex& index, AppRowButton button);
-    void showMenu(const InstalledAppRecord& app, bool ignored, const QPoint& globalPos);
     bool handleKey(QKeyEvent& event);
     void setPressed(const QModelIndex& index, std::optional<AppRowButton> button);
 
-    UpdateStudioViewModel& m_viewModel;
     QColor m_accent;
+    TruneLanguage m_language = TruneLanguage::en;
+    bool m_brewCommandRunning = false;
     QAbstractItemView& m_view;
     QPointer<QWidget> m_viewport;
     std::unique_ptr<Fonts> m_fonts;
@@ -85,5 +97,4 @@ private:
     QPersistentModelIndex m_pressedIndex;
     std::optional<AppRowButton> m_pressedButton;
     std::optional<AppRowButton> m_focusedButton; // of the current row, picked with the keyboard
-    QPointer<QMenu> m_menu;
 };

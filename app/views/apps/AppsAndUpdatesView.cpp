@@ -8,7 +8,9 @@
 #include "app/views/parts/HomebrewBatchUpgradeBanner.h"
 #include "app/views/parts/MetricPillCard.h"
 #include "app/views/parts/StudioHairline.h"
+#include "app/views/parts/StudioListViewStyle.h"
 #include "app/views/parts/StudioPageParts.h"
+#include "app/views/parts/StudioPlatformTexts.h"
 #include "kit/foundation/TruneByteFormatter.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassCard.h"
@@ -26,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -64,17 +67,6 @@ const std::array<ChipTitle, 8> chipTitles{{
     {AppFilterKind::intel, u"Intel"_s, u"Intel"_s},
 }};
 
-QColor withOpacity(const QColor& color, double opacity)
-{
-    return truneColor(color.rgb(), color.alphaF() * opacity);
-}
-
-void setTextIfChanged(QLabel& label, const QString& text)
-{
-    if (label.text() != text)
-        label.setText(text);
-}
-
 // A folder as a person reads it: the home folder as "~".
 QString homeShortened(const QString& folder)
 {
@@ -82,14 +74,6 @@ QString homeShortened(const QString& folder)
     if (folder == home || folder.startsWith(home + u'/'))
         return u"~"_s + folder.mid(home.size());
     return folder;
-}
-
-QLabel* symbolLabel(const QString& symbol, int px, const QColor& color)
-{
-    auto* label = new QLabel;
-    label->setPixmap(TruneSymbols::pixmap(symbol, px, color, qApp->devicePixelRatio()));
-    label->setAlignment(Qt::AlignCenter);
-    return label;
 }
 
 // The search field's frame: a dark rounded field with a faint hairline inside its edge.
@@ -101,7 +85,7 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF bounds = QRectF(rect());
         painter.fillPath(TruneGlassShapes::roundedRect(bounds, 8), truneColor(0x000000, 0.2));
-        painter.setPen(QPen(withOpacity(TruneGlassTokens::borderSubtle(), 0.65), 0.5));
+        painter.setPen(QPen(truneWithOpacity(TruneGlassTokens::borderSubtle(), 0.65), 0.5));
         painter.drawPath(TruneGlassShapes::roundedRect(bounds.adjusted(0.25, 0.25, -0.25, -0.25), 8));
     }
 };
@@ -151,13 +135,6 @@ private:
 };
 
 // The list's scroll bar: a thin translucent handle over the glass.
-const QString listScrollBarStyle = uR"(
-QListView { background: transparent; border: none; }
-QScrollBar:vertical { background: transparent; width: 10px; margin: 2px 2px 2px 0; }
-QScrollBar::handle:vertical { background: rgba(255, 255, 255, 46); border-radius: 3px; min-height: 28px; }
-QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }
-QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }
-)"_s;
 
 } // namespace
 
@@ -178,6 +155,7 @@ AppsAndUpdatesView::AppsAndUpdatesView(UpdateStudioViewModel& viewModel, const Q
     layout->addWidget(buildAppsListCard(), 1);
 
     connect(&viewModel, &UpdateStudioViewModel::changed, this, &AppsAndUpdatesView::sync);
+    syncRowDelegate();
     syncList();
     syncMetrics();
     syncChips();
@@ -256,7 +234,7 @@ QWidget* AppsAndUpdatesView::buildSearchField()
     auto* layout = new QHBoxLayout(frame);
     layout->setContentsMargins(10, 6, 10, 6);
     layout->setSpacing(6);
-    layout->addWidget(symbolLabel(u"magnifyingglass"_s, qRound(searchSymbolPx), TruneGlassTokens::textMuted()));
+    layout->addWidget(truneSymbolIcon(u"magnifyingglass"_s, qRound(searchSymbolPx), TruneGlassTokens::textMuted()));
 
     m_searchField = new QLineEdit;
     m_searchField->setObjectName(u"appSearchField"_s);
@@ -292,23 +270,19 @@ QWidget* AppsAndUpdatesView::buildAppsListCard()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(buildListHeader());
-    layout->addWidget(new StudioHairline(withOpacity(TruneGlassTokens::borderSubtle(), 0.65), 0.5));
+    layout->addWidget(new StudioHairline(truneWithOpacity(TruneGlassTokens::borderSubtle(), 0.65), 0.5));
 
     m_list = new QListView;
     m_list->setObjectName(u"appsList"_s);
     m_model = new AppsListModel(m_list);
     m_list->setModel(m_model);
     m_list->setUniformItemSizes(true);
-    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->viewport()->setAutoFillBackground(false);
-    m_list->setStyleSheet(listScrollBarStyle);
+    styleStudioListView(*m_list, Qt::ScrollBarAsNeeded);
     m_list->verticalScrollBar()->setSingleStep(24);
-    m_delegate = new AppRowDelegate(m_viewModel, m_accent, *m_list);
+    m_delegate = new AppRowDelegate(m_accent, *m_list);
     m_list->setItemDelegate(m_delegate);
+    connect(m_delegate, &AppRowDelegate::buttonClicked, this, &AppsAndUpdatesView::actOnRow);
 
     m_content = new QStackedWidget;
     m_content->setObjectName(u"appsContent"_s);
@@ -387,10 +361,10 @@ void AppsAndUpdatesView::sync(StudioFields fields)
         | StudioField::appSearchQuery | StudioField::homebrewItems | StudioField::brewExecutablePath
         | StudioField::heldAppOrder;
     const StudioFields everyText = StudioFields(StudioField::language);
+    if (fields.testAnyFlags(StudioField::isBrewCommandRunning | StudioField::language))
+        syncRowDelegate();
     if (fields.testAnyFlags(listInputs))
         syncList();
-    else if (fields.testAnyFlags(StudioField::isBrewCommandRunning | StudioField::language))
-        m_list->viewport()->update();
     if (fields.testAnyFlags(StudioField::installedApps | StudioField::config | everyText))
         syncMetrics();
     if (fields.testAnyFlags(StudioField::installedApps | StudioField::config | StudioField::selectedFilter | everyText))
@@ -448,6 +422,14 @@ void AppsAndUpdatesView::syncSearchField()
     m_clearSearchButton->setAccessibleName(clearName);
 }
 
+void AppsAndUpdatesView::syncRowDelegate()
+{
+    const StudioState& state = m_viewModel.state();
+    m_delegate->setLanguage(state.language);
+    m_delegate->setBrewCommandRunning(state.isBrewCommandRunning);
+    m_list->viewport()->update();
+}
+
 void AppsAndUpdatesView::syncList()
 {
     m_model->sync(m_viewModel.state(), m_viewModel.environment().locale);
@@ -458,14 +440,14 @@ void AppsAndUpdatesView::syncHeader()
     const StudioState& state = m_viewModel.state();
     const QString shown = QString::number(m_model->rowCount());
     const QString total = QString::number(state.installedApps.size());
-    setTextIfChanged(*m_summaryLabel,
+    truneSetTextIfChanged(*m_summaryLabel,
         m_viewModel.t(u"Showing "_s + shown + u" of "_s + total + u" applications"_s,
             total + u" uygulamadan "_s + shown + u" tanesi gösteriliyor"_s));
     m_lastCheckLabel->setVisible(state.lastCheckDate.has_value());
     if (state.lastCheckDate) {
         const QString time = StudioPageParts::hoursAndMinutes(
             state.lastCheckDate->toLocalTime().time(), m_viewModel.environment().locale);
-        setTextIfChanged(*m_lastCheckLabel, m_viewModel.t(u"Last check: "_s, u"Son kontrol: "_s) + time);
+        truneSetTextIfChanged(*m_lastCheckLabel, m_viewModel.t(u"Last check: "_s, u"Son kontrol: "_s) + time);
     }
 }
 
@@ -480,7 +462,7 @@ void AppsAndUpdatesView::syncEmptyState()
         nothingFound ? TruneGlassTokens::textSecondary() : m_accent);
     m_emptyDetail->setVisible(nothingFound);
     if (!nothingFound) {
-        setTextIfChanged(
+        truneSetTextIfChanged(
             *m_emptyLabel, m_viewModel.t(u"No matching applications found."_s, u"Eşleşen uygulama bulunamadı."_s));
         return;
     }
@@ -488,9 +470,9 @@ void AppsAndUpdatesView::syncEmptyState()
     for (const QString& folder : m_viewModel.environment().searchDirectories)
         folders.append(homeShortened(folder));
     const QString joined = folders.join(u", "_s);
-    setTextIfChanged(*m_emptyLabel, m_viewModel.t(u"No .app bundles found."_s, u"Hiç .app paketi bulunamadı."_s));
+    truneSetTextIfChanged(*m_emptyLabel, m_viewModel.t(u"No .app bundles found."_s, u"Hiç .app paketi bulunamadı."_s));
     // The folders on a line of their own, so no path is broken at a slash.
-    setTextIfChanged(*m_emptyDetail,
+    truneSetTextIfChanged(*m_emptyDetail,
         m_viewModel.t(u"TruneUpdate looks for application bundles (.app) in:\n"_s + joined
                 + u"\nNone were found there on this computer."_s,
             u"TruneUpdate uygulama paketlerini (.app) şu klasörlerde arar:\n"_s + joined
@@ -500,7 +482,7 @@ void AppsAndUpdatesView::syncEmptyState()
 void AppsAndUpdatesView::syncContentState()
 {
     const StudioState& state = m_viewModel.state();
-    setTextIfChanged(*m_scanningLabel,
+    truneSetTextIfChanged(*m_scanningLabel,
         m_viewModel.t(u"Scanning /Applications and Mach-O headers..."_s,
             u"/Applications ve Mach-O ikili başlıkları taranıyor..."_s));
     syncEmptyState();
@@ -511,4 +493,50 @@ void AppsAndUpdatesView::syncContentState()
         page = m_content->widget(2);
     if (m_content->currentWidget() != page)
         m_content->setCurrentWidget(page);
+}
+
+// The row is copied first: the operation may change the list the row came from.
+void AppsAndUpdatesView::actOnRow(AppRowButton button, int row)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const InstalledAppRecord app = m_model->row(row).app;
+    const bool ignored = m_model->row(row).ignored;
+    switch (button) {
+    case AppRowButton::update:
+        m_viewModel.updateApp(app);
+        break;
+    case AppRowButton::releaseNotes:
+        m_viewModel.openReleaseNotes(app);
+        break;
+    case AppRowButton::uninstall:
+        m_viewModel.inspectAppForUninstall(app, true);
+        break;
+    case AppRowButton::menu:
+        showRowMenu(app, ignored,
+            m_list->viewport()->mapToGlobal(m_delegate->buttonRect(m_model->index(row), button).bottomLeft()));
+        break;
+    }
+}
+
+void AppsAndUpdatesView::showRowMenu(const InstalledAppRecord& app, bool ignored, const QPoint& globalPos)
+{
+    if (m_rowMenu)
+        m_rowMenu->close();
+    auto* menu = new QMenu(m_list->viewport());
+    menu->setObjectName(u"appRowMenu"_s);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    UpdateStudioViewModel& model = m_viewModel;
+    menu->addAction(model.t(u"Launch App"_s, u"Uygulamayı Aç"_s), &model, [&model, app] { model.launchApp(app); });
+    const StudioPlatformTexts::Text reveal = StudioPlatformTexts::revealInFileManager();
+    menu->addAction(
+        model.t(reveal.english, reveal.turkish), &model, [&model, path = app.path] { model.revealInFinder(path); });
+    if (!app.bundleID.isEmpty()) {
+        menu->addSeparator();
+        menu->addAction(ignored ? model.t(u"Stop Ignoring Updates"_s, u"Güncellemeleri Tekrar Takip Et"_s)
+                                : model.t(u"Ignore Updates"_s, u"Güncellemeleri Yoksay"_s),
+            &model, [&model, app] { model.toggleIgnoreApp(app); });
+    }
+    m_rowMenu = menu;
+    menu->popup(globalPos);
 }

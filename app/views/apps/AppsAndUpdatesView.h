@@ -3,12 +3,15 @@
 #include "app/viewmodel/StudioState.h"
 
 #include <QColor>
+#include <QMenu>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
 
-class AppRowDelegate;
 class AppsListModel;
+enum class AppRowButton;
+class AppRowDelegate;
 class FilterChipButton;
 class MetricPillCard;
 class QLabel;
@@ -28,6 +31,8 @@ public:
 
     AppsListModel& listModel() const { return *m_model; }
     AppRowDelegate& rowDelegate() const { return *m_delegate; }
+    // A row's "..." menu while it is open.
+    QMenu* rowMenu() const { return m_rowMenu; }
 
 private:
     QWidget* buildSummaryStrip();
@@ -42,10 +47,14 @@ private:
     void syncMetrics();
     void syncChips();
     void syncSearchField();
+    void syncRowDelegate();
     void syncList();
     void syncHeader();
     void syncEmptyState();
     void syncContentState();
+
+    void actOnRow(AppRowButton button, int row);
+    void showRowMenu(const InstalledAppRecord& app, bool ignored, const QPoint& globalPos);
 
     UpdateStudioViewModel& m_viewModel;
     QColor m_accent;
@@ -64,4 +73,5 @@ private:
     QListView* m_list = nullptr;
     AppsListModel* m_model = nullptr;
     AppRowDelegate* m_delegate = nullptr;
+    QPointer<QMenu> m_rowMenu;
 };

@@ -5,6 +5,7 @@
 #include "app/viewmodel/StudioWebLink.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/parts/HomebrewBatchUpgradeBanner.h"
+#include "app/views/parts/StudioListViewStyle.h"
 #include "app/views/parts/StudioPageParts.h"
 #include "app/views/parts/StudioPlatformTexts.h"
 #include "kit/ui/TruneFont.h"
@@ -40,32 +41,6 @@ namespace {
 constexpr int searchFieldWidth = 272;
 
 constexpr std::array subTabs{HomebrewSubTab::casks, HomebrewSubTab::formulae, HomebrewSubTab::search};
-
-QColor withOpacity(QColor color, double opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
-void setTextIfChanged(QLabel& label, const QString& text)
-{
-    if (label.text() != text)
-        label.setText(text);
-}
-
-void setTextIfChanged(QAbstractButton& button, const QString& text)
-{
-    if (button.text() != text) {
-        button.setText(text);
-        button.updateGeometry();
-    }
-}
-
-void setTextIfChanged(QLineEdit& field, const QString& text)
-{
-    if (field.text() != text)
-        field.setText(text);
-}
 
 QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent)
 {
@@ -259,7 +234,7 @@ QWidget* HomebrewManagerView::makeMissingCard()
 
 QWidget* HomebrewManagerView::makeToolbar()
 {
-    QColor border = withOpacity(TruneGlassTokens::borderSubtle(), 0.65);
+    QColor border = truneWithOpacity(TruneGlassTokens::borderSubtle(), 0.65);
     auto* toolbar = new Panel(11, TruneGlassTokens::surface1(), border, this);
     toolbar->setObjectName(u"homebrewToolbar"_s);
     auto* row = new QHBoxLayout(toolbar);
@@ -306,7 +281,8 @@ QWidget* HomebrewManagerView::makeSubTabsAndSearchBar()
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(12);
 
-    auto* group = new Panel(9, truneColor(0x000000, 0.2), withOpacity(TruneGlassTokens::borderSubtle(), 0.55), bar);
+    auto* group
+        = new Panel(9, truneColor(0x000000, 0.2), truneWithOpacity(TruneGlassTokens::borderSubtle(), 0.55), bar);
     group->setObjectName(u"homebrewSubTabs"_s);
     auto* segments = new QHBoxLayout(group);
     segments->setContentsMargins(3, 3, 3, 3);
@@ -402,19 +378,15 @@ QWidget* HomebrewManagerView::makePackagesListCard()
     m_listPages->addWidget(empty);
 
     m_model = new HomebrewPackagesListModel(this);
-    m_delegate = new HomebrewPackageRowDelegate(m_viewModel, m_accent, this);
-    connect(m_delegate, &HomebrewPackageRowDelegate::buttonClicked, this, &HomebrewManagerView::actOnRow);
+    m_delegate = new HomebrewPackageRowDelegate(m_accent, this);
+    connect(m_delegate, &HomebrewPackageRowDelegate::buttonClicked, this, &HomebrewManagerView::actOnClickedRow);
     m_list = new QListView(m_listPages);
     m_list->setObjectName(u"homebrewPackagesList"_s);
     m_list->setModel(m_model);
     m_list->setItemDelegate(m_delegate);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    styleStudioListView(*m_list, Qt::ScrollBarAsNeeded);
     m_list->setMouseTracking(true);
     m_list->setAutoFillBackground(false);
-    m_list->viewport()->setAutoFillBackground(false);
     m_list->installEventFilter(this);
     m_listPages->addWidget(m_list);
 
@@ -438,8 +410,10 @@ void HomebrewManagerView::sync(StudioFields fields)
     if (fields.testAnyFlags(
             StudioField::homebrewSubTab | StudioField::homebrewItems | StudioField::showBrewDependencies))
         syncDependencyToggle();
-    if (fields.testFlag(StudioField::isBrewCommandRunning))
+    if (fields.testFlag(StudioField::isBrewCommandRunning)) {
         syncCommandButtons();
+        syncRowDelegate();
+    }
     if (fields.testAnyFlags(StudioField::homebrewSubTab | StudioField::homebrewItems | StudioField::brewSearchResults
             | StudioField::homebrewFilterQuery | StudioField::showBrewDependencies | StudioField::searchedBrewQuery))
         syncList();
@@ -453,20 +427,20 @@ void HomebrewManagerView::syncAll()
     syncSearchControls();
     syncDependencyToggle();
     syncCommandButtons();
+    syncRowDelegate();
     syncList();
-    m_list->viewport()->update();
 }
 
 void HomebrewManagerView::syncTexts()
 {
     const QString host = QUrl(homebrewHomePage()).host();
-    setTextIfChanged(*m_missingTitle, m_viewModel.t(u"Homebrew Not Detected"_s, u"Homebrew Bulunamadı"_s));
+    truneSetTextIfChanged(*m_missingTitle, m_viewModel.t(u"Homebrew Not Detected"_s, u"Homebrew Bulunamadı"_s));
     const StudioPlatformTexts::Text description = StudioPlatformTexts::installHomebrewDescription();
-    setTextIfChanged(*m_missingDescription, m_viewModel.t(description.english, description.turkish));
-    setTextIfChanged(*m_openHomePageButton, m_viewModel.t(u"Open "_s + host, host + u" Sayfasını Aç"_s));
-    setTextIfChanged(*m_toolbarTitle, m_viewModel.t(u"Homebrew Visual Store"_s, u"Homebrew Görsel Mağazası"_s));
-    setTextIfChanged(*m_cleanupButton, m_viewModel.t(u"Cleanup Cache"_s, u"Önbellek Temizle"_s));
-    setTextIfChanged(*m_searchLabel, m_viewModel.t(u"Search"_s, u"Ara"_s));
+    truneSetTextIfChanged(*m_missingDescription, m_viewModel.t(description.english, description.turkish));
+    truneSetTextIfChanged(*m_openHomePageButton, m_viewModel.t(u"Open "_s + host, host + u" Sayfasını Aç"_s));
+    truneSetTextIfChanged(*m_toolbarTitle, m_viewModel.t(u"Homebrew Visual Store"_s, u"Homebrew Görsel Mağazası"_s));
+    truneSetTextIfChanged(*m_cleanupButton, m_viewModel.t(u"Cleanup Cache"_s, u"Önbellek Temizle"_s));
+    truneSetTextIfChanged(*m_searchLabel, m_viewModel.t(u"Search"_s, u"Ara"_s));
     m_searchButton->setAccessibleName(m_searchLabel->text());
     // The button draws no text of its own: its label is the row of glyph or spinner and text on
     // it, with room for the wider spinner so the button keeps its width while a search runs.
@@ -488,7 +462,7 @@ void HomebrewManagerView::syncBrewPath()
 {
     const std::optional<QString>& path = m_viewModel.state().brewExecutablePath;
     m_pages->setCurrentIndex(path ? 1 : 0);
-    setTextIfChanged(*m_brewPath, path.value_or(QString()));
+    truneSetTextIfChanged(*m_brewPath, path.value_or(QString()));
 }
 
 void HomebrewManagerView::syncSubTabs()
@@ -503,7 +477,7 @@ void HomebrewManagerView::syncSubTabs()
     };
     for (size_t i = 0; i < subTabs.size(); ++i) {
         auto* button = static_cast<SubTabButton*>(m_subTabButtons[i]);
-        setTextIfChanged(*button, titles[i]);
+        truneSetTextIfChanged(*button, titles[i]);
         button->setActive(subTabs[i] == state.homebrewSubTab);
     }
 }
@@ -514,8 +488,8 @@ void HomebrewManagerView::syncSearchControls()
     const bool searchTab = state.homebrewSubTab == HomebrewSubTab::search;
     m_searchControls->setVisible(searchTab);
     m_filterControls->setVisible(!searchTab);
-    setTextIfChanged(*m_searchField, state.brewSearchQuery);
-    setTextIfChanged(*m_filterField, state.homebrewFilterQuery);
+    truneSetTextIfChanged(*m_searchField, state.brewSearchQuery);
+    truneSetTextIfChanged(*m_filterField, state.homebrewFilterQuery);
     m_searchButton->setEnabled(!state.isSearchingBrew);
     m_searchSpinner->setVisible(state.isSearchingBrew);
     m_searchGlyph->setVisible(!state.isSearchingBrew);
@@ -528,7 +502,7 @@ void HomebrewManagerView::syncDependencyToggle()
     m_dependencyToggle->setVisible(state.homebrewSubTab == HomebrewSubTab::formulae && dependencies >= 1);
     m_dependencyToggle->setActive(state.showBrewDependencies);
     m_dependencyToggle->setSymbol(state.showBrewDependencies ? u"eye.fill"_s : u"eye.slash"_s);
-    setTextIfChanged(
+    truneSetTextIfChanged(
         *m_dependencyToggle, m_viewModel.t(u"Dependencies (+%1)"_s, u"Alt Bağımlılıklar (+%1)"_s).arg(dependencies));
 }
 
@@ -537,6 +511,13 @@ void HomebrewManagerView::syncCommandButtons()
     const bool free = !m_viewModel.state().isBrewCommandRunning;
     m_updateButton->setEnabled(free);
     m_cleanupButton->setEnabled(free);
+}
+
+void HomebrewManagerView::syncRowDelegate()
+{
+    const StudioState& state = m_viewModel.state();
+    m_delegate->setLanguage(state.language);
+    m_delegate->setBrewCommandRunning(state.isBrewCommandRunning);
     m_list->viewport()->update();
 }
 
@@ -546,7 +527,7 @@ void HomebrewManagerView::syncList()
     m_model->setItems(StudioDerived::filteredHomebrewItems(state));
     const bool searchTab = state.homebrewSubTab == HomebrewSubTab::search;
     m_emptyGlyph->setName(searchTab ? u"magnifyingglass"_s : u"shippingbox"_s);
-    setTextIfChanged(*m_emptyText,
+    truneSetTextIfChanged(*m_emptyText,
         searchTab ? emptySearchText() : m_viewModel.t(u"No packages in this list."_s, u"Bu listede paket yok."_s));
     m_listPages->setCurrentIndex(m_model->rowCount() == 0 ? 0 : 1);
 }
@@ -575,6 +556,13 @@ void HomebrewManagerView::fitSearchFieldToPlaceholder()
     // QLineEdit keeps 2 px of its own on each side, and a pixel for the cursor.
     const int needed = placeholder + margins.left() + margins.right() + 2 * 2 + 2;
     m_searchField->setFixedWidth(std::max(searchFieldWidth, needed));
+}
+
+// The item is copied first: the operation may change the list it came from.
+void HomebrewManagerView::actOnClickedRow(HomebrewPackageRowDelegate::RowButton button, int row)
+{
+    if (const HomebrewItem* item = m_model->itemAt(m_model->index(row)))
+        actOnRow(button, HomebrewItem(*item));
 }
 
 void HomebrewManagerView::actOnRow(HomebrewPackageRowDelegate::RowButton button, const HomebrewItem& item)

@@ -54,11 +54,13 @@ private:
     void syncSearchControls();
     void syncDependencyToggle();
     void syncCommandButtons();
+    void syncRowDelegate();
     void syncList();
     QString emptySearchText() const;
 
     void openHomebrewHomePage();
     void fitSearchFieldToPlaceholder();
+    void actOnClickedRow(HomebrewPackageRowDelegate::RowButton button, int row);
     void actOnRow(HomebrewPackageRowDelegate::RowButton button, const HomebrewItem& item);
     void confirmUninstall(const HomebrewItem& item);
     // The row's main command (Upgrade or Install) or its uninstall, from the keyboard.

@@ -2,8 +2,8 @@
 
 #include "app/models/HomebrewPackagesListModel.h"
 #include "app/viewmodel/StudioWebLink.h"
-#include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/parts/StudioListViewStyle.h"
+#include "kit/localization/TruneText.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassButtons.h"
 #include "kit/ui/TruneGlassShapes.h"
@@ -159,10 +159,8 @@ void drawLine(QPainter& painter, const QFont& font, const QColor& color, const Q
 
 } // namespace
 
-HomebrewPackageRowDelegate::HomebrewPackageRowDelegate(
-    UpdateStudioViewModel& viewModel, const QColor& accent, QObject* parent)
+HomebrewPackageRowDelegate::HomebrewPackageRowDelegate(const QColor& accent, QObject* parent)
     : QStyledItemDelegate(parent)
-    , m_viewModel(viewModel)
     , m_accent(accent)
     , m_primaryLook(std::make_unique<TrunePrimaryButton>(QString()))
     , m_glassLook(std::make_unique<TruneGlassButton>(QString()))
@@ -170,6 +168,21 @@ HomebrewPackageRowDelegate::HomebrewPackageRowDelegate(
 }
 
 HomebrewPackageRowDelegate::~HomebrewPackageRowDelegate() = default;
+
+void HomebrewPackageRowDelegate::setLanguage(TruneLanguage language)
+{
+    m_language = language;
+}
+
+void HomebrewPackageRowDelegate::setBrewCommandRunning(bool running)
+{
+    m_brewCommandRunning = running;
+}
+
+QString HomebrewPackageRowDelegate::text(const QString& english, const QString& turkish) const
+{
+    return truneText(english, turkish, m_language);
+}
 
 QColor HomebrewPackageRowDelegate::caskOrange()
 {
@@ -182,7 +195,7 @@ HomebrewPackageRowDelegate::RowTexts HomebrewPackageRowDelegate::rowTexts(const 
         .fullName = item.fullName,
         .secondaryName = item.fullName != item.name ? item.name : QString(),
         .kindTag = item.isCask ? u"Cask"_s : u"Formula"_s,
-        .dependencyTag = item.isDependencyOnly() ? m_viewModel.t(u"Dep"_s, u"Bağımlılık"_s) : QString(),
+        .dependencyTag = item.isDependencyOnly() ? text(u"Dep"_s, u"Bağımlılık"_s) : QString(),
         .description = item.description,
         .version = {},
     };
@@ -202,9 +215,9 @@ QString HomebrewPackageRowDelegate::buttonText(RowButton button) const
 {
     switch (button) {
     case RowButton::upgrade:
-        return m_viewModel.t(u"Upgrade"_s, u"Yükselt"_s);
+        return text(u"Upgrade"_s, u"Yükselt"_s);
     case RowButton::install:
-        return m_viewModel.t(u"Install"_s, u"Kur"_s);
+        return text(u"Install"_s, u"Kur"_s);
     case RowButton::homePage:
     case RowButton::uninstall:
         break;
@@ -241,7 +254,6 @@ std::vector<HomebrewPackageRowDelegate::ButtonPlace> HomebrewPackageRowDelegate:
         buttons.push_back(RowButton::install);
     }
 
-    const bool commandRuns = m_viewModel.state().isBrewCommandRunning;
     const QRectF row = contentRect(rowRect);
     std::vector<ButtonPlace> places(buttons.size(), ButtonPlace{});
     qreal right = row.right() - horizontalPadding;
@@ -249,7 +261,7 @@ std::vector<HomebrewPackageRowDelegate::ButtonPlace> HomebrewPackageRowDelegate:
         const QSize size = lookOf(buttons[i]).size();
         const qreal left = right - size.width();
         const QRectF rect(left, row.center().y() - size.height() / 2.0, size.width(), size.height());
-        places[i] = {buttons[i], rect.toAlignedRect(), buttons[i] == RowButton::homePage || !commandRuns};
+        places[i] = {buttons[i], rect.toAlignedRect(), buttons[i] == RowButton::homePage || !m_brewCommandRunning};
         right = left - buttonSpacing;
     }
     return places;
@@ -434,10 +446,8 @@ bool HomebrewPackageRowDelegate::editorEvent(
     const bool clicked = place && place->enabled && m_pressedButton == place->button && m_pressedIndex == index;
     m_pressedIndex = QPersistentModelIndex();
     m_pressedButton.reset();
-    if (clicked) {
-        const HomebrewItem clickedItem = *item; // the slot may change the list
-        emit buttonClicked(place->button, clickedItem);
-    }
+    if (clicked)
+        emit buttonClicked(place->button, index.row());
     return place.has_value();
 }
 
@@ -454,7 +464,7 @@ bool HomebrewPackageRowDelegate::helpEvent(
         if (place->button == RowButton::homePage)
             tip = item->homepage.value_or(QString()).toHtmlEscaped();
         else if (place->button == RowButton::uninstall)
-            tip = m_viewModel.t(u"Uninstall via Homebrew"_s, u"Homebrew ile Kaldır"_s);
+            tip = text(u"Uninstall via Homebrew"_s, u"Homebrew ile Kaldır"_s);
     }
     if (tip.isEmpty())
         QToolTip::hideText();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/localization/TruneLanguage.h"
+
 #include <QColor>
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
@@ -12,13 +14,12 @@ struct HomebrewItem;
 class QAbstractButton;
 class TruneGlassButton;
 class TrunePrimaryButton;
-class UpdateStudioViewModel;
 
 // Paints one Homebrew package as a row of the Homebrew tab's list (a HomebrewPackagesListModel):
 // its kind tile, names, kind and dependency tags, description, version state and buttons. The
 // buttons are hit-tested here: a click that is released on the button it pressed announces it
-// through buttonClicked, unless the button is disabled (a Homebrew command runs). Their tooltips
-// come from helpEvent.
+// through buttonClicked, for the view to act on, unless the button is disabled (a Homebrew command
+// runs). Their tooltips come from helpEvent.
 class HomebrewPackageRowDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -31,8 +32,13 @@ public:
         bool enabled = true;
     };
 
-    HomebrewPackageRowDelegate(UpdateStudioViewModel& viewModel, const QColor& accent, QObject* parent = nullptr);
+    HomebrewPackageRowDelegate(const QColor& accent, QObject* parent = nullptr);
     ~HomebrewPackageRowDelegate() override;
+
+    // What the rows show besides their own data, set by the view from its state: the language of
+    // their texts, and whether a Homebrew command runs (every button but the home page's then waits).
+    void setLanguage(TruneLanguage language);
+    void setBrewCommandRunning(bool running);
 
     // The colour that marks casks wherever the studio shows Homebrew packages.
     static QColor caskOrange();
@@ -61,13 +67,14 @@ public:
         const QModelIndex& index) override;
 
 signals:
-    void buttonClicked(HomebrewPackageRowDelegate::RowButton button, const HomebrewItem& item);
+    void buttonClicked(HomebrewPackageRowDelegate::RowButton button, int row);
 
 protected:
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
         const QModelIndex& index) override;
 
 private:
+    QString text(const QString& english, const QString& turkish) const;
     QColor kindColor(const HomebrewItem& item) const;
     QString buttonText(RowButton button) const;
     QAbstractButton& lookOf(RowButton button) const;
@@ -77,8 +84,9 @@ private:
     qreal paintVersionBlock(QPainter& painter, const QStringList& version, const QRectF& row, qreal right) const;
     void paintButton(QPainter& painter, const ButtonPlace& place) const;
 
-    UpdateStudioViewModel& m_viewModel;
     QColor m_accent;
+    TruneLanguage m_language = TruneLanguage::en;
+    bool m_brewCommandRunning = false;
     // Never shown: they lend their size and look to the painted buttons.
     std::unique_ptr<TrunePrimaryButton> m_primaryLook;
     std::unique_ptr<TruneGlassButton> m_glassLook;

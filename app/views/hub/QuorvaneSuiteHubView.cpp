@@ -9,6 +9,7 @@
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassTokens.h"
+#include "kit/ui/TruneSheetParts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -113,13 +114,14 @@ void QuorvaneSuiteHubView::sync(StudioFields fields)
 void QuorvaneSuiteHubView::syncTexts()
 {
     const auto t = [this](const QString& en, const QString& tr) { return m_viewModel.t(en, tr); };
-    syncText(m_title, t(u"Quorvane Suite Hub"_s, u"Quorvane Paket Merkezi"_s));
-    syncText(m_subtitle,
+    truneSetTextIfChanged(*m_title, t(u"Quorvane Suite Hub"_s, u"Quorvane Paket Merkezi"_s));
+    truneSetTextIfChanged(*m_subtitle,
         t(u"Manage every installed Quorvane native Swift app on this Mac and audit macOS privacy permissions in one place."_s,
             u"Bu Mac'te kurulu tüm yerel Quorvane Swift uygulamalarını yönetin ve macOS gizlilik izinlerini tek yerden denetleyin."_s));
-    syncText(m_countCaption, t(u"Installed Apps"_s, u"Kurulu Uygulama"_s));
-    syncText(m_sectionHeading, t(u"Installed Quorvane Applications"_s, u"Kurulu Quorvane Uygulamaları"_s));
-    syncText(m_emptyText,
+    truneSetTextIfChanged(*m_countCaption, t(u"Installed Apps"_s, u"Kurulu Uygulama"_s));
+    truneSetTextIfChanged(
+        *m_sectionHeading, t(u"Installed Quorvane Applications"_s, u"Kurulu Quorvane Uygulamaları"_s));
+    truneSetTextIfChanged(*m_emptyText,
         t(u"No Quorvane apps (com.quorvane.*) detected in /Applications or ~/Applications yet."_s,
             u"/Applications veya ~/Applications içinde henüz Quorvane (com.quorvane.*) uygulaması bulunamadı."_s));
 }
@@ -140,7 +142,7 @@ void QuorvaneSuiteHubView::rebuildCards()
     }
     for (const InstalledAppRecord& app : m_shownApps)
         m_gridLayout->addWidget(new SuiteHubAppCard(m_viewModel, app, m_accent));
-    syncText(m_count, QString::number(m_shownApps.size()));
+    truneSetTextIfChanged(*m_count, QString::number(m_shownApps.size()));
     m_emptyCard->setVisible(m_shownApps.empty());
     m_grid->setVisible(!m_shownApps.empty());
 }

@@ -3,13 +3,13 @@
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/parts/AppIconThumbnail.h"
 #include "app/views/parts/ArchitectureBadge.h"
+#include "app/views/parts/StudioGlassCard.h"
 #include "app/views/parts/StudioPageParts.h"
 #include "app/views/parts/StudioPlatformTexts.h"
 #include "kit/foundation/TruneByteFormatter.h"
 #include "kit/ui/TruneElidedLabel.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassButtons.h"
-#include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassTokens.h"
 
 #include <QHBoxLayout>
@@ -104,19 +104,10 @@ SuiteHubAppCard::SuiteHubAppCard(
         actions->addWidget(inspect);
     }
 
-    auto* content = new QWidget;
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(10);
+    QVBoxLayout* column = installStudioGlassCard(*this, 14, 10);
     column->addLayout(titleLine);
     column->addWidget(bundleID);
     // Cards of one grid row are as tall as the tallest: the actions keep to the bottom edge.
     column->addStretch(1);
     column->addLayout(actions);
-
-    auto* card = new TruneGlassCard(14, 14);
-    card->setContent(content);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(card);
 }

@@ -7,6 +7,7 @@
 #include "kit/ui/TruneGlassButtons.h"
 #include "kit/ui/TruneGlassShapes.h"
 #include "kit/ui/TruneGlassTokens.h"
+#include "kit/ui/TruneSheetParts.h"
 #include "kit/ui/TruneSpinner.h"
 #include "kit/ui/TruneSymbolView.h"
 
@@ -29,14 +30,6 @@ void styleLabel(TruneElidedLabel& label, const QFont& font, const QColor& color)
     QPalette palette = label.palette();
     palette.setColor(QPalette::WindowText, color);
     label.setPalette(palette);
-}
-
-void setTextIfChanged(QAbstractButton& button, const QString& text)
-{
-    if (button.text() != text) {
-        button.setText(text);
-        button.updateGeometry();
-    }
 }
 
 TruneGlassButton* glassButton(const QString& symbol, qreal fontPx, QFont::Weight weight, const QString& objectName)
@@ -166,8 +159,8 @@ void HomebrewBatchUpgradeBanner::showBusy(const QString& headline, bool showComm
     styleLabel(*m_detail, truneFont(10.5, QFont::Normal, TruneFontDesign::monospaced), TruneGlassTokens::textMuted());
     m_detail->setText(m_viewModel.state().activeBrewCommandTitle);
     m_detail->setVisible(showCommandLine);
-    setTextIfChanged(*m_consoleButton, m_viewModel.t(u"Console"_s, u"Konsol"_s));
-    setTextIfChanged(*m_cancelButton, m_viewModel.t(u"Cancel"_s, u"İptal Et"_s));
+    truneSetTextIfChanged(*m_consoleButton, m_viewModel.t(u"Console"_s, u"Konsol"_s));
+    truneSetTextIfChanged(*m_cancelButton, m_viewModel.t(u"Cancel"_s, u"İptal Et"_s));
 }
 
 void HomebrewBatchUpgradeBanner::showUpgradeOffer(int casks, int formulae, int dependencies)
@@ -193,7 +186,7 @@ void HomebrewBatchUpgradeBanner::showUpgradeOffer(int casks, int formulae, int d
     m_detail->setText(breakdown);
     m_detail->setVisible(true);
 
-    setTextIfChanged(
+    truneSetTextIfChanged(
         *m_upgradeButton, m_viewModel.t(u"Upgrade Packages (%1)"_s, u"Paketleri Yükselt (%1)"_s).arg(packages));
 }
 
@@ -212,7 +205,7 @@ void HomebrewBatchUpgradeBanner::showDependencyOffer(int dependencies)
             .arg(dependencies),
         u"Kurduğunuz paketler güncel · %1 alt bağımlılık kütüphanesi güncellenebilir"_s.arg(dependencies)));
     m_detail->setVisible(false);
-    setTextIfChanged(*m_dependencyButton, m_viewModel.t(u"Upgrade Dependencies"_s, u"Bağımlılıkları Yükselt"_s));
+    truneSetTextIfChanged(*m_dependencyButton, m_viewModel.t(u"Upgrade Dependencies"_s, u"Bağımlılıkları Yükselt"_s));
 }
 
 void HomebrewBatchUpgradeBanner::paintEvent(QPaintEvent*)

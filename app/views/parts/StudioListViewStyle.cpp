@@ -8,12 +8,12 @@
 
 using namespace Qt::StringLiterals;
 
-void styleStudioListView(QListView& list)
+void styleStudioListView(QListView& list, Qt::ScrollBarPolicy verticalScrollBar)
 {
     list.setFrameShape(QFrame::NoFrame);
     list.setSelectionMode(QAbstractItemView::NoSelection);
     list.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list.setVerticalScrollBarPolicy(verticalScrollBar);
     list.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     list.viewport()->setAutoFillBackground(false);
     list.setStyleSheet(u"QListView { background: transparent; }"

@@ -1,9 +1,9 @@
 #include "app/views/parts/StudioPageParts.h"
 
+#include "app/views/parts/StudioHairline.h"
 #include "kit/ui/TruneSheetParts.h"
 #include "kit/ui/TruneSymbols.h"
 
-#include <QAbstractButton>
 #include <QLabel>
 #include <QPainter>
 #include <QRegularExpression>
@@ -20,12 +20,6 @@ QLabel* label(const QFont& font, const QColor& color, const QString& objectName,
     return created;
 }
 
-void syncText(QLabel* label, const QString& text)
-{
-    if (label->text() != text)
-        label->setText(text);
-}
-
 void syncColor(QWidget* widget, const QColor& color)
 {
     QPalette palette = widget->palette();
@@ -34,12 +28,6 @@ void syncColor(QWidget* widget, const QColor& color)
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::ButtonText, color);
     widget->setPalette(palette);
-}
-
-void syncButtonText(QAbstractButton* button, const QString& text)
-{
-    if (button->text() != text)
-        button->setText(text);
 }
 
 void syncToolTip(QWidget* widget, const QString& toolTip)
@@ -62,13 +50,7 @@ QString hoursAndMinutes(const QTime& time, const QLocale& locale)
 
 QWidget* divider(const QColor& color)
 {
-    auto* line = new QWidget;
-    line->setFixedHeight(1);
-    line->setAutoFillBackground(true);
-    QPalette palette = line->palette();
-    palette.setColor(QPalette::Window, color);
-    line->setPalette(palette);
-    return line;
+    return new StudioHairline(color, 1);
 }
 
 QScrollArea* installScrollingPage(QWidget* page, QWidget* column, const QString& objectName)

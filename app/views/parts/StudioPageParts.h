@@ -9,18 +9,13 @@
 
 class QLabel;
 class QScrollArea;
-class QAbstractButton;
 
 // Small pieces the studio's settings and suite-hub pages are built from.
 namespace StudioPageParts {
 
 // A plain-text label; `wraps` lets it break over lines.
 QLabel* label(const QFont& font, const QColor& color, const QString& objectName, bool wraps = false);
-// Sets the text only when it differs, so an unchanged text is not laid out again.
-void syncText(QLabel* label, const QString& text);
 void syncColor(QWidget* widget, const QColor& color);
-// Sets a button's text, tooltip and accessible name only when they differ.
-void syncButtonText(QAbstractButton* button, const QString& text);
 void syncToolTip(QWidget* widget, const QString& toolTip);
 // `time` as `locale` writes a short time, always hours and minutes only (some locales' short
 // format, the C locale's among them, carries seconds).

@@ -1,11 +1,11 @@
 #include "app/views/settings/HistoryLogCard.h"
 
 #include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/views/parts/StudioGlassCard.h"
 #include "app/views/parts/StudioPageParts.h"
 #include "kit/ui/TruneElidedLabel.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassButtons.h"
-#include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneSheetParts.h"
 
@@ -76,10 +76,7 @@ HistoryLogCard::HistoryLogCard(UpdateStudioViewModel& viewModel, const QColor& a
     m_rows->setContentsMargins(0, 0, 0, 0);
     m_rows->setSpacing(8);
 
-    auto* content = new QWidget;
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(12);
+    QVBoxLayout* column = installStudioGlassCard(*this, 16, 12);
     auto* header = new QHBoxLayout;
     header->addWidget(m_title);
     header->addStretch(1);
@@ -89,12 +86,6 @@ HistoryLogCard::HistoryLogCard(UpdateStudioViewModel& viewModel, const QColor& a
     column->addWidget(m_emptyText);
     column->addWidget(m_list);
 
-    auto* card = new TruneGlassCard(16, 14);
-    card->setContent(content);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(card);
-
     connect(m_clearButton, &QAbstractButton::clicked, this, &HistoryLogCard::confirmClearHistory);
     sync(StudioField::language | StudioField::history);
     connect(&m_viewModel, &UpdateStudioViewModel::changed, this, &HistoryLogCard::sync);
@@ -103,9 +94,10 @@ HistoryLogCard::HistoryLogCard(UpdateStudioViewModel& viewModel, const QColor& a
 void HistoryLogCard::sync(StudioFields fields)
 {
     if (fields.testFlag(StudioField::language)) {
-        syncText(m_title, m_viewModel.t(u"Update & Cleanup History"_s, u"Güncelleme ve Temizlik Geçmişi"_s));
-        syncButtonText(m_clearButton, m_viewModel.t(u"Clear History"_s, u"Geçmişi Temizle"_s));
-        syncText(m_emptyText,
+        truneSetTextIfChanged(
+            *m_title, m_viewModel.t(u"Update & Cleanup History"_s, u"Güncelleme ve Temizlik Geçmişi"_s));
+        truneSetTextIfChanged(*m_clearButton, m_viewModel.t(u"Clear History"_s, u"Geçmişi Temizle"_s));
+        truneSetTextIfChanged(*m_emptyText,
             m_viewModel.t(u"No update or uninstall operations recorded yet."_s,
                 u"Henüz kayıtlı güncelleme veya kaldırma işlemi yok."_s));
     }

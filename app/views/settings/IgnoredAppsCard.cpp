@@ -2,12 +2,14 @@
 
 #include "app/models/IgnoredAppsListModel.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/views/parts/StudioGlassCard.h"
 #include "app/views/parts/StudioListViewStyle.h"
 #include "app/views/parts/StudioPageParts.h"
 #include "app/views/settings/IgnoredAppRowDelegate.h"
 #include "kit/ui/TruneFont.h"
-#include "kit/ui/TruneGlassCard.h"
+#include "kit/ui/TruneGlassButtons.h"
 #include "kit/ui/TruneGlassTokens.h"
+#include "kit/ui/TruneSheetParts.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -44,10 +46,7 @@ IgnoredAppsCard::IgnoredAppsCard(UpdateStudioViewModel& viewModel, QWidget* pare
     connect(m_delegate, &IgnoredAppRowDelegate::restoreRequested, &m_viewModel,
         &UpdateStudioViewModel::removeIgnoredBundleID);
 
-    auto* content = new QWidget;
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(12);
+    QVBoxLayout* column = installStudioGlassCard(*this, 16, 12);
     auto* header = new QHBoxLayout;
     header->addWidget(m_title);
     header->addStretch(1);
@@ -57,12 +56,6 @@ IgnoredAppsCard::IgnoredAppsCard(UpdateStudioViewModel& viewModel, QWidget* pare
     column->addWidget(m_list);
     column->addStretch(1);
 
-    auto* card = new TruneGlassCard(16, 14);
-    card->setContent(content);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(card);
-
     sync(StudioField::language | StudioField::config);
     connect(&m_viewModel, &UpdateStudioViewModel::changed, this, &IgnoredAppsCard::sync);
 }
@@ -70,8 +63,8 @@ IgnoredAppsCard::IgnoredAppsCard(UpdateStudioViewModel& viewModel, QWidget* pare
 void IgnoredAppsCard::sync(StudioFields fields)
 {
     if (fields.testFlag(StudioField::language)) {
-        syncText(m_title, m_viewModel.t(u"Ignored Applications"_s, u"Yoksayılan Uygulamalar"_s));
-        syncText(m_hint,
+        truneSetTextIfChanged(*m_title, m_viewModel.t(u"Ignored Applications"_s, u"Yoksayılan Uygulamalar"_s));
+        truneSetTextIfChanged(*m_hint,
             m_viewModel.t(
                 u"No apps are currently ignored. You can ignore updates for any app from the Apps & Updates menu."_s,
                 u"Şu anda yoksayılan uygulama yok. Uygulamalar ekranındaki menüden herhangi bir uygulamayı yoksayabilirsiniz."_s));
@@ -89,7 +82,7 @@ void IgnoredAppsCard::syncRows()
         m_shownIDs = ids;
         m_model->replaceRows(IgnoredAppsListModel::rowsFor(m_shownIDs));
     }
-    syncText(m_count, QString::number(m_shownIDs.size()));
+    truneSetTextIfChanged(*m_count, QString::number(m_shownIDs.size()));
     m_hint->setVisible(m_shownIDs.isEmpty());
     m_list->setVisible(!m_shownIDs.isEmpty());
     // As tall as its rows (the button's text sets their height), up to the limit.

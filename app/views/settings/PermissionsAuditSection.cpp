@@ -1,12 +1,13 @@
 #include "app/views/settings/PermissionsAuditSection.h"
 
 #include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/views/parts/StudioGlassCard.h"
 #include "app/views/parts/StudioPageParts.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassButtons.h"
-#include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassShapes.h"
 #include "kit/ui/TruneGlassTokens.h"
+#include "kit/ui/TruneSheetParts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,12 +26,6 @@ constexpr int capsulePaddingY = 4;
 QFont capsuleFont()
 {
     return truneFont(11, QFont::DemiBold);
-}
-
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
 }
 
 } // namespace
@@ -93,7 +88,7 @@ void PermissionStatusCapsule::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(TruneGlassShapes::capsule(QRectF(rect())), withOpacity(m_color, 0.15));
+    painter.fillPath(TruneGlassShapes::capsule(QRectF(rect())), truneWithOpacity(m_color, 0.15));
     painter.setPen(m_color);
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter, m_text);
@@ -118,10 +113,7 @@ PermissionsAuditSection::PermissionsAuditSection(UpdateStudioViewModel& viewMode
     m_refreshButton->setSymbol(u"arrow.clockwise"_s);
     connect(m_refreshButton, &QAbstractButton::clicked, this, &PermissionsAuditSection::refresh);
 
-    auto* content = new QWidget;
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(12);
+    QVBoxLayout* column = installStudioGlassCard(*this, 16, 12);
     auto* header = new QHBoxLayout;
     auto* headings = new QVBoxLayout;
     headings->setSpacing(2);
@@ -133,15 +125,9 @@ PermissionsAuditSection::PermissionsAuditSection(UpdateStudioViewModel& viewMode
     column->addWidget(divider(TruneGlassTokens::borderSubtle()));
     for (std::size_t index = 0; index < m_rows.size(); ++index) {
         if (index > 0)
-            column->addWidget(divider(withOpacity(TruneGlassTokens::borderSubtle(), 0.6)));
+            column->addWidget(divider(truneWithOpacity(TruneGlassTokens::borderSubtle(), 0.6)));
         column->addWidget(makeRow(m_rows[index]));
     }
-
-    auto* card = new TruneGlassCard(16, 14);
-    card->setContent(content);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(card);
 
     sync(StudioField::language);
     connect(&m_viewModel, &UpdateStudioViewModel::changed, this, &PermissionsAuditSection::sync);
@@ -189,11 +175,12 @@ void PermissionsAuditSection::sync(StudioFields fields)
         return;
     const auto t = [this](const QString& en, const QString& tr) { return m_viewModel.t(en, tr); };
     const StudioState& state = m_viewModel.state();
-    syncText(m_title, t(u"macOS System Permissions Health Audit"_s, u"macOS Sistem İzinleri Sağlık Denetimi"_s));
-    syncText(m_subtitle,
+    truneSetTextIfChanged(
+        *m_title, t(u"macOS System Permissions Health Audit"_s, u"macOS Sistem İzinleri Sağlık Denetimi"_s));
+    truneSetTextIfChanged(*m_subtitle,
         t(u"Quickly inspect TCC permissions and jump straight to macOS Privacy & Security panes."_s,
             u"TCC gizlilik izinlerini denetleyin ve tek tıkla macOS Gizlilik ve Güvenlik panellerini açın."_s));
-    syncButtonText(m_refreshButton, t(u"Refresh"_s, u"Yenile"_s));
+    truneSetTextIfChanged(*m_refreshButton, t(u"Refresh"_s, u"Yenile"_s));
 
     const auto grantText
         = [&](bool granted) { return granted ? t(u"Granted"_s, u"Verildi"_s) : t(u"Not Granted"_s, u"Verilmedi"_s); };
@@ -217,10 +204,10 @@ void PermissionsAuditSection::syncRow(
     Row& row, const QString& title, const QString& subtitle, const QString& statusText, const QColor& statusColor)
 {
     row.dot->setColor(statusColor);
-    syncText(row.title, title);
-    syncText(row.subtitle, subtitle);
+    truneSetTextIfChanged(*row.title, title);
+    truneSetTextIfChanged(*row.subtitle, subtitle);
     row.status->setStatus(statusText, statusColor);
-    syncButtonText(row.openSettings, m_viewModel.t(u"Open Settings"_s, u"Ayarları Aç"_s));
+    truneSetTextIfChanged(*row.openSettings, m_viewModel.t(u"Open Settings"_s, u"Ayarları Aç"_s));
     row.openSettings->setToolTip(row.openSettings->isEnabled()
             ? QString()
             : m_viewModel.t(u"No settings pane for this permission on this system."_s,

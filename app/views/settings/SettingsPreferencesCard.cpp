@@ -1,10 +1,10 @@
 #include "app/views/settings/SettingsPreferencesCard.h"
 
 #include "app/viewmodel/UpdateStudioViewModel.h"
+#include "app/views/parts/StudioGlassCard.h"
 #include "app/views/parts/StudioPageParts.h"
 #include "app/views/parts/StudioPlatformTexts.h"
 #include "kit/ui/TruneFont.h"
-#include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneLanguagePicker.h"
 #include "kit/ui/TruneSheetParts.h"
@@ -58,10 +58,7 @@ SettingsPreferencesCard::SettingsPreferencesCard(
     , m_accent(accent)
 {
     setObjectName(u"preferencesCard"_s);
-    auto* content = new QWidget;
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(14);
+    QVBoxLayout* column = installStudioGlassCard(*this, 16, 14);
 
     m_title = label(truneFont(14, QFont::Bold), TruneGlassTokens::textPrimary(), u"preferencesTitle"_s);
     column->addWidget(m_title);
@@ -72,12 +69,6 @@ SettingsPreferencesCard::SettingsPreferencesCard(
     column->addWidget(makeIntervalRow());
     column->addWidget(divider(TruneGlassTokens::borderSubtle()));
     column->addWidget(makeHotkeyRow());
-
-    auto* card = new TruneGlassCard(16, 14);
-    card->setContent(content);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(card);
 
     syncTexts();
     syncValues();
@@ -205,21 +196,21 @@ void SettingsPreferencesCard::sync(StudioFields fields)
 void SettingsPreferencesCard::syncTexts()
 {
     const auto t = [this](const QString& en, const QString& tr) { return m_viewModel.t(en, tr); };
-    syncText(m_title, t(u"Preferences & Automation"_s, u"Tercihler ve Otomasyon"_s));
-    syncText(m_languageLabel, t(u"Language"_s, u"Dil"_s));
+    truneSetTextIfChanged(*m_title, t(u"Preferences & Automation"_s, u"Tercihler ve Otomasyon"_s));
+    truneSetTextIfChanged(*m_languageLabel, t(u"Language"_s, u"Dil"_s));
     for (const Toggle& toggle : m_toggles) {
         if (const QString text = t(toggle.english, toggle.turkish); toggle.box->text() != text)
             toggle.box->setText(text);
     }
-    syncText(m_intervalLabel, t(u"Auto-check interval"_s, u"Otomatik denetim aralığı"_s));
+    truneSetTextIfChanged(*m_intervalLabel, t(u"Auto-check interval"_s, u"Otomatik denetim aralığı"_s));
     m_intervalPicker->setAccessibleName(m_intervalLabel->text());
     for (std::size_t index = 0; index < intervalEntries().size(); ++index) {
         const IntervalEntry& entry = intervalEntries()[index];
         if (const QString text = t(entry.english, entry.turkish); m_intervalPicker->itemText(int(index)) != text)
             m_intervalPicker->setItemText(int(index), text);
     }
-    syncText(m_hotkeyTitle, t(u"Global Quick Hotkey"_s, u"Global Hızlı Kısayol"_s));
-    syncText(m_hotkeySubtitle,
+    truneSetTextIfChanged(*m_hotkeyTitle, t(u"Global Quick Hotkey"_s, u"Global Hızlı Kısayol"_s));
+    truneSetTextIfChanged(*m_hotkeySubtitle,
         t(u"Focus TruneUpdate Studio from any space"_s, u"Her ekrandan TruneUpdate stüdyosunu öne getirir"_s));
 }
 

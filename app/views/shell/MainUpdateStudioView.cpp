@@ -2,6 +2,7 @@
 
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/parts/BrewConsoleDrawerView.h"
+#include "app/views/parts/StudioHairline.h"
 #include "app/views/shell/StudioHeaderBar.h"
 #include "app/views/shell/StudioTabPages.h"
 #include "app/views/shell/TrashLeftoverBanner.h"
@@ -16,7 +17,6 @@
 
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
-#include <QPainter>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -25,26 +25,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The 0.5 px line under the header.
-class Hairline final : public QWidget {
-public:
-    explicit Hairline(QWidget* parent)
-        : QWidget(parent)
-    {
-        setFixedHeight(1);
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        QColor colour = TruneGlassTokens::borderSubtle();
-        colour.setAlphaF(colour.alphaF() * 0.65f);
-        painter.fillRect(QRectF(0, 0, width(), 0.5), colour);
-    }
-};
 
 // Fades a layer while it moves; switched off at rest, where it would only cost painting time.
 void applyFade(QGraphicsOpacityEffect* fade, qreal progress)
@@ -83,7 +63,9 @@ MainUpdateStudioView::MainUpdateStudioView(UpdateStudioViewModel& viewModel, con
     m_columnLayout->setContentsMargins(0, 0, 0, 0);
     m_columnLayout->setSpacing(0);
     m_columnLayout->addWidget(m_header);
-    m_columnLayout->addWidget(new Hairline(m_column));
+    auto* headerLine = new StudioHairline(truneWithOpacity(TruneGlassTokens::borderSubtle(), 0.65), 0.5, m_column);
+    headerLine->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_columnLayout->addWidget(headerLine);
     m_columnLayout->addWidget(m_trashBanner);
     // The tab's screen goes here, at index 3.
     m_columnLayout->addWidget(m_drawerSlot);

@@ -51,12 +51,6 @@ QColor blend(const QColor& from, const QColor& to, qreal progress)
         mix(from.alphaF(), to.alphaF()));
 }
 
-QColor withOpacity(QColor color, double opacity)
-{
-    color.setAlphaF(static_cast<float>(color.alphaF() * opacity));
-    return color;
-}
-
 } // namespace
 
 SegmentedStudioTab::SegmentedStudioTab(const QString& icon, const QString& title, const QColor& accent, QWidget* parent)
@@ -148,7 +142,7 @@ SegmentedStudioTab::Look SegmentedStudioTab::look() const
         .title = blend(TruneGlassTokens::textSecondary(), TruneGlassTokens::textPrimary(), m_hoverProgress),
         .plate = truneColor(0xFFFFFF, 0.05 * m_hoverProgress),
         .badgeText = m_accent,
-        .badgeFill = withOpacity(m_accent, 0.16)};
+        .badgeFill = truneWithOpacity(m_accent, 0.16)};
 }
 
 void SegmentedStudioTab::paintEvent(QPaintEvent*)

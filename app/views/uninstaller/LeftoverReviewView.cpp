@@ -8,6 +8,8 @@
 #include "app/views/parts/FitWrappedLabel.h"
 #include "app/views/parts/SortMenuButton.h"
 #include "app/views/parts/StudioCheckBox.h"
+#include "app/views/parts/StudioGlassCard.h"
+#include "app/views/parts/StudioHairline.h"
 #include "app/views/parts/StudioListViewStyle.h"
 #include "app/views/parts/StudioPlatformTexts.h"
 #include "app/views/uninstaller/LeftoverRowDelegate.h"
@@ -17,7 +19,6 @@
 #include "kit/ui/TruneElidedLabel.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassButtons.h"
-#include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassShapes.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneSheetParts.h"
@@ -38,29 +39,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr qreal cornerRadius = 14;
 constexpr int welcomeHintWidth = 460;
-
-void setTextIfChanged(QLabel& label, const QString& text)
-{
-    if (label.text() != text)
-        label.setText(text);
-}
-
-QLabel* symbolLabel(const QString& symbol, int px, const QColor& color)
-{
-    auto* label = new QLabel;
-    label->setPixmap(TruneSymbols::pixmap(symbol, px, color, qApp->devicePixelRatio()));
-    label->setAlignment(Qt::AlignCenter);
-    return label;
-}
-
-QWidget* hairline()
-{
-    auto* line = new TruneRoundedPanel(0, TruneGlassTokens::borderSubtle());
-    line->setFixedHeight(1);
-    return line;
-}
 
 // A band across the card on the surface colour, whose outer corners follow the card's.
 class SurfaceBand final : public QWidget {
@@ -78,9 +57,10 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setClipRect(rect());
-        const QRectF bounds = QRectF(rect()).adjusted(
-            0.5, m_edge == Edge::top ? 0.5 : -cornerRadius, -0.5, m_edge == Edge::bottom ? -0.5 : cornerRadius);
-        painter.fillPath(TruneGlassShapes::roundedRect(bounds, cornerRadius - 0.5), TruneGlassTokens::surface1());
+        const QRectF bounds = QRectF(rect()).adjusted(0.5, m_edge == Edge::top ? 0.5 : -studioCardCornerRadius, -0.5,
+            m_edge == Edge::bottom ? -0.5 : studioCardCornerRadius);
+        painter.fillPath(
+            TruneGlassShapes::roundedRect(bounds, studioCardCornerRadius - 0.5), TruneGlassTokens::surface1());
     }
 
 private:
@@ -125,20 +105,14 @@ LeftoverReviewView::LeftoverReviewView(
     m_targetPage = buildTargetPage();
     m_pages->addWidget(m_welcome);
     m_pages->addWidget(m_targetPage);
-    auto* card = new TruneGlassCard(0, cornerRadius);
-    card->setContent(m_pages);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(card);
+    installStudioGlassCard(*this, 0, 0)->addWidget(m_pages);
 
     connect(&m_viewModel, &UpdateStudioViewModel::changed, this, &LeftoverReviewView::sync);
     connect(m_probe, &BundlePresenceProbe::offeredChanged, this, [this] {
         syncControls();
         emit selectionInputsChanged();
     });
-    connect(m_delegate, &LeftoverRowDelegate::toggleRequested, &m_viewModel,
-        &UpdateStudioViewModel::toggleLeftoverSelection);
-    connect(m_delegate, &LeftoverRowDelegate::revealRequested, &m_viewModel, &UpdateStudioViewModel::revealInFinder);
+    connect(m_delegate, &LeftoverRowDelegate::buttonClicked, this, &LeftoverReviewView::actOnRow);
     connect(&AppIconLoads::instance(), &AppIconLoads::loaded, m_icon, qOverload<>(&QWidget::update));
     syncTarget();
     syncRows();
@@ -148,7 +122,7 @@ LeftoverReviewView::LeftoverReviewView(
 
 QWidget* LeftoverReviewView::buildWelcome()
 {
-    auto* symbol = symbolLabel(u"trash.slash.circle.fill"_s, 44, m_accent);
+    auto* symbol = truneSymbolIcon(u"trash.slash.circle.fill"_s, 44, m_accent);
     m_welcomeTitle = truneSheetLabel(
         {}, truneFont(TruneTextStyle::title3, QFont::Bold), TruneGlassTokens::textPrimary(), u"welcomeTitle"_s);
     m_welcomeHint
@@ -166,11 +140,11 @@ QWidget* LeftoverReviewView::buildTargetPage()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(buildHeader());
-    layout->addWidget(hairline());
+    layout->addWidget(new StudioHairline(TruneGlassTokens::borderSubtle(), 1));
     layout->addWidget(buildControls());
-    layout->addWidget(hairline());
+    layout->addWidget(new StudioHairline(TruneGlassTokens::borderSubtle(), 1));
     layout->addWidget(buildContent(), 1);
-    layout->addWidget(hairline());
+    layout->addWidget(new StudioHairline(TruneGlassTokens::borderSubtle(), 1));
     layout->addWidget(buildFooter());
     return page;
 }
@@ -263,8 +237,8 @@ QWidget* LeftoverReviewView::buildContent()
 
     m_emptyText = truneSheetLabel(
         {}, truneFont(TruneTextStyle::headline), TruneGlassTokens::textPrimary(), u"noLeftoversText"_s);
-    m_empty = centredPage(
-        {symbolLabel(u"checkmark.shield.fill"_s, 32, TruneGlassTokens::success()), m_emptyText}, 8, u"leftoverEmpty"_s);
+    m_empty = centredPage({truneSymbolIcon(u"checkmark.shield.fill"_s, 32, TruneGlassTokens::success()), m_emptyText},
+        8, u"leftoverEmpty"_s);
 
     m_list = new QListView;
     m_list->setObjectName(u"leftoverList"_s);
@@ -290,7 +264,7 @@ QWidget* LeftoverReviewView::buildFooter()
 
     auto* note = new QHBoxLayout;
     note->setSpacing(6);
-    note->addWidget(symbolLabel(u"shield.lefthalf.filled"_s, 13, m_accent));
+    note->addWidget(truneSymbolIcon(u"shield.lefthalf.filled"_s, 13, m_accent));
     note->addWidget(m_footerText, 1);
     auto* layout = new QHBoxLayout(footer);
     layout->setContentsMargins(14, 14, 14, 14);
@@ -350,7 +324,7 @@ void LeftoverReviewView::syncTarget()
     if (!target)
         return;
     m_icon->setAppPath(target->path);
-    setTextIfChanged(*m_name, target->name);
+    truneSetTextIfChanged(*m_name, target->name);
     const QString identifier = target->bundleID.isEmpty() ? target->path : target->bundleID;
     if (m_identifier->text() != identifier)
         m_identifier->setText(identifier);
@@ -378,7 +352,7 @@ void LeftoverReviewView::syncControls()
     if (!state.uninstallerTargetApp)
         return;
     const std::optional<UninstallSelection> current = selection();
-    setTextIfChanged(*m_total, TruneByteFormatter::format(current->totalBytes));
+    truneSetTextIfChanged(*m_total, TruneByteFormatter::format(current->totalBytes));
 
     const bool offered = m_probe->isOffered();
     m_bundleCheckbox->setVisible(offered);
@@ -409,28 +383,42 @@ void LeftoverReviewView::syncControls()
 void LeftoverReviewView::syncTexts()
 {
     const auto t = [this](const QString& en, const QString& tr) { return m_viewModel.t(en, tr); };
-    setTextIfChanged(*m_welcomeTitle, t(u"Complete Safe App Uninstaller"_s, u"Tam ve Güvenli Uygulama Kaldırıcı"_s));
-    setTextIfChanged(*m_welcomeHint,
+    truneSetTextIfChanged(
+        *m_welcomeTitle, t(u"Complete Safe App Uninstaller"_s, u"Tam ve Güvenli Uygulama Kaldırıcı"_s));
+    truneSetTextIfChanged(*m_welcomeHint,
         t(u"Select an application on the left or drag a .app bundle to inspect its Application Support, Caches, "
           "Preferences, Containers, Logs, and LaunchAgents."_s,
             u"Application Support, Caches, Preferences, Containers, Logs ve LaunchAgents artıklarını incelemek için "
             "soldan bir uygulama seçin veya .app bırakın."_s));
     fitWrappedLabel(*m_welcomeHint, welcomeHintWidth);
-    setTextIfChanged(*m_totalCaption, t(u"Reclaimable to Trash"_s, u"Çöp Sepetine Taşınacak"_s));
-    setTextIfChanged(*m_scanningText, t(u"Scanning Library leftovers..."_s, u"Library artık dosyaları taranıyor..."_s));
-    setTextIfChanged(
+    truneSetTextIfChanged(*m_totalCaption, t(u"Reclaimable to Trash"_s, u"Çöp Sepetine Taşınacak"_s));
+    truneSetTextIfChanged(
+        *m_scanningText, t(u"Scanning Library leftovers..."_s, u"Library artık dosyaları taranıyor..."_s));
+    truneSetTextIfChanged(
         *m_emptyText, t(u"No Library leftover files found."_s, u"Library içinde artık dosya bulunamadı."_s));
     const StudioPlatformTexts::Text footer = StudioPlatformTexts::restoreFromTrashFooter();
-    setTextIfChanged(*m_footerText, t(footer.english, footer.turkish));
+    truneSetTextIfChanged(*m_footerText, t(footer.english, footer.turkish));
     const QString sortTip = t(u"Sort leftover files"_s, u"Artık dosyaları sırala"_s);
     m_sortMenu->setToolTip(sortTip.toHtmlEscaped());
     m_sortMenu->setAccessibleName(sortTip);
     m_selectAll->setText(t(u"Select All"_s, u"Tümünü Seç"_s));
     m_clear->setText(t(u"Clear"_s, u"Temizle"_s));
     m_moveButton->setText(t(u"Move Selected to Trash"_s, u"Seçilenleri Çöp Sepetine Taşı"_s));
-    const StudioPlatformTexts::Text reveal = StudioPlatformTexts::revealInFileManager();
-    m_delegate->setRevealToolTip(t(reveal.english, reveal.turkish));
+    m_delegate->setLanguage(m_viewModel.state().language);
     m_list->viewport()->update();
+}
+
+void LeftoverReviewView::actOnRow(LeftoverRowDelegate::RowButton button, int row)
+{
+    const QModelIndex index = m_model->index(row);
+    switch (button) {
+    case LeftoverRowDelegate::RowButton::checkbox:
+        m_viewModel.toggleLeftoverSelection(index.data(LeftoverListModel::IdRole).toString());
+        break;
+    case LeftoverRowDelegate::RowButton::reveal:
+        m_viewModel.revealInFinder(index.data(LeftoverListModel::PathRole).toString());
+        break;
+    }
 }
 
 bool LeftoverReviewView::eventFilter(QObject* watched, QEvent* event)
@@ -440,11 +428,11 @@ bool LeftoverReviewView::eventFilter(QObject* watched, QEvent* event)
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (current.isValid() && !current.data(LeftoverListModel::IsHeaderRole).toBool()) {
             if (key == Qt::Key_Space) {
-                m_viewModel.toggleLeftoverSelection(current.data(LeftoverListModel::IdRole).toString());
+                actOnRow(LeftoverRowDelegate::RowButton::checkbox, current.row());
                 return true;
             }
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                m_viewModel.revealInFinder(current.data(LeftoverListModel::PathRole).toString());
+                actOnRow(LeftoverRowDelegate::RowButton::reveal, current.row());
                 return true;
             }
         }

@@ -2,6 +2,7 @@
 
 #include "app/viewmodel/StudioState.h"
 #include "app/viewmodel/UninstallSelection.h"
+#include "app/views/uninstaller/LeftoverRowDelegate.h"
 
 #include <QColor>
 #include <QWidget>
@@ -11,7 +12,6 @@
 class AppIconThumbnail;
 class BundlePresenceProbe;
 class LeftoverListModel;
-class LeftoverRowDelegate;
 class QCheckBox;
 class QLabel;
 class QListView;
@@ -66,6 +66,7 @@ private:
     void syncControls();
     void syncTexts();
     void probeBundle();
+    void actOnRow(LeftoverRowDelegate::RowButton button, int row);
 
     UpdateStudioViewModel& m_viewModel;
     UninstallerViewState& m_uiState;

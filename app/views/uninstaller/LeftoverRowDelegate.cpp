@@ -2,6 +2,8 @@
 
 #include "app/models/LeftoverListModel.h"
 #include "app/views/parts/StudioListViewStyle.h"
+#include "app/views/parts/StudioPlatformTexts.h"
+#include "kit/localization/TruneText.h"
 #include "kit/ui/TruneFont.h"
 #include "kit/ui/TruneGlassButtons.h"
 #include "kit/ui/TruneGlassShapes.h"
@@ -31,12 +33,6 @@ constexpr qreal tagSpacing = 6;
 constexpr qreal tagHorizontalPadding = 5.5;
 constexpr qreal tagVerticalPadding = 1.5;
 constexpr qreal minimumGap = 8;
-
-QColor withOpacity(QColor color, double opacity)
-{
-    color.setAlphaF(color.alphaF() * opacity);
-    return color;
-}
 
 QFont headerTitleFont()
 {
@@ -193,9 +189,9 @@ void LeftoverRowDelegate::paintItem(
         const qreal tagHeight = tagMetrics.height() + 2 * tagVerticalPadding;
         const QRectF capsule(left + nameMetrics.horizontalAdvance(name) + tagSpacing,
             top + (nameLineHeight() - tagHeight) / 2, tagWidth, tagHeight);
-        painter.fillPath(TruneGlassShapes::capsule(capsule), withOpacity(m_accent, 0.12));
+        painter.fillPath(TruneGlassShapes::capsule(capsule), truneWithOpacity(m_accent, 0.12));
         painter.setFont(tagFont());
-        painter.setPen(withOpacity(m_accent, 0.92));
+        painter.setPen(truneWithOpacity(m_accent, 0.92));
         painter.drawText(capsule, Qt::AlignCenter, tag);
     }
 
@@ -207,7 +203,7 @@ void LeftoverRowDelegate::paintItem(
         pathMetrics.elidedText(index.data(LeftoverListModel::PathRole).toString(), Qt::ElideMiddle, width));
 
     painter.fillRect(
-        QRectF(row.left(), row.bottom() - 1, row.width(), 1), withOpacity(TruneGlassTokens::borderSubtle(), 0.45));
+        QRectF(row.left(), row.bottom() - 1, row.width(), 1), truneWithOpacity(TruneGlassTokens::borderSubtle(), 0.45));
 }
 
 bool LeftoverRowDelegate::editorEvent(
@@ -222,11 +218,11 @@ bool LeftoverRowDelegate::editorEvent(
         return false;
     // The box is small; a few points around it count as the box too.
     if (checkboxRect(option.rect).adjusted(-4, -4, 4, 4).contains(mouse->position())) {
-        emit toggleRequested(index.data(LeftoverListModel::IdRole).toString());
+        emit buttonClicked(RowButton::checkbox, index.row());
         return true;
     }
     if (revealRect(option.rect).contains(mouse->position())) {
-        emit revealRequested(index.data(LeftoverListModel::PathRole).toString());
+        emit buttonClicked(RowButton::reveal, index.row());
         return true;
     }
     return false;
@@ -236,7 +232,9 @@ bool LeftoverRowDelegate::helpEvent(
     QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option, const QModelIndex& index)
 {
     if (event->type() == QEvent::ToolTip && !isHeader(index) && revealRect(option.rect).contains(event->pos())) {
-        QToolTip::showText(event->globalPos(), m_revealToolTip.toHtmlEscaped(), view);
+        const StudioPlatformTexts::Text reveal = StudioPlatformTexts::revealInFileManager();
+        QToolTip::showText(
+            event->globalPos(), truneText(reveal.english, reveal.turkish, m_language).toHtmlEscaped(), view);
         return true;
     }
     QToolTip::hideText();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/localization/TruneLanguage.h"
+
 #include <QColor>
 #include <QStyledItemDelegate>
 
@@ -7,14 +9,17 @@
 
 class TruneGlassButton;
 
-// Paints the rows of the leftover inspector (LeftoverListModel) and answers clicks on their two
-// buttons: a category header (its title in the accent colour, its count on the right), or one
-// leftover with its checkbox, name, short category tag (flat lists), full path cut in the
-// middle, size and reveal button, over a hairline. Only the checkbox toggles the selection.
+// Paints the rows of the leftover inspector (LeftoverListModel) and hit-tests their two buttons:
+// a category header (its title in the accent colour, its count on the right), or one leftover
+// with its checkbox, name, short category tag (flat lists), full path cut in the middle, size and
+// reveal button, over a hairline. A click on a button is announced through buttonClicked, for the
+// view to act on; only the checkbox toggles the selection.
 class LeftoverRowDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
+    enum class RowButton { checkbox, reveal };
+
     LeftoverRowDelegate(const QColor& accent, QObject* parent = nullptr);
     ~LeftoverRowDelegate() override;
 
@@ -23,8 +28,8 @@ public:
     QRectF checkboxRect(const QRect& row) const;
     QRectF revealRect(const QRect& row) const;
 
-    // The reveal buttons' hint, in the interface language.
-    void setRevealToolTip(const QString& toolTip) { m_revealToolTip = toolTip; }
+    // The language of the reveal buttons' hint, set by the view from its state.
+    void setLanguage(TruneLanguage language) { m_language = language; }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
@@ -32,8 +37,7 @@ public:
         const QModelIndex& index) override;
 
 signals:
-    void toggleRequested(const QString& id);
-    void revealRequested(const QString& path);
+    void buttonClicked(LeftoverRowDelegate::RowButton button, int row);
 
 protected:
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
@@ -44,7 +48,7 @@ private:
     void paintItem(QPainter& painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
 
     QColor m_accent;
-    QString m_revealToolTip;
+    TruneLanguage m_language = TruneLanguage::en;
     // Wears the glass button look for the reveal buttons, which are painted, not widgets.
     std::unique_ptr<TruneGlassButton> m_revealLook;
 };

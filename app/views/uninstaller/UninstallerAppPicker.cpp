@@ -5,11 +5,12 @@
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "app/views/parts/AppIconThumbnail.h"
 #include "app/views/parts/SortMenuButton.h"
+#include "app/views/parts/StudioGlassCard.h"
+#include "app/views/parts/StudioHairline.h"
 #include "app/views/parts/StudioListViewStyle.h"
 #include "app/views/uninstaller/UninstallerAppRowDelegate.h"
 #include "app/views/uninstaller/UninstallerTexts.h"
 #include "kit/ui/TruneFont.h"
-#include "kit/ui/TruneGlassCard.h"
 #include "kit/ui/TruneGlassTokens.h"
 #include "kit/ui/TruneSheetParts.h"
 #include "kit/ui/TruneSymbols.h"
@@ -25,25 +26,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QColor withOpacity(QColor color, double opacity)
-{
-    color.setAlphaF(color.alphaF() * opacity);
-    return color;
-}
-
-// A one-point rule across the card.
-QWidget* divider(const QColor& color)
-{
-    auto* line = new TruneRoundedPanel(0, color);
-    line->setFixedHeight(1);
-    return line;
-}
-
-QString cssColor(const QColor& color)
-{
-    return u"rgba(%1, %2, %3, %4)"_s.arg(color.red()).arg(color.green()).arg(color.blue()).arg(color.alphaF());
-}
-
 const StudioFields kRowFields = StudioField::installedApps | StudioField::uninstallerSearchQuery
     | StudioField::uninstallerSortOrder | StudioField::uninstallerTargetApp;
 
@@ -53,86 +35,91 @@ UninstallerAppPicker::UninstallerAppPicker(UpdateStudioViewModel& viewModel, con
     : QWidget(parent)
     , m_viewModel(viewModel)
     , m_model(new UninstallerAppListModel(this))
-    , m_search(new QLineEdit)
-    , m_searchIcon(new QLabel)
-    , m_count(truneSheetLabel({}, truneFont(10.5, QFont::Medium, TruneFontDesign::monospaced),
-          TruneGlassTokens::textMuted(), u"uninstallerAppCount"_s))
-    , m_sortMenu(new SortMenuButton(
-          SortMenuButton::Look{
-              .symbolPx = 9.5,
-              .font = truneFont(10.5, QFont::DemiBold),
-              .horizontalPadding = 8,
-              .verticalPadding = 3.5,
-              .cornerRadius = 6,
-              .fill = truneColor(0xFFFFFF, 0.06),
-              .borderWidth = 0.5,
-              .border = withOpacity(TruneGlassTokens::borderSubtle(), 0.6),
-          },
-          accent))
-    , m_list(new QListView)
 {
     setObjectName(u"uninstallerAppPicker"_s);
+    QVBoxLayout* column = installStudioGlassCard(*this, 0, 0);
+    column->addWidget(buildSearchRow());
+    column->addWidget(new StudioHairline(truneWithOpacity(TruneGlassTokens::borderSubtle(), 0.7), 1));
+    column->addWidget(buildHeaderRow(accent));
+    column->addWidget(new StudioHairline(TruneGlassTokens::borderSubtle(), 1));
+    column->addWidget(buildList(accent), 1);
 
-    m_searchIcon->setPixmap(
-        TruneSymbols::pixmap(u"magnifyingglass"_s, 13, TruneGlassTokens::textMuted(), devicePixelRatioF()));
+    connect(&m_viewModel, &UpdateStudioViewModel::changed, this, &UninstallerAppPicker::sync);
+    syncRows();
+    syncTexts();
+}
+
+QWidget* UninstallerAppPicker::buildSearchRow()
+{
+    auto* icon = new QLabel;
+    icon->setPixmap(TruneSymbols::pixmap(u"magnifyingglass"_s, 13, TruneGlassTokens::textMuted(), devicePixelRatioF()));
+    m_search = new QLineEdit;
     m_search->setObjectName(u"uninstallerSearchField"_s);
     m_search->setFrame(false);
     m_search->setFont(truneFont(13));
     m_search->setStyleSheet(u"QLineEdit { background: transparent; color: %1; border: none; }"_s.arg(
-        cssColor(TruneGlassTokens::textPrimary())));
+        truneCssColor(TruneGlassTokens::textPrimary())));
     QPalette searchPalette = m_search->palette();
     searchPalette.setColor(QPalette::PlaceholderText, TruneGlassTokens::textMuted());
     m_search->setPalette(searchPalette);
-    auto* searchRow = new TruneRoundedPanel(0, TruneGlassTokens::surface1());
-    auto* searchLayout = new QHBoxLayout(searchRow);
-    searchLayout->setContentsMargins(10, 10, 10, 10);
-    searchLayout->setSpacing(6);
-    searchLayout->addWidget(m_searchIcon);
-    searchLayout->addWidget(m_search, 1);
+    connect(m_search, &QLineEdit::textEdited, &m_viewModel, &UpdateStudioViewModel::setUninstallerSearchQuery);
 
+    auto* row = new TruneRoundedPanel(0, TruneGlassTokens::surface1());
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(6);
+    layout->addWidget(icon);
+    layout->addWidget(m_search, 1);
+    return row;
+}
+
+// The number of apps found, and the sort menu at the trailing edge.
+QWidget* UninstallerAppPicker::buildHeaderRow(const QColor& accent)
+{
+    m_count = truneSheetLabel({}, truneFont(10.5, QFont::Medium, TruneFontDesign::monospaced),
+        TruneGlassTokens::textMuted(), u"uninstallerAppCount"_s);
+    m_sortMenu = new SortMenuButton(
+        SortMenuButton::Look{
+            .symbolPx = 9.5,
+            .font = truneFont(10.5, QFont::DemiBold),
+            .horizontalPadding = 8,
+            .verticalPadding = 3.5,
+            .cornerRadius = 6,
+            .fill = truneColor(0xFFFFFF, 0.06),
+            .borderWidth = 0.5,
+            .border = truneWithOpacity(TruneGlassTokens::borderSubtle(), 0.6),
+        },
+        accent);
     m_sortMenu->setObjectName(u"uninstallerSortMenu"_s);
-    auto* headerRow = new TruneRoundedPanel(0, truneColor(0x000000, 0.14));
-    auto* headerLayout = new QHBoxLayout(headerRow);
-    headerLayout->setContentsMargins(10, 6, 10, 6);
-    headerLayout->setSpacing(8);
-    headerLayout->addWidget(m_count);
-    headerLayout->addStretch(1);
-    headerLayout->addSpacing(4);
-    headerLayout->addWidget(m_sortMenu);
+    connect(m_sortMenu, &SortMenuButton::entryChosen, this, [this](int index) {
+        m_viewModel.setUninstallerSortOrder(allCases<UninstallerAppSortOrder>().at(static_cast<size_t>(index)));
+    });
 
+    auto* row = new TruneRoundedPanel(0, truneColor(0x000000, 0.14));
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(10, 6, 10, 6);
+    layout->setSpacing(8);
+    layout->addWidget(m_count);
+    layout->addStretch(1);
+    layout->addSpacing(4);
+    layout->addWidget(m_sortMenu);
+    return row;
+}
+
+QListView* UninstallerAppPicker::buildList(const QColor& accent)
+{
+    m_list = new QListView;
     m_list->setObjectName(u"uninstallerAppList"_s);
     m_list->setModel(m_model);
     m_list->setItemDelegate(new UninstallerAppRowDelegate(accent, m_list));
     m_list->setUniformItemSizes(true);
     styleStudioListView(*m_list);
     m_list->setCursor(Qt::PointingHandCursor);
-
-    auto* column = new QWidget;
-    auto* layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(searchRow);
-    layout->addWidget(divider(withOpacity(TruneGlassTokens::borderSubtle(), 0.7)));
-    layout->addWidget(headerRow);
-    layout->addWidget(divider(TruneGlassTokens::borderSubtle()));
-    layout->addWidget(m_list, 1);
-    auto* card = new TruneGlassCard(0, 14);
-    card->setContent(column);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(card);
-
-    connect(m_search, &QLineEdit::textEdited, &m_viewModel, &UpdateStudioViewModel::setUninstallerSearchQuery);
-    connect(m_sortMenu, &SortMenuButton::entryChosen, this, [this](int index) {
-        m_viewModel.setUninstallerSortOrder(allCases<UninstallerAppSortOrder>().at(static_cast<size_t>(index)));
-    });
     connect(m_list, &QListView::clicked, this, &UninstallerAppPicker::inspectRow);
     m_list->installEventFilter(this);
     connect(
         &AppIconLoads::instance(), &AppIconLoads::loaded, m_list->viewport(), [this] { m_list->viewport()->update(); });
-    connect(&m_viewModel, &UpdateStudioViewModel::changed, this, &UninstallerAppPicker::sync);
-    syncRows();
-    syncTexts();
+    return m_list;
 }
 
 void UninstallerAppPicker::sync(StudioFields fields)

@@ -28,6 +28,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QWidget* buildSearchRow();
+    QWidget* buildHeaderRow(const QColor& accent);
+    QListView* buildList(const QColor& accent);
+
     void sync(StudioFields fields);
     void syncRows();
     void syncTexts();
@@ -35,9 +39,8 @@ private:
 
     UpdateStudioViewModel& m_viewModel;
     UninstallerAppListModel* m_model;
-    QLineEdit* m_search;
-    QLabel* m_searchIcon;
-    QLabel* m_count;
-    SortMenuButton* m_sortMenu;
-    QListView* m_list;
+    QLineEdit* m_search = nullptr;
+    QLabel* m_count = nullptr;
+    SortMenuButton* m_sortMenu = nullptr;
+    QListView* m_list = nullptr;
 };

@@ -20,12 +20,6 @@ constexpr qreal spacing = 10;
 constexpr qreal lineSpacing = 1.5;
 constexpr qreal detailSpacing = 6;
 
-QColor withOpacity(QColor color, double opacity)
-{
-    color.setAlphaF(color.alphaF() * opacity);
-    return color;
-}
-
 QFont nameFont(bool selected)
 {
     return truneFont(12.5, selected ? QFont::DemiBold : QFont::Medium);
@@ -70,7 +64,7 @@ void UninstallerAppRowDelegate::paint(
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     if (selected)
-        painter->fillRect(content, withOpacity(m_accent, 0.22));
+        painter->fillRect(content, truneWithOpacity(m_accent, 0.22));
     if (option.state.testFlag(QStyle::State_HasFocus))
         paintCurrentRowMark(*painter, content, m_accent);
 
@@ -92,7 +86,7 @@ void UninstallerAppRowDelegate::paint(
     const QString size = index.data(UninstallerAppListModel::SizeTextRole).toString();
     const QFontMetricsF sizeMetrics(sizeFont());
     painter->setFont(sizeFont());
-    painter->setPen(index.data(UninstallerAppListModel::SizeHighlightedRole).toBool() ? withOpacity(m_accent, 0.92)
+    painter->setPen(index.data(UninstallerAppListModel::SizeHighlightedRole).toBool() ? truneWithOpacity(m_accent, 0.92)
                                                                                       : TruneGlassTokens::textMuted());
     const QRectF line(left, top, width, detailLineHeight());
     painter->drawText(line, Qt::AlignLeft | Qt::AlignVCenter, size);
@@ -107,6 +101,6 @@ void UninstallerAppRowDelegate::paint(
     }
 
     painter->fillRect(
-        QRectF(row.left(), row.bottom() - 1, row.width(), 1), withOpacity(TruneGlassTokens::borderSubtle(), 0.45));
+        QRectF(row.left(), row.bottom() - 1, row.width(), 1), truneWithOpacity(TruneGlassTokens::borderSubtle(), 0.45));
     painter->restore();
 }

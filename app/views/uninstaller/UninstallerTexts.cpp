@@ -2,105 +2,108 @@
 
 #include "kit/localization/TruneText.h"
 
+#include <algorithm>
+#include <array>
+#include <utility>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// A name in English and in Turkish; a name without a Turkish text reads the same in every
+// language.
+struct Name {
+    QString english;
+    QString turkish;
+};
+
+// One name for each case of an enum, so a new case fails to compile until it has one.
+template <typename Case, std::size_t count>
+requires(count == TruneRawValues<Case>::cases.size()) using NameTable = std::array<std::pair<Case, Name>, count>;
+
+template <typename Case, std::size_t count>
+QString nameOf(const NameTable<Case, count>& table, Case value, TruneLanguage language)
+{
+    const auto entry = std::ranges::find(table, value, &std::pair<Case, Name>::first);
+    if (entry == table.end())
+        return {};
+    const Name& name = entry->second;
+    return name.turkish.isEmpty() ? name.english : truneText(name.english, name.turkish, language);
+}
+
+const NameTable<UninstallerAppSortOrder, 6> sortTitles{{
+    {UninstallerAppSortOrder::sizeDescending, {u"Size (Largest First)"_s, u"Boyut (Büyükten Küçüğe)"_s}},
+    {UninstallerAppSortOrder::sizeAscending, {u"Size (Smallest First)"_s, u"Boyut (Küçükten Büyüğe)"_s}},
+    {UninstallerAppSortOrder::nameAscending, {u"Name (A → Z)"_s, u"Ad (A → Z)"_s}},
+    {UninstallerAppSortOrder::nameDescending, {u"Name (Z → A)"_s, u"Ad (Z → A)"_s}},
+    {UninstallerAppSortOrder::newestFirst, {u"Recently Updated (Newest)"_s, u"Son Güncellenen (En Yeni)"_s}},
+    {UninstallerAppSortOrder::oldestFirst, {u"Least Recently Updated (Oldest)"_s, u"En Eski Güncellenen"_s}},
+}};
+
+const NameTable<UninstallerAppSortOrder, 6> sortShortTitles{{
+    {UninstallerAppSortOrder::sizeDescending, {u"Size ↓"_s, u"Boyut ↓"_s}},
+    {UninstallerAppSortOrder::sizeAscending, {u"Size ↑"_s, u"Boyut ↑"_s}},
+    {UninstallerAppSortOrder::nameAscending, {u"Name A–Z"_s, u"Ad A–Z"_s}},
+    {UninstallerAppSortOrder::nameDescending, {u"Name Z–A"_s, u"Ad Z–A"_s}},
+    {UninstallerAppSortOrder::newestFirst, {u"Newest"_s, u"En Yeni"_s}},
+    {UninstallerAppSortOrder::oldestFirst, {u"Oldest"_s, u"En Eski"_s}},
+}};
+
+const NameTable<LeftoverSortOrder, 3> leftoverSortTitles{{
+    {LeftoverSortOrder::category, {u"By Category"_s, u"Kategori"_s}},
+    {LeftoverSortOrder::sizeDescending, {u"Largest First"_s, u"Boyut ↓"_s}},
+    {LeftoverSortOrder::nameAscending, {u"Name A–Z"_s, u"Ad A–Z"_s}},
+}};
+
+const NameTable<LeftoverCategory, 8> categoryTitles{{
+    {LeftoverCategory::appSupport, {u"Application Support"_s, u"Uygulama Desteği (Application Support)"_s}},
+    {LeftoverCategory::caches, {u"Caches & Web Storage"_s, u"Önbellekler (Caches / HTTP / WebKit)"_s}},
+    {LeftoverCategory::preferences, {u"Preferences (.plist)"_s, u"Tercihler (Preferences)"_s}},
+    {LeftoverCategory::containers, {u"Sandbox & Group Containers"_s, u"Konteynerler (Containers)"_s}},
+    {LeftoverCategory::logs, {u"Logs"_s, u"Günlükler (Logs)"_s}},
+    {LeftoverCategory::launchAgents, {u"Launch Agents"_s, u"Başlatma Ajanları (LaunchAgents)"_s}},
+    {LeftoverCategory::savedState, {u"Saved Application State"_s, u"Kaydedilmiş Durum (Saved State)"_s}},
+    {LeftoverCategory::other, {u"Other"_s, u"Diğer"_s}},
+}};
+
+const NameTable<LeftoverCategory, 8> categoryShortTitles{{
+    {LeftoverCategory::appSupport, {u"App Support"_s, {}}},
+    {LeftoverCategory::caches, {u"Caches"_s, u"Önbellek"_s}},
+    {LeftoverCategory::preferences, {u"Prefs"_s, u"Tercihler"_s}},
+    {LeftoverCategory::containers, {u"Containers"_s, u"Konteyner"_s}},
+    {LeftoverCategory::logs, {u"Logs"_s, u"Günlük"_s}},
+    {LeftoverCategory::launchAgents, {u"LaunchAgent"_s, {}}},
+    {LeftoverCategory::savedState, {u"Saved State"_s, {}}},
+    {LeftoverCategory::other, {u"Other"_s, u"Diğer"_s}},
+}};
+
+} // namespace
 
 namespace UninstallerTexts {
 
 QString sortTitle(UninstallerAppSortOrder order, TruneLanguage language)
 {
-    switch (order) {
-    case UninstallerAppSortOrder::sizeDescending:
-        return truneText(u"Size (Largest First)"_s, u"Boyut (Büyükten Küçüğe)"_s, language);
-    case UninstallerAppSortOrder::sizeAscending:
-        return truneText(u"Size (Smallest First)"_s, u"Boyut (Küçükten Büyüğe)"_s, language);
-    case UninstallerAppSortOrder::nameAscending:
-        return truneText(u"Name (A → Z)"_s, u"Ad (A → Z)"_s, language);
-    case UninstallerAppSortOrder::nameDescending:
-        return truneText(u"Name (Z → A)"_s, u"Ad (Z → A)"_s, language);
-    case UninstallerAppSortOrder::newestFirst:
-        return truneText(u"Recently Updated (Newest)"_s, u"Son Güncellenen (En Yeni)"_s, language);
-    case UninstallerAppSortOrder::oldestFirst:
-        return truneText(u"Least Recently Updated (Oldest)"_s, u"En Eski Güncellenen"_s, language);
-    }
-    return {};
+    return nameOf(sortTitles, order, language);
 }
 
 QString sortShortTitle(UninstallerAppSortOrder order, TruneLanguage language)
 {
-    switch (order) {
-    case UninstallerAppSortOrder::sizeDescending:
-        return truneText(u"Size ↓"_s, u"Boyut ↓"_s, language);
-    case UninstallerAppSortOrder::sizeAscending:
-        return truneText(u"Size ↑"_s, u"Boyut ↑"_s, language);
-    case UninstallerAppSortOrder::nameAscending:
-        return truneText(u"Name A–Z"_s, u"Ad A–Z"_s, language);
-    case UninstallerAppSortOrder::nameDescending:
-        return truneText(u"Name Z–A"_s, u"Ad Z–A"_s, language);
-    case UninstallerAppSortOrder::newestFirst:
-        return truneText(u"Newest"_s, u"En Yeni"_s, language);
-    case UninstallerAppSortOrder::oldestFirst:
-        return truneText(u"Oldest"_s, u"En Eski"_s, language);
-    }
-    return {};
+    return nameOf(sortShortTitles, order, language);
 }
 
 QString leftoverSortTitle(LeftoverSortOrder order, TruneLanguage language)
 {
-    switch (order) {
-    case LeftoverSortOrder::category:
-        return truneText(u"By Category"_s, u"Kategori"_s, language);
-    case LeftoverSortOrder::sizeDescending:
-        return truneText(u"Largest First"_s, u"Boyut ↓"_s, language);
-    case LeftoverSortOrder::nameAscending:
-        return truneText(u"Name A–Z"_s, u"Ad A–Z"_s, language);
-    }
-    return {};
+    return nameOf(leftoverSortTitles, order, language);
 }
 
 QString categoryTitle(LeftoverCategory category, TruneLanguage language)
 {
-    switch (category) {
-    case LeftoverCategory::appSupport:
-        return truneText(u"Application Support"_s, u"Uygulama Desteği (Application Support)"_s, language);
-    case LeftoverCategory::caches:
-        return truneText(u"Caches & Web Storage"_s, u"Önbellekler (Caches / HTTP / WebKit)"_s, language);
-    case LeftoverCategory::preferences:
-        return truneText(u"Preferences (.plist)"_s, u"Tercihler (Preferences)"_s, language);
-    case LeftoverCategory::containers:
-        return truneText(u"Sandbox & Group Containers"_s, u"Konteynerler (Containers)"_s, language);
-    case LeftoverCategory::logs:
-        return truneText(u"Logs"_s, u"Günlükler (Logs)"_s, language);
-    case LeftoverCategory::launchAgents:
-        return truneText(u"Launch Agents"_s, u"Başlatma Ajanları (LaunchAgents)"_s, language);
-    case LeftoverCategory::savedState:
-        return truneText(u"Saved Application State"_s, u"Kaydedilmiş Durum (Saved State)"_s, language);
-    case LeftoverCategory::other:
-        return truneText(u"Other"_s, u"Diğer"_s, language);
-    }
-    return {};
+    return nameOf(categoryTitles, category, language);
 }
 
 QString categoryShortTitle(LeftoverCategory category, TruneLanguage language)
 {
-    switch (category) {
-    case LeftoverCategory::appSupport:
-        return u"App Support"_s;
-    case LeftoverCategory::caches:
-        return truneText(u"Caches"_s, u"Önbellek"_s, language);
-    case LeftoverCategory::preferences:
-        return truneText(u"Prefs"_s, u"Tercihler"_s, language);
-    case LeftoverCategory::containers:
-        return truneText(u"Containers"_s, u"Konteyner"_s, language);
-    case LeftoverCategory::logs:
-        return truneText(u"Logs"_s, u"Günlük"_s, language);
-    case LeftoverCategory::launchAgents:
-        return u"LaunchAgent"_s;
-    case LeftoverCategory::savedState:
-        return u"Saved State"_s;
-    case LeftoverCategory::other:
-        return truneText(u"Other"_s, u"Diğer"_s, language);
-    }
-    return {};
+    return nameOf(categoryShortTitles, category, language);
 }
 
 } // namespace UninstallerTexts

@@ -37,34 +37,10 @@ namespace {
 constexpr qreal caption2Px = 10;
 constexpr int tileWidth = 124;
 
-QColor withOpacity(QColor color, double opacity)
-{
-    color.setAlphaF(color.alphaF() * opacity);
-    return color;
-}
-
-QString cssColor(const QColor& color)
-{
-    return u"rgba(%1, %2, %3, %4)"_s.arg(color.red()).arg(color.green()).arg(color.blue()).arg(color.alphaF());
-}
-
-void setTextIfChanged(QLabel& label, const QString& text)
-{
-    if (label.text() != text)
-        label.setText(text);
-}
-
 QLabel* fieldLabel(const QString& text)
 {
     return truneSheetLabel(
         text, truneFont(TruneTextStyle::caption, QFont::DemiBold), TruneGlassTokens::textSecondary());
-}
-
-QLabel* symbolIcon(const QString& symbol, int px, const QColor& color)
-{
-    auto* icon = new QLabel;
-    icon->setPixmap(TruneSymbols::pixmap(symbol, px, color, qApp->devicePixelRatio()));
-    return icon;
 }
 
 // A field under its label.
@@ -142,10 +118,10 @@ protected:
         const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
         painter.fillPath(TruneGlassShapes::roundedRect(frame, 10),
             selected ? TruneGlassTokens::surface3() : TruneGlassTokens::surface1());
-        painter.setPen(QPen(selected ? withOpacity(m_accent, 0.85) : TruneGlassTokens::borderSubtle(), 1));
+        painter.setPen(QPen(selected ? truneWithOpacity(m_accent, 0.85) : TruneGlassTokens::borderSubtle(), 1));
         painter.drawPath(TruneGlassShapes::roundedRect(frame, 10));
         if (TruneGlassShapes::showsFocusRing(*this))
-            TruneGlassShapes::paintFocusRing(painter, QRectF(rect()), 10, withOpacity(m_accent, 0.9));
+            TruneGlassShapes::paintFocusRing(painter, QRectF(rect()), 10, truneWithOpacity(m_accent, 0.9));
 
         const bool leftToRight = layoutDirection() == Qt::LeftToRight;
         const QRectF inner = QRectF(rect()).adjusted(10, 8, -10, -8);
@@ -203,7 +179,7 @@ public:
     {
         setText(text);
         setAccessibleName(text);
-        setTextIfChanged(*m_label, text);
+        truneSetTextIfChanged(*m_label, text);
         m_spinner->setVisible(busy);
         setEnabled(!busy);
     }
@@ -502,8 +478,8 @@ QWidget* TruneFeedbackSheet::fieldsCard()
     m_messageField->setTabChangesFocus(true);
     m_messageField->setStyleSheet(
         u"QPlainTextEdit { background: %1; border: 1px solid %2; border-radius: 8px; "
-        u"padding: 6px; color: %3; }"_s.arg(cssColor(TruneGlassTokens::surface1()),
-            cssColor(TruneGlassTokens::borderSubtle()), cssColor(TruneGlassTokens::textPrimary())));
+        u"padding: 6px; color: %3; }"_s.arg(truneCssColor(TruneGlassTokens::surface1()),
+            truneCssColor(TruneGlassTokens::borderSubtle()), truneCssColor(TruneGlassTokens::textPrimary())));
     connect(m_messageField, &QPlainTextEdit::textChanged, this,
         [this] { m_state.message = m_messageField->toPlainText(); });
     layout->addWidget(labelledField(text(u"Details *"_s, u"Detaylar / Fikriniz *"_s), m_messageField));
@@ -568,14 +544,14 @@ QWidget* TruneFeedbackSheet::screenshotCard()
 
 QWidget* TruneFeedbackSheet::errorLine()
 {
-    m_errorLine = new TruneRoundedPanel(10, withOpacity(TruneGlassTokens::danger(), 0.22));
+    m_errorLine = new TruneRoundedPanel(10, truneWithOpacity(TruneGlassTokens::danger(), 0.22));
     m_errorLine->setObjectName(u"errorLine"_s);
     auto* layout = new QHBoxLayout(m_errorLine);
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(8);
     const QFont font = truneFont(TruneTextStyle::caption);
     layout->addWidget(
-        symbolIcon(u"exclamationmark.triangle.fill"_s, QFontMetrics(font).ascent(), TruneGlassTokens::warning()));
+        truneSymbolIcon(u"exclamationmark.triangle.fill"_s, QFontMetrics(font).ascent(), TruneGlassTokens::warning()));
     m_errorLabel = truneSheetLabel({}, font, Qt::white, u"errorText"_s);
     m_errorLabel->setWordWrap(true);
     layout->addWidget(m_errorLabel, 1);
@@ -614,7 +590,7 @@ QWidget* TruneFeedbackSheet::receiptCard()
 
     auto* thanks = new QHBoxLayout;
     thanks->setSpacing(8);
-    thanks->addWidget(symbolIcon(u"checkmark.seal.fill"_s, 22, TruneGlassTokens::success()));
+    thanks->addWidget(truneSymbolIcon(u"checkmark.seal.fill"_s, 22, TruneGlassTokens::success()));
     thanks->addWidget(truneSheetLabel(text(u"Thank you for sharing!"_s, u"Zaman ayırıp yazdığınız için teşekkürler!"_s),
                           truneFont(TruneTextStyle::headline), Qt::white, u"receiptTitle"_s),
         1);
@@ -855,9 +831,9 @@ void TruneFeedbackSheet::render()
     renderKinds();
     renderScreenshots();
     renderReceipt();
-    setTextIfChanged(*m_hintLabel, m_state.statusHint.value_or(QString()));
+    truneSetTextIfChanged(*m_hintLabel, m_state.statusHint.value_or(QString()));
     m_hintLabel->setVisible(m_state.statusHint.has_value());
-    setTextIfChanged(*m_errorLabel, m_state.errorMessage.value_or(QString()));
+    truneSetTextIfChanged(*m_errorLabel, m_state.errorMessage.value_or(QString()));
     m_errorLine->setVisible(m_state.errorMessage.has_value());
     static_cast<ProminentButton*>(m_sendButton)
         ->setLabel(m_state.isSubmitting ? text(u"Sending…"_s, u"Gönderiliyor…"_s)
@@ -940,8 +916,8 @@ void TruneFeedbackSheet::renderReceipt()
     if (!m_state.receipt)
         return;
     const TruneFeedbackReceipt& receipt = *m_state.receipt;
-    setTextIfChanged(*m_receiptMessage, receipt.message);
-    setTextIfChanged(*m_referenceLabel, text(u"Reference"_s, u"Takip Kodu"_s) + u": "_s + receipt.referenceCode);
-    setTextIfChanged(*m_attachmentsLabel, u"📷 "_s + QString::number(receipt.attachmentsCount));
+    truneSetTextIfChanged(*m_receiptMessage, receipt.message);
+    truneSetTextIfChanged(*m_referenceLabel, text(u"Reference"_s, u"Takip Kodu"_s) + u": "_s + receipt.referenceCode);
+    truneSetTextIfChanged(*m_attachmentsLabel, u"📷 "_s + QString::number(receipt.attachmentsCount));
     m_attachmentsLabel->setVisible(receipt.attachmentsCount >= 1);
 }

@@ -78,7 +78,7 @@ protected:
     QStringList menuEntries(const QString& app)
     {
         clickButton(app, AppRowButton::menu);
-        QMenu* menu = page->rowDelegate().openMenu();
+        QMenu* menu = page->rowMenu();
         if (!menu)
             return {u"(no menu)"_s};
         QStringList entries;
@@ -91,7 +91,7 @@ protected:
     void chooseMenuEntry(const QString& app, const QString& entry)
     {
         clickButton(app, AppRowButton::menu);
-        QMenu* menu = page->rowDelegate().openMenu();
+        QMenu* menu = page->rowMenu();
         ASSERT_TRUE(menu);
         for (QAction* action : menu->actions()) {
             if (action->text() == entry) {
@@ -341,6 +341,7 @@ TEST_F(AppsAndUpdatesViewTest, RowsShowWhatCanBeDoneWithEachApp)
 
     // While a Homebrew command runs, Update waits and Download does not.
     StudioTestAccess::setBrewCommandRunning(model, true);
+    settle();
     EXPECT_FALSE(rows.isButtonEnabled(rowOf(u"Firefox"_s), AppRowButton::update));
     EXPECT_TRUE(rows.isButtonEnabled(rowOf(u"Feedy"_s), AppRowButton::update));
     const size_t runsBefore = commandRuns().size();
@@ -427,7 +428,7 @@ TEST_F(AppsAndUpdatesViewTest, TheKeyboardReachesEveryRowButton)
 
     QTest::keyClick(&list(), Qt::Key_Right);
     QTest::keyClick(&list(), Qt::Key_Space);
-    QMenu* menu = page->rowDelegate().openMenu();
+    QMenu* menu = page->rowMenu();
     ASSERT_TRUE(menu);
     menu->close();
 }
@@ -442,7 +443,7 @@ TEST_F(AppsAndUpdatesViewTest, TheRowMenuIsDark)
         model.setLanguage(language);
         settleLayouts();
         clickButton(u"Firefox"_s, AppRowButton::menu);
-        QMenu* menu = page->rowDelegate().openMenu();
+        QMenu* menu = page->rowMenu();
         ASSERT_TRUE(menu);
         EXPECT_LT(menu->palette().color(QPalette::Window).lightnessF(), 0.25);
         EXPECT_GT(menu->palette().color(QPalette::WindowText).lightnessF(), 0.85);

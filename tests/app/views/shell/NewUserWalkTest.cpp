@@ -58,7 +58,7 @@ TEST_F(NewUserWalkTest, FromTheAppsTabToThePopoverAndBack)
     QTest::mouseClick(page->findChild<QWidget*>(u"clearSearchButton"_s), Qt::LeftButton);
     EXPECT_EVENTUALLY_EQ(listed().size(), 2);
     click(u"Firefox"_s, AppRowButton::menu);
-    QMenu* menu = page->rowDelegate().openMenu();
+    QMenu* menu = page->rowMenu();
     ASSERT_TRUE(menu);
     QAction* ignore = menu->actions().last();
     EXPECT_EQ(ignore->text(), u"Ignore Updates"_s);
