@@ -409,6 +409,8 @@ QWidget* HomebrewManagerView::makePackagesListCard()
     m_list->setModel(m_model);
     m_list->setItemDelegate(m_delegate);
     m_list->setFrameShape(QFrame::NoFrame);
+    // Every row has the delegate's one height, so a new filter lays out thousands of rows at once.
+    m_list->setUniformItemSizes(true);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
@@ -543,7 +545,7 @@ void HomebrewManagerView::syncCommandButtons()
 void HomebrewManagerView::syncList()
 {
     const StudioState& state = m_viewModel.state();
-    m_model->setItems(StudioDerived::filteredHomebrewItems(state));
+    m_model->setItems(StudioDerived::filteredHomebrewItems(state, m_filterIndex));
     const bool searchTab = state.homebrewSubTab == HomebrewSubTab::search;
     m_emptyGlyph->setName(searchTab ? u"magnifyingglass"_s : u"shippingbox"_s);
     setTextIfChanged(*m_emptyText,

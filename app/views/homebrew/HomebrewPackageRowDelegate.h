@@ -55,6 +55,7 @@ public:
     // The button under `position`, when there is one.
     std::optional<ButtonPlace> buttonAt(const HomebrewItem& item, const QRect& rowRect, const QPoint& position) const;
 
+    // Every row has the same height (see rowHeight), so the list lays out thousands of rows at once.
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
@@ -68,6 +69,7 @@ protected:
         const QModelIndex& index) override;
 
 private:
+    int rowHeight() const;
     QColor kindColor(const HomebrewItem& item) const;
     QString buttonText(RowButton button) const;
     QAbstractButton& lookOf(RowButton button) const;
@@ -84,4 +86,5 @@ private:
     std::unique_ptr<TruneGlassButton> m_glassLook;
     QPersistentModelIndex m_pressedIndex;
     std::optional<RowButton> m_pressedButton;
+    mutable std::optional<int> m_rowHeight;
 };
