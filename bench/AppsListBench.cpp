@@ -3,6 +3,7 @@
 // the scrolled list takes to paint. Goal: a scroll frame paints in under 4 ms.
 #include "app/models/AppsListModel.h"
 #include "app/views/apps/AppRowDelegate.h"
+#include "bench/ManyApps.h"
 #include "kit/ui/TruneProductPalette.h"
 #include "tests/support/RecordBuilders.h"
 
@@ -21,32 +22,10 @@ namespace {
 constexpr int appCount = 2'000;
 const QLocale english(QLocale::English, QLocale::UnitedStates);
 
-// Apps of every kind: one in ten has an update, one in seven is a cask, one in five has no
-// bundle identifier, every third one has release notes.
 StudioState manyApps()
 {
     StudioState state;
-    constexpr std::array origins{AppOriginKind::direct, AppOriginKind::sparkle, AppOriginKind::appStore,
-        AppOriginKind::homebrewCask, AppOriginKind::quorvane};
-    constexpr std::array architectures{
-        AppArchitecture::appleSilicon, AppArchitecture::universal, AppArchitecture::intel, AppArchitecture::unknown};
-    for (int index = 0; index < appCount; ++index) {
-        const QString name = u"Application %1"_s.arg(index, 4, 10, QLatin1Char('0'));
-        AppRecordBuilder app(name);
-        app.installedVersion(u"1.%1.0"_s.arg(index % 17))
-            .origin(origins[static_cast<size_t>(index) % origins.size()])
-            .architecture(architectures[static_cast<size_t>(index) % architectures.size()])
-            .sizeBytes(index % 3 == 0 ? 0 : 12'000'000LL * (index % 11 + 1));
-        if (index % 5 != 0)
-            app.bundleID(u"com.example.app%1"_s.arg(index));
-        if (index % 10 == 0)
-            app.updateAvailable().latestVersion(u"2.0.0"_s).downloadURL(u"https://d.example/%1.zip"_s.arg(index));
-        if (index % 7 == 0)
-            app.homebrewCaskToken(u"app-%1"_s.arg(index));
-        if (index % 3 == 0)
-            app.releaseNotesURL(u"https://notes.example/%1"_s.arg(index));
-        state.installedApps.push_back(app.build());
-    }
+    state.installedApps = manyInstalledApps(appCount);
     state.config.ignoredBundleIDs = {u"com.example.app20"_s, u"com.example.app40"_s};
     state.brewExecutablePath = u"/opt/homebrew/bin/brew"_s;
     return state;

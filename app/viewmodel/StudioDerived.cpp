@@ -86,12 +86,6 @@ bool appMatchesSearch(const InstalledAppRecord& app, const QString& query)
         || (app.homebrewCaskToken && textMatches(*app.homebrewCaskToken, query));
 }
 
-bool packageMatchesFilter(const HomebrewItem& item, const QString& query)
-{
-    return query.isEmpty() || textMatches(item.name, query) || textMatches(item.fullName, query)
-        || textMatches(item.description, query);
-}
-
 template <typename Item, typename Keep> std::vector<Item> keptItems(const std::vector<Item>& items, Keep keep)
 {
     std::vector<Item> kept;
@@ -221,22 +215,27 @@ std::vector<InstalledAppRecord> filteredApps(const StudioState& state, const QLo
 
 std::vector<HomebrewItem> filteredHomebrewItems(const StudioState& state)
 {
-    const QString query = normalisedQuery(state.homebrewFilterQuery);
-    switch (state.homebrewSubTab) {
-    case HomebrewSubTab::casks:
-        return keptItems(state.homebrewItems,
-            [&](const HomebrewItem& item) { return item.isCask && packageMatchesFilter(item, query); });
-    case HomebrewSubTab::formulae: {
-        const bool showDependencies = state.showBrewDependencies || !query.isEmpty();
-        return keptItems(state.homebrewItems, [&](const HomebrewItem& item) {
-            return isFormula(item) && (showDependencies || !item.isDependencyOnly())
-                && packageMatchesFilter(item, query);
-        });
-    }
-    case HomebrewSubTab::search:
+    HomebrewFilterIndex index;
+    return filteredHomebrewItems(state, index);
+}
+
+std::vector<HomebrewItem> filteredHomebrewItems(const StudioState& state, HomebrewFilterIndex& index)
+{
+    if (state.homebrewSubTab == HomebrewSubTab::search)
         return state.brewSearchResults;
+    // Followed even without a query, so that the first key does not lower-case the whole list.
+    index.follow(state.homebrewItems);
+    const QString query = normalisedQuery(state.homebrewFilterQuery);
+    const bool casks = state.homebrewSubTab == HomebrewSubTab::casks;
+    const bool showDependencies = state.showBrewDependencies || !query.isEmpty();
+    std::vector<HomebrewItem> kept;
+    for (size_t position = 0; position < state.homebrewItems.size(); ++position) {
+        const HomebrewItem& item = state.homebrewItems[position];
+        const bool onSubTab = casks ? item.isCask : isFormula(item) && (showDependencies || !item.isDependencyOnly());
+        if (onSubTab && (query.isEmpty() || index.matches(position, query)))
+            kept.push_back(item);
     }
-    return {};
+    return kept;
 }
 
 std::vector<InstalledAppRecord> filteredUninstallerApps(const StudioState& state, const QLocale& locale)

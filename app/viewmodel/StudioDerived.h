@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/viewmodel/HomebrewFilterIndex.h"
 #include "app/viewmodel/StudioState.h"
 
 #include <QLocale>
@@ -56,6 +57,9 @@ std::vector<InstalledAppRecord> filteredApps(const StudioState& state, const QLo
 // The packages of the selected Homebrew sub-tab that match the filter text (the search sub-tab
 // shows the search results as they are).
 std::vector<HomebrewItem> filteredHomebrewItems(const StudioState& state);
+// The same, matching through `index`, which first follows the state's packages: a view that keeps
+// one index for its list lower-cases each package's texts once, not on every key of the filter.
+std::vector<HomebrewItem> filteredHomebrewItems(const StudioState& state, HomebrewFilterIndex& index);
 // The apps whose name or bundle identifier matches the uninstaller's search, in its sort order.
 std::vector<InstalledAppRecord> filteredUninstallerApps(const StudioState& state, const QLocale& locale = QLocale());
 std::vector<LeftoverFileItem> sortedLeftoverItems(const StudioState& state, const QLocale& locale = QLocale());

@@ -30,6 +30,15 @@ void TruneGlassCard::setContent(QWidget* content)
 void TruneGlassCard::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    TruneGlassShapes::paintGlassShape(
-        painter, QRectF(rect()), m_cornerRadius, TruneGlassTokens::surface1(), TruneGlassTokens::borderSubtle());
+    m_image.paint(painter, size(), [this](QPainter& card) {
+        TruneGlassShapes::paintGlassShape(
+            card, QRectF(rect()), m_cornerRadius, TruneGlassTokens::surface1(), TruneGlassTokens::borderSubtle());
+    });
+}
+
+// Cards on the pages of other tabs would otherwise each hold an image of their size.
+void TruneGlassCard::hideEvent(QHideEvent* event)
+{
+    m_image.release();
+    QWidget::hideEvent(event);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "kit/ui/TruneSurfaceImage.h"
+
 #include <QPointer>
 #include <QWidget>
 
 class QVBoxLayout;
 
 // A glass panel: its content padded on every edge, on a rounded rectangle filled with the
-// translucent card surface and outlined by a hairline border inside its edge.
+// translucent card surface and outlined by a hairline border inside its edge, drawn once per size.
 class TruneGlassCard final : public QWidget {
     Q_OBJECT
 
@@ -22,10 +24,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     qreal m_padding;
     qreal m_cornerRadius;
     QVBoxLayout* m_layout;
     QPointer<QWidget> m_content;
+    TruneSurfaceImage m_image{TruneSurfaceImage::Opacity::translucent};
 };

@@ -47,7 +47,9 @@ TruneGroundBackground::TruneGroundBackground(TruneProductPalette palette, QWidge
 void TruneGroundBackground::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const QRectF bounds = QRectF(rect());
-    painter.fillRect(bounds, diagonalGradient(bounds, groundStops(m_palette)));
-    painter.fillRect(bounds, cornerGlow(bounds.topLeft()));
+    m_image.paint(painter, size(), [this](QPainter& ground) {
+        const QRectF bounds = QRectF(rect());
+        ground.fillRect(bounds, diagonalGradient(bounds, groundStops(m_palette)));
+        ground.fillRect(bounds, cornerGlow(bounds.topLeft()));
+    });
 }

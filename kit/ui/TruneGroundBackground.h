@@ -1,11 +1,12 @@
 #pragma once
 
 #include "kit/ui/TruneProductPalette.h"
+#include "kit/ui/TruneSurfaceImage.h"
 
 #include <QWidget>
 
 // A window's ground: the palette's dark diagonal gradient from the top-left corner to the
-// bottom-right one, with a soft white glow in the top-left corner.
+// bottom-right one, with a soft white glow in the top-left corner, drawn once per size.
 class TruneGroundBackground final : public QWidget {
     Q_OBJECT
 
@@ -20,4 +21,5 @@ protected:
 
 private:
     TruneProductPalette m_palette;
+    TruneSurfaceImage m_image{TruneSurfaceImage::Opacity::opaque};
 };

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QStringList>
 
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -292,6 +293,50 @@ TEST(StudioDerivedTest, HomebrewSubTabsChooseTheirListAndFilter)
         state.homebrewFilterQuery = row.filter;
         state.showBrewDependencies = row.showDependencies;
         EXPECT_EQ(namesOf(StudioDerived::filteredHomebrewItems(state)), row.names);
+    }
+}
+
+// One index serves every key typed over a list that changes in between: each change must reach
+// the filter, including a text edited in place without changing its length.
+TEST(StudioDerivedTest, TheHomebrewFilterIndexFollowsEveryChangeOfThePackages)
+{
+    StudioState state;
+    state.homebrewSubTab = HomebrewSubTab::formulae;
+    state.homebrewItems = {
+        HomebrewItemBuilder(u"wget"_s).description(u"Internet file retriever"_s).build(),
+        // Built at run time: a literal's text is never edited in place.
+        HomebrewItemBuilder(u"jq"_s).description(u"JSON"_s + u" processor"_s).build(),
+        HomebrewItemBuilder(u"tree"_s).build(),
+    };
+    HomebrewFilterIndex index;
+
+    struct Step {
+        const char* what;
+        std::function<void(std::vector<HomebrewItem>&)> change;
+        QString filter;
+        QStringList names;
+    };
+    const std::vector<Step> steps{
+        {"first key", [](auto&) {}, u"et"_s, {u"wget"_s}},
+        {"a description edited in place, same length", [](auto& items) { items[1].description[0] = u'E'; }, u"eson"_s,
+            {u"jq"_s}},
+        {"a package renamed", [](auto& items) { items[2].fullName = u"TREE-ESON"_s; }, u"eson"_s, {u"jq"_s, u"tree"_s}},
+        {"a package added", [](auto& items) { items.push_back(HomebrewItemBuilder(u"mesonx"_s).build()); }, u"eson"_s,
+            {u"jq"_s, u"tree"_s, u"mesonx"_s}},
+        {"a package removed ahead of others", [](auto& items) { items.erase(items.begin()); }, u"t"_s, {u"tree"_s}},
+        {"a new list of the same length",
+            [](auto& items) {
+                items = {HomebrewItemBuilder(u"a"_s).build(), HomebrewItemBuilder(u"b"_s).build(),
+                    HomebrewItemBuilder(u"ct"_s).build()};
+            },
+            u"t"_s, {u"ct"_s}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change(state.homebrewItems);
+        state.homebrewFilterQuery = step.filter;
+        EXPECT_EQ(namesOf(StudioDerived::filteredHomebrewItems(state, index)), step.names);
+        EXPECT_EQ(namesOf(StudioDerived::filteredHomebrewItems(state)), step.names) << "without an index";
     }
 }
 

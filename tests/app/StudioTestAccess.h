@@ -21,6 +21,20 @@ struct StudioTestAccess {
         model.assign(StudioField::batchUpgradeProgress, &StudioState::batchUpgradeProgress, std::move(progress));
     }
 
+    // Stands in for a scan of the Applications folder that found `apps`.
+    static void publishInstalledApps(UpdateStudioViewModel& model, std::vector<InstalledAppRecord> apps)
+    {
+        model.assign(StudioField::installedApps, &StudioState::installedApps, std::move(apps));
+    }
+
+    // Stands in for a refresh that found brew at `brewPath` with `items` installed.
+    static void publishHomebrewItems(UpdateStudioViewModel& model, std::vector<HomebrewItem> items,
+        const QString& brewPath = QStringLiteral("/opt/homebrew/bin/brew"))
+    {
+        model.assign(StudioField::brewExecutablePath, &StudioState::brewExecutablePath, std::optional(brewPath));
+        model.assign(StudioField::homebrewItems, &StudioState::homebrewItems, std::move(items));
+    }
+
     static void publishConsoleLog(UpdateStudioViewModel& model, const QString& log)
     {
         model.assign(StudioField::brewConsoleLog, &StudioState::brewConsoleLog, log);

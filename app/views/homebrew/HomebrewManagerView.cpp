@@ -385,6 +385,8 @@ QWidget* HomebrewManagerView::makePackagesListCard()
     m_list->setModel(m_model);
     m_list->setItemDelegate(m_delegate);
     styleStudioListView(*m_list, Qt::ScrollBarAsNeeded);
+    // Every row has the delegate's one height, so a new filter lays out thousands of rows at once.
+    m_list->setUniformItemSizes(true);
     m_list->setMouseTracking(true);
     m_list->setAutoFillBackground(false);
     m_list->installEventFilter(this);
@@ -524,7 +526,7 @@ void HomebrewManagerView::syncRowDelegate()
 void HomebrewManagerView::syncList()
 {
     const StudioState& state = m_viewModel.state();
-    m_model->setItems(StudioDerived::filteredHomebrewItems(state));
+    m_model->setItems(StudioDerived::filteredHomebrewItems(state, m_filterIndex));
     const bool searchTab = state.homebrewSubTab == HomebrewSubTab::search;
     m_emptyGlyph->setName(searchTab ? u"magnifyingglass"_s : u"shippingbox"_s);
     truneSetTextIfChanged(*m_emptyText,

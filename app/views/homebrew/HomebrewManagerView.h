@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/viewmodel/HomebrewFilterIndex.h"
 #include "app/views/homebrew/HomebrewPackageRowDelegate.h"
 
 #include <QColor>
@@ -96,4 +97,5 @@ private:
     QListView* m_list = nullptr;
     HomebrewPackagesListModel* m_model = nullptr;
     HomebrewPackageRowDelegate* m_delegate = nullptr;
+    HomebrewFilterIndex m_filterIndex; // the lower-cased texts of the installed packages
 };

@@ -277,17 +277,22 @@ std::optional<HomebrewPackageRowDelegate::ButtonPlace> HomebrewPackageRowDelegat
     return std::nullopt;
 }
 
-QSize HomebrewPackageRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+QSize HomebrewPackageRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
 {
-    const auto* model = qobject_cast<const HomebrewPackagesListModel*>(index.model());
-    const HomebrewItem* item = model ? model->itemAt(index) : nullptr;
-    if (!item)
-        return QStyledItemDelegate::sizeHint(option, index);
-    qreal content = std::max(tileSize, textColumnHeight(!item->description.isEmpty()));
-    for (const RowButton button : {RowButton::upgrade, RowButton::uninstall})
-        content = std::max<qreal>(content, lookOf(button).height());
-    const qreal height = content + 2 * verticalPadding + separatorHeight;
-    return {option.rect.width(), int(std::ceil(height))};
+    return {option.rect.width(), rowHeight()};
+}
+
+// As tall as a row with a description and the tallest button, worked out once: the list asks for
+// it on every layout, and the buttons' looks lend their height only by laying themselves out.
+int HomebrewPackageRowDelegate::rowHeight() const
+{
+    if (!m_rowHeight) {
+        qreal content = std::max(tileSize, textColumnHeight(true));
+        for (const RowButton button : {RowButton::upgrade, RowButton::uninstall})
+            content = std::max<qreal>(content, lookOf(button).height());
+        m_rowHeight = int(std::ceil(content + 2 * verticalPadding + separatorHeight));
+    }
+    return *m_rowHeight;
 }
 
 void HomebrewPackageRowDelegate::paint(

@@ -61,6 +61,7 @@ public:
     // The button under `position`, when there is one.
     std::optional<ButtonPlace> buttonAt(const HomebrewItem& item, const QRect& rowRect, const QPoint& position) const;
 
+    // Every row has the same height (see rowHeight), so the list lays out thousands of rows at once.
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
@@ -75,6 +76,7 @@ protected:
 
 private:
     QString text(const QString& english, const QString& turkish) const;
+    int rowHeight() const;
     QColor kindColor(const HomebrewItem& item) const;
     QString buttonText(RowButton button) const;
     QAbstractButton& lookOf(RowButton button) const;
@@ -92,4 +94,5 @@ private:
     std::unique_ptr<TruneGlassButton> m_glassLook;
     QPersistentModelIndex m_pressedIndex;
     std::optional<RowButton> m_pressedButton;
+    mutable std::optional<int> m_rowHeight;
 };

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 using GlassPixels::alphaOver;
@@ -70,6 +72,38 @@ TEST(TruneGroundBackgroundTest, PaintsTheDiagonalGradientUnderACornerGlow)
     expectPixel(image.pixel(w - 1, h - 1), stops.bottomRight, 255, "corner stop");
 
     saveScreenshot(ground, u"kit-glass-ground-deepEmerald"_s);
+}
+
+// The ground and the card are drawn once into an image that their frames copy from: after a
+// resize, or on a denser device, each must be drawn afresh rather than cut from or stretched out
+// of the old image.
+TEST(TruneGlassSurfacesTest, DrawThemselvesAfreshForANewSizeOrDensity)
+{
+    const std::function<std::unique_ptr<QWidget>()> surfaces[] = {
+        [] { return std::make_unique<TruneGroundBackground>(TruneProductPalette::deepEmerald); },
+        [] { return std::make_unique<TruneGlassCard>(16, 12); },
+    };
+    struct Case {
+        const char* what;
+        QSize size;
+        qreal devicePixelRatio;
+    };
+    const Case cases[] = {
+        {"smaller", {400, 300}, 1},
+        {"larger", {900, 700}, 1},
+        {"denser", {900, 700}, 2},
+        {"back to the screen's density", {900, 700}, 1},
+    };
+    for (const auto& make : surfaces) {
+        const std::unique_ptr<QWidget> surface = make();
+        SCOPED_TRACE(surface->metaObject()->className());
+        GlassPixels::rendered(*surface, {800, 600});
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what);
+            EXPECT_EQ(GlassPixels::rendered(*surface, c.size, c.devicePixelRatio),
+                GlassPixels::rendered(*make(), c.size, c.devicePixelRatio));
+        }
+    }
 }
 
 // Standard controls on a ground take their selection colour and field colour from that ground's

@@ -259,6 +259,39 @@ TEST_F(HomebrewManagerViewTest, CountsStayPutWhileFilteringAndTheDependencyToggl
     saveScreenshot(*host->window, u"homebrew-formulae-dependencies-tr"_s);
 }
 
+// The filter matches through texts lower-cased once per package list: packages brew reports
+// renamed, added or gone between two keys must be matched by what they are now.
+TEST_F(HomebrewManagerViewTest, TheFilterFollowsPackagesThatChangeBetweenKeys)
+{
+    answerWithPackages(brew.fake, kShelf);
+    startStudio();
+    showView();
+    click(subTab(u"formulae"_s));
+    auto* filter = find<QLineEdit>(u"homebrewFilterField"_s);
+    typeInto(filter, u"lib"_s);
+    ASSERT_EQ(rows(), (QStringList{u"libidn2"_s, u"libunistring"_s}));
+
+    std::vector<FakePackage> changed = kShelf;
+    changed[4].name = u"LIBIDN3"_s;                                 // renamed, upper-cased
+    changed[5].name = u"unistring"_s;                               // renamed away from the filter
+    changed.push_back({.name = u"libiconv"_s, .onRequest = false}); // added
+    answerWithPackages(brew.fake, changed);
+    ASSERT_TRUE(refreshed());
+    EXPECT_EQ(rows(), (QStringList{u"libiconv"_s, u"LIBIDN3"_s})) << "the refresh alone refilters";
+
+    typeInto(filter, u"i"_s);
+    EXPECT_EQ(rows(), (QStringList{u"libiconv"_s, u"LIBIDN3"_s}));
+    typeInto(filter, u"c"_s);
+    EXPECT_EQ(rows(), QStringList{u"libiconv"_s});
+
+    changed.pop_back(); // gone
+    answerWithPackages(brew.fake, changed);
+    ASSERT_TRUE(refreshed());
+    EXPECT_EQ(rows(), QStringList{});
+    press(filter, Qt::Key_Backspace);
+    EXPECT_EQ(rows(), QStringList{u"LIBIDN3"_s});
+}
+
 TEST_F(HomebrewManagerViewTest, TheSearchTextSurvivesSubTabSwitchesAndASearchShowsInstallRows)
 {
     answerWithPackages(brew.fake, {kShelf[0], kShelf[2]});
