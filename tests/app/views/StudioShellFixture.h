@@ -19,6 +19,7 @@
 #include <QJsonObject>
 #include <QLabel>
 
+#include <chrono>
 #include <memory>
 
 // A studio over a real view model in a temporary home with a fake brew, its window 1240 x 780 as
@@ -113,7 +114,7 @@ protected:
     {
         UpdateStudioEnvironment environment = home.environment();
         // Held still, so a toast stays for as long as the test looks at it.
-        environment.now = [now = QDateTime::currentDateTimeUtc()] { return now; };
+        environment.now = [clock = clock] { return *clock; };
         model = std::make_unique<UpdateStudioViewModel>(environment);
         model->setLanguage(TruneLanguage::en);
         view = std::make_unique<MainUpdateStudioView>(*model, accentColor(TruneProductPalette::deepEmerald));
@@ -124,8 +125,12 @@ protected:
         }
     }
 
+    // Moves the view model's clock on; a toast shown before ends at its timer's next look.
+    void letTimePass(std::chrono::milliseconds span) { *clock = clock->addMSecs(span.count()); }
+
     StudioTestHome home;
     InstalledFakeBrew brew;
+    std::shared_ptr<QDateTime> clock = std::make_shared<QDateTime>(QDateTime::currentDateTimeUtc());
     std::unique_ptr<UpdateStudioViewModel> model;
     std::unique_ptr<MainUpdateStudioView> view;
 };

@@ -31,8 +31,8 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return model->state().trashAlerts.size() == alertsAfter; }));
     }
 
-    // A toast ends by time: the step is over once it has gone, so that both windows are compared
-    // without one.
+    // A toast ends by the view model's clock: a step that shows one moves the clock on and is over
+    // once it has gone, so that both windows are compared without one.
     bool toastGone() const { return !model->state().toastMessage; }
 
     // Feedy's feed offers `version`, answering once `released` holds.
@@ -71,8 +71,13 @@ TEST_F(MainUpdateStudioViewRebuildTest, ShowsAfterEveryChangeWhatAWindowBuiltFro
         {"Turkish", [&] { model->setLanguage(TruneLanguage::tr); }},
         {"brew update running", [&] { model->runBrewUpdateMetadata(); },
             [&] { return model->state().isBrewCommandRunning; }, true},
-        {"brew update stopped", [&] { model->cancelBrewCommand(); },
-            [&] { return !model->state().isBrewCommandRunning && toastGone(); }},
+        {"brew update stopped",
+            [&] {
+                model->cancelBrewCommand();
+                ASSERT_TRUE(waitUntil([&] { return !model->state().isBrewCommandRunning; }));
+                letTimePass(std::chrono::minutes(1));
+            },
+            [&] { return toastGone(); }},
         {"the newest alert dismissed", [&] { model->dismissTrashAlert(model->state().trashAlerts.front()); }},
         {"the settings", tab(UpdateStudioTab::settings)},
         {"a check underway",
