@@ -57,12 +57,18 @@ TEST(SecondLaunchTest, ASecondLaunchFrontsTheFirstAndExitsAndCtrlQQuits)
     first.start(QStringLiteral(TRUNE_PROGRAM_PATH), {});
     ASSERT_TRUE(first.waitForStarted());
     ASSERT_TRUE(waitUntil(ownsTheProgramsName));
-    QString window;
-    ASSERT_TRUE(waitUntil([&] { return !(window = visibleStudioWindow(first.processId())).isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !visibleStudioWindow(first.processId()).isEmpty(); }));
 
-    // Closed, the window hides; the program stays in the tray.
-    typeInto(window, u"ctrl+w"_s);
-    ASSERT_TRUE(waitUntil([&] { return visibleStudioWindow(first.processId()).isEmpty(); }));
+    // Closed, the window hides; the program stays in the tray. Shortly after its start the program
+    // brings its window forward once more, which brings back a window closed before then: close
+    // until the window stays closed.
+    ASSERT_TRUE(waitUntil([&] {
+        const QString shown = visibleStudioWindow(first.processId());
+        if (shown.isEmpty())
+            return true;
+        typeInto(shown, u"ctrl+w"_s);
+        return false;
+    }));
     EXPECT_EQ(first.state(), QProcess::Running);
 
     QProcess second;
