@@ -31,6 +31,10 @@ constexpr auto drainAfterExit = std::chrono::seconds(2);
 constexpr auto terminationGrace = std::chrono::seconds(5);
 // How often the wait looks at the tool's state while no output arrives.
 constexpr auto checkInterval = std::chrono::milliseconds(50);
+// How soon it looks again once both streams have ended: a tool closes them as it exits, a moment
+// before the system reports the exit. The wait doubles up to checkInterval, for a tool that closed
+// them and goes on running.
+constexpr auto firstExitCheck = std::chrono::milliseconds(1);
 constexpr qsizetype readSize = 64 * 1024;
 
 class UniqueFd final {
@@ -262,10 +266,15 @@ class Utf8StreamDecoder final {
 public:
     QString decode(QByteArrayView piece)
     {
-        m_pending.append(piece);
-        const qsizetype complete = m_pending.size() - unfinishedSequenceLength(m_pending);
-        const QString text = QString::fromUtf8(QByteArrayView(m_pending).first(complete));
-        m_pending.remove(0, complete);
+        // Most pieces end on a whole character: those are decoded where they lie, not copied first.
+        QByteArrayView bytes = piece;
+        if (!m_pending.isEmpty()) {
+            m_pending.append(piece);
+            bytes = m_pending;
+        }
+        const qsizetype complete = bytes.size() - unfinishedSequenceLength(bytes);
+        QString text = QString::fromUtf8(bytes.first(complete));
+        m_pending = bytes.sliced(complete).toByteArray();
         return text;
     }
 
@@ -422,6 +431,7 @@ void waitForExit(pid_t pid, ToolOutput& output, const TruneProcessCancellation* 
 {
     bool terminatedForOverflow = false;
     std::optional<Clock::time_point> killAt;
+    auto exitCheck = firstExitCheck;
     while (truneChildIsRunning(pid)) {
         if (output.overflowed() && !terminatedForOverflow) {
             kill(-pid, SIGTERM);
@@ -435,7 +445,12 @@ void waitForExit(pid_t pid, ToolOutput& output, const TruneProcessCancellation* 
                 killAt = Clock::time_point::max();
             }
         }
-        output.readFor(checkInterval);
+        if (output.isOpen()) {
+            output.readFor(checkInterval);
+        } else {
+            output.readFor(exitCheck);
+            exitCheck = std::min(exitCheck * 2, checkInterval);
+        }
     }
 }
 
