@@ -6,6 +6,7 @@
 #include "app/viewmodel/UpdateStudioEnvironment.h"
 #include "kit/foundation/TrunePermissionCenter.h"
 
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
@@ -180,7 +181,7 @@ private:
     struct OwnTrashedBundle;
     using BrewCommandResult = std::expected<void, HomebrewCommandError>;
     using BrewCommand = std::function<BrewCommandResult(
-        const std::shared_ptr<TruneProcessCancellation>&, const std::function<void(const QString&)>&)>;
+        const std::shared_ptr<TruneProcessCancellation>&, const std::function<void(QByteArrayView utf8)>&)>;
 
     void runBrewOperation(BrewOperation operation);
     void finishBrewCommand(const BrewOperation& operation, const BrewCommandResult& result);
@@ -198,7 +199,7 @@ private:
     // the console; `finish` gets the result on the main thread after the last output.
     void startBrewCommand(BrewCommand command, std::function<void(UpdateStudioViewModel&, BrewCommandResult)> finish);
     // Where a worker passes brew's output for the console.
-    std::function<void(const QString&)> brewConsoleOutput();
+    std::function<void(QByteArrayView utf8)> brewConsoleOutput();
     void showBrewOutputNextFrame();
     // Adds `text` to the console after the brew output that waits for it.
     void appendBrewLog(const QString& text);

@@ -256,9 +256,9 @@ void UpdateStudioViewModel::startBrewCommand(
         });
 }
 
-std::function<void(const QString&)> UpdateStudioViewModel::brewConsoleOutput()
+std::function<void(QByteArrayView utf8)> UpdateStudioViewModel::brewConsoleOutput()
 {
-    return [self = QPointer(this), feed = d->brewOutput](const QString& chunk) {
+    return [self = QPointer(this), feed = d->brewOutput](QByteArrayView chunk) {
         if (feed->put(chunk))
             post(self, [](UpdateStudioViewModel& model) { model.showBrewOutputNextFrame(); });
     };

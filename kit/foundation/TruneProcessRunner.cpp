@@ -260,41 +260,42 @@ qsizetype unfinishedSequenceLength(QByteArrayView bytes)
     return 0;
 }
 
-// Turns a byte stream that arrives in pieces of any size into text. The start of a character cut
-// off at the end of one piece waits for the rest in the next; invalid bytes become U+FFFD.
-class Utf8StreamDecoder final {
+// Cuts a byte stream that arrives in pieces of any size at whole UTF-8 characters. The start of a
+// character cut off at the end of one piece waits for the rest in the next.
+class Utf8CharacterJoiner final {
 public:
-    QString decode(QByteArrayView piece)
+    // The whole characters this piece completes; valid until the next call.
+    QByteArrayView join(QByteArrayView piece)
     {
-        // Most pieces end on a whole character: those are decoded where they lie, not copied first.
+        // Most pieces end on a whole character: those are passed where they lie, not copied.
         QByteArrayView bytes = piece;
         if (!m_pending.isEmpty()) {
-            m_pending.append(piece);
-            bytes = m_pending;
+            m_joined = m_pending + piece.toByteArray();
+            bytes = m_joined;
         }
         const qsizetype complete = bytes.size() - unfinishedSequenceLength(bytes);
-        QString text = QString::fromUtf8(bytes.first(complete));
         m_pending = bytes.sliced(complete).toByteArray();
-        return text;
+        return bytes.first(complete);
     }
 
-    // What is left when the stream has ended: a cut character, shown as U+FFFD.
-    QString finish() { return QString::fromUtf8(std::exchange(m_pending, {})); }
+    // What is left when the stream has ended: a cut character, which decodes as U+FFFD.
+    QByteArray finish() { return std::exchange(m_pending, {}); }
 
 private:
     QByteArray m_pending;
+    QByteArray m_joined;
 };
 
 using StdoutCapture = TruneProcessRunner::StdoutCapture;
 
-// One of the tool's output streams: our end of its pipe, the bytes kept of it, and its decoder
-// for the output handler.
+// One of the tool's output streams: our end of its pipe, the bytes kept of it, and where its
+// pieces are cut for the output handler.
 struct CapturedStream {
     UniqueFd fd;
     StdoutCapture capture;
     QByteArray captured;
     bool overflowed = false; // more than a full capture's limit arrived; nothing more is kept
-    Utf8StreamDecoder decoder;
+    Utf8CharacterJoiner characters;
 
     // Keeps the piece as `capture` says; a tail is cut on bytes, even inside a character.
     void keep(QByteArrayView piece)
@@ -401,7 +402,7 @@ private:
             const QByteArrayView piece(m_buffer.constData(), count);
             stream.keep(piece);
             if (m_onOutput)
-                pass(stream.decoder.decode(piece));
+                pass(stream.characters.join(piece));
         } else if (count == 0 || (errno != EAGAIN && errno != EINTR)) {
             end(stream);
         }
@@ -410,13 +411,13 @@ private:
     void end(CapturedStream& stream)
     {
         stream.fd.reset();
-        pass(stream.decoder.finish());
+        pass(stream.characters.finish());
     }
 
-    void pass(const QString& text) const
+    void pass(QByteArrayView utf8) const
     {
-        if (m_onOutput && !text.isEmpty())
-            m_onOutput(text);
+        if (m_onOutput && !utf8.isEmpty())
+            m_onOutput(utf8);
     }
 
     const TruneProcessRunner::OutputHandler& m_onOutput;
