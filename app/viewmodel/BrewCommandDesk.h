@@ -32,7 +32,7 @@ class BrewCommandDesk final : public QObject {
 public:
     using CommandResult = HomebrewService::CommandResult;
     using Command = std::function<CommandResult(
-        const std::shared_ptr<TruneProcessCancellation>&, const std::function<void(const QString&)>&)>;
+        const std::shared_ptr<TruneProcessCancellation>&, const std::function<void(QByteArrayView utf8)>&)>;
 
     // One Homebrew command as the desk takes it.
     struct Operation {
@@ -58,7 +58,7 @@ public:
         // Adds `text` to the console after the output of brew that waits for it.
         virtual void appendBrewLog(const QString& text) = 0;
         // Where a command's worker passes brew's output for the console; callable from any thread.
-        virtual std::function<void(const QString&)> brewConsoleOutput() = 0;
+        virtual std::function<void(QByteArrayView utf8)> brewConsoleOutput() = 0;
         virtual void showToast(const QString& message, bool isError) = 0;
         virtual void recordHistory(UpdateLogEntry entry) = 0;
         // A batch step upgraded `item`: the lists may show it before the batch ends.

@@ -6,6 +6,7 @@
 #include "app/viewmodel/UpdateStudioEnvironment.h"
 #include "kit/foundation/TrunePermissionCenter.h"
 
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
@@ -189,7 +190,7 @@ private:
     bool holdsRowOrder() const;
     void releaseRowOrder();
     // Where a worker passes brew's output for the console.
-    std::function<void(const QString&)> brewConsoleOutput();
+    std::function<void(QByteArrayView utf8)> brewConsoleOutput();
     void showBrewOutputNextFrame();
     // Adds `text` to the console after the brew output that waits for it.
     void appendBrewLog(const QString& text);

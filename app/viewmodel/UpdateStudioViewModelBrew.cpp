@@ -209,10 +209,9 @@ void UpdateStudioViewModel::releaseRowOrder()
     setHomebrewItemsAndResync(std::move(items));
 }
 
-// In place: the console is long and grows a line at a time.
-std::function<void(const QString&)> UpdateStudioViewModel::brewConsoleOutput()
+std::function<void(QByteArrayView utf8)> UpdateStudioViewModel::brewConsoleOutput()
 {
-    return [self = QPointer(this), feed = d->brewOutput](const QString& chunk) {
+    return [self = QPointer(this), feed = d->brewOutput](QByteArrayView chunk) {
         if (feed->put(chunk))
             post(self, [](UpdateStudioViewModel& model) { model.showBrewOutputNextFrame(); });
     };
@@ -224,6 +223,7 @@ void UpdateStudioViewModel::showBrewOutputNextFrame()
         d->brewOutputFrame.start();
 }
 
+// In place: the console is long and grows a line at a time.
 void UpdateStudioViewModel::appendBrewLog(const QString& text)
 {
     const QString output = d->brewOutput->take() + text;

@@ -54,7 +54,7 @@ struct UpdateStudioViewModel::PartsHost final : BrewCommandDesk::Host, Uninstall
     void brewJobChanged() override { model.publishBrewJob(); }
     void brewJobEnded() override { model.brewJobEnded(); }
     void appendBrewLog(const QString& text) override { model.appendBrewLog(text); }
-    std::function<void(const QString&)> brewConsoleOutput() override { return model.brewConsoleOutput(); }
+    std::function<void(QByteArrayView utf8)> brewConsoleOutput() override { return model.brewConsoleOutput(); }
     void brewPackageUpgraded(const HomebrewItem& item) override
     {
         model.applyOptimisticBrewUpgrade(item.name, item.isCask, item.latestVersion);

@@ -117,7 +117,7 @@ std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError> execute(const st
         if (onStepStart)
             onStepStart(step);
         if (onOutput)
-            onOutput(headerLine(step));
+            onOutput(headerLine(step).toUtf8());
 
         const HomebrewService::CommandResult result = runStep(step, cancellation, onOutput);
         if (result) {
@@ -135,7 +135,7 @@ std::expected<HomebrewBatchUpgradeReport, HomebrewServiceError> execute(const st
         if (onStepComplete)
             onStepComplete(step, result.error());
         if (onOutput)
-            onOutput(failureLine(step.item, message));
+            onOutput(failureLine(step.item, message).toUtf8());
     }
     return report;
 }

@@ -31,6 +31,10 @@ constexpr auto drainAfterExit = std::chrono::seconds(2);
 constexpr auto terminationGrace = std::chrono::seconds(5);
 // How often the wait looks at the tool's state while no output arrives.
 constexpr auto checkInterval = std::chrono::milliseconds(50);
+// How soon it looks again once both streams have ended: a tool closes them as it exits, a moment
+// before the system reports the exit. The wait doubles up to checkInterval, for a tool that closed
+// them and goes on running.
+constexpr auto firstExitCheck = std::chrono::milliseconds(1);
 constexpr qsizetype readSize = 64 * 1024;
 
 class UniqueFd final {
@@ -256,36 +260,42 @@ qsizetype unfinishedSequenceLength(QByteArrayView bytes)
     return 0;
 }
 
-// Turns a byte stream that arrives in pieces of any size into text. The start of a character cut
-// off at the end of one piece waits for the rest in the next; invalid bytes become U+FFFD.
-class Utf8StreamDecoder final {
+// Cuts a byte stream that arrives in pieces of any size at whole UTF-8 characters. The start of a
+// character cut off at the end of one piece waits for the rest in the next.
+class Utf8CharacterJoiner final {
 public:
-    QString decode(QByteArrayView piece)
+    // The whole characters this piece completes; valid until the next call.
+    QByteArrayView join(QByteArrayView piece)
     {
-        m_pending.append(piece);
-        const qsizetype complete = m_pending.size() - unfinishedSequenceLength(m_pending);
-        const QString text = QString::fromUtf8(QByteArrayView(m_pending).first(complete));
-        m_pending.remove(0, complete);
-        return text;
+        // Most pieces end on a whole character: those are passed where they lie, not copied.
+        QByteArrayView bytes = piece;
+        if (!m_pending.isEmpty()) {
+            m_joined = m_pending + piece.toByteArray();
+            bytes = m_joined;
+        }
+        const qsizetype complete = bytes.size() - unfinishedSequenceLength(bytes);
+        m_pending = bytes.sliced(complete).toByteArray();
+        return bytes.first(complete);
     }
 
-    // What is left when the stream has ended: a cut character, shown as U+FFFD.
-    QString finish() { return QString::fromUtf8(std::exchange(m_pending, {})); }
+    // What is left when the stream has ended: a cut character, which decodes as U+FFFD.
+    QByteArray finish() { return std::exchange(m_pending, {}); }
 
 private:
     QByteArray m_pending;
+    QByteArray m_joined;
 };
 
 using StdoutCapture = TruneProcessRunner::StdoutCapture;
 
-// One of the tool's output streams: our end of its pipe, the bytes kept of it, and its decoder
-// for the output handler.
+// One of the tool's output streams: our end of its pipe, the bytes kept of it, and where its
+// pieces are cut for the output handler.
 struct CapturedStream {
     UniqueFd fd;
     StdoutCapture capture;
     QByteArray captured;
     bool overflowed = false; // more than a full capture's limit arrived; nothing more is kept
-    Utf8StreamDecoder decoder;
+    Utf8CharacterJoiner characters;
 
     // Keeps the piece as `capture` says; a tail is cut on bytes, even inside a character.
     void keep(QByteArrayView piece)
@@ -392,7 +402,7 @@ private:
             const QByteArrayView piece(m_buffer.constData(), count);
             stream.keep(piece);
             if (m_onOutput)
-                pass(stream.decoder.decode(piece));
+                pass(stream.characters.join(piece));
         } else if (count == 0 || (errno != EAGAIN && errno != EINTR)) {
             end(stream);
         }
@@ -401,13 +411,13 @@ private:
     void end(CapturedStream& stream)
     {
         stream.fd.reset();
-        pass(stream.decoder.finish());
+        pass(stream.characters.finish());
     }
 
-    void pass(const QString& text) const
+    void pass(QByteArrayView utf8) const
     {
-        if (m_onOutput && !text.isEmpty())
-            m_onOutput(text);
+        if (m_onOutput && !utf8.isEmpty())
+            m_onOutput(utf8);
     }
 
     const TruneProcessRunner::OutputHandler& m_onOutput;
@@ -422,6 +432,7 @@ void waitForExit(pid_t pid, ToolOutput& output, const TruneProcessCancellation* 
 {
     bool terminatedForOverflow = false;
     std::optional<Clock::time_point> killAt;
+    auto exitCheck = firstExitCheck;
     while (truneChildIsRunning(pid)) {
         if (output.overflowed() && !terminatedForOverflow) {
             kill(-pid, SIGTERM);
@@ -435,7 +446,12 @@ void waitForExit(pid_t pid, ToolOutput& output, const TruneProcessCancellation* 
                 killAt = Clock::time_point::max();
             }
         }
-        output.readFor(checkInterval);
+        if (output.isOpen()) {
+            output.readFor(checkInterval);
+        } else {
+            output.readFor(exitCheck);
+            exitCheck = std::min(exitCheck * 2, checkInterval);
+        }
     }
 }
 

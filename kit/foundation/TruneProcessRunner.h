@@ -6,6 +6,7 @@
 #include "kit/foundation/TruneProcessResult.h"
 #include "kit/localization/TruneLanguage.h"
 
+#include <QByteArrayView>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -31,9 +32,11 @@ struct TruneProcessRunError {
 // Runs command-line tools synchronously.
 namespace TruneProcessRunner {
 
-// Receives the tool's output as text while it runs, both streams to the same function, each in
-// its own order. Called on the thread that called run().
-using OutputHandler = std::function<void(const QString& text)>;
+// Receives the tool's output while it runs, both streams to the same function, each in its own
+// order: UTF-8 as the tool wrote it, each piece ending on a whole character (but for a character
+// the tool's end cut short), so pieces decode one by one or joined alike. Text is left to the
+// receiver to decode, which may keep only part of it. Called on the thread that called run().
+using OutputHandler = std::function<void(QByteArrayView utf8)>;
 
 // How much of the tool's standard output the result keeps. Standard error always keeps its last
 // 32768 bytes.

@@ -30,11 +30,12 @@ public:
         if (!text.isEmpty())
             events << u"console "_s + text;
     }
-    std::function<void(const QString&)> brewConsoleOutput() override
+    std::function<void(QByteArrayView utf8)> brewConsoleOutput() override
     {
-        return [this](const QString& chunk) {
+        return [this](QByteArrayView utf8) {
             QMetaObject::invokeMethod(
-                &m_receiver, [this, chunk] { events << u"console "_s + chunk; }, Qt::QueuedConnection);
+                &m_receiver, [this, chunk = QString::fromUtf8(utf8)] { events << u"console "_s + chunk; },
+                Qt::QueuedConnection);
         };
     }
     void showToast(const QString& message, bool isError) override
@@ -86,7 +87,7 @@ BrewCommandDesk::Command gatedCommand(
     return [gate, chunks, result](const auto&, const auto& onOutput) {
         gate->acquire();
         for (const QString& chunk : chunks)
-            onOutput(chunk);
+            onOutput(chunk.toUtf8());
         return result;
     };
 }
@@ -276,7 +277,7 @@ TEST_F(BrewCommandDeskTest, ADeskGoneWhileItsCommandRunsCancelsItAndHearsNothing
     host.desk = gone.get();
     gone->runOperation(upgradeOf(u"foo"_s, [gate, sawCancellation](const auto& cancellation, const auto& onOutput) {
         gate->acquire();
-        onOutput(u"late\n"_s);
+        onOutput("late\n");
         *sawCancellation = cancellation->isCancelled() ? 1 : 0;
         return BrewCommandDesk::CommandResult();
     }));

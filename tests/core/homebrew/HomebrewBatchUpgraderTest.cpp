@@ -54,7 +54,7 @@ struct ScriptedExecutor {
                    const HomebrewService::OutputHandler& onOutput) -> HomebrewService::CommandResult {
             ran.push_back(step.index);
             if (onOutput)
-                onOutput(u"output of "_s + step.item.name + u'\n');
+                onOutput((u"output of "_s + step.item.name + u'\n').toUtf8());
             const auto outcome = outcomes.find(step.index);
             if (outcome == outcomes.end())
                 return {};

@@ -433,7 +433,7 @@ TEST(HomebrewLaunchPathTest, AnActionMayPrintWithoutLimit)
     brew.fake.respond({u"upgrade"_s}, {.stdoutPadding = pastTheReadLimit, .stdoutPieces = {"done\n"}});
     std::atomic<qint64> received = 0;
     const auto result
-        = HomebrewService::upgradeAll(false, nullptr, [&](const QString& text) { received += text.size(); });
+        = HomebrewService::upgradeAll(false, nullptr, [&](QByteArrayView utf8) { received += utf8.size(); });
     EXPECT_TRUE(result);
     EXPECT_EQ(received, pastTheReadLimit + 5);
 }

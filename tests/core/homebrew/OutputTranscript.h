@@ -2,6 +2,7 @@
 
 #include "tests/support/TestWaits.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -10,16 +11,16 @@
 #include <functional>
 #include <mutex>
 
-// Collects the text pieces an output handler receives, from any thread, and lets a test wait for
-// a piece with a bounded wait.
+// Collects the pieces an output handler receives, each decoded on its own, from any thread, and
+// lets a test wait for a piece with a bounded wait.
 class OutputTranscript final {
 public:
-    std::function<void(const QString&)> handler()
+    std::function<void(QByteArrayView utf8)> handler()
     {
-        return [this](const QString& text) {
+        return [this](QByteArrayView utf8) {
             {
                 std::lock_guard lock(m_mutex);
-                m_pieces << text;
+                m_pieces << QString::fromUtf8(utf8);
             }
             m_changed.notify_all();
         };

@@ -34,15 +34,16 @@ QStringList script(const QString& body, const QStringList& arguments = {})
     return QStringList{QStringLiteral("-c"), body, QStringLiteral("sh")} + arguments;
 }
 
-// Everything the output handler received, in order, from whichever thread called it.
+// Everything the output handler received, in order, from whichever thread called it. Each piece
+// is decoded on its own, so a piece that split a character would show as U+FFFD.
 class OutputLog final {
 public:
     TruneProcessRunner::OutputHandler handler()
     {
-        return [this](const QString& text) {
+        return [this](QByteArrayView utf8) {
             {
                 std::lock_guard lock(m_mutex);
-                m_text += text;
+                m_text += QString::fromUtf8(utf8);
             }
             m_calls.record();
         };
@@ -397,8 +398,8 @@ TEST(TruneProcessRunner, CancelAfterTheToolExitedKeepsTheRealResult)
     // cancellation comes with it.
     auto token = std::make_shared<TruneProcessCancellation>();
     const auto result = TruneProcessRunner::run(shell, script(QStringLiteral("(sleep 0.5; echo late) & exit 3")),
-        std::nullopt, std::nullopt, TruneProcessRunner::StdoutCapture::tail(), token, [token](const QString& text) {
-            if (text.contains(QStringLiteral("late")))
+        std::nullopt, std::nullopt, TruneProcessRunner::StdoutCapture::tail(), token, [token](QByteArrayView utf8) {
+            if (utf8.contains("late"))
                 token->cancel();
         });
     ASSERT_TRUE(result.has_value());
