@@ -38,10 +38,12 @@ function(trune_add_test name)
   add_dependencies(${name} TruneResources)
   trune_set_warnings(${name})
   # OpenMP libraries (the text recogniser's) would start a thread per core in every test of a
-  # parallel run and fight over the machine; the runtime reads this before main().
+  # parallel run and fight over the machine; the runtime reads this before main(). The
+  # discovery flattens PROPERTIES into one list and would drop every variable of ENVIRONMENT
+  # after the first, so each property carries a single one.
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OMP_THREAD_LIMIT=1")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ENVIRONMENT_MODIFICATION "OMP_THREAD_LIMIT=set:1")
 endfunction()
 
 # trune_add_benchmark(<name> SOURCES ... LINKS ...)
