@@ -46,7 +46,7 @@ QString boolText(bool value)
 UpdateStudioViewModel::Private::Private(UpdateStudioViewModel& model)
     : host(model)
     , desk(host, model.m_environment)
-    , inspection(host, model.m_environment)
+    , uninstallSession(host, model.m_environment)
     , store(model.m_environment.configFolder, kMaxHistoryCount)
     , sparkleChecker(kFeedTimeoutSeconds)
     , trashWatcher(
@@ -514,5 +514,5 @@ void UpdateStudioViewModel::applySizeMeasurements(const std::vector<AppSizeMeasu
             apps[*found].sizeBytes = measurement.sizeBytes;
     }
     assign(StudioField::installedApps, &StudioState::installedApps, std::move(apps));
-    d->inspection.applySizeMeasurements(measurements);
+    d->uninstallSession.applySizeMeasurements(measurements);
 }

@@ -84,7 +84,7 @@ public:
     void setShowBrewConsole(bool show);
 
     // --- Uninstaller and Trash alerts ---
-    // Every inspection is numbered and names its target: a scan that ends after the user picked
+    // Each app the uninstaller takes up is numbered and named: a scan that ends after the user picked
     // another target is dropped, never shown under the new one. A bundle that lies in the Trash is
     // never taken along by a move, as that would only rename it there and orphan its record.
 
@@ -244,8 +244,8 @@ private:
     static void deliver(
         QPointer<UpdateStudioViewModel> self, quint64 generation, std::function<void(UpdateStudioViewModel&)> apply);
 
-    // The uninstall inspection's state, published into the state.
-    void publishInspection();
+    // The uninstall session's state, published into the state.
+    void publishUninstallSession();
     void registerGlobalHotkey();
     void startApplicationsWatcher();
 

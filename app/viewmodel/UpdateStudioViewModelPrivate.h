@@ -6,7 +6,7 @@
 #include "app/viewmodel/AppUpdateFacts.h"
 #include "app/viewmodel/BrewCommandDesk.h"
 #include "app/viewmodel/BrewConsoleFeed.h"
-#include "app/viewmodel/UninstallInspection.h"
+#include "app/viewmodel/UninstallSession.h"
 #include "app/viewmodel/UpdateStudioViewModel.h"
 #include "core/homebrew/HomebrewService.h"
 #include "core/records/UpdateConfigStore.h"
@@ -38,9 +38,9 @@ struct UpdateStudioViewModel::RefreshPass {
     std::optional<QHash<QString, SparkleUpdateCheckResult>> feeds;
 };
 
-// The view model as the host of its command desk and its uninstall inspection: what they read of
+// The view model as the host of its command desk and its uninstall session: what they read of
 // the state, and how what they report reaches the state, the console, the toasts and the history.
-struct UpdateStudioViewModel::PartsHost final : BrewCommandDesk::Host, UninstallInspection::Host {
+struct UpdateStudioViewModel::PartsHost final : BrewCommandDesk::Host, UninstallSession::Host {
     explicit PartsHost(UpdateStudioViewModel& model)
         : model(model)
     {
@@ -60,7 +60,7 @@ struct UpdateStudioViewModel::PartsHost final : BrewCommandDesk::Host, Uninstall
         model.applyOptimisticBrewUpgrade(item.name, item.isCask, item.latestVersion);
     }
 
-    void inspectionChanged() override { model.publishInspection(); }
+    void sessionChanged() override { model.publishUninstallSession(); }
     void showUninstaller() override { model.setSelectedTab(UpdateStudioTab::uninstaller); }
     void applySizeMeasurements(const std::vector<AppSizeMeasurement>& measurements) override
     {
@@ -76,7 +76,7 @@ struct UpdateStudioViewModel::Private {
 
     PartsHost host;
     BrewCommandDesk desk;
-    UninstallInspection inspection;
+    UninstallSession uninstallSession;
 
     UpdateConfigStore store;
     bool storedFilesLoaded = false;

@@ -1,4 +1,4 @@
-// The uninstaller's operations, handed to the uninstall inspection, and the Trash alerts of the
+// The uninstaller's operations, handed to the uninstall session, and the Trash alerts of the
 // studio's view model.
 #include "app/viewmodel/UpdateStudioViewModelPrivate.h"
 
@@ -15,53 +15,53 @@ const QString kCategory = u"uninstall"_s;
 
 void UpdateStudioViewModel::inspectAppForUninstall(const InstalledAppRecord& app, bool switchToTab)
 {
-    d->inspection.inspect(app, switchToTab);
+    d->uninstallSession.inspect(app, switchToTab);
 }
 
 void UpdateStudioViewModel::inspectDroppedAppURL(const QUrl& url)
 {
-    d->inspection.inspectDroppedAppURL(url);
+    d->uninstallSession.inspectDroppedAppURL(url);
 }
 
 void UpdateStudioViewModel::openTrashAlertInUninstaller(const TrashLeftoverAlert& alert)
 {
-    d->inspection.openTrashAlert(alert);
+    d->uninstallSession.openTrashAlert(alert);
     dismissTrashAlert(alert);
 }
 
 void UpdateStudioViewModel::toggleLeftoverSelection(const QString& id)
 {
-    d->inspection.toggleLeftoverSelection(id);
+    d->uninstallSession.toggleLeftoverSelection(id);
 }
 
 void UpdateStudioViewModel::setAllLeftoversSelected(bool selected)
 {
-    d->inspection.setAllLeftoversSelected(selected);
+    d->uninstallSession.setAllLeftoversSelected(selected);
 }
 
 void UpdateStudioViewModel::setIncludeAppBundleInTrash(bool include)
 {
-    d->inspection.setIncludeAppBundleInTrash(include);
+    d->uninstallSession.setIncludeAppBundleInTrash(include);
 }
 
 void UpdateStudioViewModel::trashSelectedLeftovers()
 {
-    d->inspection.trashSelectedLeftovers();
+    d->uninstallSession.trashSelectedLeftovers();
 }
 
 void UpdateStudioViewModel::trashUninstallSelection(const UninstallSelection& selection)
 {
-    d->inspection.trashUninstallSelection(selection);
+    d->uninstallSession.trashUninstallSelection(selection);
 }
 
-void UpdateStudioViewModel::publishInspection()
+void UpdateStudioViewModel::publishUninstallSession()
 {
-    const UninstallInspection& inspection = d->inspection;
-    assign(StudioField::uninstallerTargetApp, &StudioState::uninstallerTargetApp, inspection.target());
-    assign(StudioField::leftoverItems, &StudioState::leftoverItems, inspection.leftovers());
-    assign(StudioField::isScanningLeftovers, &StudioState::isScanningLeftovers, inspection.isScanning());
-    assign(StudioField::includeAppBundleInTrash, &StudioState::includeAppBundleInTrash, inspection.includesBundle());
-    assign(StudioField::isMovingToTrash, &StudioState::isMovingToTrash, inspection.isMoving());
+    const UninstallSession& session = d->uninstallSession;
+    assign(StudioField::uninstallerTargetApp, &StudioState::uninstallerTargetApp, session.target());
+    assign(StudioField::leftoverItems, &StudioState::leftoverItems, session.leftovers());
+    assign(StudioField::isScanningLeftovers, &StudioState::isScanningLeftovers, session.isScanning());
+    assign(StudioField::includeAppBundleInTrash, &StudioState::includeAppBundleInTrash, session.includesBundle());
+    assign(StudioField::isMovingToTrash, &StudioState::isMovingToTrash, session.isMoving());
 }
 
 void UpdateStudioViewModel::dismissTrashAlert(const TrashLeftoverAlert& alert)
@@ -78,7 +78,7 @@ void UpdateStudioViewModel::receiveTrashAlert(const TrashLeftoverAlert& alert)
 {
     const bool known = std::ranges::any_of(m_state.trashAlerts,
         [&](const TrashLeftoverAlert& pending) { return pending.trashedAppPath() == alert.trashedAppPath(); });
-    if (known || d->inspection.isOwnTrashedBundle(alert))
+    if (known || d->uninstallSession.isOwnTrashedBundle(alert))
         return;
     std::vector<TrashLeftoverAlert> alerts = m_state.trashAlerts;
     alerts.insert(alerts.begin(), alert);

@@ -1,4 +1,4 @@
-#include "app/viewmodel/UninstallInspection.h"
+#include "app/viewmodel/UninstallSession.h"
 
 #include "core/inventory/InstalledAppScanner.h"
 #include "tests/app/StudioTestHome.h"
@@ -17,19 +17,19 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Stands in for the view model: publishes the inspection's state into its own StudioState on
-// every change, as the view model does, and writes down what else the inspection reports, one
+// Stands in for the view model: publishes the session's state into its own StudioState on
+// every change, as the view model does, and writes down what else the session reports, one
 // line each and in order. A change is written down as the state it published.
-class RecordingHost final : public UninstallInspection::Host {
+class RecordingHost final : public UninstallSession::Host {
 public:
     const StudioState& studioState() const override { return state; }
-    void inspectionChanged() override
+    void sessionChanged() override
     {
-        state.uninstallerTargetApp = inspection->target();
-        state.leftoverItems = inspection->leftovers();
-        state.isScanningLeftovers = inspection->isScanning();
-        state.includeAppBundleInTrash = inspection->includesBundle();
-        state.isMovingToTrash = inspection->isMoving();
+        state.uninstallerTargetApp = session->target();
+        state.leftoverItems = session->leftovers();
+        state.isScanningLeftovers = session->isScanning();
+        state.includeAppBundleInTrash = session->includesBundle();
+        state.isMovingToTrash = session->isMoving();
         QString line = u"changed "_s + (state.uninstallerTargetApp ? state.uninstallerTargetApp->name : u"-"_s);
         line += u" %1 leftover(s)"_s.arg(state.leftoverItems.size());
         if (state.isScanningLeftovers)
@@ -53,7 +53,7 @@ public:
     {
         for (const AppSizeMeasurement& measurement : measurements)
             events << u"measured "_s + QFileInfo(measurement.id).fileName();
-        inspection->applySizeMeasurements(measurements);
+        session->applySizeMeasurements(measurements);
     }
     void appBundleTrashed() override { events << u"bundle trashed"_s; }
 
@@ -67,22 +67,22 @@ public:
 
     StudioState state;
     QStringList events;
-    UninstallInspection* inspection = nullptr;
+    UninstallSession* session = nullptr;
 };
 
-class UninstallInspectionTest : public ::testing::Test {
+class UninstallSessionTest : public ::testing::Test {
 protected:
-    UninstallInspectionTest()
+    UninstallSessionTest()
     {
         environment.now = [clock = clock] { return *clock; };
-        host.inspection = &inspection;
+        host.session = &session;
         host.state.language = TruneLanguage::en;
     }
 
     QString library(const QString& relative) const { return home.home.filePath(u"Library/"_s + relative); }
 
     // An app bundle in Applications with one cache folder as its leftover, read as the scanner
-    // reads it, but without a size yet, so that its inspection measures it.
+    // reads it, but without a size yet, so that its session measures it.
     InstalledAppRecord makeApp(const QString& name)
     {
         const QString bundleID = u"com.example."_s + name.toLower();
@@ -104,18 +104,18 @@ protected:
 
     bool inspectAndWait(const InstalledAppRecord& app)
     {
-        inspection.inspect(app, false);
-        return waitUntil([&] { return !inspection.isScanning(); });
+        session.inspect(app, false);
+        return waitUntil([&] { return !session.isScanning(); });
     }
 
     StudioTestHome home;
     std::shared_ptr<QDateTime> clock = std::make_shared<QDateTime>(QDateTime::currentDateTimeUtc());
     UpdateStudioEnvironment environment = home.environment();
     RecordingHost host;
-    UninstallInspection inspection{host, environment};
+    UninstallSession session{host, environment};
 };
 
-TEST_F(UninstallInspectionTest, AScanThatEndsAfterTheUserMovedOnOnlyKeepsItsMeasuredSize)
+TEST_F(UninstallSessionTest, AScanThatEndsAfterTheUserMovedOnOnlyKeepsItsMeasuredSize)
 {
     auto gate = std::make_shared<QSemaphore>();
     environment.measureSize = [gate](const QString& path) {
@@ -126,35 +126,35 @@ TEST_F(UninstallInspectionTest, AScanThatEndsAfterTheUserMovedOnOnlyKeepsItsMeas
     const InstalledAppRecord lumen = makeApp(u"Lumen"_s);
     const InstalledAppRecord other = makeApp(u"Other"_s);
 
-    inspection.inspect(lumen, true);
+    session.inspect(lumen, true);
     EXPECT_EQ(host.events, (QStringList{u"uninstaller"_s, u"changed Lumen 0 leftover(s) scanning +bundle"_s}));
     ASSERT_TRUE(inspectAndWait(other));
-    EXPECT_EQ(inspection.target()->name, u"Other"_s);
-    EXPECT_EQ(inspection.target()->sizeBytes, 4096);
-    ASSERT_EQ(inspection.leftovers().size(), 1u);
-    EXPECT_EQ(inspection.leftovers().front().path, library(u"Caches/com.example.other"_s));
+    EXPECT_EQ(session.target()->name, u"Other"_s);
+    EXPECT_EQ(session.target()->sizeBytes, 4096);
+    ASSERT_EQ(session.leftovers().size(), 1u);
+    EXPECT_EQ(session.leftovers().front().path, library(u"Caches/com.example.other"_s));
 
     host.events.clear();
     gate->release();
     ASSERT_TRUE(waitUntil([&] { return !host.events.isEmpty(); }));
     settle();
     EXPECT_EQ(host.events, QStringList{u"measured Lumen.app"_s}) << "Lumen's leftovers are dropped";
-    EXPECT_EQ(inspection.target()->name, u"Other"_s);
+    EXPECT_EQ(session.target()->name, u"Other"_s);
 
     // An alert's leftovers replace a scan still running, which is dropped in turn.
     gate->release();
-    inspection.inspect(lumen, false);
-    inspection.openTrashAlert(alertFor(other));
-    EXPECT_FALSE(inspection.isScanning());
-    EXPECT_FALSE(inspection.includesBundle());
-    EXPECT_EQ(inspection.target()->path, other.path);
+    session.inspect(lumen, false);
+    session.openTrashAlert(alertFor(other));
+    EXPECT_FALSE(session.isScanning());
+    EXPECT_FALSE(session.includesBundle());
+    EXPECT_EQ(session.target()->path, other.path);
     ASSERT_TRUE(waitUntil([&] { return host.events.last() == u"measured Lumen.app"_s; }));
     settle();
-    EXPECT_EQ(inspection.target()->path, other.path);
-    EXPECT_TRUE(inspection.leftovers().empty());
+    EXPECT_EQ(session.target()->path, other.path);
+    EXPECT_TRUE(session.leftovers().empty());
 }
 
-TEST_F(UninstallInspectionTest, AMovePublishesItsEndBeforeItsEntryAndToastAndThenFollowsWhatWent)
+TEST_F(UninstallSessionTest, AMovePublishesItsEndBeforeItsEntryAndToastAndThenFollowsWhatWent)
 {
     struct Case {
         const char* name;
@@ -174,16 +174,16 @@ TEST_F(UninstallInspectionTest, AMovePublishesItsEndBeforeItsEntryAndToastAndThe
         SCOPED_TRACE(c.name);
         const InstalledAppRecord lumen = makeApp(u"Lumen"_s);
         ASSERT_TRUE(inspectAndWait(lumen));
-        ASSERT_EQ(inspection.leftovers().size(), 1u);
-        inspection.setIncludeAppBundleInTrash(c.includeBundle);
+        ASSERT_EQ(session.leftovers().size(), 1u);
+        session.setIncludeAppBundleInTrash(c.includeBundle);
 
         host.events.clear();
-        inspection.trashSelectedLeftovers();
-        EXPECT_TRUE(inspection.isMoving());
-        inspection.trashSelectedLeftovers(); // ignored while the move runs
-        inspection.setAllLeftoversSelected(false);
-        ASSERT_TRUE(waitUntil([&] { return !inspection.isMoving(); }));
-        ASSERT_TRUE(waitUntil([&] { return !inspection.isScanning(); }));
+        session.trashSelectedLeftovers();
+        EXPECT_TRUE(session.isMoving());
+        session.trashSelectedLeftovers(); // ignored while the move runs
+        session.setAllLeftoversSelected(false);
+        ASSERT_TRUE(waitUntil([&] { return !session.isMoving(); }));
+        ASSERT_TRUE(waitUntil([&] { return !session.isScanning(); }));
 
         const QString bundleFlag = c.includeBundle ? u" +bundle"_s : QString();
         ASSERT_GE(host.events.size(), 4);
@@ -196,28 +196,28 @@ TEST_F(UninstallInspectionTest, AMovePublishesItsEndBeforeItsEntryAndToastAndThe
         EXPECT_EQ(reports, c.reports);
         EXPECT_EQ(host.events.at(5), c.after);
         EXPECT_EQ(QFileInfo::exists(lumen.path), !c.includeBundle);
-        EXPECT_EQ(inspection.isOwnTrashedBundle(alertFor(lumen)), c.includeBundle);
+        EXPECT_EQ(session.isOwnTrashedBundle(alertFor(lumen)), c.includeBundle);
     }
 }
 
-TEST_F(UninstallInspectionTest, ABundleItMovedIsItsOwnForAMinuteWhateverTheCaseOfItsIdentifier)
+TEST_F(UninstallSessionTest, ABundleItMovedIsItsOwnForAMinuteWhateverTheCaseOfItsIdentifier)
 {
     const InstalledAppRecord lumen = makeApp(u"Lumen"_s);
     ASSERT_TRUE(inspectAndWait(lumen));
-    inspection.trashSelectedLeftovers();
-    ASSERT_TRUE(waitUntil([&] { return !inspection.isMoving(); }));
+    session.trashSelectedLeftovers();
+    ASSERT_TRUE(waitUntil([&] { return !session.isMoving(); }));
 
     TrashLeftoverAlert otherCase(QUuid::createUuid(), u"Renamed"_s, lumen.bundleID.toUpper(), lumen.path, *clock, {});
     TrashLeftoverAlert otherApp(QUuid::createUuid(), u"Lumen"_s, u"com.example.else"_s, lumen.path, *clock, {});
-    EXPECT_TRUE(inspection.isOwnTrashedBundle(otherCase));
-    EXPECT_FALSE(inspection.isOwnTrashedBundle(otherApp));
+    EXPECT_TRUE(session.isOwnTrashedBundle(otherCase));
+    EXPECT_FALSE(session.isOwnTrashedBundle(otherApp));
     *clock = clock->addSecs(60);
-    EXPECT_TRUE(inspection.isOwnTrashedBundle(otherCase));
+    EXPECT_TRUE(session.isOwnTrashedBundle(otherCase));
     *clock = clock->addSecs(1);
-    EXPECT_FALSE(inspection.isOwnTrashedBundle(otherCase));
+    EXPECT_FALSE(session.isOwnTrashedBundle(otherCase));
 }
 
-TEST_F(UninstallInspectionTest, ADroppedBundleIsReadAndInspectedOrRefusedWithAReason)
+TEST_F(UninstallSessionTest, ADroppedBundleIsReadAndInspectedOrRefusedWithAReason)
 {
     const InstalledAppRecord lumen = makeApp(u"Lumen"_s);
     struct Case {
@@ -237,12 +237,12 @@ TEST_F(UninstallInspectionTest, ADroppedBundleIsReadAndInspectedOrRefusedWithARe
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         host.events.clear();
-        inspection.inspectDroppedAppURL(c.url);
+        session.inspectDroppedAppURL(c.url);
         ASSERT_TRUE(waitUntil([&] { return !host.events.isEmpty(); }));
         EXPECT_EQ(host.events.first(), c.report);
     }
-    ASSERT_TRUE(waitUntil([&] { return !inspection.isScanning(); }));
-    EXPECT_EQ(inspection.target()->path, lumen.path);
+    ASSERT_TRUE(waitUntil([&] { return !session.isScanning(); }));
+    EXPECT_EQ(session.target()->path, lumen.path);
 }
 
 } // namespace

@@ -14,29 +14,29 @@
 
 struct TrashRemovalReport;
 
-// The uninstaller's inspection of one app: its target, the leftovers a background scan finds for
+// The uninstaller's work on one app: its target, the leftovers a background scan finds for
 // it, which of them the user selects and whether the bundle goes too, and the move of that
 // selection to the Trash.
 //
-// Every inspection is numbered and names its target: a scan that ends after the user picked
+// Each app taken up is numbered and named: a scan that ends after the user picked
 // another target is dropped, never shown under the new one. A bundle that lies in the Trash is
 // never taken along by a move, as that would only rename it there and orphan its record. Bundles
 // the move took are remembered for a minute, so that the Trash watcher's news of them can be
 // passed over (isOwnTrashedBundle).
 //
-// The inspection keeps its own state (target() ... isMoving()) and reports every change at once
-// through Host::inspectionChanged, before any toast or history entry that follows it; its owner
+// The session keeps its own state (target() ... isMoving()) and reports every change at once
+// through Host::sessionChanged, before any toast or history entry that follows it; its owner
 // (the view model) then publishes that state in StudioState, from which the selection to move is
 // read as the views read it. Host is called on the main thread only; a scan or move that ends
-// after the inspection is gone is dropped (the inspection is a QObject for that guard).
-class UninstallInspection final : public QObject {
+// after the session is gone is dropped (the session is a QObject for that guard).
+class UninstallSession final : public QObject {
 public:
     class Host {
     public:
         virtual ~Host() = default;
         // The installed apps (whose own files a scan leaves alone) and the language are read here.
         virtual const StudioState& studioState() const = 0;
-        virtual void inspectionChanged() = 0;
+        virtual void sessionChanged() = 0;
         // Brings the uninstaller's tab forward.
         virtual void showUninstaller() = 0;
         virtual void showToast(const QString& message, bool isError) = 0;
@@ -47,7 +47,7 @@ public:
         virtual void appBundleTrashed() = 0;
     };
 
-    UninstallInspection(Host& host, const UpdateStudioEnvironment& environment);
+    UninstallSession(Host& host, const UpdateStudioEnvironment& environment);
 
     const std::optional<InstalledAppRecord>& target() const { return m_target; }
     const std::vector<LeftoverFileItem>& leftovers() const { return m_leftovers; }

@@ -1,4 +1,4 @@
-#include "app/viewmodel/UninstallInspection.h"
+#include "app/viewmodel/UninstallSession.h"
 
 #include "app/viewmodel/MainThreadPost.h"
 #include "app/viewmodel/StudioThreadPools.h"
@@ -41,15 +41,14 @@ InstalledAppRecord targetForTrashAlert(const TrashLeftoverAlert& alert)
 }
 
 // Runs `work` on the files pool and hands its result to `apply` on the main thread, while the
-// inspection exists.
+// session exists.
 template <typename Result>
-void runFileWork(UninstallInspection* inspection, std::function<Result()> work,
-    std::function<void(UninstallInspection&, Result)> apply)
+void runFileWork(
+    UninstallSession* session, std::function<Result()> work, std::function<void(UninstallSession&, Result)> apply)
 {
-    StudioThreadPools::files().start([self = QPointer(inspection), work = std::move(work), apply = std::move(apply)] {
-        postToMainThread<UninstallInspection>(self, [result = work(), apply](UninstallInspection& inspection) mutable {
-            apply(inspection, std::move(result));
-        });
+    StudioThreadPools::files().start([self = QPointer(session), work = std::move(work), apply = std::move(apply)] {
+        postToMainThread<UninstallSession>(
+            self, [result = work(), apply](UninstallSession& session) mutable { apply(session, std::move(result)); });
     });
 }
 
@@ -68,18 +67,18 @@ struct InspectionResult {
 
 } // namespace
 
-UninstallInspection::UninstallInspection(Host& host, const UpdateStudioEnvironment& environment)
+UninstallSession::UninstallSession(Host& host, const UpdateStudioEnvironment& environment)
     : m_host(host)
     , m_environment(environment)
 {
 }
 
-QString UninstallInspection::t(const QString& en, const QString& tr) const
+QString UninstallSession::t(const QString& en, const QString& tr) const
 {
     return truneText(en, tr, m_host.studioState().language);
 }
 
-void UninstallInspection::inspect(const InstalledAppRecord& app, bool switchToTab)
+void UninstallSession::inspect(const InstalledAppRecord& app, bool switchToTab)
 {
     if (switchToTab)
         m_host.showUninstaller();
@@ -87,7 +86,7 @@ void UninstallInspection::inspect(const InstalledAppRecord& app, bool switchToTa
     m_includesBundle = bundleCanBeTrashed(app.path);
     m_leftovers.clear();
     m_isScanning = true;
-    m_host.inspectionChanged();
+    m_host.sessionChanged();
 
     const quint64 generation = ++m_generation;
     const bool measure = app.sizeBytes == 0;
@@ -102,12 +101,12 @@ void UninstallInspection::inspect(const InstalledAppRecord& app, bool switchToTa
                 result.measuredSize = measureSize(path);
             return result;
         },
-        [generation, id = app.id(), name = app.name](UninstallInspection& inspection, InspectionResult result) {
-            inspection.applyInspection(generation, id, name, std::move(result.leftovers), result.measuredSize);
+        [generation, id = app.id(), name = app.name](UninstallSession& session, InspectionResult result) {
+            session.applyInspection(generation, id, name, std::move(result.leftovers), result.measuredSize);
         });
 }
 
-void UninstallInspection::applyInspection(quint64 generation, const QString& targetID, const QString& name,
+void UninstallSession::applyInspection(quint64 generation, const QString& targetID, const QString& name,
     std::vector<LeftoverFileItem> leftovers, std::optional<qint64> measuredSize)
 {
     // The size belongs to the app whatever the uninstaller shows now.
@@ -118,19 +117,19 @@ void UninstallInspection::applyInspection(quint64 generation, const QString& tar
     const qsizetype found = qsizetype(leftovers.size());
     m_leftovers = std::move(leftovers);
     m_isScanning = false;
-    m_host.inspectionChanged();
+    m_host.sessionChanged();
     m_environment.logger->info(
         u"Scanned uninstall leftovers for %1: %2 item(s) found"_s.arg(name, QString::number(found)), kCategory);
 }
 
 // A scan still running no longer belongs to what the uninstaller shows.
-void UninstallInspection::abandonInspection()
+void UninstallSession::abandonInspection()
 {
     ++m_generation;
     m_isScanning = false;
 }
 
-void UninstallInspection::inspectDroppedAppURL(const QUrl& url)
+void UninstallSession::inspectDroppedAppURL(const QUrl& url)
 {
     const QString path = url.isLocalFile() ? QDir::cleanPath(url.toLocalFile()) : QString();
     if (path.isEmpty() || QFileInfo(path).suffix().toLower() != u"app"_s) {
@@ -140,56 +139,56 @@ void UninstallInspection::inspectDroppedAppURL(const QUrl& url)
     }
     runFileWork<std::optional<InstalledAppRecord>>(
         this, [path] { return InstalledAppScanner::inspectAppBundle(path, true); },
-        [](UninstallInspection& inspection, std::optional<InstalledAppRecord> record) {
+        [](UninstallSession& session, std::optional<InstalledAppRecord> record) {
             if (!record) {
-                inspection.m_host.showToast(
-                    inspection.t(u"Could not read app bundle metadata."_s, u"Uygulama paketi okunamadı."_s), true);
+                session.m_host.showToast(
+                    session.t(u"Could not read app bundle metadata."_s, u"Uygulama paketi okunamadı."_s), true);
                 return;
             }
-            inspection.inspect(*record, true);
+            session.inspect(*record, true);
         });
 }
 
-void UninstallInspection::openTrashAlert(const TrashLeftoverAlert& alert)
+void UninstallSession::openTrashAlert(const TrashLeftoverAlert& alert)
 {
     m_host.showUninstaller();
     abandonInspection();
     m_target = targetForTrashAlert(alert);
     m_includesBundle = false;
     m_leftovers = alert.leftovers();
-    m_host.inspectionChanged();
+    m_host.sessionChanged();
 }
 
-void UninstallInspection::toggleLeftoverSelection(const QString& id)
+void UninstallSession::toggleLeftoverSelection(const QString& id)
 {
     const auto found = std::ranges::find(m_leftovers, id, &LeftoverFileItem::id);
     if (found == m_leftovers.end())
         return;
     found->isSelected = !found->isSelected;
-    m_host.inspectionChanged();
+    m_host.sessionChanged();
 }
 
-void UninstallInspection::setAllLeftoversSelected(bool selected)
+void UninstallSession::setAllLeftoversSelected(bool selected)
 {
     for (LeftoverFileItem& item : m_leftovers)
         item.isSelected = selected;
-    m_host.inspectionChanged();
+    m_host.sessionChanged();
 }
 
-void UninstallInspection::setIncludeAppBundleInTrash(bool include)
+void UninstallSession::setIncludeAppBundleInTrash(bool include)
 {
     m_includesBundle = include;
-    m_host.inspectionChanged();
+    m_host.sessionChanged();
 }
 
-void UninstallInspection::trashSelectedLeftovers()
+void UninstallSession::trashSelectedLeftovers()
 {
     if (!m_target)
         return;
     trashUninstallSelection(*StudioDerived::uninstallSelection(m_host.studioState(), true));
 }
 
-void UninstallInspection::trashUninstallSelection(const UninstallSelection& selection)
+void UninstallSession::trashUninstallSelection(const UninstallSelection& selection)
 {
     if (!m_target || m_target->id() != selection.target.id() || m_isMoving || m_isScanning)
         return;
@@ -197,7 +196,7 @@ void UninstallInspection::trashUninstallSelection(const UninstallSelection& sele
     const bool includeBundle = selection.includesBundle && bundleCanBeTrashed(target.path);
     const QString fromVersion = target.displayVersion();
     m_isMoving = true;
-    m_host.inspectionChanged();
+    m_host.sessionChanged();
     if (includeBundle)
         rememberOwnTrashedBundle(target);
 
@@ -208,16 +207,16 @@ void UninstallInspection::trashUninstallSelection(const UninstallSelection& sele
             return AppLeftoverScanner::moveToTrash(
                 items, target.name, target.bundleID, target.path, includeBundle, libraryRoot, language);
         },
-        [target, includeBundle, fromVersion](UninstallInspection& inspection, TrashRemovalReport report) {
-            inspection.applyTrashRemoval(target, includeBundle, fromVersion, report);
+        [target, includeBundle, fromVersion](UninstallSession& session, TrashRemovalReport report) {
+            session.applyTrashRemoval(target, includeBundle, fromVersion, report);
         });
 }
 
-void UninstallInspection::applyTrashRemoval(
+void UninstallSession::applyTrashRemoval(
     const InstalledAppRecord& target, bool includedBundle, const QString& fromVersion, const TrashRemovalReport& report)
 {
     m_isMoving = false;
-    m_host.inspectionChanged();
+    m_host.sessionChanged();
     // The minute counts from the end of a long move; a bundle that stayed is not passed over.
     if (includedBundle && report.trashedPaths.contains(target.path))
         rememberOwnTrashedBundle(target);
@@ -258,7 +257,7 @@ void UninstallInspection::applyTrashRemoval(
             abandonInspection();
             m_target.reset();
             m_leftovers.clear();
-            m_host.inspectionChanged();
+            m_host.sessionChanged();
         }
         m_host.appBundleTrashed();
     } else if (stillCurrent) {
@@ -266,7 +265,7 @@ void UninstallInspection::applyTrashRemoval(
     }
 }
 
-void UninstallInspection::applySizeMeasurements(const std::vector<AppSizeMeasurement>& measurements)
+void UninstallSession::applySizeMeasurements(const std::vector<AppSizeMeasurement>& measurements)
 {
     if (!m_target)
         return;
@@ -278,23 +277,23 @@ void UninstallInspection::applySizeMeasurements(const std::vector<AppSizeMeasure
         measured = true;
     }
     if (measured)
-        m_host.inspectionChanged();
+        m_host.sessionChanged();
 }
 
-void UninstallInspection::rememberOwnTrashedBundle(const InstalledAppRecord& target)
+void UninstallSession::rememberOwnTrashedBundle(const InstalledAppRecord& target)
 {
     forgetOwnTrashedBundle(target);
     m_ownTrashedBundles.push_back({.bundleID = target.bundleID, .name = target.name, .movedAt = m_environment.now()});
 }
 
-void UninstallInspection::forgetOwnTrashedBundle(const InstalledAppRecord& target)
+void UninstallSession::forgetOwnTrashedBundle(const InstalledAppRecord& target)
 {
     std::erase_if(m_ownTrashedBundles, [&](const OwnTrashedBundle& bundle) {
         return bundle.bundleID == target.bundleID && bundle.name == target.name;
     });
 }
 
-bool UninstallInspection::isOwnTrashedBundle(const TrashLeftoverAlert& alert)
+bool UninstallSession::isOwnTrashedBundle(const TrashLeftoverAlert& alert)
 {
     const QDateTime since = m_environment.now().addSecs(-kOwnTrashMoveSeconds);
     std::erase_if(m_ownTrashedBundles, [&](const OwnTrashedBundle& bundle) { return bundle.movedAt < since; });
