@@ -49,7 +49,8 @@ void expectEveryWidgetShownWhole(const QWidget& ground)
         if (!widget->isVisibleTo(&ground) || widget->isWindow())
             continue;
         const QRect placed(widget->mapTo(&ground, QPoint()), widget->size());
-        const std::string name = widget->metaObject()->className() + (" " + widget->objectName().toStdString());
+        const std::string name
+            = (QString::fromLatin1(widget->metaObject()->className()) + u' ' + widget->objectName()).toStdString();
         EXPECT_FALSE(placed.isEmpty()) << name << " has no size";
         EXPECT_TRUE(ground.rect().contains(placed))
             << name << " at " << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height()
