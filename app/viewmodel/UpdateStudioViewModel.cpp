@@ -351,21 +351,29 @@ void UpdateStudioViewModel::startHomebrewQuery()
         });
 }
 
+// The feeds are fetched while the scan is still reading bundles: each app goes to the feed check
+// as soon as it is read. The scan is queued first, so a check waiting on the refresh pool always
+// has its scan running or done before it.
 void UpdateStudioViewModel::startAppScan()
 {
     const quint64 generation = d->scanGeneration;
-    StudioThreadPools::refresh().start(
-        [self = QPointer(this), generation, folders = m_environment.searchDirectories, locale = m_environment.locale] {
-            std::vector<InstalledAppRecord> apps
-                = InstalledAppScanner::scanInstalledApps(folders, false, kMaxBundlesScannedAtOnce, locale);
-            for (InstalledAppRecord& app : apps) {
-                if (const std::optional<qint64> cached = FastDirectorySizeReader::cachedSize(app.path))
-                    app.sizeBytes = *cached;
-            }
-            deliver(self, generation, [apps = std::move(apps)](UpdateStudioViewModel& model) mutable {
-                model.publishScannedApps(std::move(apps));
-            });
+    auto feedApps = std::make_shared<SparkleFeedAppQueue>();
+    StudioThreadPools::refresh().start([self = QPointer(this), generation, folders = m_environment.searchDirectories,
+                                           locale = m_environment.locale, feedApps] {
+        const InstalledAppScanner::InspectionObserver toFeedCheck{
+            .inspected = [&](const InstalledAppRecord& app) { feedApps->add(app); }};
+        std::vector<InstalledAppRecord> apps
+            = InstalledAppScanner::scanInstalledApps(folders, false, kMaxBundlesScannedAtOnce, locale, toFeedCheck);
+        feedApps->close();
+        for (InstalledAppRecord& app : apps) {
+            if (const std::optional<qint64> cached = FastDirectorySizeReader::cachedSize(app.path))
+                app.sizeBytes = *cached;
+        }
+        deliver(self, generation, [apps = std::move(apps)](UpdateStudioViewModel& model) mutable {
+            model.publishScannedApps(std::move(apps));
         });
+    });
+    startFeedCheck(std::move(feedApps));
 }
 
 // Until the pass has its own answer for an app, the list keeps what it knew of it.
@@ -378,7 +386,6 @@ void UpdateStudioViewModel::publishScannedApps(std::vector<InstalledAppRecord> a
     assign(StudioField::isScanningApps, &StudioState::isScanningApps, false);
     d->pass->appsPublished = true;
     startSizeMeasurement();
-    startFeedCheck(std::move(apps));
     continueRefreshPass();
 }
 
@@ -406,14 +413,14 @@ void UpdateStudioViewModel::startSizeMeasurement()
     });
 }
 
-void UpdateStudioViewModel::startFeedCheck(std::vector<InstalledAppRecord> apps)
+void UpdateStudioViewModel::startFeedCheck(std::shared_ptr<SparkleFeedAppQueue> apps)
 {
     const quint64 generation = d->scanGeneration;
     StudioThreadPools::refresh().start(
         [self = QPointer(this), generation, checker = d->sparkleChecker, apps = std::move(apps),
             includePrereleases = m_state.config.includePrereleases] {
             QHash<QString, SparkleUpdateCheckResult> results
-                = checker.checkUpdates(apps, includePrereleases, kMaxFeedsFetchedAtOnce);
+                = checker.checkUpdates(*apps, includePrereleases, kMaxFeedsFetchedAtOnce);
             deliver(self, generation, [results = std::move(results)](UpdateStudioViewModel& model) mutable {
                 model.receiveFeeds(std::move(results));
             });

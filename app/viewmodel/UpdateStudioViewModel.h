@@ -22,6 +22,7 @@
 class QTimer;
 struct HomebrewCommandError;
 struct SparkleUpdateCheckResult;
+class SparkleFeedAppQueue;
 
 // The studio's one state object, on the main thread: every view reads state() and calls the
 // operations below. `changed` names the fields that changed, at most once per event-loop turn.
@@ -230,7 +231,7 @@ private:
     void startHomebrewQuery();
     void startAppScan();
     void startSizeMeasurement();
-    void startFeedCheck(std::vector<InstalledAppRecord> apps);
+    void startFeedCheck(std::shared_ptr<SparkleFeedAppQueue> apps);
     void publishScannedApps(std::vector<InstalledAppRecord> apps);
     void receiveHomebrew(HomebrewOutcome outcome);
     void receiveFeeds(QHash<QString, SparkleUpdateCheckResult> results);

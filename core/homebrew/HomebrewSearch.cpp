@@ -1,5 +1,7 @@
 #include "core/homebrew/HomebrewSearch.h"
 
+#include "core/homebrew/HomebrewCaskMatcher.h"
+
 #include <algorithm>
 
 namespace {
@@ -70,45 +72,6 @@ std::vector<HomebrewItem> parsedResults(
     return HomebrewService::parseSearchOutput(run.stdoutString(), isCask, installedTokens);
 }
 
-QString lastPathComponent(const QString& path)
-{
-    QStringView view(path);
-    while (view.size() > 1 && view.endsWith(u'/'))
-        view.chop(1);
-    return view.sliced(view.lastIndexOf(u'/') + 1).toString();
-}
-
-// The letters and digits of `text` in lower case, of any script; spaces, punctuation and
-// symbols go. Precomposed and decomposed accents give the same key.
-QString normalizeMatchKey(const QString& text)
-{
-    const QString lowered = text.toLower().normalized(QString::NormalizationForm_C);
-    QString key;
-    key.reserve(lowered.size());
-    for (qsizetype index = 0; index < lowered.size();) {
-        const bool isPair
-            = lowered[index].isHighSurrogate() && index + 1 < lowered.size() && lowered[index + 1].isLowSurrogate();
-        const char32_t character
-            = isPair ? QChar::surrogateToUcs4(lowered[index], lowered[index + 1]) : lowered[index].unicode();
-        const qsizetype length = isPair ? 2 : 1;
-        if (QChar::isLetterOrNumber(character))
-            key.append(QStringView(lowered).sliced(index, length));
-        index += length;
-    }
-    return key;
-}
-
-qsizetype characterCount(const QString& text)
-{
-    return text.size() - std::count_if(text.begin(), text.end(), [](QChar unit) { return unit.isLowSurrogate(); });
-}
-
-bool installsBundle(const HomebrewItem& cask, const QString& bundleName)
-{
-    return std::any_of(cask.appArtifacts.begin(), cask.appArtifacts.end(),
-        [&](const QString& artifact) { return lastPathComponent(artifact).toLower() == bundleName; });
-}
-
 } // namespace
 
 namespace HomebrewService {
@@ -176,22 +139,8 @@ std::vector<HomebrewItem> parseSearchOutput(const QString& output, bool isCask, 
 
 std::optional<HomebrewItem> matchCask(const InstalledAppRecord& app, const std::vector<HomebrewItem>& items)
 {
-    // A cask that installs the very bundle wins over any cask whose name merely resembles the app's.
-    const QString bundleName = lastPathComponent(app.path).toLower();
-    for (const HomebrewItem& item : items) {
-        if (item.isCask && installsBundle(item, bundleName))
-            return item;
-    }
-
-    // Keys of one or two characters would tie unrelated apps and casks together.
-    const QString appKey = normalizeMatchKey(app.name);
-    if (characterCount(appKey) < 3)
-        return std::nullopt;
-    for (const HomebrewItem& item : items) {
-        if (item.isCask && (normalizeMatchKey(item.fullName) == appKey || normalizeMatchKey(item.name) == appKey))
-            return item;
-    }
-    return std::nullopt;
+    const HomebrewItem* cask = HomebrewCaskMatcher(items).match(app);
+    return cask ? std::optional(*cask) : std::nullopt;
 }
 
 } // namespace HomebrewService

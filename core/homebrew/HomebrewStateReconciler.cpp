@@ -1,6 +1,7 @@
 #include "core/homebrew/HomebrewStateReconciler.h"
 
 #include "core/homebrew/HomebrewCanonicalOrder.h"
+#include "core/homebrew/HomebrewCaskMatcher.h"
 #include "core/homebrew/HomebrewPackageKey.h"
 #include "core/homebrew/HomebrewSearch.h"
 #include "core/records/VersionComparator.h"
@@ -173,9 +174,10 @@ std::vector<InstalledAppRecord> markCaskUpgraded(
 std::vector<InstalledAppRecord> applyHomebrewMetadata(
     const std::vector<InstalledAppRecord>& apps, const std::vector<HomebrewItem>& brewItems, const QDateTime& checkedAt)
 {
+    const HomebrewCaskMatcher casks(brewItems);
     std::vector<InstalledAppRecord> updated = apps;
     for (InstalledAppRecord& app : updated) {
-        const std::optional<HomebrewItem> cask = HomebrewService::matchCask(app, brewItems);
+        const HomebrewItem* cask = casks.match(app);
         if (!cask)
             continue;
         app.homebrewCaskToken = cask->name;

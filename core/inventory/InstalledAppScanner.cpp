@@ -90,7 +90,10 @@ std::vector<std::optional<InstalledAppRecord>> inspectConcurrently(
             const QString& bundle = bundles[index];
             if (observer.started)
                 observer.started(bundle);
-            records[static_cast<std::size_t>(index)] = inspectAppBundle(bundle, includeSizes);
+            std::optional<InstalledAppRecord>& record = records[static_cast<std::size_t>(index)];
+            record = inspectAppBundle(bundle, includeSizes);
+            if (record && observer.inspected)
+                observer.inspected(*record);
             if (observer.finished)
                 observer.finished(bundle);
         });

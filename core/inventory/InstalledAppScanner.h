@@ -23,10 +23,12 @@ namespace InstalledAppScanner {
 // "/Applications", then the Applications folder in the user's home folder.
 QStringList defaultSearchDirectories();
 
-// Sees the inspections of a scan start and finish, on the threads that run them.
+// Sees the inspections of a scan start and finish, on the threads that run them. `inspected`
+// receives each record as soon as it is read, before duplicates are dropped and the list sorted.
 struct InspectionObserver {
-    std::function<void(const QString& bundlePath)> started;
-    std::function<void(const QString& bundlePath)> finished;
+    std::function<void(const QString& bundlePath)> started = {};
+    std::function<void(const QString& bundlePath)> finished = {};
+    std::function<void(const InstalledAppRecord& record)> inspected = {};
 };
 
 // The bundles found at the top level of `folders` and one level down (hidden entries and folders

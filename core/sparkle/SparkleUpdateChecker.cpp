@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <deque>
 #include <memory>
 #include <optional>
 
@@ -80,16 +81,17 @@ QNetworkRequest feedRequestWithTimeout(const QUrl& feed, int requestTimeoutMs)
 }
 
 struct Candidate {
-    const InstalledAppRecord* app;
+    InstalledAppRecord app;
     QUrl feed;
 };
 
 // One call of checkUpdates: its own network manager on the calling thread's event loop, with at
-// most `width` fetches in flight, started in candidate order.
+// most `width` fetches in flight, started in the order the apps arrive. It ends once the queue is
+// closed and every fetch has ended.
 class FeedFetchRound final {
 public:
-    FeedFetchRound(std::vector<Candidate> candidates, double timeoutSeconds, bool includePrereleases, int width)
-        : m_candidates(std::move(candidates))
+    FeedFetchRound(SparkleFeedAppQueue& apps, double timeoutSeconds, bool includePrereleases, int width)
+        : m_apps(apps)
         , m_requestTimeoutMs(milliseconds(timeoutSeconds))
         , m_resourceTimeoutMs(milliseconds(timeoutSeconds + kResourceAllowanceSeconds))
         , m_includePrereleases(includePrereleases)
@@ -100,9 +102,14 @@ public:
 
     QHash<QString, SparkleUpdateCheckResult> run()
     {
-        while (m_inFlight < m_width && m_next < m_candidates.size())
-            startNext();
-        m_loop.exec();
+        m_apps.setWake([this] {
+            QMetaObject::invokeMethod(
+                &m_loop, [this] { takeArrivals(); }, Qt::QueuedConnection);
+        });
+        takeArrivals();
+        if (!isDone())
+            m_loop.exec();
+        m_apps.setWake({});
         // A connection kept for reuse would go on reading whatever its peer still sends after
         // the check has ended.
         m_network.clearConnectionCache();
@@ -110,9 +117,36 @@ public:
     }
 
 private:
-    void startNext()
+    void takeArrivals()
     {
-        const Candidate& candidate = m_candidates[m_next++];
+        SparkleFeedAppQueue::Arrivals arrivals = m_apps.take();
+        m_closed = arrivals.closed;
+        for (InstalledAppRecord& app : arrivals.apps) {
+            if (std::optional<QUrl> feed = webFeedURL(app))
+                m_waiting.push_back({std::move(app), std::move(*feed)});
+        }
+        startWhileThereIsRoom();
+        quitWhenDone();
+    }
+
+    bool isDone() const { return m_closed && m_waiting.empty() && m_inFlight == 0; }
+
+    void quitWhenDone()
+    {
+        if (isDone())
+            m_loop.quit();
+    }
+
+    void startWhileThereIsRoom()
+    {
+        while (m_inFlight < m_width && !m_waiting.empty()) {
+            start(std::move(m_waiting.front()));
+            m_waiting.pop_front();
+        }
+    }
+
+    void start(Candidate candidate)
+    {
         ++m_inFlight;
         QNetworkReply* reply = m_network.get(feedRequestWithTimeout(candidate.feed, m_requestTimeoutMs));
         auto download = std::make_shared<TruneCappedReplyReader>(*reply, SparkleAppcastParser::maxFeedBytes);
@@ -122,16 +156,15 @@ private:
         QObject::connect(deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
         deadline->start(m_resourceTimeoutMs);
 
-        QObject::connect(reply, &QNetworkReply::finished, &m_loop, [this, reply, download, &candidate] {
-            reply->deleteLater();
-            if (std::optional<SparkleUpdateCheckResult> result = resultOf(reply, *download, *candidate.app))
-                m_results.insert(result->appID, std::move(*result));
-            --m_inFlight;
-            if (m_next < m_candidates.size())
-                startNext();
-            else if (m_inFlight == 0)
-                m_loop.quit();
-        });
+        QObject::connect(
+            reply, &QNetworkReply::finished, &m_loop, [this, reply, download, app = std::move(candidate.app)] {
+                reply->deleteLater();
+                if (std::optional<SparkleUpdateCheckResult> result = resultOf(reply, *download, app))
+                    m_results.insert(result->appID, std::move(*result));
+                --m_inFlight;
+                startWhileThereIsRoom();
+                quitWhenDone();
+            });
     }
 
     std::optional<SparkleUpdateCheckResult> resultOf(
@@ -154,13 +187,14 @@ private:
         return SparkleUpdateCheckResult{.appID = app.id(), .latestItem = std::move(*item), .updateAvailable = newer};
     }
 
-    const std::vector<Candidate> m_candidates;
+    SparkleFeedAppQueue& m_apps;
     const int m_requestTimeoutMs;
     const int m_resourceTimeoutMs;
     const bool m_includePrereleases;
     const int m_width;
     const QString m_macOSVersion;
-    std::size_t m_next = 0;
+    std::deque<Candidate> m_waiting;
+    bool m_closed = false;
     int m_inFlight = 0;
     QHash<QString, SparkleUpdateCheckResult> m_results;
     QEventLoop m_loop;
@@ -174,14 +208,22 @@ private:
 QHash<QString, SparkleUpdateCheckResult> SparkleUpdateChecker::checkUpdates(
     const std::vector<InstalledAppRecord>& apps, bool includePrereleases, int maxConcurrency) const
 {
-    std::vector<Candidate> candidates;
-    for (const InstalledAppRecord& app : apps) {
-        if (std::optional<QUrl> feed = webFeedURL(app))
-            candidates.push_back({&app, std::move(*feed)});
-    }
-    if (candidates.empty())
+    const auto hasWebFeed = [](const InstalledAppRecord& app) { return webFeedURL(app).has_value(); };
+    if (std::ranges::none_of(apps, hasWebFeed))
         return {};
-    FeedFetchRound round(std::move(candidates), timeoutSeconds, includePrereleases, std::max(1, maxConcurrency));
+    SparkleFeedAppQueue queue;
+    for (const InstalledAppRecord& app : apps) {
+        if (hasWebFeed(app))
+            queue.add(app);
+    }
+    queue.close();
+    return checkUpdates(queue, includePrereleases, maxConcurrency);
+}
+
+QHash<QString, SparkleUpdateCheckResult> SparkleUpdateChecker::checkUpdates(
+    SparkleFeedAppQueue& apps, bool includePrereleases, int maxConcurrency) const
+{
+    FeedFetchRound round(apps, timeoutSeconds, includePrereleases, std::max(1, maxConcurrency));
     return round.run();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/records/InstalledAppRecord.h"
 #include "core/sparkle/SparkleAppcastItem.h"
+#include "core/sparkle/SparkleFeedAppQueue.h"
 
 #include <QHash>
 #include <QNetworkRequest>
@@ -45,6 +46,11 @@ struct SparkleUpdateChecker {
     // needs a QCoreApplication); call it from a worker thread.
     QHash<QString, SparkleUpdateCheckResult> checkUpdates(
         const std::vector<InstalledAppRecord>& apps, bool includePrereleases, int maxConcurrency) const;
+
+    // The same check over applications that arrive while it runs, started in the order they
+    // arrive; it ends once `apps` is closed and every fetch has ended.
+    QHash<QString, SparkleUpdateCheckResult> checkUpdates(
+        SparkleFeedAppQueue& apps, bool includePrereleases, int maxConcurrency) const;
 
     // The request of every fetch of `feed`. Redirects are followed only where they do not lower
     // security (never from https to http) and only to http and https addresses.

@@ -81,6 +81,10 @@ TEST(HomebrewCaskMatchTest, FindsTheCaskThatInstalledAnApp)
         HomebrewItemBuilder(u"qt-creator"_s).cask().appArtifacts({u"Creator/Qt Creator.app"_s}).build(),
         HomebrewItemBuilder(u"caf\u00e9-app"_s).cask().build(),
         HomebrewItemBuilder(u"nihongo"_s).cask().fullName(u"\u65e5\u672c\u8a9e \u30a8\u30c7\u30a3\u30bf"_s).build(),
+        HomebrewItemBuilder(u"nova-classic"_s).cask().fullName(u"Nova Pad"_s).build(),
+        HomebrewItemBuilder(u"nova-pad"_s).cask().build(),
+        HomebrewItemBuilder(u"lumen"_s).cask().appArtifacts({u"Lumen.app"_s}).build(),
+        HomebrewItemBuilder(u"lumen-beta"_s).cask().appArtifacts({u"LUMEN.app"_s}).build(),
     };
     struct Case {
         const char* label;
@@ -102,6 +106,9 @@ TEST(HomebrewCaskMatchTest, FindsTheCaskThatInstalledAnApp)
         {"letters of any script", u"\u65e5\u672c\u8a9e\u30a8\u30c7\u30a3\u30bf"_s,
             u"/Applications/Nihongo Editor.app"_s, u"nihongo"_s},
         {"nothing alike", u"Prism"_s, u"/Applications/Prism.app"_s, std::nullopt},
+        {"the first by full name before a later one by name", u"Nova Pad"_s, u"/Applications/Nova.app"_s,
+            u"nova-classic"_s},
+        {"the first of two casks installing the bundle", u"Lumen"_s, u"/Applications/lumen.app"_s, u"lumen"_s},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);

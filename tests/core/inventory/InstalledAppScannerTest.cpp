@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -382,6 +383,33 @@ TEST_F(InstalledAppScannerTest, InspectionsRunAtMostMaxConcurrencyAtOnceInDiscov
         } else {
             EXPECT_EQ(gate.startOrder().size(), kBundles);
         }
+    }
+}
+
+TEST_F(InstalledAppScannerTest, EachRecordIsHandedOnAsSoonAsItIsRead)
+{
+    makeAppBundle(app(QStringLiteral("First.app")));
+    makeAppBundle(app(QStringLiteral("Second.app")));
+    writeFile(app(QStringLiteral("Broken.app")), "a file, not a bundle");
+    std::mutex mutex;
+    QStringList events;
+    const auto note = [&](const QString& event, const QString& path) {
+        const std::lock_guard lock(mutex);
+        events.append(event + QFileInfo(path).fileName());
+    };
+    const InstalledAppScanner::InspectionObserver observer{
+        .started = [&](const QString& bundle) { note(QStringLiteral("start "), bundle); },
+        .inspected = [&](const InstalledAppRecord& record) { note(QStringLiteral("read "), record.path); }};
+
+    EXPECT_EQ(scanInstalledApps({applications()}, false, 1, kEnglish, observer).size(), 2u);
+    // One at a time: every bundle read is handed on before the next inspection starts, and what
+    // is no bundle is never handed on.
+    events.removeAll(QStringLiteral("start Broken.app"));
+    ASSERT_EQ(events.size(), 4);
+    for (qsizetype index = 0; index < events.size(); index += 2) {
+        SCOPED_TRACE(events[index].toStdString());
+        EXPECT_TRUE(events[index].startsWith(QStringLiteral("start ")));
+        EXPECT_EQ(events[index + 1], QStringLiteral("read ") + events[index].mid(6));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "tests/core/sparkle/AppcastTestValues.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/RecordBuilders.h"
+#include "tests/support/TestWaits.h"
 
 #include <gtest/gtest.h>
 
@@ -427,6 +428,39 @@ TEST(SparkleUpdateCheckerTest, RunsOnAWorkerThread)
     worker->start();
     ASSERT_TRUE(worker->wait(30'000));
     EXPECT_EQ(sortedKeys(results), QStringList({u"feed"_s}));
+}
+
+TEST(SparkleUpdateCheckerTest, FetchesAppsAsTheyArriveUntilTheQueueIsClosed)
+{
+    LoopbackHttpServer server;
+    server.setResponse(u"/early"_s, Response::ok(feedOffering("2.0")));
+    server.setResponse(u"/late"_s, Response::ok(feedOffering("3.0")));
+    SparkleFeedAppQueue queue;
+    QHash<QString, SparkleUpdateCheckResult> results;
+    std::unique_ptr<QThread> worker(
+        QThread::create([&] { results = SparkleUpdateChecker(10).checkUpdates(queue, false, 6); }));
+    worker->start();
+
+    queue.add(app(u"early"_s, server.url(u"/early"_s)).build());
+    // Fetched while the queue is still open: a check that waited for the whole list never asks.
+    ASSERT_TRUE(waitUntil([&] { return !server.requests(u"/early"_s).empty(); }));
+    ASSERT_TRUE(server.waitUntilSettled());
+    // The first fetch has ended, and the check goes on taking apps.
+    queue.add(app(u"late"_s, server.url(u"/late"_s)).build());
+    queue.add(app(u"local"_s, u"file:///etc/passwd"_s).build());
+    queue.close();
+
+    ASSERT_TRUE(worker->wait(30'000));
+    ASSERT_EQ(sortedKeys(results), QStringList({u"early"_s, u"late"_s}));
+    EXPECT_EQ(results[u"late"_s].latestItem.shortVersionString, u"3.0"_s);
+    EXPECT_EQ(server.requests().size(), 2u);
+}
+
+TEST(SparkleUpdateCheckerTest, AQueueClosedEmptyEndsTheCheckWithNothing)
+{
+    SparkleFeedAppQueue queue;
+    queue.close();
+    EXPECT_TRUE(SparkleUpdateChecker(10).checkUpdates(queue, false, 6).isEmpty());
 }
 
 } // namespace
