@@ -4,6 +4,7 @@
 #include "kit/platform/TruneCappedReplyReader.h"
 
 #include <QEventLoop>
+#include <QMetaObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -98,18 +99,37 @@ public:
     {
     }
 
-    QHash<QString, SparkleUpdateCheckResult> run()
+    QHash<QString, SparkleUpdateCheckResult> run(std::stop_token stop)
     {
+        if (stop.stop_requested())
+            return {};
+        // The request may come from any thread; the round itself ends on its own thread.
+        const std::stop_callback onStop(stop, [this] {
+            QMetaObject::invokeMethod(
+                &m_loop, [this] { stopFetching(); }, Qt::QueuedConnection);
+        });
         while (m_inFlight < m_width && m_next < m_candidates.size())
             startNext();
         m_loop.exec();
         // A connection kept for reuse would go on reading whatever its peer still sends after
         // the check has ended.
         m_network.clearConnectionCache();
+        if (m_stopped)
+            return {};
         return std::move(m_results);
     }
 
 private:
+    void stopFetching()
+    {
+        m_stopped = true;
+        for (QNetworkReply* reply : m_network.findChildren<QNetworkReply*>()) {
+            if (reply->isRunning())
+                reply->abort();
+        }
+        m_loop.quit();
+    }
+
     void startNext()
     {
         const Candidate& candidate = m_candidates[m_next++];
@@ -124,6 +144,8 @@ private:
 
         QObject::connect(reply, &QNetworkReply::finished, &m_loop, [this, reply, download, &candidate] {
             reply->deleteLater();
+            if (m_stopped)
+                return;
             if (std::optional<SparkleUpdateCheckResult> result = resultOf(reply, *download, *candidate.app))
                 m_results.insert(result->appID, std::move(*result));
             --m_inFlight;
@@ -162,6 +184,7 @@ private:
     const QString m_macOSVersion;
     std::size_t m_next = 0;
     int m_inFlight = 0;
+    bool m_stopped = false;
     QHash<QString, SparkleUpdateCheckResult> m_results;
     QEventLoop m_loop;
     // Ephemeral: no cache, and cookies only in memory for this round. Declared last, so it goes
@@ -171,8 +194,8 @@ private:
 
 } // namespace
 
-QHash<QString, SparkleUpdateCheckResult> SparkleUpdateChecker::checkUpdates(
-    const std::vector<InstalledAppRecord>& apps, bool includePrereleases, int maxConcurrency) const
+QHash<QString, SparkleUpdateCheckResult> SparkleUpdateChecker::checkUpdates(const std::vector<InstalledAppRecord>& apps,
+    bool includePrereleases, int maxConcurrency, std::stop_token stop) const
 {
     std::vector<Candidate> candidates;
     for (const InstalledAppRecord& app : apps) {
@@ -182,7 +205,7 @@ QHash<QString, SparkleUpdateCheckResult> SparkleUpdateChecker::checkUpdates(
     if (candidates.empty())
         return {};
     FeedFetchRound round(std::move(candidates), timeoutSeconds, includePrereleases, std::max(1, maxConcurrency));
-    return round.run();
+    return round.run(std::move(stop));
 }
 
 QNetworkRequest SparkleUpdateChecker::feedRequest(const QUrl& feed) const
