@@ -37,11 +37,24 @@ private:
     }
 };
 
+QPointer<Pools> current;
+
+// Qt delivers no event to a worker thread once the application object has left its instance
+// pointer, which it does before it deletes its children. A task still running then would never
+// hear from its sockets (a readable socket's notifier fires unhandled, again and again: a busy
+// loop), its timers or its queued calls, and the pool would wait for it without end. The post
+// routines run first, while events still flow.
+void endPools()
+{
+    delete current;
+}
+
 Pools& pools()
 {
-    static QPointer<Pools> current;
-    if (!current)
+    if (!current) {
         current = new Pools;
+        qAddPostRoutine(endPools);
+    }
     return *current;
 }
 

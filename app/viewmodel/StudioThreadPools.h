@@ -2,11 +2,12 @@
 
 #include <QThreadPool>
 
-// The worker pools of the studio's view model, made together on first use as children of the
-// application object, so that they end with it rather than after it. They end in the order
-// below: work on the refresh pool may still hand work to the sizes pool. Work on them never
-// touches the view model: it hands its result to the main thread, where the view model decides
-// whether the result still applies. Ask for a pool on the main thread only.
+// The worker pools of the studio's view model, made together on first use and ended (each
+// waiting for its running tasks) as the application object is destroyed, before it stops
+// delivering events to their threads. They end in the order below: work on the refresh pool may
+// still hand work to the sizes pool. Work on them never touches the view model: it hands its
+// result to the main thread, where the view model decides whether the result still applies. Ask
+// for a pool on the main thread only.
 namespace StudioThreadPools {
 
 QThreadPool& refresh(); // app scans, feed checks, the size batches' coordinator

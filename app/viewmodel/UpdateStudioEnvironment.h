@@ -11,7 +11,8 @@
 class TruneAppLogger;
 
 // What the studio's view model reaches outside itself. real() gives the user's own folders and
-// the system's services; tests replace folders, the clock, the size measure or the logger.
+// the system's services; tests replace folders, the clock, the size measure, the logger or the
+// feed time-out.
 struct UpdateStudioEnvironment {
     QStringList searchDirectories;    // where installed apps are looked for
     QString libraryRoot;              // the Library folder leftovers are looked for in
@@ -23,6 +24,8 @@ struct UpdateStudioEnvironment {
     std::function<qint64(const QString& path)> measureSize;
     QLocale locale; // orders names for the user
     std::function<bool(const QUrl&)> openUrl;
+    // How long an update check waits for the next bytes of a feed.
+    double feedTimeoutSeconds = 10;
 
     static UpdateStudioEnvironment real();
 };

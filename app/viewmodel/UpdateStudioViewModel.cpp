@@ -26,7 +26,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr qint64 kMaxHistoryCount = 500;
-constexpr double kFeedTimeoutSeconds = 10;
 constexpr double kApplicationsDebounceSeconds = 1.5;
 constexpr std::chrono::milliseconds kToastDuration{3600};
 // One frame of the screen: brew's output reaches the console at most this often.
@@ -48,7 +47,7 @@ UpdateStudioViewModel::Private::Private(UpdateStudioViewModel& model)
     , desk(host, model.m_environment)
     , uninstallSession(host, model.m_environment)
     , store(model.m_environment.configFolder, kMaxHistoryCount)
-    , sparkleChecker(kFeedTimeoutSeconds)
+    , sparkleChecker(model.m_environment.feedTimeoutSeconds)
     , trashWatcher(
           model.m_environment.trashFolder, model.m_environment.libraryRoot, model.m_environment.searchDirectories)
     , applicationsWatcher(model.m_environment.searchDirectories, kApplicationsDebounceSeconds)
@@ -134,12 +133,16 @@ void UpdateStudioViewModel::applyStoredFiles(TruneUpdateConfig config, std::vect
     refreshAllAndCheckUpdates();
 }
 
+// The worker pools wait for their running work when the application ends: the long work of the
+// refresh is asked to stop here (the command desk cancels its own job), so that quitting does not
+// wait for a slow feed, a size scan or a Homebrew query.
 UpdateStudioViewModel::~UpdateStudioViewModel()
 {
     d->applicationsWatcher.stop();
     d->trashWatcher.stop();
     d->toastTimer.stop();
     d->sizeScan.request_stop();
+    d->feedCheck.request_stop();
     d->homebrewQueryCancellation->cancel();
 }
 
@@ -416,11 +419,14 @@ void UpdateStudioViewModel::startSizeMeasurement()
 void UpdateStudioViewModel::startFeedCheck(std::shared_ptr<SparkleFeedAppQueue> apps)
 {
     const quint64 generation = d->scanGeneration;
+    d->feedCheck = std::stop_source();
     StudioThreadPools::refresh().start(
         [self = QPointer(this), generation, checker = d->sparkleChecker, apps = std::move(apps),
-            includePrereleases = m_state.config.includePrereleases] {
+            includePrereleases = m_state.config.includePrereleases, stop = d->feedCheck.get_token()] {
             QHash<QString, SparkleUpdateCheckResult> results
-                = checker.checkUpdates(*apps, includePrereleases, kMaxFeedsFetchedAtOnce);
+                = checker.checkUpdates(*apps, includePrereleases, kMaxFeedsFetchedAtOnce, stop);
+            if (stop.stop_requested())
+                return;
             deliver(self, generation, [results = std::move(results)](UpdateStudioViewModel& model) mutable {
                 model.receiveFeeds(std::move(results));
             });

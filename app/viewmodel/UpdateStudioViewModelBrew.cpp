@@ -296,8 +296,9 @@ void UpdateStudioViewModel::performBrewSearch()
     }
     const quint64 search = ++d->latestBrewSearch;
     assign(StudioField::isSearchingBrew, &StudioState::isSearchingBrew, true);
-    StudioThreadPools::homebrew().start([self = QPointer(this), search, query, installed = m_state.homebrewItems] {
-        auto outcome = HomebrewService::search(query, installed);
+    StudioThreadPools::homebrew().start([self = QPointer(this), search, query, installed = m_state.homebrewItems,
+                                            cancellation = d->homebrewQueryCancellation] {
+        auto outcome = HomebrewService::search(query, installed, cancellation);
         post(self, [search, query, outcome = std::move(outcome)](UpdateStudioViewModel& model) {
             model.receiveSearchResults(search, query, outcome);
         });

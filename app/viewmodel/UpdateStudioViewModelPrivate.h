@@ -93,6 +93,8 @@ struct UpdateStudioViewModel::Private {
     std::vector<std::function<void()>> refreshWaiters;
     std::optional<RefreshPass> pass;
     std::stop_source sizeScan;
+    std::stop_source feedCheck;
+    // Cancelled when the view model ends: its Homebrew queries and searches stop with it.
     HomebrewService::Cancellation homebrewQueryCancellation;
 
     // Brew's output on its way to the console, which takes it in once a frame.

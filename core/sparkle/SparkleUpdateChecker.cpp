@@ -4,6 +4,7 @@
 #include "kit/platform/TruneCappedReplyReader.h"
 
 #include <QEventLoop>
+#include <QMetaObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -15,6 +16,7 @@
 #include <climits>
 #include <cmath>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -100,12 +102,14 @@ public:
     {
     }
 
-    QHash<QString, SparkleUpdateCheckResult> run()
+    QHash<QString, SparkleUpdateCheckResult> run(std::stop_token stop)
     {
-        m_apps.setWake([this] {
-            QMetaObject::invokeMethod(
-                &m_loop, [this] { takeArrivals(); }, Qt::QueuedConnection);
-        });
+        if (stop.stop_requested())
+            return {};
+        // Arrivals and the stop request may come from any thread; the round itself goes on on its
+        // own thread.
+        const std::stop_callback onStop(stop, [this] { onThisThread([this] { stopFetching(); }); });
+        m_apps.setWake([this] { onThisThread([this] { takeArrivals(); }); });
         takeArrivals();
         if (!isDone())
             m_loop.exec();
@@ -113,10 +117,27 @@ public:
         // A connection kept for reuse would go on reading whatever its peer still sends after
         // the check has ended.
         m_network.clearConnectionCache();
+        if (m_stopped)
+            return {};
         return std::move(m_results);
     }
 
 private:
+    void onThisThread(std::function<void()> work)
+    {
+        QMetaObject::invokeMethod(&m_loop, std::move(work), Qt::QueuedConnection);
+    }
+
+    void stopFetching()
+    {
+        m_stopped = true;
+        for (QNetworkReply* reply : m_network.findChildren<QNetworkReply*>()) {
+            if (reply->isRunning())
+                reply->abort();
+        }
+        m_loop.quit();
+    }
+
     void takeArrivals()
     {
         SparkleFeedAppQueue::Arrivals arrivals = m_apps.take();
@@ -129,7 +150,7 @@ private:
         quitWhenDone();
     }
 
-    bool isDone() const { return m_closed && m_waiting.empty() && m_inFlight == 0; }
+    bool isDone() const { return m_stopped || (m_closed && m_waiting.empty() && m_inFlight == 0); }
 
     void quitWhenDone()
     {
@@ -159,6 +180,8 @@ private:
         QObject::connect(
             reply, &QNetworkReply::finished, &m_loop, [this, reply, download, app = std::move(candidate.app)] {
                 reply->deleteLater();
+                if (m_stopped)
+                    return;
                 if (std::optional<SparkleUpdateCheckResult> result = resultOf(reply, *download, app))
                     m_results.insert(result->appID, std::move(*result));
                 --m_inFlight;
@@ -195,6 +218,7 @@ private:
     const QString m_macOSVersion;
     std::deque<Candidate> m_waiting;
     bool m_closed = false;
+    bool m_stopped = false;
     int m_inFlight = 0;
     QHash<QString, SparkleUpdateCheckResult> m_results;
     QEventLoop m_loop;
@@ -205,8 +229,8 @@ private:
 
 } // namespace
 
-QHash<QString, SparkleUpdateCheckResult> SparkleUpdateChecker::checkUpdates(
-    const std::vector<InstalledAppRecord>& apps, bool includePrereleases, int maxConcurrency) const
+QHash<QString, SparkleUpdateCheckResult> SparkleUpdateChecker::checkUpdates(const std::vector<InstalledAppRecord>& apps,
+    bool includePrereleases, int maxConcurrency, std::stop_token stop) const
 {
     const auto hasWebFeed = [](const InstalledAppRecord& app) { return webFeedURL(app).has_value(); };
     if (std::ranges::none_of(apps, hasWebFeed))
@@ -217,14 +241,14 @@ QHash<QString, SparkleUpdateCheckResult> SparkleUpdateChecker::checkUpdates(
             queue.add(app);
     }
     queue.close();
-    return checkUpdates(queue, includePrereleases, maxConcurrency);
+    return checkUpdates(queue, includePrereleases, maxConcurrency, std::move(stop));
 }
 
 QHash<QString, SparkleUpdateCheckResult> SparkleUpdateChecker::checkUpdates(
-    SparkleFeedAppQueue& apps, bool includePrereleases, int maxConcurrency) const
+    SparkleFeedAppQueue& apps, bool includePrereleases, int maxConcurrency, std::stop_token stop) const
 {
     FeedFetchRound round(apps, timeoutSeconds, includePrereleases, std::max(1, maxConcurrency));
-    return round.run();
+    return round.run(std::move(stop));
 }
 
 QNetworkRequest SparkleUpdateChecker::feedRequest(const QUrl& feed) const

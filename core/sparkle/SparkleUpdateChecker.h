@@ -9,6 +9,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <stop_token>
 #include <vector>
 
 // What one application's appcast feed offers: the newest release the running system may install,
@@ -43,14 +44,16 @@ struct SparkleUpdateChecker {
     // are not web addresses are left out, so opening one can never start a local file or program.
     //
     // Blocks until every fetch has ended, running a local event loop on the calling thread (which
-    // needs a QCoreApplication); call it from a worker thread.
-    QHash<QString, SparkleUpdateCheckResult> checkUpdates(
-        const std::vector<InstalledAppRecord>& apps, bool includePrereleases, int maxConcurrency) const;
+    // needs a QCoreApplication); call it from a worker thread. Once `stop` is requested (from any
+    // thread) the fetches in flight are aborted, no further feed is started and the call returns
+    // at once with no results: a stopped check reports nothing, not what it had read so far.
+    QHash<QString, SparkleUpdateCheckResult> checkUpdates(const std::vector<InstalledAppRecord>& apps,
+        bool includePrereleases, int maxConcurrency, std::stop_token stop = {}) const;
 
     // The same check over applications that arrive while it runs, started in the order they
-    // arrive; it ends once `apps` is closed and every fetch has ended.
+    // arrive; it ends once `apps` is closed and every fetch has ended, or once `stop` is requested.
     QHash<QString, SparkleUpdateCheckResult> checkUpdates(
-        SparkleFeedAppQueue& apps, bool includePrereleases, int maxConcurrency) const;
+        SparkleFeedAppQueue& apps, bool includePrereleases, int maxConcurrency, std::stop_token stop = {}) const;
 
     // The request of every fetch of `feed`. Redirects are followed only where they do not lower
     // security (never from https to http) and only to http and https addresses.

@@ -456,4 +456,35 @@ TEST_F(RefreshPipelineTest, ReleasingTheViewModelMidRefreshDropsEveryLateResult)
     ASSERT_TRUE(waitForStudioWork());
 }
 
+TEST_F(RefreshPipelineTest, ReleasingTheViewModelHangsUpOnAFeedThatNeverAnswers)
+{
+    answerWithFixtures();
+    LoopbackHttpServer server;
+    LoopbackHttpServer::Response silent = LoopbackHttpServer::Response::ok(appcast(u"2.0"_s, u"200"_s));
+    silent.delayMs = 3'600'000;
+    server.setResponse(u"/silent.xml"_s, silent);
+    makeBundle(home.applications(),
+        {.name = u"Silent Feed"_s,
+            .bundleID = u"com.example.silent"_s,
+            .version = u"1.0"_s,
+            .feed = server.url(u"/silent.xml"_s)});
+    UpdateStudioEnvironment environment = home.environment();
+    // Longer than any test runs: only the release can end the fetch while the test looks.
+    environment.feedTimeoutSeconds = 3600;
+    auto model = std::make_unique<UpdateStudioViewModel>(environment);
+    ASSERT_TRUE(waitUntil([&] { return !server.requests(u"/silent.xml"_s).empty(); }));
+
+    model.reset();
+
+    // The check ended, and with it the work the application would wait for when it quits, while
+    // the server still held the feed back.
+    ASSERT_TRUE(waitForStudioWork());
+    ASSERT_TRUE(server.waitUntilSettled());
+    const std::vector<LoopbackHttpServer::Request> requests = server.requests(u"/silent.xml"_s);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].clientHungUp);
+    EXPECT_FALSE(requests[0].completed);
+    EXPECT_TRUE(home.logMessages(TruneLogLevel::info, u"scan"_s).filter(u"Scan finished"_s).isEmpty());
+}
+
 } // namespace

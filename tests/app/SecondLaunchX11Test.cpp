@@ -1,5 +1,7 @@
 #include "kit/platform/TruneBundle.h"
 #include "tests/app/StudioTestHome.h"
+#include "tests/support/BundleMaker.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/TestWaits.h"
 
@@ -119,4 +121,40 @@ TEST(SecondLaunchTest, ALaunchStartsAnywayAndSaysSoWhenAnotherProgramHoldsTheNam
         program.kill();
     program.waitForFinished();
     bus.unregisterService(name);
+}
+
+// Ctrl+Q while the update check waits on a feed that never answers ends the program at once: it
+// hangs up on the feed instead of waiting for it, and nothing it left running holds it up.
+TEST(ProgramQuitTest, CtrlQDuringAnUpdateCheckHangsUpOnAStalledFeedAndExits)
+{
+    const TempHome home;
+    LoopbackHttpServer server;
+    LoopbackHttpServer::Response silent = LoopbackHttpServer::Response::ok({});
+    silent.delayMs = 3'600'000;
+    server.setResponse(u"/silent.xml"_s, silent);
+    BundleMaker::makeAppBundle(home.filePath(u"Applications/Silent Feed.app"_s),
+        {.info = QVariantMap{{u"CFBundleIdentifier"_s, u"com.example.silent"_s}, {u"CFBundleName"_s, u"Silent Feed"_s},
+             {u"CFBundleShortVersionString"_s, u"1.0"_s}, {u"SUFeedURL"_s, server.url(u"/silent.xml"_s)}}});
+
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QStringLiteral(TRUNE_PROGRAM_PATH), {});
+    ASSERT_TRUE(program.waitForStarted());
+    ASSERT_TRUE(waitUntil([&] { return !server.requests(u"/silent.xml"_s).empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !visibleStudioWindow(program.processId()).isEmpty(); }));
+
+    typeInto(visibleStudioWindow(program.processId()), u"ctrl+q"_s);
+    const bool exited = waitUntil([&] { return program.state() == QProcess::NotRunning; });
+    if (!exited) {
+        program.kill();
+        program.waitForFinished();
+    }
+    ASSERT_TRUE(exited);
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    ASSERT_TRUE(server.waitUntilSettled());
+    const std::vector<LoopbackHttpServer::Request> requests = server.requests(u"/silent.xml"_s);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].clientHungUp);
+    EXPECT_FALSE(requests[0].completed);
 }

@@ -14,8 +14,10 @@
 #include <QThread>
 #include <QUrl>
 
+#include <memory>
 #include <optional>
 #include <ostream>
+#include <stop_token>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -461,6 +463,76 @@ TEST(SparkleUpdateCheckerTest, AQueueClosedEmptyEndsTheCheckWithNothing)
     SparkleFeedAppQueue queue;
     queue.close();
     EXPECT_TRUE(SparkleUpdateChecker(10).checkUpdates(queue, false, 6).isEmpty());
+}
+
+// A check runs on a worker thread while the test's thread asks it to stop, as the view model does.
+class StoppableCheck final {
+public:
+    StoppableCheck(std::vector<InstalledAppRecord> apps, int maxConcurrency)
+        : m_apps(std::move(apps))
+        , m_worker(QThread::create([this, maxConcurrency] {
+            // Longer than any test runs: only the stop can end a fetch that is never answered.
+            m_results = SparkleUpdateChecker(3600).checkUpdates(m_apps, false, maxConcurrency, m_stop.get_token());
+        }))
+    {
+        m_worker->start();
+    }
+
+    ~StoppableCheck()
+    {
+        m_stop.request_stop();
+        m_worker->wait();
+    }
+
+    void requestStop() { m_stop.request_stop(); }
+    bool waitForEnd() const
+    {
+        return waitUntil([&] { return m_worker->isFinished(); });
+    }
+    const QHash<QString, SparkleUpdateCheckResult>& results() const { return m_results; }
+
+private:
+    const std::vector<InstalledAppRecord> m_apps;
+    std::stop_source m_stop;
+    QHash<QString, SparkleUpdateCheckResult> m_results;
+    std::unique_ptr<QThread> m_worker;
+};
+
+TEST(SparkleUpdateCheckerTest, AStopMidFetchHangsUpStartsNoMoreFeedsAndReportsNothing)
+{
+    LoopbackHttpServer server;
+    Response silent = Response::ok(feedOffering("2.0"));
+    silent.delayMs = 3'600'000;
+    server.setResponse(u"/answered"_s, Response::ok(feedOffering("2.0")));
+    server.setResponse(u"/silent"_s, silent);
+    server.setResponse(u"/later"_s, Response::ok(feedOffering("2.0")));
+
+    // One fetch at a time: the answered feed has come in and the check waits on the silent one.
+    StoppableCheck check(appsFor(server, {u"/answered"_s, u"/silent"_s, u"/later"_s}), 1);
+    ASSERT_TRUE(waitUntil([&] { return !server.requests(u"/silent"_s).empty(); }));
+    check.requestStop();
+
+    ASSERT_TRUE(check.waitForEnd());
+    EXPECT_EQ(sortedKeys(check.results()), QStringList()) << "what came in before the stop is not reported";
+    ASSERT_TRUE(server.waitUntilSettled());
+    const std::vector<LoopbackHttpServer::Request> silentRequests = server.requests(u"/silent"_s);
+    ASSERT_EQ(silentRequests.size(), 1u);
+    EXPECT_TRUE(silentRequests[0].clientHungUp);
+    EXPECT_FALSE(silentRequests[0].completed);
+    EXPECT_TRUE(server.requests(u"/later"_s).empty());
+}
+
+TEST(SparkleUpdateCheckerTest, AStopBeforeTheCheckFetchesNothing)
+{
+    LoopbackHttpServer server;
+    server.setResponse(u"/feed"_s, Response::ok(feedOffering("2.0")));
+    std::stop_source stop;
+    stop.request_stop();
+
+    const auto results
+        = SparkleUpdateChecker(10).checkUpdates(appsFor(server, {u"/feed"_s}), false, 6, stop.get_token());
+    EXPECT_TRUE(results.isEmpty());
+    EXPECT_TRUE(server.requests().empty());
 }
 
 } // namespace
