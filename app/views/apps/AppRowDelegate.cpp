@@ -45,6 +45,8 @@ constexpr qreal arrowSymbolSize = 9.5;
 constexpr qreal hairlineHeight = 0.5;
 // A long version string may take at most this share of the row; the identity column shrinks first.
 constexpr qreal versionColumnShare = 0.3;
+// The row pictures kept cover this many views full of rows.
+constexpr int picturedViews = 3;
 
 constexpr std::array allButtons{
     AppRowButton::update, AppRowButton::releaseNotes, AppRowButton::uninstall, AppRowButton::menu};
@@ -132,6 +134,26 @@ struct AppRowDelegate::RowLayout {
 
     QRectF& button(AppRowButton which) { return buttons[static_cast<size_t>(which)]; }
     const QRectF& button(AppRowButton which) const { return buttons[static_cast<size_t>(which)]; }
+};
+
+// Everything a row's picture shows: the picture is painted again when any of it changes.
+struct AppRowDelegate::RowLook {
+    AppsListRow row;
+    TruneLanguage language;
+    bool brewCommandRunning = false;
+    QSize size;
+    qreal devicePixelRatio = 1;
+    qint64 iconKey = 0;   // of the icon image the tile shows; 0 for the stand-in glyph
+    bool current = false; // the current row of the focused view
+    std::optional<AppRowButton> focusedButton;
+    std::optional<AppRowButton> pressedButton;
+
+    bool operator==(const RowLook&) const = default;
+};
+
+struct AppRowDelegate::RowPicture {
+    RowLook look;
+    QImage image;
 };
 
 AppRowDelegate::AppRowDelegate(const QColor& accent, QAbstractItemView& view)
@@ -309,24 +331,68 @@ QSize AppRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelI
 void AppRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const AppsListRow* row = rowAt(index);
-    if (!row)
+    if (!row || option.rect.isEmpty())
         return;
-    const RowLayout rowLayout = layout(QRectF(option.rect), *row);
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->setRenderHint(QPainter::TextAntialiasing);
-    if (row->actionable)
-        painter->fillRect(rowLayout.row, truneColor(m_accent.rgb(), 0.05));
-    if (m_view.hasFocus() && index == m_view.currentIndex() && !m_focusedButton)
-        paintCurrentRowMark(*painter, rowLayout.row, m_accent);
-    painter->fillRect(QRectF(option.rect.left(), rowLayout.row.bottom(), option.rect.width(), hairlineHeight),
+    const qreal devicePixelRatio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    painter->drawImage(option.rect.topLeft(), rowPicture(*row, index, option.rect.size(), devicePixelRatio));
+}
+
+AppRowDelegate::RowLook AppRowDelegate::lookOf(
+    const AppsListRow& row, const QModelIndex& index, QSize size, qreal devicePixelRatio) const
+{
+    const bool current = m_view.hasFocus() && index == m_view.currentIndex();
+    return {.row = row,
+        .language = m_language,
+        .brewCommandRunning = m_brewCommandRunning,
+        .size = size,
+        .devicePixelRatio = devicePixelRatio,
+        .iconKey = AppIconThumbnail::tileIcon(row.app.path, iconSize, devicePixelRatio).cacheKey(),
+        .current = current,
+        .focusedButton = current ? m_focusedButton : std::nullopt,
+        .pressedButton = m_pressedIndex == index ? m_pressedButton : std::nullopt};
+}
+
+QImage AppRowDelegate::rowPicture(
+    const AppsListRow& row, const QModelIndex& index, QSize size, qreal devicePixelRatio) const
+{
+    RowLook look = lookOf(row, index, size, devicePixelRatio);
+    const QString key = row.key();
+    if (const RowPicture* kept = m_pictures.object(key); kept && kept->look == look)
+        return kept->image;
+
+    QImage image(size * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    paintRow(painter, look);
+    painter.end();
+
+    const QSize viewSize = m_viewport ? m_viewport->size() : size;
+    m_pictures.setMaxCost(static_cast<qsizetype>(
+        picturedViews * viewSize.width() * viewSize.height() * 4 * devicePixelRatio * devicePixelRatio));
+    // A picture larger than the whole allowance is not kept (the cache lets it go at once).
+    m_pictures.insert(key, new RowPicture{.look = std::move(look), .image = image}, image.sizeInBytes());
+    return image;
+}
+
+void AppRowDelegate::paintRow(QPainter& painter, const RowLook& look) const
+{
+    const QRectF rect(QPointF(0, 0), QSizeF(look.size));
+    const AppsListRow& row = look.row;
+    const RowLayout rowLayout = layout(rect, row);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    if (row.actionable)
+        painter.fillRect(rowLayout.row, truneColor(m_accent.rgb(), 0.05));
+    if (look.current && !look.focusedButton)
+        paintCurrentRowMark(painter, rowLayout.row, m_accent);
+    painter.fillRect(QRectF(rect.left(), rowLayout.row.bottom(), rect.width(), hairlineHeight),
         truneColor(TruneGlassTokens::borderSubtle().rgb(), TruneGlassTokens::borderSubtle().alphaF() * 0.4));
 
-    AppIconThumbnail::paintTile(*painter, rowLayout.icon, row->app.path);
-    paintIdentity(*painter, rowLayout, *row);
-    paintVersion(*painter, rowLayout, *row);
-    paintButtons(*painter, rowLayout, *row, index);
-    painter->restore();
+    AppIconThumbnail::paintTile(painter, rowLayout.icon, row.app.path);
+    paintIdentity(painter, rowLayout, row);
+    paintVersion(painter, rowLayout, row);
+    paintButtons(painter, rowLayout, look);
 }
 
 void AppRowDelegate::paintIdentity(QPainter& painter, const RowLayout& rowLayout, const AppsListRow& row) const
@@ -392,15 +458,14 @@ void AppRowDelegate::paintVersion(QPainter& painter, const RowLayout& rowLayout,
     painter.restore();
 }
 
-void AppRowDelegate::paintButtons(
-    QPainter& painter, const RowLayout& rowLayout, const AppsListRow& row, const QModelIndex& index) const
+void AppRowDelegate::paintButtons(QPainter& painter, const RowLayout& rowLayout, const RowLook& look) const
 {
-    const bool rowIsCurrent = m_view.hasFocus() && index == m_view.currentIndex();
+    const AppsListRow& row = look.row;
     for (const AppRowButton which : allButtons) {
         const QRectF& rect = rowLayout.button(which);
         if (rect.isEmpty())
             continue;
-        const bool pressed = m_pressedButton == which && m_pressedIndex == index;
+        const bool pressed = look.pressedButton == which;
         painter.save();
         painter.translate(rect.topLeft());
         if (which == AppRowButton::menu) {
@@ -421,7 +486,7 @@ void AppRowDelegate::paintButtons(
         painter.restore();
         // Around the button rather than inside it: a light ring inside the white primary button
         // would not show.
-        if (rowIsCurrent && m_focusedButton == which)
+        if (look.focusedButton == which)
             TruneGlassShapes::paintFocusRing(painter, rect.adjusted(-3, -3, 3, 3), 10, TruneGlassTokens::textPrimary());
     }
 }
