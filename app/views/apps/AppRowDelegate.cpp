@@ -167,7 +167,7 @@ AppRowDelegate::AppRowDelegate(const QColor& accent, QAbstractItemView& view)
     m_viewport = view.viewport();
     view.installEventFilter(this);
     m_viewport->installEventFilter(this);
-    connect(&AppIconLoads::instance(), &AppIconLoads::loaded, this, [this] { m_view.viewport()->update(); });
+    connect(&AppIconLoads::instance(), &AppIconLoads::loaded, this, &AppRowDelegate::repaintRowsShowing);
     if (QItemSelectionModel* selection = view.selectionModel()) {
         connect(selection, &QItemSelectionModel::currentChanged, this, [this] { m_focusedButton.reset(); });
     }
@@ -183,6 +183,32 @@ void AppRowDelegate::setLanguage(TruneLanguage language)
 void AppRowDelegate::setBrewCommandRunning(bool running)
 {
     m_brewCommandRunning = running;
+}
+
+// Only the rows in view can show the icon that arrived; the others paint it when they come into
+// view. A row whose picture already shows that icon (a bundle without one keeps the glyph it
+// showed while the icon loaded) is left as it is.
+void AppRowDelegate::repaintRowsShowing(const QString& appPath)
+{
+    const auto* model = qobject_cast<const AppsListModel*>(m_view.model());
+    if (!model || model->rowCount() == 0 || !m_viewport)
+        return;
+    const int middle = m_viewport->width() / 2;
+    const QModelIndex first = m_view.indexAt(QPoint(middle, 0));
+    const QModelIndex last = m_view.indexAt(QPoint(middle, m_viewport->height() - 1));
+    const int lastRow = last.isValid() ? last.row() : model->rowCount() - 1;
+    for (int row = first.isValid() ? first.row() : 0; row <= lastRow; ++row) {
+        if (model->row(row).app.path == appPath && !pictureShowsCurrentIcon(model->row(row)))
+            m_view.update(model->index(row));
+    }
+}
+
+bool AppRowDelegate::pictureShowsCurrentIcon(const AppsListRow& row) const
+{
+    const RowPicture* kept = m_pictures.object(row.key());
+    return kept && kept->look.row.app.path == row.app.path
+        && kept->look.iconKey
+        == AppIconThumbnail::tileIcon(row.app.path, iconSize, kept->look.devicePixelRatio).cacheKey();
 }
 
 const AppsListRow* AppRowDelegate::rowAt(const QModelIndex& index) const

@@ -72,6 +72,8 @@ private:
     struct RowPicture;
 
     const AppsListRow* rowAt(const QModelIndex& index) const;
+    void repaintRowsShowing(const QString& appPath);
+    bool pictureShowsCurrentIcon(const AppsListRow& row) const;
     RowLayout layout(const QRectF& rect, const AppsListRow& row) const;
     qreal placeButtons(RowLayout& out, const QRectF& content, const AppsListRow& row) const;
     void placeVersion(RowLayout& out, const QRectF& content, qreal right, const AppsListRow& row) const;

@@ -1,12 +1,19 @@
 #include "app/views/apps/AppRowDelegate.h"
 
+#include "app/views/parts/AppIconThumbnail.h"
+#include "kit/platform/TruneWorkspaceIcon.h"
+#include "tests/support/BundleMaker.h"
+#include "tests/support/IcnsMaker.h"
 #include "tests/support/RecordBuilders.h"
 #include "tests/support/ViewTestHarness.h"
 
 #include <gtest/gtest.h>
 
 #include <QListView>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <functional>
 
@@ -119,6 +126,97 @@ TEST(AppRowDelegateTest, APaintedRowFollowsEveryChangeOfWhatItShows)
         EXPECT_TRUE(after == show(fresh, shown)) << "paints as a delegate that never saw the row";
         EXPECT_FALSE(after == before) << "the change shows";
     }
+}
+
+// Records the region of every paint of a widget while `recording` holds.
+class PaintRecorder final : public QObject {
+public:
+    PaintRecorder(QWidget& widget, std::function<bool()> recording)
+        : m_widget(widget)
+        , m_recording(std::move(recording))
+    {
+        widget.installEventFilter(this);
+    }
+    ~PaintRecorder() override { m_widget.removeEventFilter(this); }
+
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && m_recording())
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+private:
+    QWidget& m_widget;
+    std::function<bool()> m_recording;
+};
+
+class AppRowDelegateIconTest : public ::testing::Test {
+protected:
+    // Gives the bundle at `path` an icon all of `colour`.
+    static void setIcon(const QString& path, const QColor& colour)
+    {
+        BundleMaker::writeFile(path + u"/Contents/Resources/AppIcon.icns"_s,
+            IcnsMaker::icns({IcnsMaker::filled(32, colour), IcnsMaker::filled(64, colour)}));
+    }
+
+    QString iconBundle(const QString& name, const QColor& colour)
+    {
+        const QVariantMap info{{u"CFBundleIconFile"_s, u"AppIcon"_s}};
+        const QString path = BundleMaker::makeAppBundle(m_dir.filePath(name + u".app"_s), {.info = info});
+        setIcon(path, colour);
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(AppRowDelegateIconTest, AnIconThatArrivesRepaintsItsRowAndNothingElse)
+{
+    const QColor green(30, 200, 60);
+    const QColor red(220, 30, 30);
+    auto* list = new QListView;
+    auto* model = new AppsListModel(list);
+    list->setModel(model);
+    list->setItemDelegate(new AppRowDelegate(studioAccent(), *list));
+    const QString iconic = iconBundle(u"Iconic"_s, green);
+    const AppsListRow plain = appRow(u"Plain"_s);
+    AppsListRow withIcon = appRow(u"Iconic"_s);
+    withIcon.app.path = iconic;
+    model->setRows({plain, withIcon});
+    QSignalSpy loaded(&AppIconLoads::instance(), &AppIconLoads::loaded);
+    ViewHost<QListView> host(list);
+
+    // The tile sits at the row's leading edge, 16 px in, 34 px square, centred on the row.
+    const QRect iconicRow = list->visualRect(model->index(1));
+    const QPoint tileCentre(iconicRow.left() + 16 + 17, iconicRow.center().y());
+    const auto tileColour = [&] { return list->viewport()->grab().toImage().pixelColor(tileCentre); };
+    ASSERT_TRUE(waitUntil([&] { return loaded.count() >= 2; })) << "both rows' loads have ended";
+    EXPECT_TRUE(waitUntil([&] { return tileColour() == green; }));
+    settle();
+
+    // Loads that leave a row as it was shown (the glyph of a bundle without an icon, the same
+    // icon again) repaint nothing.
+    {
+        PaintRecorder recorder(*list->viewport(), [] { return true; });
+        emit AppIconLoads::instance().loaded(plain.app.path);
+        emit AppIconLoads::instance().loaded(iconic);
+        settle();
+        EXPECT_TRUE(recorder.painted.isEmpty()) << "repainted " << recorder.painted.boundingRect().height() << " px";
+    }
+
+    // A new icon is read once the row is painted again, and its arrival repaints that row alone.
+    setIcon(iconic, red);
+    TruneWorkspaceIconCache::shared().clear();
+    const qsizetype loadsBefore = loaded.count();
+    PaintRecorder recorder(*list->viewport(), [&] { return loaded.count() > loadsBefore; });
+    list->update(model->index(1));
+    ASSERT_TRUE(waitUntil([&] { return !recorder.painted.isEmpty(); }));
+    EXPECT_EQ(recorder.painted, QRegion(iconicRow));
+    EXPECT_EQ(tileColour(), red);
 }
 
 } // namespace
