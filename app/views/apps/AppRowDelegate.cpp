@@ -46,7 +46,7 @@ constexpr qreal hairlineHeight = 0.5;
 // A long version string may take at most this share of the row; the identity column shrinks first.
 constexpr qreal versionColumnShare = 0.3;
 // The row pictures kept cover this many views full of rows.
-constexpr int picturedViews = 3;
+constexpr int picturedViews = 2;
 
 constexpr std::array allButtons{
     AppRowButton::update, AppRowButton::releaseNotes, AppRowButton::uninstall, AppRowButton::menu};
@@ -86,6 +86,46 @@ QString buttonSymbol(AppRowButton button)
 QRectF centredRect(qreal left, qreal centreY, QSizeF size)
 {
     return {left, centreY - size.height() / 2, size.width(), size.height()};
+}
+
+// Clear columns narrower than this are copied with their neighbours.
+constexpr int smallestSkippedGap = 24;
+
+// The parts of `image` to copy: its bottom band (the hairline) whole, and above it the runs of
+// columns that hold a pixel that is not clear. The parts lie on whole logical pixels, so copying
+// them lands on the same device pixels as copying the image; at a fractional ratio the image is
+// one part.
+QList<QRect> paintedParts(const QImage& image)
+{
+    const qreal ratio = image.devicePixelRatio();
+    const int step = qRound(ratio);
+    if (!qFuzzyCompare(ratio, static_cast<qreal>(step)) || image.height() <= step)
+        return {image.rect()};
+    const int bandTop = image.height() - step;
+    std::vector<bool> used(static_cast<size_t>(image.width()), false);
+    for (int y = 0; y < bandTop; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            used[static_cast<size_t>(x)] = used[static_cast<size_t>(x)] || qAlpha(line[x]) != 0;
+    }
+    QList<QRect> parts{QRect(0, bandTop, image.width(), step)};
+    int x = 0;
+    while (x < image.width()) {
+        if (!used[static_cast<size_t>(x)]) {
+            ++x;
+            continue;
+        }
+        const int start = x / step * step;
+        int end = x;
+        for (int gap = 0; x < image.width() && gap < smallestSkippedGap; ++x) {
+            gap = used[static_cast<size_t>(x)] ? 0 : gap + 1;
+            end = used[static_cast<size_t>(x)] ? x + 1 : end;
+        }
+        const int alignedEnd = std::min(image.width(), (end + step - 1) / step * step);
+        parts.append(QRect(start, 0, alignedEnd - start, bandTop));
+        x = alignedEnd;
+    }
+    return parts;
 }
 
 } // namespace
@@ -151,9 +191,25 @@ struct AppRowDelegate::RowLook {
     bool operator==(const RowLook&) const = default;
 };
 
+// A row painted on clear ground, with the parts of it that hold anything: most of a row between
+// its name and its version is clear but for the hairline, and copying clear pixels changes nothing.
+struct AppRowDelegate::PaintedRow {
+    QImage image;
+    QList<QRect> parts; // in the image's pixels
+
+    void drawAt(QPainter& painter, QPoint topLeft) const
+    {
+        const qreal ratio = image.devicePixelRatio();
+        for (const QRect& part : parts) {
+            painter.drawImage(
+                QRectF(QPointF(topLeft) + QPointF(part.topLeft()) / ratio, QSizeF(part.size()) / ratio), image, part);
+        }
+    }
+};
+
 struct AppRowDelegate::RowPicture {
     RowLook look;
-    QImage image;
+    PaintedRow painted;
 };
 
 AppRowDelegate::AppRowDelegate(const QColor& accent, QAbstractItemView& view)
@@ -360,7 +416,7 @@ void AppRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option
     if (!row || option.rect.isEmpty())
         return;
     const qreal devicePixelRatio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    painter->drawImage(option.rect.topLeft(), rowPicture(*row, index, option.rect.size(), devicePixelRatio));
+    rowPicture(*row, index, option.rect.size(), devicePixelRatio).drawAt(*painter, option.rect.topLeft());
 }
 
 AppRowDelegate::RowLook AppRowDelegate::lookOf(
@@ -378,13 +434,13 @@ AppRowDelegate::RowLook AppRowDelegate::lookOf(
         .pressedButton = m_pressedIndex == index ? m_pressedButton : std::nullopt};
 }
 
-QImage AppRowDelegate::rowPicture(
+AppRowDelegate::PaintedRow AppRowDelegate::rowPicture(
     const AppsListRow& row, const QModelIndex& index, QSize size, qreal devicePixelRatio) const
 {
     RowLook look = lookOf(row, index, size, devicePixelRatio);
     const QString key = row.key();
     if (const RowPicture* kept = m_pictures.object(key); kept && kept->look == look)
-        return kept->image;
+        return kept->painted;
 
     QImage image(size * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
@@ -392,13 +448,14 @@ QImage AppRowDelegate::rowPicture(
     QPainter painter(&image);
     paintRow(painter, look);
     painter.end();
+    PaintedRow painted{.image = image, .parts = paintedParts(image)};
 
     const QSize viewSize = m_viewport ? m_viewport->size() : size;
     m_pictures.setMaxCost(static_cast<qsizetype>(
         picturedViews * viewSize.width() * viewSize.height() * 4 * devicePixelRatio * devicePixelRatio));
     // A picture larger than the whole allowance is not kept (the cache lets it go at once).
-    m_pictures.insert(key, new RowPicture{.look = std::move(look), .image = image}, image.sizeInBytes());
-    return image;
+    m_pictures.insert(key, new RowPicture{.look = std::move(look), .painted = painted}, image.sizeInBytes());
+    return painted;
 }
 
 void AppRowDelegate::paintRow(QPainter& painter, const RowLook& look) const
@@ -672,6 +729,9 @@ bool AppRowDelegate::eventFilter(QObject* watched, QEvent* event)
         return handleKey(*static_cast<QKeyEvent*>(event));
     if (watched == &m_view && (type == QEvent::FocusIn || type == QEvent::FocusOut) && m_viewport)
         m_viewport->update();
+    // A list on another tab holds no pictures; it paints its rows again when it is shown.
+    if (watched == &m_view && type == QEvent::Hide)
+        m_pictures.clear();
     // A press that ends outside every row still lets go of its button.
     if (watched == m_viewport && type == QEvent::MouseButtonRelease && m_pressedButton) {
         const QModelIndex under = m_view.indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());

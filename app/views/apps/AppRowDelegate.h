@@ -69,6 +69,7 @@ private:
     struct Fonts;
     struct RowLayout;
     struct RowLook;
+    struct PaintedRow;
     struct RowPicture;
 
     const AppsListRow* rowAt(const QModelIndex& index) const;
@@ -87,7 +88,7 @@ private:
     bool isEnabled(const AppsListRow& row, AppRowButton button) const;
 
     RowLook lookOf(const AppsListRow& row, const QModelIndex& index, QSize size, qreal devicePixelRatio) const;
-    QImage rowPicture(const AppsListRow& row, const QModelIndex& index, QSize size, qreal devicePixelRatio) const;
+    PaintedRow rowPicture(const AppsListRow& row, const QModelIndex& index, QSize size, qreal devicePixelRatio) const;
     void paintRow(QPainter& painter, const RowLook& look) const;
     void paintIdentity(QPainter& painter, const RowLayout& layout, const AppsListRow& row) const;
     void paintVersion(QPainter& painter, const RowLayout& layout, const AppsListRow& row) const;
