@@ -128,6 +128,46 @@ TEST(AppRowDelegateTest, APaintedRowFollowsEveryChangeOfWhatItShows)
     }
 }
 
+// Whether any pixel of `image` inside `area` is not clear.
+bool paintsIn(const QImage& image, const QRect& area)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qAlpha(image.pixel(x, y)) != 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+// A plain row leaves clear space between its name and its version; what lies around it still
+// shows: the icon, the buttons at the trailing edge and the hairline across the whole row.
+TEST(AppRowDelegateTest, APlainRowPaintsItsEdgesAndAWholeHairline)
+{
+    for (const qreal ratio : {1.0, 2.0}) {
+        SCOPED_TRACE(ratio);
+        AppsList list;
+        list.model->setRows({appRow(u"Editor"_s)});
+        const QModelIndex index = list.model->index(0);
+        QStyleOptionViewItem option;
+        option.rect = QRect(0, 0, rowWidth, list.delegate->sizeHint(option, index).height());
+        QImage image(option.rect.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        list.delegate->paint(&painter, option, index);
+        painter.end();
+
+        const int width = image.width();
+        const int bottom = image.height() - 1;
+        EXPECT_TRUE(paintsIn(image, QRect(0, 0, qRound(60 * ratio), bottom))) << "the icon";
+        EXPECT_TRUE(paintsIn(image, QRect(width - qRound(60 * ratio), 0, qRound(60 * ratio), bottom))) << "the buttons";
+        EXPECT_FALSE(paintsIn(image, QRect(width / 2, 0, 1, bottom))) << "the middle is clear above the hairline";
+        for (int x = 0; x < width; ++x)
+            ASSERT_NE(qAlpha(image.pixel(x, bottom)), 0) << "the hairline stops at " << x;
+    }
+}
+
 // Records the region of every paint of a widget while `recording` holds.
 class PaintRecorder final : public QObject {
 public:
