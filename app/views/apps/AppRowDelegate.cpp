@@ -177,7 +177,8 @@ struct AppRowDelegate::RowLayout {
     const QRectF& button(AppRowButton which) const { return buttons[static_cast<size_t>(which)]; }
 };
 
-// Everything a row's picture shows: the picture is painted again when any of it changes.
+// Everything a row's picture shows: the picture is painted again when any of it changes. Whatever
+// else a row comes to show must be added here, or its old picture stays in view.
 struct AppRowDelegate::RowLook {
     AppsListRow row;
     TruneLanguage language;
