@@ -233,7 +233,10 @@ TEST_F(AppRowDelegateIconTest, AnIconThatArrivesRepaintsItsRowAndNothingElse)
     // The tile sits at the row's leading edge, 16 px in, 34 px square, centred on the row.
     const QRect iconicRow = list->visualRect(model->index(1));
     const QPoint tileCentre(iconicRow.left() + 16 + 17, iconicRow.center().y());
-    const auto tileColour = [&] { return list->viewport()->grab().toImage().pixelColor(tileCentre); };
+    const auto tileColour = [&] {
+        const QImage shown = list->viewport()->grab().toImage();
+        return shown.pixelColor(tileCentre * shown.devicePixelRatio());
+    };
     ASSERT_TRUE(waitUntil([&] { return loaded.count() >= 2; })) << "both rows' loads have ended";
     EXPECT_TRUE(waitUntil([&] { return tileColour() == green; }));
     settle();
