@@ -45,6 +45,8 @@ constexpr qreal arrowSymbolSize = 9.5;
 constexpr qreal hairlineHeight = 0.5;
 // A long version string may take at most this share of the row; the identity column shrinks first.
 constexpr qreal versionColumnShare = 0.3;
+// The row pictures kept cover this many views full of rows.
+constexpr int picturedViews = 2;
 
 constexpr std::array allButtons{
     AppRowButton::update, AppRowButton::releaseNotes, AppRowButton::uninstall, AppRowButton::menu};
@@ -84,6 +86,47 @@ QString buttonSymbol(AppRowButton button)
 QRectF centredRect(qreal left, qreal centreY, QSizeF size)
 {
     return {left, centreY - size.height() / 2, size.width(), size.height()};
+}
+
+// Clear columns narrower than this are copied with their neighbours.
+constexpr int smallestSkippedGap = 24;
+
+// The parts of `image` to copy: its bottom band (the hairline) whole, and above it the runs of
+// columns that hold a pixel that is not clear. The parts lie on whole logical pixels, so copying
+// them lands on the same device pixels as copying the image; at a fractional ratio the image is
+// one part.
+QList<QRect> paintedParts(const QImage& image)
+{
+    const qreal ratio = image.devicePixelRatio();
+    const int step = qRound(ratio);
+    if (!qFuzzyCompare(ratio, static_cast<qreal>(step)) || image.height() <= step)
+        return {image.rect()};
+    const int bandTop = image.height() - step;
+    // Bytes rather than bits, so the compiler reads many pixels at a time.
+    std::vector<quint8> used(static_cast<size_t>(image.width()), 0);
+    for (int y = 0; y < bandTop; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (size_t x = 0; x < used.size(); ++x)
+            used[x] |= static_cast<quint8>(qAlpha(line[x]));
+    }
+    QList<QRect> parts{QRect(0, bandTop, image.width(), step)};
+    int x = 0;
+    while (x < image.width()) {
+        if (!used[static_cast<size_t>(x)]) {
+            ++x;
+            continue;
+        }
+        const int start = x / step * step;
+        int end = x;
+        for (int gap = 0; x < image.width() && gap < smallestSkippedGap; ++x) {
+            gap = used[static_cast<size_t>(x)] ? 0 : gap + 1;
+            end = used[static_cast<size_t>(x)] ? x + 1 : end;
+        }
+        const int alignedEnd = std::min(image.width(), (end + step - 1) / step * step);
+        parts.append(QRect(start, 0, alignedEnd - start, bandTop));
+        x = alignedEnd;
+    }
+    return parts;
 }
 
 } // namespace
@@ -134,6 +177,43 @@ struct AppRowDelegate::RowLayout {
     const QRectF& button(AppRowButton which) const { return buttons[static_cast<size_t>(which)]; }
 };
 
+// Everything a row's picture shows: the picture is painted again when any of it changes. Whatever
+// else a row comes to show must be added here, or its old picture stays in view.
+struct AppRowDelegate::RowLook {
+    AppsListRow row;
+    TruneLanguage language;
+    bool brewCommandRunning = false;
+    QSize size;
+    qreal devicePixelRatio = 1;
+    qint64 iconKey = 0;   // of the icon image the tile shows; 0 for the stand-in glyph
+    bool current = false; // the current row of the focused view
+    std::optional<AppRowButton> focusedButton;
+    std::optional<AppRowButton> pressedButton;
+
+    bool operator==(const RowLook&) const = default;
+};
+
+// A row painted on clear ground, with the parts of it that hold anything: most of a row between
+// its name and its version is clear but for the hairline, and copying clear pixels changes nothing.
+struct AppRowDelegate::PaintedRow {
+    QImage image;
+    QList<QRect> parts; // in the image's pixels
+
+    void drawAt(QPainter& painter, QPoint topLeft) const
+    {
+        const qreal ratio = image.devicePixelRatio();
+        for (const QRect& part : parts) {
+            painter.drawImage(
+                QRectF(QPointF(topLeft) + QPointF(part.topLeft()) / ratio, QSizeF(part.size()) / ratio), image, part);
+        }
+    }
+};
+
+struct AppRowDelegate::RowPicture {
+    RowLook look;
+    PaintedRow painted;
+};
+
 AppRowDelegate::AppRowDelegate(const QColor& accent, QAbstractItemView& view)
     : QStyledItemDelegate(&view)
     , m_accent(accent)
@@ -145,7 +225,7 @@ AppRowDelegate::AppRowDelegate(const QColor& accent, QAbstractItemView& view)
     m_viewport = view.viewport();
     view.installEventFilter(this);
     m_viewport->installEventFilter(this);
-    connect(&AppIconLoads::instance(), &AppIconLoads::loaded, this, [this] { m_view.viewport()->update(); });
+    connect(&AppIconLoads::instance(), &AppIconLoads::loaded, this, &AppRowDelegate::repaintRowsShowing);
     if (QItemSelectionModel* selection = view.selectionModel()) {
         connect(selection, &QItemSelectionModel::currentChanged, this, [this] { m_focusedButton.reset(); });
     }
@@ -161,6 +241,32 @@ void AppRowDelegate::setLanguage(TruneLanguage language)
 void AppRowDelegate::setBrewCommandRunning(bool running)
 {
     m_brewCommandRunning = running;
+}
+
+// Only the rows in view can show the icon that arrived; the others paint it when they come into
+// view. A row whose picture already shows that icon (a bundle without one keeps the glyph it
+// showed while the icon loaded) is left as it is.
+void AppRowDelegate::repaintRowsShowing(const QString& appPath)
+{
+    const auto* model = qobject_cast<const AppsListModel*>(m_view.model());
+    if (!model || model->rowCount() == 0 || !m_viewport)
+        return;
+    const int middle = m_viewport->width() / 2;
+    const QModelIndex first = m_view.indexAt(QPoint(middle, 0));
+    const QModelIndex last = m_view.indexAt(QPoint(middle, m_viewport->height() - 1));
+    const int lastRow = last.isValid() ? last.row() : model->rowCount() - 1;
+    for (int row = first.isValid() ? first.row() : 0; row <= lastRow; ++row) {
+        if (model->row(row).app.path == appPath && !pictureShowsCurrentIcon(model->row(row)))
+            m_view.update(model->index(row));
+    }
+}
+
+bool AppRowDelegate::pictureShowsCurrentIcon(const AppsListRow& row) const
+{
+    const RowPicture* kept = m_pictures.object(row.key());
+    return kept && kept->look.row.app.path == row.app.path
+        && kept->look.iconKey
+        == AppIconThumbnail::tileIcon(row.app.path, iconSize, kept->look.devicePixelRatio).cacheKey();
 }
 
 const AppsListRow* AppRowDelegate::rowAt(const QModelIndex& index) const
@@ -309,24 +415,69 @@ QSize AppRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelI
 void AppRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const AppsListRow* row = rowAt(index);
-    if (!row)
+    if (!row || option.rect.isEmpty())
         return;
-    const RowLayout rowLayout = layout(QRectF(option.rect), *row);
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->setRenderHint(QPainter::TextAntialiasing);
-    if (row->actionable)
-        painter->fillRect(rowLayout.row, truneColor(m_accent.rgb(), 0.05));
-    if (m_view.hasFocus() && index == m_view.currentIndex() && !m_focusedButton)
-        paintCurrentRowMark(*painter, rowLayout.row, m_accent);
-    painter->fillRect(QRectF(option.rect.left(), rowLayout.row.bottom(), option.rect.width(), hairlineHeight),
+    const qreal devicePixelRatio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    rowPicture(*row, index, option.rect.size(), devicePixelRatio).drawAt(*painter, option.rect.topLeft());
+}
+
+AppRowDelegate::RowLook AppRowDelegate::lookOf(
+    const AppsListRow& row, const QModelIndex& index, QSize size, qreal devicePixelRatio) const
+{
+    const bool current = m_view.hasFocus() && index == m_view.currentIndex();
+    return {.row = row,
+        .language = m_language,
+        .brewCommandRunning = m_brewCommandRunning,
+        .size = size,
+        .devicePixelRatio = devicePixelRatio,
+        .iconKey = AppIconThumbnail::tileIcon(row.app.path, iconSize, devicePixelRatio).cacheKey(),
+        .current = current,
+        .focusedButton = current ? m_focusedButton : std::nullopt,
+        .pressedButton = m_pressedIndex == index ? m_pressedButton : std::nullopt};
+}
+
+AppRowDelegate::PaintedRow AppRowDelegate::rowPicture(
+    const AppsListRow& row, const QModelIndex& index, QSize size, qreal devicePixelRatio) const
+{
+    RowLook look = lookOf(row, index, size, devicePixelRatio);
+    const QString key = row.key();
+    if (const RowPicture* kept = m_pictures.object(key); kept && kept->look == look)
+        return kept->painted;
+
+    QImage image(size * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    paintRow(painter, look);
+    painter.end();
+    PaintedRow painted{.image = image, .parts = paintedParts(image)};
+
+    const QSize viewSize = m_viewport ? m_viewport->size() : size;
+    m_pictures.setMaxCost(static_cast<qsizetype>(
+        picturedViews * viewSize.width() * viewSize.height() * 4 * devicePixelRatio * devicePixelRatio));
+    // A picture larger than the whole allowance is not kept (the cache lets it go at once).
+    m_pictures.insert(key, new RowPicture{.look = std::move(look), .painted = painted}, image.sizeInBytes());
+    return painted;
+}
+
+void AppRowDelegate::paintRow(QPainter& painter, const RowLook& look) const
+{
+    const QRectF rect(QPointF(0, 0), QSizeF(look.size));
+    const AppsListRow& row = look.row;
+    const RowLayout rowLayout = layout(rect, row);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    if (row.actionable)
+        painter.fillRect(rowLayout.row, truneColor(m_accent.rgb(), 0.05));
+    if (look.current && !look.focusedButton)
+        paintCurrentRowMark(painter, rowLayout.row, m_accent);
+    painter.fillRect(QRectF(rect.left(), rowLayout.row.bottom(), rect.width(), hairlineHeight),
         truneColor(TruneGlassTokens::borderSubtle().rgb(), TruneGlassTokens::borderSubtle().alphaF() * 0.4));
 
-    AppIconThumbnail::paintTile(*painter, rowLayout.icon, row->app.path);
-    paintIdentity(*painter, rowLayout, *row);
-    paintVersion(*painter, rowLayout, *row);
-    paintButtons(*painter, rowLayout, *row, index);
-    painter->restore();
+    AppIconThumbnail::paintTile(painter, rowLayout.icon, row.app.path);
+    paintIdentity(painter, rowLayout, row);
+    paintVersion(painter, rowLayout, row);
+    paintButtons(painter, rowLayout, look);
 }
 
 void AppRowDelegate::paintIdentity(QPainter& painter, const RowLayout& rowLayout, const AppsListRow& row) const
@@ -392,15 +543,14 @@ void AppRowDelegate::paintVersion(QPainter& painter, const RowLayout& rowLayout,
     painter.restore();
 }
 
-void AppRowDelegate::paintButtons(
-    QPainter& painter, const RowLayout& rowLayout, const AppsListRow& row, const QModelIndex& index) const
+void AppRowDelegate::paintButtons(QPainter& painter, const RowLayout& rowLayout, const RowLook& look) const
 {
-    const bool rowIsCurrent = m_view.hasFocus() && index == m_view.currentIndex();
+    const AppsListRow& row = look.row;
     for (const AppRowButton which : allButtons) {
         const QRectF& rect = rowLayout.button(which);
         if (rect.isEmpty())
             continue;
-        const bool pressed = m_pressedButton == which && m_pressedIndex == index;
+        const bool pressed = look.pressedButton == which;
         painter.save();
         painter.translate(rect.topLeft());
         if (which == AppRowButton::menu) {
@@ -421,7 +571,7 @@ void AppRowDelegate::paintButtons(
         painter.restore();
         // Around the button rather than inside it: a light ring inside the white primary button
         // would not show.
-        if (rowIsCurrent && m_focusedButton == which)
+        if (look.focusedButton == which)
             TruneGlassShapes::paintFocusRing(painter, rect.adjusted(-3, -3, 3, 3), 10, TruneGlassTokens::textPrimary());
     }
 }
@@ -581,6 +731,9 @@ bool AppRowDelegate::eventFilter(QObject* watched, QEvent* event)
         return handleKey(*static_cast<QKeyEvent*>(event));
     if (watched == &m_view && (type == QEvent::FocusIn || type == QEvent::FocusOut) && m_viewport)
         m_viewport->update();
+    // A list on another tab holds no pictures; it paints its rows again when it is shown.
+    if (watched == &m_view && type == QEvent::Hide)
+        m_pictures.clear();
     // A press that ends outside every row still lets go of its button.
     if (watched == m_viewport && type == QEvent::MouseButtonRelease && m_pressedButton) {
         const QModelIndex under = m_view.indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());

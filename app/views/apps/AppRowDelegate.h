@@ -3,7 +3,9 @@
 #include "app/models/AppsListModel.h"
 #include "kit/localization/TruneLanguage.h"
 
+#include <QCache>
 #include <QColor>
+#include <QImage>
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QStyledItemDelegate>
@@ -24,6 +26,11 @@ enum class AppRowButton { update, releaseNotes, uninstall, menu };
 // release notes, uninstall, and the "..." menu button. A click released on the button it pressed
 // is announced through buttonClicked, for the view to act on. With the keyboard, Left and Right
 // pick a button of the current row and Return or Space presses it.
+//
+// Each row is painted once into a picture that later frames copy (a scrolled list paints every
+// row in view on each step), until anything it was painted from changes: the row's data, the
+// language, the row's width, the pixel density, the icon, the current, pressed or focused state.
+// The pictures kept cover a few views' worth of rows.
 class AppRowDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -61,8 +68,13 @@ protected:
 private:
     struct Fonts;
     struct RowLayout;
+    struct RowLook;
+    struct PaintedRow;
+    struct RowPicture;
 
     const AppsListRow* rowAt(const QModelIndex& index) const;
+    void repaintRowsShowing(const QString& appPath);
+    bool pictureShowsCurrentIcon(const AppsListRow& row) const;
     RowLayout layout(const QRectF& rect, const AppsListRow& row) const;
     qreal placeButtons(RowLayout& out, const QRectF& content, const AppsListRow& row) const;
     void placeVersion(RowLayout& out, const QRectF& content, qreal right, const AppsListRow& row) const;
@@ -75,10 +87,12 @@ private:
     QString updateSymbol(const AppsListRow& row) const;
     bool isEnabled(const AppsListRow& row, AppRowButton button) const;
 
+    RowLook lookOf(const AppsListRow& row, const QModelIndex& index, QSize size, qreal devicePixelRatio) const;
+    PaintedRow rowPicture(const AppsListRow& row, const QModelIndex& index, QSize size, qreal devicePixelRatio) const;
+    void paintRow(QPainter& painter, const RowLook& look) const;
     void paintIdentity(QPainter& painter, const RowLayout& layout, const AppsListRow& row) const;
     void paintVersion(QPainter& painter, const RowLayout& layout, const AppsListRow& row) const;
-    void paintButtons(
-        QPainter& painter, const RowLayout& layout, const AppsListRow& row, const QModelIndex& index) const;
+    void paintButtons(QPainter& painter, const RowLayout& layout, const RowLook& look) const;
 
     void activate(const QModelIndex& index, AppRowButton button);
     bool handleKey(QKeyEvent& event);
@@ -97,4 +111,6 @@ private:
     QPersistentModelIndex m_pressedIndex;
     std::optional<AppRowButton> m_pressedButton;
     std::optional<AppRowButton> m_focusedButton; // of the current row, picked with the keyboard
+
+    mutable QCache<QString, RowPicture> m_pictures; // by app id
 };

@@ -69,7 +69,7 @@ void AppIconThumbnail::paintTile(QPainter& painter, const QRectF& rect, const QS
     if (edge <= 0)
         return;
     const QRectF tile(rect.center() - QPointF(edge / 2, edge / 2), QSizeF(edge, edge));
-    const QImage icon = TruneWorkspaceIconCache::shared().icon(appPath, qCeil(edge * deviceScale(painter)));
+    const QImage icon = tileIcon(appPath, edge, deviceScale(painter));
 
     // Filling the rounded shape with the icon (rather than clipping a drawn image) keeps the
     // corners antialiased.
@@ -86,6 +86,11 @@ void AppIconThumbnail::paintTile(QPainter& painter, const QRectF& rect, const QS
         painter.fillPath(shape, brush);
     }
     painter.restore();
+}
+
+QImage AppIconThumbnail::tileIcon(const QString& appPath, qreal edge, qreal scale)
+{
+    return TruneWorkspaceIconCache::shared().icon(appPath, qCeil(edge * scale));
 }
 
 void AppIconThumbnail::paintEvent(QPaintEvent*)

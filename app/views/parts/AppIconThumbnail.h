@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QString>
 #include <QWidget>
@@ -25,6 +26,9 @@ public:
     // Paints the tile of `appPath` into `rect` (list delegates paint rows without widgets). The
     // first request for an icon starts its load; `AppIconLoads::instance()` announces it.
     static void paintTile(QPainter& painter, const QRectF& rect, const QString& appPath);
+    // The icon a tile `edge` logical pixels square shows at `scale` device pixels each; a
+    // null image while it loads or when the bundle has none. Asking starts a load as painting does.
+    static QImage tileIcon(const QString& appPath, qreal edge, qreal scale);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
