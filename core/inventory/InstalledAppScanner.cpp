@@ -177,7 +177,7 @@ std::optional<InstalledAppRecord> inspectAppBundle(const QString& bundlePath, bo
 
     return InstalledAppRecord(std::nullopt, name, bundleID, path, installedVersion, buildVersion, std::nullopt, false,
         std::nullopt, std::nullopt, sparkleFeedURL, std::nullopt, origin(path, bundleID, sparkleFeedURL),
-        MachOArchitectureReader::detectAppBundle(path),
+        MachOArchitectureReader::detectAppBundle(path, info),
         includeSize ? FastDirectorySizeReader::allocatedSize(path, true) : 0, modificationDate(path), std::nullopt);
 }
 

@@ -128,9 +128,14 @@ AppArchitecture detectExecutable(const QString& executablePath)
 
 AppArchitecture detectAppBundle(const QString& bundlePath)
 {
+    return detectAppBundle(bundlePath, BundleInfoReader::readInfoDictionary(bundlePath));
+}
+
+AppArchitecture detectAppBundle(const QString& bundlePath, const QVariantMap& info)
+{
     const QString macOSFolder = bundlePath + QStringLiteral("/Contents/MacOS");
-    const std::optional<QString> executableName = BundleInfoReader::stringValue(
-        BundleInfoReader::readInfoDictionary(bundlePath), QStringLiteral("CFBundleExecutable"));
+    const std::optional<QString> executableName
+        = BundleInfoReader::stringValue(info, QStringLiteral("CFBundleExecutable"));
     // A hostile Info.plist must not send the read outside the bundle.
     if (executableName && isPlainFileName(*executableName)) {
         const AppArchitecture named = detectExecutable(macOSFolder + QLatin1Char('/') + *executableName);

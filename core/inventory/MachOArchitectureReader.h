@@ -4,6 +4,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QVariantMap>
 
 // Tells for which processors an app's main executable is built by reading only the start of the
 // file: the header of a single-architecture Mach-O file or the architecture table of a universal
@@ -19,6 +20,8 @@ inline constexpr qsizetype kHeaderReadLimit = 4096;
 // Contents/MacOS; when that gives nothing, the first file of Contents/MacOS (in name order,
 // hidden ones skipped) that gives a result.
 AppArchitecture detectAppBundle(const QString& bundlePath);
+// The same, with the bundle's Info.plist already read into `info`.
+AppArchitecture detectAppBundle(const QString& bundlePath, const QVariantMap& info);
 
 // Only a regular file is read, without following a final symbolic link and without blocking.
 AppArchitecture detectExecutable(const QString& executablePath);
