@@ -16,7 +16,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int paintPollMs = 5;
+constexpr int screenPollMs = 10;
 constexpr int memoryPollMs = 200;
+// A blinking text caret changes a column this narrow; anything wider is the screen moving on.
+constexpr int caretWidth = 2;
 
 bool hasEnded(QProcess& process)
 {
@@ -37,6 +40,64 @@ void endProcess(QProcess& process)
 QString endedEarly(QProcess& process)
 {
     return u"%1 ended (status %2) before its window was painted"_s.arg(process.program()).arg(process.exitCode());
+}
+
+double msSince(const QElapsedTimer& start)
+{
+    return double(start.nsecsElapsed()) / 1e6;
+}
+
+// The width of the columns between the leftmost and the rightmost pixel that differ; 0 when the
+// frames are alike.
+int changedWidth(const WindowProbe::Frame& before, const WindowProbe::Frame& after)
+{
+    if (before.width != after.width || before.height != after.height)
+        return std::max(before.width, after.width);
+    int left = after.width;
+    int right = -1;
+    for (int y = 0; y < after.height; ++y) {
+        const std::uint32_t* was = before.pixels.data() + qsizetype(y) * after.width;
+        const std::uint32_t* is = after.pixels.data() + qsizetype(y) * after.width;
+        if (std::equal(was, was + after.width, is))
+            continue;
+        for (int x = 0; x < after.width; ++x) {
+            if (was[x] != is[x]) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return right < left ? 0 : right - left + 1;
+}
+
+// Polls the window's pixels until they stayed the same for the settle period; the complete screen
+// is the last change before that.
+void measureCompleteScreen(const LaunchSpec& spec, const WindowProbe& probe, QProcess& process,
+    const QElapsedTimer& sinceStart, WindowProbe::Window window, WindowProbe::Frame shown,
+    LaunchMeasurement& measurement)
+{
+    measurement.completeScreenMs = measurement.firstPaintMs;
+    const QDeadlineTimer deadline(spec.screenTimeoutMs);
+    while (!deadline.hasExpired()) {
+        if (hasEnded(process)) {
+            measurement.failure = u"%1 ended while its screen was still changing"_s.arg(spec.program);
+            return;
+        }
+        QThread::msleep(screenPollMs);
+        std::optional<WindowProbe::Frame> frame = probe.capture(window);
+        const double nowMs = msSince(sinceStart);
+        if (!frame) {
+            window = probe.findWindow(spec.windowTitle).value_or(window);
+            continue;
+        }
+        if (changedWidth(shown, *frame) > caretWidth)
+            measurement.completeScreenMs = nowMs;
+        shown = std::move(*frame);
+        if (nowMs - *measurement.completeScreenMs >= spec.screenSettleMs) {
+            measurement.screenSettled = true;
+            return;
+        }
+    }
 }
 
 // Polls the resident memory until it moved less than the tolerance over the settle window.
@@ -98,6 +159,8 @@ LaunchMeasurement measureLaunch(const LaunchSpec& spec, const WindowProbe& probe
     }
 
     const QDeadlineTimer paintDeadline(spec.paintTimeoutMs);
+    std::optional<WindowProbe::Window> window;
+    std::optional<WindowProbe::Frame> firstFrame;
     while (!measurement.firstPaintMs) {
         if (hasEnded(process)) {
             measurement.failure = endedEarly(process);
@@ -110,12 +173,16 @@ LaunchMeasurement measureLaunch(const LaunchSpec& spec, const WindowProbe& probe
             return measurement;
         }
         // Looked for afresh each time: a program may replace its window before showing it.
-        const std::optional<WindowProbe::Window> window = probe.findWindow(spec.windowTitle);
-        if (window && probe.isPainted(*window))
-            measurement.firstPaintMs = double(sinceStart.nsecsElapsed()) / 1e6;
+        window = probe.findWindow(spec.windowTitle);
+        firstFrame = window ? probe.capture(*window) : std::nullopt;
+        if (firstFrame && firstFrame->isPainted())
+            measurement.firstPaintMs = msSince(sinceStart);
         else
             QThread::msleep(paintPollMs);
     }
+    measureCompleteScreen(spec, probe, process, sinceStart, *window, std::move(*firstFrame), measurement);
+    if (!measurement.failure.isEmpty())
+        return measurement;
     measureSettledMemory(spec, process, measurement);
     endProcess(process);
     return measurement;

@@ -2,6 +2,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -14,24 +15,6 @@ template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
 template <typename T> Reply<T> owned(T* reply)
 {
     return Reply<T>(reply, &std::free);
-}
-
-// Of a ZPixmap image in 32-bit pixels (depth 24 or 32): whether any pixel differs from the first
-// (the padding or alpha byte left out).
-bool hasTwoColours(const std::uint8_t* data, int length)
-{
-    if (length < 8)
-        return false;
-    std::uint32_t first = 0;
-    std::memcpy(&first, data, 4);
-    first &= 0x00FFFFFF;
-    for (int offset = 4; offset + 4 <= length; offset += 4) {
-        std::uint32_t pixel = 0;
-        std::memcpy(&pixel, data + offset, 4);
-        if ((pixel & 0x00FFFFFF) != first)
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -103,20 +86,34 @@ QString WindowProbe::titleOf(Window window) const
     return {};
 }
 
-bool WindowProbe::isPainted(Window window) const
+bool WindowProbe::Frame::isPainted() const
+{
+    return !pixels.empty()
+        && std::ranges::any_of(pixels, [this](std::uint32_t pixel) { return pixel != pixels.front(); });
+}
+
+std::optional<WindowProbe::Frame> WindowProbe::capture(Window window) const
 {
     const auto attributes = owned(
         xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
     if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
-        return false;
+        return std::nullopt;
     const auto geometry = owned(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
     if (!geometry || (geometry->depth != 24 && geometry->depth != 32))
-        return false;
+        return std::nullopt;
     xcb_generic_error_t* error = nullptr;
     const auto image = owned(xcb_get_image_reply(m_connection,
         xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, geometry->width, geometry->height,
             ~std::uint32_t(0)),
         &error));
     std::free(error);
-    return image && hasTwoColours(xcb_get_image_data(image.get()), xcb_get_image_data_length(image.get()));
+    // A ZPixmap of depth 24 or 32 holds 32-bit pixels; the padding or alpha byte is left out.
+    const int count = geometry->width * geometry->height;
+    if (!image || xcb_get_image_data_length(image.get()) < count * 4)
+        return std::nullopt;
+    Frame frame{.width = geometry->width, .height = geometry->height, .pixels = std::vector<std::uint32_t>(count)};
+    std::memcpy(frame.pixels.data(), xcb_get_image_data(image.get()), std::size_t(count) * 4);
+    for (std::uint32_t& pixel : frame.pixels)
+        pixel &= 0x00FFFFFF;
+    return frame;
 }

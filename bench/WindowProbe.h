@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 struct xcb_connection_t;
 
@@ -24,8 +25,19 @@ public:
     // The first window below the root whose title (_NET_WM_NAME, else WM_NAME) is `title`.
     std::optional<Window> findWindow(const QString& title) const;
 
-    // The window is mapped and its pixels are not all of one colour: something was painted.
-    bool isPainted(Window window) const;
+    // What a mapped window shows: its pixels row by row as 0xRRGGBB.
+    struct Frame {
+        int width = 0;
+        int height = 0;
+        std::vector<std::uint32_t> pixels;
+
+        bool operator==(const Frame&) const = default;
+        // Its pixels are not all of one colour: something was painted.
+        bool isPainted() const;
+    };
+
+    // None while the window is not mapped (or gone).
+    std::optional<Frame> capture(Window window) const;
 
 private:
     std::optional<Window> findBelow(Window parent, const QString& title) const;
