@@ -13,6 +13,7 @@
 #include "kit/platform/TruneBundle.h"
 #include "kit/ui/TruneAppMenuController.h"
 #include "kit/ui/TruneApplicationStyle.h"
+#include "kit/ui/TruneLayoutSettler.h"
 #include "kit/ui/TruneProductPalette.h"
 
 #include <QApplication>
@@ -107,6 +108,8 @@ void TruneUpdateApp::buildStudioWindow()
     m_studioWindow->setCentralWidget(m_studioView);
     m_studioWindow->resize(studioDefaultSize);
     m_studioWindow->installEventFilter(this);
+    // A change of state, such as the end of a check, shows in one frame instead of several.
+    new TruneLayoutSettler(*m_studioWindow);
 }
 
 void TruneUpdateApp::buildMenuBar()
