@@ -47,11 +47,12 @@ int TruneUpdateApp::main(int argc, char* argv[])
     TruneAppPresence presence;
     if (presence.claim() == TruneAppPresence::Role::secondary)
         return 0;
-    AppDesktopIdentity::apply();
+    std::future<std::vector<QImage>> icon = AppDesktopIdentity::startApplying();
 
     TruneUpdateApp app;
     QObject::connect(&presence, &TruneAppPresence::activationRequested, &app.appDelegate(),
         &TruneAppActivationDelegate::handleReopenRequest);
+    AppDesktopIdentity::finishApplying(std::move(icon));
     app.openStudio();
     if (presence.isNameHeldByAnother())
         app.tellNameHeldByAnother();

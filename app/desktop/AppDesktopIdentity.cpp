@@ -9,8 +9,18 @@ namespace AppDesktopIdentity {
 
 void apply()
 {
+    finishApplying(startApplying());
+}
+
+std::future<std::vector<QImage>> startApplying()
+{
     QGuiApplication::setDesktopFileName(TruneBundle::main().bundleIdentifier());
-    QGuiApplication::setWindowIcon(AppIconArtwork::icon());
+    return std::async(std::launch::async, &AppIconArtwork::windowImages);
+}
+
+void finishApplying(std::future<std::vector<QImage>> icon)
+{
+    QGuiApplication::setWindowIcon(AppIconArtwork::icon(icon.get()));
 }
 
 } // namespace AppDesktopIdentity

@@ -103,11 +103,19 @@ QImage image(int pixelSize)
     return icon;
 }
 
-QIcon icon()
+std::vector<QImage> windowImages()
+{
+    std::vector<QImage> images;
+    for (const int pixelSize : windowPixelSizes)
+        images.push_back(image(pixelSize));
+    return images;
+}
+
+QIcon icon(const std::vector<QImage>& windowImages)
 {
     QIcon icon;
-    for (const int pixelSize : windowPixelSizes)
-        icon.addPixmap(QPixmap::fromImage(image(pixelSize)));
+    for (const QImage& image : windowImages)
+        icon.addPixmap(QPixmap::fromImage(image));
     return icon;
 }
 

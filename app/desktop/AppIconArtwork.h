@@ -4,6 +4,7 @@
 #include <QImage>
 
 #include <array>
+#include <vector>
 
 class QPainter;
 
@@ -23,7 +24,11 @@ void paint(QPainter& painter, qreal side);
 // cutouts show the tile beneath. Null when pixelSize is below 1.
 QImage image(int pixelSize);
 
-// The icon at the sizes windows are shown with (task bars, the tray host, notifications).
-QIcon icon();
+// The icon's bitmaps at the sizes windows are shown with (task bars, the tray host,
+// notifications). Callable from any thread.
+std::vector<QImage> windowImages();
+
+// Those bitmaps as an icon, on the GUI thread.
+QIcon icon(const std::vector<QImage>& windowImages = AppIconArtwork::windowImages());
 
 } // namespace AppIconArtwork
