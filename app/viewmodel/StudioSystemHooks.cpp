@@ -38,7 +38,9 @@ ActivationDecision decideOnActivation(const ActivationFacts& facts)
         const bool refresh = lastCheckIsAtLeast(facts, kInWindowMinimumAgeMs);
         return {.refresh = refresh, .closeWatchWindow = false, .closeWatchWindowIfAppsAreCurrent = refresh};
     }
-    return {.refresh = facts.somethingOutdated && lastCheckIsAtLeast(facts, kOutsideWindowMinimumAgeMs),
+    // A check under way, such as the first one while the window comes up, is not asked for again.
+    return {.refresh
+        = facts.somethingOutdated && !facts.isCheckingUpdates && lastCheckIsAtLeast(facts, kOutsideWindowMinimumAgeMs),
         .closeWatchWindow = hasWindow,
         .closeWatchWindowIfAppsAreCurrent = false};
 }

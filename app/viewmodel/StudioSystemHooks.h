@@ -17,6 +17,7 @@ std::optional<std::chrono::milliseconds> autoCheckInterval(qint64 hours);
 // What the view model knows when the application becomes active again.
 struct ActivationFacts {
     bool isBrewCommandRunning = false;
+    bool isCheckingUpdates = false; // a check is under way, whose answer is as fresh as one now
     QDateTime now;
     std::optional<QDateTime> lastCheckDate;            // none: no check has ever finished
     std::optional<QDateTime> externalUpdateWatchUntil; // end of the watch after an outside update
@@ -32,8 +33,8 @@ struct ActivationDecision {
 };
 
 // Inside the watch window, a refresh once the last check is at least 5 s old; outside it (an
-// expired window is closed), a refresh when something is outdated and the last check is at least
-// 30 s old. Nothing at all while a Homebrew command runs.
+// expired window is closed), a refresh when something is outdated, no check is under way and the
+// last check is at least 30 s old. Nothing at all while a Homebrew command runs.
 ActivationDecision decideOnActivation(const ActivationFacts& facts);
 
 } // namespace StudioSystemHooks

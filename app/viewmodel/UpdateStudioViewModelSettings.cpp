@@ -124,6 +124,7 @@ void UpdateStudioViewModel::handleAppDidBecomeActive()
 {
     const StudioSystemHooks::ActivationDecision decision = StudioSystemHooks::decideOnActivation({
         .isBrewCommandRunning = m_state.isBrewCommandRunning,
+        .isCheckingUpdates = m_state.isCheckingUpdates,
         .now = m_environment.now(),
         .lastCheckDate = m_state.lastCheckDate,
         .externalUpdateWatchUntil = d->externalUpdateWatchUntil,

@@ -201,6 +201,26 @@ TEST_F(SettingsAndHooksTest, ReactivationWithAnOutdatedAppRefreshesAfterThirtySe
     EXPECT_TRUE(activateAfter(*model, 30));
 }
 
+// The window becomes active while the first check of a start runs: that check answers, no second
+// one follows it.
+TEST_F(SettingsAndHooksTest, ReactivationDuringACheckAsksForNoSecondOne)
+{
+    LoopbackHttpServer server;
+    server.setResponse(u"/feedy.xml"_s, LoopbackHttpServer::Response::ok(appcast(u"2.0"_s)));
+    makeApp(u"Feedy"_s, server.url(u"/feedy.xml"_s));
+    auto model = makeModel();
+    ASSERT_EQ(model->menuBarBadgeCount(), 1);
+    const size_t asked = server.requests(u"/feedy.xml"_s).size();
+
+    *clock = model->state().lastCheckDate->addSecs(3600);
+    bool done = false;
+    model->refreshAllAndCheckUpdates([&] { done = true; });
+    model->handleAppDidBecomeActive();
+    ASSERT_TRUE(waitUntil([&] { return done; }));
+    ASSERT_TRUE(waitForStudioWork());
+    EXPECT_EQ(server.requests(u"/feedy.xml"_s).size(), asked + 1);
+}
+
 TEST_F(SettingsAndHooksTest, ClearingTheHistoryEmptiesTheFileAndSaysSo)
 {
     UpdateConfigStore store(home.configFolder(), 500);

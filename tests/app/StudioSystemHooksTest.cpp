@@ -51,31 +51,37 @@ TEST(StudioSystemHooksTest, ReactivationRefreshesByTheWatchWindowTheAgeOfTheLast
     const struct {
         const char* name;
         bool brew;
+        bool checking;
         std::optional<QDateTime> lastCheck;
         std::optional<QDateTime> window;
         bool outdated;
         ActivationDecision expected;
     } cases[] = {
-        {"never checked, outdated", false, std::nullopt, none, true, refresh},
-        {"never checked, all current", false, std::nullopt, none, false, nothing},
-        {"29.999 s, outdated", false, ago(29'999), none, true, nothing},
-        {"30 s, outdated", false, ago(30'000), none, true, refresh},
-        {"an hour, all current", false, ago(3'600'000), none, false, nothing},
-        {"window, 4.999 s", false, ago(4'999), open, false, nothing},
-        {"window, 5 s, all current", false, ago(5'000), open, false, refreshInWindow},
-        {"window, 5 s, outdated", false, ago(5'000), open, true, refreshInWindow},
-        {"window, never checked", false, std::nullopt, open, false, refreshInWindow},
-        {"window ends now, all current", false, ago(5'000), expired, false, close},
-        {"expired window, 30 s, outdated", false, ago(30'000), expired, true, closeAndRefresh},
-        {"expired window, 10 s, outdated", false, ago(10'000), expired, true, close},
-        {"brew runs, outdated", true, std::nullopt, none, true, nothing},
-        {"brew runs, window", true, ago(60'000), open, true, nothing},
-        {"brew runs, expired window kept", true, ago(60'000), expired, true, nothing},
-        {"clock set back", false, std::optional(now.addSecs(60)), none, true, nothing},
+        {"never checked, outdated", false, false, std::nullopt, none, true, refresh},
+        {"never checked, all current", false, false, std::nullopt, none, false, nothing},
+        {"29.999 s, outdated", false, false, ago(29'999), none, true, nothing},
+        {"30 s, outdated", false, false, ago(30'000), none, true, refresh},
+        {"an hour, all current", false, false, ago(3'600'000), none, false, nothing},
+        {"window, 4.999 s", false, false, ago(4'999), open, false, nothing},
+        {"window, 5 s, all current", false, false, ago(5'000), open, false, refreshInWindow},
+        {"window, 5 s, outdated", false, false, ago(5'000), open, true, refreshInWindow},
+        {"window, never checked", false, false, std::nullopt, open, false, refreshInWindow},
+        {"window ends now, all current", false, false, ago(5'000), expired, false, close},
+        {"expired window, 30 s, outdated", false, false, ago(30'000), expired, true, closeAndRefresh},
+        {"expired window, 10 s, outdated", false, false, ago(10'000), expired, true, close},
+        {"brew runs, outdated", true, false, std::nullopt, none, true, nothing},
+        {"brew runs, window", true, false, ago(60'000), open, true, nothing},
+        {"brew runs, expired window kept", true, false, ago(60'000), expired, true, nothing},
+        {"clock set back", false, false, std::optional(now.addSecs(60)), none, true, nothing},
+        {"checking, never checked, outdated", false, true, std::nullopt, none, true, nothing},
+        {"checking, an hour, outdated", false, true, ago(3'600'000), none, true, nothing},
+        {"checking, expired window, 30 s, outdated", false, true, ago(30'000), expired, true, close},
+        {"checking, window, 5 s", false, true, ago(5'000), open, false, refreshInWindow},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(decideOnActivation({.isBrewCommandRunning = c.brew,
+                      .isCheckingUpdates = c.checking,
                       .now = now,
                       .lastCheckDate = c.lastCheck,
                       .externalUpdateWatchUntil = c.window,
