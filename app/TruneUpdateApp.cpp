@@ -109,8 +109,9 @@ void TruneUpdateApp::buildStudioWindow()
     m_studioWindow->setCentralWidget(m_studioView);
     m_studioWindow->resize(studioDefaultSize);
     m_studioWindow->installEventFilter(this);
-    // A change of state, such as the end of a check, shows in one frame instead of several.
-    new TruneLayoutSettler(*m_studioWindow);
+    // A change of state, such as the end of a check, shows whole in the next frame instead of a
+    // turn later and over several frames.
+    new TruneLayoutSettler(*m_studioWindow, [model = m_viewModel.get()] { model->announcePendingChanges(); });
 }
 
 void TruneUpdateApp::buildMenuBar()

@@ -270,10 +270,10 @@ void UpdateStudioViewModel::markChanged(StudioFields fields)
     const bool announcementDue = m_unannounced.isEmpty();
     m_unannounced |= fields;
     if (announcementDue)
-        QMetaObject::invokeMethod(this, &UpdateStudioViewModel::emitChanged, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &UpdateStudioViewModel::announcePendingChanges, Qt::QueuedConnection);
 }
 
-void UpdateStudioViewModel::emitChanged()
+void UpdateStudioViewModel::announcePendingChanges()
 {
     const StudioFields fields = std::exchange(m_unannounced, StudioFields());
     if (!fields.isEmpty())

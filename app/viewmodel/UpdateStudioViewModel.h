@@ -43,9 +43,12 @@ public:
 
     const StudioState& state() const { return m_state; }
     // Whether the stored settings and history have been read. They are read off the main thread
-    // when the view model is made; until then the state holds the defaults, and the first refresh,
-    // the Trash watcher and the check timer wait for them.
+    // when the view model is made; until then the state holds the defaults, and the feeds of the
+    // first refresh, the Trash watcher and the check timer wait for them.
     bool hasLoadedStoredFiles() const;
+    // Changes are announced once per turn of the event loop; this announces those collected so far
+    // at once, for a window about to paint, so that its frame shows the state as it is.
+    void announcePendingChanges();
     const UpdateStudioEnvironment& environment() const { return m_environment; }
 
     // The text for the view model's language.
@@ -225,7 +228,6 @@ signals:
 private:
     template <typename T> void assign(StudioField field, T StudioState::*member, T value);
     void markChanged(StudioFields fields);
-    void emitChanged();
 
     void startRefreshPass();
     void startHomebrewQuery();

@@ -4,8 +4,9 @@
 #include <QLayout>
 #include <QWidget>
 
-TruneLayoutSettler::TruneLayoutSettler(QWidget& window)
+TruneLayoutSettler::TruneLayoutSettler(QWidget& window, std::function<void()> beforeFrame)
     : QObject(&window)
+    , m_beforeFrame(std::move(beforeFrame))
 {
     window.installEventFilter(this);
 }
@@ -30,7 +31,10 @@ void TruneLayoutSettler::settle(QWidget& widget)
 // requests posted meanwhile would come only after the frame.
 bool TruneLayoutSettler::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::UpdateRequest && watched == parent())
-        settle(*static_cast<QWidget*>(watched));
+    if (event->type() != QEvent::UpdateRequest || watched != parent())
+        return QObject::eventFilter(watched, event);
+    if (m_beforeFrame)
+        m_beforeFrame();
+    settle(*static_cast<QWidget*>(watched));
     return QObject::eventFilter(watched, event);
 }

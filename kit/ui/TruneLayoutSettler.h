@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QWidget;
 
 // Lays a window out completely before each of its frames. A widget whose size hint changes asks
@@ -12,8 +14,9 @@ class QWidget;
 // just before the window paints, so that the change shows whole in the next frame.
 class TruneLayoutSettler final : public QObject {
 public:
-    // Watches `window`, which owns it.
-    explicit TruneLayoutSettler(QWidget& window);
+    // Watches `window`, which owns it. `beforeFrame`, when given, runs first before each frame:
+    // for what must reach the widgets before they are laid out, such as a model's pending changes.
+    explicit TruneLayoutSettler(QWidget& window, std::function<void()> beforeFrame = {});
 
     // Brings the layouts of `widget` and its shown descendants (windows of their own left out)
     // up to date, children before their parents.
@@ -21,4 +24,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> m_beforeFrame;
 };

@@ -169,6 +169,31 @@ TEST_F(UpdateStudioViewModelTest, TheStoredFilesAreReadOffTheMainThreadAndShownW
     ASSERT_TRUE(waitForFirstRefresh(model));
 }
 
+// A window about to paint asks for the changes collected so far at once; the turn's own
+// announcement then has nothing left to say.
+TEST_F(UpdateStudioViewModelTest, PendingChangesCanBeAnnouncedBeforeTheTurnEnds)
+{
+    const NoBrewAnywhere noBrew;
+    UpdateStudioViewModel model(home.environment());
+    ASSERT_TRUE(waitForFirstRefresh(model));
+    settle();
+    QSignalSpy changes(&model, &UpdateStudioViewModel::changed);
+
+    model.setAppSearchQuery(u"lumen"_s);
+    model.setSelectedFilter(AppFilterKind::sparkle);
+    EXPECT_EQ(changes.count(), 0);
+    model.announcePendingChanges();
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes.at(0).at(0).value<StudioFields>(), StudioField::appSearchQuery | StudioField::selectedFilter);
+    settle();
+    EXPECT_EQ(changes.count(), 1);
+
+    model.setAppSearchQuery(u"kestrel"_s);
+    settle();
+    ASSERT_EQ(changes.count(), 2);
+    EXPECT_EQ(changes.at(1).at(0).value<StudioFields>(), StudioFields(StudioField::appSearchQuery));
+}
+
 TEST_F(UpdateStudioViewModelTest, WhatIsWrittenBeforeTheStoredFilesAreReadKeepsThemAndItself)
 {
     const NoBrewAnywhere noBrew;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -82,5 +83,22 @@ TEST(TruneLayoutSettlerTest, AWindowWithASettlerPaintsAChangeWholeInItsNextFrame
     PaintedWidths painted(*nested.label);
     nested.label->setText(longText);
     ASSERT_TRUE(waitUntil([&] { return !painted.widths.empty(); }));
+    EXPECT_GE(painted.widths.front(), nested.label->sizeHint().width());
+}
+
+// What the hook changes right before the frame (a model announcing its changes) is laid out and
+// painted in that very frame.
+TEST(TruneLayoutSettlerTest, WhatTheHookChangesBeforeAFrameShowsWholeInIt)
+{
+    NestedWindow nested;
+    bool pending = true;
+    new TruneLayoutSettler(nested.window, [&] {
+        if (std::exchange(pending, false))
+            nested.label->setText(longText);
+    });
+    PaintedWidths painted(*nested.label);
+    nested.window.update();
+    ASSERT_TRUE(waitUntil([&] { return !painted.widths.empty(); }));
+    EXPECT_EQ(nested.label->text(), longText);
     EXPECT_GE(painted.widths.front(), nested.label->sizeHint().width());
 }
