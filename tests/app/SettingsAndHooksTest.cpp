@@ -66,6 +66,16 @@ protected:
         return model;
     }
 
+    // A model after its first check, which found the one app's feed offering a newer version.
+    std::unique_ptr<UpdateStudioViewModel> makeModelWithAnOutdatedApp(LoopbackHttpServer& server)
+    {
+        server.setResponse(u"/feedy.xml"_s, LoopbackHttpServer::Response::ok(appcast(u"2.0"_s)));
+        makeApp(u"Feedy"_s, server.url(u"/feedy.xml"_s));
+        auto model = makeModel();
+        EXPECT_EQ(model->menuBarBadgeCount(), 1);
+        return model;
+    }
+
     bool listed(const UpdateStudioViewModel& model, const QString& name) const
     {
         return std::ranges::any_of(
@@ -181,10 +191,7 @@ TEST_F(SettingsAndHooksTest, ReactivationWithNothingOutdatedRefreshesOnlyInsideT
 TEST_F(SettingsAndHooksTest, ReactivationWithAnOutdatedAppRefreshesAfterThirtySecondsAndKeepsTheWindow)
 {
     LoopbackHttpServer server;
-    server.setResponse(u"/feedy.xml"_s, LoopbackHttpServer::Response::ok(appcast(u"2.0"_s)));
-    makeApp(u"Feedy"_s, server.url(u"/feedy.xml"_s));
-    auto model = makeModel();
-    ASSERT_EQ(model->menuBarBadgeCount(), 1);
+    auto model = makeModelWithAnOutdatedApp(server);
 
     EXPECT_FALSE(activateAfter(*model, 29));
     EXPECT_TRUE(activateAfter(*model, 30));
@@ -206,10 +213,7 @@ TEST_F(SettingsAndHooksTest, ReactivationWithAnOutdatedAppRefreshesAfterThirtySe
 TEST_F(SettingsAndHooksTest, ReactivationDuringACheckAsksForNoSecondOne)
 {
     LoopbackHttpServer server;
-    server.setResponse(u"/feedy.xml"_s, LoopbackHttpServer::Response::ok(appcast(u"2.0"_s)));
-    makeApp(u"Feedy"_s, server.url(u"/feedy.xml"_s));
-    auto model = makeModel();
-    ASSERT_EQ(model->menuBarBadgeCount(), 1);
+    auto model = makeModelWithAnOutdatedApp(server);
     const size_t asked = server.requests(u"/feedy.xml"_s).size();
 
     *clock = model->state().lastCheckDate->addSecs(3600);
