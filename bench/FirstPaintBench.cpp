@@ -129,12 +129,12 @@ int main(int argc, char* argv[])
     useDisplay(server.display());
     const WindowProbe probe(QString::fromStdString(server.display()));
 
-    const LaunchSpec bareSpec{.program = options->bare,
+    const LaunchPlan bareSpec{.program = options->bare,
         .arguments = {u"Bare window"_s},
         .windowTitle = u"Bare window"_s,
         .paintTimeoutMs = options->timeoutMs,
         .screenSettleMs = options->settleMs};
-    const LaunchSpec studioSpec{.program = options->program,
+    const LaunchPlan studioSpec{.program = options->program,
         .arguments = options->programArguments,
         .windowTitle = options->title,
         .paintTimeoutMs = options->timeoutMs,

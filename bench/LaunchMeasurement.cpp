@@ -72,28 +72,28 @@ int changedWidth(const WindowProbe::Frame& before, const WindowProbe::Frame& aft
 
 // Polls the window's pixels until they stayed the same for the settle period; the complete screen
 // is the last change before that.
-void measureCompleteScreen(const LaunchSpec& spec, const WindowProbe& probe, QProcess& process,
+void measureCompleteScreen(const LaunchPlan& plan, const WindowProbe& probe, QProcess& process,
     const QElapsedTimer& sinceStart, WindowProbe::Window window, WindowProbe::Frame shown,
     LaunchMeasurement& measurement)
 {
     measurement.completeScreenMs = measurement.firstPaintMs;
-    const QDeadlineTimer deadline(spec.screenTimeoutMs);
+    const QDeadlineTimer deadline(plan.screenTimeoutMs);
     while (!deadline.hasExpired()) {
         if (hasEnded(process)) {
-            measurement.failure = u"%1 ended while its screen was still changing"_s.arg(spec.program);
+            measurement.failure = u"%1 ended while its screen was still changing"_s.arg(plan.program);
             return;
         }
         QThread::msleep(screenPollMs);
         std::optional<WindowProbe::Frame> frame = probe.capture(window);
         const double nowMs = msSince(sinceStart);
         if (!frame) {
-            window = probe.findWindow(spec.windowTitle).value_or(window);
+            window = probe.findWindow(plan.windowTitle).value_or(window);
             continue;
         }
         if (changedWidth(shown, *frame) > caretWidth)
             measurement.completeScreenMs = nowMs;
         shown = std::move(*frame);
-        if (nowMs - *measurement.completeScreenMs >= spec.screenSettleMs) {
+        if (nowMs - *measurement.completeScreenMs >= plan.screenSettleMs) {
             measurement.screenSettled = true;
             return;
         }
@@ -101,16 +101,16 @@ void measureCompleteScreen(const LaunchSpec& spec, const WindowProbe& probe, QPr
 }
 
 // Polls the resident memory until it moved less than the tolerance over the settle window.
-void measureSettledMemory(const LaunchSpec& spec, QProcess& process, LaunchMeasurement& measurement)
+void measureSettledMemory(const LaunchPlan& plan, QProcess& process, LaunchMeasurement& measurement)
 {
     const qint64 pid = process.processId();
-    const int windowSamples = std::max(2, spec.settleWindowMs / memoryPollMs);
+    const int windowSamples = std::max(2, plan.settleWindowMs / memoryPollMs);
     std::deque<qint64> recent;
-    const QDeadlineTimer deadline(spec.memoryTimeoutMs);
+    const QDeadlineTimer deadline(plan.memoryTimeoutMs);
     while (!deadline.hasExpired()) {
         const std::optional<qint64> resident = residentBytesOf(pid);
         if (!resident || hasEnded(process)) {
-            measurement.failure = u"%1 ended while its memory was measured"_s.arg(spec.program);
+            measurement.failure = u"%1 ended while its memory was measured"_s.arg(plan.program);
             return;
         }
         measurement.residentBytes = resident;
@@ -118,7 +118,7 @@ void measureSettledMemory(const LaunchSpec& spec, QProcess& process, LaunchMeasu
         if (qsizetype(recent.size()) > windowSamples)
             recent.pop_front();
         const auto [low, high] = std::ranges::minmax(recent);
-        if (qsizetype(recent.size()) == windowSamples && high - low < spec.settleToleranceBytes) {
+        if (qsizetype(recent.size()) == windowSamples && high - low < plan.settleToleranceBytes) {
             measurement.memorySettled = true;
             return;
         }
@@ -144,7 +144,7 @@ std::optional<qint64> residentBytesOf(qint64 pid)
     return std::nullopt;
 }
 
-LaunchMeasurement measureLaunch(const LaunchSpec& spec, const WindowProbe& probe)
+LaunchMeasurement measureLaunch(const LaunchPlan& plan, const WindowProbe& probe)
 {
     LaunchMeasurement measurement;
     QProcess process;
@@ -152,13 +152,13 @@ LaunchMeasurement measureLaunch(const LaunchSpec& spec, const WindowProbe& probe
     process.setStandardOutputFile(QProcess::nullDevice());
     QElapsedTimer sinceStart;
     sinceStart.start();
-    process.start(spec.program, spec.arguments);
+    process.start(plan.program, plan.arguments);
     if (!process.waitForStarted(10'000)) {
-        measurement.failure = u"%1 cannot be started: %2"_s.arg(spec.program, process.errorString());
+        measurement.failure = u"%1 cannot be started: %2"_s.arg(plan.program, process.errorString());
         return measurement;
     }
 
-    const QDeadlineTimer paintDeadline(spec.paintTimeoutMs);
+    const QDeadlineTimer paintDeadline(plan.paintTimeoutMs);
     std::optional<WindowProbe::Window> window;
     std::optional<WindowProbe::Frame> firstFrame;
     while (!measurement.firstPaintMs) {
@@ -168,22 +168,22 @@ LaunchMeasurement measureLaunch(const LaunchSpec& spec, const WindowProbe& probe
         }
         if (paintDeadline.hasExpired()) {
             measurement.failure
-                = u"no painted window titled \"%1\" within %2 ms"_s.arg(spec.windowTitle).arg(spec.paintTimeoutMs);
+                = u"no painted window titled \"%1\" within %2 ms"_s.arg(plan.windowTitle).arg(plan.paintTimeoutMs);
             endProcess(process);
             return measurement;
         }
         // Looked for afresh each time: a program may replace its window before showing it.
-        window = probe.findWindow(spec.windowTitle);
+        window = probe.findWindow(plan.windowTitle);
         firstFrame = window ? probe.capture(*window) : std::nullopt;
         if (firstFrame && firstFrame->isPainted())
             measurement.firstPaintMs = msSince(sinceStart);
         else
             QThread::msleep(paintPollMs);
     }
-    measureCompleteScreen(spec, probe, process, sinceStart, *window, std::move(*firstFrame), measurement);
+    measureCompleteScreen(plan, probe, process, sinceStart, *window, std::move(*firstFrame), measurement);
     if (!measurement.failure.isEmpty())
         return measurement;
-    measureSettledMemory(spec, process, measurement);
+    measureSettledMemory(plan, process, measurement);
     endProcess(process);
     return measurement;
 }

@@ -19,7 +19,7 @@ struct LaunchMeasurement {
     QString failure;            // why there is no figure ("" when there is one)
 };
 
-struct LaunchSpec {
+struct LaunchPlan {
     QString program = {};
     QStringList arguments = {};
     QString windowTitle = {};
@@ -39,7 +39,7 @@ struct LaunchSpec {
 // Starts the program (in this process's environment), measures it and ends it again: SIGTERM,
 // then SIGKILL after five seconds. A program that ends by itself before its window was painted
 // gives a failure at once.
-LaunchMeasurement measureLaunch(const LaunchSpec& spec, const WindowProbe& probe);
+LaunchMeasurement measureLaunch(const LaunchPlan& plan, const WindowProbe& probe);
 
 // VmRSS of /proc/<pid>/status in bytes; none when the process is gone.
 std::optional<qint64> residentBytesOf(qint64 pid);
