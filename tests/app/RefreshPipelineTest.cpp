@@ -47,7 +47,7 @@ QByteArray appcast(const QString& version, const QString& build)
                .toUtf8();
 }
 
-struct BundleSpec {
+struct BundleFacts {
     QString name;
     QString bundleID;
     QString version;
@@ -56,17 +56,17 @@ struct BundleSpec {
     bool appStoreReceipt = false;
 };
 
-QString makeBundle(const QString& folder, const BundleSpec& spec)
+QString makeBundle(const QString& folder, const BundleFacts& facts)
 {
-    QVariantMap info{{u"CFBundleIdentifier"_s, spec.bundleID}, {u"CFBundleName"_s, spec.name},
-        {u"CFBundleShortVersionString"_s, spec.version}, {u"CFBundleVersion"_s, spec.version}};
-    if (spec.feed)
-        info.insert(u"SUFeedURL"_s, *spec.feed);
-    return BundleMaker::makeAppBundle(folder + u"/"_s + spec.name + u".app"_s,
+    QVariantMap info{{u"CFBundleIdentifier"_s, facts.bundleID}, {u"CFBundleName"_s, facts.name},
+        {u"CFBundleShortVersionString"_s, facts.version}, {u"CFBundleVersion"_s, facts.version}};
+    if (facts.feed)
+        info.insert(u"SUFeedURL"_s, *facts.feed);
+    return BundleMaker::makeAppBundle(folder + u"/"_s + facts.name + u".app"_s,
         {.info = info,
             .executableName = u"main"_s,
-            .executable = spec.executable,
-            .appStoreReceipt = spec.appStoreReceipt});
+            .executable = facts.executable,
+            .appStoreReceipt = facts.appStoreReceipt});
 }
 
 // Hands out 1 000 000 000 s, then one second later on every call.

@@ -44,7 +44,7 @@ protected:
 
     void SetUp() override { ASSERT_TRUE(probe.isConnected()); }
 
-    static LaunchSpec bareWindow(const QString& argumentTitle, const QString& expectedTitle, int paintTimeoutMs)
+    static LaunchPlan bareWindow(const QString& argumentTitle, const QString& expectedTitle, int paintTimeoutMs)
     {
         return {.program = QStringLiteral(TRUNE_BARE_WINDOW_PROGRAM),
             .arguments = {argumentTitle},
