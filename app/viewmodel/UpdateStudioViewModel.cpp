@@ -86,6 +86,7 @@ UpdateStudioViewModel::UpdateStudioViewModel(UpdateStudioEnvironment environment
     startApplicationsWatcher();
     registerAppActivationObserver();
     connect(&d->autoCheckTimer, &QTimer::timeout, this, [this] { refreshAllAndCheckUpdates(); });
+    startEarlyHomebrewQuery();
     loadStoredFiles();
 }
 
@@ -328,27 +329,61 @@ void UpdateStudioViewModel::deliver(
         Qt::QueuedConnection);
 }
 
+// Runs on a worker: brew's installed and outdated packages, asked a second time after a failure.
+UpdateStudioViewModel::HomebrewOutcome UpdateStudioViewModel::queryHomebrew(
+    const std::shared_ptr<TruneProcessCancellation>& cancellation)
+{
+    HomebrewOutcome outcome;
+    outcome.brewPath = HomebrewService::brewExecutableURL();
+    if (!outcome.brewPath) {
+        outcome.items = std::vector<HomebrewItem>();
+        return outcome;
+    }
+    auto fetched = HomebrewService::fetchInstalledAndOutdated(cancellation);
+    if (!fetched && !cancellation->isCancelled()) {
+        std::this_thread::sleep_for(kHomebrewRetryDelay);
+        fetched = HomebrewService::fetchInstalledAndOutdated(cancellation);
+    }
+    if (fetched)
+        outcome.items = std::move(*fetched);
+    else
+        outcome.failure = std::move(fetched.error());
+    return outcome;
+}
+
+void UpdateStudioViewModel::startEarlyHomebrewQuery()
+{
+    d->earlyHomebrew.running = true;
+    StudioThreadPools::homebrew().start([self = QPointer(this), cancellation = d->homebrewQueryCancellation] {
+        post(self, [outcome = queryHomebrew(cancellation)](UpdateStudioViewModel& model) mutable {
+            model.receiveEarlyHomebrew(std::move(outcome));
+        });
+    });
+}
+
+void UpdateStudioViewModel::receiveEarlyHomebrew(HomebrewOutcome outcome)
+{
+    d->earlyHomebrew.running = false;
+    if (std::exchange(d->earlyHomebrew.awaited, false))
+        receiveHomebrew(std::move(outcome));
+    else
+        d->earlyHomebrew.outcome = std::move(outcome);
+}
+
 void UpdateStudioViewModel::startHomebrewQuery()
 {
+    if (std::optional<HomebrewOutcome> early = std::exchange(d->earlyHomebrew.outcome, std::nullopt)) {
+        receiveHomebrew(std::move(*early));
+        return;
+    }
+    if (d->earlyHomebrew.running) {
+        d->earlyHomebrew.awaited = true;
+        return;
+    }
     const quint64 generation = d->scanGeneration;
     StudioThreadPools::homebrew().start(
         [self = QPointer(this), generation, cancellation = d->homebrewQueryCancellation] {
-            HomebrewOutcome outcome;
-            outcome.brewPath = HomebrewService::brewExecutableURL();
-            if (!outcome.brewPath) {
-                outcome.items = std::vector<HomebrewItem>();
-            } else {
-                auto fetched = HomebrewService::fetchInstalledAndOutdated(cancellation);
-                if (!fetched && !cancellation->isCancelled()) {
-                    std::this_thread::sleep_for(kHomebrewRetryDelay);
-                    fetched = HomebrewService::fetchInstalledAndOutdated(cancellation);
-                }
-                if (fetched)
-                    outcome.items = std::move(*fetched);
-                else
-                    outcome.failure = std::move(fetched.error());
-            }
-            deliver(self, generation, [outcome = std::move(outcome)](UpdateStudioViewModel& model) mutable {
+            deliver(self, generation, [outcome = queryHomebrew(cancellation)](UpdateStudioViewModel& model) mutable {
                 model.receiveHomebrew(std::move(outcome));
             });
         });

@@ -23,6 +23,7 @@ class QTimer;
 struct HomebrewCommandError;
 struct SparkleUpdateCheckResult;
 class SparkleFeedAppQueue;
+class TruneProcessCancellation;
 
 // The studio's one state object, on the main thread: every view reads state() and calls the
 // operations below. `changed` names the fields that changed, at most once per event-loop turn.
@@ -184,6 +185,7 @@ private:
     struct PartsHost;
     struct HomebrewOutcome;
     struct RefreshPass;
+    struct EarlyHomebrewQuery;
 
     // What the Homebrew command desk reports of its job, published into the state.
     void brewJobStarted();
@@ -236,6 +238,9 @@ private:
     void startFeedCheck(std::shared_ptr<SparkleFeedAppQueue> apps);
     void publishScannedApps(std::vector<InstalledAppRecord> apps);
     void receiveHomebrew(HomebrewOutcome outcome);
+    static HomebrewOutcome queryHomebrew(const std::shared_ptr<TruneProcessCancellation>& cancellation);
+    void startEarlyHomebrewQuery();
+    void receiveEarlyHomebrew(HomebrewOutcome outcome);
     void receiveFeeds(QHash<QString, SparkleUpdateCheckResult> results);
     void continueRefreshPass();
     void applyHomebrewOutcome(const HomebrewOutcome& outcome);

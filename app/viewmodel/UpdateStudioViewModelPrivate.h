@@ -27,6 +27,15 @@ struct UpdateStudioViewModel::HomebrewOutcome {
     std::optional<HomebrewCommandError> failure = {};
 };
 
+// The first pass's Homebrew query, started with the view model: brew, the slowest part of a pass,
+// runs while the window is built and the stored files are read. The first pass takes its answer,
+// at once when it came before the pass, or when it comes.
+struct UpdateStudioViewModel::EarlyHomebrewQuery {
+    bool running = false;
+    bool awaited = false;
+    std::optional<HomebrewOutcome> outcome;
+};
+
 // The pass in progress: which of its concurrent parts have come back, what it has found out
 // about the apps so far, and what the list knew before it.
 struct UpdateStudioViewModel::RefreshPass {
@@ -92,6 +101,7 @@ struct UpdateStudioViewModel::Private {
     bool pendingRefreshRequested = false;
     std::vector<std::function<void()>> refreshWaiters;
     std::optional<RefreshPass> pass;
+    EarlyHomebrewQuery earlyHomebrew;
     std::stop_source sizeScan;
     std::stop_source feedCheck;
     // Cancelled when the view model ends: its Homebrew queries and searches stop with it.

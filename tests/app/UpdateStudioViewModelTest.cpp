@@ -2,6 +2,7 @@
 
 #include "app/viewmodel/StudioThreadPools.h"
 #include "kit/platform/TruneNotifier.h"
+#include "tests/app/BrewDeskFixture.h"
 #include "tests/app/StudioTestAccess.h"
 #include "tests/app/StudioTestHome.h"
 #include "tests/core/homebrew/InstalledFakeBrew.h"
@@ -167,6 +168,48 @@ TEST_F(UpdateStudioViewModelTest, TheStoredFilesAreReadOffTheMainThreadAndShownW
     EXPECT_EQ(model.state().history, std::vector{entry});
     EXPECT_FALSE(model.autoCheckTimer().isActive()) << "the stored settings check only when asked";
     ASSERT_TRUE(waitForFirstRefresh(model));
+}
+
+// Brew, the slowest part of a pass, is asked while the stored files are still being read. The
+// first pass takes that answer, whether it came before the pass began or comes during it, and
+// asks brew nothing more.
+TEST_F(UpdateStudioViewModelTest, TheFirstPassTakesTheBrewAnswerAskedForWhileTheStoredFilesWereRead)
+{
+    const QByteArray info = R"({"formulae":[{"name":"bat","full_name":"bat","versions":{"stable":"2.0"},)"
+                            R"("installed":[{"version":"1.0","installed_on_request":true}],"outdated":true}],)"
+                            R"("casks":[]})";
+    const auto infoRuns = [](const FakeBrew& fake) {
+        return std::ranges::count_if(
+            fake.runs(), [](const FakeBrew::Run& run) { return run.arguments == kInfoArguments; });
+    };
+    for (const bool answeredBeforeThePass : {true, false}) {
+        SCOPED_TRACE(answeredBeforeThePass ? "answered before the pass" : "answered during the pass");
+        StudioTestHome caseHome;
+        InstalledFakeBrew brew;
+        answerWithPackages(brew.fake, {{.name = u"bat"_s, .latest = u"2.0"_s, .outdated = true}});
+        brew.fake.respond(kInfoArguments, {.stdoutPieces = {info}, .gate = u"info"_s});
+
+        RecordsPoolHold hold;
+        UpdateStudioViewModel model(caseHome.environment());
+        ASSERT_TRUE(waitUntil([&] { return infoRuns(brew.fake) == 1; }));
+        EXPECT_FALSE(model.hasLoadedStoredFiles());
+        if (answeredBeforeThePass) {
+            brew.fake.release(u"info"_s);
+            ASSERT_TRUE(waitUntil([&] { return StudioThreadPools::homebrew().waitForDone(0); }));
+            settle();
+            hold.release();
+        } else {
+            hold.release();
+            ASSERT_TRUE(waitUntil([&] { return model.state().isCheckingUpdates; }));
+            brew.fake.release(u"info"_s);
+        }
+        ASSERT_TRUE(waitForFirstRefresh(model));
+        ASSERT_TRUE(waitForStudioWork());
+        EXPECT_EQ(infoRuns(brew.fake), 1);
+        ASSERT_EQ(model.state().homebrewItems.size(), 1u);
+        EXPECT_EQ(model.state().homebrewItems.front().name, u"bat"_s);
+        EXPECT_TRUE(model.state().homebrewItems.front().isOutdated);
+    }
 }
 
 // A window about to paint asks for the changes collected so far at once; the turn's own
