@@ -7,11 +7,6 @@
 
 namespace AppDesktopIdentity {
 
-void apply()
-{
-    finishApplying(startApplying());
-}
-
 std::future<std::vector<QImage>> startApplying()
 {
     QGuiApplication::setDesktopFileName(TruneBundle::main().bundleIdentifier());

@@ -10,12 +10,9 @@
 // tray host and notifications, and by its icon.
 namespace AppDesktopIdentity {
 
-// Names the program's desktop entry and gives every window the program's icon. Needs the
-// QGuiApplication.
-void apply();
-
-// apply() in two steps, so that drawing the icon overlaps the rest of the start-up: the first
-// names the desktop entry and starts drawing the icon on another thread; the second, called
+// Names the program's desktop entry and gives every window the program's icon, in two steps so
+// that drawing the icon overlaps the rest of the start-up (both need the QGuiApplication): the
+// first names the desktop entry and starts drawing the icon on another thread; the second, called
 // before the first window shows, waits for the drawing if need be and gives every window the icon.
 std::future<std::vector<QImage>> startApplying();
 void finishApplying(std::future<std::vector<QImage>> icon);

@@ -29,6 +29,6 @@ QImage image(int pixelSize);
 std::vector<QImage> windowImages();
 
 // Those bitmaps as an icon, on the GUI thread.
-QIcon icon(const std::vector<QImage>& windowImages = AppIconArtwork::windowImages());
+QIcon icon(const std::vector<QImage>& windowImages);
 
 } // namespace AppIconArtwork

@@ -364,7 +364,7 @@ void UpdateStudioViewModel::startEarlyHomebrewQuery()
 void UpdateStudioViewModel::receiveEarlyHomebrew(HomebrewOutcome outcome)
 {
     d->earlyHomebrew.running = false;
-    if (std::exchange(d->earlyHomebrew.awaited, false))
+    if (d->pass)
         receiveHomebrew(std::move(outcome));
     else
         d->earlyHomebrew.outcome = std::move(outcome);
@@ -376,10 +376,8 @@ void UpdateStudioViewModel::startHomebrewQuery()
         receiveHomebrew(std::move(*early));
         return;
     }
-    if (d->earlyHomebrew.running) {
-        d->earlyHomebrew.awaited = true;
+    if (d->earlyHomebrew.running)
         return;
-    }
     const quint64 generation = d->scanGeneration;
     StudioThreadPools::homebrew().start(
         [self = QPointer(this), generation, cancellation = d->homebrewQueryCancellation] {

@@ -29,10 +29,10 @@ struct UpdateStudioViewModel::HomebrewOutcome {
 
 // The first pass's Homebrew query, started with the view model: brew, the slowest part of a pass,
 // runs while the window is built and the stored files are read. The first pass takes its answer,
-// at once when it came before the pass, or when it comes.
+// at once when it came before the pass, or when it comes (a pass that begins while the query
+// runs is always the first).
 struct UpdateStudioViewModel::EarlyHomebrewQuery {
     bool running = false;
-    bool awaited = false;
     std::optional<HomebrewOutcome> outcome;
 };
 

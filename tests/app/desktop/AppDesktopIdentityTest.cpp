@@ -15,7 +15,7 @@ using namespace Qt::StringLiterals;
 // windows show the very picture the icon theme gets.
 TEST(AppDesktopIdentityTest, NamesTheInstalledDesktopEntryAndShowsTheThemesIconOnWindows)
 {
-    AppDesktopIdentity::apply();
+    AppDesktopIdentity::finishApplying(AppDesktopIdentity::startApplying());
 
     EXPECT_EQ(QGuiApplication::desktopFileName() + u".desktop"_s,
         QFileInfo(QStringLiteral(TRUNE_DESKTOP_ENTRY_PATH)).fileName());
